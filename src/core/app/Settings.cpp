@@ -1,0 +1,43 @@
+#include "core/app/Settings.h"
+
+namespace zirko {
+
+void ReadOptions(const TIniFile& ini, TOptions& o,
+                 const std::function<bool(const std::string&)>& folderExists)
+{
+    const std::string root = ini.ReadString(kOptionsSection, "Root", o.Root);
+    if (root != o.Root && folderExists && folderExists(root))
+        o.Root = root;
+    o.COM = ini.ReadString(kOptionsSection, "COM", o.COM);
+    o.DefFileName = ini.ReadString(kOptionsSection, "DefFileName", o.DefFileName);
+    o.FlightTemperature =
+        static_cast<int>(ini.ReadInteger(kOptionsSection, "FlightTemperature", o.FlightTemperature));
+    o.DeflectionMin = ini.ReadFloat(kOptionsSection, "DeflectionMin", o.DeflectionMin);
+    o.DeflectionMax = ini.ReadFloat(kOptionsSection, "DeflectionMax", o.DeflectionMax);
+    o.MarkerThreshold = ini.ReadFloat(kOptionsSection, "MarkerThreshold", o.MarkerThreshold);
+    o.DeflectionOnGraph = ini.ReadBool(kOptionsSection, "DeflectionOnGraph", o.DeflectionOnGraph);
+    o.PanelLeft = static_cast<int>(ini.ReadInteger(kPosSection, "PanelLeft", o.PanelLeft));
+    o.SaveWindowsPos = ini.ReadBool(kOptionsSection, "SaveWindowsPos", o.SaveWindowsPos);
+    o.AutoGridSize = static_cast<int>(ini.ReadInteger(kOptionsSection, "AutoGridSize", o.AutoGridSize));
+    o.ShowTable = ini.ReadBool(kOptionsSection, "ShowTable", o.ShowTable);
+    o.TBShowLegend = ini.ReadBool(kOptionsSection, "TBShowLegend", o.TBShowLegend);
+}
+
+void WriteOptions(TIniFile& ini, const TOptions& o)
+{
+    ini.WriteString(kOptionsSection, "Root", o.Root);
+    ini.WriteString(kOptionsSection, "COM", o.COM);
+    ini.WriteString(kOptionsSection, "DefFileName", o.DefFileName);
+    ini.WriteInteger(kOptionsSection, "FlightTemperature", o.FlightTemperature);
+    ini.WriteFloat(kOptionsSection, "MarkerThreshold", o.MarkerThreshold);
+    ini.WriteFloat(kOptionsSection, "DeflectionMin", o.DeflectionMin);
+    ini.WriteFloat(kOptionsSection, "DeflectionMax", o.DeflectionMax);
+    ini.WriteBool(kOptionsSection, "DeflectionOnGraph", o.DeflectionOnGraph);
+    ini.WriteInteger(kPosSection, "PanelLeft", o.PanelLeft);
+    ini.WriteBool(kOptionsSection, "SaveWindowsPos", o.SaveWindowsPos);
+    ini.WriteInteger(kOptionsSection, "AutoGridSize", o.AutoGridSize);
+    ini.WriteBool(kOptionsSection, "ShowTable", o.ShowTable);
+    ini.WriteBool(kOptionsSection, "TBShowLegend", o.TBShowLegend);
+}
+
+} // namespace zirko

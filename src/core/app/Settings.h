@@ -1,0 +1,42 @@
+// The "Options" and "Pos" keys of the settings file, with their defaults and their order.
+#pragma once
+
+#include "core/app/IniFile.h"
+
+#include <functional>
+#include <string>
+
+namespace zirko {
+
+inline constexpr const char* kOptionsSection = "Options";
+inline constexpr const char* kPosSection = "Pos";
+inline constexpr const char* kScreenSection = "Screen";
+
+struct TOptions {
+    std::string Root;                // DataDir
+    std::string COM = "COM1";        // PortName of the device window
+    std::string DefFileName = "Blok"; // DefaultFileName of the device window
+    int FlightTemperature = 15;
+    double DeflectionMin = -5;
+    double DeflectionMax = 5;
+    double MarkerThreshold = 0;
+    bool DeflectionOnGraph = false;
+    int PanelLeft = 233;
+    bool SaveWindowsPos = true;
+    int AutoGridSize = 10; // NameColMinWidth
+    bool ShowTable = true;
+    bool TBShowLegend = false;
+
+    bool operator==(const TOptions&) const = default;
+};
+
+// Reads the keys in the order the main window reads them. `options` holds the defaults on entry
+// (Root = the default data folder, PanelLeft = the panel's current width). A stored "Root" is
+// taken only when `folderExists` says it exists.
+void ReadOptions(const TIniFile& ini, TOptions& options,
+                 const std::function<bool(const std::string&)>& folderExists);
+
+// Writes the keys in the order the main window writes them at closing.
+void WriteOptions(TIniFile& ini, const TOptions& options);
+
+} // namespace zirko

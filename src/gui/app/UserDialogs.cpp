@@ -1,0 +1,113 @@
+#include "gui/app/UserDialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+
+namespace zirko {
+
+namespace {
+
+class TDesktopDialogs final : public TUserDialogs {
+public:
+    void ShowError(QWidget* parent, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text,
+                        QMessageBox::Ok, parent);
+        box.exec();
+    }
+    void ShowMessage(QWidget* parent, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text,
+                        QMessageBox::Ok, parent);
+        box.exec();
+    }
+    void ShowInformation(QWidget* parent, const QString& text, const QString& button) override
+    {
+        QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text,
+                        QMessageBox::NoButton, parent);
+        box.addButton(button, QMessageBox::AcceptRole);
+        box.exec();
+    }
+    TAnswer AskYesNo(QWidget* parent, const QString& text, bool information) override
+    {
+        QMessageBox box(information ? QMessageBox::Information : QMessageBox::Question,
+                        QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,
+                        parent);
+        return box.exec() == QMessageBox::Yes ? TAnswer::Yes : TAnswer::No;
+    }
+    TAnswer AskYesNoAll(QWidget* parent, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll, parent);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return TAnswer::Yes;
+        case QMessageBox::YesToAll:
+            return TAnswer::YesToAll;
+        default:
+            return TAnswer::No;
+        }
+    }
+    QString GetSaveFileName(QWidget* parent, const QString& title, const QString& dir,
+                            const QString& filter, const QString& defaultSuffix) override
+    {
+        QFileDialog dialog(parent, title, dir, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(defaultSuffix);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().first();
+    }
+    QString GetExistingDirectory(QWidget* parent, const QString& title,
+                                 const QString& start) override
+    {
+        return QFileDialog::getExistingDirectory(parent, title, start);
+    }
+    bool SetupPrinter(QWidget* parent, QPrinter& printer) override
+    {
+        QPrintDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+    bool ChooseFont(QWidget* parent, QFont& font) override
+    {
+        bool ok = false;
+        QFont chosen = QFontDialog::getFont(&ok, font, parent);
+        if (ok)
+            font = chosen;
+        return ok;
+    }
+    int Exec(QDialog& dialog) override { return dialog.exec(); }
+};
+
+std::unique_ptr<TUserDialogs>& Instance()
+{
+    static std::unique_ptr<TUserDialogs> instance;
+    return instance;
+}
+
+} // namespace
+
+TUserDialogs& Dialogs()
+{
+    if (!Instance())
+        Instance() = MakeDesktopDialogs();
+    return *Instance();
+}
+
+void SetDialogs(std::unique_ptr<TUserDialogs> dialogs)
+{
+    Instance() = std::move(dialogs);
+}
+
+std::unique_ptr<TUserDialogs> MakeDesktopDialogs()
+{
+    return std::make_unique<TDesktopDialogs>();
+}
+
+} // namespace zirko

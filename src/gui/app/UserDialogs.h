@@ -1,0 +1,53 @@
+// Every modal question, message box and common dialog of the program goes through here, so that
+// tests can answer them.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QWidget;
+class QDialog;
+class QPrinter;
+class QFont;
+
+namespace zirko {
+
+enum class TAnswer { Yes, No, YesToAll, Cancel };
+
+class TUserDialogs {
+public:
+    virtual ~TUserDialogs() = default;
+
+    // Error box: error icon, one OK button.
+    virtual void ShowError(QWidget* parent, const QString& text) = 0;
+    // Plain message box with one OK button.
+    virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+    // Information box with a single button captioned `button` ("OK" or "Yes").
+    virtual void ShowInformation(QWidget* parent, const QString& text,
+                                 const QString& button = "OK") = 0;
+    // Question with Yes and No; `information` uses the information icon instead of the question.
+    virtual TAnswer AskYesNo(QWidget* parent, const QString& text, bool information = false) = 0;
+    // Confirmation with Yes, No and Yes to All.
+    virtual TAnswer AskYesNoAll(QWidget* parent, const QString& text) = 0;
+
+    // Empty result: cancelled.
+    virtual QString GetSaveFileName(QWidget* parent, const QString& title, const QString& dir,
+                                    const QString& filter, const QString& defaultSuffix) = 0;
+    virtual QString GetExistingDirectory(QWidget* parent, const QString& title,
+                                         const QString& start) = 0;
+    // Printer set-up; false when cancelled.
+    virtual bool SetupPrinter(QWidget* parent, QPrinter& printer) = 0;
+    // Font dialog; false when cancelled.
+    virtual bool ChooseFont(QWidget* parent, QFont& font) = 0;
+    // Shows one of the program's own dialogs modally and returns its result code.
+    virtual int Exec(QDialog& dialog) = 0;
+};
+
+// The program-wide instance (the main window installs the real one, tests a scripted one).
+TUserDialogs& Dialogs();
+void SetDialogs(std::unique_ptr<TUserDialogs> dialogs);
+
+// The real dialogs of the desktop.
+std::unique_ptr<TUserDialogs> MakeDesktopDialogs();
+
+} // namespace zirko

@@ -1,0 +1,96 @@
+#include "support/ScriptedDialogs.h"
+
+#include <QDialog>
+
+namespace zirko::test {
+
+void TScriptedDialogs::ShowError(QWidget*, const QString& text)
+{
+    Log << "error: " + text;
+}
+void TScriptedDialogs::ShowMessage(QWidget*, const QString& text)
+{
+    Log << "message: " + text;
+}
+void TScriptedDialogs::ShowInformation(QWidget*, const QString& text, const QString&)
+{
+    Log << "info: " + text;
+}
+TAnswer TScriptedDialogs::AskYesNo(QWidget*, const QString& text, bool)
+{
+    Log << "ask: " + text;
+    if (Answers.empty())
+        return TAnswer::Yes;
+    TAnswer a = Answers.front();
+    Answers.pop_front();
+    return a;
+}
+TAnswer TScriptedDialogs::AskYesNoAll(QWidget*, const QString& text)
+{
+    Log << "askall: " + text;
+    if (Answers.empty())
+        return TAnswer::Yes;
+    TAnswer a = Answers.front();
+    Answers.pop_front();
+    return a;
+}
+QString TScriptedDialogs::GetSaveFileName(QWidget*, const QString& title, const QString&,
+                                          const QString&, const QString&)
+{
+    Log << "save: " + title;
+    if (FileNames.empty())
+        return {};
+    QString f = FileNames.front();
+    FileNames.pop_front();
+    return f;
+}
+QString TScriptedDialogs::GetExistingDirectory(QWidget*, const QString& title, const QString&)
+{
+    Log << "folder: " + title;
+    if (FileNames.empty())
+        return {};
+    QString f = FileNames.front();
+    FileNames.pop_front();
+    return f;
+}
+bool TScriptedDialogs::SetupPrinter(QWidget*, QPrinter&)
+{
+    Log << "printer";
+    if (PrinterAnswers.empty())
+        return false;
+    bool a = PrinterAnswers.front();
+    PrinterAnswers.pop_front();
+    return a;
+}
+bool TScriptedDialogs::ChooseFont(QWidget*, QFont&)
+{
+    Log << "font";
+    return false;
+}
+int TScriptedDialogs::Exec(QDialog& dialog)
+{
+    Log << "dialog: " + dialog.windowTitle();
+    if (DialogScripts.empty())
+        return QDialog::Rejected;
+    auto script = std::move(DialogScripts.front());
+    DialogScripts.pop_front();
+    return script(dialog);
+}
+QStringList TScriptedDialogs::Errors() const
+{
+    QStringList out;
+    for (const QString& s : Log)
+        if (s.startsWith("error: "))
+            out << s.mid(7);
+    return out;
+}
+
+TScriptedDialogs& InstallScriptedDialogs()
+{
+    auto dialogs = std::make_unique<TScriptedDialogs>();
+    TScriptedDialogs& ref = *dialogs;
+    SetDialogs(std::move(dialogs));
+    return ref;
+}
+
+} // namespace zirko::test

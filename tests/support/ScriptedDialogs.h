@@ -1,0 +1,39 @@
+// Answers the program's questions and dialogs from a script, and records what was asked.
+#pragma once
+
+#include "gui/app/UserDialogs.h"
+
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+namespace zirko::test {
+
+class TScriptedDialogs final : public TUserDialogs {
+public:
+    // Every text shown or asked, in order, prefixed with its kind ("error: ", "ask: ", ...).
+    QStringList Log;
+    std::deque<TAnswer> Answers;     // for AskYesNo / AskYesNoAll; default Yes when empty
+    std::deque<QString> FileNames;   // for GetSaveFileName / GetExistingDirectory; empty = cancel
+    std::deque<bool> PrinterAnswers; // for SetupPrinter; default false
+    std::deque<std::function<int(QDialog&)>> DialogScripts; // for Exec; default rejects
+
+    void ShowError(QWidget*, const QString& text) override;
+    void ShowMessage(QWidget*, const QString& text) override;
+    void ShowInformation(QWidget*, const QString& text, const QString& button) override;
+    TAnswer AskYesNo(QWidget*, const QString& text, bool information) override;
+    TAnswer AskYesNoAll(QWidget*, const QString& text) override;
+    QString GetSaveFileName(QWidget*, const QString& title, const QString& dir,
+                            const QString& filter, const QString& defaultSuffix) override;
+    QString GetExistingDirectory(QWidget*, const QString& title, const QString& start) override;
+    bool SetupPrinter(QWidget*, QPrinter& printer) override;
+    bool ChooseFont(QWidget*, QFont& font) override;
+    int Exec(QDialog& dialog) override;
+
+    QStringList Errors() const; // texts of ShowError only
+};
+
+// Installs a fresh scripted instance for the lifetime of a test and returns it.
+TScriptedDialogs& InstallScriptedDialogs();
+
+} // namespace zirko::test
