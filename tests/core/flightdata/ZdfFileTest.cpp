@@ -1,24 +1,337 @@
 #include "core/flightdata/ZdfFile.h"
 
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zirko;
+namespace fs = std::filesystem;
 
 namespace {
+
+std::string Header(int mask)
+{
+    return "<Header>\r\n12.3.2026 10:00:00\r\n10\r\n" + std::to_string(mask) +
+           "\r\n3\r\n4\r\n5\r\n6\r\n7\r\n</Header>\r\n";
+}
+
 TReadResult Parse(const std::string& text, TDataBlock& f, double threshold = 0)
 {
     return ParseDataFile(text, f, threshold);
 }
-} // namespace
 
-TEST(ZdfReader, SmokeReadsHeaderAndData)
+TDataBlock SampleFlight()
 {
     TDataBlock f;
-    auto r = Parse("<Header>\r\nd\r\n10\r\n34816\r\n0\r\n0\r\n0\r\n0\r\n0\r\n</Header>\r\n<Data>\r\n"
-                   "1.5,,7\r\n</Data>\r\n", f);
+    f.DateText = "8.12.2026 7:14:28";
+    f.Sampling = 10;
+    f.ChannelMask = 0xC800;
+    f.HeaderWord3 = 1;
+    f.HeaderWord4 = 65535;
+    f.HeaderWord5 = 0;
+    f.HeaderWord6 = 42;
+    f.HeaderWord7 = 15;
+    for (int i = 0; i < 50; ++i) {
+        f.Time.push_back(i * 0.1);
+        f.Altitude.push_back(i * 1.25 - 3);
+        f.Rx.push_back(i % 7 == 0 ? 80.5 : -33.1);
+        f.Voltage.push_back(4.87 - i * 0.001);
+    }
+    f.Annotations = {{65, 120.4, "Engine off, gliding"}, {1.5, -2.25, " "}};
+    f.Notes = "{\\rtf1\\ansi line one\\par\r\nline two}\r\n\r\nlast";
+    f.RxOffsetY = -2.5;
+    return f;
+}
+
+class TTempDir {
+public:
+    TTempDir()
+    {
+        char tmpl[] = "/tmp/zirko-zdf-XXXXXX";
+        Path = ::mkdtemp(tmpl);
+    }
+    ~TTempDir()
+    {
+        std::error_code ec;
+        fs::permissions(Path, fs::perms::owner_all, ec);
+        fs::remove_all(Path, ec);
+    }
+    fs::path Path;
+};
+
+std::string Slurp(const fs::path& p)
+{
+    std::string s;
+    ReadWholeFile(p, s);
+    return s;
+}
+
+} // namespace
+
+TEST(ZdfReader, MissingColumnsReadAsZeroAndExtraColumnsAreIgnored)
+{
+    TDataBlock f;
+    auto r = Parse(Header(0x8800) + "<Data>\r\n1.5,,7\r\n2.5,1,2,3,4\r\n 3.5 \r\n</Data>\r\n", f);
     ASSERT_EQ(r.Status, TReadStatus::Ok);
-    EXPECT_EQ(r.Count, 1);
-    EXPECT_DOUBLE_EQ(f.Time[0], 1.5);
-    EXPECT_DOUBLE_EQ(f.Altitude[0], 0);
-    EXPECT_DOUBLE_EQ(f.Voltage[0], 7);
+    ASSERT_EQ(r.Count, 3);
+    EXPECT_EQ(f.Time, (std::vector<double>{1.5, 2.5, 3.5}));
+    EXPECT_EQ(f.Altitude, (std::vector<double>{0, 1, 0}));
+    EXPECT_EQ(f.Voltage, (std::vector<double>{7, 2, 0}));
+    EXPECT_TRUE(f.Rx.empty());
+    EXPECT_TRUE(f.MarkerFlags.empty());
+    EXPECT_EQ(f.HeaderWord7, 7);
+    EXPECT_EQ(f.DateText, "12.3.2026 10:00:00");
+}
+
+TEST(ZdfReader, LowMaskBitsCountAsColumnsButAreNotStored)
+{
+    TDataBlock f;
+    // 0x8001: altitude plus bit 0; the bit-0 column sits between time and nothing stored.
+    auto r = Parse(Header(0x8001) + "<Data>\r\n1.0,2.0,99\r\n</Data>\r\n", f);
+    ASSERT_EQ(r.Status, TReadStatus::Ok);
+    EXPECT_EQ(f.Altitude, (std::vector<double>{2.0}));
+    EXPECT_TRUE(f.Voltage.empty());
+}
+
+TEST(ZdfReader, FormatFailuresCarryTheirMessages)
+{
+    struct Case {
+        std::string Text;
+        const char* Message;
+    } cases[] = {
+        {"<header>\r\nd\r\n" + Header(0x8000).substr(12) + "<Data>\r\n1,2\r\n</Data>\r\n",
+         kMsgBadHeader},
+        {Header(0x8000) + "<Data>\r\n1,2\r\n", kMsgUnexpectedEof},
+        {Header(0x8000) + "1,2\r\n</Data>\r\n", kMsgUnexpectedEof},
+        {"", kMsgUnexpectedEof},
+        {Header(0x8000) + "<Data>\r\n1.5,x\r\n</Data>\r\n", kMsgBadData},
+        {Header(0x8000) + "<Data>\r\n1.5,1e\r\n</Data>\r\n", kMsgBadData},
+        {Header(0x8000) + "<Data>\r\n1.5, 2\r\n</Data>\r\n", kMsgBadData},
+        {Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Anotace>\r\n1.0;2,x\r\n</Anotace>\r\n",
+         kMsgBadData},
+        {Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\n</Text>\r\n<Extra>\r\nRxOffsetY=abc\r\n</Extra>\r\n",
+         kMsgBadData},
+    };
+    for (const auto& c : cases) {
+        TDataBlock f;
+        auto r = Parse(c.Text, f);
+        EXPECT_EQ(r.Status, TReadStatus::Failed) << c.Text;
+        EXPECT_EQ(r.Message, c.Message) << c.Text;
+        EXPECT_TRUE(f.Time.empty());
+    }
+}
+
+TEST(ZdfReader, EmptyDataSectionGivesZeroLines)
+{
+    TDataBlock f;
+    auto r = Parse(Header(0x8000) + "<Data>\r\n</Data>\r\n", f);
+    EXPECT_EQ(r.Status, TReadStatus::Ok);
+    EXPECT_EQ(r.Count, 0);
+}
+
+TEST(ZdfReader, HeaderWithoutIntegerIsAnInputFailureAndOpensNothing)
+{
+    TDataBlock f;
+    auto r = Parse("<Header>\r\nd\r\n10\r\nabc\r\n3\r\n4\r\n5\r\n6\r\n7\r\n</Header>\r\n<Data>\r\n1,2\r\n"
+                   "</Data>\r\n",
+                   f);
+    EXPECT_EQ(r.Status, TReadStatus::IoError);
+    EXPECT_EQ(r.Count, 0);
+    EXPECT_EQ(r.Message, kMsgReadIo);
+    EXPECT_TRUE(f.Time.empty());
+}
+
+TEST(ZdfReader, HeaderIntegersSkipBlanksAndIgnoreTrailingText)
+{
+    TDataBlock f;
+    auto r = Parse("<Header>\r\nd\r\n  10 ms\r\n-5x\r\n3\r\n4\r\n5\r\n6\r\n7\r\n</Header>\r\n<Data>\r\n"
+                   "1\r\n</Data>\r\n",
+                   f);
+    ASSERT_EQ(r.Status, TReadStatus::Ok);
+    EXPECT_EQ(f.Sampling, 10);
+    EXPECT_EQ(f.ChannelMask, -5);
+}
+
+TEST(ZdfReader, AnnotationsKeepCommasAndLoseOuterBlanks)
+{
+    TDataBlock f;
+    auto r = Parse(Header(0x8000) +
+                       "<Data>\r\n1,2\r\n</Data>\r\n<Anotace>\r\n  10.00,5.00,a, b  \r\n"
+                       "-1,2.5,\r\n</Anotace>\r\n<Text>\r\n</Text>\r\n",
+                   f);
+    ASSERT_EQ(r.Status, TReadStatus::Ok);
+    ASSERT_EQ(f.Annotations.size(), 2u);
+    EXPECT_EQ(f.Annotations[0].Text, "a, b");
+    EXPECT_DOUBLE_EQ(f.Annotations[0].Time, 10);
+    EXPECT_DOUBLE_EQ(f.Annotations[0].Value, 5);
+    EXPECT_EQ(f.Annotations[1].Text, "");
+    EXPECT_DOUBLE_EQ(f.Annotations[1].Time, -1);
+}
+
+TEST(ZdfReader, MissingSectionsGiveDefaultsAndAnUnclosedSectionLosesItsLastLine)
+{
+    TDataBlock f;
+    auto r = Parse(Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n", f);
+    ASSERT_EQ(r.Status, TReadStatus::Ok);
+    EXPECT_TRUE(f.Annotations.empty());
+    EXPECT_EQ(f.RxOffsetY, 0);
+    EXPECT_TRUE(f.Notes.empty());
+
+    TDataBlock g;
+    r = Parse(Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\nkept\r\nlost\r\n", g);
+    ASSERT_EQ(r.Status, TReadStatus::Ok);
+    EXPECT_EQ(g.Notes, "kept");
+}
+
+TEST(ZdfReader, ExtraSectionIsOnlyFoundAfterTheNotes)
+{
+    // The reader looks for the notes first; a file without them has no servo offset.
+    TDataBlock f;
+    auto r = Parse(Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Extra>\r\nRxOffsetY=3\r\n</Extra>\r\n",
+                   f);
+    ASSERT_EQ(r.Status, TReadStatus::Ok);
+    EXPECT_EQ(f.RxOffsetY, 0);
+}
+
+TEST(ZdfReader, LaterRxOffsetLineWinsAndOtherExtraLinesAreIgnored)
+{
+    TDataBlock f;
+    auto r = Parse(Header(0x8000) +
+                       "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\n</Text>\r\n<Extra>\r\nRxOffsetY=1.5\r\nFoo=bar\r\n"
+                       "xRxOffsetY = -2.25\r\nRxOffsetY=\r\n</Extra>\r\n",
+                   f);
+    ASSERT_EQ(r.Status, TReadStatus::Ok);
+    EXPECT_EQ(f.RxOffsetY, 0); // the last one is empty, which reads as 0
+    TDataBlock g;
+    r = Parse(Header(0x8000) +
+                  "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\n</Text>\r\n<Extra>\r\nRxOffsetY=1.5\r\nxRxOffsetY = -2.25\r\n"
+                  "</Extra>\r\n",
+              g);
+    ASSERT_EQ(r.Status, TReadStatus::Ok);
+    EXPECT_EQ(g.RxOffsetY, -2.25);
+}
+
+TEST(ZdfReader, MarkerFlagsUseAStrictThreshold)
+{
+    TDataBlock f;
+    auto r = Parse(Header(0xC000) + "<Data>\r\n0,1,0\r\n0.1,1,0.01\r\n0.2,1,-5\r\n</Data>\r\n", f, 0);
+    ASSERT_EQ(r.Status, TReadStatus::Ok);
+    EXPECT_EQ(f.MarkerFlags, (std::vector<int32_t>{0, 1, 0}));
+    TDataBlock g;
+    Parse(Header(0xC000) + "<Data>\r\n0,1,50\r\n0.1,1,50.5\r\n</Data>\r\n", g, 50);
+    EXPECT_EQ(g.MarkerFlags, (std::vector<int32_t>{0, 1}));
+}
+
+TEST(ZdfWriter, WritesTheDocumentedLayout)
+{
+    TDataBlock f;
+    f.DateText = "d";
+    f.Sampling = 10;
+    f.ChannelMask = 0xC800;
+    f.Time = {12.3};
+    f.Altitude = {104.25};
+    f.Rx = {-33.1};
+    f.Voltage = {4.87};
+    f.Annotations = {{65, 120.4, "Engine off, gliding"}};
+    f.RxOffsetY = -0.75;
+    EXPECT_EQ(FormatDataFile(f), "<Header>\r\nd\r\n10\r\n51200\r\n0\r\n0\r\n0\r\n0\r\n0\r\n</Header>\r\n"
+                                 "<Data>\r\n12.3,104.25,-33.10,4.87\r\n</Data>\r\n"
+                                 "<Anotace>\r\n65.00,120.40,Engine off, gliding\r\n</Anotace>\r\n"
+                                 "<Text>\r\n\r\n</Text>\r\n<Extra>\r\nRxOffsetY=-0.75\r\n</Extra>\r\n");
+}
+
+TEST(ZdfWriter, RoundTripKeepsEverythingToItsPrecision)
+{
+    TTempDir dir;
+    const TDataBlock f = SampleFlight();
+    const fs::path file = dir.Path / "flight.zdf";
+    ASSERT_TRUE(WriteDataFile(file, f).Ok());
+    TDataBlock g;
+    auto r = ReadDataFile(file, g, 0);
+    ASSERT_EQ(r.Status, TReadStatus::Ok);
+    ASSERT_EQ(r.Count, 50);
+    EXPECT_EQ(g.DateText, f.DateText);
+    EXPECT_EQ(g.Sampling, f.Sampling);
+    EXPECT_EQ(g.ChannelMask, f.ChannelMask);
+    EXPECT_EQ(g.HeaderWord4, 65535);
+    EXPECT_EQ(g.HeaderWord7, 15);
+    for (size_t i = 0; i < f.Time.size(); ++i) {
+        EXPECT_NEAR(g.Time[i], f.Time[i], 0.05);
+        EXPECT_NEAR(g.Altitude[i], f.Altitude[i], 0.005);
+        EXPECT_NEAR(g.Rx[i], f.Rx[i], 0.005);
+        EXPECT_NEAR(g.Voltage[i], f.Voltage[i], 0.005);
+    }
+    ASSERT_EQ(g.Annotations.size(), 2u);
+    EXPECT_EQ(g.Annotations[0].Text, "Engine off, gliding");
+    EXPECT_EQ(g.Annotations[1].Text, "");
+    EXPECT_NEAR(g.Annotations[1].Value, -2.25, 0.005);
+    EXPECT_EQ(g.Notes, f.Notes);
+    EXPECT_NEAR(g.RxOffsetY, -2.5, 0.005);
+    EXPECT_EQ(g.MarkerFlags.size(), g.Rx.size());
+}
+
+TEST(ZdfWriter, ShortChannelIsRefusedAndWritesNothing)
+{
+    TTempDir dir;
+    TDataBlock f = SampleFlight();
+    f.Voltage.resize(3);
+    const fs::path file = dir.Path / "flight.zdf";
+    auto r = WriteDataFile(file, f);
+    EXPECT_EQ(r.Status, TWriteStatus::Failed);
+    EXPECT_FALSE(r.Message.empty());
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST(ZdfWriter, FailedWriteLeavesThePreviousFileIntact)
+{
+    TTempDir dir;
+    const fs::path file = dir.Path / "flight.zdf";
+    const TDataBlock f = SampleFlight();
+    ASSERT_TRUE(WriteDataFile(file, f).Ok());
+    const std::string before = Slurp(file);
+
+    // A disk that fills up in the middle of the write: the file size limit makes write() fail
+    // part-way, also for root.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = before.size() / 2;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    TDataBlock g = f;
+    g.Notes = "changed";
+    auto r = WriteDataFile(file, g);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(r.Status, TWriteStatus::IoError);
+    EXPECT_EQ(r.Message, kMsgWriteIo);
+    EXPECT_EQ(Slurp(file), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator{}), 1)
+        << "the temporary file was left behind";
+}
+
+TEST(ZdfWriter, WriteIntoAMissingFolderFailsWithoutSideEffects)
+{
+    TTempDir dir;
+    auto r = WriteDataFile(dir.Path / "missing" / "flight.zdf", SampleFlight());
+    EXPECT_EQ(r.Status, TWriteStatus::IoError);
+    EXPECT_EQ(r.Message, kMsgWriteIo);
+    EXPECT_TRUE(fs::is_empty(dir.Path));
+}
+
+TEST(ZdfReader, UnreadableFileIsAnInputFailure)
+{
+    TTempDir dir;
+    TDataBlock f;
+    auto r = ReadDataFile(dir.Path / "nothing.zdf", f, 0);
+    EXPECT_EQ(r.Status, TReadStatus::IoError);
+    EXPECT_EQ(r.Count, 0);
+    EXPECT_EQ(r.Message, kMsgReadIo);
+    auto d = ReadDataFile(dir.Path, f, 0); // a folder is not a flight file
+    EXPECT_EQ(d.Status, TReadStatus::IoError);
+    EXPECT_EQ(ReadDataFile("", f, 0).Count, 0);
 }

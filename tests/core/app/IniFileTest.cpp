@@ -1,0 +1,134 @@
+#include "core/app/IniFile.h"
+#include "core/app/Settings.h"
+#include "core/app/WindowGeometry.h"
+#include "core/graph/GraphSettings.h"
+
+#include <gtest/gtest.h>
+
+using namespace zirko;
+
+TEST(IniFile, KeepsUnknownSectionsKeysAndCommentsAcrossAWrite)
+{
+    TIniFile ini;
+    ini.Parse("; settings\r\n[Options]\r\nRoot=/data\r\nMyOwnKey=keep me\r\n\r\n[Extra]\r\na=1\r\n");
+    ini.WriteString("options", "COM", "COM3");
+    ini.WriteString("OPTIONS", "root", "/other");
+    TIniFile back;
+    back.Parse(ini.Text());
+    EXPECT_EQ(back.ReadString("Options", "Root", ""), "/other");
+    EXPECT_EQ(back.ReadString("Options", "MyOwnKey", ""), "keep me");
+    EXPECT_EQ(back.ReadString("Options", "com", ""), "COM3");
+    EXPECT_EQ(back.ReadInteger("Extra", "A", 0), 1);
+    EXPECT_EQ(back.Text().rfind("; settings\r\n", 0), 0u);
+    // The new key is written inside its section, before the blank line.
+    EXPECT_NE(back.Text().find("MyOwnKey=keep me\r\nCOM=COM3\r\n\r\n[Extra]"), std::string::npos);
+}
+
+TEST(IniFile, BooleansAndNumbers)
+{
+    TIniFile ini(',');
+    ini.Parse("[S]\r\nb0=0\r\nb1=1\r\nb2=2\r\nbx=yes\r\ndot=1.5\r\ncomma=-2,25\r\nbad=x\r\nhex=0x10\r\n");
+    EXPECT_FALSE(ini.ReadBool("S", "b0", true));
+    EXPECT_TRUE(ini.ReadBool("S", "b1", false));
+    EXPECT_TRUE(ini.ReadBool("S", "b2", false));
+    EXPECT_TRUE(ini.ReadBool("S", "bx", true)); // not a number: the default
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("S", "dot", 0), 1.5);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("S", "comma", 0), -2.25);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("S", "bad", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("S", "hex", 0), 16);
+    ini.WriteFloat("S", "out", -5.5);
+    ini.WriteBool("S", "flag", true);
+    EXPECT_EQ(ini.ReadString("S", "out", ""), "-5,5");
+    EXPECT_EQ(ini.ReadString("S", "flag", ""), "1");
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("S", "out", 0), -5.5);
+}
+
+TEST(Settings, DefaultsAndOrder)
+{
+    TIniFile empty;
+    TOptions o;
+    o.Root = "/prog";
+    ReadOptions(empty, o, [](const std::string&) { return true; });
+    EXPECT_EQ(o.Root, "/prog");
+    EXPECT_EQ(o.COM, "COM1");
+    EXPECT_EQ(o.DefFileName, "Blok");
+    EXPECT_EQ(o.FlightTemperature, 15);
+    EXPECT_EQ(o.DeflectionMin, -5);
+    EXPECT_EQ(o.DeflectionMax, 5);
+    EXPECT_EQ(o.MarkerThreshold, 0);
+    EXPECT_TRUE(o.ShowTable);
+    EXPECT_FALSE(o.TBShowLegend);
+    EXPECT_EQ(o.AutoGridSize, 10);
+
+    TIniFile out;
+    WriteOptions(out, o);
+    const std::string text = out.Text();
+    const char* order[] = {"Root=",     "COM=",           "DefFileName=",       "FlightTemperature=",
+                           "MarkerThreshold=", "DeflectionMin=", "DeflectionMax=", "DeflectionOnGraph=",
+                           "SaveWindowsPos=", "AutoGridSize=", "ShowTable=", "TBShowLegend="};
+    size_t last = 0;
+    for (const char* key : order) {
+        const size_t at = text.find(key);
+        ASSERT_NE(at, std::string::npos) << key;
+        EXPECT_GT(at, last) << key;
+        last = at;
+    }
+    EXPECT_NE(text.find("[Pos]\r\nPanelLeft="), std::string::npos);
+}
+
+TEST(Settings, StoredRootIsTakenOnlyWhenItExists)
+{
+    TIniFile ini;
+    ini.Parse("[Options]\r\nRoot=/gone\r\n");
+    TOptions o;
+    o.Root = "/prog/Data";
+    ReadOptions(ini, o, [](const std::string& p) { return p != "/gone"; });
+    EXPECT_EQ(o.Root, "/prog/Data");
+    ReadOptions(ini, o, [](const std::string&) { return true; });
+    EXPECT_EQ(o.Root, "/gone");
+}
+
+TEST(GraphSettingsFile, MissingSectionGivesDefaultsAndValuesRoundTrip)
+{
+    TGraphSettings s;
+    s.AltitudeMin = 3;
+    s.SettingsChanged = true;
+    SetDefaultGraphSettings(s);
+    EXPECT_EQ(s.AltitudeMin, 0);
+    EXPECT_TRUE(s.SettingsChanged);
+    EXPECT_EQ(s.RXLStyle, 1);
+    EXPECT_EQ(s.PowerSupLStyle, 2);
+    EXPECT_EQ(s.AnnotMarkStyle, 7);
+    EXPECT_EQ(s.MarkerMarkStyle, 2);
+
+    TIniFile ini(',');
+    TGraphSettings t;
+    t.AltitudeAuto = false;
+    t.AltitudeMin = -12.5;
+    t.TimeMax = 31;
+    t.AnnotMarkSize = 9;
+    WriteGraphSettings(ini, t);
+    TGraphSettings u;
+    ReadGraphSettings(ini, u);
+    EXPECT_EQ(u, t);
+
+    double max = 30;
+    EXPECT_EQ(EnforceMaxAboveMin(30, max), 31);
+    EXPECT_EQ(max, 31);
+}
+
+TEST(WindowGeometry, PositionsFromALargerScreenAreNotAppliedButStateIs)
+{
+    TIniFile ini;
+    ini.Parse("[Screen]\r\nScreenH=1080\r\nScreenW=1920\r\n[FormMain]\r\nNRLeft=100\r\nNRTop=50\r\n"
+              "NRRight=1100\r\nNRBottom=750\r\nRLeft=100\r\nRTop=50\r\nRRight=1100\r\nRBottom=750\r\n"
+              "State=1\r\n");
+    TWindowGeometry current{{0, 0, 932, 662}, {0, 0, 932, 662}, 0};
+    auto small = ReadWindowGeometry(ini, "FormMain", current, 1024, 1280);
+    EXPECT_EQ(small.Geometry.R, current.R);
+    EXPECT_EQ(small.Geometry.State, 1);
+    EXPECT_EQ(small.ScreenH, 1080);
+    EXPECT_EQ(small.ScreenW, 1920);
+    auto big = ReadWindowGeometry(ini, "FormMain", current, 1200, 1920);
+    EXPECT_EQ(big.Geometry.R, (TWinRect{100, 50, 1100, 750}));
+}
