@@ -1,7 +1,10 @@
 #include "gui/app/Application.h"
 
+#include "gui/app/FormMain.h"
+#include "gui/app/UserDialogs.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QTimer>
 
 namespace zirko {
 
@@ -9,10 +12,17 @@ int RunApplication(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("ZIRKO");
-    QMainWindow w;
-    w.setWindowTitle("ZIRKO");
-    w.resize(932, 662);
-    w.show();
+    QApplication::setApplicationDisplayName("ZIRKO");
+    TFormMain formMain(DefaultAppPaths());
+    // Flights named on the command line open once the window has been shown.
+    const QStringList files = QApplication::arguments().mid(1);
+    QObject::connect(&formMain, &TFormMain::FirstShown, &formMain, [&formMain, files] {
+        QTimer::singleShot(0, &formMain, [&formMain, files] {
+            for (const QString& f : files)
+                formMain.OpenDataFile(f);
+        });
+    });
+    formMain.show();
     return app.exec();
 }
 

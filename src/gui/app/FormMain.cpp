@@ -1,0 +1,310 @@
+#include "gui/app/FormMain.h"
+
+#include "core/app/IniFile.h"
+#include "gui/app/FormAbout.h"
+#include "gui/app/UserDialogs.h"
+#include "gui/app/WinStates.h"
+#include "gui/flightdata/FlightGrid.h"
+#include "gui/shell/FormAssert.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace zirko {
+
+TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent)
+    : QMainWindow(parent), AppPaths(paths)
+{
+    setObjectName("FormMain");
+    setWindowTitle("ZIRKO");
+    setWindowIcon(ProgramIcon());
+    resize(932, 662);
+    NotifyEnabled = false;
+    // The data folder beside the program, or the program's own folder.
+    DataDir = QDir::cleanPath(DefaultDataDir(AppPaths.ProgramDir));
+    ActualRow = -1;
+    CreateMenu();
+    CreatePanels();
+    WinStates().SetSettingsFile(AppPaths.SettingsFile);
+    FormAssert = new TFormAssert(this);
+    InstallAssertionHandler(FormAssert);
+    FormAbout = new TFormAbout(this);
+    qApp->installEventFilter(this);
+}
+
+TFormMain::~TFormMain()
+{
+    qApp->removeEventFilter(this);
+    CloseAllDataFiles();
+}
+
+void TFormMain::ShowError(const QString& text)
+{
+    Dialogs().ShowError(this, text);
+}
+
+char TFormMain::DecimalSeparator() const
+{
+    const QString point = QLocale().decimalPoint();
+    return point.isEmpty() || point.at(0).unicode() > 127 ? '.' : point.at(0).toLatin1();
+}
+
+void TFormMain::CreateMenu()
+{
+    QMenu* file = menuBar()->addMenu("File");
+    mnuOptions = file->addAction("Options", QKeySequence("Ctrl+O"), this, &TFormMain::ExecuteOptions);
+    mnuRefreshMain = file->addAction("Refresh", QKeySequence("Ctrl+F"));
+    mnuRefreshMain->setObjectName("mnuRefreshMain");
+    mnuExit = file->addAction("Exit", this, &QWidget::close);
+    QMenu* data = menuBar()->addMenu("Data");
+    mnuReadData = data->addAction("Read data", QKeySequence("Ctrl+R"), this,
+                                  &TFormMain::ExecuteReadData);
+    mnuAbout = menuBar()->addAction("About", this, &TFormMain::ShowAbout);
+}
+
+QWidget* TFormMain::CreateInfoPage()
+{
+    auto* page = new QWidget;
+    auto* info = new QWidget(page);
+    auto* grid = new QGridLayout(info);
+    auto makeEdit = [info](const char* name) {
+        auto* e = new QLineEdit(info);
+        e->setObjectName(name);
+        e->setReadOnly(true);
+        QPalette pal = e->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+        e->setPalette(pal);
+        return e;
+    };
+    EditDate = makeEdit("EditDate");
+    EditSample = makeEdit("EditSample");
+    EditVer = makeEdit("EditVer");
+    EditFlyTime = makeEdit("EditFlyTime");
+    EditMaxAlt = makeEdit("EditMaxAlt");
+    grid->addWidget(new QLabel("Date:"), 0, 0);
+    grid->addWidget(EditDate, 0, 1);
+    grid->addWidget(new QLabel("Sampling:"), 0, 2);
+    grid->addWidget(EditSample, 0, 3);
+    grid->addWidget(new QLabel("ms"), 0, 4);
+    grid->addWidget(new QLabel("Ver:"), 0, 5);
+    grid->addWidget(EditVer, 0, 6);
+    grid->addWidget(new QLabel("Flight time:"), 1, 0);
+    grid->addWidget(EditFlyTime, 1, 1);
+    grid->addWidget(new QLabel("Max. height:"), 1, 2);
+    grid->addWidget(EditMaxAlt, 1, 3);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(3, 2);
+    grid->setColumnStretch(6, 1);
+    RichEdit1 = new QTextEdit(page);
+    RichEdit1->setObjectName("RichEdit1");
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(info);
+    layout->addWidget(RichEdit1, 1);
+    return page;
+}
+
+void TFormMain::CreatePanels()
+{
+    PanelLeft = new QWidget;
+    PanelLeft->setObjectName("PanelLeft");
+    PanelLeft->setMinimumWidth(50);
+    SplitterLeft = new QSplitter(Qt::Vertical, PanelLeft);
+    PanelTree = new QWidget;
+    PanelTree->setObjectName("PanelTree");
+    auto* treeLayout = new QVBoxLayout(PanelTree);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    PanelOpenFiles = new QWidget;
+    PanelOpenFiles->setObjectName("PanelOpenFiles");
+    PanelOpenFiles->setMinimumHeight(30);
+    PanelOpenFiles->setAutoFillBackground(true);
+    QPalette white = PanelOpenFiles->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    PanelOpenFiles->setPalette(white);
+    auto* openLayout = new QVBoxLayout(PanelOpenFiles);
+    openLayout->setContentsMargins(0, 0, 0, 0);
+    StringGrid1 = new TFlightGrid(PanelOpenFiles);
+    StringGrid1->hide();
+    openLayout->addWidget(StringGrid1);
+    SplitterLeft->addWidget(PanelTree);
+    SplitterLeft->addWidget(PanelOpenFiles);
+    SplitterLeft->setStretchFactor(0, 1);
+    SplitterLeft->setStretchFactor(1, 0);
+    SplitterLeft->setSizes({500, 129});
+    auto* leftLayout = new QVBoxLayout(PanelLeft);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addWidget(SplitterLeft);
+
+    PageControl = new QTabWidget;
+    PageControl->setObjectName("PageControl");
+    TabInfo = CreateInfoPage();
+    TabInfo->setObjectName("TabInfo");
+    TabGraph = new QWidget;
+    TabGraph->setObjectName("TabGraph");
+    auto* graphLayout = new QVBoxLayout(TabGraph);
+    graphLayout->setContentsMargins(0, 0, 0, 0);
+    PageControl->addTab(TabInfo, "Flight information");
+    PageControl->addTab(TabGraph, "Graph");
+
+    Splitter1 = new QSplitter(Qt::Horizontal);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->addWidget(PanelLeft);
+    Splitter1->addWidget(PageControl);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->setSizes({PanelLeftWidth, 932 - PanelLeftWidth});
+    setCentralWidget(Splitter1);
+    statusBar()->setObjectName("StatusBar1");
+    statusBar()->setSizeGripEnabled(true);
+
+    connect(StringGrid1, &TFlightGrid::CheckClicked, this, [this](int col, int row) {
+        const bool on = StringGrid1->Cell(col, row) != "1";
+        StringGrid1->SetCell(col, row, on ? "1" : "0");
+        GridCheck(col, row, on);
+        StringGrid1->viewport()->update();
+    });
+    connect(StringGrid1, &TFlightGrid::RowSelected, this,
+            [this](int row) { GridChangeActualFile(row, ActualRow); });
+    connect(StringGrid1, &TFlightGrid::CloseRequested, this, [this](int row) { CloseDataFile(row); });
+    connect(StringGrid1, &TFlightGrid::MenuRequested, this, &TFormMain::PopupGridAt);
+    SetPagesEnabled(false);
+}
+
+void TFormMain::SetPagesEnabled(bool on)
+{
+    TabInfo->setEnabled(on);
+    TabGraph->setEnabled(on);
+}
+
+void TFormMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!Shown) {
+        Shown = true;
+        FormShowFirst();
+        emit FirstShown();
+    }
+}
+
+void TFormMain::FormShowFirst()
+{
+    SetDefaultGraphSettings(GraphSettings);
+    GraphSettings.SettingsChanged = false;
+    ReadSettings();
+    WinStates().RestoreWindowState(this);
+    if (NameColMinWidth > 7)
+        NameColMinWidth = QFontMetrics(StringGrid1->font()).horizontalAdvance("ABCDEFGH");
+    ResizeNameColumn();
+    SetPagesEnabled(!DataList.empty());
+    QApplication::processEvents();
+    NotifyEnabled = true;
+}
+
+void TFormMain::ReadSettings()
+{
+    TIniFile ini(DecimalSeparator());
+    ini.Load(AppPaths.SettingsFile.toStdString());
+    Options.Root = DataDir.toStdString();
+    Options.PanelLeft = PanelLeft->width() > 0 && isVisible() ? PanelLeft->width() : PanelLeftWidth;
+    ReadOptions(ini, Options, [](const std::string& dir) {
+        return !dir.empty() && QFileInfo(QString::fromStdString(dir)).isDir();
+    });
+    DataDir = QString::fromStdString(Options.Root);
+    DeflectionOnGraph = Options.DeflectionOnGraph;
+    PanelLeftWidth = std::max(50, Options.PanelLeft);
+    Splitter1->setSizes({PanelLeftWidth, std::max(100, width() - PanelLeftWidth)});
+    WinStates().SetSaveWindowsPos(Options.SaveWindowsPos);
+    NameColMinWidth = Options.AutoGridSize;
+    ReadGraphSettings(ini, GraphSettings);
+}
+
+void TFormMain::WriteSettings()
+{
+    TIniFile ini(DecimalSeparator());
+    ini.Load(AppPaths.SettingsFile.toStdString());
+    Options.Root = DataDir.toStdString();
+    Options.DeflectionOnGraph = DeflectionOnGraph;
+    Options.PanelLeft = PanelLeft->width();
+    Options.SaveWindowsPos = WinStates().SaveWindowsPosEnabled();
+    Options.AutoGridSize = NameColMinWidth;
+    WriteOptions(ini, Options);
+    if (GraphSettings.SettingsChanged)
+        WriteGraphSettings(ini, GraphSettings);
+    if (!ini.Save(AppPaths.SettingsFile.toStdString()))
+        ShowError("Error in writing file.\n" + AppPaths.SettingsFile);
+}
+
+void TFormMain::CloseQuery()
+{
+    QString failure;
+    for (int row = StringGrid1->rowCount() - 1; row >= 0 && StringGrid1->isVisible(); --row) {
+        try {
+            CloseDataFile(row);
+        } catch (const std::exception& e) {
+            failure = QString("Error by Closing files on CloseQuery!\r") + e.what();
+        }
+    }
+    if (!failure.isEmpty())
+        ShowError(failure);
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    if (!Closed) {
+        CloseQuery();
+        WriteSettings();
+        WinStates().SaveWindowStates();
+        Closed = true;
+    }
+    event->accept();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this && QApplication::activeModalWidget() == nullptr) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Escape) {
+                if (Dialogs().AskYesNo(this, "Are you sure to exit application?") == TAnswer::Yes)
+                    close();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormMain::ShowAbout()
+{
+    FormAbout->move(geometry().center() - FormAbout->rect().center());
+    Dialogs().Exec(*FormAbout);
+}
+
+void TFormMain::ExecuteOptions()
+{
+}
+
+void TFormMain::ExecuteReadData()
+{
+}
+
+} // namespace zirko

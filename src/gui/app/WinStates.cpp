@@ -1,0 +1,118 @@
+#include "gui/app/WinStates.h"
+
+#include "core/app/WindowGeometry.h"
+#include "gui/app/UserDialogs.h"
+
+#include <QGuiApplication>
+#include <QLocale>
+#include <QScreen>
+
+namespace zirko {
+
+namespace {
+
+TWinRect ToRect(const QRect& r)
+{
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+QRect FromRect(const TWinRect& r)
+{
+    return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+}
+
+QSize ScreenSize(QWidget* window)
+{
+    QScreen* screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(0, 0);
+}
+
+TIniFile LoadSettings(const QString& fileName)
+{
+    TIniFile ini(QLocale().decimalPoint().at(0).toLatin1());
+    ini.Load(fileName.toStdString());
+    return ini;
+}
+
+} // namespace
+
+TWinStates& WinStates()
+{
+    static TWinStates store;
+    return store;
+}
+
+bool TWinStates::IsRegistered(const QWidget* window) const
+{
+    for (const auto& e : Registered)
+        if (e.Window == window)
+            return true;
+    return false;
+}
+
+void TWinStates::RestoreWindowState(QWidget* window)
+{
+    if (!SaveWindowsPos || !window || IsRegistered(window))
+        return;
+    TWindowGeometry current;
+    current.R = ToRect(window->geometry());
+    current.NR = ToRect(window->normalGeometry().isValid() ? window->normalGeometry()
+                                                            : window->geometry());
+    current.State = window->isMaximized() ? kWinMaximized
+                    : window->isMinimized() ? kWinMinimized
+                                            : kWinNormal;
+    const QSize screen = ScreenSize(window);
+    const TIniFile ini = LoadSettings(SettingsFile);
+    const TRestoredGeometry stored = ReadWindowGeometry(ini, window->objectName().toStdString(),
+                                                        current, screen.height(), screen.width());
+    ScreenH = stored.ScreenH;
+    ScreenW = stored.ScreenW;
+    const QRect r = FromRect(stored.Geometry.R);
+    const QRect nr = FromRect(stored.Geometry.NR);
+    switch (stored.Geometry.State) {
+    case kWinMaximized:
+        if (nr.isValid())
+            window->setGeometry(nr);
+        window->setWindowState(window->windowState() | Qt::WindowMaximized);
+        break;
+    case kWinMinimized:
+        if (nr.isValid())
+            window->setGeometry(nr);
+        window->setWindowState(window->windowState() | Qt::WindowMinimized);
+        break;
+    case kWinNormal:
+        if (r.isValid())
+            window->setGeometry(r);
+        window->setWindowState(window->windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+        break;
+    default:
+        if (r.isValid())
+            window->setGeometry(r);
+        break;
+    }
+    Registered.push_back({window, window->objectName()});
+}
+
+void TWinStates::SaveWindowStates()
+{
+    if (!SaveWindowsPos || Registered.empty()) {
+        Registered.clear();
+        return;
+    }
+    TIniFile ini = LoadSettings(SettingsFile);
+    for (const auto& e : Registered) {
+        if (!e.Window)
+            continue;
+        QWidget* w = e.Window;
+        TWindowGeometry g;
+        g.NR = ToRect(w->normalGeometry().isValid() ? w->normalGeometry() : w->geometry());
+        g.R = ToRect(w->geometry());
+        g.State = w->isMaximized() ? kWinMaximized : w->isMinimized() ? kWinMinimized : kWinNormal;
+        WriteWindowGeometry(ini, e.Name.toStdString(), g, ScreenH, ScreenW);
+    }
+    if (!ini.Save(SettingsFile.toStdString()))
+        Dialogs().ShowError(nullptr, "Error in writing file.\n" + SettingsFile);
+    Registered.clear();
+}
+
+} // namespace zirko

@@ -1,0 +1,345 @@
+// The open-flights list of the main window: opening, the grid, the current flight, saving, closing.
+#include "gui/app/FormMain.h"
+
+#include "core/app/TextCodec.h"
+#include "core/flightdata/FlightText.h"
+#include "core/flightdata/ZdfFile.h"
+#include "core/shell/Assertion.h"
+#include "gui/app/UserDialogs.h"
+#include "gui/flightdata/FlightGrid.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <stdexcept>
+
+namespace zirko {
+
+namespace {
+constexpr const char* kUnit = "Data";
+
+QString Text(const std::string& bytes)
+{
+    return QString::fromStdString(DecodeFileText(bytes));
+}
+} // namespace
+
+TDataBlock* TFormMain::Flight(int row) const
+{
+    if (row < 0 || row >= static_cast<int>(DataList.size()))
+        return nullptr;
+    return DataList[static_cast<size_t>(row)].get();
+}
+
+QString TFormMain::GridCell(int col, int row) const
+{
+    return StringGrid1->Cell(col, row);
+}
+
+bool TFormMain::ChannelShownAnywhere(int column) const
+{
+    if (!StringGrid1->isVisibleTo(this) || StringGrid1->rowCount() == 0)
+        return false;
+    for (int row = 0; row < StringGrid1->rowCount(); ++row)
+        if (StringGrid1->Cell(column, row) == "1")
+            return true;
+    return false;
+}
+
+int TFormMain::OpenDataFile(const QString& fileName)
+{
+    if (!QFileInfo(fileName).isFile())
+        return -1;
+    auto flight = std::make_unique<TDataBlock>();
+    int count = -1;
+    const TReadResult result =
+        ReadDataFile(QFile::encodeName(fileName).toStdString(), *flight, Options.MarkerThreshold);
+    switch (result.Status) {
+    case TReadStatus::Ok:
+        count = result.Count;
+        break;
+    case TReadStatus::Failed:
+        ShowError("Error by opening datafile \"" + fileName + "\"! \r" +
+                  QString::fromStdString(result.Message));
+        count = -1;
+        break;
+    case TReadStatus::IoError:
+        ShowError(QString::fromStdString(result.Message));
+        count = 0;
+        break;
+    }
+    if (count < 1)
+        return -1;
+    flight->Modified = false;
+
+    int row = 0;
+    if (StringGrid1->isVisibleTo(this) && StringGrid1->rowCount() > 0) {
+        row = StringGrid1->rowCount();
+        StringGrid1->setRowCount(row + 1);
+    } else {
+        StringGrid1->setRowCount(1);
+        StringGrid1->show();
+        SetPagesEnabled(true);
+        ResizeNameColumn();
+    }
+    const QString name = QString::fromStdString(FlightNameOf(fileName.toStdString()));
+    DataList.push_back(std::move(flight));
+    const std::array<QString, 5> states = BuildFlightSeries(row);
+    for (int c = 1; c <= 5; ++c)
+        StringGrid1->SetCell(c, row, states[static_cast<size_t>(c - 1)]);
+    StringGrid1->SetCell(kGridPathCol, row, fileName);
+    StringGrid1->SetCell(kGridColorCol, row, QString::number(FlightColorValue(row)));
+    StringGrid1->SetCell(kGridNameCol, row, name);
+    StringGrid1->SetCell(1, row, "1");
+    GridCheck(1, row, true);
+    if (StringGrid1->rowCount() == 1) {
+        StringGrid1->SelectRowSilently(0);
+        GridChangeActualFile(0, -1);
+    }
+    ResizeNameColumn();
+    return row;
+}
+
+void TFormMain::GridCheck(int col, int arow, bool checked)
+{
+    try {
+        if (!ZIRKO_ASSERT(arow <= static_cast<int>(DataList.size()) - 1,
+                          "Arow<=FormMain.DataList.count-1 in GridCheck", kUnit))
+            throw std::runtime_error("Data record not found in GridCheck!");
+        TDataBlock* flight = Flight(arow);
+        if (!ZIRKO_ASSERT(flight != nullptr, "DataBlockPtr<>nil in GridCheck", kUnit))
+            throw std::runtime_error("Data record pointer invalid in GridCheck!");
+        if (col >= 1 && col <= 5)
+            ShowFlightChannel(arow, col, checked);
+    } catch (const std::exception& e) {
+        ShowError(QString::fromUtf8(e.what()) + "\rIn GridCheck.");
+    }
+}
+
+void TFormMain::StoreEditedNotes(int row)
+{
+    TDataBlock* flight = Flight(row);
+    if (flight && NotesModified()) {
+        flight->Notes = NotesBytes();
+        flight->Modified = true;
+    }
+}
+
+void TFormMain::GridChangeActualFile(int arow, int lastrow)
+{
+    try {
+        if (lastrow >= 0) {
+            ZIRKO_ASSERT(lastrow <= static_cast<int>(DataList.size()) - 1,
+                         "Lastrow<=FormMain.DataList.count-1 in GridChangeActualFile", kUnit);
+            TDataBlock* last = Flight(lastrow);
+            if (ZIRKO_ASSERT(last != nullptr, "DataBlockPtr<>nil in GridChangeActualFile", kUnit))
+                StoreEditedNotes(lastrow);
+        }
+        ActualRow = arow;
+        ZIRKO_ASSERT(arow <= static_cast<int>(DataList.size()) - 1,
+                     "Arow<=FormMain.DataList.count-1 in GridChangeActualFile", kUnit);
+        TDataBlock* flight = Flight(arow);
+        if (!ZIRKO_ASSERT(flight != nullptr, "DataBlockPtr<>nil in GridChangeActualFile", kUnit))
+            return;
+        const char sep = DecimalSeparator();
+        EditDate->setText(Text(flight->DateText));
+        if (!flight->Time.empty())
+            EditFlyTime->setText(QString::fromStdString(FlightTimeText(*flight, sep)));
+        EditSample->setText(QString::fromStdString(SamplingText(*flight, sep)));
+        EditVer->setText("0");
+        EditMaxAlt->setText(QString::fromStdString(MaxHeightText(*flight, sep)));
+        LoadNotes(flight->Notes);
+        LoadShiftControls(arow);
+        MoveFlightSeriesToFront(arow);
+    } catch (const std::exception& e) {
+        ShowError(QString::fromUtf8(e.what()) + "\rIn GridChangeActualFile.");
+    }
+}
+
+bool TFormMain::SaveDataFile(int row, bool ask)
+{
+    TDataBlock* flight = Flight(row);
+    if (!flight)
+        return true;
+    if (ask) {
+        if (!flight->Modified)
+            return true;
+        if (Dialogs().AskYesNo(this, "Do you want to save changes of " +
+                                         StringGrid1->Cell(kGridPathCol, row) + "?") !=
+            TAnswer::Yes)
+            return true;
+    }
+    QString file = StringGrid1->Cell(kGridPathCol, row);
+    if (!QFileInfo::exists(file)) {
+        file = Dialogs().GetSaveFileName(this, "DataFile " + StringGrid1->Cell(kGridPathCol, row) +
+                                                   " not found!",
+                                         DataDir, "Zirko data (*.zdf)", "zdf");
+        if (file.isEmpty())
+            return true;
+    }
+    CollectAnnotations(row);
+    const TWriteResult result = WriteDataFile(QFile::encodeName(file).toStdString(), *flight);
+    switch (result.Status) {
+    case TWriteStatus::Ok:
+        flight->Modified = false;
+        return true;
+    case TWriteStatus::IoError:
+        ShowError(QString::fromStdString(result.Message));
+        return false;
+    case TWriteStatus::Failed:
+        throw std::runtime_error(result.Message);
+    }
+    return false;
+}
+
+void TFormMain::GridCloseFile(int arow)
+{
+    try {
+        if (arow > static_cast<int>(DataList.size()))
+            throw std::runtime_error("Error in GridCloseFile, Arow>FormMain.DataList.Count");
+        if (TDataBlock* flight = Flight(arow)) {
+            if (arow == StringGrid1->SelectedRow()) {
+                StoreEditedNotes(arow);
+                ClearNotes();
+            }
+            SaveDataFile(arow, true);
+            RemoveFlightSeries(arow);
+            flight->Clear();
+        }
+        if (arow >= 0 && arow < static_cast<int>(DataList.size()))
+            DataList.erase(DataList.begin() + arow);
+        ClearNotes();
+        ClearFlightInfo();
+    } catch (const std::exception& e) {
+        ShowError(QString::fromUtf8(e.what()) + "\rIn GridCloseFile.");
+    }
+}
+
+void TFormMain::ClearFlightInfo()
+{
+    for (QLineEdit* e : {EditDate, EditSample, EditVer, EditFlyTime, EditMaxAlt})
+        e->clear();
+}
+
+void TFormMain::CloseDataFile(int row)
+{
+    const int rows = StringGrid1->isVisibleTo(this) ? StringGrid1->rowCount() : 0;
+    if (row < 0 || row >= rows) {
+        ShowError("Chyba při rušení řádku ze seznamu otevřených souborů! Řádek neexistuje!");
+        return;
+    }
+    // The current flight's edited notes reach its record before the rows shift.
+    const int selected = StringGrid1->SelectedRow();
+    if (selected >= 0 && selected != row)
+        StoreEditedNotes(selected);
+    GridCloseFile(row);
+    emit GridRowClosed(row);
+    if (rows > 1) {
+        for (int r = row; r < rows - 1; ++r)
+            for (int c = 0; c < kGridColumns; ++c)
+                StringGrid1->SetCell(c, r, StringGrid1->Cell(c, r + 1));
+        int newSelected = selected;
+        if (selected == row && row == rows - 1) {
+            ActualRow = -1;
+            newSelected = selected - 1;
+        } else if (selected > row) {
+            newSelected = selected - 1;
+        }
+        StringGrid1->setRowCount(rows - 1);
+        StringGrid1->SelectRowSilently(newSelected);
+        ActualRow = newSelected;
+        if (newSelected >= 0)
+            GridChangeActualFile(newSelected, -1);
+        ResizeNameColumn();
+    } else {
+        StringGrid1->setRowCount(0);
+        StringGrid1->hide();
+        ActualRow = -1;
+        SetPagesEnabled(false);
+    }
+}
+
+void TFormMain::CloseAllDataFiles()
+{
+    for (size_t i = 0; i < DataList.size(); ++i) {
+        try {
+            SaveDataFile(static_cast<int>(i), true);
+        } catch (const std::exception& e) {
+            ShowError(QString::fromUtf8(e.what()));
+        }
+        RemoveFlightSeries(static_cast<int>(i));
+        DataList[i]->Clear();
+    }
+    DataList.clear();
+}
+
+void TFormMain::ResizeNameColumn()
+{
+    if (NameColMinWidth < 8)
+        return;
+    const int width = StringGrid1->viewport()->width() -
+                      (kGridVisibleColumns - 1) * kGridDefaultColWidth - kGridVisibleColumns;
+    StringGrid1->setColumnWidth(kGridNameCol, std::max(width, NameColMinWidth));
+}
+
+void TFormMain::PopupGridAt(int row, const QPoint& globalPos)
+{
+    if (!PopupGrid) {
+        PopupGrid = new QMenu(this);
+        PopupGrid->setObjectName("PopupGrid");
+        QAction* close = PopupGrid->addAction("Close Data");
+        QAction* save = PopupGrid->addAction("Save");
+        PopupGrid->addSeparator();
+        static const char* kItems[] = {"Altitude", "Servo", "Voltage", "Marker", "Annotation"};
+        for (int tag = 0; tag < 5; ++tag) {
+            QAction* a = PopupGrid->addAction(kItems[tag]);
+            a->setCheckable(true);
+            a->setData(tag);
+            connect(a, &QAction::triggered, this, [this, a, tag](bool checked) {
+                const int r = PopupGrid->property("tag").toInt();
+                if (r < 0 || r >= StringGrid1->rowCount())
+                    return;
+                Q_UNUSED(a);
+                StringGrid1->SetCell(tag + 1, r, checked ? "1" : "0");
+                GridCheck(tag + 1, r, checked);
+                StringGrid1->viewport()->update();
+            });
+        }
+        PopupGrid->addSeparator();
+        PopupGrid->addAction("Cancel");
+        connect(close, &QAction::triggered, this, [this] {
+            const int r = PopupGrid->property("tag").toInt();
+            if (r >= 0 && r < StringGrid1->rowCount())
+                CloseDataFile(r);
+        });
+        connect(save, &QAction::triggered, this, [this] {
+            const int r = PopupGrid->property("tag").toInt();
+            if (r < 0 || r >= StringGrid1->rowCount())
+                return;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            try {
+                SaveDataFile(r, false);
+            } catch (const std::exception& e) {
+                QApplication::restoreOverrideCursor();
+                ShowError(QString("Error by saving data!\r") + e.what());
+                return;
+            }
+            QApplication::restoreOverrideCursor();
+        });
+    }
+    PopupGrid->setProperty("tag", row);
+    const QList<QAction*> actions = PopupGrid->actions();
+    for (QAction* a : actions) {
+        if (!a->isCheckable())
+            continue;
+        const QString state = StringGrid1->Cell(a->data().toInt() + 1, row);
+        a->setChecked(state == "1");
+        a->setEnabled(state == "1" || state == "0");
+    }
+    PopupGrid->popup(globalPos);
+}
+
+} // namespace zirko
