@@ -1,0 +1,44 @@
+#include "platform/serial/LoggerLink.h"
+
+#include "platform/serial/SerialPort.h"
+
+namespace zirko {
+
+QString WaitingText(const QString& portName)
+{
+    return "Waiting for Zirko at " + portName;
+}
+
+QByteArray TLoggerLink::ReadAvailable()
+{
+    QByteArray out = std::move(Pending);
+    Pending.clear();
+    if (IsOpen())
+        out += ReadNew();
+    return out;
+}
+
+std::optional<unsigned char> TLoggerLink::ReadByte()
+{
+    if (Pending.isEmpty() && IsOpen())
+        Pending = ReadNew();
+    if (Pending.isEmpty())
+        return std::nullopt;
+    const auto byte = static_cast<unsigned char>(Pending.front());
+    Pending.remove(0, 1);
+    return byte;
+}
+
+int TLoggerLink::SendByte(unsigned char byte)
+{
+    if (!IsOpen())
+        return 0;
+    return Write(QByteArray(1, static_cast<char>(byte))) == 1 ? 1 : 0;
+}
+
+std::unique_ptr<TLoggerLink> CreateLoggerLink([[maybe_unused]] const QString& portName, QObject* parent)
+{
+    return std::make_unique<TSerialPort>(parent);
+}
+
+} // namespace zirko

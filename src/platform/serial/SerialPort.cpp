@@ -1,0 +1,144 @@
+#include "platform/serial/SerialPort.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace zirko {
+
+QString CreateFileFailedText(int errorNumber, const QString& portName)
+{
+    return QString("CreateFile failed with error %1  ,%2.\r\n").arg(errorNumber).arg(portName);
+}
+
+QString SetCommMaskFailedText(int errorNumber)
+{
+    return QString("SetCommMask failed - %1").arg(errorNumber);
+}
+
+namespace {
+
+// QSerialPort reports an open failure as a category; the message carries the system's own error
+// number, found by asking the system the same question once more.
+int OpenErrorNumber(const QString& portName, QSerialPort::SerialPortError error)
+{
+    // The same rule QSerialPort follows: a bare name lives under /dev.
+    const QString location = portName.startsWith('/') ? portName : "/dev/" + portName;
+    const QByteArray path = location.toLocal8Bit();
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    // The device opens by itself, so another program holds it (lock file or exclusive mode).
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return ENOENT;
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:
+        return EBUSY;
+    default:
+        return EIO;
+    }
+}
+
+} // namespace
+
+TSerialPort::TSerialPort(QObject* parent) : TLoggerLink(parent)
+{
+    connect(&SerialPort, &QSerialPort::readyRead, this, &TLoggerLink::BytesArrived);
+    connect(&SerialPort, &QSerialPort::errorOccurred, this, &TSerialPort::OnError);
+}
+
+TSerialPort::~TSerialPort()
+{
+    SerialPort.disconnect(this);
+    if (SerialPort.isOpen())
+        SerialPort.close();
+}
+
+TOpenResult TSerialPort::OpenPort(const QString& portName)
+{
+    Close();
+    Name = portName.isEmpty() ? QString("COM1") : portName;
+    // A path opens as given (pseudo-terminals are never listed); a bare name is looked up.
+    SerialPort.setPortName(Name);
+    SerialPort.setReadBufferSize(kReadBufferSize);
+    if (!SerialPort.open(QIODevice::ReadWrite)) {
+        const int number = OpenErrorNumber(Name, SerialPort.error());
+        SerialPort.clearError();
+        return {false, CreateFileFailedText(number, Name)};
+    }
+    // Like the device control block of the original port set-up, the line settings are applied
+    // without examining the result: a port that rejects one still carries bytes.
+    SerialPort.setBaudRate(QSerialPort::Baud115200);
+    SerialPort.setDataBits(QSerialPort::Data8);
+    SerialPort.setParity(QSerialPort::NoParity);
+    SerialPort.setStopBits(QSerialPort::OneStop);
+    SerialPort.setFlowControl(QSerialPort::NoFlowControl);
+    if (!SerialPort.clear(QSerialPort::AllDirections)) {
+        SerialPort.close();
+        SerialPort.clearError();
+        return {false, kPurgeCommFailed};
+    }
+    auto lineStateFailed = [this](bool ok) {
+        return !ok && SerialPort.error() != QSerialPort::UnsupportedOperationError;
+    };
+    if (lineStateFailed(SerialPort.setDataTerminalReady(true)) ||
+        lineStateFailed(SerialPort.setRequestToSend(false))) {
+        SerialPort.close();
+        SerialPort.clearError();
+        return {false, kEscapeCommFailed};
+    }
+    SerialPort.clearError();
+    return {true, WaitingText(Name)};
+}
+
+bool TSerialPort::IsOpen() const
+{
+    return SerialPort.isOpen();
+}
+
+void TSerialPort::Close()
+{
+    if (SerialPort.isOpen())
+        SerialPort.close();
+    SerialPort.clearError();
+}
+
+QByteArray TSerialPort::ReadNew()
+{
+    if (!SerialPort.isOpen())
+        return {};
+    return SerialPort.readAll();
+}
+
+qint64 TSerialPort::Write(const QByteArray& bytes)
+{
+    if (!SerialPort.isOpen())
+        return 0;
+    const qint64 written = SerialPort.write(bytes);
+    return written < 0 ? 0 : written;
+}
+
+void TSerialPort::OnError(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::NoError:
+    case QSerialPort::TimeoutError:
+    case QSerialPort::UnsupportedOperationError:
+        return;
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+        if (SerialPort.isOpen()) {
+            SerialPort.close();
+            SerialPort.clearError();
+            emit LinkLost(kLinkLostText);
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+} // namespace zirko

@@ -1,0 +1,49 @@
+// The serial driver: a QSerialPort at the logger's fixed line settings.
+#pragma once
+
+#include "platform/serial/LoggerLink.h"
+
+#include <QSerialPort>
+
+namespace zirko {
+
+// Bytes the driver buffers for reading: a whole large memory image arrives faster than a busy
+// window may read it.
+inline constexpr qint64 kReadBufferSize = 600000;
+
+QString CreateFileFailedText(int errorNumber, const QString& portName);
+inline constexpr const char* kSetupCommFailed = "SetupComm failed";
+inline constexpr const char* kPurgeCommFailed = "PurgeComm failed";
+inline constexpr const char* kEscapeCommFailed = "EscapeCommFunction failed";
+QString SetCommMaskFailedText(int errorNumber);
+// What an unplugged device or a vanished peer reports.
+inline constexpr const char* kLinkLostText = "Communication error";
+
+class TSerialPort final : public TLoggerLink {
+    Q_OBJECT
+public:
+    explicit TSerialPort(QObject* parent = nullptr);
+    ~TSerialPort() override;
+
+    // 115200 baud, 8 data bits, no parity, 1 stop bit, no flow control; both directions purged;
+    // DTR raised, then RTS dropped. A pseudo-terminal has no modem lines: that is not a failure.
+    TOpenResult OpenPort(const QString& portName) override;
+    bool IsOpen() const override;
+    void Close() override;
+    qint64 Write(const QByteArray& bytes) override;
+    QString PortName() const override { return Name; }
+
+    // The port itself, for inspecting its settings.
+    const QSerialPort& Port() const { return SerialPort; }
+
+protected:
+    QByteArray ReadNew() override;
+
+private:
+    void OnError(QSerialPort::SerialPortError error);
+
+    QSerialPort SerialPort;
+    QString Name;
+};
+
+} // namespace zirko
