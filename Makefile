@@ -39,7 +39,8 @@ bench: deps
 	@for b in $(BUILD_BENCH)/bench/bench_*; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b; done
 
 fuzz: deps
-	@CXX=clang++ cmake -S . -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIRKO_BUILD_TESTS=OFF -DZIRKO_BUILD_FUZZ=ON >/dev/null
+	@CXX=clang++ cmake -S . -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIRKO_BUILD_TESTS=OFF -DZIRKO_BUILD_FUZZ=ON \
+		-DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
 	@cmake --build $(BUILD_FUZZ) -j $(JOBS)
 
 screenshot: build

@@ -2,14 +2,18 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace zirko {
 
-void AppendFixed(std::string& out, double value, int decimals)
+namespace {
+
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+char* WriteFixedSlow(char* out, double value, int decimals)
 {
-    if (!std::isfinite(value))
-        value = 0.0;
     char buf[400];
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
     std::string_view text(buf, static_cast<size_t>(res.ptr - buf));
@@ -17,7 +21,49 @@ void AppendFixed(std::string& out, double value, int decimals)
     if (!text.empty() && text.front() == '-' &&
         text.find_first_not_of("0.", 1) == std::string_view::npos)
         text.remove_prefix(1);
-    out.append(text);
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+
+} // namespace
+
+char* WriteFixed(char* out, double value, int decimals)
+{
+    if (!std::isfinite(value))
+        value = 0.0;
+    if (decimals < 0 || decimals > 6 || std::fabs(value) >= 1e12)
+        return WriteFixedSlow(out, value, decimals);
+    // Scaled to an integer: exact for the magnitudes flight files hold. A product that lands on a
+    // tie goes the slow way so that halves round like the exact decimal value does.
+    const double scaled = value * kPow10[decimals];
+    const double rounded = std::nearbyint(scaled);
+    if (std::fabs(scaled - rounded) == 0.5)
+        return WriteFixedSlow(out, value, decimals);
+    unsigned long long n = static_cast<unsigned long long>(std::fabs(rounded));
+    char buf[32];
+    char* end = buf + sizeof buf;
+    char* p = end;
+    for (int i = 0; i < decimals; ++i) {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    }
+    if (decimals > 0)
+        *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    if (rounded < 0)
+        *--p = '-';
+    const size_t len = static_cast<size_t>(end - p);
+    std::memcpy(out, p, len);
+    return out + len;
+}
+
+void AppendFixed(std::string& out, double value, int decimals)
+{
+    char buf[400];
+    out.append(buf, static_cast<size_t>(WriteFixed(buf, value, decimals) - buf));
 }
 
 std::string FormatFixed(double value, int decimals)
@@ -85,24 +131,34 @@ std::optional<double> ParseStrictNumber(std::string_view text)
     size_t i = 0;
     const size_t n = text.size();
     auto isDigit = [&](size_t k) { return k < n && text[k] >= '0' && text[k] <= '9'; };
-    if (i < n && (text[i] == '+' || text[i] == '-'))
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
         ++i;
+    }
     const size_t mantissaStart = i;
     size_t digits = 0;
+    unsigned long long mantissa = 0;
+    int fractionDigits = 0;
     while (isDigit(i)) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(text[i] - '0');
         ++i;
         ++digits;
     }
     if (i < n && text[i] == '.') {
         ++i;
         while (isDigit(i)) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(text[i] - '0');
             ++i;
             ++digits;
+            ++fractionDigits;
         }
     }
     if (digits == 0)
         return std::nullopt;
+    bool exponent = false;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        exponent = true;
         ++i;
         if (i < n && (text[i] == '+' || text[i] == '-'))
             ++i;
@@ -113,12 +169,18 @@ std::optional<double> ParseStrictNumber(std::string_view text)
     }
     if (i != n)
         return std::nullopt;
+    // Few digits and no exponent: an exact integer divided by an exact power of ten is correctly
+    // rounded.
+    if (!exponent && digits <= 15 && fractionDigits <= 22) {
+        const double value = static_cast<double>(mantissa) / kPow10[fractionDigits];
+        return negative ? -value : value;
+    }
     std::string_view body = text.substr(mantissaStart);
     double value = 0;
     auto res = std::from_chars(body.data(), body.data() + body.size(), value);
     if (res.ec != std::errc() || res.ptr != body.data() + body.size() || !std::isfinite(value))
         return std::nullopt;
-    return (text[0] == '-') ? -value : value;
+    return negative ? -value : value;
 }
 
 std::optional<double> ParseUserNumber(std::string_view text, char decimalSeparator)

@@ -11,6 +11,8 @@ namespace zirko {
 // Appends to `out`; non-finite values are written as 0 so a file stays readable.
 void AppendFixed(std::string& out, double value, int decimals);
 std::string FormatFixed(double value, int decimals);
+// The same into a buffer of at least 32 + 330 bytes; returns the end of what was written.
+char* WriteFixed(char* out, double value, int decimals);
 
 // "%8.1f" / "%8.3f" trimmed of blanks, with the user's decimal separator.
 std::string FormatDisplay(double value, int decimals, char decimalSeparator = '.');

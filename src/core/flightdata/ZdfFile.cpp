@@ -5,8 +5,12 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <functional>
+#include <algorithm>
+#include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,8 +28,11 @@ public:
     {
         const size_t start = Pos;
         const size_t n = Text.size();
-        while (Pos < n && Text[Pos] != '\n' && Text[Pos] != '\r')
-            ++Pos;
+        // Lines normally end in CR LF: find the LF fast, then look for a lone CR before it.
+        const void* lf = start < n ? std::memchr(Text.data() + start, '\n', n - start) : nullptr;
+        const size_t lfPos = lf ? static_cast<size_t>(static_cast<const char*>(lf) - Text.data()) : n;
+        const void* cr = start < lfPos ? std::memchr(Text.data() + start, '\r', lfPos - start) : nullptr;
+        Pos = cr ? static_cast<size_t>(static_cast<const char*>(cr) - Text.data()) : lfPos;
         std::string_view line = Text.substr(start, Pos - start);
         if (Pos < n) {
             if (Text[Pos] == '\r' && Pos + 1 < n && Text[Pos + 1] == '\n')
@@ -48,9 +55,43 @@ struct TFormatError {
     const char* Message;
 };
 
-// Takes the next comma-separated piece of `rest` as a number; empty gives 0.
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Takes the next comma-separated piece of `rest` as a number; empty gives 0. The common shape
+// (sign, digits, ".", digits) is parsed in one pass; anything else goes through the full grammar.
 double TakeNumber(std::string_view& rest)
 {
+    const char* p = rest.data();
+    const char* end = p + rest.size();
+    const char* q = p;
+    bool negative = false;
+    if (q < end && (*q == '-' || *q == '+')) {
+        negative = *q == '-';
+        ++q;
+    }
+    unsigned long long mantissa = 0;
+    int digits = 0;
+    int fraction = 0;
+    while (q < end && static_cast<unsigned char>(*q - '0') < 10) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+        ++q;
+        ++digits;
+    }
+    if (q < end && *q == '.') {
+        ++q;
+        while (q < end && static_cast<unsigned char>(*q - '0') < 10) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+            ++q;
+            ++digits;
+            ++fraction;
+        }
+    }
+    if (digits > 0 && digits <= 15 && (q == end || *q == ',')) {
+        rest = q == end ? std::string_view{} : std::string_view(q + 1, static_cast<size_t>(end - q - 1));
+        const double value = static_cast<double>(mantissa) / kPow10[fraction];
+        return negative ? -value : value;
+    }
     const size_t comma = rest.find(',');
     std::string_view piece = rest.substr(0, comma);
     rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
@@ -137,8 +178,10 @@ TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double m
             else
                 (flight.*ch.Array).clear();
         }
-        for (auto* column : columns)
-            column->assign(static_cast<size_t>(n), 0.0);
+        for (auto* column : columns) {
+            column->clear();
+            column->reserve(static_cast<size_t>(n));
+        }
         const size_t kept = columns.size();
 
         for (int i = 0; i < n && !reader.AtEof(); ++i) {
@@ -146,9 +189,12 @@ TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double m
             for (int j = 0; j <= k; ++j) {
                 const double value = TakeNumber(rest);
                 if (static_cast<size_t>(j) < kept)
-                    (*columns[static_cast<size_t>(j)])[static_cast<size_t>(i)] = value;
+                    columns[static_cast<size_t>(j)]->push_back(value);
             }
         }
+        // Lines missing at the end of the file read as zeros.
+        for (auto* column : columns)
+            column->resize(static_cast<size_t>(n), 0.0);
         if (flight.ChannelMask & kMaskRx)
             ComputeMarkerFlags(flight, markerThreshold);
         else
@@ -264,20 +310,93 @@ TReadResult ReadDataFile(const std::filesystem::path& fileName, TDataBlock& flig
 {
     if (fileName.empty())
         return {};
-    std::string content;
-    if (!ReadWholeFile(fileName, content)) {
-        TReadResult result;
-        result.Status = TReadStatus::IoError;
-        result.Message = kMsgReadIo;
-        return result;
+    TReadResult ioFailure;
+    ioFailure.Status = TReadStatus::IoError;
+    ioFailure.Message = kMsgReadIo;
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return ioFailure;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return ioFailure;
     }
-    return ParseDataFile(content, flight, markerThreshold);
+    if (st.st_size == 0) {
+        ::close(fd);
+        return ParseDataFile({}, flight, markerThreshold);
+    }
+    // The file is mapped, not copied: reading needs little beyond the arrays it fills.
+    void* map = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    ::close(fd);
+    if (map == MAP_FAILED)
+        return ioFailure;
+    ::madvise(map, static_cast<size_t>(st.st_size), MADV_SEQUENTIAL);
+    TReadResult result = ParseDataFile(
+        std::string_view(static_cast<const char*>(map), static_cast<size_t>(st.st_size)), flight,
+        markerThreshold);
+    ::munmap(map, static_cast<size_t>(st.st_size));
+    return result;
 }
 
-std::string FormatDataFile(const TDataBlock& flight, TWriteResult* failure)
+namespace {
+
+// Collects the file in a fixed buffer and hands it on in chunks: no buffer the size of the file.
+class TChunkWriter {
+public:
+    explicit TChunkWriter(std::function<bool(const char*, size_t)> sink)
+        : Buffer(1 << 20), Sink(std::move(sink))
+    {
+    }
+    // Room for `bytes` more; returns where to write them.
+    char* Reserve(size_t bytes)
+    {
+        if (Used + bytes > Buffer.size()) {
+            Flush();
+            if (bytes > Buffer.size())
+                Buffer.resize(bytes);
+        }
+        return Buffer.data() + Used;
+    }
+    void Commit(char* end) { Used = static_cast<size_t>(end - Buffer.data()); }
+    void Append(std::string_view text)
+    {
+        while (!text.empty()) {
+            const size_t room = Buffer.size() - Used;
+            if (room == 0) {
+                Flush();
+                continue;
+            }
+            const size_t part = std::min(room, text.size());
+            std::memcpy(Buffer.data() + Used, text.data(), part);
+            Used += part;
+            text.remove_prefix(part);
+        }
+    }
+    void Line(std::string_view text)
+    {
+        Append(text);
+        Append("\r\n");
+    }
+    bool Flush()
+    {
+        if (Used > 0 && Ok)
+            Ok = Sink(Buffer.data(), Used);
+        Used = 0;
+        return Ok;
+    }
+    bool Ok = true;
+
+private:
+    std::vector<char> Buffer;
+    size_t Used = 0;
+    std::function<bool(const char*, size_t)> Sink;
+};
+
+// The channel arrays that are written, in file order; empty on an inconsistent record.
+bool WrittenColumns(const TDataBlock& flight, std::vector<const std::vector<double>*>& columns,
+                    TWriteResult* failure)
 {
     const size_t n = flight.Time.size();
-    std::vector<const std::vector<double>*> columns;
     for (const auto& ch : kChannels) {
         const auto& array = flight.*ch.Array;
         if (array.empty())
@@ -287,57 +406,84 @@ std::string FormatDataFile(const TDataBlock& flight, TWriteResult* failure)
                 failure->Status = TWriteStatus::Failed;
                 failure->Message = std::string("Channel ") + ch.Name + " has fewer samples than Time.";
             }
-            return {};
+            return false;
         }
         columns.push_back(&array);
     }
+    return true;
+}
 
-    std::string out;
-    out.reserve(64 + n * (8 + 10 * columns.size()) + flight.Notes.size() +
-                flight.Annotations.size() * 32);
-    auto line = [&out](std::string_view text) {
-        out.append(text);
-        out.append("\r\n");
-    };
-    line("<Header>");
-    line(flight.DateText);
+bool EmitDataFile(const TDataBlock& flight, const std::vector<const std::vector<double>*>& columns,
+                  TChunkWriter& w)
+{
+    w.Line("<Header>");
+    w.Line(flight.DateText);
     for (int32_t word : {flight.Sampling, flight.ChannelMask, flight.HeaderWord3, flight.HeaderWord4,
                          flight.HeaderWord5, flight.HeaderWord6, flight.HeaderWord7})
-        line(std::to_string(word));
-    line("</Header>");
-    line("<Data>");
-    for (size_t i = 0; i < n; ++i) {
-        AppendFixed(out, flight.Time[i], 1);
+        w.Line(std::to_string(word));
+    w.Line("</Header>");
+    w.Line("<Data>");
+    // A data line can never be longer than this bound.
+    const size_t maxLine = 400 * (columns.size() + 1);
+    const size_t n = flight.Time.size();
+    for (size_t i = 0; i < n && w.Ok; ++i) {
+        char* p = WriteFixed(w.Reserve(maxLine), flight.Time[i], 1);
         for (const auto* column : columns) {
-            out.push_back(',');
-            AppendFixed(out, (*column)[i], 2);
+            *p++ = ',';
+            p = WriteFixed(p, (*column)[i], 2);
         }
-        out.append("\r\n");
+        *p++ = '\r';
+        *p++ = '\n';
+        w.Commit(p);
     }
-    line("</Data>");
+    w.Line("</Data>");
     if (!flight.Annotations.empty()) {
-        line("<Anotace>");
+        w.Line("<Anotace>");
         for (const auto& a : flight.Annotations) {
-            AppendFixed(out, a.Time, 2);
-            out.push_back(',');
-            AppendFixed(out, a.Value, 2);
-            out.push_back(',');
-            line(a.Text);
+            char* p = WriteFixed(w.Reserve(820), a.Time, 2);
+            *p++ = ',';
+            p = WriteFixed(p, a.Value, 2);
+            *p++ = ',';
+            w.Commit(p);
+            w.Line(a.Text);
         }
-        line("</Anotace>");
+        w.Line("</Anotace>");
     }
-    line("<Text>");
-    line(flight.Notes);
-    line("</Text>");
-    line("<Extra>");
-    out.append("RxOffsetY=");
-    AppendFixed(out, flight.RxOffsetY, 2);
-    out.append("\r\n");
-    line("</Extra>");
+    w.Line("<Text>");
+    w.Line(flight.Notes);
+    w.Line("</Text>");
+    w.Line("<Extra>");
+    w.Append("RxOffsetY=");
+    w.Commit(WriteFixed(w.Reserve(400), flight.RxOffsetY, 2));
+    w.Append("\r\n");
+    w.Line("</Extra>");
+    return w.Flush();
+}
+
+} // namespace
+
+std::string FormatDataFile(const TDataBlock& flight, TWriteResult* failure)
+{
+    std::vector<const std::vector<double>*> columns;
+    if (!WrittenColumns(flight, columns, failure))
+        return {};
+    std::string out;
+    out.reserve(256 + flight.Time.size() * (8 + 10 * columns.size()) + flight.Notes.size() +
+                flight.Annotations.size() * 40);
+    TChunkWriter writer([&out](const char* data, size_t size) {
+        out.append(data, size);
+        return true;
+    });
+    EmitDataFile(flight, columns, writer);
     return out;
 }
 
-bool WriteFileAtomically(const std::filesystem::path& fileName, std::string_view content)
+namespace {
+
+// Writes through a temporary file in the same folder, replacing `fileName` only when all of it
+// reached the disk. `produce` gets a sink for the bytes and returns false on its own failure.
+bool WriteAtomically(const std::filesystem::path& fileName,
+                     const std::function<bool(const std::function<bool(const char*, size_t)>&)>& produce)
 {
     std::random_device rd;
     std::filesystem::path temp = fileName;
@@ -349,18 +495,20 @@ bool WriteFileAtomically(const std::filesystem::path& fileName, std::string_view
     struct stat old {};
     if (::stat(fileName.c_str(), &old) == 0)
         ::fchmod(fd, old.st_mode & 07777);
-    size_t done = 0;
-    bool ok = true;
-    while (done < content.size()) {
-        const ssize_t put = ::write(fd, content.data() + done, content.size() - done);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
+    auto sink = [fd](const char* data, size_t size) {
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t put = ::write(fd, data + done, size - done);
+            if (put < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            done += static_cast<size_t>(put);
         }
-        done += static_cast<size_t>(put);
-    }
+        return true;
+    };
+    bool ok = produce(sink);
     if (ok && ::fsync(fd) != 0)
         ok = false;
     if (::close(fd) != 0)
@@ -372,13 +520,27 @@ bool WriteFileAtomically(const std::filesystem::path& fileName, std::string_view
     return ok;
 }
 
+} // namespace
+
+bool WriteFileAtomically(const std::filesystem::path& fileName, std::string_view content)
+{
+    return WriteAtomically(fileName, [content](const std::function<bool(const char*, size_t)>& sink) {
+        return sink(content.data(), content.size());
+    });
+}
+
 TWriteResult WriteDataFile(const std::filesystem::path& fileName, const TDataBlock& flight)
 {
     TWriteResult result;
-    const std::string content = FormatDataFile(flight, &result);
-    if (!result.Ok())
+    std::vector<const std::vector<double>*> columns;
+    if (!WrittenColumns(flight, columns, &result))
         return result;
-    if (!WriteFileAtomically(fileName, content)) {
+    const bool ok =
+        WriteAtomically(fileName, [&](const std::function<bool(const char*, size_t)>& sink) {
+            TChunkWriter writer(sink);
+            return EmitDataFile(flight, columns, writer);
+        });
+    if (!ok) {
         result.Status = TWriteStatus::IoError;
         result.Message = kMsgWriteIo;
     }

@@ -1,0 +1,25 @@
+// Fuzz target: any bytes given to the flight file reader; what it accepts must write and read back.
+#include "core/flightdata/ZdfFile.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    zirko::TDataBlock flight;
+    const zirko::TReadResult first = zirko::ParseDataFile(text, flight, 0.0);
+    if (first.Status != zirko::TReadStatus::Ok || first.Count < 1)
+        return 0;
+    // Only consistent records are written; the reader keeps the masked channels filled.
+    zirko::TWriteResult write;
+    const std::string again = zirko::FormatDataFile(flight, &write);
+    if (!write.Ok())
+        return 0;
+    zirko::TDataBlock second;
+    const zirko::TReadResult back = zirko::ParseDataFile(again, second, 0.0);
+    if (back.Status != zirko::TReadStatus::Ok || back.Count != static_cast<int>(flight.Time.size()))
+        std::abort();
+    return 0;
+}

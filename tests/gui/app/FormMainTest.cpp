@@ -1,0 +1,201 @@
+#include "core/app/IniFile.h"
+#include "core/flightdata/ZdfFile.h"
+#include "gui/app/FormMain.h"
+#include "gui/app/WinStates.h"
+#include "gui/flightdata/FlightGrid.h"
+#include "gui/shell/FormAssert.h"
+#include "core/shell/Assertion.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestUtil.h"
+
+#include <QDir>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zirko;
+using namespace zirko::test;
+
+namespace {
+
+class FormMainTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Dialogs = &InstallScriptedDialogs();
+        Paths.ProgramDir = Dir.path();
+        Paths.SettingsFile = Dir.path() + "/zirko.ini";
+        Paths.BackupDir = Dir.path() + "/backups";
+        WinStates().SetSaveWindowsPos(true);
+    }
+    std::unique_ptr<TFormMain> Start()
+    {
+        auto form = std::make_unique<TFormMain>(Paths);
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return form;
+    }
+    TIniFile Stored() const
+    {
+        TIniFile ini;
+        ini.Load(Paths.SettingsFile.toStdString());
+        return ini;
+    }
+    QTemporaryDir Dir;
+    TAppPaths Paths;
+    TScriptedDialogs* Dialogs = nullptr;
+};
+
+} // namespace
+
+TEST_F(FormMainTest, FirstStartWithoutSettingsGivesTheDefaults)
+{
+    auto form = Start();
+    EXPECT_EQ(form->windowTitle(), "ZIRKO");
+    EXPECT_EQ(form->DataDir, Dir.path()); // no "Data" folder beside the program
+    EXPECT_EQ(form->Options.COM, "COM1");
+    EXPECT_EQ(form->Options.DefFileName, "Blok");
+    EXPECT_EQ(form->Options.FlightTemperature, 15);
+    EXPECT_EQ(form->Options.DeflectionMin, -5);
+    EXPECT_EQ(form->Options.DeflectionMax, 5);
+    EXPECT_EQ(form->Options.MarkerThreshold, 0);
+    EXPECT_TRUE(form->Options.ShowTable);
+    EXPECT_FALSE(form->Options.TBShowLegend);
+    EXPECT_FALSE(form->DeflectionOnGraph);
+    EXPECT_TRUE(form->GraphSettings.AltitudeAuto);
+    EXPECT_FALSE(form->GraphSettings.SettingsChanged);
+    EXPECT_FALSE(form->TabInfo->isEnabled());
+    EXPECT_FALSE(form->TabGraph->isEnabled());
+    EXPECT_FALSE(form->StringGrid1->isVisible());
+    EXPECT_TRUE(form->NotifyEnabled);
+    EXPECT_EQ(form->PageControl->tabText(0), "Flight information");
+    EXPECT_EQ(form->PageControl->tabText(1), "Graph");
+}
+
+TEST_F(FormMainTest, DataFolderBesideTheProgramIsTheDefaultRoot)
+{
+    QDir(Dir.path()).mkdir("Data");
+    auto form = Start();
+    EXPECT_EQ(form->DataDir, Dir.path() + "/Data");
+}
+
+TEST_F(FormMainTest, SettingsAreWrittenAtCloseWithoutGraphSetupUnlessConfirmed)
+{
+    {
+        auto form = Start();
+        form->Options.COM = "/dev/ttyUSB0";
+        form->Options.DefFileName = "Let";
+        form->close();
+    }
+    TIniFile ini = Stored();
+    EXPECT_EQ(ini.ReadString("Options", "COM", ""), "/dev/ttyUSB0");
+    EXPECT_EQ(ini.ReadString("Options", "DefFileName", ""), "Let");
+    EXPECT_EQ(ini.ReadString("Options", "Root", ""), Dir.path().toStdString());
+    EXPECT_TRUE(ini.ValueExists("Pos", "PanelLeft"));
+    EXPECT_TRUE(ini.ValueExists("FormMain", "RLeft"));
+    EXPECT_FALSE(ini.SectionExists("GraphSetup"));
+
+    auto form = Start();
+    EXPECT_EQ(form->Options.COM, "/dev/ttyUSB0");
+    form->GraphSettings.SettingsChanged = true;
+    form->GraphSettings.TimeMax = 31;
+    form->close();
+    EXPECT_EQ(Stored().ReadFloat("GraphSetup", "TimeMax", 0), 31);
+}
+
+TEST_F(FormMainTest, AutoGridSizeBelowEightSwitchesSizingOffAndIsKept)
+{
+    WriteBytes(Paths.SettingsFile, "[Options]\r\nAutoGridSize=5\r\n");
+    {
+        auto form = Start();
+        EXPECT_EQ(form->NameColMinWidth, 5);
+        form->close();
+    }
+    EXPECT_EQ(Stored().ReadInteger("Options", "AutoGridSize", 0), 5);
+
+    WriteBytes(Paths.SettingsFile, "[Options]\r\nAutoGridSize=10\r\n");
+    auto form = Start();
+    const int width = QFontMetrics(form->StringGrid1->font()).horizontalAdvance("ABCDEFGH");
+    EXPECT_EQ(form->NameColMinWidth, width);
+    form->close();
+    EXPECT_EQ(Stored().ReadInteger("Options", "AutoGridSize", 0), width);
+}
+
+TEST_F(FormMainTest, PositionsFromALargerScreenAreIgnoredButTheStateIsApplied)
+{
+    WriteBytes(Paths.SettingsFile,
+               "[Screen]\r\nScreenH=100000\r\nScreenW=100000\r\n[FormMain]\r\nRLeft=7\r\nRTop=9\r\n"
+               "RRight=507\r\nRBottom=409\r\nNRLeft=7\r\nNRTop=9\r\nNRRight=507\r\nNRBottom=409\r\n"
+               "State=1\r\n");
+    auto form = Start();
+    EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
+    EXPECT_NE(form->geometry(), QRect(7, 9, 500, 400));
+    form->close();
+    // The stored screen size is written back unchanged.
+    EXPECT_EQ(Stored().ReadInteger("Screen", "ScreenH", 0), 100000);
+}
+
+TEST_F(FormMainTest, SaveWindowsPosOffLeavesGeometryUntouched)
+{
+    WriteBytes(Paths.SettingsFile, "[Options]\r\nSaveWindowsPos=0\r\n[FormMain]\r\nRLeft=1234\r\n");
+    auto form = Start();
+    form->close();
+    EXPECT_EQ(Stored().ReadInteger("FormMain", "RLeft", 0), 1234);
+    EXPECT_FALSE(Stored().ValueExists("FormMain", "RTop"));
+}
+
+TEST_F(FormMainTest, EscAsksBeforeExit)
+{
+    auto form = Start();
+    Dialogs->Answers = {TAnswer::No};
+    QTest::keyClick(form->StringGrid1, Qt::Key_Escape);
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_EQ(Dialogs->Log.size(), 1);
+    EXPECT_EQ(Dialogs->Log[0], "ask: Are you sure to exit application?");
+    Dialogs->Answers = {TAnswer::Yes};
+    QTest::keyClick(form->PageControl, Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(FormMainTest, MainMenuHasItsEntriesAndShortcuts)
+{
+    auto form = Start();
+    EXPECT_EQ(form->mnuOptions->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(form->mnuRefreshMain->shortcut(), QKeySequence("Ctrl+F"));
+    EXPECT_EQ(form->mnuReadData->shortcut(), QKeySequence("Ctrl+R"));
+    EXPECT_EQ(form->mnuExit->text(), "Exit");
+    EXPECT_EQ(form->mnuAbout->text(), "About");
+    Dialogs->DialogScripts.push_back([](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "About");
+        QStringList texts;
+        for (QLabel* l : d.findChildren<QLabel*>())
+            texts << l->text();
+        EXPECT_TRUE(texts.contains("ZIRKO"));
+        EXPECT_TRUE(texts.contains("version 0.99"));
+        return int(QDialog::Accepted);
+    });
+    form->mnuAbout->trigger();
+    EXPECT_EQ(Dialogs->Log.last(), "dialog: About");
+}
+
+TEST_F(FormMainTest, AssertionReportsKeepTheLatestInTheLabelAndAllInTheList)
+{
+    auto form = Start();
+    ZIRKO_ASSERT(false, "first check", "Data");
+    ZIRKO_ASSERT(false, "Arow<=FormMain.DataList.count-1 in GridCheck", "Data");
+    EXPECT_TRUE(form->FormAssert->isVisible());
+    EXPECT_FALSE(form->FormAssert->isModal());
+    EXPECT_EQ(form->FormAssert->windowTitle(), "Assert");
+    const QString label = form->FormAssert->Label1->text();
+    EXPECT_TRUE(label.startsWith("Arow<=FormMain.DataList.count-1 in GridCheck (Data, line "));
+    EXPECT_TRUE(label.contains(", address $"));
+    const QStringList lines = form->FormAssert->Memo1->toPlainText().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith("first check (Data, line "));
+    EXPECT_EQ(lines[1], label);
+}
