@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <iostream>
 
 namespace zirko::cli {
@@ -81,8 +82,14 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("ZIRKO");
+    // Only drawing needs the GUI application object; everything else runs on a plain core one.
+    const bool drawing = argc >= 2 && std::strcmp(argv[1], "render") == 0;
+    std::unique_ptr<QCoreApplication> app;
+    if (drawing)
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName("ZIRKO");
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         Usage();
         return argc < 2 ? 1 : 0;
