@@ -1,0 +1,240 @@
+#include "core/flightdata/ZdfFile.h"
+#include "gui/app/FormMain.h"
+#include "gui/app/WinStates.h"
+#include "gui/flightdata/FlightGrid.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestUtil.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+using namespace zirko;
+using namespace zirko::test;
+
+namespace {
+
+TDataBlock MakeFlight(int samples, bool voltage, double height)
+{
+    TDataBlock f;
+    f.DateText = "8.12.2026 7:14:28";
+    f.Sampling = 10;
+    f.ChannelMask = voltage ? 0xC800 : 0xC000;
+    for (int i = 0; i < samples; ++i) {
+        f.Time.push_back(i * 0.5);
+        f.Altitude.push_back(i == samples / 2 ? height : i * 0.1);
+        f.Rx.push_back(i % 10 == 0 ? 50 : -20);
+        if (voltage)
+            f.Voltage.push_back(5.0);
+    }
+    f.Notes = "first notes";
+    return f;
+}
+
+class OpenFlightsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Dialogs = &InstallScriptedDialogs();
+        TAppPaths paths{Dir.path(), Dir.path() + "/zirko.ini", Dir.path() + "/backups"};
+        WinStates().SetSaveWindowsPos(false);
+        Form = std::make_unique<TFormMain>(paths);
+        Form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    }
+    void TearDown() override
+    {
+        Dialogs->Answers.clear();
+        for (int i = 0; i < 10; ++i)
+            Dialogs->Answers.push_back(TAnswer::No);
+        Form.reset();
+    }
+    QString Write(const QString& name, const TDataBlock& f)
+    {
+        const QString path = Dir.path() + "/" + name;
+        EXPECT_TRUE(WriteDataFile(path.toStdString(), f).Ok());
+        return path;
+    }
+    QTemporaryDir Dir;
+    TScriptedDialogs* Dialogs = nullptr;
+    std::unique_ptr<TFormMain> Form;
+};
+
+} // namespace
+
+TEST_F(OpenFlightsTest, FirstFlightBecomesCurrentAndLaterOnesAreAdded)
+{
+    const QString a = Write("a.zdf.zdf", MakeFlight(300, true, 123.44));
+    const QString b = Write("b.zdf", MakeFlight(10, false, 5));
+    EXPECT_EQ(Form->OpenDataFile(a), 0);
+    EXPECT_TRUE(Form->StringGrid1->isVisible());
+    EXPECT_TRUE(Form->TabInfo->isEnabled());
+    EXPECT_TRUE(Form->TabGraph->isEnabled());
+    EXPECT_EQ(Form->ActualRow, 0);
+    EXPECT_EQ(Form->GridCell(0, 0), "a");
+    EXPECT_EQ(Form->GridCell(6, 0), a);
+    EXPECT_EQ(Form->GridCell(1, 0), "1");
+    EXPECT_EQ(Form->EditFlyTime->text(), "2 min 29.5 sec");
+    EXPECT_EQ(Form->EditMaxAlt->text(), "123.4 m");
+    EXPECT_EQ(Form->EditVer->text(), "0");
+    EXPECT_EQ(Form->RichEdit1->toPlainText(), "first notes");
+
+    EXPECT_EQ(Form->OpenDataFile(b), 1);
+    EXPECT_EQ(Form->ActualRow, 0);
+    EXPECT_EQ(Form->GridCell(3, 1), "2"); // no voltage samples
+    EXPECT_EQ(Form->FlightCount(), 2);
+}
+
+TEST_F(OpenFlightsTest, GreyedChannelCannotBeSwitched)
+{
+    Form->OpenDataFile(Write("b.zdf", MakeFlight(10, false, 5)));
+    const QRect cell = Form->StringGrid1->CellRect(3, 0);
+    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(Form->GridCell(3, 0), "2");
+    const QRect servo = Form->StringGrid1->CellRect(2, 0);
+    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {}, servo.center());
+    EXPECT_EQ(Form->GridCell(2, 0), "1");
+    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {}, servo.center());
+    EXPECT_EQ(Form->GridCell(2, 0), "0");
+    EXPECT_TRUE(Form->ChannelShownAnywhere(1));
+    EXPECT_FALSE(Form->ChannelShownAnywhere(2));
+}
+
+TEST_F(OpenFlightsTest, UnreadableFilesAreNotOpened)
+{
+    EXPECT_EQ(Form->OpenDataFile(Dir.path() + "/missing.zdf"), -1);
+    EXPECT_TRUE(Dialogs->Log.isEmpty());
+    const QString bad = Dir.path() + "/bad.zdf";
+    WriteBytes(bad, "<header>\r\n<Data>\r\n1\r\n</Data>\r\n");
+    EXPECT_EQ(Form->OpenDataFile(bad), -1);
+    ASSERT_EQ(Dialogs->Errors().size(), 1);
+    EXPECT_EQ(Dialogs->Errors()[0], "Error by opening datafile \"" + bad + "\"! \rBad header of file");
+    const QString empty = Dir.path() + "/empty.zdf";
+    WriteBytes(empty, "<Header>\r\nd\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n</Header>\r\n<Data>\r\n</Data>\r\n");
+    EXPECT_EQ(Form->OpenDataFile(empty), -1);
+    EXPECT_FALSE(Form->StringGrid1->isVisible());
+}
+
+TEST_F(OpenFlightsTest, ClosingRowsMovesTheLaterOnesUp)
+{
+    const QString a = Write("a.zdf", MakeFlight(10, true, 1));
+    const QString b = Write("b.zdf", MakeFlight(10, true, 2));
+    const QString c = Write("c.zdf", MakeFlight(10, true, 3));
+    Form->OpenDataFile(a);
+    Form->OpenDataFile(b);
+    Form->OpenDataFile(c);
+    std::vector<int> closed;
+    QObject::connect(Form.get(), &TFormMain::GridRowClosed, [&](int row) { closed.push_back(row); });
+    Form->CloseDataFile(0);
+    EXPECT_EQ(closed, std::vector<int>{0});
+    EXPECT_EQ(Form->StringGrid1->rowCount(), 2);
+    EXPECT_EQ(Form->GridCell(0, 0), "b");
+    EXPECT_EQ(Form->GridCell(0, 1), "c");
+    EXPECT_EQ(Form->GridCell(6, 1), c);
+    EXPECT_EQ(Form->FlightCount(), 2);
+    EXPECT_EQ(Form->ActualRow, 0);
+    EXPECT_EQ(Form->EditMaxAlt->text(), "2.0 m");
+
+    Form->CloseDataFile(5);
+    EXPECT_EQ(Dialogs->Errors().last(),
+              "Chyba při rušení řádku ze seznamu otevřených souborů! Řádek neexistuje!");
+    Form->CloseDataFile(1);
+    Form->CloseDataFile(0);
+    EXPECT_FALSE(Form->StringGrid1->isVisible());
+    EXPECT_FALSE(Form->TabGraph->isEnabled());
+    EXPECT_TRUE(Form->EditDate->text().isEmpty());
+    EXPECT_EQ(Form->ActualRow, -1);
+}
+
+TEST_F(OpenFlightsTest, SelectingANameMakesItCurrentAndKeepsEditedNotes)
+{
+    const QString a = Write("a.zdf", MakeFlight(10, true, 1));
+    const QString b = Write("b.zdf", MakeFlight(10, true, 2));
+    Form->OpenDataFile(a);
+    Form->OpenDataFile(b);
+    Form->RichEdit1->selectAll();
+    QTest::keyClicks(Form->RichEdit1, "edited");
+    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
+                      Form->StringGrid1->CellRect(0, 1).center());
+    EXPECT_EQ(Form->ActualRow, 1);
+    EXPECT_TRUE(Form->Flight(0)->Modified);
+    EXPECT_EQ(Form->Flight(0)->Notes, "edited");
+    EXPECT_EQ(Form->EditMaxAlt->text(), "2.0 m");
+}
+
+TEST_F(OpenFlightsTest, EditedNotesOfTheCurrentFlightSurviveClosingAnother)
+{
+    Form->OpenDataFile(Write("a.zdf", MakeFlight(10, true, 1)));
+    Form->OpenDataFile(Write("b.zdf", MakeFlight(10, true, 2)));
+    Form->RichEdit1->selectAll();
+    QTest::keyClicks(Form->RichEdit1, "keep me");
+    Form->CloseDataFile(1);
+    EXPECT_EQ(Form->Flight(0)->Notes, "keep me");
+    EXPECT_EQ(Form->RichEdit1->toPlainText(), "keep me");
+}
+
+TEST_F(OpenFlightsTest, ModifiedFlightIsSavedOnlyAfterYesAndSavingClearsModified)
+{
+    const QString a = Write("a.zdf", MakeFlight(10, true, 1));
+    Form->OpenDataFile(a);
+    Form->Flight(0)->Notes = "changed";
+    Form->Flight(0)->Modified = true;
+    Dialogs->Answers = {TAnswer::No};
+    EXPECT_TRUE(Form->SaveDataFile(0, true));
+    EXPECT_EQ(Dialogs->Log.last(), "ask: Do you want to save changes of " + a + "?");
+    TDataBlock onDisk;
+    ReadDataFile(a.toStdString(), onDisk, 0);
+    EXPECT_EQ(onDisk.Notes, "first notes");
+
+    Dialogs->Answers = {TAnswer::Yes};
+    EXPECT_TRUE(Form->SaveDataFile(0, true));
+    TDataBlock saved;
+    ReadDataFile(a.toStdString(), saved, 0);
+    EXPECT_EQ(saved.Notes, "changed");
+    EXPECT_FALSE(Form->Flight(0)->Modified);
+    const int asked = Dialogs->Log.size();
+    EXPECT_TRUE(Form->SaveDataFile(0, true)); // not modified: no question
+    EXPECT_EQ(Dialogs->Log.size(), asked);
+}
+
+TEST_F(OpenFlightsTest, SavingAVanishedFileAsksForANameAndCancelWritesNothing)
+{
+    const QString a = Write("a.zdf", MakeFlight(10, true, 1));
+    Form->OpenDataFile(a);
+    QFile::remove(a);
+    EXPECT_TRUE(Form->SaveDataFile(0, false));
+    EXPECT_EQ(Dialogs->Log.last(), "save: DataFile " + a + " not found!");
+    EXPECT_FALSE(QFile::exists(a));
+    EXPECT_EQ(Form->FlightCount(), 1);
+
+    const QString other = Dir.path() + "/other.zdf";
+    Dialogs->FileNames = {other};
+    EXPECT_TRUE(Form->SaveDataFile(0, false));
+    EXPECT_TRUE(QFile::exists(other));
+    EXPECT_EQ(Form->GridCell(6, 0), a); // the row keeps its old path
+}
+
+TEST_F(OpenFlightsTest, GridMenuReflectsTheChannelStates)
+{
+    Form->OpenDataFile(Write("b.zdf", MakeFlight(10, false, 5)));
+    QTest::mousePress(Form->StringGrid1->viewport(), Qt::RightButton, {},
+                      Form->StringGrid1->CellRect(0, 0).center());
+    ASSERT_NE(Form->PopupGrid, nullptr);
+    QStringList items;
+    for (QAction* a : Form->PopupGrid->actions()) {
+        items << (a->isSeparator() ? "-" : a->text());
+        if (a->text() == "Voltage") {
+            EXPECT_FALSE(a->isEnabled());
+        }
+        if (a->text() == "Altitude") {
+            EXPECT_TRUE(a->isChecked());
+        }
+    }
+    EXPECT_EQ(items, (QStringList{"Close Data", "Save", "-", "Altitude", "Servo", "Voltage", "Marker",
+                                  "Annotation", "-", "Cancel"}));
+    Form->PopupGrid->hide();
+}
