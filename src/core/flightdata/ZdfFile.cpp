@@ -413,11 +413,20 @@ bool WrittenColumns(const TDataBlock& flight, std::vector<const std::vector<doub
     return true;
 }
 
+// The date and annotation texts are one line each: a line break inside would break the file.
+std::string SingleLine(std::string text)
+{
+    for (char& c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return text;
+}
+
 bool EmitDataFile(const TDataBlock& flight, const std::vector<const std::vector<double>*>& columns,
                   TChunkWriter& w)
 {
     w.Line("<Header>");
-    w.Line(flight.DateText);
+    w.Line(SingleLine(flight.DateText));
     for (int32_t word : {flight.Sampling, flight.ChannelMask, flight.HeaderWord3, flight.HeaderWord4,
                          flight.HeaderWord5, flight.HeaderWord6, flight.HeaderWord7})
         w.Line(std::to_string(word));
@@ -445,7 +454,7 @@ bool EmitDataFile(const TDataBlock& flight, const std::vector<const std::vector<
             p = WriteFixed(p, a.Value, 2);
             *p++ = ',';
             w.Commit(p);
-            w.Line(a.Text);
+            w.Line(SingleLine(a.Text));
         }
         w.Line("</Anotace>");
     }
