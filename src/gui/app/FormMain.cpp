@@ -5,6 +5,7 @@
 #include "gui/app/UserDialogs.h"
 #include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
+#include "gui/shell/DataTree.h"
 #include "gui/shell/FormAssert.h"
 
 #include <QApplication>
@@ -42,6 +43,10 @@ TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent)
     ActualRow = -1;
     CreateMenu();
     CreatePanels();
+    TreeView1 = new TDataTree(*this, PanelTree);
+    PanelTree->layout()->addWidget(TreeView1);
+    connect(this, &TFormMain::GridRowClosed, TreeView1, &TDataTree::CancelGridRowFlag);
+    connect(mnuRefreshMain, &QAction::triggered, TreeView1, &TDataTree::RefreshTreeView);
     WinStates().SetSettingsFile(AppPaths.SettingsFile);
     FormAssert = new TFormAssert(this);
     InstallAssertionHandler(FormAssert);
@@ -52,6 +57,7 @@ TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent)
 TFormMain::~TFormMain()
 {
     qApp->removeEventFilter(this);
+    TreeView1->ClearTreeView();
     CloseAllDataFiles();
 }
 
@@ -209,11 +215,13 @@ void TFormMain::FormShowFirst()
     SetDefaultGraphSettings(GraphSettings);
     GraphSettings.SettingsChanged = false;
     ReadSettings();
+    TreeView1->WatchFolder(DataDir);
     WinStates().RestoreWindowState(this);
     if (NameColMinWidth > 7)
         NameColMinWidth = QFontMetrics(StringGrid1->font()).horizontalAdvance("ABCDEFGH");
     ResizeNameColumn();
     SetPagesEnabled(!DataList.empty());
+    TreeView1->BuildTree();
     QApplication::processEvents();
     NotifyEnabled = true;
 }

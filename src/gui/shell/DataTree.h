@@ -1,0 +1,152 @@
+// The data folder tree of the main window: every folder and flight file under the root data folder.
+#pragma once
+
+#include <QCollator>
+#include <QIcon>
+#include <QTreeWidget>
+#include <array>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QFileSystemWatcher;
+class QMenu;
+class QTimer;
+
+namespace zirko {
+
+class TFormMain;
+
+// The record each node carries.
+struct TNodeData {
+    int GridRow = -1;      // open-flights grid row of this file's flight; -1 = not open
+    bool IsFolder = false; // the root node and folders
+    QString FileName;      // a file's whole name as stored on disk; a folder's name
+};
+
+// Indices of the node images.
+inline constexpr int kImageFolder = 0;
+inline constexpr int kImageFolderOpen = 1;
+inline constexpr int kImageFlight = 2;
+inline constexpr int kImageFlightOpen = 9;
+
+class TTreeNode : public QTreeWidgetItem {
+public:
+    TTreeNode(const QString& text, std::unique_ptr<TNodeData> data);
+
+    TNodeData* Data() const { return Record.get(); }
+    std::unique_ptr<TNodeData> TakeData() { return std::move(Record); }
+    int ImageIndex() const { return Image; }
+
+private:
+    friend class TDataTree;
+    std::unique_ptr<TNodeData> Record;
+    int Image = -1;
+};
+
+class TDataTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit TDataTree(TFormMain& form, QWidget* parent = nullptr);
+    ~TDataTree() override;
+
+    // Empties the tree and builds it from DataDir.
+    void BuildTree();
+    // Brings the tree in line with the disk, keeping existing nodes, links and expanded state.
+    void RefreshTreeView();
+    // After DataDir changed: closes every open flight and builds the tree anew.
+    void ReloadDataDir();
+    void ClearTreeView();
+    // The full path of a node; empty for no node.
+    QString GetFullName(const QTreeWidgetItem* node) const;
+    // The flight of grid row `row` was closed and the rows below moved up.
+    void CancelGridRowFlag(int row);
+    // Puts a new path and name into an open-flights grid row (after a move or rename).
+    void RenameGridRow(int row, const QString& fullPath);
+
+    // Watches `folder` and every folder below it for entries that appear, vanish or are renamed.
+    void WatchFolder(const QString& folder);
+    QString WatchedFolder() const { return WatchRoot; }
+    QStringList WatchedFolders() const;
+
+    TTreeNode* RootNode() const;
+    // The node at "Folder/Sub/Name" below the root (node texts), or nullptr.
+    TTreeNode* FindNode(const QString& relativePath) const;
+    TTreeNode* SelectedNode() const;
+    // Position in the tree's flat list of nodes (pre-order), -1 for none.
+    int AbsoluteIndex(const QTreeWidgetItem* node) const;
+    TTreeNode* NodeAtAbsoluteIndex(int index) const;
+
+    // The commands of the tree, its keys and its popup menu.
+    void TreeView1DblClick();
+    void mnuOpenClick();
+    void mnuCloseFileClick();
+    void mnuRenameClick();
+    void mnuDeleteClick();
+    void NewDirClick();
+    // Ends an in-place edit of `node` with the typed text.
+    void TreeView1Edited(TTreeNode* node, const QString& newText);
+    // Moves the file or folder of `source` into the folder of `target` (a file stands for its
+    // folder), as a drop does.
+    void TreeView1DragDrop(TTreeNode* source, TTreeNode* target);
+
+    QMenu* PopupMenuFile = nullptr;
+    QAction* mnuOpen = nullptr;
+    QAction* mnuCloseFile = nullptr;
+    QAction* mnuRename = nullptr;
+    QAction* mnuDelete = nullptr;
+    QAction* NewDir = nullptr;
+    QAction* mnuRefresh = nullptr;
+    QAction* Storno1 = nullptr;
+    int PopupTag = -1; // absolute index of the node the popup's commands act on
+
+    static constexpr int kScrollBand = 20; // pixels at the top and bottom that scroll a drag
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    friend class TTreeEditDelegate;
+
+    TTreeNode* NewNode(const QString& text, bool isFolder, const QString& fileName);
+    void SetImage(TTreeNode* node, int image);
+    QString RootPath() const;
+    void RunSearch(const QString& path, TTreeNode* parent, bool checkExisting);
+    void CheckTreeExists(TTreeNode* node);
+    bool NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) const;
+    void SortBranch(TTreeNode* node);
+    void InsertSorted(QTreeWidgetItem* parent, TTreeNode* node);
+    void Reposition(TTreeNode* node);
+    bool Contains(const QTreeWidgetItem* node) const;
+    void FollowOpenFlights(TTreeNode* branch);
+    void CloseAllFlights();
+    void CommitEdit(const QModelIndex& index, const QString& text);
+    void ShowError(const QString& text);
+    void FolderChanged();
+    bool NotificationsWanted() const;
+    void SyncWatcher();
+    void DragScroll();
+
+    TFormMain& Form;
+    std::array<QIcon, 10> Images;
+    QCollator Collator;
+    QFileSystemWatcher* Watcher = nullptr;
+    QTimer* NotifyTimer = nullptr;
+    QTimer* ScrollTimer = nullptr;
+    QString WatchRoot;
+    std::vector<QString> SearchChain; // canonical paths of the folders being searched
+    int DragY = -1;
+    int Busy = 0;             // a tree operation is running: notifications wait for its end
+    bool FormReady = false;   // the main window has been shown once
+    bool Quitting = false;
+};
+
+} // namespace zirko
