@@ -1,0 +1,44 @@
+// StringGridOdecet: the readings table of measurement mode, drawn by the program.
+#pragma once
+
+#include "core/graph/Readings.h"
+
+#include <QWidget>
+#include <array>
+
+namespace zirko {
+
+class TReadingsGrid : public QWidget {
+    Q_OBJECT
+public:
+    explicit TReadingsGrid(QWidget* parent = nullptr);
+
+    TReadingsTable Table;
+    std::array<int, 5> ColWidths{92, 92, 92, 92, 101};
+    static constexpr int kRowHeight = 16;
+
+    int ColumnAt(int x) const;
+    int RowAt(int y) const;
+    QRect CellRect(int row, int col) const;
+    // The rule that spreads the panel width over columns 1..4 (from a minimum of 8 on).
+    void FitColumns(int panelClientWidth, int autoGridSize);
+    // Puts the table on the clipboard as the copy cell does.
+    void CopyToClipboard() const;
+    char DecimalSeparator = '.';
+    QSize sizeHint() const override;
+
+signals:
+    void Copied();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void DrawCell(QPainter& p, int row, int col);
+    int ResizingCol = -1; // a column border being dragged
+};
+
+} // namespace zirko
