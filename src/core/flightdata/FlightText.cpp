@@ -32,7 +32,7 @@ std::string MaxHeightText(const TDataBlock& flight, char decimalSeparator)
 
 std::string SamplingText(const TDataBlock& flight, char decimalSeparator)
 {
-    return FormatDisplay(flight.Sampling / 10.0, 1, decimalSeparator);
+    return FormatDisplay(flight.Sampling * 10.0, 1, decimalSeparator);
 }
 
 std::string FormatFlightCsv(const TDataBlock& flight)

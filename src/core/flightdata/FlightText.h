@@ -14,7 +14,8 @@ std::string FlightNameOf(const std::string& fileName);
 std::string FlightTimeText(const TDataBlock& flight, char decimalSeparator);
 // Largest altitude "%8.1f" trimmed + " m"; empty when there is no altitude.
 std::string MaxHeightText(const TDataBlock& flight, char decimalSeparator);
-// The sample period shown beside "ms": Sampling divided by 10, one decimal.
+// The sample period shown beside "ms": Sampling counts 10 ms steps, so the period in
+// milliseconds is Sampling x 10, with one decimal.
 std::string SamplingText(const TDataBlock& flight, char decimalSeparator);
 
 // CSV with a header naming each column and its unit, one row per sample.

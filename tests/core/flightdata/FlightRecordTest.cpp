@@ -61,5 +61,5 @@ TEST(FlightText, NamesAndSummaryValues)
     f.Sampling = 25;
     EXPECT_EQ(FlightTimeText(f, '.'), "1 min 2.5 sec");
     EXPECT_EQ(MaxHeightText(f, ','), "123,4 m");
-    EXPECT_EQ(SamplingText(f, '.'), "2.5");
+    EXPECT_EQ(SamplingText(f, '.'), "250.0"); // 25 steps of 10 ms
 }
