@@ -19,7 +19,7 @@ int RunApplication(int argc, char** argv)
     QObject::connect(&formMain, &TFormMain::FirstShown, &formMain, [&formMain, files] {
         QTimer::singleShot(0, &formMain, [&formMain, files] {
             for (const QString& f : files)
-                formMain.OpenDataFile(f);
+                formMain.OpenFlightFile(f);
         });
     });
     formMain.show();

@@ -301,6 +301,30 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+int TFormMain::OpenFlightFile(const QString& fileName)
+{
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    const QString relative = QDir(DataDir).relativeFilePath(path);
+    if (!relative.startsWith("..") && QFileInfo(relative).isRelative()) {
+        QString nodePath = relative;
+        const int dot = nodePath.lastIndexOf('.');
+        if (dot > 0)
+            nodePath.truncate(dot);
+        if (TTreeNode* node = TreeView1->FindNode(nodePath); node && node->Data() &&
+                                                           !node->Data()->IsFolder) {
+            if (node->Data()->GridRow < 0) {
+                TreeView1->setCurrentItem(node);
+                TreeView1->TreeView1DblClick();
+            }
+            return node->Data()->GridRow;
+        }
+    }
+    const int row = OpenDataFile(path);
+    if (row < 0)
+        ShowError("Chyba při otevírání souboru!");
+    return row;
+}
+
 void TFormMain::ShowAbout()
 {
     FormAbout->move(geometry().center() - FormAbout->rect().center());

@@ -42,6 +42,9 @@ public:
     void GridChangeActualFile(int arow, int lastrow);
     void GridCloseFile(int arow);
     void CloseAllDataFiles();
+    // Opens a flight named on the command line: through its tree node when it lies in the data
+    // folder (so the tree shows it open), otherwise straight into the list. Returns the grid row.
+    int OpenFlightFile(const QString& fileName);
     bool ChannelShownAnywhere(int column) const;
     TDataBlock* Flight(int row) const;
     int FlightCount() const { return static_cast<int>(DataList.size()); }
