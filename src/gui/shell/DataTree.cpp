@@ -648,7 +648,7 @@ void TDataTree::mouseDoubleClickEvent(QMouseEvent* event)
 void TDataTree::keyPressEvent(QKeyEvent* event)
 {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        state() != QAbstractItemView::EditingState) {
+        !IsEditing()) {
         if (SelectedNode())
             TreeView1DblClick();
         event->accept();
@@ -660,7 +660,7 @@ void TDataTree::keyPressEvent(QKeyEvent* event)
 void TDataTree::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Delete && !event->isAutoRepeat() &&
-        state() != QAbstractItemView::EditingState) {
+        !IsEditing()) {
         TTreeNode* node = SelectedNode();
         if (node && node != RootNode() && node->Data()) {
             PopupTag = AbsoluteIndex(node);
@@ -679,9 +679,24 @@ void TDataTree::mnuRenameClick()
     TTreeNode* node = NodeAtAbsoluteIndex(PopupTag);
     if (!node || node == RootNode())
         return;
+    StartEditing(node);
+}
+
+void TDataTree::StartEditing(TTreeNode* node)
+{
     setCurrentItem(node);
     scrollToItem(node);
-    editItem(node, 0);
+    // Opened once the popup menu has closed and given the focus back, which would otherwise end
+    // the edit at once.
+    QMetaObject::invokeMethod(
+        this,
+        [this, node] {
+            if (Contains(node)) {
+                setFocus();
+                editItem(node, 0);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void TDataTree::CommitEdit(const QModelIndex& index, const QString& text)
@@ -832,9 +847,7 @@ void TDataTree::NewDirClick()
     InsertSorted(folder, child);
     folder->setExpanded(true);
     SyncWatcher();
-    setCurrentItem(child);
-    scrollToItem(child);
-    editItem(child, 0);
+    StartEditing(child);
 }
 
 // --- drag and drop ----------------------------------------------------------------------------

@@ -73,6 +73,8 @@ public:
     // The node at "Folder/Sub/Name" below the root (node texts), or nullptr.
     TTreeNode* FindNode(const QString& relativePath) const;
     TTreeNode* SelectedNode() const;
+    // A node's label is being edited in place.
+    bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
     // Position in the tree's flat list of nodes (pre-order), -1 for none.
     int AbsoluteIndex(const QTreeWidgetItem* node) const;
     TTreeNode* NodeAtAbsoluteIndex(int index) const;
@@ -128,6 +130,7 @@ private:
     bool Contains(const QTreeWidgetItem* node) const;
     void FollowOpenFlights(TTreeNode* branch);
     void CloseAllFlights();
+    void StartEditing(TTreeNode* node);
     void CommitEdit(const QModelIndex& index, const QString& text);
     void ShowError(const QString& text);
     void FolderChanged();
