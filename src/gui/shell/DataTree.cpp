@@ -296,8 +296,10 @@ QString TDataTree::GetFullName(const QTreeWidgetItem* node) const
     if (!node)
         return {};
     const TNodeData* p = AsNode(node)->Data();
-    if (!ZIRKO_ASSERT(p != nullptr, "P<>nil in GetFullName", kUnit))
+    if (!p) {
+        ZIRKO_ASSERT(false, "P<>nil in GetFullName", kUnit);
         return {};
+    }
     QStringList parts;
     for (const QTreeWidgetItem* n = node; n->parent(); n = n->parent()) {
         // A file node names its file as it is on disk ("X.ZDF" shows as "X").
@@ -445,18 +447,20 @@ void TDataTree::BuildTree()
     --Busy;
 }
 
-void TDataTree::CheckTreeExists(TTreeNode* node)
+void TDataTree::CheckTreeExists(TTreeNode* node, const QString& path)
 {
     // Children first; a child may be deleted, so the list is taken before any of them is.
     QList<TTreeNode*> children;
     for (int i = 0; i < node->childCount(); ++i)
         children << AsNode(node->child(i));
-    for (TTreeNode* child : children)
-        CheckTreeExists(child);
+    const QString prefix = path.endsWith('/') ? path : path + '/';
+    for (TTreeNode* child : children) {
+        const TNodeData* c = child->Data();
+        CheckTreeExists(child, prefix + (c && !c->IsFolder ? c->FileName : child->text(0)));
+    }
     TNodeData* p = node->Data();
     if (!p)
         throw std::runtime_error("Invalid Pointer in CheckTreeExists");
-    const QString path = GetFullName(node);
     if (p->IsFolder) {
         if (!QFileInfo(path).isDir())
             delete node;
@@ -479,7 +483,7 @@ void TDataTree::RefreshTreeView()
             if (!RootNode()) {
                 BuildTree(); // the root folder is back after it had vanished
             } else {
-                CheckTreeExists(RootNode());
+                CheckTreeExists(RootNode(), root);
                 if (TTreeNode* rootNode = RootNode())
                     RunSearch(root, rootNode, true);
             }
@@ -515,9 +519,10 @@ void TDataTree::ClearTreeView()
 {
     for (QTreeWidgetItemIterator it(this); *it; ++it) {
         TTreeNode* node = AsNode(*it);
-        if (!ZIRKO_ASSERT(node->Data() != nullptr,
-                          "P<>nil in ClearTreeView, Text=" + Utf8(node->text(0)), kUnit))
+        if (!node->Data()) {
+            ZIRKO_ASSERT(false, "P<>nil in ClearTreeView, Text=" + Utf8(node->text(0)), kUnit);
             continue;
+        }
         node->TakeData();
     }
     clear();
@@ -528,8 +533,10 @@ void TDataTree::CancelGridRowFlag(int row)
     for (QTreeWidgetItemIterator it(this); *it; ++it) {
         TTreeNode* node = AsNode(*it);
         TNodeData* p = node->Data();
-        if (!ZIRKO_ASSERT(p != nullptr, "P=nil FormMain.CancelGridRowFlag", kUnit))
+        if (!p) {
+            ZIRKO_ASSERT(false, "P=nil FormMain.CancelGridRowFlag", kUnit);
             continue;
+        }
         if (p->GridRow == row) {
             p->GridRow = -1;
             SetImage(node, kImageFlight);

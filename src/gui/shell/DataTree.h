@@ -122,7 +122,7 @@ private:
     void SetImage(TTreeNode* node, int image);
     QString RootPath() const;
     void RunSearch(const QString& path, TTreeNode* parent, bool checkExisting);
-    void CheckTreeExists(TTreeNode* node);
+    void CheckTreeExists(TTreeNode* node, const QString& path);
     bool NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) const;
     void SortBranch(TTreeNode* node);
     void InsertSorted(QTreeWidgetItem* parent, TTreeNode* node);
