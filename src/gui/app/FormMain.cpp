@@ -8,6 +8,7 @@
 #include "gui/shell/DataTree.h"
 #include "gui/shell/FormAssert.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -291,7 +292,14 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         auto* w = qobject_cast<QWidget*>(watched);
         if (w && w->window() == this && QApplication::activeModalWidget() == nullptr) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Escape) {
+            // Esc in the in-place editor of a tree or table cancels only that edit.
+            auto inPlaceEditor = [](QWidget* widget) {
+                for (QWidget* p = widget->parentWidget(); p; p = p->parentWidget())
+                    if (auto* view = qobject_cast<QAbstractItemView*>(p))
+                        return widget != view->viewport();
+                return false;
+            };
+            if (key->key() == Qt::Key_Escape && !inPlaceEditor(w)) {
                 if (Dialogs().AskYesNo(this, "Are you sure to exit application?") == TAnswer::Yes)
                     close();
                 return true;

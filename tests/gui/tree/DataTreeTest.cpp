@@ -617,3 +617,23 @@ TEST_F(DataTreeTest, DraggingNearTheEdgesScrollsTheTree)
     QDragLeaveEvent leave;
     QApplication::sendEvent(Tree->viewport(), &leave);
 }
+
+TEST_F(DataTreeTest, EscWhileRenamingCancelsTheRenameOnly)
+{
+    Flight("f1.zdf");
+    Start();
+    Tree->setCurrentItem(Node("f1"));
+    Tree->setFocus();
+    QTest::keyClick(Tree, Qt::Key_F2);
+    ASSERT_TRUE(Tree->IsEditing());
+    auto* editor = Tree->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "renamed");
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(Tree->IsEditing());
+    EXPECT_NE(Node("f1"), nullptr);
+    EXPECT_TRUE(QFileInfo(Data + "/f1.zdf").isFile());
+    EXPECT_TRUE(Dialogs->Log.isEmpty()) << Dialogs->Log.join("\n").toStdString();
+    EXPECT_TRUE(Form->isVisible());
+}
