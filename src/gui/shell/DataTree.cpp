@@ -871,6 +871,8 @@ void TDataTree::startDrag(Qt::DropActions)
     drag->setPixmap(node->icon(0).pixmap(16, 16));
     drag->exec(Qt::MoveAction, Qt::MoveAction);
     ScrollTimer->stop();
+    DropFolder = QPersistentModelIndex();
+    viewport()->update();
 }
 
 void TDataTree::dragEnterEvent(QDragEnterEvent* event)
@@ -892,6 +894,12 @@ void TDataTree::dragMoveEvent(QDragMoveEvent* event)
     event->setDropAction(Qt::MoveAction);
     event->accept();
     DragY = event->position().toPoint().y();
+    TTreeNode* folder = DropTargetAt(event->position().toPoint());
+    const QModelIndex target = folder ? indexFromItem(folder) : QModelIndex();
+    if (DropFolder != target) {
+        DropFolder = target;
+        viewport()->update();
+    }
     const bool inBand = DragY < kScrollBand || DragY > viewport()->height() - kScrollBand;
     if (!inBand) {
         ScrollTimer->stop();
@@ -899,7 +907,34 @@ void TDataTree::dragMoveEvent(QDragMoveEvent* event)
         DragScroll();
         ScrollTimer->start();
     }
-    viewport()->update();
+}
+
+TTreeNode* TDataTree::DropTargetAt(const QPoint& pos) const
+{
+    QTreeWidgetItem* item = itemAt(pos);
+    if (!item)
+        return nullptr;
+    const TNodeData* p = AsNode(item)->Data();
+    if (p && !p->IsFolder)
+        item = item->parent();
+    return item ? AsNode(item) : nullptr;
+}
+
+void TDataTree::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const
+{
+    if (!DropFolder.isValid() || index != DropFolder) {
+        QTreeWidget::drawRow(painter, option, index);
+        return;
+    }
+    QColor fill = palette().color(QPalette::Highlight);
+    fill.setAlpha(60);
+    painter->fillRect(option.rect, fill);
+    QTreeWidget::drawRow(painter, option, index);
+    painter->save();
+    painter->setPen(palette().color(QPalette::Highlight));
+    painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+    painter->restore();
 }
 
 void TDataTree::DragScroll()
@@ -920,6 +955,8 @@ void TDataTree::dragLeaveEvent(QDragLeaveEvent* event)
 {
     ScrollTimer->stop();
     DragY = -1;
+    DropFolder = QPersistentModelIndex();
+    viewport()->update();
     event->accept();
 }
 
@@ -927,6 +964,8 @@ void TDataTree::dropEvent(QDropEvent* event)
 {
     ScrollTimer->stop();
     DragY = -1;
+    DropFolder = QPersistentModelIndex();
+    viewport()->update();
     if (!event->mimeData()->hasFormat(kNodeMime)) {
         event->ignore();
         return;

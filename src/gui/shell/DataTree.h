@@ -70,6 +70,9 @@ public:
     QStringList WatchedFolders() const;
 
     TTreeNode* RootNode() const;
+    // The folder a drop at `pos` (viewport coordinates) would move into: a file stands for its
+    // folder; nullptr over empty space.
+    TTreeNode* DropTargetAt(const QPoint& pos) const;
     // The node at "Folder/Sub/Name" below the root (node texts), or nullptr.
     TTreeNode* FindNode(const QString& relativePath) const;
     TTreeNode* SelectedNode() const;
@@ -114,6 +117,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
 
 private:
     friend class TTreeEditDelegate;
@@ -146,6 +151,7 @@ private:
     QTimer* ScrollTimer = nullptr;
     QString WatchRoot;
     std::vector<QString> SearchChain; // canonical paths of the folders being searched
+    QPersistentModelIndex DropFolder; // the folder a drop would go into, highlighted
     int DragY = -1;
     int Busy = 0;             // a tree operation is running: notifications wait for its end
     bool FormReady = false;   // the main window has been shown once

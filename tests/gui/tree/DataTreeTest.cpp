@@ -637,3 +637,55 @@ TEST_F(DataTreeTest, EscWhileRenamingCancelsTheRenameOnly)
     EXPECT_TRUE(Dialogs->Log.isEmpty()) << Dialogs->Log.join("\n").toStdString();
     EXPECT_TRUE(Form->isVisible());
 }
+
+TEST_F(DataTreeTest, DraggingOverAFileHighlightsTheFolderItWouldGoInto)
+{
+    Flight("Dst/x.zdf");
+    Flight("y.zdf");
+    Start();
+    Node("Dst")->setExpanded(true);
+    QTest::qWait(20);
+    const QRect folderRow = Tree->visualItemRect(Node("Dst"));
+    const QImage before = Tree->viewport()->grab().toImage();
+    QMimeData mime;
+    mime.setData("application/x-zirko-tree-node", "3");
+    const QPoint overFile = At(Node("Dst/x"));
+    QDragEnterEvent enter(overFile, Qt::MoveAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(Tree->viewport(), &enter);
+    QDragMoveEvent move(overFile, Qt::MoveAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(Tree->viewport(), &move);
+    const QImage during = Tree->viewport()->grab().toImage();
+    const QPoint probe(folderRow.right() - 3, folderRow.center().y());
+    EXPECT_NE(during.pixel(probe), before.pixel(probe));
+    const QPoint fileProbe(probe.x(), Tree->visualItemRect(Node("Dst/x")).center().y());
+    EXPECT_EQ(during.pixel(fileProbe), before.pixel(fileProbe));
+
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(Tree->viewport(), &leave);
+    EXPECT_EQ(Tree->viewport()->grab().toImage().pixel(probe), before.pixel(probe));
+}
+
+TEST_F(DataTreeTest, ANewRootFolderClosesEveryFlightAndRebuilds)
+{
+    Flight("f1.zdf");
+    QDir().mkpath(Dir.path() + "/Jinde/Sub");
+    ASSERT_TRUE(WriteBytes(Dir.path() + "/Jinde/Sub/g.zdf", "x"));
+    Start();
+    DoubleClick(Node("f1"));
+    ASSERT_EQ(Rows(), 1);
+
+    Tree->RenameGridRow(3, Data + "/f1.zdf");
+    EXPECT_EQ(Dialogs->Errors().last(),
+              "Chyba při přejmenování seznamu otevřených souborů! Řádek neexistuje!");
+
+    Form->DataDir = Dir.path() + "/Jinde";
+    Tree->WatchFolder(Form->DataDir);
+    Tree->ReloadDataDir();
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_TRUE(Form->NotifyEnabled);
+    EXPECT_EQ(Tree->RootNode()->text(0), "Jinde");
+    EXPECT_EQ(Children(), QStringList{"Sub"});
+    EXPECT_EQ(Children("Sub"), QStringList{"g"});
+    EXPECT_TRUE(Tree->WatchedFolders().contains(Dir.path() + "/Jinde/Sub"));
+    EXPECT_FALSE(Tree->WatchedFolders().contains(Data));
+}
