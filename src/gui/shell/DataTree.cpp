@@ -25,6 +25,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 #include <stdexcept>
 
@@ -380,9 +381,12 @@ void TDataTree::RunSearch(const QString& path, TTreeNode* parent, bool checkExis
     if (checkExisting) {
         for (int i = 0; i < parent->childCount(); ++i) {
             TTreeNode* child = AsNode(parent->child(i));
-            if (const TNodeData* p = child->Data())
-                (p->IsFolder ? folders : files).insert(p->IsFolder ? child->text(0) : p->FileName,
-                                                       child);
+            const TNodeData* p = child->Data();
+            if (!p) {
+                ZIRKO_ASSERT(false, "P<>nil in IsInTN", kUnit);
+                continue;
+            }
+            (p->IsFolder ? folders : files).insert(p->IsFolder ? child->text(0) : p->FileName, child);
         }
     }
     const QString canonical = QFileInfo(path).canonicalFilePath();
@@ -643,6 +647,20 @@ void TDataTree::contextMenuEvent(QContextMenuEvent* event)
     for (QAction* always : {mnuRename, mnuDelete, NewDir, mnuRefresh, Storno1})
         always->setVisible(true);
     PopupMenuFile->popup(globalPos);
+}
+
+bool TDataTree::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        if (QTreeWidgetItem* item = itemAt(help->pos()))
+            QToolTip::showText(help->globalPos(), QDir::toNativeSeparators(GetFullName(item)),
+                               viewport(), visualItemRect(item));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
 }
 
 void TDataTree::mouseDoubleClickEvent(QMouseEvent* event)
@@ -1023,7 +1041,10 @@ void TDataTree::TreeView1DragDrop(TTreeNode* source, TTreeNode* target)
             for (QTreeWidgetItem* item : expanded)
                 item->setExpanded(true);
             FollowOpenFlights(source);
+            // The moved item stays selected, in sight in its new folder.
+            folder->setExpanded(true);
             setCurrentItem(source);
+            scrollToItem(source);
             SyncWatcher();
         }
     }

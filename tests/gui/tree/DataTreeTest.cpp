@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using namespace zirko;
@@ -214,6 +215,12 @@ TEST_F(DataTreeTest, BuildShowsEveryFolderAndOnlyFlightFilesInSiblingOrder)
     EXPECT_EQ(Node("X")->Data()->GridRow, 0);
     EXPECT_EQ(Node("X")->ImageIndex(), kImageFlightOpen);
     EXPECT_TRUE(Dialogs->Errors().isEmpty()) << Dialogs->Log.join("\n").toStdString();
+
+    // The hint of a node is its full path.
+    const QPoint overB = At(Node("b"));
+    QHelpEvent help(QEvent::ToolTip, overB, Tree->viewport()->mapToGlobal(overB));
+    QApplication::sendEvent(Tree->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), Data + "/b.zdf");
 
     // Expanding a folder shows the open-folder image.
     Node("A")->setExpanded(true);
@@ -505,6 +512,8 @@ TEST_F(DataTreeTest, MovingFilesAndFoldersTakesTheOpenFlightLinksAlong)
     ASSERT_NE(Node("Dst2/Src/Deep/deep"), nullptr);
     EXPECT_EQ(Node("Dst2/Src/Deep/deep")->Data()->GridRow, 1);
     EXPECT_TRUE(Node("Dst2/Src")->isExpanded());
+    EXPECT_TRUE(Node("Dst2")->isExpanded());
+    EXPECT_EQ(Tree->SelectedNode(), Node("Dst2/Src"));
     EXPECT_EQ(Node("Src"), nullptr);
     EXPECT_TRUE(Tree->WatchedFolders().contains(Data + "/Dst2/Src/Deep"));
     EXPECT_TRUE(Dialogs->Errors().isEmpty()) << Dialogs->Log.join("\n").toStdString();
