@@ -72,7 +72,8 @@ TNameCheck CheckNodeName(std::string_view name)
 std::string RenamedPath(std::string_view oldPath, std::string_view newName, bool isFile)
 {
     const size_t sep = oldPath.find_last_of("/\\");
-    std::string path(sep == std::string_view::npos ? std::string_view{} : oldPath.substr(0, sep + 1));
+    std::string path(sep == std::string_view::npos ? std::string_view{}
+                                                   : oldPath.substr(0, sep + 1));
     path += newName;
     if (isFile)
         path += kFlightExtension;

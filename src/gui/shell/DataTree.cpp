@@ -35,7 +35,8 @@ namespace {
 
 constexpr const char* kUnit = "MainFrm";
 constexpr const char* kNodeMime = "application/x-zirko-tree-node";
-constexpr int kNotifyDelayMs = 100; // a burst of changes (a download writes many files) refreshes once
+constexpr int kNotifyDelayMs =
+    100; // a burst of changes (a download writes many files) refreshes once
 constexpr int kScrollRepeatMs = 80;
 
 std::string Utf8(const QString& text)
@@ -124,12 +125,11 @@ private:
     TDataTree* Tree;
 };
 
-TTreeNode::TTreeNode(const QString& text, std::unique_ptr<TNodeData> data)
-    : Record(std::move(data))
+TTreeNode::TTreeNode(const QString& text, std::unique_ptr<TNodeData> data) : Record(std::move(data))
 {
     setText(0, text);
-    setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable |
-             Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
+    setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
+             Qt::ItemIsDropEnabled);
 }
 
 TDataTree::TDataTree(TFormMain& form, QWidget* parent) : QTreeWidget(parent), Form(form)
@@ -305,7 +305,7 @@ QString TDataTree::GetFullName(const QTreeWidgetItem* node) const
     for (const QTreeWidgetItem* n = node; n->parent(); n = n->parent()) {
         // A file node names its file as it is on disk ("X.ZDF" shows as "X").
         parts.prepend(n == node && !p->IsFolder && !p->FileName.isEmpty() ? p->FileName
-                                                                            : n->text(0));
+                                                                          : n->text(0));
     }
     QString path = RootPath();
     if (!parts.isEmpty()) {
@@ -331,10 +331,9 @@ bool TDataTree::NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) con
 void TDataTree::SortBranch(TTreeNode* node)
 {
     QList<QTreeWidgetItem*> children = node->takeChildren();
-    std::stable_sort(children.begin(), children.end(),
-                     [this](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-                         return NodeLess(a, b);
-                     });
+    std::stable_sort(
+        children.begin(), children.end(),
+        [this](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return NodeLess(a, b); });
     for (QTreeWidgetItem* child : children)
         if (child->childCount() > 0)
             SortBranch(AsNode(child));
@@ -372,10 +371,8 @@ void TDataTree::Reposition(TTreeNode* node)
 
 void TDataTree::RunSearch(const QString& path, TTreeNode* parent, bool checkExisting)
 {
-    const QFileInfoList entries =
-        QDir(path).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                     QDir::System,
-                                 QDir::NoSort);
+    const QFileInfoList entries = QDir(path).entryInfoList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::NoSort);
     QHash<QString, TTreeNode*> files;
     QHash<QString, TTreeNode*> folders;
     if (checkExisting) {
@@ -386,7 +383,8 @@ void TDataTree::RunSearch(const QString& path, TTreeNode* parent, bool checkExis
                 ZIRKO_ASSERT(false, "P<>nil in IsInTN", kUnit);
                 continue;
             }
-            (p->IsFolder ? folders : files).insert(p->IsFolder ? child->text(0) : p->FileName, child);
+            (p->IsFolder ? folders : files)
+                .insert(p->IsFolder ? child->text(0) : p->FileName, child);
         }
     }
     const QString canonical = QFileInfo(path).canonicalFilePath();
@@ -410,10 +408,9 @@ void TDataTree::RunSearch(const QString& path, TTreeNode* parent, bool checkExis
             const QString target = entry.canonicalFilePath();
             const QString prefix = target.endsWith('/') ? target : target + '/';
             const bool loops =
-                target.isEmpty() || std::any_of(SearchChain.begin(), SearchChain.end(),
-                                                [&](const QString& c) {
-                                                    return c == target || c.startsWith(prefix);
-                                                });
+                target.isEmpty() ||
+                std::any_of(SearchChain.begin(), SearchChain.end(),
+                            [&](const QString& c) { return c == target || c.startsWith(prefix); });
             if (loops)
                 continue;
         }
@@ -672,8 +669,7 @@ void TDataTree::mouseDoubleClickEvent(QMouseEvent* event)
 
 void TDataTree::keyPressEvent(QKeyEvent* event)
 {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        !IsEditing()) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !IsEditing()) {
         if (SelectedNode())
             TreeView1DblClick();
         event->accept();
@@ -684,8 +680,7 @@ void TDataTree::keyPressEvent(QKeyEvent* event)
 
 void TDataTree::keyReleaseEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Delete && !event->isAutoRepeat() &&
-        !IsEditing()) {
+    if (event->key() == Qt::Key_Delete && !event->isAutoRepeat() && !IsEditing()) {
         TTreeNode* node = SelectedNode();
         if (node && node != RootNode() && node->Data()) {
             PopupTag = AbsoluteIndex(node);
@@ -795,8 +790,8 @@ void TDataTree::TreeView1Edited(TTreeNode* node, const QString& newText)
         }
     }
     if (!result.Ok)
-        ShowError("Can not rename file \r" + oldPath + "\r to \r" + newPath + "\rErorr#=" +
-                  QString::number(result.Error));
+        ShowError("Can not rename file \r" + oldPath + "\r to \r" + newPath +
+                  "\rErorr#=" + QString::number(result.Error));
     --Busy;
 }
 
@@ -830,8 +825,8 @@ void TDataTree::mnuDeleteClick()
                     delete node;
                 SyncWatcher();
             } else {
-                ShowError("Chyba při odstraňování " + text + "\rError=" +
-                          QString::number(result.Error));
+                ShowError("Chyba při odstraňování " + text +
+                          "\rError=" + QString::number(result.Error));
                 RefreshTreeView();
             }
         } catch (const std::exception&) {

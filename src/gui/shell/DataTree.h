@@ -154,8 +154,8 @@ private:
     std::vector<QString> SearchChain; // canonical paths of the folders being searched
     QPersistentModelIndex DropFolder; // the folder a drop would go into, highlighted
     int DragY = -1;
-    int Busy = 0;             // a tree operation is running: notifications wait for its end
-    bool FormReady = false;   // the main window has been shown once
+    int Busy = 0;           // a tree operation is running: notifications wait for its end
+    bool FormReady = false; // the main window has been shown once
     bool Quitting = false;
 };
 

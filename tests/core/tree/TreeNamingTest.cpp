@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <gtest/gtest.h>
 #include <set>
 #include <string>
 #include <vector>
-#include <gtest/gtest.h>
 
 using namespace zirko;
 

@@ -1,16 +1,16 @@
+#include "gui/shell/DataTree.h"
 #include "core/flightdata/ZdfFile.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
-#include "gui/shell/DataTree.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QKeyEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -56,7 +56,8 @@ protected:
         f.ChannelMask = 0x8000;
         f.Time = {0, 0.1, 0.2};
         f.Altitude = {1, 2, 3};
-        ASSERT_TRUE(WriteDataFile(QFile::encodeName(path).toStdString(), f).Ok()) << path.toStdString();
+        ASSERT_TRUE(WriteDataFile(QFile::encodeName(path).toStdString(), f).Ok())
+            << path.toStdString();
     }
 
     void Folder(const QString& relative) { QDir().mkpath(Data + "/" + relative); }
@@ -164,7 +165,10 @@ protected:
 
     QString GridPath(int row) const { return Form->StringGrid1->Cell(kGridPathCol, row); }
     QString GridName(int row) const { return Form->StringGrid1->Cell(kGridNameCol, row); }
-    int Rows() const { return Form->StringGrid1->isVisibleTo(Form.get()) ? Form->StringGrid1->rowCount() : 0; }
+    int Rows() const
+    {
+        return Form->StringGrid1->isVisibleTo(Form.get()) ? Form->StringGrid1->rowCount() : 0;
+    }
 
     QTemporaryDir Dir;
     TAppPaths Paths;
@@ -473,8 +477,7 @@ TEST_F(DataTreeTest, NewFolderTakesTheNextFreeNameAndIsNamedAtOnce)
     TypeName("Cvičení");
     EXPECT_TRUE(QFileInfo(Data + "/Lety/Cvičení").isDir());
     EXPECT_FALSE(QFileInfo::exists(Data + "/Lety/Nová složka (2)"));
-    EXPECT_EQ(Children("Lety"),
-              (QStringList{"Cvičení", "Nová složka", "Nová složka (1)", "f1"}));
+    EXPECT_EQ(Children("Lety"), (QStringList{"Cvičení", "Nová složka", "Nová složka (1)", "f1"}));
     EXPECT_TRUE(Dialogs->Errors().isEmpty()) << Dialogs->Log.join("\n").toStdString();
 }
 
@@ -587,8 +590,11 @@ TEST_F(DataTreeTest, ChangesOnDiskRefreshTheTreeOnlyWhileNotificationsAreOn)
 
     Form->NotifyEnabled = true;
     Flight("Dir/loud.zdf"); // a sub-folder: the watcher covers the whole tree
-    EXPECT_TRUE(QTest::qWaitFor([this] { return Children("Dir") == QStringList{"loud", "quiet"}; },
-                                3000))
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] {
+            return Children("Dir") == QStringList{"loud", "quiet"};
+        },
+        3000))
         << Children("Dir").join(",").toStdString();
 }
 
