@@ -38,6 +38,7 @@ constexpr const char* kNodeMime = "application/x-zirko-tree-node";
 constexpr int kNotifyDelayMs =
     100; // a burst of changes (a download writes many files) refreshes once
 constexpr int kScrollRepeatMs = 80;
+constexpr qsizetype kMaxWalkedFolders = 20000;
 
 std::string Utf8(const QString& text)
 {
@@ -1082,7 +1083,8 @@ void TDataTree::SyncWatcher()
             wanted.insert(WatchRoot);
             QDirIterator it(WatchRoot, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
                             QDirIterator::Subdirectories);
-            while (it.hasNext())
+            // A folder chosen elsewhere (a whole disk, say) must not stall the program.
+            while (it.hasNext() && wanted.size() < kMaxWalkedFolders)
                 wanted.insert(it.next());
         }
     }
