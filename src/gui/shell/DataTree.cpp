@@ -68,6 +68,18 @@ public:
     TWaitCursor& operator=(const TWaitCursor&) = delete;
 };
 
+// Counts the tree operations running; change notifications wait until none is.
+class TBusy {
+public:
+    explicit TBusy(int& counter) : Counter(counter) { ++Counter; }
+    ~TBusy() { --Counter; }
+    TBusy(const TBusy&) = delete;
+    TBusy& operator=(const TBusy&) = delete;
+
+private:
+    int& Counter;
+};
+
 // The tree's own file operations must not come back to it as change notifications.
 class TNotifyOff {
 public:
@@ -434,7 +446,7 @@ void TDataTree::RunSearch(const QString& path, TTreeNode* parent, bool checkExis
 
 void TDataTree::BuildTree()
 {
-    ++Busy;
+    TBusy busy(Busy);
     const QString root = RootPath();
     ClearTreeView();
     const QString rootText = FromUtf8(RootNodeText(Utf8(root)));
@@ -446,7 +458,6 @@ void TDataTree::BuildTree()
     rootNode->setExpanded(true);
     setUpdatesEnabled(true);
     SyncWatcher();
-    --Busy;
 }
 
 void TDataTree::CheckTreeExists(TTreeNode* node, const QString& path)
@@ -478,7 +489,7 @@ void TDataTree::CheckTreeExists(TTreeNode* node, const QString& path)
 void TDataTree::RefreshTreeView()
 {
     TWaitCursor wait;
-    ++Busy;
+    TBusy busy(Busy);
     const QString root = RootPath();
     try {
         if (QFileInfo(root).isDir()) {
@@ -497,7 +508,6 @@ void TDataTree::RefreshTreeView()
         ShowError(QString::fromUtf8(e.what()));
     }
     SyncWatcher();
-    --Busy;
 }
 
 void TDataTree::CloseAllFlights()
@@ -581,7 +591,7 @@ void TDataTree::TreeView1DblClick()
         return;
     if (p->IsFolder)
         return;
-    ++Busy;
+    TBusy busy(Busy);
     if (p->GridRow < 0) {
         const int row = Form.OpenDataFile(GetFullName(node));
         if (row < 0) {
@@ -594,7 +604,6 @@ void TDataTree::TreeView1DblClick()
     } else {
         Form.CloseDataFile(p->GridRow);
     }
-    --Busy;
 }
 
 void TDataTree::mnuOpenClick()
@@ -613,9 +622,8 @@ void TDataTree::mnuCloseFileClick()
         return;
     if (!ZIRKO_ASSERT(node->Data()->GridRow >= 0, "P^.GridRow>=0 in mnuCloseFileClick", kUnit))
         return;
-    ++Busy;
+    TBusy busy(Busy);
     Form.CloseDataFile(node->Data()->GridRow);
-    --Busy;
 }
 
 // --- popup menu and keys ---------------------------------------------------------------------
@@ -768,7 +776,7 @@ void TDataTree::TreeView1Edited(TTreeNode* node, const QString& newText)
         ShowError("Soubor " + newPath + " už existuje!");
         return;
     }
-    ++Busy;
+    TBusy busy(Busy);
     TFileResult result;
     {
         TNotifyOff off(Form);
@@ -793,7 +801,6 @@ void TDataTree::TreeView1Edited(TTreeNode* node, const QString& newText)
     if (!result.Ok)
         ShowError("Can not rename file \r" + oldPath + "\r to \r" + newPath +
                   "\rErorr#=" + QString::number(result.Error));
-    --Busy;
 }
 
 // --- delete and new folder ---------------------------------------------------------------------
@@ -810,7 +817,7 @@ void TDataTree::mnuDeleteClick()
         ShowError("Chyba při odstraňování " + text + "\rData=nil");
         return;
     }
-    ++Busy;
+    TBusy busy(Busy);
     {
         TNotifyOff off(Form);
         try {
@@ -830,12 +837,11 @@ void TDataTree::mnuDeleteClick()
                           "\rError=" + QString::number(result.Error));
                 RefreshTreeView();
             }
-        } catch (const std::exception&) {
+        } catch (...) {
             ShowError("Chyba při odstraňování " + text);
             RefreshTreeView();
         }
     }
-    --Busy;
 }
 
 void TDataTree::NewDirClick()
@@ -1025,7 +1031,7 @@ void TDataTree::TreeView1DragDrop(TTreeNode* source, TTreeNode* target)
     // Dropped where it already is, or on itself: nothing to move.
     if (folder == source || folder == source->parent())
         return;
-    ++Busy;
+    TBusy busy(Busy);
     TFileResult result;
     {
         TNotifyOff off(Form);
@@ -1053,7 +1059,6 @@ void TDataTree::TreeView1DragDrop(TTreeNode* source, TTreeNode* target)
             RefreshTreeView();
         }
     }
-    --Busy;
 }
 
 // --- change notification ----------------------------------------------------------------------
