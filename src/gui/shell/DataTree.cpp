@@ -460,6 +460,19 @@ void TDataTree::BuildTree()
     SyncWatcher();
 }
 
+const TTreeNode* TDataTree::Twin(const QTreeWidgetItem* parent, const QString& text,
+                                 bool isFolder) const
+{
+    if (!parent)
+        return nullptr;
+    for (int i = 0; i < parent->childCount(); ++i) {
+        const TTreeNode* child = AsNode(parent->child(i));
+        if (child->text(0) == text && child->Data() && child->Data()->IsFolder == isFolder)
+            return child;
+    }
+    return nullptr;
+}
+
 void TDataTree::CheckTreeExists(TTreeNode* node, const QString& path)
 {
     // Children first; a child may be deleted, so the list is taken before any of them is.
@@ -776,6 +789,11 @@ void TDataTree::TreeView1Edited(TTreeNode* node, const QString& newText)
         ShowError("Soubor " + newPath + " už existuje!");
         return;
     }
+    // "X.ZDF" beside a new "X.zdf" would show two nodes of the same name.
+    if (const TTreeNode* twin = Twin(node->parent(), newText, p->IsFolder); twin && twin != node) {
+        ShowError((p->IsFolder ? "Složka " : "Soubor ") + GetFullName(twin) + " už existuje!");
+        return;
+    }
     TBusy busy(Busy);
     TFileResult result;
     {
@@ -1031,6 +1049,10 @@ void TDataTree::TreeView1DragDrop(TTreeNode* source, TTreeNode* target)
     // Dropped where it already is, or on itself: nothing to move.
     if (folder == source || folder == source->parent())
         return;
+    if (Twin(folder, source->text(0), p->IsFolder)) {
+        ShowError("\"" + source->text(0) + "\" již existuje v cílové složce!");
+        return;
+    }
     TBusy busy(Busy);
     TFileResult result;
     {

@@ -128,6 +128,8 @@ private:
     void SetImage(TTreeNode* node, int image);
     QString RootPath() const;
     void RunSearch(const QString& path, TTreeNode* parent, bool checkExisting);
+    // A child of `parent` of that text and kind (the same test as when matching the disk).
+    const TTreeNode* Twin(const QTreeWidgetItem* parent, const QString& text, bool isFolder) const;
     void CheckTreeExists(TTreeNode* node, const QString& path);
     bool NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) const;
     void SortBranch(TTreeNode* node);
