@@ -35,8 +35,8 @@ namespace {
 
 constexpr const char* kUnit = "MainFrm";
 constexpr const char* kNodeMime = "application/x-zirko-tree-node";
-constexpr int kNotifyDelayMs =
-    100; // a burst of changes (a download writes many files) refreshes once
+// A burst of changes (a download writes many files) refreshes the tree once.
+constexpr int kNotifyDelayMs = 100;
 constexpr int kScrollRepeatMs = 80;
 constexpr qsizetype kMaxWalkedFolders = 20000;
 
