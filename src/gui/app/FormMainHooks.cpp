@@ -1,7 +1,8 @@
 // How the main window's open-flights list reaches the notes editor and the chart.
 #include "gui/app/FormMain.h"
 
-#include "core/app/TextCodec.h"
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfWriter.h"
 
 #include <QTextEdit>
 
@@ -14,13 +15,12 @@ bool TFormMain::NotesModified() const
 
 std::string TFormMain::NotesBytes() const
 {
-    return RichEdit1->toPlainText().toStdString();
+    return WriteRtf(*RichEdit1->document());
 }
 
 void TFormMain::LoadNotes(const std::string& bytes)
 {
-    RichEdit1->setPlainText(QString::fromStdString(DecodeFileText(bytes)));
-    RichEdit1->document()->setModified(false);
+    LoadNotesDocument(bytes, *RichEdit1->document());
 }
 
 void TFormMain::ClearNotes()

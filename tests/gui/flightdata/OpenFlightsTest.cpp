@@ -2,6 +2,7 @@
 #include "gui/app/FormMain.h"
 #include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
+#include "platform/richtext/RtfReader.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
 
@@ -10,6 +11,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <gtest/gtest.h>
 
@@ -63,6 +65,13 @@ protected:
     TScriptedDialogs* Dialogs = nullptr;
     std::unique_ptr<TFormMain> Form;
 };
+
+std::string PlainNotes(const std::string& bytes)
+{
+    QTextDocument doc;
+    LoadNotesDocument(bytes, doc);
+    return doc.toPlainText().toStdString();
+}
 
 } // namespace
 
@@ -162,7 +171,7 @@ TEST_F(OpenFlightsTest, SelectingANameMakesItCurrentAndKeepsEditedNotes)
                       Form->StringGrid1->CellRect(0, 1).center());
     EXPECT_EQ(Form->ActualRow, 1);
     EXPECT_TRUE(Form->Flight(0)->Modified);
-    EXPECT_EQ(Form->Flight(0)->Notes, "edited");
+    EXPECT_EQ(PlainNotes(Form->Flight(0)->Notes), "edited");
     EXPECT_EQ(Form->EditMaxAlt->text(), "2.0 m");
 }
 
@@ -173,7 +182,7 @@ TEST_F(OpenFlightsTest, EditedNotesOfTheCurrentFlightSurviveClosingAnother)
     Form->RichEdit1->selectAll();
     QTest::keyClicks(Form->RichEdit1, "keep me");
     Form->CloseDataFile(1);
-    EXPECT_EQ(Form->Flight(0)->Notes, "keep me");
+    EXPECT_EQ(PlainNotes(Form->Flight(0)->Notes), "keep me");
     EXPECT_EQ(Form->RichEdit1->toPlainText(), "keep me");
 }
 
