@@ -1,0 +1,196 @@
+// The program's side of the logger conversation as a state machine fed bytes, time and commands.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zirko {
+
+// Sizes and limits of the logger's wire protocol.
+inline constexpr size_t kLoggerConfigBytes = 264; // one configuration record
+inline constexpr size_t kLoggerBlockBytes = 264;  // one download block, a check byte follows
+inline constexpr size_t kLoggerFirmwareBytes = 26;
+inline constexpr size_t kLoggerMaxImageBytes = 50000001; // largest memory image kept
+inline constexpr int64_t kLoggerReadTimeoutMs = 100;     // a read with no byte in this time fails
+inline constexpr int kLoggerMaxBadBlocks = 10;           // the 11th bad block in a row ends it
+inline constexpr int64_t kLoggerSmallMemory = 540672;
+inline constexpr int64_t kLoggerLargeMemory = 9000000;
+
+// Command and reply letters.
+inline constexpr uint8_t kLoggerHello = '*';
+inline constexpr uint8_t kLoggerFirmware = 'F';
+inline constexpr uint8_t kLoggerReadConfig = 'R';
+inline constexpr uint8_t kLoggerWriteConfig = 'W';
+inline constexpr uint8_t kLoggerErase = 'E';
+inline constexpr uint8_t kLoggerDownload = 'D';
+inline constexpr uint8_t kLoggerBlockOk = 'O';
+inline constexpr uint8_t kLoggerBlockBad = 'X';
+
+// Failure and status texts the user sees.
+inline constexpr const char* kMsgNotConnected = "Not connected.";
+inline constexpr const char* kMsgFileNotLoaded = "File not loaded.";
+inline constexpr const char* kMsgNoResponse = "Communication error, no response from device";
+inline constexpr const char* kMsgReadCrc = "Reading failed, CRC error.";
+inline constexpr const char* kMsgVerifyCrc = "Config file reading failed, CRC error.";
+inline constexpr const char* kMsgVerifyFailed = "Verifying config file failed.";
+inline constexpr const char* kMsgBadCrcTooOften = "Communication error, bad CRC more then 10 times.";
+inline constexpr const char* kMsgCommunication = "Communication error";
+inline constexpr const char* kCaptionConnected = "Data Reading / Zirko - Connected";
+inline constexpr const char* kCaptionDisconnected = "Data Reading / Zirko - Disconnected";
+
+// Exclusive-or of all bytes: the check byte of a configuration record or a download block.
+uint8_t LoggerCheckByte(std::span<const uint8_t> bytes);
+
+// 9000000 when "ZIRKO" stands anywhere in the firmware bytes, otherwise 540672.
+int64_t MemorySizeFromFirmware(std::span<const uint8_t> firmware);
+
+enum class TLoggerLamp { Red, Yellow, Green };
+
+enum class TProtocolEventKind {
+    StatusText,             // Text: the status bar
+    TopLabelText,           // Text: the label beside the lamp
+    InitLabelText,          // Text: the waiting dots (save counts come from the splitter)
+    DataLabelText,          // Text: "Number of bytes read: N"
+    ProgressChanged,        // Number: progress bar position
+    ProgressMaximumChanged, // Number: progress bar maximum (MemorySize)
+    CaptionChanged,         // Text: window caption
+    LampChanged,            // Lamp
+    FirmwareText,           // Text: the firmware label (received bytes up to the first NUL)
+    ConfigReceived,         // Bytes: 264 bytes of ConfigImage; ConfigToControls runs on it
+    ConfigControlsEnabled,  // Flag
+    OperationButtonsEnabled,
+    BusyCursor,             // Flag: hourglass on or off
+    ErrorShown,             // Text: a modal error box
+    DeviceConnectedChanged, // Flag
+    DisconnectRequested,    // an error ended the connection: the driver closes the port
+    DownloadFinished,       // Bytes: the memory image (LastDataIndex + 1 bytes); Number:
+                            // LastDataIndex; UsedBytes: UsedBytes. The caller splits and saves.
+    CommandFinished,        // Text: the command letter whose reply was handled
+    ConnectionEnded,        // StopRequested took effect: the driver closes the port
+};
+
+struct TProtocolEvent {
+    TProtocolEventKind Kind = TProtocolEventKind::StatusText;
+    std::string Text;
+    int64_t Number = 0;
+    int64_t UsedBytes = 0;
+    bool Flag = false;
+    TLoggerLamp Lamp = TLoggerLamp::Red;
+    std::vector<uint8_t> Bytes;
+};
+
+// What the machine is doing with the bytes that arrive.
+enum class TProtocolPhase {
+    Closed,           // no port; every command answers "Not connected."
+    WaitingForDevice, // "*" sent, growing the dots until the device's "*"
+    Idle,             // connected; bytes are compared with the pending command's letter
+    Firmware,         // collecting the 26 firmware bytes (no time-out)
+    ConfigRead,       // collecting 264 + 1 configuration bytes (100 ms read time-out)
+    ConfigVerify,     // the same after a write
+    Erasing,          // waiting for the second "E" (no time-out)
+    Download,         // collecting blocks (100 ms read time-out)
+    BlockEcho,        // waiting for the echo of "O" or "X" (100 ms read time-out)
+};
+
+// The program's side of the conversation. Nothing here blocks or touches a port: the driver
+// hands in what arrived and the time, sends TakeOutput() in order, arms a timer for
+// NextDeadline() and calls OnTime() when it fires, and shows TakeEvents() in order.
+class TLoggerProtocol {
+public:
+    TLoggerProtocol();
+
+    // The port was opened: "*" goes out, the lamp turns yellow and the dots start.
+    void Start(int64_t nowMs);
+    // Bytes that arrived, in order. `nowMs` is when they were read.
+    void OnBytes(std::span<const uint8_t> bytes, int64_t nowMs);
+    void OnBytes(std::string_view bytes, int64_t nowMs);
+    // Time passed without bytes: read time-outs fire here.
+    void OnTime(int64_t nowMs);
+
+    // The window's buttons. Each answers "Not connected." (ErrorShown) while the port is closed.
+    void ReadData(int64_t nowMs);
+    // The caller has already asked "Erase memory?" and got Yes.
+    void EraseMemory(int64_t nowMs);
+    // "W", the 264 bytes of `configImage` (which becomes ConfigImage) and "R" for the read-back.
+    // Refused with "File not loaded." before a configuration was read.
+    void UploadConfig(std::span<const uint8_t> configImage, int64_t nowMs);
+    // "R": read the configuration (also run by itself after the firmware).
+    void RequestConfig(int64_t nowMs);
+    // The Disconnect button: StopRequested; the pending operation ends as when the loop is left
+    // (a download keeps what it has), then the disconnected texts, lamp red, ConnectionEnded.
+    void Disconnect(int64_t nowMs);
+    // The window closing: as Disconnect, with only the caption changed.
+    void Close(int64_t nowMs);
+
+    // Bytes to send, in wire order, since the last call.
+    std::vector<uint8_t> TakeOutput();
+    // Events since the last call, in order.
+    std::vector<TProtocolEvent> TakeEvents();
+    // When OnTime must be called next if no byte arrives before, or nothing when no time-out
+    // is running.
+    std::optional<int64_t> NextDeadline() const;
+
+    TProtocolPhase Phase() const { return State; }
+    bool PortOpen() const { return State != TProtocolPhase::Closed; }
+
+    // "F", "R", "W", "E", "D", or empty when idle.
+    std::string PendingCommand;
+    bool StopRequested = false;
+    bool DeviceConnected = false;
+    bool ConfigLoaded = false;
+    int64_t UsedBytes = 0;
+    int64_t LastDataIndex = 0;
+    int64_t MemorySize = 0;
+    std::vector<uint8_t> ConfigImage;   // 264 bytes, as last read or uploaded
+    std::vector<uint8_t> VerifyImage;   // 264 bytes, as read back after a write
+    std::vector<uint8_t> FirmwareBytes; // up to 26 bytes as received
+    std::string InitLabel;              // the waiting dots as last shown
+
+private:
+    void Send(uint8_t byte);
+    void Emit(TProtocolEventKind kind, std::string text = {});
+    void EmitNumber(TProtocolEventKind kind, int64_t number);
+    void EmitFlag(TProtocolEventKind kind, bool flag);
+    void EmitLamp(TLoggerLamp lamp);
+    bool RefuseUnlessOpen();
+    void HandleByte(uint8_t byte, int64_t nowMs);
+    void HandleIdle(uint8_t byte, int64_t nowMs);
+    void HandleConfigByte(uint8_t byte);
+    void HandleDownloadByte(uint8_t byte, int64_t nowMs);
+    void HandleBlockEcho(uint8_t byte, int64_t nowMs);
+    void FinishFirmware(int64_t nowMs);
+    void FinishConfigRead(bool timedOut);
+    void FinishConfigVerify(bool timedOut);
+    void FinishDownload();
+    void FailDownload(const std::string& text);
+    void FinishCommand(const std::string& letter);
+    void EndPending(int64_t nowMs);
+    void EndConnection(bool showDisconnected, bool captionOnly);
+
+    TProtocolPhase State = TProtocolPhase::Closed;
+    std::vector<uint8_t> Output;
+    std::vector<TProtocolEvent> Events;
+    int64_t LastByteMs = 0;
+    // Configuration transfer.
+    size_t ConfigCount = 0;
+    uint8_t ConfigXor = 0;
+    uint8_t ConfigLastByte = 0;
+    std::vector<uint8_t> ConfigIncoming;
+    // Download.
+    std::vector<uint8_t> DownloadBuffer;
+    std::vector<uint8_t> Block;
+    size_t BlockPosition = 0;
+    uint8_t BlockXor = 0;
+    int BadBlocks = 0;
+    int PairCount = 0;
+    bool HavePreviousByte = false;
+    uint8_t PreviousByte = 0;
+    uint8_t ExpectedEcho = 0;
+};
+
+} // namespace zirko
