@@ -141,7 +141,9 @@ public:
             }
         }
         FlushText();
-        SetBlockAlignment(State().Align);
+        // A paragraph left open by a missing \par takes the alignment in force at the end.
+        if (!BlockClosed)
+            SetBlockAlignment(State().Align);
         Cursor.endEditBlock();
     }
 

@@ -177,6 +177,9 @@ private:
         Control(words);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
+            // An embedded picture has no text to keep.
+            if (fragment.charFormat().isImageFormat())
+                continue;
             ChangeTo(PropsOf(fragment.charFormat()));
             Text(fragment.text());
         }
@@ -210,18 +213,20 @@ private:
         case 0x2029:
             Control("\\par");
             return;
-        case 0xFFFC: // an embedded object has no text to keep
+        case 0:
             return;
         default:
             break;
         }
-        if (cp < 0x20)
-            return;
-        if (cp < 0x80) {
+        if (cp >= 0x20 && cp < 0x80) {
             if (NeedDelimiter)
                 Out += ' ';
             Out += static_cast<char>(cp);
             NeedDelimiter = false;
+            return;
+        }
+        if (cp < 0x20) {
+            Unicode(cp); // a control character the text carries is kept, not interpreted
             return;
         }
         if (const auto byte = UnicodeToCodePage(cp, kCodePage)) {

@@ -142,6 +142,8 @@ void FillFormatted(QTextDocument& doc)
     c.insertBlock(left);
     c.insertBlock(left);
     c.insertText("after an empty paragraph", Plain("Arial", 10));
+    c.insertBlock(centre);
+    c.insertText("the last paragraph is centred", Plain("Arial", 10));
 }
 
 TEST(RtfRoundTrip, EveryAttributeReadsBackTheSame)
