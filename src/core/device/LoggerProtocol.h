@@ -150,6 +150,8 @@ public:
     std::vector<uint8_t> VerifyImage;   // 264 bytes, as read back after a write
     std::vector<uint8_t> FirmwareBytes; // up to 26 bytes as received
     std::string InitLabel;              // the waiting dots as last shown
+    // The largest image a download keeps; accepting stops there.
+    size_t MaxImageBytes = kLoggerMaxImageBytes;
 
 private:
     void Send(uint8_t byte);
@@ -166,11 +168,11 @@ private:
     void FinishFirmware(int64_t nowMs);
     void FinishConfigRead(bool timedOut);
     void FinishConfigVerify(bool timedOut);
-    void FinishDownload();
+    void FinishDownload(bool endOfData);
     void FailDownload(const std::string& text);
     void FinishCommand(const std::string& letter);
     void EndPending(int64_t nowMs);
-    void EndConnection(bool showDisconnected, bool captionOnly);
+    void EndConnection(bool showDisconnected, bool captionOnly, bool afterError);
 
     TProtocolPhase State = TProtocolPhase::Closed;
     std::vector<uint8_t> Output;
@@ -188,8 +190,7 @@ private:
     uint8_t BlockXor = 0;
     int BadBlocks = 0;
     int PairCount = 0;
-    bool HavePreviousByte = false;
-    uint8_t PreviousByte = 0;
+    int PairCountAtAccept = 0;
     uint8_t ExpectedEcho = 0;
 };
 

@@ -1,0 +1,585 @@
+// The program's side of the logger conversation as a state machine fed bytes, time and commands.
+#include "core/device/LoggerProtocol.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace zirko {
+
+namespace {
+
+std::string BytesReadText(int64_t count)
+{
+    return "Number of bytes read: " + std::to_string(count);
+}
+
+std::string OnlyBytesReadText(size_t count)
+{
+    return "Reading failed, only " + std::to_string(count) + " bytes read.";
+}
+
+} // namespace
+
+uint8_t LoggerCheckByte(std::span<const uint8_t> bytes)
+{
+    uint8_t check = 0;
+    for (uint8_t byte : bytes)
+        check ^= byte;
+    return check;
+}
+
+int64_t MemorySizeFromFirmware(std::span<const uint8_t> firmware)
+{
+    static constexpr std::string_view kLargeMemoryMark = "ZIRKO";
+    const std::string_view text(reinterpret_cast<const char*>(firmware.data()), firmware.size());
+    return text.find(kLargeMemoryMark) != std::string_view::npos ? kLoggerLargeMemory
+                                                                 : kLoggerSmallMemory;
+}
+
+TLoggerProtocol::TLoggerProtocol()
+    : ConfigImage(kLoggerConfigBytes, 0), VerifyImage(kLoggerConfigBytes, 0),
+      ConfigIncoming(kLoggerConfigBytes, 0), Block(kLoggerBlockBytes, 0)
+{
+}
+
+void TLoggerProtocol::Send(uint8_t byte)
+{
+    Output.push_back(byte);
+}
+
+void TLoggerProtocol::Emit(TProtocolEventKind kind, std::string text)
+{
+    TProtocolEvent event;
+    event.Kind = kind;
+    event.Text = std::move(text);
+    Events.push_back(std::move(event));
+}
+
+void TLoggerProtocol::EmitNumber(TProtocolEventKind kind, int64_t number)
+{
+    TProtocolEvent event;
+    event.Kind = kind;
+    event.Number = number;
+    Events.push_back(std::move(event));
+}
+
+void TLoggerProtocol::EmitFlag(TProtocolEventKind kind, bool flag)
+{
+    TProtocolEvent event;
+    event.Kind = kind;
+    event.Flag = flag;
+    Events.push_back(std::move(event));
+}
+
+void TLoggerProtocol::EmitLamp(TLoggerLamp lamp)
+{
+    TProtocolEvent event;
+    event.Kind = TProtocolEventKind::LampChanged;
+    event.Lamp = lamp;
+    Events.push_back(std::move(event));
+}
+
+std::vector<uint8_t> TLoggerProtocol::TakeOutput()
+{
+    return std::exchange(Output, {});
+}
+
+std::vector<TProtocolEvent> TLoggerProtocol::TakeEvents()
+{
+    return std::exchange(Events, {});
+}
+
+std::optional<int64_t> TLoggerProtocol::NextDeadline() const
+{
+    switch (State) {
+    case TProtocolPhase::ConfigRead:
+    case TProtocolPhase::ConfigVerify:
+    case TProtocolPhase::Download:
+    case TProtocolPhase::BlockEcho:
+        return LastByteMs + kLoggerReadTimeoutMs;
+    default:
+        return std::nullopt;
+    }
+}
+
+void TLoggerProtocol::Start(int64_t nowMs)
+{
+    if (State != TProtocolPhase::Closed)
+        return;
+    State = TProtocolPhase::WaitingForDevice;
+    StopRequested = false;
+    DeviceConnected = false;
+    PendingCommand.clear();
+    InitLabel.clear();
+    LastByteMs = nowMs;
+    Send(kLoggerHello);
+    EmitLamp(TLoggerLamp::Yellow);
+}
+
+bool TLoggerProtocol::RefuseUnlessOpen()
+{
+    if (State == TProtocolPhase::Closed) {
+        Emit(TProtocolEventKind::ErrorShown, kMsgNotConnected);
+        return true;
+    }
+    // A command in the middle of a transfer would be read by the device as data; the window
+    // keeps its buttons disabled then, and so does the machine.
+    return State != TProtocolPhase::WaitingForDevice && State != TProtocolPhase::Idle;
+}
+
+void TLoggerProtocol::ReadData(int64_t)
+{
+    if (RefuseUnlessOpen())
+        return;
+    PendingCommand = "D";
+    EmitNumber(TProtocolEventKind::ProgressChanged, 0);
+    Emit(TProtocolEventKind::DataLabelText, BytesReadText(0));
+    Emit(TProtocolEventKind::TopLabelText, "");
+    Send(kLoggerDownload);
+}
+
+void TLoggerProtocol::EraseMemory(int64_t)
+{
+    if (RefuseUnlessOpen())
+        return;
+    Send(kLoggerErase);
+    PendingCommand = "E";
+}
+
+void TLoggerProtocol::RequestConfig(int64_t)
+{
+    if (RefuseUnlessOpen())
+        return;
+    PendingCommand = "R";
+    Send(kLoggerReadConfig);
+}
+
+void TLoggerProtocol::UploadConfig(std::span<const uint8_t> configImage, int64_t)
+{
+    if (RefuseUnlessOpen())
+        return;
+    if (!ConfigLoaded) {
+        Emit(TProtocolEventKind::ErrorShown, kMsgFileNotLoaded);
+        return;
+    }
+    const size_t count = std::min(configImage.size(), kLoggerConfigBytes);
+    std::copy_n(configImage.begin(), count, ConfigImage.begin());
+    PendingCommand = "W";
+    Send(kLoggerWriteConfig);
+    Emit(TProtocolEventKind::StatusText, "Config file writing started.");
+    for (size_t i = 0; i < count; ++i)
+        Send(ConfigImage[i]);
+    if (count != kLoggerConfigBytes)
+        Emit(TProtocolEventKind::ErrorShown, "Only " + std::to_string(count) + " bytes written.");
+    Emit(TProtocolEventKind::StatusText, "Config file writing finished.");
+    Emit(TProtocolEventKind::StatusText, "Verifying config file.");
+    Send(kLoggerReadConfig);
+}
+
+void TLoggerProtocol::OnBytes(std::string_view bytes, int64_t nowMs)
+{
+    OnBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), nowMs);
+}
+
+void TLoggerProtocol::OnBytes(std::span<const uint8_t> bytes, int64_t nowMs)
+{
+    // Bytes handed in were waiting in the receive queue: they count as in time even when the
+    // driver's timer ran late, so a time-out only fires from OnTime.
+    for (uint8_t byte : bytes) {
+        if (State == TProtocolPhase::Closed)
+            return;
+        LastByteMs = nowMs;
+        HandleByte(byte, nowMs);
+    }
+}
+
+void TLoggerProtocol::OnTime(int64_t nowMs)
+{
+    const auto deadline = NextDeadline();
+    if (!deadline || nowMs < *deadline)
+        return;
+    switch (State) {
+    case TProtocolPhase::ConfigRead:
+        FinishConfigRead(true);
+        break;
+    case TProtocolPhase::ConfigVerify:
+        FinishConfigVerify(true);
+        break;
+    case TProtocolPhase::Download:
+        FailDownload(kMsgNoResponse);
+        break;
+    case TProtocolPhase::BlockEcho:
+        FailDownload(kMsgCommunication);
+        break;
+    default:
+        break;
+    }
+}
+
+void TLoggerProtocol::HandleByte(uint8_t byte, int64_t nowMs)
+{
+    switch (State) {
+    case TProtocolPhase::WaitingForDevice:
+    case TProtocolPhase::Idle:
+        if (!DeviceConnected) {
+            // The dots only show that something arrives; they start again past 100.
+            if (InitLabel.size() <= 100)
+                InitLabel += '.';
+            else
+                InitLabel = ".";
+            Emit(TProtocolEventKind::InitLabelText, InitLabel);
+        }
+        HandleIdle(byte, nowMs);
+        break;
+    case TProtocolPhase::Firmware:
+        FirmwareBytes.push_back(byte);
+        if (FirmwareBytes.size() >= kLoggerFirmwareBytes)
+            FinishFirmware(nowMs);
+        break;
+    case TProtocolPhase::ConfigRead:
+    case TProtocolPhase::ConfigVerify:
+        HandleConfigByte(byte);
+        break;
+    case TProtocolPhase::Erasing:
+        if (byte == kLoggerErase) {
+            Emit(TProtocolEventKind::StatusText, "Erasing finished.");
+        } else {
+            Emit(TProtocolEventKind::StatusText, std::string("Command:E expected, but ") +
+                                                     static_cast<char>(byte) + " found");
+        }
+        EmitFlag(TProtocolEventKind::BusyCursor, false);
+        State = TProtocolPhase::Idle;
+        FinishCommand("E");
+        break;
+    case TProtocolPhase::Download:
+        HandleDownloadByte(byte, nowMs);
+        break;
+    case TProtocolPhase::BlockEcho:
+        HandleBlockEcho(byte, nowMs);
+        break;
+    case TProtocolPhase::Closed:
+        break;
+    }
+}
+
+void TLoggerProtocol::HandleIdle(uint8_t byte, int64_t)
+{
+    if (byte == kLoggerHello) {
+        if (DeviceConnected)
+            return;
+        Send(kLoggerHello);
+        DeviceConnected = true;
+        State = TProtocolPhase::Idle;
+        Emit(TProtocolEventKind::StatusText, "Connected to Zirko");
+        Emit(TProtocolEventKind::CaptionChanged, kCaptionConnected);
+        EmitLamp(TLoggerLamp::Green);
+        InitLabel.clear();
+        Emit(TProtocolEventKind::InitLabelText, "");
+        EmitFlag(TProtocolEventKind::DeviceConnectedChanged, true);
+        PendingCommand = "F";
+        Send(kLoggerFirmware);
+        EmitNumber(TProtocolEventKind::ProgressChanged, 0);
+        Emit(TProtocolEventKind::DataLabelText, BytesReadText(0));
+        return;
+    }
+    if (PendingCommand.size() != 1)
+        return;
+    const uint8_t pending = static_cast<uint8_t>(PendingCommand[0]);
+    if (byte == kLoggerFirmware && pending == kLoggerFirmware) {
+        EmitFlag(TProtocolEventKind::BusyCursor, true);
+        FirmwareBytes.clear();
+        State = TProtocolPhase::Firmware;
+    } else if (byte == kLoggerReadConfig &&
+               (pending == kLoggerReadConfig || pending == kLoggerWriteConfig)) {
+        ConfigCount = 0;
+        ConfigXor = 0;
+        ConfigLastByte = 0;
+        State = pending == kLoggerReadConfig ? TProtocolPhase::ConfigRead
+                                             : TProtocolPhase::ConfigVerify;
+    } else if (byte == kLoggerErase && pending == kLoggerErase) {
+        Emit(TProtocolEventKind::StatusText, "Erasing started, please wait.");
+        EmitFlag(TProtocolEventKind::BusyCursor, true);
+        State = TProtocolPhase::Erasing;
+    } else if (byte == kLoggerDownload && pending == kLoggerDownload) {
+        EmitFlag(TProtocolEventKind::BusyCursor, true);
+        Emit(TProtocolEventKind::TopLabelText, "Data reading started.");
+        LastDataIndex = 0;
+        DownloadBuffer.clear();
+        BlockPosition = 0;
+        BlockXor = 0;
+        BadBlocks = 0;
+        PairCount = 0;
+        PairCountAtAccept = 0;
+        State = TProtocolPhase::Download;
+    }
+}
+
+void TLoggerProtocol::FinishFirmware(int64_t nowMs)
+{
+    if (!FirmwareBytes.empty()) {
+        // The identification is a C string: a NUL ends the visible text.
+        const auto end = std::find(FirmwareBytes.begin(), FirmwareBytes.end(), uint8_t{0});
+        Emit(TProtocolEventKind::FirmwareText, std::string(FirmwareBytes.begin(), end));
+    }
+    MemorySize = MemorySizeFromFirmware(FirmwareBytes);
+    EmitNumber(TProtocolEventKind::ProgressMaximumChanged, MemorySize);
+    EmitFlag(TProtocolEventKind::BusyCursor, false);
+    Emit(TProtocolEventKind::StatusText, "Reading firmware finished.");
+    State = TProtocolPhase::Idle;
+    PendingCommand.clear();
+    Emit(TProtocolEventKind::CommandFinished, "F");
+    if (!StopRequested)
+        RequestConfig(nowMs);
+}
+
+void TLoggerProtocol::HandleConfigByte(uint8_t byte)
+{
+    ConfigLastByte = byte;
+    if (ConfigCount < kLoggerConfigBytes) {
+        ConfigIncoming[ConfigCount] = byte;
+        ConfigXor ^= byte;
+        ++ConfigCount;
+        return;
+    }
+    ++ConfigCount; // the check byte
+    if (State == TProtocolPhase::ConfigRead)
+        FinishConfigRead(false);
+    else
+        FinishConfigVerify(false);
+}
+
+void TLoggerProtocol::FinishConfigRead(bool timedOut)
+{
+    State = TProtocolPhase::Idle;
+    const bool complete = ConfigCount > kLoggerConfigBytes;
+    std::string failure;
+    if (timedOut)
+        failure = kMsgNoResponse;
+    else if (!complete)
+        failure = OnlyBytesReadText(ConfigCount);
+    else if (ConfigLastByte != ConfigXor)
+        failure = kMsgReadCrc;
+    if (failure.empty()) {
+        // Only a record that passed its check replaces the one the controls edit, so a garbled
+        // read can never be uploaded back to the device.
+        ConfigImage = ConfigIncoming;
+        ConfigLoaded = true;
+        EmitFlag(TProtocolEventKind::ConfigControlsEnabled, true);
+    } else {
+        Emit(TProtocolEventKind::ErrorShown, failure);
+    }
+    TProtocolEvent received;
+    received.Kind = TProtocolEventKind::ConfigReceived;
+    received.Bytes = ConfigImage;
+    Events.push_back(std::move(received));
+    Emit(TProtocolEventKind::StatusText, "Config file reading finished.");
+    FinishCommand("R");
+    if (timedOut)
+        EndConnection(true, false, true);
+}
+
+void TLoggerProtocol::FinishConfigVerify(bool timedOut)
+{
+    State = TProtocolPhase::Idle;
+    const bool complete = ConfigCount > kLoggerConfigBytes;
+    std::string failure;
+    if (timedOut)
+        failure = kMsgNoResponse;
+    else if (!complete)
+        failure = OnlyBytesReadText(ConfigCount);
+    else if (ConfigLastByte != ConfigXor)
+        failure = kMsgVerifyCrc;
+    if (failure.empty()) {
+        VerifyImage = ConfigIncoming;
+        ConfigLoaded = true;
+        if (VerifyImage != ConfigImage)
+            Emit(TProtocolEventKind::ErrorShown, kMsgVerifyFailed);
+        else
+            EmitFlag(TProtocolEventKind::ConfigControlsEnabled, true);
+        Emit(TProtocolEventKind::StatusText, "Config file writing finished.");
+    } else {
+        std::copy_n(ConfigIncoming.begin(), std::min(ConfigCount, kLoggerConfigBytes),
+                    VerifyImage.begin());
+        Emit(TProtocolEventKind::ErrorShown, failure);
+    }
+    TProtocolEvent received;
+    received.Kind = TProtocolEventKind::ConfigReceived;
+    received.Bytes = ConfigImage;
+    Events.push_back(std::move(received));
+    FinishCommand("W");
+    if (!failure.empty())
+        EndConnection(true, false, true);
+}
+
+void TLoggerProtocol::HandleDownloadByte(uint8_t byte, int64_t nowMs)
+{
+    if (BlockPosition < kLoggerBlockBytes) {
+        Block[BlockPosition] = byte;
+        BlockXor ^= byte;
+        // The byte before the first one of a block is the last one accepted, not one of a
+        // rejected block.
+        const bool havePrevious = BlockPosition > 0 || !DownloadBuffer.empty();
+        const uint8_t previous =
+            BlockPosition > 0 ? Block[BlockPosition - 1]
+                              : (DownloadBuffer.empty() ? uint8_t{0} : DownloadBuffer.back());
+        if (byte == 0xFF && havePrevious && previous == 0xFF)
+            ++PairCount;
+        else
+            PairCount = 0;
+        ++BlockPosition;
+        if (PairCount >= 4)
+            FinishDownload(true);
+        return;
+    }
+    if (byte == BlockXor) {
+        const size_t room = MaxImageBytes - std::min(MaxImageBytes, DownloadBuffer.size());
+        const size_t count = std::min(kLoggerBlockBytes, room);
+        DownloadBuffer.insert(DownloadBuffer.end(), Block.begin(), Block.begin() + count);
+        PairCountAtAccept = PairCount;
+        BadBlocks = 0;
+        ExpectedEcho = kLoggerBlockOk;
+    } else {
+        if (++BadBlocks > kLoggerMaxBadBlocks) {
+            FailDownload(kMsgBadCrcTooOften);
+            return;
+        }
+        // The run of 0xFF pairs goes on from the last accepted byte when the block comes again.
+        PairCount = PairCountAtAccept;
+        ExpectedEcho = kLoggerBlockBad;
+    }
+    BlockPosition = 0;
+    BlockXor = 0;
+    Send(ExpectedEcho);
+    State = TProtocolPhase::BlockEcho;
+    (void)nowMs;
+}
+
+void TLoggerProtocol::HandleBlockEcho(uint8_t byte, int64_t)
+{
+    if (byte != ExpectedEcho) {
+        FailDownload(kMsgCommunication);
+        return;
+    }
+    State = TProtocolPhase::Download;
+    const auto accepted = static_cast<int64_t>(DownloadBuffer.size());
+    Emit(TProtocolEventKind::DataLabelText, BytesReadText(accepted));
+    EmitNumber(TProtocolEventKind::ProgressChanged, accepted);
+    if (DownloadBuffer.size() >= MaxImageBytes || StopRequested)
+        FinishDownload(false);
+}
+
+void TLoggerProtocol::FinishDownload(bool endOfData)
+{
+    if (endOfData && BlockPosition > 0) {
+        const size_t room = MaxImageBytes - std::min(MaxImageBytes, DownloadBuffer.size());
+        const size_t count = std::min(BlockPosition, room);
+        DownloadBuffer.insert(DownloadBuffer.end(), Block.begin(), Block.begin() + count);
+    }
+    State = TProtocolPhase::Idle;
+    BlockPosition = 0;
+    const auto accepted = static_cast<int64_t>(DownloadBuffer.size());
+    if (accepted > 0)
+        LastDataIndex = accepted - 1;
+    // Five erased bytes alone are no data.
+    Emit(TProtocolEventKind::DataLabelText, BytesReadText(accepted <= 5 ? 0 : accepted - 1));
+    UsedBytes = accepted > 0 ? accepted - 1 : 0;
+    TProtocolEvent finished;
+    finished.Kind = TProtocolEventKind::DownloadFinished;
+    finished.Number = LastDataIndex;
+    finished.UsedBytes = UsedBytes;
+    finished.Bytes = std::exchange(DownloadBuffer, {});
+    Events.push_back(std::move(finished));
+    EmitFlag(TProtocolEventKind::BusyCursor, false);
+    FinishCommand("D");
+}
+
+void TLoggerProtocol::FailDownload(const std::string& text)
+{
+    State = TProtocolPhase::Idle;
+    BlockPosition = 0;
+    DownloadBuffer = {};
+    Emit(TProtocolEventKind::ErrorShown, text);
+    EmitFlag(TProtocolEventKind::BusyCursor, false);
+    FinishCommand("D");
+    EndConnection(true, false, true);
+}
+
+void TLoggerProtocol::FinishCommand(const std::string& letter)
+{
+    PendingCommand.clear();
+    Emit(TProtocolEventKind::CommandFinished, letter);
+    if (!StopRequested)
+        Emit(TProtocolEventKind::OperationButtonsEnabled);
+}
+
+void TLoggerProtocol::EndPending(int64_t nowMs)
+{
+    switch (State) {
+    case TProtocolPhase::Firmware:
+        FinishFirmware(nowMs);
+        break;
+    case TProtocolPhase::ConfigRead:
+        FinishConfigRead(false);
+        break;
+    case TProtocolPhase::ConfigVerify:
+        FinishConfigVerify(false);
+        break;
+    case TProtocolPhase::Erasing:
+        EmitFlag(TProtocolEventKind::BusyCursor, false);
+        State = TProtocolPhase::Idle;
+        FinishCommand("E");
+        break;
+    case TProtocolPhase::Download:
+    case TProtocolPhase::BlockEcho:
+        // Stopped between blocks: what was accepted is split and saved.
+        FinishDownload(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void TLoggerProtocol::Disconnect(int64_t nowMs)
+{
+    if (State == TProtocolPhase::Closed)
+        return;
+    StopRequested = true;
+    EndPending(nowMs);
+    EndConnection(true, false, false);
+}
+
+void TLoggerProtocol::Close(int64_t nowMs)
+{
+    if (State == TProtocolPhase::Closed)
+        return;
+    StopRequested = true;
+    EndPending(nowMs);
+    EndConnection(false, true, false);
+}
+
+void TLoggerProtocol::EndConnection(bool showDisconnected, bool captionOnly, bool afterError)
+{
+    if (State == TProtocolPhase::Closed)
+        return;
+    StopRequested = true;
+    State = TProtocolPhase::Closed;
+    PendingCommand.clear();
+    if (afterError)
+        Emit(TProtocolEventKind::DisconnectRequested);
+    if (showDisconnected && !captionOnly) {
+        Emit(TProtocolEventKind::StatusText, "Disconnected.");
+        Emit(TProtocolEventKind::TopLabelText, "Disconnected.");
+    }
+    Emit(TProtocolEventKind::CaptionChanged, kCaptionDisconnected);
+    EmitLamp(TLoggerLamp::Red);
+    if (!captionOnly)
+        EmitFlag(TProtocolEventKind::ConfigControlsEnabled, false);
+    if (DeviceConnected) {
+        DeviceConnected = false;
+        EmitFlag(TProtocolEventKind::DeviceConnectedChanged, false);
+    }
+    Emit(TProtocolEventKind::ConnectionEnded);
+}
+
+} // namespace zirko

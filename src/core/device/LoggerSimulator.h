@@ -1,0 +1,128 @@
+// The logger's device side as a state machine, with a generator of recorded flights and faults.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zirko {
+
+// Faults the simulated logger can be told to make. Block numbers count from 0 over the
+// blocks of one download.
+struct TSimulatorFaults {
+    int NoiseBytes = 0;          // bytes other than "*" sent at power-up before the "*"
+    int BadCheckBlock = -1;      // this block goes out with a wrong check byte ...
+    int BadCheckTimes = 0;       // ... this many times, then correctly
+    int SilentAfterBlock = -1;   // after echoing "O" for this block the device says nothing more
+    int WrongEchoBlock = -1;     // the reply to "O"/"X" after this block is another letter
+    int BadConfigChecks = 0;     // this many configuration reads carry a wrong check byte
+    int CorruptReadBacks = 0;    // this many reads after a write return one byte changed
+    int SilentConfigAfter = -1;  // a configuration read stops after this many bytes (once)
+    bool WrongEraseReply = false; // the end of an erase is announced with "?" instead of "E"
+};
+
+struct TSimulatorOptions {
+    // The 26 identification bytes, padded with blanks or cut.
+    std::string Firmware = "ZIRKO logger sim. FW 2.10";
+    // Size of the logger's memory; 0 takes it from the firmware text as the program does.
+    int64_t MemorySize = 0;
+    // What the memory holds from its start; the rest reads as erased (0xFF).
+    std::vector<uint8_t> Memory;
+    // The 264-byte configuration record; empty gives a plausible default record.
+    std::vector<uint8_t> Config;
+    int64_t EraseMs = 1500;
+    // Wire pacing: bytes per second (11520 is 115200 baud); 0 sends everything at once.
+    int BytesPerSecond = 0;
+    TSimulatorFaults Faults;
+};
+
+// A plausible configuration record: altitude, RX and power logged every 0.1 s, start at once.
+std::vector<uint8_t> DefaultSimulatorConfig();
+
+class TLoggerSimulator {
+public:
+    explicit TLoggerSimulator(TSimulatorOptions options = {});
+
+    // Switched on: the device announces itself with "*" (after any noise fault bytes).
+    void PowerUp(int64_t nowMs);
+    // Switched off: the conversation and unsent bytes are gone, memory and record stay.
+    void PowerDown();
+    // Bytes the program sent, in order.
+    void Receive(std::span<const uint8_t> bytes, int64_t nowMs);
+    void Receive(std::string_view bytes, int64_t nowMs);
+    // Bytes that are on the wire by `nowMs`.
+    std::vector<uint8_t> TakeOutput(int64_t nowMs);
+    // When the device next has something to send or to finish, if ever.
+    std::optional<int64_t> NextDeadline() const;
+
+    // The memory as the device would send it: the recorded bytes, then erased bytes.
+    uint8_t MemoryByte(int64_t index) const;
+    const std::vector<uint8_t>& Memory() const { return Options.Memory; }
+    void SetMemory(std::vector<uint8_t> memory) { Options.Memory = std::move(memory); }
+    const std::vector<uint8_t>& Config() const { return ConfigRecord; }
+    int64_t MemorySize() const { return MemorySizeBytes; }
+    TSimulatorFaults& Faults() { return Options.Faults; }
+    // Blocks sent in the current or last download, counting re-sent ones.
+    int BlocksSent() const { return BlocksSentCount; }
+    bool Erasing() const { return Phase == TDevicePhase::Erasing; }
+
+private:
+    enum class TDevicePhase { Off, Idle, WritingConfig, Erasing, Download };
+
+    void Queue(uint8_t byte, int64_t nowMs);
+    void QueueBlock(int64_t nowMs);
+    void QueueConfig(int64_t nowMs, bool readBack);
+    void HandleCommand(uint8_t byte, int64_t nowMs);
+    void Advance(int64_t nowMs);
+
+    struct TWireByte {
+        uint8_t Byte;
+        double DueMs;
+    };
+
+    TSimulatorOptions Options;
+    std::vector<uint8_t> ConfigRecord;
+    int64_t MemorySizeBytes = 0;
+    TDevicePhase Phase = TDevicePhase::Off;
+    std::deque<TWireByte> Wire;
+    double WireFreeMs = 0;
+    size_t ConfigWritten = 0;
+    bool WroteConfig = false;
+    int64_t EraseDoneMs = 0;
+    int64_t BlockIndex = 0;
+    int BadChecksSent = 0;
+    int BlocksSentCount = 0;
+    bool Silent = false;
+};
+
+// A recorded flight as the logger lays it out in its memory.
+struct TFlightProfile {
+    int Sampling = 10;                // 10 ms steps between samples
+    uint16_t ChannelMask = 0xC800;    // altitude, RX channel, supply voltage
+    int HeaderWord3 = 0;
+    int HeaderWord7 = 0;              // enters the altitude conversion
+    double DurationSeconds = 300;
+    double GroundPressureKpa = 98.5;  // the field's air pressure
+    double StartVoltage = 8.3;
+    double MarkerPercent = 100;       // servo travel of a marker pulse
+};
+
+// The raw pressure word the logger records at `altitude` metres above the field, and the altitude
+// the program's conversion gives back for a raw word.
+uint16_t PressureRawForAltitude(double altitude, double groundPressureKpa, int headerWord7);
+double AltitudeForPressureRaw(uint16_t raw, uint16_t groundRaw, int headerWord7);
+
+// One flight: marker, seven header words and the samples. A climb, thermals, a glide and the
+// landing; servo moves with marker pulses; a slowly falling supply voltage. No sample word is
+// 0xFFFF and the last byte is never 0xFF, so the flight cannot be taken for a marker or the end.
+std::vector<uint8_t> GenerateFlight(const TFlightProfile& profile, uint32_t seed);
+
+// Several generated flights one after another, as a memory image (erased bytes not included).
+std::vector<uint8_t> GenerateMemoryImage(int flights, uint32_t seed, double durationSeconds = 300);
+
+} // namespace zirko

@@ -1,0 +1,586 @@
+// The protocol machine against the simulated logger, and against hand-made device bytes.
+#include "LoggerLinkHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace zirko {
+namespace {
+
+using test::TFeed;
+using test::TLoggerLinkHarness;
+using K = TProtocolEventKind;
+
+std::vector<uint8_t> Bytes(std::string_view text)
+{
+    return {text.begin(), text.end()};
+}
+
+// A memory that holds `count` recorded bytes with no 0xFF among them.
+std::vector<uint8_t> RecordedBytes(size_t count)
+{
+    std::vector<uint8_t> memory(count);
+    for (size_t i = 0; i < count; ++i)
+        memory[i] = static_cast<uint8_t>(i % 251);
+    return memory;
+}
+
+TSimulatorOptions WithMemory(std::vector<uint8_t> memory)
+{
+    TSimulatorOptions options;
+    options.Memory = std::move(memory);
+    return options;
+}
+
+class LoggerConversation : public testing::TestWithParam<TFeed> {};
+
+TEST_P(LoggerConversation, HandshakeReadsFirmwareThenConfiguration)
+{
+    TLoggerLinkHarness link({}, GetParam());
+    link.Connect();
+
+    EXPECT_EQ(link.Sent, Bytes("**FR"));
+    EXPECT_TRUE(link.Program.DeviceConnected);
+    EXPECT_TRUE(link.Program.ConfigLoaded);
+    EXPECT_TRUE(link.Program.PendingCommand.empty());
+    EXPECT_EQ(link.Program.MemorySize, kLoggerLargeMemory);
+    EXPECT_EQ(link.Program.ConfigImage, link.Device.Config());
+    EXPECT_EQ(link.Texts(K::StatusText),
+              (std::vector<std::string>{"Connected to Zirko", "Reading firmware finished.",
+                                        "Config file reading finished."}));
+    EXPECT_EQ(link.Texts(K::CaptionChanged), std::vector<std::string>{kCaptionConnected});
+    EXPECT_EQ(link.Texts(K::FirmwareText),
+              std::vector<std::string>{"ZIRKO logger sim. FW 2.10 "});
+    EXPECT_EQ(link.Last(K::ProgressMaximumChanged)->Number, kLoggerLargeMemory);
+    EXPECT_EQ(link.Last(K::LampChanged)->Lamp, TLoggerLamp::Green);
+    EXPECT_EQ(link.Last(K::ConfigReceived)->Bytes, link.Device.Config());
+    EXPECT_TRUE(link.Last(K::ConfigControlsEnabled)->Flag);
+    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    // The device's own "*" grew the dots once before the handshake cleared them.
+    EXPECT_EQ(link.Texts(K::InitLabelText), (std::vector<std::string>{".", ""}));
+}
+
+TEST_P(LoggerConversation, DownloadBringsTheRecordedMemoryAndFiveErasedBytes)
+{
+    const auto memory = GenerateMemoryImage(3, 7, 60);
+    TLoggerLinkHarness link(WithMemory(memory), GetParam());
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+
+    const auto* finished = link.Last(K::DownloadFinished);
+    ASSERT_NE(finished, nullptr);
+    auto expected = memory;
+    expected.insert(expected.end(), 5, 0xFF);
+    EXPECT_EQ(finished->Bytes, expected);
+    EXPECT_EQ(finished->Number, static_cast<int64_t>(expected.size()) - 1);
+    EXPECT_EQ(link.Program.LastDataIndex, static_cast<int64_t>(expected.size()) - 1);
+    EXPECT_EQ(link.Program.UsedBytes, static_cast<int64_t>(expected.size()) - 1);
+    EXPECT_EQ(link.Texts(K::DataLabelText).back(),
+              "Number of bytes read: " + std::to_string(expected.size() - 1));
+    EXPECT_EQ(link.Texts(K::TopLabelText).back(), "Data reading started.");
+    EXPECT_FALSE(link.Last(K::BusyCursor)->Flag);
+    EXPECT_EQ(link.Last(K::CommandFinished)->Text, "D");
+    // Neither "O" nor "X" for the block in which the data ended.
+    const auto fullBlocks = static_cast<int>(expected.size() / kLoggerBlockBytes);
+    EXPECT_EQ(link.SentCount(kLoggerBlockOk), fullBlocks);
+    EXPECT_EQ(link.SentCount(kLoggerBlockBad), 0);
+
+    // The rest of the last block arrived as trailing bytes and was ignored: the logger still
+    // answers the next command.
+    link.Program.RequestConfig(link.Now);
+    link.Settle();
+    EXPECT_EQ(link.Texts(K::StatusText).back(), "Config file reading finished.");
+    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Feeds, LoggerConversation,
+                         testing::Values(TFeed::Whole, TFeed::ByteByByte));
+
+TEST(LoggerProtocol, TrailingGarbageAfterACommandChangesNothing)
+{
+    TLoggerLinkHarness link;
+    link.Connect();
+    link.Events.clear();
+    link.Program.OnBytes(std::string_view("*FRWEDOX\xFF\xFF\xFF\xFF\xFF\x00zz", 16), link.Now);
+    link.Collect();
+    EXPECT_TRUE(link.Events.empty());
+    EXPECT_TRUE(link.Program.TakeOutput().empty());
+}
+
+TEST(LoggerProtocol, DotsGrowPerByteBeforeTheHandshakeAndStartAgainPastOneHundred)
+{
+    TLoggerProtocol program;
+    program.Start(0);
+    std::vector<std::string> labels;
+    for (int i = 0; i < 103; ++i) {
+        program.OnBytes(std::string_view("?"), i);
+        for (const auto& event : program.TakeEvents())
+            if (event.Kind == K::InitLabelText)
+                labels.push_back(event.Text);
+    }
+    ASSERT_EQ(labels.size(), 103u);
+    EXPECT_EQ(labels[100], std::string(101, '.'));
+    EXPECT_EQ(labels[101], ".");
+    EXPECT_EQ(labels[102], "..");
+    EXPECT_FALSE(program.DeviceConnected);
+    EXPECT_EQ(program.TakeOutput(), Bytes("*"));
+}
+
+TEST(LoggerProtocol, NoiseBeforeTheLoggerStartsStillConnects)
+{
+    TSimulatorOptions options;
+    options.Faults.NoiseBytes = 120;
+    TLoggerLinkHarness link(options, TFeed::ByteByByte);
+    link.Connect();
+    EXPECT_TRUE(link.Program.DeviceConnected);
+    EXPECT_EQ(link.Count(K::InitLabelText), 122); // 121 bytes grow the dots, the handshake clears
+    EXPECT_TRUE(link.Program.ConfigLoaded);
+}
+
+TEST(LoggerProtocol, MemorySizeComesFromZirkoAnywhereInTheFirmware)
+{
+    const std::pair<std::string, int64_t> cases[] = {
+        {"ZIRKO v1", kLoggerLargeMemory},
+        {std::string("abc\0def ghij klmn opqZIRKO", 26), kLoggerLargeMemory},
+        {"logger 2.0", kLoggerSmallMemory},
+        {"Zirko lowercase", kLoggerSmallMemory},
+    };
+    for (const auto& [firmware, size] : cases) {
+        TSimulatorOptions options;
+        options.Firmware = firmware;
+        options.MemorySize = 1000;
+        TLoggerLinkHarness link(options);
+        link.Connect();
+        EXPECT_EQ(link.Program.MemorySize, size) << firmware;
+        EXPECT_EQ(link.Last(K::ProgressMaximumChanged)->Number, size);
+        EXPECT_EQ(link.Program.FirmwareBytes.size(), kLoggerFirmwareBytes);
+    }
+}
+
+TEST(LoggerProtocol, FirmwareTextStopsAtANul)
+{
+    TSimulatorOptions options;
+    options.Firmware = std::string("ZIRKO 3\0junk", 12);
+    TLoggerLinkHarness link(options);
+    link.Connect();
+    EXPECT_EQ(link.Texts(K::FirmwareText), std::vector<std::string>{"ZIRKO 3"});
+}
+
+TEST(LoggerDownload, FiveErasedBytesFirstEndTheDownloadWithNothingRead)
+{
+    TLoggerLinkHarness link;
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    const auto* finished = link.Last(K::DownloadFinished);
+    ASSERT_NE(finished, nullptr);
+    EXPECT_EQ(finished->Bytes, std::vector<uint8_t>(5, 0xFF));
+    EXPECT_EQ(finished->Number, 4);
+    EXPECT_EQ(link.Texts(K::DataLabelText).back(), "Number of bytes read: 0");
+    EXPECT_EQ(link.SentCount(kLoggerBlockOk), 0);
+}
+
+TEST(LoggerDownload, TheEndRunIsCountedAcrossABlockBoundary)
+{
+    // Two erased bytes close block 0; three more open block 1.
+    TLoggerLinkHarness link(WithMemory(RecordedBytes(kLoggerBlockBytes - 2)));
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    const auto* finished = link.Last(K::DownloadFinished);
+    ASSERT_NE(finished, nullptr);
+    EXPECT_EQ(finished->Bytes.size(), kLoggerBlockBytes + 3);
+    EXPECT_EQ(link.SentCount(kLoggerBlockOk), 1);
+}
+
+TEST(LoggerDownload, AFlightMarkerDoesNotEndTheDownload)
+{
+    auto memory = RecordedBytes(600);
+    std::fill_n(memory.begin() + 300, 4, 0xFF);
+    TLoggerLinkHarness link(WithMemory(memory));
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    EXPECT_EQ(link.Last(K::DownloadFinished)->Bytes.size(), 605u);
+}
+
+TEST(LoggerDownload, TenBadBlocksAreRejectedAndTheResentBlockAccepted)
+{
+    auto options = WithMemory(RecordedBytes(1000));
+    options.Faults.BadCheckBlock = 1;
+    options.Faults.BadCheckTimes = 10;
+    TLoggerLinkHarness link(options);
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    EXPECT_EQ(link.SentCount(kLoggerBlockBad), 10);
+    auto expected = RecordedBytes(1000);
+    expected.insert(expected.end(), 5, 0xFF);
+    EXPECT_EQ(link.Last(K::DownloadFinished)->Bytes, expected);
+}
+
+TEST(LoggerDownload, TheEleventhBadBlockInARowEndsTheConnection)
+{
+    auto options = WithMemory(RecordedBytes(1000));
+    options.Faults.BadCheckBlock = 2;
+    options.Faults.BadCheckTimes = 11;
+    TLoggerLinkHarness link(options);
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    EXPECT_EQ(link.Texts(K::ErrorShown),
+              std::vector<std::string>{"Communication error, bad CRC more then 10 times."});
+    EXPECT_EQ(link.SentCount(kLoggerBlockBad), 10);
+    EXPECT_EQ(link.Last(K::DownloadFinished), nullptr);
+    EXPECT_EQ(link.Count(K::DisconnectRequested), 1);
+    EXPECT_EQ(link.Count(K::ConnectionEnded), 1);
+    EXPECT_EQ(link.Texts(K::CaptionChanged).back(), kCaptionDisconnected);
+    EXPECT_FALSE(link.Program.PortOpen());
+    EXPECT_FALSE(link.Program.DeviceConnected);
+}
+
+// Device bytes for one block of `fill` with a right or wrong check byte.
+std::vector<uint8_t> DeviceBlock(uint8_t fill, bool goodCheck)
+{
+    std::vector<uint8_t> block(kLoggerBlockBytes, fill);
+    block.push_back(static_cast<uint8_t>(LoggerCheckByte(block) ^ (goodCheck ? 0 : 1)));
+    return block;
+}
+
+TLoggerProtocol ConnectedProgram()
+{
+    TLoggerProtocol program;
+    program.Start(0);
+    program.OnBytes(std::string_view("*F"), 0);
+    program.OnBytes(std::string_view("ZIRKO 12345678901234567890"), 0);
+    program.OnBytes(std::string_view("R"), 0);
+    std::vector<uint8_t> config(kLoggerConfigBytes, 3);
+    config.push_back(LoggerCheckByte(config));
+    program.OnBytes(config, 0);
+    program.TakeOutput();
+    program.TakeEvents();
+    return program;
+}
+
+TEST(LoggerDownload, AGoodBlockResetsTheBadBlockCount)
+{
+    auto program = ConnectedProgram();
+    program.ReadData(0);
+    program.OnBytes(std::string_view("D"), 0);
+    std::vector<uint8_t> echoes;
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 10; ++i) {
+            program.OnBytes(DeviceBlock(7, false), 0);
+            program.OnBytes(std::string_view("X"), 0);
+        }
+        program.OnBytes(DeviceBlock(7, true), 0);
+        program.OnBytes(std::string_view("O"), 0);
+    }
+    program.OnBytes(std::vector<uint8_t>(5, 0xFF), 0);
+    bool failed = false;
+    for (const auto& event : program.TakeEvents())
+        failed |= event.Kind == K::ErrorShown;
+    EXPECT_FALSE(failed);
+    EXPECT_EQ(program.LastDataIndex, 3 * 264 + 4);
+}
+
+TEST(LoggerDownload, ABlockAfterAWrongEchoIsACommunicationError)
+{
+    auto options = WithMemory(RecordedBytes(2000));
+    options.Faults.WrongEchoBlock = 3;
+    TLoggerLinkHarness link(options);
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{"Communication error"});
+    EXPECT_EQ(link.Last(K::DownloadFinished), nullptr);
+    EXPECT_EQ(link.Count(K::ConnectionEnded), 1);
+}
+
+TEST(LoggerDownload, SilenceTimesOutAfterOneHundredMilliseconds)
+{
+    auto options = WithMemory(RecordedBytes(2000));
+    options.Faults.SilentAfterBlock = 2;
+    TLoggerLinkHarness link(options);
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Pump();
+    const int64_t lastByte = link.Now;
+    ASSERT_EQ(link.Program.NextDeadline(), lastByte + kLoggerReadTimeoutMs);
+    link.Program.OnTime(lastByte + 99);
+    link.Collect();
+    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    link.Program.OnTime(lastByte + 100);
+    link.Collect();
+    EXPECT_EQ(link.Texts(K::ErrorShown),
+              std::vector<std::string>{"Communication error, no response from device"});
+    EXPECT_EQ(link.Last(K::DownloadFinished), nullptr);
+    EXPECT_EQ(link.Count(K::DisconnectRequested), 1);
+    EXPECT_FALSE(link.Program.NextDeadline().has_value());
+}
+
+TEST(LoggerDownload, NoEchoOfTheAcknowledgementIsACommunicationError)
+{
+    auto program = ConnectedProgram();
+    program.ReadData(0);
+    program.OnBytes(std::string_view("D"), 0);
+    program.OnBytes(DeviceBlock(1, true), 10);
+    program.OnTime(110);
+    const auto events = program.TakeEvents();
+    ASSERT_FALSE(events.empty());
+    bool shown = false;
+    for (const auto& event : events)
+        shown |= event.Kind == K::ErrorShown && event.Text == "Communication error";
+    EXPECT_TRUE(shown);
+}
+
+TEST(LoggerDownload, DisconnectBetweenBlocksKeepsWhatWasAccepted)
+{
+    auto program = ConnectedProgram();
+    program.ReadData(0);
+    program.OnBytes(std::string_view("D"), 0);
+    program.OnBytes(DeviceBlock(1, true), 0);
+    program.OnBytes(std::string_view("O"), 0);
+    program.OnBytes(std::vector<uint8_t>(100, 2), 0); // half a block
+    program.TakeEvents();
+    program.Disconnect(5);
+    const auto events = program.TakeEvents();
+    const TProtocolEvent* finished = nullptr;
+    for (const auto& event : events)
+        if (event.Kind == K::DownloadFinished)
+            finished = &event;
+    ASSERT_NE(finished, nullptr);
+    EXPECT_EQ(finished->Bytes, std::vector<uint8_t>(kLoggerBlockBytes, 1));
+    EXPECT_EQ(events.back().Kind, K::ConnectionEnded);
+    EXPECT_TRUE(program.StopRequested);
+}
+
+TEST(LoggerDownload, TheImageNeverGrowsPastItsLimit)
+{
+    TLoggerLinkHarness link(WithMemory(RecordedBytes(5000)));
+    link.Program.MaxImageBytes = 1000; // not a multiple of the block size
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    const auto* finished = link.Last(K::DownloadFinished);
+    ASSERT_NE(finished, nullptr);
+    EXPECT_EQ(finished->Bytes, RecordedBytes(1000));
+    EXPECT_EQ(link.SentCount(kLoggerBlockOk), 4);
+    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+}
+
+TEST(LoggerConfig, AWrongCheckByteKeepsTheConnectionAndTheLastGoodRecord)
+{
+    TSimulatorOptions options;
+    options.Faults.BadConfigChecks = 1;
+    TLoggerLinkHarness link(options);
+    link.Connect();
+    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{"Reading failed, CRC error."});
+    EXPECT_FALSE(link.Program.ConfigLoaded);
+    EXPECT_TRUE(link.Program.DeviceConnected);
+    EXPECT_NE(link.Last(K::ConfigReceived), nullptr); // the controls are refilled all the same
+    EXPECT_EQ(link.Count(K::OperationButtonsEnabled), 1);
+
+    link.Program.UploadConfig(link.Device.Config(), link.Now);
+    link.Collect();
+    EXPECT_EQ(link.Texts(K::ErrorShown).back(), "File not loaded.");
+    EXPECT_TRUE(link.Program.TakeOutput().empty());
+
+    link.Program.RequestConfig(link.Now);
+    link.Settle();
+    ASSERT_TRUE(link.Program.ConfigLoaded);
+    const auto good = link.Program.ConfigImage;
+
+    // A garbled read after a good one leaves the good record in place for the next upload.
+    link.Device.Faults().BadConfigChecks = 1;
+    link.Program.RequestConfig(link.Now);
+    link.Settle();
+    EXPECT_EQ(link.Texts(K::ErrorShown).back(), "Reading failed, CRC error.");
+    EXPECT_EQ(link.Program.ConfigImage, good);
+    EXPECT_EQ(link.Last(K::ConfigReceived)->Bytes, good);
+}
+
+TEST(LoggerConfig, AReadThatFallsSilentDisconnects)
+{
+    TSimulatorOptions options;
+    options.Faults.SilentConfigAfter = 100;
+    TLoggerLinkHarness link(options);
+    link.Connect();
+    EXPECT_EQ(link.Texts(K::ErrorShown),
+              std::vector<std::string>{"Communication error, no response from device"});
+    EXPECT_EQ(link.Count(K::DisconnectRequested), 1);
+    EXPECT_FALSE(link.Program.PortOpen());
+}
+
+TEST(LoggerConfig, UploadWritesTheRecordAndVerifiesTheReadBack)
+{
+    TLoggerLinkHarness link;
+    link.Connect();
+    auto edited = link.Program.ConfigImage;
+    edited[30] = 0;
+    edited[31] = 50;
+    link.Sent.clear();
+    link.Program.UploadConfig(edited, link.Now);
+    link.Settle();
+    std::vector<uint8_t> expectedWire = {'W'};
+    expectedWire.insert(expectedWire.end(), edited.begin(), edited.end());
+    expectedWire.push_back('R');
+    EXPECT_EQ(link.Sent, expectedWire);
+    EXPECT_EQ(link.Device.Config(), edited);
+    EXPECT_EQ(link.Program.VerifyImage, edited);
+    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    const auto status = link.Texts(K::StatusText);
+    const std::vector<std::string> tail(status.end() - 4, status.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"Config file writing started.",
+                                              "Config file writing finished.",
+                                              "Verifying config file.",
+                                              "Config file writing finished."}));
+    EXPECT_EQ(link.Last(K::CommandFinished)->Text, "W");
+}
+
+TEST(LoggerConfig, AFailedVerificationIsFollowedByASuccessfulOne)
+{
+    TLoggerLinkHarness link;
+    link.Connect();
+    link.Device.Faults().CorruptReadBacks = 1;
+    link.Program.UploadConfig(link.Program.ConfigImage, link.Now);
+    link.Settle();
+    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{"Verifying config file failed."});
+    EXPECT_TRUE(link.Program.PortOpen());
+
+    link.Events.clear();
+    link.Program.UploadConfig(link.Program.ConfigImage, link.Now);
+    link.Settle();
+    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    EXPECT_TRUE(link.Last(K::ConfigControlsEnabled)->Flag);
+}
+
+TEST(LoggerConfig, AVerificationWithAWrongCheckByteDisconnects)
+{
+    TLoggerLinkHarness link;
+    link.Connect();
+    link.Device.Faults().BadConfigChecks = 1;
+    link.Program.UploadConfig(link.Program.ConfigImage, link.Now);
+    link.Settle();
+    EXPECT_EQ(link.Texts(K::ErrorShown),
+              std::vector<std::string>{"Config file reading failed, CRC error."});
+    EXPECT_EQ(link.Count(K::DisconnectRequested), 1);
+    // The buttons are not switched on again after the disconnect.
+    EXPECT_EQ(link.Events.back().Kind, K::ConnectionEnded);
+}
+
+TEST(LoggerConfig, AShortRecordReportsTheBytesWritten)
+{
+    TLoggerLinkHarness link;
+    link.Connect();
+    std::vector<uint8_t> shortRecord(200, 1);
+    link.Program.UploadConfig(shortRecord, link.Now);
+    link.Collect();
+    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{"Only 200 bytes written."});
+    EXPECT_EQ(link.Program.TakeOutput().back(), 'R'); // the verification still follows
+}
+
+TEST(LoggerProtocol, EveryButtonAnswersNotConnectedWhileThePortIsClosed)
+{
+    TLoggerProtocol program;
+    program.ReadData(0);
+    program.EraseMemory(0);
+    program.RequestConfig(0);
+    program.UploadConfig(std::vector<uint8_t>(kLoggerConfigBytes), 0);
+    const auto events = program.TakeEvents();
+    ASSERT_EQ(events.size(), 4u);
+    for (const auto& event : events) {
+        EXPECT_EQ(event.Kind, K::ErrorShown);
+        EXPECT_EQ(event.Text, "Not connected.");
+    }
+    EXPECT_TRUE(program.TakeOutput().empty());
+}
+
+TEST(LoggerErase, TheSecondEFinishesAfterTheEraseTime)
+{
+    TSimulatorOptions options = WithMemory(RecordedBytes(3000));
+    options.EraseMs = 2500;
+    TLoggerLinkHarness link(options);
+    link.Connect();
+    const int64_t start = link.Now;
+    link.Program.EraseMemory(link.Now);
+    link.Pump();
+    EXPECT_EQ(link.Texts(K::StatusText).back(), "Erasing started, please wait.");
+    EXPECT_TRUE(link.Last(K::BusyCursor)->Flag);
+    EXPECT_FALSE(link.Program.NextDeadline().has_value()); // an erase waits for ever
+    link.Settle();
+    EXPECT_EQ(link.Now, start + 2500);
+    EXPECT_EQ(link.Texts(K::StatusText).back(), "Erasing finished.");
+    EXPECT_FALSE(link.Last(K::BusyCursor)->Flag);
+    EXPECT_TRUE(link.Program.PendingCommand.empty());
+
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    EXPECT_EQ(link.Last(K::DownloadFinished)->Bytes.size(), 5u);
+}
+
+TEST(LoggerErase, AnotherReplyIsNamedInTheStatusBar)
+{
+    TSimulatorOptions options;
+    options.Faults.WrongEraseReply = true;
+    TLoggerLinkHarness link(options);
+    link.Connect();
+    link.Program.EraseMemory(link.Now);
+    link.Settle();
+    EXPECT_EQ(link.Texts(K::StatusText).back(), "Command:E expected, but ? found");
+    EXPECT_TRUE(link.Program.PortOpen());
+    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+}
+
+TEST(LoggerProtocol, ReplyLettersForAnotherCommandAreIgnored)
+{
+    auto program = ConnectedProgram();
+    program.EraseMemory(0);
+    program.OnBytes(std::string_view("DRFOX*W"), 0);
+    EXPECT_EQ(program.PendingCommand, "E");
+    EXPECT_EQ(program.Phase(), TProtocolPhase::Idle);
+    EXPECT_TRUE(program.TakeEvents().empty());
+    program.OnBytes(std::string_view("E"), 0);
+    EXPECT_EQ(program.Phase(), TProtocolPhase::Erasing);
+}
+
+TEST(LoggerProtocol, DisconnectShowsTheDisconnectedState)
+{
+    TLoggerLinkHarness link;
+    link.Connect();
+    link.Events.clear();
+    link.Program.Disconnect(link.Now);
+    link.Collect();
+    EXPECT_EQ(link.Texts(K::StatusText), std::vector<std::string>{"Disconnected."});
+    EXPECT_EQ(link.Texts(K::TopLabelText), std::vector<std::string>{"Disconnected."});
+    EXPECT_EQ(link.Texts(K::CaptionChanged), std::vector<std::string>{kCaptionDisconnected});
+    EXPECT_EQ(link.Last(K::LampChanged)->Lamp, TLoggerLamp::Red);
+    EXPECT_FALSE(link.Last(K::ConfigControlsEnabled)->Flag);
+    EXPECT_FALSE(link.Last(K::DeviceConnectedChanged)->Flag);
+    EXPECT_EQ(link.Events.back().Kind, K::ConnectionEnded);
+
+    // Connecting again starts a new handshake.
+    link.Events.clear();
+    link.Connect();
+    EXPECT_TRUE(link.Program.DeviceConnected);
+    EXPECT_TRUE(link.Program.ConfigLoaded);
+}
+
+TEST(LoggerSimulator, PacingSpreadsTheBytesAtTheWireRate)
+{
+    TSimulatorOptions options = WithMemory(RecordedBytes(11520 * 2));
+    options.BytesPerSecond = 11520;
+    TLoggerLinkHarness link(options);
+    link.Connect();
+    const int64_t start = link.Now;
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    ASSERT_NE(link.Last(K::DownloadFinished), nullptr);
+    // About two seconds of data, one block plus check and echo at a time.
+    EXPECT_GE(link.Now - start, 2000);
+    EXPECT_LE(link.Now - start, 2200);
+}
+
+} // namespace
+} // namespace zirko
