@@ -245,8 +245,8 @@ void TLoggerProtocol::HandleByte(uint8_t byte, int64_t nowMs)
         if (byte == kLoggerErase) {
             Emit(TProtocolEventKind::StatusText, "Erasing finished.");
         } else {
-            Emit(TProtocolEventKind::StatusText, std::string("Command:E expected, but ") +
-                                                     static_cast<char>(byte) + " found");
+            Emit(TProtocolEventKind::StatusText,
+                 std::string("Command:E expected, but ") + static_cast<char>(byte) + " found");
         }
         EmitFlag(TProtocolEventKind::BusyCursor, false);
         State = TProtocolPhase::Idle;

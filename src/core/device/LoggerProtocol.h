@@ -38,7 +38,8 @@ inline constexpr const char* kMsgNoResponse = "Communication error, no response 
 inline constexpr const char* kMsgReadCrc = "Reading failed, CRC error.";
 inline constexpr const char* kMsgVerifyCrc = "Config file reading failed, CRC error.";
 inline constexpr const char* kMsgVerifyFailed = "Verifying config file failed.";
-inline constexpr const char* kMsgBadCrcTooOften = "Communication error, bad CRC more then 10 times.";
+inline constexpr const char* kMsgBadCrcTooOften =
+    "Communication error, bad CRC more then 10 times.";
 inline constexpr const char* kMsgCommunication = "Communication error";
 inline constexpr const char* kCaptionConnected = "Data Reading / Zirko - Connected";
 inline constexpr const char* kCaptionDisconnected = "Data Reading / Zirko - Disconnected";

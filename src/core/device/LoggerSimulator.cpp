@@ -53,9 +53,9 @@ std::vector<uint8_t> DefaultSimulatorConfig()
         config[i] = static_cast<uint8_t>((i * 37 + 11) & 0x7F); // firmware bytes carried through
     for (size_t i = 11; i <= 17; ++i)
         config[i] = 0;
-    config[11] = 1; // altitude
-    config[12] = 1; // RX channel
-    config[15] = 1; // power supply
+    config[11] = 1;          // altitude
+    config[12] = 1;          // RX channel
+    config[15] = 1;          // power supply
     PutWord(config, 30, 10); // 0.1 s
     config[50] = 3;          // start at once
     config[51] = 0;          // finish on power off
@@ -75,10 +75,9 @@ TLoggerSimulator::TLoggerSimulator(TSimulatorOptions options) : Options(std::mov
     ConfigRecord.resize(kLoggerConfigBytes, 0);
     Options.Firmware.resize(kLoggerFirmwareBytes, ' ');
     const auto* firmware = reinterpret_cast<const uint8_t*>(Options.Firmware.data());
-    MemorySizeBytes =
-        Options.MemorySize > 0
-            ? Options.MemorySize
-            : MemorySizeFromFirmware(std::span(firmware, Options.Firmware.size()));
+    MemorySizeBytes = Options.MemorySize > 0
+                          ? Options.MemorySize
+                          : MemorySizeFromFirmware(std::span(firmware, Options.Firmware.size()));
     if (static_cast<int64_t>(Options.Memory.size()) > MemorySizeBytes)
         Options.Memory.resize(static_cast<size_t>(MemorySizeBytes));
 }
@@ -264,7 +263,8 @@ void TLoggerSimulator::QueueBlock(int64_t nowMs)
         check ^= byte;
         Queue(byte, nowMs);
     }
-    if (BlockIndex == Options.Faults.BadCheckBlock && BadChecksSent < Options.Faults.BadCheckTimes) {
+    if (BlockIndex == Options.Faults.BadCheckBlock &&
+        BadChecksSent < Options.Faults.BadCheckTimes) {
         ++BadChecksSent;
         check ^= 0x5A;
     }
@@ -356,8 +356,8 @@ std::vector<uint8_t> GenerateFlight(const TFlightProfile& profile, uint32_t seed
             uint16_t raw = 0;
             switch (bit) {
             case 15:
-                raw = PressureRawForAltitude(height, profile.GroundPressureKpa,
-                                             profile.HeaderWord7);
+                raw =
+                    PressureRawForAltitude(height, profile.GroundPressureKpa, profile.HeaderWord7);
                 break;
             case 14:
                 raw = ClampSample(kServoCentre + servoShown * kServoPerPercent);

@@ -15,14 +15,14 @@ namespace zirko {
 // Faults the simulated logger can be told to make. Block numbers count from 0 over the
 // blocks of one download.
 struct TSimulatorFaults {
-    int NoiseBytes = 0;          // bytes other than "*" sent at power-up before the "*"
-    int BadCheckBlock = -1;      // this block goes out with a wrong check byte ...
-    int BadCheckTimes = 0;       // ... this many times, then correctly
-    int SilentAfterBlock = -1;   // after echoing "O" for this block the device says nothing more
-    int WrongEchoBlock = -1;     // the reply to "O"/"X" after this block is another letter
-    int BadConfigChecks = 0;     // this many configuration reads carry a wrong check byte
-    int CorruptReadBacks = 0;    // this many reads after a write return one byte changed
-    int SilentConfigAfter = -1;  // a configuration read stops after this many bytes (once)
+    int NoiseBytes = 0;           // bytes other than "*" sent at power-up before the "*"
+    int BadCheckBlock = -1;       // this block goes out with a wrong check byte ...
+    int BadCheckTimes = 0;        // ... this many times, then correctly
+    int SilentAfterBlock = -1;    // after echoing "O" for this block the device says nothing more
+    int WrongEchoBlock = -1;      // the reply to "O"/"X" after this block is another letter
+    int BadConfigChecks = 0;      // this many configuration reads carry a wrong check byte
+    int CorruptReadBacks = 0;     // this many reads after a write return one byte changed
+    int SilentConfigAfter = -1;   // a configuration read stops after this many bytes (once)
     bool WrongEraseReply = false; // the end of an erase is announced with "?" instead of "E"
 };
 
@@ -102,14 +102,14 @@ private:
 
 // A recorded flight as the logger lays it out in its memory.
 struct TFlightProfile {
-    int Sampling = 10;                // 10 ms steps between samples
-    uint16_t ChannelMask = 0xC800;    // altitude, RX channel, supply voltage
+    int Sampling = 10;             // 10 ms steps between samples
+    uint16_t ChannelMask = 0xC800; // altitude, RX channel, supply voltage
     int HeaderWord3 = 0;
-    int HeaderWord7 = 0;              // enters the altitude conversion
+    int HeaderWord7 = 0; // enters the altitude conversion
     double DurationSeconds = 300;
-    double GroundPressureKpa = 98.5;  // the field's air pressure
+    double GroundPressureKpa = 98.5; // the field's air pressure
     double StartVoltage = 8.3;
-    double MarkerPercent = 100;       // servo travel of a marker pulse
+    double MarkerPercent = 100; // servo travel of a marker pulse
 };
 
 // The raw pressure word the logger records at `altitude` metres above the field, and the altitude

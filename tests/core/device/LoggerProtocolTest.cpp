@@ -48,8 +48,7 @@ TEST_P(LoggerConversation, HandshakeReadsFirmwareThenConfiguration)
               (std::vector<std::string>{"Connected to Zirko", "Reading firmware finished.",
                                         "Config file reading finished."}));
     EXPECT_EQ(link.Texts(K::CaptionChanged), std::vector<std::string>{kCaptionConnected});
-    EXPECT_EQ(link.Texts(K::FirmwareText),
-              std::vector<std::string>{"ZIRKO logger sim. FW 2.10 "});
+    EXPECT_EQ(link.Texts(K::FirmwareText), std::vector<std::string>{"ZIRKO logger sim. FW 2.10 "});
     EXPECT_EQ(link.Last(K::ProgressMaximumChanged)->Number, kLoggerLargeMemory);
     EXPECT_EQ(link.Last(K::LampChanged)->Lamp, TLoggerLamp::Green);
     EXPECT_EQ(link.Last(K::ConfigReceived)->Bytes, link.Device.Config());
@@ -432,10 +431,9 @@ TEST(LoggerConfig, UploadWritesTheRecordAndVerifiesTheReadBack)
     EXPECT_EQ(link.Count(K::ErrorShown), 0);
     const auto status = link.Texts(K::StatusText);
     const std::vector<std::string> tail(status.end() - 4, status.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"Config file writing started.",
-                                              "Config file writing finished.",
-                                              "Verifying config file.",
-                                              "Config file writing finished."}));
+    EXPECT_EQ(tail, (std::vector<std::string>{
+                        "Config file writing started.", "Config file writing finished.",
+                        "Verifying config file.", "Config file writing finished."}));
     EXPECT_EQ(link.Last(K::CommandFinished)->Text, "W");
 }
 
