@@ -1,0 +1,113 @@
+// The "Flight information" page: the current flight's header values and its rich-text notes.
+#pragma once
+
+#include <QWidget>
+
+#include <string>
+
+class QAction;
+class QActionGroup;
+class QButtonGroup;
+class QComboBox;
+class QHBoxLayout;
+class QLineEdit;
+class QMenu;
+class QTextCharFormat;
+class QTextEdit;
+class QToolButton;
+
+namespace zirko {
+
+class TNotesPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TNotesPage(QWidget* parent = nullptr);
+    ~TNotesPage() override;
+
+    // Information panel of the current flight; the texts are made by the open-flights list.
+    void SetInfo(const QString& date, const QString& sampling, const QString& ver,
+                 const QString& flightTime, const QString& maxHeight);
+    void ClearInfo();
+
+    // Shows stored notes (RTF or older plain text) and marks the editor unchanged.
+    void LoadNotes(const std::string& bytes);
+    bool NotesModified() const;
+    // The notes as RTF, as they are stored in the flight.
+    std::string SaveNotes() const;
+    // Empties the editor and marks it unchanged.
+    void ClearNotes();
+
+    // Brings the toolbar in line with the selection.
+    void RichEdit1SelectionChange();
+    // Undo and Paste follow what the editor can do while it has the focus.
+    void ApplicationIdle();
+    // Printer set-up, then the notes as one document with an empty title.
+    void PrintNotes();
+
+    // Alignment codes carried as tags by the buttons and menu items.
+    static constexpr int kAlignLeft = 0;
+    static constexpr int kAlignRight = 1;
+    static constexpr int kAlignCenter = 2;
+
+    bool UpdatingFormat = false;
+
+    QToolButton* TBPrint = nullptr;
+    QToolButton* TBCut = nullptr;
+    QToolButton* TBCopy = nullptr;
+    QToolButton* TBPaste = nullptr;
+    QToolButton* TBUndo = nullptr;
+    QToolButton* TBBold = nullptr;
+    QToolButton* TBItalic = nullptr;
+    QToolButton* TBUnderline = nullptr;
+    QToolButton* TBFont = nullptr;
+    QComboBox* ComboFontName = nullptr;
+    QComboBox* ComboFontSize = nullptr;
+    QToolButton* TBLeft = nullptr;
+    QToolButton* TBCenter = nullptr;
+    QToolButton* TBRight = nullptr;
+
+    QLineEdit* EditDate = nullptr;
+    QLineEdit* EditSample = nullptr;
+    QLineEdit* EditVer = nullptr;
+    QLineEdit* EditFlyTime = nullptr;
+    QLineEdit* EditMaxAlt = nullptr;
+
+    QTextEdit* RichEdit1 = nullptr;
+
+    QMenu* PopupMenu = nullptr;
+    QAction* mnuPrint = nullptr;
+    QAction* mnuCut = nullptr;
+    QAction* mnuCopy = nullptr;
+    QAction* mnuPaste = nullptr;
+    QAction* mnuUndo = nullptr;
+    QAction* mnuFont = nullptr;
+    QMenu* mnuAlign = nullptr;
+    QAction* mnuAlignLeft = nullptr;
+    QAction* mnuAlignCenter = nullptr;
+    QAction* mnuAlignRight = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QToolButton* AddButton(const QString& text, const QString& hint, const QString& icon);
+    QLineEdit* AddInfoEdit();
+    void BuildContextMenu();
+    void ApplyFormat(const QTextCharFormat& format);
+    void StyleButtonClick(QToolButton* button);
+    void FontDialog();
+    void FontNameChange(int index);
+    void FontSizeChange(const QString& text);
+    void AlignClick(int tag);
+    void Paste();
+    void Undo();
+    void PopupMenuPopup(const QPoint& pos);
+    bool EditorKey(int key, Qt::KeyboardModifiers modifiers);
+    int CurrentAlignTag() const;
+
+    QHBoxLayout* ToolbarLayout = nullptr;
+    QButtonGroup* AlignButtons = nullptr;
+    QActionGroup* AlignActions = nullptr;
+};
+
+} // namespace zirko

@@ -1,0 +1,364 @@
+// The notes page driven with real mouse and key events.
+#include "gui/shell/NotesPage.h"
+#include "platform/richtext/RtfReader.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestUtil.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace zirko;
+using namespace zirko::test;
+
+namespace {
+
+// The format of the character at `position` (0 = the first character).
+QTextCharFormat CharAt(const QTextEdit& edit, int position)
+{
+    QTextCursor c(edit.document());
+    c.setPosition(position + 1);
+    return c.charFormat();
+}
+
+class NotesPageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Dialogs = &InstallScriptedDialogs();
+        Page.resize(700, 400);
+        Page.show();
+        QApplication::setActiveWindow(&Page);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Page));
+        Edit = Page.RichEdit1;
+        Edit->setFocus();
+    }
+    void Type(const QString& text) { QTest::keyClicks(Edit, text); }
+    void SelectAll() { QTest::keyClick(Edit, Qt::Key_A, Qt::ControlModifier); }
+    void ContextMenu()
+    {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                Edit->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(Edit->viewport(), &event);
+    }
+
+    TScriptedDialogs* Dialogs = nullptr;
+    TNotesPage Page;
+    QTextEdit* Edit = nullptr;
+};
+
+TEST_F(NotesPageTest, ToolbarAndMenuCarryTheirCzechHints)
+{
+    const std::vector<std::pair<QToolButton*, const char*>> hints = {
+        {Page.TBPrint, "Tisk"},       {Page.TBCut, "Vyjmout"},
+        {Page.TBCopy, "Kopírovat"},   {Page.TBPaste, "Vložit"},
+        {Page.TBUndo, "Zpět"},        {Page.TBBold, "Tučné"},
+        {Page.TBItalic, "Kurzíva"},   {Page.TBUnderline, "Podtržené"},
+        {Page.TBFont, "Font dialog"}, {Page.TBLeft, "Zarovnat doleva"},
+        {Page.TBCenter, "Zarovnat na střed"}, {Page.TBRight, "Zarovnat doprava"}};
+    for (const auto& [button, hint] : hints)
+        EXPECT_EQ(QString::fromUtf8(hint), button->toolTip());
+    QStringList entries;
+    for (QAction* a : Page.PopupMenu->actions())
+        entries << a->text();
+    EXPECT_EQ(QStringList({"Tisk", "Vyjmout", "Kopírovat", "Vložit", "Zpět", "Font", "Zarovnání"}),
+              entries);
+    QStringList sizes;
+    for (int i = 0; i < Page.ComboFontSize->count(); ++i)
+        sizes << Page.ComboFontSize->itemText(i);
+    EXPECT_EQ(QStringList({"8", "10", "12", "14", "17", "24"}), sizes);
+    EXPECT_FALSE(Page.ComboFontName->isEditable());
+}
+
+TEST_F(NotesPageTest, CutAndCopyNeedASelection)
+{
+    Type("hello");
+    EXPECT_FALSE(Page.TBCut->isEnabled());
+    EXPECT_FALSE(Page.TBCopy->isEnabled());
+    ContextMenu();
+    EXPECT_TRUE(Page.PopupMenu->isVisible());
+    EXPECT_FALSE(Page.mnuCut->isEnabled());
+    EXPECT_FALSE(Page.mnuCopy->isEnabled());
+    EXPECT_TRUE(Page.mnuUndo->isEnabled());
+    Page.PopupMenu->close();
+
+    QTest::keyClick(Edit, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_TRUE(Page.TBCut->isEnabled());
+    EXPECT_TRUE(Page.TBCopy->isEnabled());
+    ContextMenu();
+    EXPECT_TRUE(Page.mnuCut->isEnabled());
+    EXPECT_TRUE(Page.mnuCopy->isEnabled());
+    Page.PopupMenu->close();
+
+    QTest::mouseClick(Page.TBCut, Qt::LeftButton);
+    EXPECT_EQ("hell", Edit->toPlainText());
+    EXPECT_EQ("o", QApplication::clipboard()->text());
+    EXPECT_FALSE(Page.TBCut->isEnabled());
+}
+
+TEST_F(NotesPageTest, TypingThirteenSetsSizeOneThenThirteen)
+{
+    Type("abc");
+    SelectAll();
+    QLineEdit* sizeEdit = Page.ComboFontSize->lineEdit();
+    sizeEdit->setFocus();
+    QTest::keyClick(sizeEdit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(sizeEdit, Qt::Key_1);
+    EXPECT_EQ(1.0, CharAt(*Edit, 1).fontPointSize());
+    QTest::keyClick(sizeEdit, Qt::Key_3);
+    EXPECT_EQ(13.0, CharAt(*Edit, 0).fontPointSize());
+    EXPECT_EQ(13.0, CharAt(*Edit, 2).fontPointSize());
+    // Letters never get into the box; an empty box means the fallback size.
+    QTest::keyClicks(sizeEdit, "x,");
+    EXPECT_EQ("13", Page.ComboFontSize->currentText());
+    QTest::keyClick(sizeEdit, Qt::Key_Backspace);
+    QTest::keyClick(sizeEdit, Qt::Key_Backspace);
+    EXPECT_EQ(10.0, CharAt(*Edit, 1).fontPointSize());
+    // Enter hands the focus back to the notes; the selection shows the chosen size.
+    QTest::keyClicks(sizeEdit, "24");
+    QTest::keyClick(sizeEdit, Qt::Key_Return);
+    EXPECT_TRUE(Edit->hasFocus());
+    EXPECT_EQ(24.0, CharAt(*Edit, 1).fontPointSize());
+    EXPECT_EQ("24", Page.ComboFontSize->currentText());
+}
+
+TEST_F(NotesPageTest, TabTogglesItalicAndInsertsNoTab)
+{
+    Type("a");
+    QTest::keyClick(Edit, Qt::Key_Tab);
+    EXPECT_TRUE(Page.TBItalic->isChecked());
+    Type("b");
+    QTest::keyClick(Edit, Qt::Key_Tab);
+    Type("c");
+    EXPECT_EQ("abc", Edit->toPlainText());
+    EXPECT_FALSE(CharAt(*Edit, 0).fontItalic());
+    EXPECT_TRUE(CharAt(*Edit, 1).fontItalic());
+    EXPECT_FALSE(CharAt(*Edit, 2).fontItalic());
+    EXPECT_TRUE(Edit->hasFocus());
+}
+
+TEST_F(NotesPageTest, ControlKeysToggleStylesOfTheSelection)
+{
+    Type("styled");
+    SelectAll();
+    QTest::keyClick(Edit, Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClick(Edit, Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClick(Edit, Qt::Key_U, Qt::ControlModifier);
+    QTest::keyClick(Edit, Qt::Key_S, Qt::ControlModifier);
+    const QTextCharFormat on = CharAt(*Edit, 3);
+    EXPECT_EQ(QFont::Bold, on.fontWeight());
+    EXPECT_TRUE(on.fontItalic());
+    EXPECT_TRUE(on.fontUnderline());
+    EXPECT_TRUE(on.fontStrikeOut());
+    EXPECT_TRUE(Page.TBBold->isChecked());
+    EXPECT_TRUE(Page.TBItalic->isChecked());
+    EXPECT_TRUE(Page.TBUnderline->isChecked());
+    EXPECT_EQ("styled", Edit->toPlainText());
+
+    QTest::keyClick(Edit, Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(QFont::Normal, CharAt(*Edit, 3).fontWeight());
+    EXPECT_TRUE(CharAt(*Edit, 3).fontItalic());
+    QTest::keyClick(Edit, Qt::Key_N, Qt::ControlModifier);
+    const QTextCharFormat off = CharAt(*Edit, 3);
+    EXPECT_FALSE(off.fontItalic() || off.fontUnderline() || off.fontStrikeOut());
+    EXPECT_FALSE(Page.TBItalic->isChecked());
+}
+
+TEST_F(NotesPageTest, ButtonsFollowTheSelectionWithoutWritingBack)
+{
+    Type("plain ");
+    QTest::mouseClick(Page.TBBold, Qt::LeftButton);
+    Type("bold");
+    EXPECT_EQ(QFont::Bold, CharAt(*Edit, 8).fontWeight());
+    EXPECT_EQ(QFont::Normal, CharAt(*Edit, 2).fontWeight());
+
+    QTest::keyClick(Edit, Qt::Key_Home);
+    QTest::keyClick(Edit, Qt::Key_Right);
+    EXPECT_FALSE(Page.TBBold->isChecked());
+    QTest::keyClick(Edit, Qt::Key_End);
+    EXPECT_TRUE(Page.TBBold->isChecked());
+    // A selection that is only partly bold shows the button up and leaves the text alone.
+    SelectAll();
+    EXPECT_FALSE(Page.TBBold->isChecked());
+    EXPECT_EQ(QFont::Bold, CharAt(*Edit, 8).fontWeight());
+    QTest::mouseClick(Page.TBUnderline, Qt::LeftButton);
+    EXPECT_TRUE(CharAt(*Edit, 0).fontUnderline());
+    EXPECT_TRUE(CharAt(*Edit, 9).fontUnderline());
+}
+
+TEST_F(NotesPageTest, FontNameListChoosesTheFontOfTheSelection)
+{
+    ASSERT_GE(Page.ComboFontName->count(), 2);
+    Type("font");
+    SelectAll();
+    const int before = Page.ComboFontName->currentIndex();
+    Page.ComboFontName->setFocus();
+    QTest::keyClick(Page.ComboFontName, before + 1 < Page.ComboFontName->count() ? Qt::Key_Down
+                                                                                 : Qt::Key_Up);
+    const QString chosen = Page.ComboFontName->currentText();
+    EXPECT_NE(before, Page.ComboFontName->currentIndex());
+    EXPECT_EQ(QStringList{chosen}, CharAt(*Edit, 2).fontFamilies().toStringList());
+    EXPECT_TRUE(Edit->hasFocus());
+}
+
+TEST_F(NotesPageTest, AlignmentButtonsAndMenuUseTheirTags)
+{
+    Type("line");
+    QTest::mouseClick(Page.TBCenter, Qt::LeftButton);
+    EXPECT_EQ(Qt::AlignHCenter, Edit->alignment() & Qt::AlignHorizontal_Mask);
+    EXPECT_TRUE(Page.TBCenter->isChecked());
+    EXPECT_FALSE(Page.TBLeft->isChecked());
+    EXPECT_EQ(TNotesPage::kAlignCenter, Page.mnuAlignCenter->data().toInt());
+    EXPECT_EQ(TNotesPage::kAlignRight, Page.mnuAlignRight->data().toInt());
+
+    ContextMenu();
+    EXPECT_TRUE(Page.mnuAlignCenter->isChecked());
+    Page.mnuAlignRight->trigger();
+    Page.PopupMenu->close();
+    EXPECT_EQ(Qt::AlignRight, Edit->alignment() & Qt::AlignHorizontal_Mask);
+    EXPECT_TRUE(Page.TBRight->isChecked());
+
+    // A new paragraph typed after Enter keeps its own alignment button state.
+    QTest::keyClick(Edit, Qt::Key_Return);
+    QTest::mouseClick(Page.TBLeft, Qt::LeftButton);
+    QTest::keyClick(Edit, Qt::Key_Up);
+    EXPECT_TRUE(Page.TBRight->isChecked());
+}
+
+TEST_F(NotesPageTest, PasteUsesCourierNewAndUndoFollowsTheEditor)
+{
+    QApplication::clipboard()->setText("pasted");
+    EXPECT_TRUE(Page.TBPaste->isEnabled());
+    EXPECT_FALSE(Page.TBUndo->isEnabled());
+    Type("x");
+    EXPECT_TRUE(Page.TBUndo->isEnabled());
+    QTest::mouseClick(Page.TBPaste, Qt::LeftButton);
+    EXPECT_EQ("xpasted", Edit->toPlainText());
+    EXPECT_EQ(QStringList{"Courier New"}, CharAt(*Edit, 3).fontFamilies().toStringList());
+    EXPECT_TRUE(Edit->hasFocus());
+
+    QTest::mouseClick(Page.TBUndo, Qt::LeftButton);
+    EXPECT_EQ("x", Edit->toPlainText());
+
+    QApplication::clipboard()->clear();
+    EXPECT_FALSE(Page.TBPaste->isEnabled());
+}
+
+TEST_F(NotesPageTest, StoredNotesLoadUnchangedAndSaveAsRtf)
+{
+    Page.SetInfo("12.5.2024 10:11:12", "10.0", "0", "2 min 5.5 sec", "123.4 m");
+    EXPECT_EQ("2 min 5.5 sec", Page.EditFlyTime->text());
+    EXPECT_TRUE(Page.EditMaxAlt->isReadOnly());
+    Page.ClearInfo();
+    EXPECT_TRUE(Page.EditDate->text().isEmpty());
+
+    Page.LoadNotes("{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fcharset238 Arial;}}\\f0\\fs20 "
+                   "\\b P\\'f8\\'edli\\'9a\\b0  notes\\par}");
+    EXPECT_EQ("Příliš notes", Edit->toPlainText());
+    EXPECT_FALSE(Page.NotesModified());
+    EXPECT_FALSE(Page.TBUndo->isEnabled());
+    EXPECT_TRUE(Page.TBBold->isChecked()); // the caret is at the start, in bold text
+    EXPECT_EQ("10", Page.ComboFontSize->currentText());
+
+    QTest::keyClick(Edit, Qt::Key_End);
+    Type(" more");
+    EXPECT_TRUE(Page.NotesModified());
+    const std::string saved = Page.SaveNotes();
+    QTextDocument back;
+    LoadNotesDocument(saved, back);
+    EXPECT_EQ("Příliš notes more", back.toPlainText());
+    EXPECT_EQ(QFont::Bold, back.begin().begin().fragment().charFormat().fontWeight());
+
+    Page.LoadNotes("old plain notes");
+    EXPECT_EQ("old plain notes", Edit->toPlainText());
+    EXPECT_FALSE(Page.NotesModified());
+    Page.ClearNotes();
+    EXPECT_TRUE(Edit->toPlainText().isEmpty());
+    EXPECT_FALSE(Page.NotesModified());
+    EXPECT_FALSE(Edit->document()->isUndoAvailable());
+}
+
+// Answers the printer set-up with a PDF file, as a user choosing a file printer would; every
+// other dialog goes to the scripted answers.
+class TPdfPrinterDialogs final : public TUserDialogs {
+public:
+    TScriptedDialogs Script;
+    QString File;
+    QStringList Errors() const { return Script.Errors(); }
+
+    bool SetupPrinter(QWidget*, QPrinter& printer) override
+    {
+        Script.Log << "printer";
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(File);
+        return true;
+    }
+    void ShowError(QWidget* p, const QString& t) override { Script.ShowError(p, t); }
+    void ShowMessage(QWidget* p, const QString& t) override { Script.ShowMessage(p, t); }
+    void ShowInformation(QWidget* p, const QString& t, const QString& b) override
+    {
+        Script.ShowInformation(p, t, b);
+    }
+    TAnswer AskYesNo(QWidget* p, const QString& t, bool i) override
+    {
+        return Script.AskYesNo(p, t, i);
+    }
+    TAnswer AskYesNoAll(QWidget* p, const QString& t) override { return Script.AskYesNoAll(p, t); }
+    QString GetSaveFileName(QWidget* p, const QString& t, const QString& d, const QString& f,
+                            const QString& s) override
+    {
+        return Script.GetSaveFileName(p, t, d, f, s);
+    }
+    QString GetExistingDirectory(QWidget* p, const QString& t, const QString& s) override
+    {
+        return Script.GetExistingDirectory(p, t, s);
+    }
+    bool ChooseFont(QWidget* p, QFont& f) override { return Script.ChooseFont(p, f); }
+    int Exec(QDialog& d) override { return Script.Exec(d); }
+};
+
+TEST_F(NotesPageTest, PrintingWritesTheNotesOrReportsTheFailure)
+{
+    QTemporaryDir dir;
+    auto dialogs = std::make_unique<TPdfPrinterDialogs>();
+    TPdfPrinterDialogs& pdf = *dialogs;
+    pdf.File = dir.filePath("notes.pdf");
+    SetDialogs(std::move(dialogs));
+    for (int i = 0; i < 80; ++i) {
+        Type(QString("line %1").arg(i));
+        QTest::keyClick(Edit, Qt::Key_Return);
+    }
+    QTest::mouseClick(Page.TBPrint, Qt::LeftButton);
+    EXPECT_TRUE(pdf.Errors().isEmpty()) << pdf.Errors().join("|").toStdString();
+    const QByteArray bytes = ReadBytes(pdf.File);
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_GE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page "), 1);
+
+    // A file that cannot be created: the error box, and the notes stay as they were.
+    pdf.File = dir.filePath("missing/folder/notes.pdf");
+    const QString before = Edit->toPlainText();
+    Page.mnuPrint->trigger();
+    ASSERT_EQ(1, pdf.Errors().size());
+    EXPECT_TRUE(pdf.Errors().front().startsWith("Error by Printig richedit!\n"));
+    EXPECT_EQ(before, Edit->toPlainText());
+
+    // Cancelled set-up prints nothing.
+    TScriptedDialogs& scripted = InstallScriptedDialogs();
+    QTest::mouseClick(Page.TBPrint, Qt::LeftButton);
+    EXPECT_EQ(QStringList{"printer"}, scripted.Log);
+}
+
+} // namespace
