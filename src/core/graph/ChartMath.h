@@ -1,0 +1,48 @@
+// Arithmetic of the chart page: servo values, axis positions, labels, zooms and scroll bars.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace zirko {
+
+struct TAxisRange {
+    double Min = 0;
+    double Max = 1;
+};
+
+// The servo channel as drawn: mapped onto the deflection range, or shifted by the flight's own
+// servo offset.
+double ServoValue(double rx, bool deflectionOnGraph, double deflectionMin, double deflectionMax,
+                  double rxOffsetY);
+
+// The percentage of the plot width at which the time axis ends, leaving a 45-pixel strip on the
+// right for the voltage labels; 100 for a width of 0. Can be 0 or negative on a very narrow plot.
+inline constexpr int kVoltageStripPixels = 45;
+int TimeAxisEndPercent(int plotWidth);
+
+// A time axis label in min:sec mode: the first digit-grouping no-break space is dropped; a whole
+// number becomes "m:s", anything else stays. `label` is UTF-8.
+std::string MinSecLabel(const std::string& label);
+
+// "#,##0.##" style: grouping by three with `groupSeparator` (UTF-8), at most `decimals` decimals
+// with trailing zeros dropped, `decimalSeparator` as the point.
+std::string FormatAxisNumber(double value, int decimals, const std::string& groupSeparator,
+                             char decimalSeparator);
+
+// Zoom by percentage: [min + d, max - d] with d = (max - min) * (p - 100) / 100.
+TAxisRange ZoomByPercent(TAxisRange range, double percent);
+
+// Servo centring: (-h, +h) with h half of the span.
+TAxisRange CenteredRange(TAxisRange range);
+
+// Scroll bar position 0..100 of a view centre within the data extent [low, high]; nothing when
+// the extent is empty.
+std::optional<int> HorizontalScrollPosition(TAxisRange view, double low, double high);
+std::optional<int> VerticalScrollPosition(TAxisRange view, double low, double high);
+
+// The view of the same span whose maximum sits at low + position * extent / 100 + span / 2.
+// A view that would collapse gets max := min + 1.
+TAxisRange ScrolledRange(TAxisRange view, double low, double high, int position);
+
+} // namespace zirko

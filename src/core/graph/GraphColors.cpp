@@ -1,0 +1,34 @@
+#include "core/graph/GraphColors.h"
+
+#include <algorithm>
+
+namespace zirko {
+
+const std::array<uint32_t, kGraphColorCount> GraphColors{
+    0x0000FF, // blue
+    0xFF0000, // red
+    0x008000, // green
+    0x808000, // olive
+    0xFF00FF, // fuchsia
+    0x00FF00, // lime
+    0x000080, // navy
+    0x800000, // maroon
+    0x008080, // teal
+    0xA6CAF0, // sky blue
+    0x800080, // purple
+    0xC0DCC0, // money green
+    0xFFFF00, // yellow
+    0x00FFFF, // aqua
+};
+
+uint8_t GetFirstPossibleGrafColorIndex(std::span<const uint8_t> usedIndexes)
+{
+    for (int i = 0; i < kGraphColorCount; ++i) {
+        const auto index = static_cast<uint8_t>(i);
+        if (std::find(usedIndexes.begin(), usedIndexes.end(), index) == usedIndexes.end())
+            return index;
+    }
+    return kFreeColorIndex;
+}
+
+} // namespace zirko

@@ -1,0 +1,95 @@
+#include "core/graph/ChartMath.h"
+#include "core/graph/GraphColors.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace zirko {
+namespace {
+
+TEST(GraphColors, FifteenthFlightGetsTheFreeColourAndAFreedIndexIsReused)
+{
+    std::vector<uint8_t> used;
+    for (int i = 0; i < kGraphColorCount; ++i) {
+        const uint8_t next = GetFirstPossibleGrafColorIndex(used);
+        EXPECT_EQ(next, i);
+        used.push_back(next);
+    }
+    EXPECT_EQ(GetFirstPossibleGrafColorIndex(used), kFreeColorIndex);
+    used.push_back(kFreeColorIndex);
+    used.erase(used.begin() + 3); // the flight with index 3 closes
+    EXPECT_EQ(GetFirstPossibleGrafColorIndex(used), 3);
+}
+
+TEST(GraphColors, LowestFreeIndexWinsOverOrderOfOpening)
+{
+    const std::vector<uint8_t> used{5, 0, 1};
+    EXPECT_EQ(GetFirstPossibleGrafColorIndex(used), 2);
+    EXPECT_EQ(GetFirstPossibleGrafColorIndex({}), 0);
+}
+
+TEST(ChartMath, ServoValueWithOffsetAndWithDeflection)
+{
+    EXPECT_DOUBLE_EQ(ServoValue(10, false, -5, 5, 2.5), 12.5);
+    EXPECT_DOUBLE_EQ(ServoValue(50, true, -5, 5, 2.5), 2.5);
+    EXPECT_DOUBLE_EQ(ServoValue(-100, true, -30, 10, 0), -30);
+    EXPECT_DOUBLE_EQ(ServoValue(100, true, -30, 10, 0), 10);
+}
+
+TEST(ChartMath, TimeAxisEndLeavesTheVoltageStrip)
+{
+    EXPECT_EQ(TimeAxisEndPercent(900), 95);
+    EXPECT_EQ(TimeAxisEndPercent(0), 100);
+    EXPECT_EQ(TimeAxisEndPercent(45), 0);
+    EXPECT_LT(TimeAxisEndPercent(30), 0);
+}
+
+TEST(ChartMath, MinSecLabels)
+{
+    EXPECT_EQ(MinSecLabel("65"), "1:5");
+    EXPECT_EQ(MinSecLabel("-65"), "-1:-5");
+    EXPECT_EQ(MinSecLabel("12.5"), "12.5");
+    EXPECT_EQ(MinSecLabel("1\xC2\xA0" "200"), "20:0");
+    EXPECT_EQ(MinSecLabel("0"), "0:0");
+    EXPECT_EQ(MinSecLabel("abc"), "abc");
+}
+
+TEST(ChartMath, AxisNumbersAreGroupedWithAtMostTheGivenDecimals)
+{
+    const std::string nbsp = "\xC2\xA0";
+    EXPECT_EQ(FormatAxisNumber(1234567.891, 2, nbsp, ','), "1" + nbsp + "234" + nbsp + "567,89");
+    EXPECT_EQ(FormatAxisNumber(12.5, 2, nbsp, '.'), "12.5");
+    EXPECT_EQ(FormatAxisNumber(-1000, 2, nbsp, '.'), "-1" + nbsp + "000");
+    EXPECT_EQ(FormatAxisNumber(-0.001, 2, nbsp, '.'), "0");
+    EXPECT_EQ(FormatAxisNumber(100, 0, ",", '.'), "100");
+}
+
+TEST(ChartMath, ZoomAndCentring)
+{
+    const TAxisRange in = ZoomByPercent({0, 100}, 110);
+    EXPECT_DOUBLE_EQ(in.Min, 10);
+    EXPECT_DOUBLE_EQ(in.Max, 90);
+    const TAxisRange out = ZoomByPercent({0, 100}, 90);
+    EXPECT_DOUBLE_EQ(out.Min, -10);
+    EXPECT_DOUBLE_EQ(out.Max, 110);
+    const TAxisRange c = CenteredRange({-20, 60});
+    EXPECT_DOUBLE_EQ(c.Min, -40);
+    EXPECT_DOUBLE_EQ(c.Max, 40);
+}
+
+TEST(ChartMath, ScrollBarPositionsAndMoves)
+{
+    EXPECT_EQ(HorizontalScrollPosition({10, 20}, 0, 100), 15);
+    const TAxisRange moved = ScrolledRange({10, 20}, 0, 100, 50);
+    EXPECT_DOUBLE_EQ(moved.Min, 45);
+    EXPECT_DOUBLE_EQ(moved.Max, 55);
+    // Vertical: the top of the bar is the high end.
+    EXPECT_EQ(VerticalScrollPosition({80, 100}, 0, 100), 10);
+    EXPECT_FALSE(HorizontalScrollPosition({0, 1}, 5, 5).has_value());
+    const TAxisRange collapsed = ScrolledRange({3, 3}, 0, 10, 20);
+    EXPECT_DOUBLE_EQ(collapsed.Max, collapsed.Min + 1);
+}
+
+} // namespace
+} // namespace zirko
