@@ -1,6 +1,8 @@
 #include "platform/serial/LoggerLink.h"
 
 #include "platform/serial/SerialPort.h"
+#include "platform/serial/SimulatorDevice.h"
+#include "platform/serial/SimulatorLink.h"
 
 namespace zirko {
 
@@ -36,8 +38,13 @@ int TLoggerLink::SendByte(unsigned char byte)
     return Write(QByteArray(1, static_cast<char>(byte))) == 1 ? 1 : 0;
 }
 
-std::unique_ptr<TLoggerLink> CreateLoggerLink([[maybe_unused]] const QString& portName, QObject* parent)
+std::unique_ptr<TLoggerLink> CreateLoggerLink(const QString& portName, QObject* parent,
+                                              int simulatorBytesPerSecond)
 {
+    if (portName == kSimulatorPortName)
+        return std::make_unique<TSimulatorLink>(
+            std::make_unique<TSimulatorDevice>(BuiltInSimulatorOptions(simulatorBytesPerSecond)),
+            parent);
     return std::make_unique<TSerialPort>(parent);
 }
 

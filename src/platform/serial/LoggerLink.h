@@ -56,8 +56,10 @@ private:
     QByteArray Pending;
 };
 
-// A serial link for a port name, or the in-process simulator for "Simulator".
-std::unique_ptr<TLoggerLink> CreateLoggerLink(const QString& portName, QObject* parent = nullptr);
+// A serial link for a port name, or the in-process simulator for "Simulator" (paced at
+// `simulatorBytesPerSecond`, 0 for as fast as it goes).
+std::unique_ptr<TLoggerLink> CreateLoggerLink(const QString& portName, QObject* parent = nullptr,
+                                              int simulatorBytesPerSecond = 0);
 
 // "Waiting for Zirko at " + port name.
 QString WaitingText(const QString& portName);

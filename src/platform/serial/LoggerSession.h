@@ -14,6 +14,7 @@
 namespace zirko {
 
 class TLoggerProtocol;
+struct TProtocolEvent;
 
 enum class TLampColour { Red, Yellow, Green };
 
@@ -90,11 +91,11 @@ signals:
     void ConnectionClosed();
 
 private:
-    void OnBytesArrived();
     void OnDeadline();
     void OnLinkLost(const QString& message);
+    // Feeds what arrived and the time to the protocol, sends its bytes, shows its events.
     void Pump();
-    void Drain();
+    void Dispatch(const TProtocolEvent& event);
     void ClosePort();
     qint64 Now() const { return Clock.elapsed(); }
 
@@ -108,6 +109,7 @@ private:
     // Signals may run modal boxes with their own event loops: arriving bytes then wait.
     bool Handling = false;
     bool MoreToHandle = false;
+    bool LinkWasLost = false;
 };
 
 } // namespace zirko

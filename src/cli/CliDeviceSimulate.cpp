@@ -1,0 +1,131 @@
+// zirko-cli simulate: the built-in logger on a new pseudo-terminal, until the process is stopped.
+#include "cli/CliCommand.h"
+
+#include "platform/serial/PtyServer.h"
+#include "platform/serial/SimulatorDevice.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSocketNotifier>
+#include <csignal>
+#include <iostream>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace zirko::cli {
+
+namespace {
+
+// The write end of the pipe through which SIGTERM and SIGINT reach the event loop.
+int gSignalPipe[2] = {-1, -1};
+
+void OnStopSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(gSignalPipe[1], &byte, 1);
+}
+
+bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes)
+{
+    QFile file(QString::fromStdString(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray content = file.readAll();
+    bytes.assign(content.begin(), content.end());
+    return true;
+}
+
+// "--name N" as a whole number, or `fallback` when absent; false when present but not a number.
+bool IntOption(const TArgParser& p, const std::string& name, int& value)
+{
+    const auto text = p.Option(name);
+    if (!text)
+        return true;
+    try {
+        size_t used = 0;
+        value = std::stoi(*text, &used);
+        return used == text->size();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+int RunSimulate(const TArgs& args)
+{
+    TArgParser p(args);
+    TSimulatorOptions options;
+    if (const auto image = p.Option("--image")) {
+        if (!ReadFileBytes(*image, options.Memory))
+            return Fail("Error in reading file.");
+    } else {
+        int flights = 3;
+        if (!IntOption(p, "--flights", flights) || flights < 0)
+            return Fail("--flights takes a number.");
+        options.Memory = GenerateMemoryImage(flights, 20260101);
+    }
+    if (const auto firmware = p.Option("--firmware"))
+        options.Firmware = *firmware;
+    if (const auto config = p.Option("--config")) {
+        if (!ReadFileBytes(*config, options.Config))
+            return Fail("Error in reading file.");
+        if (options.Config.size() != 264)
+            return Fail("A configuration file holds exactly 264 bytes.");
+    }
+    TSimulatorFaults& f = options.Faults;
+    int erase = static_cast<int>(options.EraseMs);
+    if (!IntOption(p, "--pace", options.BytesPerSecond) || !IntOption(p, "--erase-ms", erase) ||
+        !IntOption(p, "--noise", f.NoiseBytes) || !IntOption(p, "--bad-block", f.BadCheckBlock) ||
+        !IntOption(p, "--bad-times", f.BadCheckTimes) ||
+        !IntOption(p, "--silent-after", f.SilentAfterBlock) ||
+        !IntOption(p, "--wrong-echo", f.WrongEchoBlock) ||
+        !IntOption(p, "--bad-config", f.BadConfigChecks) ||
+        !IntOption(p, "--corrupt-readback", f.CorruptReadBacks))
+        return Fail("Fault and pacing options take whole numbers.");
+    options.EraseMs = erase;
+    f.WrongEraseReply = p.Flag("--wrong-erase-reply");
+    if (f.BadCheckBlock >= 0 && f.BadCheckTimes == 0)
+        f.BadCheckTimes = 1;
+
+    TSimulatorDevice device(std::move(options));
+    auto created = TPtyServer::Create(device);
+    if (!created.Server)
+        return Fail(created.Message.toStdString());
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0)
+        return Fail("Cannot watch for stop signals.");
+    QSocketNotifier stop(gSignalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stop, &QSocketNotifier::activated, qApp, &QCoreApplication::quit);
+    struct sigaction action{};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+
+    std::cout << created.Server->DevicePath().toStdString() << std::endl;
+    std::cout.flush();
+    const bool verbose = p.Flag("--verbose");
+    QObject::connect(created.Server.get(), &TPtyServer::ClientConnected, [verbose] {
+        if (verbose)
+            std::cerr << "Program connected." << std::endl;
+    });
+    QObject::connect(created.Server.get(), &TPtyServer::ClientDisconnected, [verbose] {
+        if (verbose)
+            std::cerr << "Program disconnected." << std::endl;
+    });
+    QCoreApplication::exec();
+    created.Server.reset();
+    ::close(gSignalPipe[0]);
+    ::close(gSignalPipe[1]);
+    return 0;
+}
+
+} // namespace
+
+ZIRKO_CLI_COMMAND("simulate",
+                  "simulate [--image FILE] [--firmware TEXT] [--config FILE] [--flights N] "
+                  "[--pace BYTES_PER_S] [--erase-ms MS] [--noise N] [--bad-block K "
+                  "[--bad-times N]] [--silent-after K] [--wrong-echo K] [--bad-config N] "
+                  "[--corrupt-readback N] [--wrong-erase-reply] [--verbose]",
+                  RunSimulate);
+
+} // namespace zirko::cli

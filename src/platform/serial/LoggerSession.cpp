@@ -1,0 +1,281 @@
+#include "platform/serial/LoggerSession.h"
+
+#include "core/device/LoggerProtocol.h"
+#include "platform/serial/SerialPort.h"
+
+#include <algorithm>
+
+namespace zirko {
+
+namespace {
+
+QString Text(const std::string& bytes)
+{
+    // Device texts are single bytes; every byte keeps its own character.
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QByteArray Bytes(const std::vector<uint8_t>& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+TLampColour Colour(TLoggerLamp lamp)
+{
+    switch (lamp) {
+    case TLoggerLamp::Yellow:
+        return TLampColour::Yellow;
+    case TLoggerLamp::Green:
+        return TLampColour::Green;
+    case TLoggerLamp::Red:
+        break;
+    }
+    return TLampColour::Red;
+}
+
+} // namespace
+
+TLoggerSession::TLoggerSession(QObject* parent)
+    : QObject(parent), Machine(std::make_unique<TLoggerProtocol>())
+{
+    Clock.start();
+    Deadline.setSingleShot(true);
+    Deadline.setTimerType(Qt::PreciseTimer);
+    connect(&Deadline, &QTimer::timeout, this, &TLoggerSession::OnDeadline);
+}
+
+TLoggerSession::~TLoggerSession()
+{
+    if (Link) {
+        Link->disconnect(this);
+        Link->Close();
+    }
+}
+
+void TLoggerSession::SetLinkForNextConnect(std::unique_ptr<TLoggerLink> link)
+{
+    NextLink = std::move(link);
+}
+
+bool TLoggerSession::PortOpen() const
+{
+    return Machine->PortOpen();
+}
+
+bool TLoggerSession::DeviceConnected() const
+{
+    return Machine->DeviceConnected;
+}
+
+QString TLoggerSession::PendingCommand() const
+{
+    return Text(Machine->PendingCommand);
+}
+
+qint64 TLoggerSession::MemorySize() const
+{
+    return Machine->MemorySize;
+}
+
+bool TLoggerSession::ConfigLoaded() const
+{
+    return Machine->ConfigLoaded;
+}
+
+QByteArray TLoggerSession::ConfigImage() const
+{
+    return Bytes(Machine->ConfigImage);
+}
+
+void TLoggerSession::Connect()
+{
+    if (Machine->PortOpen())
+        return;
+    std::unique_ptr<TLoggerLink> link = NextLink ? std::move(NextLink)
+                                                 : CreateLoggerLink(Port, nullptr, SimulatorPacing);
+    const TOpenResult opened = link->OpenPort(Port);
+    if (!opened.Ok) {
+        emit ConnectFailed(opened.Message);
+        emit TopLabelText(opened.Message);
+        return;
+    }
+    Link = std::move(link);
+    LinkWasLost = false;
+    connect(Link.get(), &TLoggerLink::BytesArrived, this, &TLoggerSession::Pump);
+    connect(Link.get(), &TLoggerLink::LinkLost, this, &TLoggerSession::OnLinkLost);
+    emit PortOpened();
+    emit StatusText(opened.Message);
+    Machine->Start(Now());
+    Pump();
+}
+
+void TLoggerSession::Disconnect()
+{
+    if (!Machine->PortOpen()) {
+        ClosePort();
+        return;
+    }
+    Machine->Disconnect(Now());
+    Pump();
+}
+
+void TLoggerSession::Close()
+{
+    if (!Machine->PortOpen()) {
+        ClosePort();
+        return;
+    }
+    Machine->Close(Now());
+    Pump();
+}
+
+void TLoggerSession::ReadData()
+{
+    Machine->ReadData(Now());
+    Pump();
+}
+
+void TLoggerSession::EraseMemory()
+{
+    Machine->EraseMemory(Now());
+    Pump();
+}
+
+void TLoggerSession::UploadConfig(const QByteArray& configImage)
+{
+    const auto* data = reinterpret_cast<const uint8_t*>(configImage.constData());
+    Machine->UploadConfig(std::span<const uint8_t>(data, static_cast<size_t>(configImage.size())),
+                          Now());
+    Pump();
+}
+
+void TLoggerSession::DownloadConfig()
+{
+    Machine->RequestConfig(Now());
+    Pump();
+}
+
+void TLoggerSession::OnDeadline()
+{
+    Pump();
+}
+
+void TLoggerSession::OnLinkLost(const QString& message)
+{
+    // An unplugged logger answers nothing more: a failure like a read time-out, and whatever
+    // was half downloaded is not saved.
+    LinkWasLost = true;
+    emit ErrorShown(message);
+    if (Machine->PortOpen())
+        Machine->Disconnect(Now());
+    Pump();
+    ClosePort();
+}
+
+void TLoggerSession::Pump()
+{
+    if (Handling) {
+        MoreToHandle = true;
+        return;
+    }
+    Handling = true;
+    do {
+        MoreToHandle = false;
+        if (Link && Link->IsOpen()) {
+            const QByteArray in = Link->ReadAvailable();
+            if (!in.isEmpty())
+                Machine->OnBytes(std::string_view(in.constData(), static_cast<size_t>(in.size())),
+                                 Now());
+        }
+        if (const auto due = Machine->NextDeadline(); due && *due <= Now())
+            Machine->OnTime(Now());
+        const std::vector<uint8_t> out = Machine->TakeOutput();
+        if (!out.empty() && Link && Link->IsOpen())
+            Link->Write(Bytes(out));
+        // Handlers of these signals may open modal boxes; bytes arriving meanwhile wait for the
+        // next round of this loop.
+        for (const TProtocolEvent& e : Machine->TakeEvents())
+            Dispatch(e);
+    } while (MoreToHandle);
+    if (const auto due = Machine->NextDeadline())
+        Deadline.start(static_cast<int>(std::clamp<qint64>(*due - Now(), 0, 60000)));
+    else
+        Deadline.stop();
+    Handling = false;
+}
+
+void TLoggerSession::Dispatch(const TProtocolEvent& e)
+{
+    switch (e.Kind) {
+    case TProtocolEventKind::StatusText:
+        emit StatusText(Text(e.Text));
+        break;
+    case TProtocolEventKind::TopLabelText:
+        emit TopLabelText(Text(e.Text));
+        break;
+    case TProtocolEventKind::InitLabelText:
+        emit InitLabelText(Text(e.Text));
+        break;
+    case TProtocolEventKind::DataLabelText:
+        emit DataLabelText(Text(e.Text));
+        break;
+    case TProtocolEventKind::ProgressChanged:
+        emit ProgressChanged(e.Number);
+        break;
+    case TProtocolEventKind::ProgressMaximumChanged:
+        emit ProgressMaximumChanged(e.Number);
+        break;
+    case TProtocolEventKind::CaptionChanged:
+        emit CaptionChanged(Text(e.Text));
+        break;
+    case TProtocolEventKind::LampChanged:
+        emit LampChanged(Colour(e.Lamp));
+        break;
+    case TProtocolEventKind::FirmwareText:
+        emit FirmwareText(Text(e.Text));
+        break;
+    case TProtocolEventKind::ConfigReceived:
+        emit ConfigReceived(Bytes(e.Bytes));
+        break;
+    case TProtocolEventKind::ConfigControlsEnabled:
+        emit ConfigControlsEnabled(e.Flag);
+        break;
+    case TProtocolEventKind::OperationButtonsEnabled:
+        emit OperationButtonsEnabled();
+        break;
+    case TProtocolEventKind::BusyCursor:
+        emit BusyCursor(e.Flag);
+        break;
+    case TProtocolEventKind::ErrorShown:
+        emit ErrorShown(Text(e.Text));
+        break;
+    case TProtocolEventKind::DeviceConnectedChanged:
+        emit DeviceConnectedChanged(e.Flag);
+        break;
+    case TProtocolEventKind::DisconnectRequested:
+    case TProtocolEventKind::ConnectionEnded:
+        ClosePort();
+        break;
+    case TProtocolEventKind::DownloadFinished:
+        if (!LinkWasLost)
+            emit DownloadFinished(Bytes(e.Bytes), e.Number, e.UsedBytes);
+        break;
+    case TProtocolEventKind::CommandFinished:
+        emit CommandFinished(Text(e.Text));
+        break;
+    }
+}
+
+void TLoggerSession::ClosePort()
+{
+    if (!Link)
+        return;
+    Link->disconnect(this);
+    Link->Close();
+    // This may run inside the link's own signal: it goes once control is back in the loop.
+    Link.release()->deleteLater();
+    emit ConnectionClosed();
+}
+
+} // namespace zirko
