@@ -132,7 +132,7 @@ void TLoggerProtocol::ReadData(int64_t)
 {
     if (RefuseUnlessOpen())
         return;
-    PendingCommand = "D";
+    PendingCommand.assign(1, 'D');
     EmitNumber(TProtocolEventKind::ProgressChanged, 0);
     Emit(TProtocolEventKind::DataLabelText, BytesReadText(0));
     Emit(TProtocolEventKind::TopLabelText, "");
@@ -144,14 +144,14 @@ void TLoggerProtocol::EraseMemory(int64_t)
     if (RefuseUnlessOpen())
         return;
     Send(kLoggerErase);
-    PendingCommand = "E";
+    PendingCommand.assign(1, 'E');
 }
 
 void TLoggerProtocol::RequestConfig(int64_t)
 {
     if (RefuseUnlessOpen())
         return;
-    PendingCommand = "R";
+    PendingCommand.assign(1, 'R');
     Send(kLoggerReadConfig);
 }
 
@@ -165,7 +165,7 @@ void TLoggerProtocol::UploadConfig(std::span<const uint8_t> configImage, int64_t
     }
     const size_t count = std::min(configImage.size(), kLoggerConfigBytes);
     std::copy_n(configImage.begin(), count, ConfigImage.begin());
-    PendingCommand = "W";
+    PendingCommand.assign(1, 'W');
     Send(kLoggerWriteConfig);
     Emit(TProtocolEventKind::StatusText, "Config file writing started.");
     for (size_t i = 0; i < count; ++i)
@@ -277,7 +277,7 @@ void TLoggerProtocol::HandleIdle(uint8_t byte, int64_t)
         InitLabel.clear();
         Emit(TProtocolEventKind::InitLabelText, "");
         EmitFlag(TProtocolEventKind::DeviceConnectedChanged, true);
-        PendingCommand = "F";
+        PendingCommand.assign(1, 'F');
         Send(kLoggerFirmware);
         EmitNumber(TProtocolEventKind::ProgressChanged, 0);
         Emit(TProtocolEventKind::DataLabelText, BytesReadText(0));
