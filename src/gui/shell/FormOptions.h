@@ -1,0 +1,85 @@
+// The options dialog: root data folder, logger port, default file name, marker threshold.
+#pragma once
+
+#include <QDialog>
+
+#include <optional>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace zirko {
+
+// What the user accepted; the main window takes these over.
+struct TOptionsResult {
+    QString RootFolder;
+    QString PortName; // empty when the list had no selection
+    QString DefaultFileName;
+    std::optional<double> MarkerThreshold; // only when the marker box holds a number
+};
+
+class TFormOptions : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormOptions(QWidget* parent = nullptr);
+
+    // The system's serial ports (the fixed "COM1".."COM4" when it reports none), then the
+    // built-in logger simulator.
+    static QStringList AvailablePortNames();
+
+    // Fills the dialog before it is shown.
+    void Fill(const QString& rootFolder, const QString& portName, const QString& defaultFileName,
+              double markerThreshold);
+
+    QString RootFolderResult() const { return RootFolder; }
+    QString PortNameResult() const;
+    QString DefaultFileNameResult() const;
+    std::optional<double> MarkerThresholdResult() const;
+    TOptionsResult Result() const;
+
+    // Fills and shows the dialog until it is cancelled or accepted with an existing folder;
+    // "Invalid directory!" reopens it from the given values.
+    static std::optional<TOptionsResult> ExecuteOptions(TFormOptions& form,
+                                                        const QString& rootFolder,
+                                                        const QString& portName,
+                                                        const QString& defaultFileName,
+                                                        double markerThreshold);
+
+    // The label text for a folder: "..." and the last 30 characters of a longer path.
+    static QString ShortFolderText(const QString& path);
+
+    // Chooses the root folder through the folder dialog.
+    void ChooseFolder();
+
+    QToolButton* ButtonFolder = nullptr;
+    QLabel* LabelRoot = nullptr;
+    QComboBox* ComboBoxCOM = nullptr;
+    QLineEdit* EditDefFileName = nullptr;
+    QLabel* LabelMarker = nullptr;
+    QLineEdit* MarkerEdit = nullptr;
+    QFrame* PanelBottom = nullptr;
+    QPushButton* ButtonOK = nullptr;
+    QPushButton* ButtonCancel = nullptr;
+
+signals:
+    // Sent as soon as a folder is chosen, even if the dialog is cancelled afterwards, so the
+    // folder watcher can follow at once.
+    void FolderChosen(const QString& folder);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void UpdateRootLabel();
+    void MarkerEditExit();
+
+    QString RootFolder;
+    double MarkerThreshold = 0;
+};
+
+} // namespace zirko

@@ -1,0 +1,211 @@
+// The options dialog driven with real mouse and key events.
+#include "gui/shell/FormOptions.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace zirko;
+using namespace zirko::test;
+
+namespace {
+
+class FormOptionsTest : public ::testing::Test {
+protected:
+    void SetUp() override { Dialogs = &InstallScriptedDialogs(); }
+    // A folder whose full path is exactly `length` characters long.
+    QString FolderOfLength(int length)
+    {
+        const QString base = Temp.path() + "/";
+        const QString path = base + QString(length - base.size(), 'f');
+        EXPECT_TRUE(QDir().mkpath(path));
+        return path;
+    }
+    static int ShowAndClick(QDialog& dialog, QAbstractButton* button)
+    {
+        dialog.show();
+        QTest::mouseClick(button, Qt::LeftButton);
+        return dialog.result();
+    }
+
+    QTemporaryDir Temp;
+    TScriptedDialogs* Dialogs = nullptr;
+    TFormOptions Form;
+};
+
+TEST_F(FormOptionsTest, LayoutAndPortList)
+{
+    EXPECT_EQ("Options", Form.windowTitle());
+    EXPECT_EQ(QSize(273, 200), Form.size());
+    EXPECT_EQ(Form.minimumSize(), Form.maximumSize());
+    EXPECT_FALSE(Form.ComboBoxCOM->isEditable());
+    EXPECT_EQ("Block", Form.EditDefFileName->text());
+    const QStringList ports = TFormOptions::AvailablePortNames();
+    ASSERT_GE(ports.size(), 2);
+    EXPECT_EQ("Simulator", ports.back());
+    Form.show();
+    EXPECT_FALSE(Form.MarkerEdit->isVisible());
+    EXPECT_FALSE(Form.LabelMarker->isVisible());
+}
+
+TEST_F(FormOptionsTest, LongFolderIsShortenedOnlyInTheLabel)
+{
+    const QString thirty = "/" + QString(29, 'a');
+    EXPECT_EQ(thirty, TFormOptions::ShortFolderText(thirty));
+
+    const QString folder = FolderOfLength(Temp.path().size() + 40);
+    ASSERT_GE(folder.size(), 31);
+    Form.Fill(folder, "COM2", "Blok", 0.5);
+    Form.show();
+    EXPECT_EQ("..." + folder.right(30), Form.LabelRoot->text());
+    EXPECT_EQ(folder, Form.LabelRoot->toolTip());
+
+    Dialogs->DialogScripts.push_back(
+        [this](QDialog& d) { return ShowAndClick(d, Form.ButtonOK); });
+    const auto result = TFormOptions::ExecuteOptions(Form, folder, "COM2", "Blok", 0.5);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(folder, result->RootFolder);
+    EXPECT_EQ("Blok", result->DefaultFileName);
+    ASSERT_TRUE(result->MarkerThreshold.has_value());
+    EXPECT_EQ(0.5, *result->MarkerThreshold);
+}
+
+TEST_F(FormOptionsTest, ChoosingAFolderByLabelOrButtonTellsTheWatcherAtOnce)
+{
+    const QString first = FolderOfLength(Temp.path().size() + 35);
+    const QString second = Temp.path();
+    Form.Fill(second, "COM1", "Block", 0);
+    Form.show();
+    QSignalSpy chosen(&Form, &TFormOptions::FolderChosen);
+
+    Dialogs->FileNames.push_back(first);
+    QTest::mouseClick(Form.LabelRoot, Qt::LeftButton);
+    ASSERT_EQ(1, chosen.size());
+    EXPECT_EQ(first, chosen[0][0].toString());
+    EXPECT_EQ(first, Form.RootFolderResult());
+    EXPECT_EQ("..." + first.right(30), Form.LabelRoot->text());
+    EXPECT_EQ(first, Form.LabelRoot->toolTip());
+
+    // A cancelled folder dialog changes nothing.
+    QTest::mouseClick(Form.ButtonFolder, Qt::LeftButton);
+    EXPECT_EQ(1, chosen.size());
+    EXPECT_EQ(first, Form.RootFolderResult());
+    EXPECT_EQ(2, Dialogs->Log.count("folder: Default root folder:"));
+}
+
+TEST_F(FormOptionsTest, UnlistedPortLeavesNoSelectionAndStoresAnEmptyName)
+{
+    Dialogs->DialogScripts.push_back([this](QDialog& d) {
+        EXPECT_EQ(-1, Form.ComboBoxCOM->currentIndex());
+        return ShowAndClick(d, Form.ButtonOK);
+    });
+    auto result = TFormOptions::ExecuteOptions(Form, Temp.path(), "COM77", "Block", 0);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ("", result->PortName);
+
+    Dialogs->DialogScripts.push_back([this](QDialog& d) {
+        EXPECT_EQ("Simulator", Form.ComboBoxCOM->currentText());
+        return ShowAndClick(d, Form.ButtonOK);
+    });
+    result = TFormOptions::ExecuteOptions(Form, Temp.path(), "Simulator", "Block", 0);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ("Simulator", result->PortName);
+}
+
+TEST_F(FormOptionsTest, FileNameRefusesCharactersFileNamesCannotHold)
+{
+    Form.show();
+    Form.EditDefFileName->clear();
+    QTest::keyClicks(Form.EditDefFileName, "Le:t?");
+    EXPECT_EQ("Let", Form.EditDefFileName->text());
+    QTest::keyClicks(Form.EditDefFileName, "\"*/<>\\|-_ 1.");
+    EXPECT_EQ("Let-_ 1.", Form.EditDefFileName->text());
+    QTest::keyClick(Form.EditDefFileName, Qt::Key_Backspace);
+    EXPECT_EQ("Let-_ 1", Form.EditDefFileName->text());
+}
+
+TEST_F(FormOptionsTest, InvalidDirectoryReopensTheDialogFromTheStart)
+{
+    const QString gone = Temp.path() + "/gone";
+    const QString good = FolderOfLength(Temp.path().size() + 12);
+    const QString port = TFormOptions::AvailablePortNames().front();
+    Dialogs->DialogScripts.push_back([this](QDialog& d) {
+        d.show();
+        Form.ComboBoxCOM->setCurrentIndex(Form.ComboBoxCOM->count() - 1);
+        Form.EditDefFileName->setFocus();
+        QTest::keyClicks(Form.EditDefFileName, "X");
+        QTest::keyClick(Form.EditDefFileName, Qt::Key_Return); // Enter is OK
+        return d.result();
+    });
+    Dialogs->DialogScripts.push_back([this, good, port](QDialog& d) {
+        // The user's changes of the first round are gone.
+        EXPECT_EQ("Blok", Form.EditDefFileName->text());
+        EXPECT_EQ(port, Form.ComboBoxCOM->currentText());
+        Dialogs->FileNames.push_back(good);
+        d.show();
+        QTest::mouseClick(Form.ButtonFolder, Qt::LeftButton);
+        return ShowAndClick(d, Form.ButtonOK);
+    });
+    const auto result = TFormOptions::ExecuteOptions(Form, gone, port, "Blok", 2);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(good, result->RootFolder);
+    EXPECT_EQ(QStringList{"Invalid directory!"}, Dialogs->Errors());
+    EXPECT_EQ(2, Dialogs->Log.count("dialog: Options"));
+}
+
+TEST_F(FormOptionsTest, EscapeCancelsAndNothingIsTakenOver)
+{
+    Dialogs->DialogScripts.push_back([this](QDialog& d) {
+        d.show();
+        QTest::keyClick(Form.EditDefFileName, Qt::Key_Escape);
+        return d.result();
+    });
+    EXPECT_FALSE(TFormOptions::ExecuteOptions(Form, Temp.path(), "COM1", "Blok", 0).has_value());
+    Dialogs->DialogScripts.push_back(
+        [this](QDialog& d) { return ShowAndClick(d, Form.ButtonCancel); });
+    EXPECT_FALSE(TFormOptions::ExecuteOptions(Form, Temp.path(), "COM1", "Blok", 0).has_value());
+    EXPECT_TRUE(Dialogs->Errors().isEmpty());
+}
+
+TEST_F(FormOptionsTest, MarkerBoxChecksItsNumberWhenLeft)
+{
+    Form.Fill(Temp.path(), "COM1", "Block", 1.5);
+    EXPECT_EQ("1.50", Form.MarkerEdit->text());
+    // The row is hidden in the dialog; shown here to exercise its rules.
+    Form.MarkerEdit->setVisible(true);
+    Form.show();
+    QApplication::setActiveWindow(&Form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+
+    Form.MarkerEdit->setFocus();
+    Form.MarkerEdit->clear();
+    QTest::keyClicks(Form.MarkerEdit, "abc");
+    QTest::keyClick(Form.MarkerEdit, Qt::Key_Return); // moves on to the port list
+    EXPECT_TRUE(Form.ComboBoxCOM->hasFocus());
+    EXPECT_TRUE(Form.isVisible());
+    EXPECT_EQ("1.50", Form.MarkerEdit->text());
+    EXPECT_EQ(QStringList{"Marker Threshold must be a number value."}, Dialogs->Errors());
+
+    Form.MarkerEdit->setFocus();
+    Form.MarkerEdit->clear();
+    Form.ComboBoxCOM->setFocus();
+    EXPECT_EQ("0", Form.MarkerEdit->text());
+    EXPECT_EQ(0.0, Form.MarkerThresholdResult().value_or(-1));
+
+    Form.MarkerEdit->setFocus();
+    QTest::keyClicks(Form.MarkerEdit, ".25");
+    Form.ComboBoxCOM->setFocus();
+    EXPECT_EQ(0.25, Form.MarkerThresholdResult().value_or(-1));
+    EXPECT_EQ(1, Dialogs->Errors().size());
+}
+
+} // namespace
