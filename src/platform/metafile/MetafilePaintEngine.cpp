@@ -178,6 +178,33 @@ QPolygonF ClipPolygon(const QPolygonF& polygon, const QRectF& box)
     return poly;
 }
 
+std::optional<QRect> ClipAfterChange(const std::optional<QRect>& current,
+                                     const QPaintEngineState& state, const QTransform& matrix,
+                                     const QRect& limit)
+{
+    std::optional<QRect> clip = current;
+    const QPaintEngine::DirtyFlags flags = state.state();
+    if (flags & (QPaintEngine::DirtyClipPath | QPaintEngine::DirtyClipRegion)) {
+        QPainterPath shape;
+        if (flags & QPaintEngine::DirtyClipPath)
+            shape = state.clipPath();
+        else
+            shape.addRegion(state.clipRegion());
+        QRect box = shape.isEmpty() ? QRect(0, 0, 0, 0) : OuterRect(matrix.map(shape).boundingRect());
+        box = box.intersected(limit);
+        switch (state.clipOperation()) {
+        case Qt::NoClip: return std::nullopt;
+        case Qt::ReplaceClip: clip = box; break;
+        case Qt::IntersectClip: clip = clip ? clip->intersected(box) : box; break;
+        }
+        if (clip->isEmpty())
+            clip = QRect(0, 0, 0, 0);
+    }
+    if ((flags & QPaintEngine::DirtyClipEnabled) && !state.isClipEnabled())
+        clip.reset();
+    return clip;
+}
+
 TMetafilePaintEngine::TMetafilePaintEngine() : QPaintEngine(AllFeatures) {}
 
 TMetafilePaintEngine::~TMetafilePaintEngine() = default;
@@ -239,28 +266,7 @@ void TMetafilePaintEngine::updateState(const QPaintEngineState& state)
 
 void TMetafilePaintEngine::NoteClipChange(const QPaintEngineState& state)
 {
-    const DirtyFlags flags = state.state();
-    if (flags & (DirtyClipPath | DirtyClipRegion)) {
-        QPainterPath shape;
-        if (flags & DirtyClipPath)
-            shape = state.clipPath();
-        else
-            shape.addRegion(state.clipRegion());
-        const QRectF deviceBox = Matrix.map(shape).boundingRect();
-        QRect box = shape.isEmpty() ? QRect(0, 0, 0, 0) : OuterRect(deviceBox);
-        box = box.intersected(OuterRect(GuardBox(Pixels)));
-        switch (state.clipOperation()) {
-        case Qt::NoClip: WantedClip.reset(); return;
-        case Qt::ReplaceClip: WantedClip = box; break;
-        case Qt::IntersectClip:
-            WantedClip = WantedClip ? WantedClip->intersected(box) : box;
-            break;
-        }
-        if (WantedClip->isEmpty())
-            WantedClip = QRect(0, 0, 0, 0);
-    }
-    if ((flags & DirtyClipEnabled) && !state.isClipEnabled())
-        WantedClip.reset();
+    WantedClip = ClipAfterChange(WantedClip, state, Matrix, OuterRect(GuardBox(Pixels)));
 }
 
 // GDI intersects clips only; a wider or different clip goes back to the state saved before the

@@ -195,4 +195,10 @@ private:
 QList<QPolygonF> ClipPolyline(const QPolygonF& line, const QRectF& box);
 QPolygonF ClipPolygon(const QPolygonF& polygon, const QRectF& box);
 
+// The rectangular clip in device pixels after a painter's clip change, from the clip so far; no
+// value when nothing is clipped. Non-rectangular clips are taken by their bounding rectangle.
+std::optional<QRect> ClipAfterChange(const std::optional<QRect>& current,
+                                     const QPaintEngineState& state, const QTransform& matrix,
+                                     const QRect& limit);
+
 } // namespace zirko

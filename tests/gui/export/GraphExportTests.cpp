@@ -1,0 +1,255 @@
+// Copy, save and print of the chart: every format read back, the clip kept, errors shown.
+#include "gui/graph/GraphExport.h"
+
+#include "platform/metafile/MetafileReader.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestUtil.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace zirko;
+using namespace zirko::test;
+
+namespace {
+
+const QSize kChartSize(400, 300);
+const QRect kPlot(60, 20, 320, 220);
+const QColor kLineColor(0, 0, 200);
+
+// A chart in miniature: frame, a thick line clipped to the plot, a legend ellipse and polygon,
+// axis texts. It paints in its own 400 x 300 coordinates scaled into the target.
+void PaintTestChart(QPainter& p, const QRect& target)
+{
+    p.save();
+    p.translate(target.topLeft());
+    p.scale(target.width() / 400.0, target.height() / 300.0);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawRect(kPlot);
+    p.save();
+    p.setClipRect(kPlot);
+    p.setPen(QPen(kLineColor, 5));
+    // Runs from far left of the plot to far right at height 130: outside the plot it must vanish.
+    p.drawLine(QPointF(0, 130), QPointF(399, 130));
+    p.restore();
+    p.setPen(QPen(QColor(200, 0, 0), 1));
+    p.setBrush(QColor(200, 0, 0));
+    p.drawEllipse(QRectF(330, 260, 20, 20));
+    p.setBrush(QColor(0, 150, 0));
+    p.drawPolygon(QPolygonF({QPointF(360, 280), QPointF(370, 260), QPointF(380, 280)}));
+    QFont font("DejaVu Sans");
+    font.setPixelSize(14);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(QPointF(180, 285), "Time [s]");
+    p.translate(20, 200);
+    p.rotate(-90);
+    p.drawText(QPointF(0, 0), "Altitude [m]");
+    p.restore();
+}
+
+TChartSource TestChart()
+{
+    return TChartSource{PaintTestChart, kChartSize};
+}
+
+bool IsLineColour(QRgb pixel)
+{
+    return qBlue(pixel) > 150 && qRed(pixel) < 80 && qGreen(pixel) < 80;
+}
+
+void ExpectClippedBitmap(const QImage& image)
+{
+    ASSERT_EQ(image.size(), kChartSize);
+    EXPECT_EQ(image.pixel(2, 2), qRgb(255, 255, 255)); // white background
+    EXPECT_TRUE(IsLineColour(image.pixel(200, 130)));  // the line inside the plot
+    EXPECT_EQ(image.pixel(30, 130), qRgb(255, 255, 255)); // and not left of it
+    EXPECT_EQ(image.pixel(395, 130), qRgb(255, 255, 255)); // nor right of it
+}
+
+void ExpectSoundMetafile(const TMetafile& file)
+{
+    ASSERT_EQ(file.Error, QString());
+    EXPECT_TRUE(file.Texts().contains("Time [s]"));
+    EXPECT_TRUE(file.Texts().contains("Altitude [m]"));
+    EXPECT_EQ(file.ShapesOf(TMetaShape::TKind::Ellipse).size(), 1u);
+    EXPECT_EQ(file.ShapesOf(TMetaShape::TKind::Polygon).size(), 1u);
+    bool sawLine = false;
+    for (const TMetaShape* line : file.ShapesOf(TMetaShape::TKind::Polyline)) {
+        if (line->Pen && line->Pen->Width == 5) {
+            sawLine = true;
+            EXPECT_EQ(line->Clip, kPlot);
+        }
+    }
+    EXPECT_TRUE(sawLine);
+}
+
+class GraphExport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        Scripted = &InstallScriptedDialogs();
+    }
+
+    QString Path(const QString& name) const { return Dir.filePath(name); }
+
+    QTemporaryDir Dir;
+    TScriptedDialogs* Scripted = nullptr;
+};
+
+} // namespace
+
+TEST(GraphFormat, OnlyTheLastThreeCharactersInLowerCaseCount)
+{
+    EXPECT_EQ(GraphFormatOf("flight.EMF"), TGraphFormat::Emf);
+    EXPECT_EQ(GraphFormatOf("/data/x.wmf"), TGraphFormat::Wmf);
+    EXPECT_EQ(GraphFormatOf("a.Png"), TGraphFormat::Png);
+    EXPECT_EQ(GraphFormatOf("b.svg"), TGraphFormat::Svg);
+    EXPECT_EQ(GraphFormatOf("c.PDF"), TGraphFormat::Pdf);
+    EXPECT_EQ(GraphFormatOf("flight.jpeg"), TGraphFormat::Bitmap);
+    EXPECT_EQ(GraphFormatOf("flight.bmp"), TGraphFormat::Bitmap);
+    EXPECT_EQ(GraphFormatOf("flightemf"), TGraphFormat::Emf);
+}
+
+TEST_F(GraphExport, MetafilesHoldTheDrawingClippedToThePlot)
+{
+    ASSERT_TRUE(SaveGraph(nullptr, TestChart(), Path("flight.EMF")));
+    ASSERT_TRUE(SaveGraph(nullptr, TestChart(), Path("flight.wmf")));
+    EXPECT_TRUE(Scripted->Log.isEmpty());
+    const TMetafile emf = ReadEmf(ReadBytes(Path("flight.EMF")));
+    ExpectSoundMetafile(emf);
+    EXPECT_EQ(emf.Device, kChartSize);
+    const TMetafile wmf = ReadWmf(ReadBytes(Path("flight.wmf")));
+    ExpectSoundMetafile(wmf);
+    EXPECT_EQ(wmf.BoundingBox.bottomRight(), QPoint(400, 300));
+}
+
+TEST_F(GraphExport, BitmapsShowTheChartOnWhite)
+{
+    ASSERT_TRUE(SaveGraph(nullptr, TestChart(), Path("flight.bmp")));
+    ASSERT_TRUE(SaveGraph(nullptr, TestChart(), Path("flight.jpeg")));
+    ASSERT_TRUE(SaveGraph(nullptr, TestChart(), Path("flight.png")));
+    EXPECT_TRUE(ReadBytes(Path("flight.bmp")).startsWith("BM"));
+    EXPECT_TRUE(ReadBytes(Path("flight.jpeg")).startsWith("BM")); // unknown ending: a bitmap
+    EXPECT_TRUE(ReadBytes(Path("flight.png")).startsWith("\x89PNG"));
+    ExpectClippedBitmap(QImage(Path("flight.bmp"), "BMP").convertToFormat(QImage::Format_RGB32));
+    ExpectClippedBitmap(QImage(Path("flight.png"), "PNG").convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(GraphExport, SvgIsClippedLikeTheScreen)
+{
+    ASSERT_TRUE(SaveGraph(nullptr, TestChart(), Path("flight.svg")));
+    const QByteArray svg = ReadBytes(Path("flight.svg"));
+    EXPECT_TRUE(svg.contains("Time [s]"));
+    EXPECT_TRUE(svg.contains("Altitude [m]"));
+    QSvgRenderer renderer(Path("flight.svg"));
+    ASSERT_TRUE(renderer.isValid());
+    EXPECT_EQ(renderer.viewBox(), QRect(QPoint(0, 0), kChartSize));
+    QImage image(kChartSize, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    painter.end();
+    ExpectClippedBitmap(image);
+}
+
+TEST_F(GraphExport, PdfIsOnePageWithTheTexts)
+{
+    ASSERT_TRUE(SaveGraph(nullptr, TestChart(), Path("flight.pdf")));
+    EXPECT_TRUE(ReadBytes(Path("flight.pdf")).startsWith("%PDF"));
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    if (pdftotext.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed (package poppler-utils): texts not checked";
+    QProcess process;
+    process.start(pdftotext, {Path("flight.pdf"), "-"});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_TRUE(text.contains("Time [s]")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Altitude [m]"));
+}
+
+TEST_F(GraphExport, AnExistingFileIsReplacedWithoutAQuestion)
+{
+    ASSERT_TRUE(WriteBytes(Path("old.emf"), "not a picture"));
+    ASSERT_TRUE(SaveGraph(nullptr, TestChart(), Path("old.emf")));
+    EXPECT_TRUE(Scripted->Log.isEmpty());
+    EXPECT_EQ(ReadEmf(ReadBytes(Path("old.emf"))).Error, QString());
+}
+
+TEST_F(GraphExport, AFailedSaveNamesTheFullPathAndKeepsNothingHalfWritten)
+{
+    // As root a read-only folder is still writable: a missing folder and a file standing in for
+    // a folder fail for everybody.
+    const QString missing = Path("no such folder/flight.bmp");
+    EXPECT_FALSE(SaveGraph(nullptr, TestChart(), missing));
+    ASSERT_TRUE(WriteBytes(Path("blocker"), "x"));
+    const QString blocked = Path("blocker/flight.wmf");
+    EXPECT_FALSE(SaveGraph(nullptr, TestChart(), blocked));
+    const QStringList errors = Scripted->Errors();
+    ASSERT_EQ(errors.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const QString name = i == 0 ? missing : blocked;
+        const QString head = "Error by saving Graph as Image file \"" + name + "\"!\n";
+        EXPECT_TRUE(errors[i].startsWith(head)) << errors[i].toStdString();
+        EXPECT_GT(errors[i].size(), head.size()); // followed by the system's reason
+    }
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList({"blocker"}));
+}
+
+TEST_F(GraphExport, SaveDialogCompletesTheNameAndCancelDoesNothing)
+{
+    EXPECT_EQ(ExecuteSaveGraph(nullptr, TestChart(), Dir.path()), QString());
+    EXPECT_TRUE(QDir(Dir.path()).isEmpty());
+
+    Scripted->FileNames.push_back(Path("flight"));
+    EXPECT_EQ(ExecuteSaveGraph(nullptr, TestChart(), Dir.path()), Path("flight.bmp"));
+    EXPECT_TRUE(ReadBytes(Path("flight.bmp")).startsWith("BM"));
+    EXPECT_EQ(Scripted->Errors(), QStringList());
+}
+
+TEST_F(GraphExport, CopyPutsTheBitmapOnTheClipboard)
+{
+    QGuiApplication::clipboard()->clear();
+    CopyGraphToClipboard(TestChart());
+    ExpectClippedBitmap(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(GraphExport, PrintingGivesOnePageAndCancelPrintsNothing)
+{
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Path("cancelled.pdf"));
+    EXPECT_FALSE(PrintGraph(nullptr, printer, TestChart()));
+    EXPECT_FALSE(QFile::exists(Path("cancelled.pdf")));
+
+    printer.setOutputFileName(Path("printed.pdf"));
+    Scripted->PrinterAnswers.push_back(true);
+    ASSERT_TRUE(PrintGraph(nullptr, printer, TestChart()));
+    const QByteArray pdf = ReadBytes(Path("printed.pdf"));
+    ASSERT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "),
+              1);
+    EXPECT_EQ(Scripted->Errors(), QStringList());
+}
+
+TEST_F(GraphExport, APrinterThatCannotStartShowsThePrintingError)
+{
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Path("no such folder/printed.pdf"));
+    Scripted->PrinterAnswers.push_back(true);
+    EXPECT_FALSE(PrintGraph(nullptr, printer, TestChart()));
+    ASSERT_EQ(Scripted->Errors().size(), 1);
+    EXPECT_TRUE(Scripted->Errors().first().startsWith("Error by printing Graph!\n"));
+}
