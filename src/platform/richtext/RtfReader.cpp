@@ -442,6 +442,8 @@ private:
             }
             return;
         case TDest::FontTable:
+            if (ConsumeSkip())
+                return;
             if (byte == ';' && !escaped) {
                 CommitFont();
                 return;

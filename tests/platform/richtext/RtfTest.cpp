@@ -141,7 +141,7 @@ void FillFormatted(QTextDocument& doc)
     c.insertText("vše naráz", all);
     c.insertBlock(left);
     c.insertBlock(left);
-    c.insertText("after an empty paragraph", Plain("Arial", 10));
+    c.insertText("after an empty paragraph", Plain(QString::fromUtf8("Fönt ÿ 日本"), 10));
     c.insertBlock(centre);
     c.insertText("the last paragraph is centred", Plain("Arial", 10));
 }
