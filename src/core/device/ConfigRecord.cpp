@@ -2,6 +2,7 @@
 
 #include "core/app/NumberFormat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zirko {
@@ -43,7 +44,11 @@ TSamplePeriod StoreSamplePeriod(TConfigImage& image, long long minutes, long lon
                                 long long tenths)
 {
     TSamplePeriod p;
-    const long long value = (minutes * 600 + seconds * 10 + tenths) * 10;
+    // Any part this large is over ten minutes alone; bounding it keeps the sum from overflowing.
+    static constexpr long long kPartLimit = 1'000'000'000;
+    auto bounded = [](long long part) { return std::clamp(part, -kPartLimit, kPartLimit); };
+    const long long value =
+        (bounded(minutes) * 600 + bounded(seconds) * 10 + bounded(tenths)) * 10;
     if (value > cfg::kMaxSamplePeriod || value < 0) {
         p.Capped = value > cfg::kMaxSamplePeriod;
         p.Value = p.Capped ? cfg::kMaxSamplePeriod : 0;

@@ -93,3 +93,16 @@ TEST(ConfigRecord, NumbersKeepTheLowSixteenBitsAndOtherBytesStayUntouched)
         }
     }
 }
+
+TEST(ConfigRecord, HugeSamplingPartsAreCappedWithoutOverflow)
+{
+    TConfigImage image{};
+    auto p = StoreSamplePeriod(image, 99999999999999999LL, 0, 0);
+    EXPECT_TRUE(p.Capped);
+    EXPECT_EQ(ConfigWord(image, cfg::kSamplePeriod), 60000);
+    p = StoreSamplePeriod(image, 0, 9223372036854775807LL, 9223372036854775807LL);
+    EXPECT_TRUE(p.Capped);
+    // A value being typed with its decimal point still last is read as far as it goes.
+    EXPECT_EQ(StoreVoltspy(image, "5."), 5.0);
+    EXPECT_EQ(ConfigWord(image, cfg::kVoltspy), 417);
+}
