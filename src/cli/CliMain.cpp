@@ -82,8 +82,10 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Only drawing needs the GUI application object; everything else runs on a plain core one.
-    const bool drawing = argc >= 2 && std::strcmp(argv[1], "render") == 0;
+    // Only drawing and text documents (notes) need the GUI application object; everything else
+    // runs on a plain core one.
+    const bool drawing =
+        argc >= 2 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "notes") == 0);
     std::unique_ptr<QCoreApplication> app;
     if (drawing)
         app = std::make_unique<QApplication>(argc, argv);
