@@ -486,12 +486,14 @@ private:
                                     : 0xFFFD;
         }
         HighSurrogate = 0;
+        if (cp == 0)
+            return; // a NUL is never text, not even in a font name
         if (State().Dest == TDest::FontTable) {
             if (Defining)
                 AppendCodePoint(PendingFont.Name, cp);
             return;
         }
-        if (State().Dest == TDest::Text && cp != 0)
+        if (State().Dest == TDest::Text)
             Emit(cp);
     }
 
