@@ -21,6 +21,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace zirko;
 using namespace zirko::test;
 
@@ -291,12 +293,14 @@ TEST_F(NotesPageTest, StoredNotesLoadUnchangedAndSaveAsRtf)
     EXPECT_FALSE(Edit->document()->isUndoAvailable());
 }
 
-// Answers the printer set-up with a PDF file, as a user choosing a file printer would; every
-// other dialog goes to the scripted answers.
-class TPdfPrinterDialogs final : public TUserDialogs {
+// Answers the printer set-up with a PDF file, as a user choosing a file printer would, and the
+// font dialog with a chosen font; every other dialog goes to the scripted answers.
+class THookedDialogs final : public TUserDialogs {
 public:
     TScriptedDialogs Script;
     QString File;
+    std::optional<QFont> Font;
+    QFont OfferedFont;
     QStringList Errors() const { return Script.Errors(); }
 
     bool SetupPrinter(QWidget*, QPrinter& printer) override
@@ -304,6 +308,14 @@ public:
         Script.Log << "printer";
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(File);
+        return true;
+    }
+    bool ChooseFont(QWidget*, QFont& font) override
+    {
+        OfferedFont = font;
+        if (!Font)
+            return false;
+        font = *Font;
         return true;
     }
     void ShowError(QWidget* p, const QString& t) override { Script.ShowError(p, t); }
@@ -326,15 +338,14 @@ public:
     {
         return Script.GetExistingDirectory(p, t, s);
     }
-    bool ChooseFont(QWidget* p, QFont& f) override { return Script.ChooseFont(p, f); }
     int Exec(QDialog& d) override { return Script.Exec(d); }
 };
 
 TEST_F(NotesPageTest, PrintingWritesTheNotesOrReportsTheFailure)
 {
     QTemporaryDir dir;
-    auto dialogs = std::make_unique<TPdfPrinterDialogs>();
-    TPdfPrinterDialogs& pdf = *dialogs;
+    auto dialogs = std::make_unique<THookedDialogs>();
+    THookedDialogs& pdf = *dialogs;
     pdf.File = dir.filePath("notes.pdf");
     SetDialogs(std::move(dialogs));
     for (int i = 0; i < 80; ++i) {
@@ -359,6 +370,44 @@ TEST_F(NotesPageTest, PrintingWritesTheNotesOrReportsTheFailure)
     TScriptedDialogs& scripted = InstallScriptedDialogs();
     QTest::mouseClick(Page.TBPrint, Qt::LeftButton);
     EXPECT_EQ(QStringList{"printer"}, scripted.Log);
+}
+
+TEST_F(NotesPageTest, FontDialogAppliesItsChoiceToTheSelection)
+{
+    auto dialogs = std::make_unique<THookedDialogs>();
+    THookedDialogs& hooked = *dialogs;
+    SetDialogs(std::move(dialogs));
+    Type("some ");
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    bold.setFontPointSize(17);
+    Edit->mergeCurrentCharFormat(bold);
+    Type("text");
+    QTest::keyClick(Edit, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(Edit, Qt::Key_Left, Qt::ShiftModifier);
+
+    // Cancelled: nothing changes; the dialog was offered the selection's font.
+    QTest::mouseClick(Page.TBFont, Qt::LeftButton);
+    EXPECT_EQ(17.0, hooked.OfferedFont.pointSizeF());
+    EXPECT_TRUE(hooked.OfferedFont.bold());
+    EXPECT_EQ(17.0, CharAt(*Edit, 7).fontPointSize());
+
+    QFont chosen(Page.ComboFontName->itemText(0));
+    chosen.setPointSize(24);
+    chosen.setItalic(true);
+    chosen.setStrikeOut(true);
+    hooked.Font = chosen;
+    Page.mnuFont->trigger();
+    const QTextCharFormat f = CharAt(*Edit, 7);
+    EXPECT_EQ(24.0, f.fontPointSize());
+    EXPECT_TRUE(f.fontItalic());
+    EXPECT_TRUE(f.fontStrikeOut());
+    EXPECT_EQ(QFont::Normal, f.fontWeight());
+    EXPECT_EQ(QStringList{chosen.family()}, f.fontFamilies().toStringList());
+    EXPECT_EQ(17.0, CharAt(*Edit, 6).fontPointSize()); // outside the selection
+    EXPECT_EQ("24", Page.ComboFontSize->currentText());
+    EXPECT_TRUE(Page.TBItalic->isChecked());
+    EXPECT_EQ(0, Page.ComboFontName->currentIndex());
 }
 
 } // namespace
