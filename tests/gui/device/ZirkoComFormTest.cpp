@@ -1,0 +1,340 @@
+#include "gui/device/ZirkoComForm.h"
+#include "platform/serial/LoggerSession.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zirko;
+using namespace zirko::test;
+
+namespace {
+
+struct TShownForm {
+    TScriptedDialogs& Scripted = InstallScriptedDialogs();
+    TZirkoComForm Form;
+    TShownForm()
+    {
+        Form.show();
+        Form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Form));
+    }
+    ~TShownForm()
+    {
+        Form.Session().Close();
+    }
+};
+
+void TypeInto(QLineEdit* edit, const QString& text)
+{
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+// The edits of the hidden groups cannot take the focus; leaving them is what a focus-out does.
+void Leave(QLineEdit* edit)
+{
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(edit, &out);
+    QApplication::processEvents();
+}
+
+std::vector<QPushButton*> EnabledButtons(TZirkoComForm& f)
+{
+    std::vector<QPushButton*> on;
+    for (QPushButton* b : {f.ButtonConnect, f.ButtonDisconnect, f.ButtonReadData, f.ButtonErase,
+                           f.ButtonUpload, f.ButtonDownloadCfg, f.ButtonClose})
+        if (b->isEnabled())
+            on.push_back(b);
+    return on;
+}
+
+bool WaitIdle(TZirkoComForm& f, int timeoutMs = 20000)
+{
+    return QTest::qWaitFor(
+        [&] { return f.Session().PendingCommand().isEmpty() && f.ButtonReadData->isEnabled(); },
+        timeoutMs);
+}
+
+} // namespace
+
+TEST(ZirkoComForm, ShownNotConnectedWithTheGroupsClosedUp)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    EXPECT_EQ(f.windowTitle(), "Data Reading");
+    EXPECT_EQ(f.StatusBar1->currentMessage(), "Zirko not connected.");
+    EXPECT_EQ(EnabledButtons(f), (std::vector<QPushButton*>{f.ButtonConnect, f.ButtonClose}));
+    EXPECT_EQ(f.Lamp->Colour(), QColor(255, 0, 0));
+    EXPECT_EQ(f.ButtonConnect->toolTip(), "Push Connect button and then power-up Zirko device.");
+    EXPECT_FALSE(f.EditVoltspy->isEnabled());
+    EXPECT_FALSE(f.CheckAltitude->isEnabled());
+    EXPECT_TRUE(f.EditFlightTemperature->isEnabled());
+    for (QWidget* hidden : {static_cast<QWidget*>(f.GroupDataLog), static_cast<QWidget*>(f.GroupStart),
+                            static_cast<QWidget*>(f.PanelNumbers), f.PanelFileName})
+        EXPECT_FALSE(hidden->isVisible());
+    EXPECT_TRUE(f.EditVoltspy->isVisible());
+    EXPECT_EQ(f.LabelRecordingTime->text(), "0 s");
+    EXPECT_EQ(f.ProgressBar1->maximum(), 540672);
+    EXPECT_GE(f.width(), 401);
+    EXPECT_LT(f.height(), 589);
+}
+
+TEST(ZirkoComForm, CtrlAltSTogglesTheNumbersStrip)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    const int height = f.height();
+    const int closeTop = f.ButtonClose->mapTo(&f, QPoint(0, 0)).y();
+    QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    QApplication::processEvents();
+    EXPECT_TRUE(f.PanelNumbers->isVisible());
+    EXPECT_EQ(f.height(), height + 40);
+    EXPECT_EQ(f.ButtonClose->mapTo(&f, QPoint(0, 0)).y(), closeTop + 40);
+    QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    QApplication::processEvents();
+    EXPECT_FALSE(f.PanelNumbers->isVisible());
+    EXPECT_EQ(f.height(), height);
+}
+
+TEST(ZirkoComForm, OperationsNeedAConnectionAndUploadAReadConfiguration)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    f.ReadDataClick();
+    f.EraseClick();
+    f.DownloadCfgClick();
+    EXPECT_EQ(t.Scripted.Errors(), QStringList({"Not connected.", "Not connected.", "Not connected."}));
+    // The port is open but the logger has not answered yet: nothing has been read to upload.
+    f.SetPortName("Simulator");
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    ASSERT_TRUE(f.Session().PortOpen());
+    EXPECT_EQ(EnabledButtons(f), (std::vector<QPushButton*>{f.ButtonDisconnect, f.ButtonClose}));
+    EXPECT_EQ(f.Lamp->Colour(), QColor(255, 255, 0));
+    f.UploadClick();
+    EXPECT_EQ(t.Scripted.Errors().last(), "File not loaded.");
+}
+
+TEST(ZirkoComForm, SamplingEditsKeepThePeriodWithinTenMinutes)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    f.EnableConfigControls(true);
+    TypeInto(f.EditMin, "10");
+    TypeInto(f.EditSec, "1");
+    EXPECT_EQ(t.Scripted.Errors(), QStringList({"Max Sample rate is 10min"}));
+    EXPECT_EQ(f.EditMin->text(), "10");
+    EXPECT_EQ(f.EditSec->text(), "0");
+    EXPECT_EQ(f.EditTenths->text(), "0");
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kSamplePeriod), 60000);
+
+    TypeInto(f.EditMin, "0");
+    TypeInto(f.EditSec, "0");
+    TypeInto(f.EditTenths, "5");
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kSamplePeriod), 50);
+    EXPECT_EQ(f.SamplePeriod().Milliseconds(), 500);
+    // Letters never reach the edit; an emptied edit reads 0 when left.
+    QTest::keyClicks(f.EditTenths, "x-");
+    EXPECT_EQ(f.EditTenths->text(), "5");
+    TypeInto(f.EditTenths, "");
+    Leave(f.EditTenths);
+    EXPECT_EQ(f.EditTenths->text(), "0");
+    EXPECT_EQ(t.Scripted.Errors().size(), 1);
+}
+
+TEST(ZirkoComForm, RecordingTimeFollowsTheDataLogBoxes)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    f.EnableConfigControls(true);
+    f.MemorySize = 9000000;
+    TypeInto(f.EditSec, "1");
+    EXPECT_EQ(f.LabelRecordingTime->text(), "0 s");
+    f.CheckAltitude->click();
+    f.CheckRx->click();
+    EXPECT_EQ(f.ConfigImage[cfg::kLogAltitude], 1);
+    EXPECT_EQ(f.LabelRecordingTime->text(), "625h 0min 0s");
+    f.CheckRx->click();
+    EXPECT_EQ(f.ConfigImage[cfg::kLogRx], 0);
+    EXPECT_EQ(f.LabelRecordingTime->text(), "1250h 0min 0s");
+}
+
+TEST(ZirkoComForm, LimitedEditsClampAndStore)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    f.EnableConfigControls(true);
+    TypeInto(f.EditVoltspy, "9.9");
+    EXPECT_EQ(f.EditVoltspy->text(), "9.8");
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kVoltspy), 817);
+    TypeInto(f.EditVoltspy, "5");
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kVoltspy), 417);
+    TypeInto(f.EditStartDelay, "12000");
+    EXPECT_EQ(f.EditStartDelay->text(), "9999");
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kStartDelay), 9999);
+    TypeInto(f.EditFinishTime, "1001");
+    EXPECT_EQ(f.EditFinishTime->text(), "1000");
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kFinishTime), 1000);
+    TypeInto(f.EditStartAltitude, "250");
+    f.RadioStartAltitude->click();
+    EXPECT_EQ(f.ConfigImage[cfg::kStartMode], 2);
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kStartAltitude), 250);
+    f.RadioFinishRx->click();
+    EXPECT_EQ(f.ConfigImage[cfg::kFinishMode], 3);
+    EXPECT_TRUE(t.Scripted.Errors().isEmpty());
+    // What the record holds comes back into the controls.
+    f.ConfigToControls();
+    EXPECT_EQ(f.EditVoltspy->text(), "5.00");
+    EXPECT_TRUE(f.RadioStartAltitude->isChecked());
+}
+
+TEST(ZirkoComForm, NumberAboveTheWordRangeIsRefusedOnLeaving)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    f.EnableConfigControls(true);
+    QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    f.EditNumber[0]->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.EditNumber[0]->hasFocus(); }));
+    TypeInto(f.EditNumber[0], "70000");
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kNumber1), 70000 & 0xFFFF);
+    QTest::keyClick(f.EditNumber[0], Qt::Key_Tab);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return t.Scripted.Log.contains("message: Number must be 0..65535!"); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.EditNumber[0]->hasFocus(); }));
+    EXPECT_TRUE(t.Scripted.Errors().isEmpty());
+}
+
+TEST(ZirkoComForm, FlightTemperatureKeepsItsLastGoodValue)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    EXPECT_EQ(f.EditFlightTemperature->text(), "15");
+    for (const char* bad : {"61", "abc"}) {
+        TypeInto(f.EditFlightTemperature, bad);
+        Leave(f.EditFlightTemperature);
+        EXPECT_EQ(f.EditFlightTemperature->text(), "15");
+    }
+    EXPECT_EQ(t.Scripted.Errors(),
+              QStringList(2, "Flight Temperature must be an integer between -30 and 60."));
+    TypeInto(f.EditFlightTemperature, "-30");
+    Leave(f.EditFlightTemperature);
+    EXPECT_EQ(f.FlightTemperature(), -30);
+    TypeInto(f.EditFlightTemperature, "");
+    Leave(f.EditFlightTemperature);
+    EXPECT_EQ(f.EditFlightTemperature->text(), "0");
+    EXPECT_EQ(f.FlightTemperature(), 0);
+}
+
+TEST(ZirkoComForm, EscClosesAtOnceWhenIdle)
+{
+    TShownForm t;
+    QTest::keyClick(&t.Form, Qt::Key_Escape);
+    EXPECT_FALSE(t.Form.isVisible());
+    EXPECT_TRUE(t.Scripted.Log.isEmpty());
+    EXPECT_EQ(t.Form.windowTitle(), "Data Reading / Zirko - Disconnected");
+}
+
+TEST(ZirkoComForm, WholeSessionWithTheSimulator)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    QTemporaryDir data;
+    f.SetPortName("Simulator");
+    f.SetDataFolder(data.path());
+    f.SetDefaultFileName("Block");
+
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.EditVoltspy->isEnabled(); }, 20000));
+    ASSERT_TRUE(WaitIdle(f));
+    EXPECT_EQ(f.windowTitle(), "Data Reading / Zirko - Connected");
+    EXPECT_EQ(f.Lamp->Colour(), QColor(0, 200, 0));
+    EXPECT_TRUE(f.LabelFirmware->text().contains("ZIRKO"));
+    EXPECT_EQ(f.ProgressBar1->maximum(), 9000000);
+    EXPECT_EQ(EnabledButtons(f).size(), 6u);
+    EXPECT_FALSE(f.ButtonConnect->isEnabled());
+    EXPECT_TRUE(f.EditVoltspy->isEnabled());
+    const QString voltspy = f.EditVoltspy->text();
+
+    // Download: every flight lands in the data folder, a second one asks before overwriting.
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    EXPECT_FALSE(f.ButtonClose->isEnabled());
+    ASSERT_TRUE(WaitIdle(f));
+    const QStringList files = QDir(data.path()).entryList({"*.zdf"});
+    EXPECT_EQ(files, QStringList({"Block001.zdf", "Block002.zdf", "Block003.zdf"}));
+    EXPECT_TRUE(t.Scripted.Log.contains("info: 3 files succesfully written.") ||
+                t.Scripted.Log.filter("info: 3 files succesfully written.").size() == 1);
+    EXPECT_TRUE(f.LabelData->text().startsWith("Number of bytes read: "));
+    EXPECT_NE(f.LabelRecordingTime->text(), "0 s");
+    t.Scripted.Answers = {TAnswer::YesToAll};
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    EXPECT_EQ(t.Scripted.Log.filter("askall: Filename ").size(), 1);
+
+    // Upload with read-back, then a fresh read shows what was written.
+    TypeInto(f.EditVoltspy, "6");
+    QTest::mouseClick(f.ButtonUpload, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kVoltspy), 500);
+    TypeInto(f.EditVoltspy, voltspy);
+    QTest::mouseClick(f.ButtonDownloadCfg, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    EXPECT_NE(f.EditVoltspy->text(), voltspy);
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kVoltspy), 500);
+    EXPECT_TRUE(t.Scripted.Errors().isEmpty()) << t.Scripted.Errors().join("|").toStdString();
+
+    // Erase asks first; No leaves the memory alone.
+    t.Scripted.Answers = {TAnswer::No, TAnswer::Yes};
+    QTest::mouseClick(f.ButtonErase, Qt::LeftButton);
+    EXPECT_TRUE(f.Session().PendingCommand().isEmpty());
+    QTest::mouseClick(f.ButtonErase, Qt::LeftButton);
+    EXPECT_EQ(t.Scripted.Log.filter("ask: Erase memory?").size(), 2);
+    ASSERT_TRUE(WaitIdle(f));
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    EXPECT_EQ(f.StatusBar1->currentMessage(), "Data reading finished (0 blocks read.)");
+
+    QTest::mouseClick(f.ButtonDisconnect, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.Session().PortOpen(); }, 5000));
+    EXPECT_EQ(f.windowTitle(), "Data Reading / Zirko - Disconnected");
+    EXPECT_EQ(f.LabelTop->text(), "Disconnected.");
+    EXPECT_EQ(f.Lamp->Colour(), QColor(255, 0, 0));
+    EXPECT_EQ(EnabledButtons(f), (std::vector<QPushButton*>{f.ButtonConnect, f.ButtonClose}));
+    EXPECT_FALSE(f.EditVoltspy->isEnabled());
+}
+
+TEST(ZirkoComForm, EscDuringADownloadAsksAndNoGoesOn)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    QTemporaryDir data;
+    f.SetPortName("Simulator");
+    f.SetDataFolder(data.path());
+    // At the wire's own speed a download takes long enough to be interrupted.
+    f.Session().SetSimulatorPacing(11520);
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    ASSERT_EQ(f.Session().PendingCommand(), "D");
+    t.Scripted.Answers = {TAnswer::No};
+    QTest::keyClick(&f, Qt::Key_Escape);
+    EXPECT_EQ(t.Scripted.Log.last(), "ask: Are you sure to break current operation?");
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.Session().PendingCommand(), "D");
+    t.Scripted.Answers = {TAnswer::Yes};
+    QTest::keyClick(&f, Qt::Key_Escape);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !f.Session().PortOpen(); }, 5000));
+}
