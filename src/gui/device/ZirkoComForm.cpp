@@ -120,7 +120,11 @@ void TZirkoComForm::BuildControls()
         g->setFont(groupFont);
         return g;
     };
-    auto normal = [this](QWidget* w) { w->setFont(font()); };
+    // Explicit attributes, so that the controls do not inherit their group's bold title font.
+    QFont normalFont = font();
+    normalFont.setBold(false);
+    normalFont.setPointSize(font().pointSize());
+    auto normal = [normalFont](QWidget* w) { w->setFont(normalFont); };
 
     ButtonConnect = new QPushButton("Connect", this);
     ButtonConnect->setToolTip("Push Connect button and then power-up Zirko device.");
@@ -254,7 +258,7 @@ void TZirkoComForm::BuildControls()
     auto* numbersLayout = new QHBoxLayout(PanelNumbers);
     for (int i = 0; i < 3; ++i) {
         numbersLayout->addWidget(new QLabel(QString("Number %1:").arg(i + 1), PanelNumbers));
-        EditNumber[i] = MakeEdit(PanelNumbers, "EditNumber", "0", 56);
+        EditNumber[i] = MakeEdit(PanelNumbers, "EditNumber", "0", 48);
         numbersLayout->addWidget(EditNumber[i]);
     }
     numbersLayout->setContentsMargins(0, 0, 0, 0);
@@ -820,6 +824,8 @@ void TZirkoComForm::CloseClick()
     ClosingNow = true;
     Link->Close();
     setWindowTitle("Data Reading / Zirko - Disconnected");
+    Splitter.FlightList.clear();
+    std::vector<uint8_t>().swap(Splitter.DownloadBuffer);
     done(QDialog::Accepted);
 }
 
