@@ -127,7 +127,10 @@ QStringList TFormOptions::AvailablePortNames()
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         names << info.portName();
     if (names.isEmpty())
-        names << "COM1" << "COM2" << "COM3" << "COM4";
+        names << "COM1"
+              << "COM2"
+              << "COM3"
+              << "COM4";
     names << kSimulatorPort;
     return names;
 }
@@ -165,15 +168,12 @@ std::optional<double> TFormOptions::MarkerThresholdResult() const
 
 TOptionsResult TFormOptions::Result() const
 {
-    return {RootFolderResult(), PortNameResult(), DefaultFileNameResult(),
-            MarkerThresholdResult()};
+    return {RootFolderResult(), PortNameResult(), DefaultFileNameResult(), MarkerThresholdResult()};
 }
 
-std::optional<TOptionsResult> TFormOptions::ExecuteOptions(TFormOptions& form,
-                                                           const QString& rootFolder,
-                                                           const QString& portName,
-                                                           const QString& defaultFileName,
-                                                           double markerThreshold)
+std::optional<TOptionsResult>
+TFormOptions::ExecuteOptions(TFormOptions& form, const QString& rootFolder, const QString& portName,
+                             const QString& defaultFileName, double markerThreshold)
 {
     for (;;) {
         form.Fill(rootFolder, portName, defaultFileName, markerThreshold);
@@ -188,8 +188,7 @@ std::optional<TOptionsResult> TFormOptions::ExecuteOptions(TFormOptions& form,
 
 void TFormOptions::ChooseFolder()
 {
-    const QString chosen =
-        Dialogs().GetExistingDirectory(this, "Default root folder:", RootFolder);
+    const QString chosen = Dialogs().GetExistingDirectory(this, "Default root folder:", RootFolder);
     if (chosen.isEmpty())
         return;
     emit FolderChosen(chosen);

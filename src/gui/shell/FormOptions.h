@@ -43,11 +43,9 @@ public:
 
     // Fills and shows the dialog until it is cancelled or accepted with an existing folder;
     // "Invalid directory!" reopens it from the given values.
-    static std::optional<TOptionsResult> ExecuteOptions(TFormOptions& form,
-                                                        const QString& rootFolder,
-                                                        const QString& portName,
-                                                        const QString& defaultFileName,
-                                                        double markerThreshold);
+    static std::optional<TOptionsResult>
+    ExecuteOptions(TFormOptions& form, const QString& rootFolder, const QString& portName,
+                   const QString& defaultFileName, double markerThreshold);
 
     // The label text for a folder: "..." and the last 30 characters of a longer path.
     static QString ShortFolderText(const QString& path);

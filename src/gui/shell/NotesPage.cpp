@@ -531,8 +531,8 @@ void TNotesPage::PrintNotes()
 bool TNotesPage::EditorKey(int key, Qt::KeyboardModifiers modifiers)
 {
     const bool ctrl = modifiers & Qt::ControlModifier;
-    const bool plainTab = key == Qt::Key_Tab && !(modifiers & (Qt::ControlModifier |
-                                                               Qt::AltModifier));
+    const bool plainTab =
+        key == Qt::Key_Tab && !(modifiers & (Qt::ControlModifier | Qt::AltModifier));
     if (!plainTab && !(ctrl && (key == Qt::Key_B || key == Qt::Key_I || key == Qt::Key_N ||
                                 key == Qt::Key_S || key == Qt::Key_U)))
         return false;

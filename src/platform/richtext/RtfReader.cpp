@@ -72,18 +72,68 @@ int CharsetCodePage(int charset)
 // Destinations whose content is never shown, even when a writer forgets the "\*" before them.
 bool IsSkippedDestination(std::string_view word)
 {
-    static constexpr std::array<std::string_view, 62> kSkipped = {
-        "stylesheet", "info",      "pict",       "header",    "headerl",   "headerr",
-        "headerf",    "footer",    "footerl",    "footerr",   "footerf",   "objdata",
-        "objclass",   "objname",   "themedata",  "colorschememapping",     "latentstyles",
-        "datastore",  "xmlnstbl",  "listtable",  "listoverridetable",      "revtbl",
-        "rsidtbl",    "filetbl",   "generator",  "fldinst",   "nonshppict", "shprslt",
-        "shpinst",    "shp",       "sp",         "author",    "title",     "subject",
-        "operator",   "keywords",  "comment",    "doccomm",   "creatim",   "revtim",
-        "printim",    "buptim",    "pgdsctbl",   "footnote",  "annotation", "atnid",
-        "atnauthor",  "bkmkstart", "bkmkend",    "txe",       "xe",        "tc",
-        "userprops",  "pnseclvl",  "listpicture", "template", "docvar",    "company",
-        "manager",    "hlinkbase", "category",   "mmathPr"};
+    static constexpr std::array<std::string_view, 62> kSkipped = {"stylesheet",
+                                                                  "info",
+                                                                  "pict",
+                                                                  "header",
+                                                                  "headerl",
+                                                                  "headerr",
+                                                                  "headerf",
+                                                                  "footer",
+                                                                  "footerl",
+                                                                  "footerr",
+                                                                  "footerf",
+                                                                  "objdata",
+                                                                  "objclass",
+                                                                  "objname",
+                                                                  "themedata",
+                                                                  "colorschememapping",
+                                                                  "latentstyles",
+                                                                  "datastore",
+                                                                  "xmlnstbl",
+                                                                  "listtable",
+                                                                  "listoverridetable",
+                                                                  "revtbl",
+                                                                  "rsidtbl",
+                                                                  "filetbl",
+                                                                  "generator",
+                                                                  "fldinst",
+                                                                  "nonshppict",
+                                                                  "shprslt",
+                                                                  "shpinst",
+                                                                  "shp",
+                                                                  "sp",
+                                                                  "author",
+                                                                  "title",
+                                                                  "subject",
+                                                                  "operator",
+                                                                  "keywords",
+                                                                  "comment",
+                                                                  "doccomm",
+                                                                  "creatim",
+                                                                  "revtim",
+                                                                  "printim",
+                                                                  "buptim",
+                                                                  "pgdsctbl",
+                                                                  "footnote",
+                                                                  "annotation",
+                                                                  "atnid",
+                                                                  "atnauthor",
+                                                                  "bkmkstart",
+                                                                  "bkmkend",
+                                                                  "txe",
+                                                                  "xe",
+                                                                  "tc",
+                                                                  "userprops",
+                                                                  "pnseclvl",
+                                                                  "listpicture",
+                                                                  "template",
+                                                                  "docvar",
+                                                                  "company",
+                                                                  "manager",
+                                                                  "hlinkbase",
+                                                                  "category",
+                                                                  "mmathPr"};
     return std::find(kSkipped.begin(), kSkipped.end(), word) != kSkipped.end();
 }
 
@@ -372,8 +422,8 @@ private:
         } else if (word == "f") {
             ch.Font = param;
         } else if (word == "fs") {
-            ch.HalfPoints = hasParam && param > 0 ? std::min(param, kMaxHalfPoints)
-                                                  : kDefaultHalfPoints;
+            ch.HalfPoints =
+                hasParam && param > 0 ? std::min(param, kMaxHalfPoints) : kDefaultHalfPoints;
         } else if (word == "b") {
             ch.Bold = on;
         } else if (word == "i") {
@@ -613,8 +663,8 @@ private:
 bool IsRtf(std::string_view bytes)
 {
     size_t i = 0;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' ||
-                                bytes[i] == '\n'))
+    while (i < bytes.size() &&
+           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
         ++i;
     return bytes.substr(i, 5) == "{\\rtf";
 }

@@ -137,7 +137,10 @@ private:
         return p;
     }
 
-    static std::string Toggle(const char* word, bool on) { return on ? word : std::string(word) + "0"; }
+    static std::string Toggle(const char* word, bool on)
+    {
+        return on ? word : std::string(word) + "0";
+    }
 
     void ChangeTo(const TRunProps& p)
     {

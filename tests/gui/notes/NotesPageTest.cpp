@@ -65,12 +65,18 @@ protected:
 TEST_F(NotesPageTest, ToolbarAndMenuCarryTheirCzechHints)
 {
     const std::vector<std::pair<QToolButton*, const char*>> hints = {
-        {Page.TBPrint, "Tisk"},       {Page.TBCut, "Vyjmout"},
-        {Page.TBCopy, "Kopírovat"},   {Page.TBPaste, "Vložit"},
-        {Page.TBUndo, "Zpět"},        {Page.TBBold, "Tučné"},
-        {Page.TBItalic, "Kurzíva"},   {Page.TBUnderline, "Podtržené"},
-        {Page.TBFont, "Font dialog"}, {Page.TBLeft, "Zarovnat doleva"},
-        {Page.TBCenter, "Zarovnat na střed"}, {Page.TBRight, "Zarovnat doprava"}};
+        {Page.TBPrint, "Tisk"},
+        {Page.TBCut, "Vyjmout"},
+        {Page.TBCopy, "Kopírovat"},
+        {Page.TBPaste, "Vložit"},
+        {Page.TBUndo, "Zpět"},
+        {Page.TBBold, "Tučné"},
+        {Page.TBItalic, "Kurzíva"},
+        {Page.TBUnderline, "Podtržené"},
+        {Page.TBFont, "Font dialog"},
+        {Page.TBLeft, "Zarovnat doleva"},
+        {Page.TBCenter, "Zarovnat na střed"},
+        {Page.TBRight, "Zarovnat doprava"}};
     for (const auto& [button, hint] : hints)
         EXPECT_EQ(QString::fromUtf8(hint), button->toolTip());
     QStringList entries;
@@ -208,8 +214,8 @@ TEST_F(NotesPageTest, FontNameListChoosesTheFontOfTheSelection)
     SelectAll();
     const int before = Page.ComboFontName->currentIndex();
     Page.ComboFontName->setFocus();
-    QTest::keyClick(Page.ComboFontName, before + 1 < Page.ComboFontName->count() ? Qt::Key_Down
-                                                                                 : Qt::Key_Up);
+    QTest::keyClick(Page.ComboFontName,
+                    before + 1 < Page.ComboFontName->count() ? Qt::Key_Down : Qt::Key_Up);
     const QString chosen = Page.ComboFontName->currentText();
     EXPECT_NE(before, Page.ComboFontName->currentIndex());
     EXPECT_EQ(QStringList{chosen}, CharAt(*Edit, 2).fontFamilies().toStringList());

@@ -69,8 +69,7 @@ TEST_F(FormOptionsTest, LongFolderIsShortenedOnlyInTheLabel)
     EXPECT_EQ("..." + folder.right(30), Form.LabelRoot->text());
     EXPECT_EQ(folder, Form.LabelRoot->toolTip());
 
-    Dialogs->DialogScripts.push_back(
-        [this](QDialog& d) { return ShowAndClick(d, Form.ButtonOK); });
+    Dialogs->DialogScripts.push_back([this](QDialog& d) { return ShowAndClick(d, Form.ButtonOK); });
     const auto result = TFormOptions::ExecuteOptions(Form, folder, "COM2", "Blok", 0.5);
     ASSERT_TRUE(result.has_value());
     EXPECT_EQ(folder, result->RootFolder);

@@ -39,8 +39,8 @@ std::ostream& operator<<(std::ostream& os, const TRun& r)
 {
     return os << "[" << r.Block << " '" << r.Text.toStdString() << "' " << r.Family.toStdString()
               << " " << r.Points << (r.Bold ? " b" : "") << (r.Italic ? " i" : "")
-              << (r.Underline ? " u" : "") << (r.Strike ? " s" : "") << " c" << std::hex
-              << r.Color << std::dec << " a" << r.Align << "]";
+              << (r.Underline ? " u" : "") << (r.Strike ? " s" : "") << " c" << std::hex << r.Color
+              << std::dec << " a" << r.Align << "]";
 }
 
 std::vector<TRun> Runs(const QTextDocument& doc)
@@ -62,7 +62,9 @@ std::vector<TRun> Runs(const QTextDocument& doc)
                    f.fontItalic(),
                    f.fontUnderline(),
                    f.fontStrikeOut(),
-                   f.foreground().style() == Qt::NoBrush ? 0u : (f.foreground().color().rgb() & 0xFFFFFF),
+                   f.foreground().style() == Qt::NoBrush
+                       ? 0u
+                       : (f.foreground().color().rgb() & 0xFFFFFF),
                    align};
             if (!out.empty() && out.back().Block == index) {
                 TRun merged = out.back();
@@ -194,8 +196,8 @@ TEST(RtfWriter, UsesCodePage1250AndUnicodeEscapesWithCrLfLines)
 
 TEST(RtfWriter, NoLineCanBeTakenForAFlightFileTag)
 {
-    const QStringList tags = {"<Header>", "</Header>", "<Data>",  "</Data>", "<Anotace>",
-                              "</Anotace>", "<Text>",  "</Text>", "<Extra>", "</Extra>"};
+    const QStringList tags = {"<Header>",   "</Header>", "<Data>",  "</Data>", "<Anotace>",
+                              "</Anotace>", "<Text>",    "</Text>", "<Extra>", "</Extra>"};
     QTextDocument doc;
     QTextCursor c(&doc);
     for (const QString& tag : tags) {
@@ -326,14 +328,15 @@ TEST(RtfReader, MalformedInputShowsWhatCanBeRead)
     EXPECT_EQ("", Read("")->toPlainText().toStdString());
     EXPECT_EQ("a", Read("{\\rtf1 a\\bin99999999999999 z}")->toPlainText().toStdString());
 
-    const QTextDocument& huge = *Read("{\\rtf1\\fs999999999999999999999\\cf77777777777\\f-99999999999"
-                                      "\\uc99999999999 big\\u999999999999?}");
+    const QTextDocument& huge =
+        *Read("{\\rtf1\\fs999999999999999999999\\cf77777777777\\f-99999999999"
+              "\\uc99999999999 big\\u999999999999?}");
     EXPECT_EQ("big\uFFFD", huge.toPlainText().toStdString());
     EXPECT_LE(huge.begin().begin().fragment().charFormat().fontPointSize(), 1638.0);
 
     // Nesting far deeper than any editor writes still shows the text inside.
-    const std::string deep = "{\\rtf1 " + std::string(100000, '{') + "\\b deep" +
-                             std::string(100000, '}') + "}";
+    const std::string deep =
+        "{\\rtf1 " + std::string(100000, '{') + "\\b deep" + std::string(100000, '}') + "}";
     EXPECT_EQ("deep", Read(deep)->toPlainText().toStdString());
 }
 
