@@ -338,3 +338,35 @@ TEST(ZirkoComForm, EscDuringADownloadAsksAndNoGoesOn)
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !f.Session().PortOpen(); }, 5000));
 }
+
+TEST(ZirkoComForm, PortThatCannotOpenShowsWhyBesideTheRedLamp)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    f.SetPortName("/nonexistent/ttyZIRKO");
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    EXPECT_FALSE(f.Session().PortOpen());
+    EXPECT_TRUE(f.LabelTop->text().contains("/nonexistent/ttyZIRKO"));
+    EXPECT_EQ(f.Lamp->Colour(), QColor(255, 0, 0));
+    EXPECT_EQ(EnabledButtons(f), (std::vector<QPushButton*>{f.ButtonConnect, f.ButtonClose}));
+}
+
+TEST(ZirkoComForm, DownloadIntoAFolderThatCannotBeMadeSavesNothingAndDisconnects)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    QTemporaryDir data;
+    const QString folder = data.path() + "/missing/Data";
+    f.SetPortName("Simulator");
+    f.SetDataFolder(folder);
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.EditVoltspy->isEnabled(); }, 20000));
+    ASSERT_TRUE(WaitIdle(f));
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.Session().PortOpen(); }, 20000));
+    EXPECT_EQ(t.Scripted.Errors(), QStringList({"Cannot create " + folder + "/"}));
+    EXPECT_FALSE(QDir(folder).exists());
+    EXPECT_GT(f.ProgressBar1->value(), 0);
+    EXPECT_TRUE(f.ButtonConnect->isEnabled());
+    EXPECT_TRUE(f.ButtonClose->isEnabled());
+}
