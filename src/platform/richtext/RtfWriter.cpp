@@ -65,7 +65,10 @@ public:
             Raw("{");
             Control("\\f" + std::to_string(i) + "\\fnil\\fcharset238");
             QString name = Fonts[i];
-            name.replace(QLatin1Char(';'), QLatin1Char(' '));
+            // A font name ends at ";" and holds no control words, so neither may appear in it.
+            for (QChar& ch : name)
+                if (ch == QLatin1Char(';') || ch.unicode() < 0x20)
+                    ch = QLatin1Char(' ');
             Text(name);
             Raw(";}");
         }
