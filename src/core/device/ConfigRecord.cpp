@@ -47,8 +47,7 @@ TSamplePeriod StoreSamplePeriod(TConfigImage& image, long long minutes, long lon
     // Any part this large is over ten minutes alone; bounding it keeps the sum from overflowing.
     static constexpr long long kPartLimit = 1'000'000'000;
     auto bounded = [](long long part) { return std::clamp(part, -kPartLimit, kPartLimit); };
-    const long long value =
-        (bounded(minutes) * 600 + bounded(seconds) * 10 + bounded(tenths)) * 10;
+    const long long value = (bounded(minutes) * 600 + bounded(seconds) * 10 + bounded(tenths)) * 10;
     if (value > cfg::kMaxSamplePeriod || value < 0) {
         p.Capped = value > cfg::kMaxSamplePeriod;
         p.Value = p.Capped ? cfg::kMaxSamplePeriod : 0;

@@ -49,8 +49,8 @@ struct TConfigView {
     int StartDelay = 0;
     int StartAltitude = 0;
     int FinishTime = 0;
-    int StartMode = 3;  // 0 by RX channel, 1 seconds after power on, 2 above altitude, 3 at once
-    int FinishMode = 0; // 0 on power off, 1 minutes after power on, 3 by RX channel
+    int StartMode = 3;   // 0 by RX channel, 1 seconds after power on, 2 above altitude, 3 at once
+    int FinishMode = 0;  // 0 on power off, 1 minutes after power on, 3 by RX channel
     std::string Voltspy; // volts, two decimals, "."
     int Number1 = 0;
     int Number2 = 0;
@@ -60,8 +60,8 @@ struct TConfigView {
 TConfigView ConfigToView(const TConfigImage& image);
 
 struct TSamplePeriod {
-    int Value = 0;        // 10 ms steps as stored
-    bool Capped = false;  // above 10 minutes: "Max Sample rate is 10min", edits 10, 0, 0
+    int Value = 0;       // 10 ms steps as stored
+    bool Capped = false; // above 10 minutes: "Max Sample rate is 10min", edits 10, 0, 0
     int Milliseconds() const { return Value * 10; }
 };
 // Reads the three edits into the record (offset 30).

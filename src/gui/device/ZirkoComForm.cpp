@@ -10,20 +10,20 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
-#include <QLocale>
-#include <QStandardPaths>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -308,8 +308,9 @@ void TZirkoComForm::WireSession()
     connect(Link, &TLoggerSession::TopLabelText, LabelTop, &QLabel::setText);
     connect(Link, &TLoggerSession::InitLabelText, this, &TZirkoComForm::SetInitLabel);
     connect(Link, &TLoggerSession::DataLabelText, LabelData, &QLabel::setText);
-    connect(Link, &TLoggerSession::ProgressChanged, this,
-            [this](qint64 pos) { ProgressBar1->setValue(static_cast<int>(std::min(pos, MemorySize))); });
+    connect(Link, &TLoggerSession::ProgressChanged, this, [this](qint64 pos) {
+        ProgressBar1->setValue(static_cast<int>(std::min(pos, MemorySize)));
+    });
     connect(Link, &TLoggerSession::ProgressMaximumChanged, this, [this](qint64 max) {
         MemorySize = max;
         ProgressBar1->setMaximum(static_cast<int>(max));
@@ -322,7 +323,8 @@ void TZirkoComForm::WireSession()
             ConfigImage[i] = static_cast<uint8_t>(image[static_cast<qsizetype>(i)]);
         ConfigToControls();
     });
-    connect(Link, &TLoggerSession::ConfigControlsEnabled, this, &TZirkoComForm::EnableConfigControls);
+    connect(Link, &TLoggerSession::ConfigControlsEnabled, this,
+            &TZirkoComForm::EnableConfigControls);
     connect(Link, &TLoggerSession::OperationButtonsEnabled, this,
             &TZirkoComForm::EnableOperationButtons);
     connect(Link, &TLoggerSession::BusyCursor, this, [](bool busy) {
@@ -423,9 +425,9 @@ void TZirkoComForm::DataReadingFinished(const QByteArray& image, qint64 lastData
     Splitter.DefaultFileName = Options.DefaultFileName.toStdString();
     Splitter.BackupFolder = BackupFolder();
     TWindowSaveUi ui(*this);
-    const TSplitResult result = Splitter.DataReadingFinished(
-        std::vector<uint8_t>(image.begin(), image.end()), lastDataIndex,
-        SavingMomentText().toStdString(), ui);
+    const TSplitResult result =
+        Splitter.DataReadingFinished(std::vector<uint8_t>(image.begin(), image.end()),
+                                     lastDataIndex, SavingMomentText().toStdString(), ui);
     // An empty name became "Block" on saving: the main window keeps that.
     Options.DefaultFileName = QString::fromStdString(Splitter.DefaultFileName);
     if (!result.Error.empty()) {
@@ -479,9 +481,9 @@ void TZirkoComForm::WireEdits()
                          EditFinishTime, EditNumber[0], EditNumber[1], EditNumber[2]})
         e->installEventFilter(digits);
     EditVoltspy->installEventFilter(new TDigitFilter(this, true));
-    for (QLineEdit* e : {EditMin, EditSec, EditTenths, EditStartDelay, EditStartAltitude,
-                         EditFinishTime, EditVoltspy, EditNumber[0], EditNumber[1], EditNumber[2],
-                         EditFlightTemperature})
+    for (QLineEdit* e :
+         {EditMin, EditSec, EditTenths, EditStartDelay, EditStartAltitude, EditFinishTime,
+          EditVoltspy, EditNumber[0], EditNumber[1], EditNumber[2], EditFlightTemperature})
         e->installEventFilter(this);
 
     for (QLineEdit* e : {EditMin, EditSec, EditTenths})
@@ -575,9 +577,9 @@ bool TZirkoComForm::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            QWidget* next = edit == EditMin                 ? static_cast<QWidget*>(EditSec)
-                            : edit == EditSec               ? static_cast<QWidget*>(EditTenths)
-                            : edit == EditTenths            ? static_cast<QWidget*>(RadioStartImmediately)
+            QWidget* next = edit == EditMin      ? static_cast<QWidget*>(EditSec)
+                            : edit == EditSec    ? static_cast<QWidget*>(EditTenths)
+                            : edit == EditTenths ? static_cast<QWidget*>(RadioStartImmediately)
                             : edit == EditFlightTemperature ? static_cast<QWidget*>(EditMin)
                                                             : nullptr;
             if (next) {
@@ -588,7 +590,8 @@ bool TZirkoComForm::eventFilter(QObject* watched, QEvent* event)
     } else if (event->type() == QEvent::FocusOut && !ClosingNow) {
         // Leaving is handled once the edit has lost the focus for good, so that a message box
         // opened here does not find the focus change half done.
-        QMetaObject::invokeMethod(this, [this, edit] { EditLeft(edit); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, edit] { EditLeft(edit); }, Qt::QueuedConnection);
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -693,8 +696,8 @@ void TZirkoComForm::UpdateRecordingTime()
 {
     const int channels = LoggedChannels(ConfigImage);
     const TSamplePeriod p = SamplePeriod();
-    LabelRecordingTime->setText(QString::fromStdString(RecordingTimeText(
-        RecordingSeconds(channels, p.Milliseconds(), MemorySize, UsedBytes))));
+    LabelRecordingTime->setText(QString::fromStdString(
+        RecordingTimeText(RecordingSeconds(channels, p.Milliseconds(), MemorySize, UsedBytes))));
 }
 
 void TZirkoComForm::SetOperationButtons(std::initializer_list<QPushButton*> buttons, bool on)
@@ -711,11 +714,26 @@ void TZirkoComForm::EnableOperationButtons()
 
 void TZirkoComForm::EnableConfigControls(bool on)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             CheckAltitude, CheckRx, CheckPower, EditMin, EditSec, EditTenths, RadioStartImmediately,
-             RadioStartSeconds, RadioStartRx, RadioStartAltitude, EditStartDelay, EditStartAltitude,
-             RadioFinishPowerOff, RadioFinishMinutes, RadioFinishRx, EditFinishTime, EditVoltspy,
-             EditNumber[0], EditNumber[1], EditNumber[2]})
+    for (QWidget* w : std::initializer_list<QWidget*>{CheckAltitude,
+                                                      CheckRx,
+                                                      CheckPower,
+                                                      EditMin,
+                                                      EditSec,
+                                                      EditTenths,
+                                                      RadioStartImmediately,
+                                                      RadioStartSeconds,
+                                                      RadioStartRx,
+                                                      RadioStartAltitude,
+                                                      EditStartDelay,
+                                                      EditStartAltitude,
+                                                      RadioFinishPowerOff,
+                                                      RadioFinishMinutes,
+                                                      RadioFinishRx,
+                                                      EditFinishTime,
+                                                      EditVoltspy,
+                                                      EditNumber[0],
+                                                      EditNumber[1],
+                                                      EditNumber[2]})
         w->setEnabled(on);
 }
 
@@ -848,7 +866,8 @@ void TZirkoComForm::closeEvent(QCloseEvent* event)
 
 void TZirkoComForm::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_S && event->modifiers() == (Qt::ControlModifier | Qt::AltModifier)) {
+    if (event->key() == Qt::Key_S &&
+        event->modifiers() == (Qt::ControlModifier | Qt::AltModifier)) {
         ToggleNumbersStrip();
         return;
     }

@@ -31,10 +31,7 @@ struct TShownForm {
         Form.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&Form));
     }
-    ~TShownForm()
-    {
-        Form.Session().Close();
-    }
+    ~TShownForm() { Form.Session().Close(); }
 };
 
 void TypeInto(QLineEdit* edit, const QString& text)
@@ -83,8 +80,9 @@ TEST(ZirkoComForm, ShownNotConnectedWithTheGroupsClosedUp)
     EXPECT_FALSE(f.EditVoltspy->isEnabled());
     EXPECT_FALSE(f.CheckAltitude->isEnabled());
     EXPECT_TRUE(f.EditFlightTemperature->isEnabled());
-    for (QWidget* hidden : {static_cast<QWidget*>(f.GroupDataLog), static_cast<QWidget*>(f.GroupStart),
-                            static_cast<QWidget*>(f.PanelNumbers), f.PanelFileName})
+    for (QWidget* hidden :
+         {static_cast<QWidget*>(f.GroupDataLog), static_cast<QWidget*>(f.GroupStart),
+          static_cast<QWidget*>(f.PanelNumbers), f.PanelFileName})
         EXPECT_FALSE(hidden->isVisible());
     EXPECT_TRUE(f.EditVoltspy->isVisible());
     EXPECT_EQ(f.LabelRecordingTime->text(), "0 s");
@@ -117,7 +115,8 @@ TEST(ZirkoComForm, OperationsNeedAConnectionAndUploadAReadConfiguration)
     f.ReadDataClick();
     f.EraseClick();
     f.DownloadCfgClick();
-    EXPECT_EQ(t.Scripted.Errors(), QStringList({"Not connected.", "Not connected.", "Not connected."}));
+    EXPECT_EQ(t.Scripted.Errors(),
+              QStringList({"Not connected.", "Not connected.", "Not connected."}));
     // The port is open but the logger has not answered yet: nothing has been read to upload.
     f.SetPortName("Simulator");
     QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
@@ -212,7 +211,8 @@ TEST(ZirkoComForm, NumberAboveTheWordRangeIsRefusedOnLeaving)
     TypeInto(f.EditNumber[0], "70000");
     EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kNumber1), 70000 & 0xFFFF);
     QTest::keyClick(f.EditNumber[0], Qt::Key_Tab);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return t.Scripted.Log.contains("message: Number must be 0..65535!"); }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return t.Scripted.Log.contains("message: Number must be 0..65535!"); }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return f.EditNumber[0]->hasFocus(); }));
     EXPECT_TRUE(t.Scripted.Errors().isEmpty());
 }
