@@ -247,6 +247,26 @@ TEST(ZirkoComForm, EscClosesAtOnceWhenIdle)
     EXPECT_EQ(t.Form.windowTitle(), "Data Reading / Zirko - Disconnected");
 }
 
+TEST(ZirkoComForm, ShownAgainAfterASessionStartsAfresh)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    f.SetPortName("Simulator");
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.EditVoltspy->isEnabled(); }, 20000));
+    QTest::mouseClick(f.ButtonClose, Qt::LeftButton);
+    ASSERT_FALSE(f.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !f.Session().PortOpen(); }, 5000));
+    f.SetFlightTemperature(22);
+    f.show();
+    EXPECT_EQ(f.StatusBar1->currentMessage(), "Zirko not connected.");
+    EXPECT_EQ(f.Lamp->Colour(), QColor(255, 0, 0));
+    EXPECT_EQ(EnabledButtons(f), (std::vector<QPushButton*>{f.ButtonConnect, f.ButtonClose}));
+    EXPECT_FALSE(f.EditVoltspy->isEnabled());
+    EXPECT_EQ(f.EditFlightTemperature->text(), "22");
+    EXPECT_TRUE(f.LabelData->text().isEmpty());
+}
+
 TEST(ZirkoComForm, WholeSessionWithTheSimulator)
 {
     TShownForm t;
