@@ -284,6 +284,48 @@ TEST(LoggerDownload, AGoodBlockResetsTheBadBlockCount)
     EXPECT_EQ(program.LastDataIndex, 3 * 264 + 4);
 }
 
+TEST(LoggerDownload, ARejectedBlockDoesNotCountTowardsTheEndOfData)
+{
+    auto program = ConnectedProgram();
+    program.ReadData(0);
+    program.OnBytes(std::string_view("D"), 0);
+    std::vector<uint8_t> first(kLoggerBlockBytes, 0x11);
+    first.back() = 0xFF;
+    first.push_back(LoggerCheckByte(std::span(first).first(kLoggerBlockBytes)));
+    program.OnBytes(first, 0);
+    program.OnBytes(std::string_view("O"), 0);
+    // A garbled copy of the next block ends in 0xFF bytes; the real one has only two.
+    std::vector<uint8_t> garbled(kLoggerBlockBytes, 0x22);
+    std::fill(garbled.end() - 3, garbled.end(), 0xFF);
+    garbled.push_back(0);
+    program.OnBytes(garbled, 0);
+    program.OnBytes(std::string_view("X"), 0);
+    std::vector<uint8_t> second(kLoggerBlockBytes, 0x33);
+    second[0] = second[1] = 0xFF;
+    second.push_back(LoggerCheckByte(std::span(second).first(kLoggerBlockBytes)));
+    program.OnBytes(second, 0);
+    program.OnBytes(std::string_view("O"), 0);
+    EXPECT_EQ(program.Phase(), TProtocolPhase::Download);
+    program.OnBytes(std::vector<uint8_t>(5, 0xFF), 0);
+    EXPECT_EQ(program.LastDataIndex, 2 * 264 + 4);
+}
+
+TEST(LoggerConfig, AReadStoppedEarlyReportsTheBytesRead)
+{
+    auto program = ConnectedProgram();
+    program.RequestConfig(0);
+    program.OnBytes(std::string_view("R"), 0);
+    program.OnBytes(std::vector<uint8_t>(100, 0x40), 0);
+    program.TakeEvents();
+    program.Disconnect(10);
+    std::vector<std::string> errors;
+    for (const auto& event : program.TakeEvents())
+        if (event.Kind == K::ErrorShown)
+            errors.push_back(event.Text);
+    EXPECT_EQ(errors, std::vector<std::string>{"Reading failed, only 100 bytes read."});
+    EXPECT_EQ(program.ConfigImage, std::vector<uint8_t>(kLoggerConfigBytes, 3));
+}
+
 TEST(LoggerDownload, ABlockAfterAWrongEchoIsACommunicationError)
 {
     auto options = WithMemory(RecordedBytes(2000));
