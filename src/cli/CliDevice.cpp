@@ -125,12 +125,15 @@ public:
     TDeviceJob(TJob job, const QString& port) : Job(job), Port(port)
     {
         Session.SetPortName(port);
+        // Once the job has its result, the closing texts would hide the failure as last line.
         connect(&Session, &TLoggerSession::StatusText, this, [this](const QString& text) {
+            if (Done)
+                return;
             LastStatus = text;
             std::cerr << text.toStdString() << std::endl;
         });
         connect(&Session, &TLoggerSession::TopLabelText, this, [this](const QString& text) {
-            if (!text.trimmed().isEmpty() && text != LastStatus)
+            if (!Done && !text.trimmed().isEmpty() && text != LastStatus)
                 std::cerr << text.toStdString() << std::endl;
         });
         connect(&Session, &TLoggerSession::FirmwareText, this, [](const QString& text) {
@@ -143,7 +146,7 @@ public:
         connect(&Session, &TLoggerSession::CommandFinished, this, &TDeviceJob::OnCommandFinished);
         connect(&Session, &TLoggerSession::DownloadFinished, this, &TDeviceJob::OnDownloadFinished);
         connect(&Session, &TLoggerSession::ConnectionClosed, this, [this] {
-            if (!Done)
+            if (!Done && !Closing)
                 Finish(Fail(kMsgCommunication));
         });
         WaitTimer.setSingleShot(true);
@@ -210,6 +213,7 @@ private:
     {
         if (Done || !AfterDownload)
             return;
+        Closing = true;
         Session.Disconnect();
         std::vector<uint8_t> bytes(image.begin(), image.end());
         Finish(AfterDownload(std::move(bytes), lastDataIndex));
@@ -222,6 +226,7 @@ private:
     QString LastStatus;
     bool ConfigDone = false;
     bool Done = false;
+    bool Closing = false;
     int ExitCode = 1;
 };
 
@@ -302,7 +307,9 @@ int RunConfig(const TArgs& args)
         else
             job.Finish(0);
     };
-    job.AfterVerify = [&](const QByteArray& config) { job.Finish(config == upload ? 0 : 1); };
+    job.AfterVerify = [&](const QByteArray& config) {
+        job.Finish(config == upload ? 0 : Fail(kMsgVerifyFailed));
+    };
     return job.Run(wait);
 }
 

@@ -1,0 +1,262 @@
+// zirko-cli download, config, erase and split against zirko-cli simulate over a pseudo-terminal.
+#include "core/flightdata/ZdfFile.h"
+#include "support/TestUtil.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+struct TRun {
+    int ExitCode = -1;
+    QString Out;
+    QString Err;
+    QStringList ErrLines() const { return Err.split('\n', Qt::SkipEmptyParts); }
+};
+
+TRun RunCli(const QStringList& args, int timeoutMs = 60000)
+{
+    QProcess process;
+    process.start(ZIRKO_CLI_PATH, args);
+    TRun run;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.Out = QString::fromUtf8(process.readAllStandardOutput());
+    run.Err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// A running `zirko-cli simulate`; stopped with SIGTERM when the test ends.
+class TSimulator {
+public:
+    explicit TSimulator(const QStringList& options = {})
+    {
+        Process.start(ZIRKO_CLI_PATH, QStringList{"simulate"} + options);
+        if (Process.waitForStarted(10000))
+            while (!Process.canReadLine() && Process.waitForReadyRead(10000)) {
+            }
+        Port = QString::fromUtf8(Process.readLine()).trimmed();
+    }
+    ~TSimulator() { Stop(); }
+    // The exit code of a clean stop.
+    int Stop()
+    {
+        if (Process.state() == QProcess::NotRunning)
+            return Process.exitCode();
+        Process.terminate();
+        if (!Process.waitForFinished(10000)) {
+            Process.kill();
+            Process.waitForFinished();
+            return -1;
+        }
+        return Process.exitStatus() == QProcess::NormalExit ? Process.exitCode() : -1;
+    }
+    QString Port;
+
+private:
+    QProcess Process;
+};
+
+QStringList Files(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+zirko::TDataBlock ReadFlight(const QString& path)
+{
+    zirko::TDataBlock flight;
+    const auto result = zirko::ReadDataFile(path.toStdString(), flight, 0);
+    EXPECT_EQ(result.Status, zirko::TReadStatus::Ok) << result.Message;
+    EXPECT_GT(result.Count, 0);
+    return flight;
+}
+
+} // namespace
+
+TEST(CliDownload, SavesEveryFlightOfTheSimulatedLoggerAndStopsCleanly)
+{
+    TSimulator sim({"--flights", "2"});
+    ASSERT_TRUE(sim.Port.startsWith("/dev/")) << sim.Port.toStdString();
+    QTemporaryDir out;
+    const QString dir = out.path() + "/flights";
+    const TRun run = RunCli({"download", "--port", sim.Port, "--out", dir, "--date", "1.2.2026"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_EQ(run.Out, "Data reading finished (2 blocks read.)\n2 files succesfully written.\n");
+    for (const char* status : {"Connected to Zirko", "Reading firmware finished.",
+                               "Config file reading finished.", "Data reading started."})
+        EXPECT_TRUE(run.Err.contains(status)) << status;
+    EXPECT_TRUE(run.ErrLines().first().startsWith("Waiting for Zirko at " + sim.Port));
+    EXPECT_EQ(Files(dir), (QStringList{"Blok001.zdf", "Blok002.zdf"}));
+    const zirko::TDataBlock flight = ReadFlight(dir + "/Blok001.zdf");
+    EXPECT_EQ(flight.DateText, "1.2.2026");
+    EXPECT_EQ(flight.ChannelMask, 0xC800);
+    EXPECT_FALSE(flight.Altitude.empty());
+    EXPECT_DOUBLE_EQ(flight.Altitude.front(), 0.0);
+    EXPECT_GT(*std::max_element(flight.Altitude.begin(), flight.Altitude.end()), 50.0);
+    EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(CliDownload, RecoversFromBadCheckBytesAndAsksBeforeOverwriting)
+{
+    TSimulator sim({"--flights", "1", "--bad-block", "0", "--bad-times", "3"});
+    QTemporaryDir out;
+    const TRun first = RunCli({"download", "--port", sim.Port, "--out", out.path(), "--name",
+                               "Flight0012.zdf"});
+    ASSERT_EQ(first.ExitCode, 0) << first.Err.toStdString();
+    EXPECT_EQ(Files(out.path()), QStringList{"Flight012.zdf"});
+    const QByteArray saved = zirko::test::ReadBytes(out.path() + "/Flight012.zdf");
+
+    // The default answers No: the existing file stays as it was and the count is 0.
+    const TRun refused = RunCli({"download", "--port", sim.Port, "--out", out.path(), "--name",
+                                 "Flight0012.zdf", "--date", "other"});
+    ASSERT_EQ(refused.ExitCode, 0) << refused.Err.toStdString();
+    EXPECT_TRUE(refused.Out.endsWith("0 files succesfully written.\n"));
+    EXPECT_TRUE(refused.Err.contains("already exists. Rewrite?"));
+    EXPECT_EQ(zirko::test::ReadBytes(out.path() + "/Flight012.zdf"), saved);
+
+    const TRun rewritten = RunCli({"download", "--port", sim.Port, "--out", out.path(), "--name",
+                                   "Flight0012.zdf", "--date", "other", "--overwrite", "yes"});
+    ASSERT_EQ(rewritten.ExitCode, 0) << rewritten.Err.toStdString();
+    EXPECT_TRUE(rewritten.Out.endsWith("1 file succesfully written.\n"));
+    EXPECT_EQ(ReadFlight(out.path() + "/Flight012.zdf").DateText, "other");
+}
+
+TEST(CliDownload, ProtocolFailuresSaveNothing)
+{
+    struct TCase {
+        QStringList Faults;
+        QString Message;
+    };
+    const TCase cases[] = {
+        {{"--silent-after", "1"}, "Communication error, no response from device"},
+        {{"--bad-block", "1", "--bad-times", "11"},
+         "Communication error, bad CRC more then 10 times."},
+        {{"--wrong-echo", "0"}, "Communication error"},
+    };
+    for (const TCase& c : cases) {
+        TSimulator sim(QStringList{"--flights", "3"} + c.Faults);
+        QTemporaryDir out;
+        const TRun run = RunCli({"download", "--port", sim.Port, "--out", out.path()});
+        EXPECT_EQ(run.ExitCode, 1) << c.Message.toStdString();
+        ASSERT_FALSE(run.ErrLines().isEmpty());
+        EXPECT_EQ(run.ErrLines().last(), c.Message);
+        EXPECT_TRUE(Files(out.path()).isEmpty()) << c.Message.toStdString();
+        EXPECT_TRUE(run.Out.isEmpty());
+    }
+}
+
+TEST(CliDownload, NoHandshakeInTimeIsExitTwo)
+{
+    auto pty = QTemporaryDir();
+    // A pseudo-terminal nobody answers on: `simulate` with its device never switched on is not
+    // possible, so a second program holds a silent pair open.
+    QProcess holder;
+    holder.start("python3", {"-c", "import os,sys,time\nm,s=os.openpty()\n"
+                                   "print(os.ttyname(s),flush=True)\ntime.sleep(30)"});
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    const QString port = QString::fromUtf8(holder.readLine()).trimmed();
+    const TRun run = RunCli({"download", "--port", port, "--out", pty.path(), "--wait", "1"});
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_EQ(run.ExitCode, 2);
+    ASSERT_FALSE(run.ErrLines().isEmpty());
+    EXPECT_EQ(run.ErrLines().last(), "No answer from logger at " + port);
+}
+
+TEST(CliDownload, AMissingPortFailsWithTheOpenText)
+{
+    QTemporaryDir out;
+    const TRun run = RunCli({"download", "--port", "/dev/zirko-none", "--out", out.path()});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.ErrLines().last(), "CreateFile failed with error 2  ,/dev/zirko-none.");
+}
+
+TEST(CliConfig, GetSetRoundTripAndFailedVerification)
+{
+    TSimulator sim({"--flights", "0", "--corrupt-readback", "1"});
+    QTemporaryDir dir;
+    const QString got = dir.path() + "/config.bin";
+    const TRun get = RunCli({"config", "--port", sim.Port, "--get", got});
+    ASSERT_EQ(get.ExitCode, 0) << get.Err.toStdString();
+    QByteArray config = zirko::test::ReadBytes(got);
+    ASSERT_EQ(config.size(), 264);
+
+    config[30] = 0;
+    config[31] = 50; // sampling 0.5 s
+    const QString changed = dir.path() + "/changed.bin";
+    ASSERT_TRUE(zirko::test::WriteBytes(changed, config));
+    // The first read-back is corrupted by the simulator: the verification must catch it.
+    const TRun corrupted = RunCli({"config", "--port", sim.Port, "--set", changed});
+    EXPECT_EQ(corrupted.ExitCode, 1);
+    EXPECT_EQ(corrupted.ErrLines().last(), "Verifying config file failed.");
+
+    const TRun set = RunCli({"config", "--port", sim.Port, "--set", changed});
+    ASSERT_EQ(set.ExitCode, 0) << set.Err.toStdString();
+    EXPECT_TRUE(set.Err.contains("Config file writing finished."));
+    const QString back = dir.path() + "/back.bin";
+    ASSERT_EQ(RunCli({"config", "--port", sim.Port, "--get", back}).ExitCode, 0);
+    EXPECT_EQ(zirko::test::ReadBytes(back), config);
+
+    ASSERT_TRUE(zirko::test::WriteBytes(changed, config.left(100)));
+    const TRun shortFile = RunCli({"config", "--port", sim.Port, "--set", changed});
+    EXPECT_EQ(shortFile.ExitCode, 1);
+}
+
+TEST(CliErase, ErasesTheMemorySoTheNextDownloadFindsNoFlight)
+{
+    TSimulator sim({"--flights", "2", "--erase-ms", "300"});
+    const TRun erase = RunCli({"erase", "--port", sim.Port});
+    ASSERT_EQ(erase.ExitCode, 0) << erase.Err.toStdString();
+    EXPECT_TRUE(erase.Err.contains("Erasing started, please wait."));
+    EXPECT_EQ(erase.ErrLines().filter("Erasing finished.").size(), 1);
+    QTemporaryDir out;
+    const TRun run = RunCli({"download", "--port", sim.Port, "--out", out.path()});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_EQ(run.Out, "Data reading finished (0 blocks read.)\n");
+    EXPECT_TRUE(Files(out.path()).isEmpty());
+}
+
+TEST(CliErase, AnotherReplyThanEIsAFailure)
+{
+    TSimulator sim({"--wrong-erase-reply", "--erase-ms", "50"});
+    const TRun erase = RunCli({"erase", "--port", sim.Port});
+    EXPECT_EQ(erase.ExitCode, 1);
+    EXPECT_EQ(erase.ErrLines().last(), "Command:E expected, but ? found");
+}
+
+TEST(CliSplit, TurnsTheDownloadBackupIntoTheSameFiles)
+{
+    TSimulator sim({"--flights", "3"});
+    QTemporaryDir out;
+    const TRun run = RunCli({"download", "--port", sim.Port, "--out", out.path() + "/a", "--date",
+                             "d"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    const QString note = run.ErrLines().filter("also kept in ").value(0);
+    const QString backup = note.mid(note.indexOf(" in ") + 4);
+    ASSERT_TRUE(QFile::exists(backup)) << note.toStdString();
+
+    const TRun split =
+        RunCli({"split", backup, "--out", out.path() + "/b", "--date", "d", "--name", "Blok"});
+    ASSERT_EQ(split.ExitCode, 0) << split.Err.toStdString();
+    EXPECT_EQ(split.Out, "Data reading finished (3 blocks read.)\n3 files succesfully written.\n");
+    const QStringList names = Files(out.path() + "/a");
+    ASSERT_EQ(names.size(), 3);
+    EXPECT_EQ(Files(out.path() + "/b"), names);
+    for (const QString& name : names)
+        EXPECT_EQ(zirko::test::ReadBytes(out.path() + "/a/" + name),
+                  zirko::test::ReadBytes(out.path() + "/b/" + name));
+
+    const TRun missing = RunCli({"split", out.path() + "/none.bin", "--out", out.path()});
+    EXPECT_EQ(missing.ExitCode, 1);
+}

@@ -1,0 +1,182 @@
+// The logger session over the in-process simulator and over a real pseudo-terminal.
+#include "core/device/LoggerSimulator.h"
+#include "platform/serial/LoggerSession.h"
+#include "platform/serial/PseudoTerminal.h"
+#include "platform/serial/PtyServer.h"
+#include "platform/serial/SimulatorDevice.h"
+#include "platform/serial/SimulatorLink.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zirko;
+
+namespace {
+
+TSimulatorOptions Options(int flights)
+{
+    TSimulatorOptions options;
+    options.Memory = GenerateMemoryImage(flights, 7, 60);
+    options.EraseMs = 100;
+    return options;
+}
+
+QByteArray Expected(const TSimulatorOptions& options)
+{
+    // The image ends after five erased bytes.
+    QByteArray image(reinterpret_cast<const char*>(options.Memory.data()),
+                     static_cast<qsizetype>(options.Memory.size()));
+    return image + QByteArray(5, '\xFF');
+}
+
+// Runs the handshake, firmware and configuration read; true once the session is idle.
+bool ConnectAndWait(TLoggerSession& session)
+{
+    QSignalSpy finished(&session, &TLoggerSession::CommandFinished);
+    session.Connect();
+    return QTest::qWaitFor([&] {
+        for (const auto& args : finished)
+            if (args.front().toString() == "R")
+                return true;
+        return false;
+    }, 5000);
+}
+
+} // namespace
+
+TEST(LoggerSession, RunsAWholeSessionWithTheBuiltInSimulator)
+{
+    const TSimulatorOptions options = Options(2);
+    auto device = std::make_unique<TSimulatorDevice>(options);
+    TLoggerSession session;
+    session.SetPortName("Simulator");
+    session.SetLinkForNextConnect(std::make_unique<TSimulatorLink>(std::move(device)));
+    QSignalSpy lamps(&session, &TLoggerSession::LampChanged);
+    QSignalSpy statuses(&session, &TLoggerSession::StatusText);
+    QSignalSpy firmware(&session, &TLoggerSession::FirmwareText);
+    QSignalSpy downloads(&session, &TLoggerSession::DownloadFinished);
+    QSignalSpy closed(&session, &TLoggerSession::ConnectionClosed);
+
+    ASSERT_TRUE(ConnectAndWait(session));
+    EXPECT_TRUE(session.DeviceConnected());
+    EXPECT_TRUE(session.ConfigLoaded());
+    EXPECT_EQ(session.MemorySize(), 9000000);
+    EXPECT_EQ(statuses.front().front().toString(), "Waiting for Zirko at Simulator");
+    ASSERT_FALSE(firmware.isEmpty());
+    EXPECT_TRUE(firmware.back().front().toString().startsWith("ZIRKO"));
+    EXPECT_EQ(lamps.back().front().value<TLampColour>(), TLampColour::Green);
+
+    session.ReadData();
+    EXPECT_EQ(session.PendingCommand(), "D");
+    ASSERT_TRUE(downloads.wait(10000));
+    EXPECT_EQ(downloads.front()[0].toByteArray(), Expected(options));
+    EXPECT_EQ(downloads.front()[1].toLongLong(), Expected(options).size() - 1);
+
+    session.EraseMemory();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return statuses.back().front() == "Erasing finished."; },
+                                5000));
+    session.Disconnect();
+    EXPECT_EQ(closed.size(), 1);
+    EXPECT_FALSE(session.PortOpen());
+    EXPECT_EQ(lamps.back().front().value<TLampColour>(), TLampColour::Red);
+}
+
+TEST(LoggerSession, DownloadsThroughAPseudoTerminalAndReconnects)
+{
+    const TSimulatorOptions options = Options(3);
+    TSimulatorDevice device(options);
+    auto server = TPtyServer::Create(device);
+    ASSERT_TRUE(server.Server) << server.Message.toStdString();
+    TLoggerSession session;
+    session.SetPortName(server.Server->DevicePath());
+    for (int round = 0; round < 2; ++round) {
+        QSignalSpy downloads(&session, &TLoggerSession::DownloadFinished);
+        ASSERT_TRUE(ConnectAndWait(session)) << "round " << round;
+        session.ReadData();
+        ASSERT_TRUE(downloads.wait(10000));
+        EXPECT_EQ(downloads.front()[0].toByteArray(), Expected(options));
+        session.Disconnect();
+        EXPECT_FALSE(session.PortOpen());
+        QTest::qWait(50);
+    }
+}
+
+TEST(LoggerSession, ASilentDeviceFailsAfterTheReadTimeOut)
+{
+    auto created = TPseudoTerminal::Create();
+    ASSERT_TRUE(created.Terminal);
+    TPseudoTerminal& device = *created.Terminal;
+    TLoggerSession session;
+    session.SetPortName(device.SlavePath());
+    QSignalSpy errors(&session, &TLoggerSession::ErrorShown);
+    QSignalSpy closed(&session, &TLoggerSession::ConnectionClosed);
+    session.Connect();
+    ASSERT_TRUE(session.PortOpen());
+
+    // Played by hand: the handshake, 26 firmware bytes, then 10 of the 265 configuration bytes.
+    QByteArray heard;
+    auto hear = [&](char letter) {
+        return QTest::qWaitFor([&] { return (heard += device.ReadAvailable()).contains(letter); },
+                               3000);
+    };
+    ASSERT_TRUE(hear('*'));
+    ASSERT_TRUE(device.Write("*"));
+    ASSERT_TRUE(hear('F'));
+    ASSERT_TRUE(device.Write("F" + QByteArray("plain logger").leftJustified(26, ' ')));
+    ASSERT_TRUE(hear('R'));
+    ASSERT_TRUE(device.Write("R" + QByteArray(10, 'c')));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(errors.wait(3000));
+    const qint64 waited = clock.elapsed();
+    EXPECT_EQ(errors.front().front().toString(), "Communication error, no response from device");
+    EXPECT_GE(waited, 90);
+    EXPECT_LT(waited, 400);
+    EXPECT_EQ(session.MemorySize(), 540672);
+}
+
+TEST(LoggerSession, AnUnpluggedLoggerEndsTheDownloadWithoutSavingIt)
+{
+    TSimulatorOptions options = Options(3);
+    options.BytesPerSecond = 11520; // slow enough to pull the plug mid-download
+    TSimulatorDevice device(options);
+    auto server = TPtyServer::Create(device);
+    ASSERT_TRUE(server.Server);
+    TLoggerSession session;
+    session.SetPortName(server.Server->DevicePath());
+    QSignalSpy errors(&session, &TLoggerSession::ErrorShown);
+    QSignalSpy downloads(&session, &TLoggerSession::DownloadFinished);
+    QSignalSpy closed(&session, &TLoggerSession::ConnectionClosed);
+    ASSERT_TRUE(ConnectAndWait(session));
+    session.ReadData();
+    QTest::qWait(300);
+    server.Server.reset();
+    ASSERT_TRUE(closed.wait(3000));
+    ASSERT_FALSE(errors.isEmpty());
+    EXPECT_EQ(errors.front().front().toString(), "Communication error");
+    QTest::qWait(200);
+    EXPECT_TRUE(downloads.isEmpty());
+    EXPECT_FALSE(session.PortOpen());
+}
+
+TEST(LoggerSession, CommandsWithoutAPortAnswerNotConnected)
+{
+    TLoggerSession session;
+    QSignalSpy errors(&session, &TLoggerSession::ErrorShown);
+    session.ReadData();
+    session.EraseMemory();
+    session.DownloadConfig();
+    ASSERT_EQ(errors.size(), 3);
+    for (const auto& e : errors)
+        EXPECT_EQ(e.front().toString(), "Not connected.");
+
+    session.SetPortName("/dev/zirko-none");
+    QSignalSpy failed(&session, &TLoggerSession::ConnectFailed);
+    session.Connect();
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed.front().front().toString(),
+              "CreateFile failed with error 2  ,/dev/zirko-none.\r\n");
+    EXPECT_FALSE(session.PortOpen());
+}
