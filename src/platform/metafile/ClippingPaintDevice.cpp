@@ -19,6 +19,7 @@ public:
     {
         Base = Target.transform();
         Matrix = QTransform();
+        ClipState = TClipState{};
         Clip.reset();
         return Target.isActive();
     }
@@ -45,7 +46,8 @@ public:
         if (flags & DirtyHints)
             Target.setRenderHints(state.renderHints());
         if (flags & (DirtyClipPath | DirtyClipRegion | DirtyClipEnabled))
-            Clip = ClipAfterChange(Clip, state, Matrix, kLimit);
+            ApplyClipChange(ClipState, state, Matrix, kLimit);
+        Clip = ClipState.Active();
     }
 
     void drawPath(const QPainterPath& path) override
@@ -223,7 +225,8 @@ private:
     QPen Pen;
     QBrush Brush;
     QFont Font;
-    std::optional<QRect> Clip;
+    TClipState ClipState;
+    std::optional<QRect> Clip; // the active part of ClipState
 };
 
 TClippingPaintDevice::TClippingPaintDevice(QPainter& target)

@@ -178,11 +178,9 @@ QPolygonF ClipPolygon(const QPolygonF& polygon, const QRectF& box)
     return poly;
 }
 
-std::optional<QRect> ClipAfterChange(const std::optional<QRect>& current,
-                                     const QPaintEngineState& state, const QTransform& matrix,
-                                     const QRect& limit)
+void ApplyClipChange(TClipState& clip, const QPaintEngineState& state, const QTransform& matrix,
+                     const QRect& limit)
 {
-    std::optional<QRect> clip = current;
     const QPaintEngine::DirtyFlags flags = state.state();
     if (flags & (QPaintEngine::DirtyClipPath | QPaintEngine::DirtyClipRegion)) {
         QPainterPath shape;
@@ -193,16 +191,21 @@ std::optional<QRect> ClipAfterChange(const std::optional<QRect>& current,
         QRect box = shape.isEmpty() ? QRect(0, 0, 0, 0) : OuterRect(matrix.map(shape).boundingRect());
         box = box.intersected(limit);
         switch (state.clipOperation()) {
-        case Qt::NoClip: return std::nullopt;
-        case Qt::ReplaceClip: clip = box; break;
-        case Qt::IntersectClip: clip = clip ? clip->intersected(box) : box; break;
+        case Qt::NoClip: clip.Shape.reset(); break;
+        case Qt::ReplaceClip: clip.Shape = box; break;
+        case Qt::IntersectClip:
+            clip.Shape = clip.Shape ? clip.Shape->intersected(box) : box;
+            break;
         }
-        if (clip->isEmpty())
-            clip = QRect(0, 0, 0, 0);
+        if (clip.Shape && clip.Shape->isEmpty())
+            clip.Shape = QRect(0, 0, 0, 0);
     }
-    if ((flags & QPaintEngine::DirtyClipEnabled) && !state.isClipEnabled())
-        clip.reset();
-    return clip;
+    if (flags & QPaintEngine::DirtyClipEnabled)
+        clip.Enabled = state.isClipEnabled();
+    else if (flags & (QPaintEngine::DirtyClipPath | QPaintEngine::DirtyClipRegion))
+        clip.Enabled = true;
+    if (!clip.Shape)
+        clip.Enabled = false;
 }
 
 TMetafilePaintEngine::TMetafilePaintEngine() : QPaintEngine(AllFeatures) {}
@@ -217,7 +220,7 @@ bool TMetafilePaintEngine::begin(QPaintDevice* device)
     Pen = QPen();
     Brush = QBrush();
     Font = QFont();
-    WantedClip.reset();
+    WantedClip = TClipState{};
     WrittenClip.reset();
     Dc = TDcState{};
     SavedDc.reset();
@@ -266,25 +269,26 @@ void TMetafilePaintEngine::updateState(const QPaintEngineState& state)
 
 void TMetafilePaintEngine::NoteClipChange(const QPaintEngineState& state)
 {
-    WantedClip = ClipAfterChange(WantedClip, state, Matrix, OuterRect(GuardBox(Pixels)));
+    ApplyClipChange(WantedClip, state, Matrix, OuterRect(GuardBox(Pixels)));
 }
 
 // GDI intersects clips only; a wider or different clip goes back to the state saved before the
 // last one and starts again from there.
 void TMetafilePaintEngine::SyncClip()
 {
-    if (WantedClip == WrittenClip)
+    const std::optional<QRect> wanted = WantedClip.Active();
+    if (wanted == WrittenClip)
         return;
     if (SavedDc) {
         WriteRestoreDc();
         RestoreState();
     }
-    if (WantedClip) {
+    if (wanted) {
         WriteSaveDc();
         SaveState();
-        WriteIntersectClip(*WantedClip);
+        WriteIntersectClip(*wanted);
     }
-    WrittenClip = WantedClip;
+    WrittenClip = wanted;
 }
 
 int TMetafilePaintEngine::NewHandle()

@@ -72,6 +72,14 @@ struct TMetaFont {
     bool operator==(const TMetaFont&) const = default;
 };
 
+// A painter's rectangular clip in device pixels. The shape outlives switching clipping off, as
+// QPainter::setClipping(true) brings the last clip back.
+struct TClipState {
+    std::optional<QRect> Shape;
+    bool Enabled = false;
+    std::optional<QRect> Active() const { return Enabled ? Shape : std::nullopt; }
+};
+
 class TMetafilePaintEngine : public QPaintEngine {
 public:
     TMetafilePaintEngine();
@@ -162,7 +170,7 @@ private:
     QPen Pen;
     QBrush Brush;
     QFont Font;
-    std::optional<QRect> WantedClip;  // device pixels, as the painter asks
+    TClipState WantedClip;            // as the painter asks
     std::optional<QRect> WrittenClip; // as the records stand
     TDcState Dc;
     std::optional<TDcState> SavedDc;
@@ -195,10 +203,8 @@ private:
 QList<QPolygonF> ClipPolyline(const QPolygonF& line, const QRectF& box);
 QPolygonF ClipPolygon(const QPolygonF& polygon, const QRectF& box);
 
-// The rectangular clip in device pixels after a painter's clip change, from the clip so far; no
-// value when nothing is clipped. Non-rectangular clips are taken by their bounding rectangle.
-std::optional<QRect> ClipAfterChange(const std::optional<QRect>& current,
-                                     const QPaintEngineState& state, const QTransform& matrix,
-                                     const QRect& limit);
+// Follows a painter's clip change; non-rectangular clips are taken by their bounding rectangle.
+void ApplyClipChange(TClipState& clip, const QPaintEngineState& state, const QTransform& matrix,
+                     const QRect& limit);
 
 } // namespace zirko

@@ -245,15 +245,18 @@ TEST_P(MetafilePainter, ClipFollowsThePainterThroughSaveAndRestore)
         p.setClipRect(QRect(0, 0, 20, 20));
         p.setClipping(false);
         p.drawLine(0, 195, 299, 195);
+        p.setClipping(true); // the last clip comes back
+        p.drawLine(0, 15, 299, 15);
     });
     const auto lines = file.ShapesOf(TKind::Polyline);
-    ASSERT_EQ(lines.size(), 6u);
+    ASSERT_EQ(lines.size(), 7u);
     EXPECT_FALSE(lines[0]->Clip);
     EXPECT_EQ(lines[1]->Clip, plot);
     EXPECT_EQ(lines[2]->Clip, QRect(100, 40, 150, 100));
     EXPECT_EQ(lines[3]->Clip, plot);
     EXPECT_FALSE(lines[4]->Clip);
     EXPECT_FALSE(lines[5]->Clip);
+    EXPECT_EQ(lines[6]->Clip, QRect(0, 0, 20, 20));
     // The pens stay valid across the restores: the reader checked no selected object was deleted.
     for (const TMetaShape* line : lines)
         EXPECT_TRUE(line->Pen);
