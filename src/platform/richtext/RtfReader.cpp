@@ -559,7 +559,12 @@ private:
     {
         if (!Defining)
             return;
-        Fonts[DefiningFont] = TFontEntry{PendingFont.Name.trimmed(), PendingFont.CodePage};
+        // Control characters have no place in a font name; blanks around it are not part of it.
+        QString name = PendingFont.Name;
+        for (QChar& ch : name)
+            if (ch.unicode() < 0x20)
+                ch = QLatin1Char(' ');
+        Fonts[DefiningFont] = TFontEntry{name.trimmed(), PendingFont.CodePage};
         Defining = false;
         PendingFont = TFontEntry{};
     }
