@@ -11,11 +11,6 @@ QString CreateFileFailedText(int errorNumber, const QString& portName)
     return QString("CreateFile failed with error %1  ,%2.\r\n").arg(errorNumber).arg(portName);
 }
 
-QString SetCommMaskFailedText(int errorNumber)
-{
-    return QString("SetCommMask failed - %1").arg(errorNumber);
-}
-
 namespace {
 
 // QSerialPort reports an open failure as a category; the message carries the system's own error

@@ -11,11 +11,11 @@ namespace zirko {
 // window may read it.
 inline constexpr qint64 kReadBufferSize = 600000;
 
+// The open failures a user sees. Queue sizes and the event mask cannot be refused here (the read
+// buffer is ours, readyRead replaces the event mask), so their texts never arise.
 QString CreateFileFailedText(int errorNumber, const QString& portName);
-inline constexpr const char* kSetupCommFailed = "SetupComm failed";
 inline constexpr const char* kPurgeCommFailed = "PurgeComm failed";
 inline constexpr const char* kEscapeCommFailed = "EscapeCommFunction failed";
-QString SetCommMaskFailedText(int errorNumber);
 // What an unplugged device or a vanished peer reports.
 inline constexpr const char* kLinkLostText = "Communication error";
 
