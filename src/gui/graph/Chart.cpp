@@ -1,0 +1,1023 @@
+#include "gui/graph/Chart.h"
+
+#include "core/app/TextCodec.h"
+#include "core/graph/ChartMath.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPicture>
+#include <QPrinter>
+#include <QVBoxLayout>
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace zirko {
+
+namespace {
+
+const QString kAfterDrawLayer = "chartafterdraw";
+const QString kOverlayLayer = "chartoverlay"; // "overlay" is QCustomPlot's own
+// Point series up to this size are handed over whole.
+constexpr int kPointSeriesWhole = 20000;
+
+Qt::PenStyle QtPenStyle(TLineStyle style)
+{
+    switch (style) {
+    case TLineStyle::Solid:
+        return Qt::SolidLine;
+    case TLineStyle::Dash:
+        return Qt::DashLine;
+    case TLineStyle::Dot:
+        return Qt::DotLine;
+    case TLineStyle::DashDot:
+        return Qt::DashDotLine;
+    case TLineStyle::DashDotDot:
+        return Qt::DashDotDotLine;
+    }
+    return Qt::SolidLine;
+}
+
+QCPScatterStyle::ScatterShape QcpShape(TSymbolStyle style)
+{
+    switch (style) {
+    case TSymbolStyle::Rectangle:
+        return QCPScatterStyle::ssSquare;
+    case TSymbolStyle::Circle:
+        return QCPScatterStyle::ssCircle;
+    case TSymbolStyle::Triangle:
+        return QCPScatterStyle::ssTriangle;
+    case TSymbolStyle::DownTriangle:
+        return QCPScatterStyle::ssTriangleInverted;
+    case TSymbolStyle::Cross:
+        return QCPScatterStyle::ssPlus;
+    case TSymbolStyle::DiagCross:
+        return QCPScatterStyle::ssCross;
+    case TSymbolStyle::Star:
+        return QCPScatterStyle::ssStar;
+    case TSymbolStyle::Diamond:
+        return QCPScatterStyle::ssDiamond;
+    case TSymbolStyle::SmallDot:
+        // ssDot needs a 2-pixel pen to show at all; a small disc is what a dot should look like.
+        return QCPScatterStyle::ssDisc;
+    }
+    return QCPScatterStyle::ssSquare;
+}
+
+const std::array<QColor, 16> kFreePalette{
+    QColor(0xFF, 0x00, 0x00), QColor(0x00, 0x80, 0x00), QColor(0xFF, 0xFF, 0x00),
+    QColor(0x00, 0x00, 0xFF), QColor(0xFF, 0xFF, 0xFF), QColor(0x80, 0x80, 0x80),
+    QColor(0xFF, 0x00, 0xFF), QColor(0x00, 0x80, 0x80), QColor(0x00, 0x00, 0x80),
+    QColor(0x80, 0x00, 0x00), QColor(0x00, 0xFF, 0x00), QColor(0x80, 0x80, 0x00),
+    QColor(0x80, 0x00, 0x80), QColor(0xC0, 0xC0, 0xC0), QColor(0x00, 0xFF, 0xFF),
+    QColor(0x00, 0x00, 0x00)};
+
+} // namespace
+
+// Labels in "#,##0.##" style through the chart's label hook; on an axis that ends before the
+// plot's edge no tick is placed beyond the axis end.
+class TChartTicker : public QCPAxisTicker {
+public:
+    TChartTicker(TChart& chart, TAxisId axis) : Chart(chart), Axis(axis) {}
+    int Decimals = 2;
+    double Step = 0;
+
+protected:
+    double getTickStep(const QCPRange& range) override
+    {
+        if (Step <= 0)
+            return QCPAxisTicker::getTickStep(range);
+        // A fixed step is kept as long as the labels do not run into each other.
+        const QCPAxis* axis = Chart.AxisOf(Axis);
+        const double pixels = axis->orientation() == Qt::Horizontal ? axis->axisRect()->width()
+                                                                     : axis->axisRect()->height();
+        const double most = std::max(2.0, pixels / kMinLabelSpacing);
+        const double count = range.size() / Step;
+        return count <= most ? Step : Step * std::ceil(count / most);
+    }
+    QVector<double> createTickVector(double tickStep, const QCPRange& range) override
+    {
+        QVector<double> ticks = QCPAxisTicker::createTickVector(tickStep, range);
+        const double end = Chart.Maximum(Axis);
+        const double slack = std::abs(tickStep) * 1e-9;
+        ticks.erase(std::remove_if(ticks.begin(), ticks.end(),
+                                   [end, slack](double t) { return t > end + slack; }),
+                    ticks.end());
+        return ticks;
+    }
+    QString getTickLabel(double tick, const QLocale&, QChar, int) override
+    {
+        const QString text = QString::fromStdString(
+            FormatAxisNumber(tick, Decimals, "\xC2\xA0", Chart.DecimalSeparator));
+        return Chart.LabelHook ? Chart.LabelHook(Axis, text) : text;
+    }
+
+private:
+    static constexpr double kMinLabelSpacing = 20;
+    TChart& Chart;
+    TAxisId Axis;
+};
+
+// Something drawn by a callback on a layer of its own.
+class TChartLayerable : public QCPLayerable {
+public:
+    TChartLayerable(QCustomPlot* plot, const QString& layer, std::function<void(QPainter&)>& paint,
+                    bool zoomBand)
+        : QCPLayerable(plot, layer), Paint(paint), DrawsZoomBand(zoomBand)
+    {
+    }
+    QRect Band; // the rectangle of a zoom being dragged
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter* painter) const override
+    {
+        painter->setAntialiasing(false);
+    }
+    void draw(QCPPainter* painter) override
+    {
+        if (Paint) {
+            painter->save();
+            Paint(*painter);
+            painter->restore();
+        }
+        if (DrawsZoomBand && !Band.isNull()) {
+            painter->save();
+            painter->setPen(QPen(Qt::black, 1, Qt::DotLine));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(Band);
+            painter->restore();
+        }
+    }
+
+private:
+    std::function<void(QPainter&)>& Paint;
+    bool DrawsZoomBand;
+};
+
+// ---------------------------------------------------------------------------------------------
+// TChartSeries
+
+TChartSeries::TChartSeries(TChart& owner, TSeriesKind kind, QCPGraph* graph)
+    : Owner(owner), SeriesKind(kind), Graph(graph)
+{
+    IsSorted = kind == TSeriesKind::Line;
+    Graph->setAdaptiveSampling(true);
+    Restyle();
+}
+
+TChartSeries::~TChartSeries()
+{
+    for (QCPItemText* mark : Marks)
+        Owner.PlotWidget->removeItem(mark);
+    Owner.PlotWidget->removeGraph(Graph);
+}
+
+const std::string& TChartSeries::Label(int i) const
+{
+    static const std::string kNone;
+    return Labels.empty() ? kNone : Labels[static_cast<size_t>(i)];
+}
+
+QString TChartSeries::LabelText(int i) const
+{
+    return QString::fromStdString(DecodeFileText(Label(i)));
+}
+
+int TChartSeries::AddXY(double x, double y, const std::string& label)
+{
+    size_t at = Xs.size();
+    if (IsSorted)
+        at = static_cast<size_t>(std::upper_bound(Xs.begin(), Xs.end(), x) - Xs.begin());
+    else if (!Xs.empty() && x < Xs.back())
+        XAscending = false;
+    Xs.insert(Xs.begin() + static_cast<std::ptrdiff_t>(at), x);
+    Ys.insert(Ys.begin() + static_cast<std::ptrdiff_t>(at), y);
+    if (!label.empty() && Labels.empty())
+        Labels.resize(Xs.size() - 1);
+    if (!Labels.empty())
+        Labels.insert(Labels.begin() + static_cast<std::ptrdiff_t>(at), label);
+    DataChanged();
+    return static_cast<int>(at);
+}
+
+void TChartSeries::SetPoints(std::vector<double> x, std::vector<double> y)
+{
+    const size_t n = std::min(x.size(), y.size());
+    x.resize(n);
+    y.resize(n);
+    Labels.clear();
+    XAscending = std::is_sorted(x.begin(), x.end());
+    if (IsSorted && !XAscending) {
+        std::vector<size_t> order(n);
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::stable_sort(order.begin(), order.end(),
+                         [&x](size_t a, size_t b) { return x[a] < x[b]; });
+        std::vector<double> sx(n), sy(n);
+        for (size_t i = 0; i < n; ++i) {
+            sx[i] = x[order[i]];
+            sy[i] = y[order[i]];
+        }
+        x.swap(sx);
+        y.swap(sy);
+        XAscending = true;
+    }
+    Xs = std::move(x);
+    Ys = std::move(y);
+    DataChanged();
+}
+
+void TChartSeries::Delete(int i)
+{
+    if (i < 0 || i >= Count())
+        return;
+    Xs.erase(Xs.begin() + i);
+    Ys.erase(Ys.begin() + i);
+    if (!Labels.empty())
+        Labels.erase(Labels.begin() + i);
+    if (!IsSorted)
+        XAscending = std::is_sorted(Xs.begin(), Xs.end());
+    DataChanged();
+}
+
+void TChartSeries::Clear()
+{
+    Xs.clear();
+    Ys.clear();
+    Labels.clear();
+    XAscending = true;
+    DataChanged();
+}
+
+void TChartSeries::MoveAll(double dx, double dy)
+{
+    if (dx == 0 && dy == 0)
+        return;
+    for (double& v : Xs)
+        v += dx;
+    for (double& v : Ys)
+        v += dy;
+    if (SummaryValid)
+        Summary.ShiftValues(dy);
+    const bool keep = SummaryValid;
+    DataChanged();
+    SummaryValid = keep;
+}
+
+void TChartSeries::SetSorted(bool sorted)
+{
+    if (sorted == IsSorted)
+        return;
+    IsSorted = sorted;
+    if (sorted && !XAscending) {
+        std::vector<double> x = std::move(Xs);
+        std::vector<double> y = std::move(Ys);
+        std::vector<std::string> labels = std::move(Labels);
+        const size_t n = x.size();
+        std::vector<size_t> order(n);
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::stable_sort(order.begin(), order.end(),
+                         [&x](size_t a, size_t b) { return x[a] < x[b]; });
+        Xs.resize(n);
+        Ys.resize(n);
+        Labels.resize(labels.empty() ? 0 : n);
+        for (size_t i = 0; i < n; ++i) {
+            Xs[i] = x[order[i]];
+            Ys[i] = y[order[i]];
+            if (!labels.empty())
+                Labels[i] = std::move(labels[order[i]]);
+        }
+        XAscending = true;
+        DataChanged();
+    }
+}
+
+void TChartSeries::SetActive(bool active)
+{
+    if (IsActive == active)
+        return;
+    IsActive = active;
+    Graph->setVisible(active);
+    RefreshMarks();
+    Owner.SeriesChanged(this);
+}
+
+void TChartSeries::SetTitle(const QString& title)
+{
+    SeriesTitle = title;
+    Graph->setName(title);
+}
+
+void TChartSeries::SetColor(const QColor& color)
+{
+    SeriesColor = color;
+    Restyle();
+}
+
+void TChartSeries::SetVerticalAxis(TAxisId axis)
+{
+    Axis = axis == TAxisId::Bottom ? TAxisId::Left : axis;
+    Graph->setValueAxis(Owner.AxisOf(Axis));
+    for (QCPItemText* mark : Marks)
+        mark->position->setAxes(Owner.AxisOf(TAxisId::Bottom), Owner.AxisOf(Axis));
+    Owner.SeriesChanged(this);
+}
+
+void TChartSeries::SetShowInLegend(bool show)
+{
+    InLegend = show;
+    if (show)
+        Graph->addToLegend();
+    else
+        Graph->removeFromLegend();
+}
+
+void TChartSeries::SetPen(TLineStyle style, int width)
+{
+    LineStyle = style;
+    LineWidth = std::max(1, width);
+    Restyle();
+}
+
+void TChartSeries::SetSymbol(TSymbolStyle style, int size)
+{
+    SymbolStyle = style;
+    SymbolPixels = std::max(1, size);
+    Restyle();
+}
+
+void TChartSeries::SetMarksVisible(bool visible)
+{
+    ShowMarks = visible;
+    RefreshMarks();
+}
+
+void TChartSeries::SetSymbolPen(const QColor& color, int width)
+{
+    OutlineColor = color;
+    OutlineWidth = width;
+    Restyle();
+}
+
+void TChartSeries::SetMarkBackground(const QColor& color)
+{
+    MarkBackground = color;
+    for (QCPItemText* mark : Marks)
+        mark->setBrush(color.alpha() == 0 ? Qt::NoBrush : QBrush(color));
+}
+
+std::optional<std::pair<double, double>> TChartSeries::XExtent() const
+{
+    if (Xs.empty())
+        return std::nullopt;
+    if (XAscending)
+        return std::make_pair(Xs.front(), Xs.back());
+    const auto [lo, hi] = std::minmax_element(Xs.begin(), Xs.end());
+    return std::make_pair(*lo, *hi);
+}
+
+std::optional<std::pair<double, double>> TChartSeries::YExtent() const
+{
+    if (Ys.empty())
+        return std::nullopt;
+    if (SummaryValid && Summary.LevelCount() > 0) {
+        const TSeriesSummary::TMinMax r = Summary.Range(Ys, 0, Ys.size());
+        return std::make_pair(r.Min, r.Max);
+    }
+    const auto [lo, hi] = std::minmax_element(Ys.begin(), Ys.end());
+    return std::make_pair(*lo, *hi);
+}
+
+int TChartSeries::PlottedCount() const
+{
+    return Graph->data()->size();
+}
+
+void TChartSeries::DataChanged()
+{
+    SummaryValid = false;
+    Dirty = true;
+    RefreshMarks();
+    Owner.SeriesChanged(this);
+}
+
+bool TChartSeries::SummaryUsable() const
+{
+    return XAscending && (SeriesKind == TSeriesKind::Line || Count() > kPointSeriesWhole);
+}
+
+void TChartSeries::Restyle()
+{
+    if (SeriesKind == TSeriesKind::Line) {
+        Graph->setLineStyle(QCPGraph::lsLine);
+        Graph->setScatterStyle(QCPScatterStyle());
+        Graph->setPen(QPen(SeriesColor, LineWidth, QtPenStyle(LineStyle)));
+    } else {
+        Graph->setLineStyle(QCPGraph::lsNone);
+        const QPen outline = OutlineWidth > 0 ? QPen(OutlineColor, OutlineWidth)
+                                              : QPen(SeriesColor, 1);
+        Graph->setPen(outline);
+        Graph->setScatterStyle(QCPScatterStyle(QcpShape(SymbolStyle), outline,
+                                               QBrush(SeriesColor), SymbolPixels));
+    }
+}
+
+void TChartSeries::RefreshMarks()
+{
+    const bool show = ShowMarks && IsActive && !Labels.empty();
+    const size_t wanted = show ? Xs.size() : 0;
+    while (Marks.size() > wanted) {
+        Owner.PlotWidget->removeItem(Marks.back());
+        Marks.pop_back();
+    }
+    while (Marks.size() < wanted) {
+        auto* mark = new QCPItemText(Owner.PlotWidget);
+        mark->setClipToAxisRect(true);
+        mark->setLayer("main");
+        mark->position->setType(QCPItemPosition::ptPlotCoords);
+        mark->position->setAxes(Owner.AxisOf(TAxisId::Bottom), Owner.AxisOf(Axis));
+        mark->setPositionAlignment(Qt::AlignLeft | Qt::AlignBottom);
+        // The text stands 2 pixels off the point, as a label beside the symbol.
+        mark->setPadding(QMargins(SymbolPixels / 2 + 2, 0, 0, SymbolPixels / 2 + 2));
+        mark->setPen(Qt::NoPen);
+        mark->setBrush(MarkBackground.alpha() == 0 ? Qt::NoBrush : QBrush(MarkBackground));
+        mark->setColor(Qt::black);
+        Marks.push_back(mark);
+    }
+    for (size_t i = 0; i < Marks.size(); ++i) {
+        Marks[i]->position->setCoords(Xs[i], Ys[i]);
+        Marks[i]->setText(LabelText(static_cast<int>(i)));
+    }
+}
+
+void TChartSeries::Refresh(double xMin, double xMax, int columns)
+{
+    if (!Dirty && LastMin == xMin && LastMax == xMax && LastColumns == columns)
+        return;
+    Dirty = false;
+    LastMin = xMin;
+    LastMax = xMax;
+    LastColumns = columns;
+    QVector<QCPGraphData> points;
+    if (SummaryUsable() && Count() > 4 * columns) {
+        if (!SummaryValid) {
+            Summary.Build(Ys);
+            SummaryValid = true;
+        }
+        const TReducedPoints r = ReduceForView(Xs, Ys, Summary, xMin, xMax, columns);
+        points.resize(static_cast<int>(r.X.size()));
+        for (size_t i = 0; i < r.X.size(); ++i)
+            points[static_cast<int>(i)] = QCPGraphData(r.X[i], r.Y[i]);
+    } else {
+        points.resize(Count());
+        for (int i = 0; i < Count(); ++i)
+            points[i] = QCPGraphData(X(i), Y(i));
+    }
+    Graph->data()->set(points, XAscending);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TChart
+
+TChart::TChart(QWidget* parent) : QWidget(parent)
+{
+    PlotWidget = new QCustomPlot(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(PlotWidget);
+    PlotWidget->setNoAntialiasingOnDrag(true);
+    PlotWidget->setPlottingHints(QCP::phCacheLabels | QCP::phFastPolylines);
+    PlotWidget->setBackground(Qt::white);
+
+    ServoAxis = PlotWidget->axisRect()->addAxis(QCPAxis::atRight);
+    // Only the innermost axis of a side can draw its labels inside: the voltage axis.
+    PlotWidget->yAxis2->setVisible(true);
+    PlotWidget->yAxis2->setTickLabelSide(QCPAxis::lsInside);
+    PlotWidget->yAxis2->grid()->setVisible(false);
+    ServoAxis->grid()->setVisible(false);
+    ServoAxis->setLayer("axes");
+    ServoAxis->grid()->setLayer("grid");
+
+    for (int a = 0; a < kAxisCount; ++a) {
+        QSharedPointer<TChartTicker> ticker(new TChartTicker(*this, static_cast<TAxisId>(a)));
+        Axes[static_cast<size_t>(a)].Ticker = ticker.data();
+        AxisOf(static_cast<TAxisId>(a))->setTicker(ticker);
+        ApplyRange(static_cast<TAxisId>(a));
+    }
+
+    PlotWidget->addLayer(kAfterDrawLayer, PlotWidget->layer("main"), QCustomPlot::limAbove);
+    PlotWidget->addLayer(kOverlayLayer, PlotWidget->layer("overlay"), QCustomPlot::limAbove);
+    AfterDrawLayer = PlotWidget->layer(kAfterDrawLayer);
+    OverlayLayer = PlotWidget->layer(kOverlayLayer);
+    OverlayLayer->setMode(QCPLayer::lmBuffered);
+    AfterDrawItem = new TChartLayerable(PlotWidget, kAfterDrawLayer, AfterDraw, false);
+    OverlayItem = new TChartLayerable(PlotWidget, kOverlayLayer, OverlayPaint, true);
+
+    PlotWidget->legend->setVisible(false);
+    PlotWidget->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    PlotWidget->legend->setWrap(6);
+    PlotWidget->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignHCenter);
+
+    connect(PlotWidget, &QCustomPlot::beforeReplot, this, [this] { RefreshSeriesData(); });
+    connect(PlotWidget, &QCustomPlot::afterReplot, this, [this] { emit AfterDrawn(); });
+    PlotWidget->installEventFilter(this);
+    PlotWidget->setMouseTracking(true);
+}
+
+TChart::~TChart()
+{
+    for (TChartSeries* s : SeriesList)
+        delete s;
+    SeriesList.clear();
+    // The layerables and tickers inside the plot refer to this object's members: the plot goes
+    // before they do.
+    PlotWidget->removeEventFilter(this);
+    delete PlotWidget;
+    PlotWidget = nullptr;
+}
+
+QCPAxis* TChart::AxisOf(TAxisId axis) const
+{
+    switch (axis) {
+    case TAxisId::Left:
+        return PlotWidget->yAxis;
+    case TAxisId::Right:
+        return ServoAxis;
+    case TAxisId::Bottom:
+        return PlotWidget->xAxis;
+    case TAxisId::Voltage:
+        return PlotWidget->yAxis2;
+    }
+    return PlotWidget->yAxis;
+}
+
+TChartSeries* TChart::AddSeries(TSeriesKind kind)
+{
+    QCPGraph* graph = PlotWidget->addGraph(PlotWidget->xAxis, PlotWidget->yAxis);
+    auto* series = new TChartSeries(*this, kind, graph);
+    SeriesList.push_back(series);
+    SeriesChanged(series);
+    return series;
+}
+
+void TChart::RemoveSeries(TChartSeries* series)
+{
+    const auto it = std::find(SeriesList.begin(), SeriesList.end(), series);
+    if (it == SeriesList.end())
+        return;
+    SeriesList.erase(it);
+    delete series;
+    RecalculateAll();
+}
+
+int TChart::IndexOf(const TChartSeries* series) const
+{
+    const auto it = std::find(SeriesList.begin(), SeriesList.end(), series);
+    return it == SeriesList.end() ? -1 : static_cast<int>(it - SeriesList.begin());
+}
+
+void TChart::MoveSeriesTowardStart(TChartSeries* series)
+{
+    const int i = IndexOf(series);
+    if (i <= 0)
+        return;
+    std::swap(SeriesList[static_cast<size_t>(i)], SeriesList[static_cast<size_t>(i - 1)]);
+    ReorderLayers();
+}
+
+void TChart::ReorderLayers()
+{
+    // Re-adding to the layer puts a plottable last, so walking the list restores its order.
+    for (TChartSeries* s : SeriesList)
+        s->Graph->setLayer(PlotWidget->layer("main"));
+    PlotWidget->legend->clearItems();
+    for (TChartSeries* s : SeriesList)
+        if (s->InLegend)
+            s->Graph->addToLegend();
+    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+}
+
+bool TChart::AnySeriesActive() const
+{
+    return std::any_of(SeriesList.begin(), SeriesList.end(),
+                       [](const TChartSeries* s) { return s->Active(); });
+}
+
+QColor TChart::FreeColor() const
+{
+    for (const QColor& c : kFreePalette) {
+        const bool used = std::any_of(SeriesList.begin(), SeriesList.end(),
+                                      [&c](const TChartSeries* s) { return s->Color() == c; });
+        if (!used)
+            return c;
+    }
+    return kFreePalette[SeriesList.size() % kFreePalette.size()];
+}
+
+bool TChart::Automatic(TAxisId axis) const
+{
+    return Axes[static_cast<size_t>(axis)].Automatic;
+}
+
+void TChart::SetAutomatic(TAxisId axis, bool automatic)
+{
+    Axes[static_cast<size_t>(axis)].Automatic = automatic;
+    if (automatic)
+        Recalculate(axis);
+}
+
+void TChart::SetMinMax(TAxisId axis, double min, double max)
+{
+    TAxisState& a = Axes[static_cast<size_t>(axis)];
+    a.Automatic = false;
+    if (min > max)
+        std::swap(min, max);
+    const double tiny = 1e-10 * std::max({1.0, std::abs(min), std::abs(max)});
+    if (max - min < tiny) {
+        min -= 1;
+        max += 1;
+    }
+    a.Min = min;
+    a.Max = max;
+    ApplyRange(axis);
+}
+
+double TChart::Minimum(TAxisId axis) const
+{
+    return Axes[static_cast<size_t>(axis)].Min;
+}
+
+double TChart::Maximum(TAxisId axis) const
+{
+    return Axes[static_cast<size_t>(axis)].Max;
+}
+
+std::optional<std::pair<double, double>> TChart::DataExtent(TAxisId axis) const
+{
+    std::optional<std::pair<double, double>> r;
+    for (const TChartSeries* s : SeriesList) {
+        if (!s->Active())
+            continue;
+        std::optional<std::pair<double, double>> e;
+        if (axis == TAxisId::Bottom)
+            e = s->XExtent();
+        else if (s->VerticalAxis() == axis)
+            e = s->YExtent();
+        if (!e)
+            continue;
+        if (!r)
+            r = e;
+        else
+            r = std::make_pair(std::min(r->first, e->first), std::max(r->second, e->second));
+    }
+    return r;
+}
+
+void TChart::Recalculate(TAxisId axis)
+{
+    TAxisState& a = Axes[static_cast<size_t>(axis)];
+    if (!a.Automatic)
+        return;
+    if (const auto e = DataExtent(axis)) {
+        a.Min = e->first;
+        a.Max = e->second;
+        if (a.Max - a.Min < 1e-10 * std::max({1.0, std::abs(a.Min), std::abs(a.Max)})) {
+            a.Min -= 1;
+            a.Max += 1;
+        }
+    }
+    ApplyRange(axis);
+}
+
+void TChart::RecalculateAll()
+{
+    for (int a = 0; a < kAxisCount; ++a)
+        Recalculate(static_cast<TAxisId>(a));
+}
+
+void TChart::ApplyRange(TAxisId axis)
+{
+    const TAxisState& a = Axes[static_cast<size_t>(axis)];
+    double upper = a.Max;
+    if (axis == TAxisId::Bottom && a.EndPercent < 100) {
+        // The axis ends before the plot's edge: the plot's range runs on past the axis end.
+        const double end = std::max(1.0, a.EndPercent);
+        upper = a.Min + (a.Max - a.Min) * 100.0 / end;
+    }
+    AxisOf(axis)->setRange(a.Min, upper);
+    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+}
+
+double TChart::ValueAtPixel(TAxisId axis, double pixel) const
+{
+    return AxisOf(axis)->pixelToCoord(pixel);
+}
+
+double TChart::PixelOfValue(TAxisId axis, double value) const
+{
+    return AxisOf(axis)->coordToPixel(value);
+}
+
+void TChart::SetAxisTitle(TAxisId axis, const QString& title)
+{
+    AxisOf(axis)->setLabel(title);
+    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QString TChart::AxisTitle(TAxisId axis) const
+{
+    return AxisOf(axis)->label();
+}
+
+void TChart::SetLabelDecimals(TAxisId axis, int decimals)
+{
+    Axes[static_cast<size_t>(axis)].Ticker->Decimals = std::clamp(decimals, 0, 15);
+    RefreshLabels(axis);
+}
+
+void TChart::SetLabelStep(TAxisId axis, double step)
+{
+    Axes[static_cast<size_t>(axis)].Ticker->Step = step;
+    RefreshLabels(axis);
+}
+
+void TChart::SetLabelsVisible(TAxisId axis, bool visible)
+{
+    AxisOf(axis)->setTickLabels(visible);
+    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+}
+
+bool TChart::LabelsVisible(TAxisId axis) const
+{
+    return AxisOf(axis)->tickLabels();
+}
+
+void TChart::SetGridVisible(TAxisId axis, bool visible)
+{
+    AxisOf(axis)->grid()->setVisible(visible);
+    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TChart::SetEndPosition(TAxisId axis, double percent)
+{
+    if (axis != TAxisId::Bottom)
+        return;
+    Axes[static_cast<size_t>(axis)].EndPercent = std::min(100.0, percent);
+    ApplyRange(axis);
+}
+
+double TChart::EndPosition(TAxisId axis) const
+{
+    return Axes[static_cast<size_t>(axis)].EndPercent;
+}
+
+void TChart::RefreshLabels(TAxisId axis)
+{
+    // Labels are made afresh at every draw; a changed hook needs only a draw.
+    AxisOf(axis)->setTickLabels(false);
+    AxisOf(axis)->setTickLabels(true);
+    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QStringList TChart::TickLabels(TAxisId axis)
+{
+    Replot();
+    const QVector<QString> labels = AxisOf(axis)->tickVectorLabels();
+    return QStringList(labels.begin(), labels.end());
+}
+
+void TChart::ZoomPercent(double percent)
+{
+    LastZoomPercent = percent;
+    for (TAxisId axis : {TAxisId::Left, TAxisId::Right, TAxisId::Bottom}) {
+        const TAxisRange r = ZoomByPercent({Minimum(axis), Maximum(axis)}, percent);
+        SetMinMax(axis, r.Min, r.Max);
+    }
+    emit Zoomed(QRect());
+}
+
+void TChart::ZoomRect(const QRect& rect)
+{
+    const QRect r = rect.normalized();
+    const double x0 = ValueAtPixel(TAxisId::Bottom, r.left());
+    const double x1 = ValueAtPixel(TAxisId::Bottom, r.right());
+    for (TAxisId axis : {TAxisId::Left, TAxisId::Right}) {
+        const double lo = ValueAtPixel(axis, r.bottom());
+        const double hi = ValueAtPixel(axis, r.top());
+        SetMinMax(axis, lo, hi);
+    }
+    SetMinMax(TAxisId::Bottom, x0, x1);
+    emit Zoomed(r);
+}
+
+void TChart::UndoZoom()
+{
+    for (int a = 0; a < kAxisCount; ++a)
+        SetAutomatic(static_cast<TAxisId>(a), true);
+    emit UndoZoomed();
+}
+
+void TChart::SetRectZoomEnabled(bool on)
+{
+    RectZoom = on;
+}
+
+void TChart::SetPanningEnabled(bool on)
+{
+    Panning = on;
+}
+
+QWidget* TChart::PlotArea() const
+{
+    return PlotWidget;
+}
+
+QRect TChart::PlotRect() const
+{
+    return PlotWidget->axisRect()->rect();
+}
+
+void TChart::RedrawOverlay()
+{
+    OverlayLayer->replot();
+}
+
+void TChart::Replot()
+{
+    PlotWidget->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+bool TChart::LegendVisible() const
+{
+    return PlotWidget->legend->visible();
+}
+
+void TChart::SetLegendVisible(bool visible)
+{
+    PlotWidget->legend->setVisible(visible);
+    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TChart::SeriesChanged(TChartSeries*)
+{
+    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TChart::RefreshSeriesData()
+{
+    if (Refreshing)
+        return;
+    Refreshing = true;
+    const TAxisState& x = Axes[static_cast<size_t>(TAxisId::Bottom)];
+    const double endFraction = std::clamp(x.EndPercent, 1.0, 100.0) / 100.0;
+    const int columns =
+        std::max(1, static_cast<int>(PlotWidget->axisRect()->width() * endFraction));
+    for (TChartSeries* s : SeriesList)
+        if (s->Active())
+            s->Refresh(x.Min, x.Max, columns);
+    Refreshing = false;
+}
+
+void TChart::RenderTo(QPainter& painter, const QRect& target)
+{
+    const int w = std::max(1, width());
+    const int h = std::max(1, height());
+    RefreshSeriesData();
+    QPicture picture;
+    {
+        QCPPainter recorder(&picture);
+        PlotWidget->toPainter(&recorder, w, h);
+    }
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(static_cast<double>(target.width()) / w, static_cast<double>(target.height()) / h);
+    painter.drawPicture(0, 0, picture);
+    painter.restore();
+}
+
+QImage TChart::ToImage()
+{
+    RefreshSeriesData();
+    QImage image(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QCPPainter painter(&image);
+        PlotWidget->toPainter(&painter, image.width(), image.height());
+    }
+    return image;
+}
+
+void TChart::CopyToClipboard()
+{
+    QApplication::clipboard()->setImage(ToImage());
+}
+
+QString TChart::SaveBitmap(const QString& fileName)
+{
+    if (!ToImage().save(fileName, "BMP"))
+        return "Cannot write the file " + fileName + ".";
+    return {};
+}
+
+void TChart::Print(QPrinter& printer)
+{
+    QCPPainter painter;
+    if (!painter.begin(&printer))
+        return;
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const int w = std::max(1, width());
+    const int h = std::max(1, height());
+    const double scale = std::min(static_cast<double>(page.width()) / w,
+                                  static_cast<double>(page.height()) / h);
+    painter.scale(scale, scale);
+    RefreshSeriesData();
+    PlotWidget->toPainter(&painter, w, h);
+    painter.end();
+}
+
+bool TChart::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != PlotWidget)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        CancelMouse = false;
+        emit MouseDown(me);
+        if (!CancelMouse && me->button() == Qt::LeftButton &&
+            PlotRect().contains(me->position().toPoint())) {
+            Dragging = true;
+            DragMoved = false;
+            DragStart = me->position().toPoint();
+            for (int a = 0; a < kAxisCount; ++a) {
+                DragStartMin[static_cast<size_t>(a)] = Axes[static_cast<size_t>(a)].Min;
+                DragStartMax[static_cast<size_t>(a)] = Axes[static_cast<size_t>(a)].Max;
+            }
+        }
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        emit MouseMove(me);
+        if (Dragging && (me->buttons() & Qt::LeftButton)) {
+            const QPoint pos = me->position().toPoint();
+            DragMoved = DragMoved || (pos - DragStart).manhattanLength() > 2;
+            if (Panning) {
+                for (int a = 0; a < kAxisCount; ++a) {
+                    const auto id = static_cast<TAxisId>(a);
+                    const double lo = DragStartMin[static_cast<size_t>(a)];
+                    const double hi = DragStartMax[static_cast<size_t>(a)];
+                    const bool horizontal = id == TAxisId::Bottom;
+                    // Value per pixel at the range the drag started from.
+                    const double pixels =
+                        horizontal ? PlotRect().width() * std::clamp(Axes[2].EndPercent, 1.0, 100.0) / 100.0
+                                   : -PlotRect().height();
+                    if (pixels == 0)
+                        continue;
+                    const double moved = horizontal ? pos.x() - DragStart.x() : pos.y() - DragStart.y();
+                    const double d = moved * (hi - lo) / pixels;
+                    Axes[static_cast<size_t>(a)].Automatic = false;
+                    Axes[static_cast<size_t>(a)].Min = lo - d;
+                    Axes[static_cast<size_t>(a)].Max = hi - d;
+                    ApplyRange(id);
+                }
+                emit Scrolled();
+            } else if (RectZoom) {
+                OverlayItem->Band = QRect(DragStart, pos).normalized();
+                RedrawOverlay();
+            }
+        }
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        emit MouseUp(me);
+        if (Dragging && me->button() == Qt::LeftButton) {
+            Dragging = false;
+            const QRect band = OverlayItem->Band;
+            OverlayItem->Band = QRect();
+            if (!band.isNull())
+                RedrawOverlay();
+            if (!Panning && RectZoom && DragMoved && band.width() > 3 && band.height() > 3)
+                ZoomRect(band.intersected(PlotRect()));
+        }
+        return true;
+    }
+    case QEvent::MouseButtonDblClick:
+        return true;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TChart::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    emit Resized();
+}
+
+} // namespace zirko

@@ -1,0 +1,286 @@
+// The chart widget: series, axes, zoom and panning over QCustomPlot, fed per pixel column.
+#pragma once
+
+#include "core/graph/GraphSettings.h"
+#include "core/graph/SeriesSummary.h"
+
+#include <QColor>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QCustomPlot;
+class QCPAxis;
+class QCPGraph;
+class QCPLayer;
+class QCPItemText;
+class QPainter;
+class QPrinter;
+class QMouseEvent;
+
+namespace zirko {
+
+class TChart;
+class TChartTicker;
+class TChartLayerable;
+
+// Left: altitude; Right: servo; Bottom: time; Voltage: the custom axis whose labels stand inside
+// the plot's right edge.
+enum class TAxisId { Left = 0, Right = 1, Bottom = 2, Voltage = 3 };
+inline constexpr int kAxisCount = 4;
+
+enum class TSeriesKind { Line, Point };
+
+// One series of the chart. It keeps all of its points in its own arrays; the plot is only handed
+// what the visible range can show.
+class TChartSeries {
+public:
+    TSeriesKind Kind() const { return SeriesKind; }
+    TChart& Chart() const { return Owner; }
+
+    // Appends a point and returns its index (sorted series: the index where it went).
+    int AddXY(double x, double y, const std::string& label = {});
+    // Replaces all points at once; a sorted series sorts them by x.
+    void SetPoints(std::vector<double> x, std::vector<double> y);
+    int Count() const { return static_cast<int>(Xs.size()); }
+    double X(int i) const { return Xs[static_cast<size_t>(i)]; }
+    double Y(int i) const { return Ys[static_cast<size_t>(i)]; }
+    // The label bytes as stored; empty when the point has none.
+    const std::string& Label(int i) const;
+    QString LabelText(int i) const; // decoded for display
+    void Delete(int i);
+    void Clear();
+    // Moves every point by (dx, dy).
+    void MoveAll(double dx, double dy);
+    const std::vector<double>& XValues() const { return Xs; }
+    const std::vector<double>& YValues() const { return Ys; }
+
+    // Sorted by x (the default of line series) or kept in insertion order.
+    bool Sorted() const { return IsSorted; }
+    void SetSorted(bool sorted);
+
+    bool Active() const { return IsActive; }
+    void SetActive(bool active);
+    QString Title() const { return SeriesTitle; }
+    void SetTitle(const QString& title);
+    QColor Color() const { return SeriesColor; }
+    void SetColor(const QColor& color);
+    TAxisId VerticalAxis() const { return Axis; }
+    void SetVerticalAxis(TAxisId axis);
+    bool ShowInLegend() const { return InLegend; }
+    void SetShowInLegend(bool show);
+
+    // Line kind.
+    TLineStyle PenStyle() const { return LineStyle; }
+    int PenWidth() const { return LineWidth; }
+    void SetPen(TLineStyle style, int width);
+    // Point kind: symbol and its size in pixels, filled and outlined in the series colour.
+    TSymbolStyle Symbol() const { return SymbolStyle; }
+    int SymbolSize() const { return SymbolPixels; }
+    void SetSymbol(TSymbolStyle style, int size);
+    // Per-point texts beside the symbols.
+    bool MarksVisible() const { return ShowMarks; }
+    void SetMarksVisible(bool visible);
+    // Colours of the symbol outline and of the mark texts when they differ from the series colour.
+    void SetSymbolPen(const QColor& color, int width);
+    void SetMarkBackground(const QColor& color);
+
+    // Lowest and highest x or y of all points; nothing when empty.
+    std::optional<std::pair<double, double>> XExtent() const;
+    std::optional<std::pair<double, double>> YExtent() const;
+
+    // How many points the plot was handed at the last refresh.
+    int PlottedCount() const;
+
+private:
+    friend class TChart;
+    TChartSeries(TChart& owner, TSeriesKind kind, QCPGraph* graph);
+    ~TChartSeries();
+    void DataChanged();
+    void Restyle();
+    void Refresh(double xMin, double xMax, int columns);
+    void RefreshMarks();
+    bool SummaryUsable() const;
+
+    TChart& Owner;
+    TSeriesKind SeriesKind;
+    QCPGraph* Graph;
+    std::vector<double> Xs;
+    std::vector<double> Ys;
+    std::vector<std::string> Labels; // empty, or one per point
+    TSeriesSummary Summary;
+    bool SummaryValid = false;
+    bool XAscending = true;
+    bool IsSorted = true;
+    bool IsActive = true;
+    bool InLegend = true;
+    bool ShowMarks = false;
+    bool Dirty = true;
+    QString SeriesTitle;
+    QColor SeriesColor = Qt::red;
+    QColor OutlineColor;
+    int OutlineWidth = 0;
+    QColor MarkBackground = Qt::transparent;
+    TAxisId Axis = TAxisId::Left;
+    TLineStyle LineStyle = TLineStyle::Solid;
+    int LineWidth = 1;
+    TSymbolStyle SymbolStyle = TSymbolStyle::Rectangle;
+    int SymbolPixels = 4;
+    std::vector<QCPItemText*> Marks;
+    // What the last refresh was made for.
+    double LastMin = 0;
+    double LastMax = 0;
+    int LastColumns = -1;
+};
+
+// The chart. Signals carry the events the graph page handles.
+class TChart : public QWidget {
+    Q_OBJECT
+public:
+    explicit TChart(QWidget* parent = nullptr);
+    ~TChart() override;
+
+    // --- series (owned by the chart; the list order is drawing and legend order) ---
+    TChartSeries* AddSeries(TSeriesKind kind);
+    void RemoveSeries(TChartSeries* series);
+    int SeriesCount() const { return static_cast<int>(SeriesList.size()); }
+    TChartSeries* Series(int i) const { return SeriesList[static_cast<size_t>(i)]; }
+    int IndexOf(const TChartSeries* series) const;
+    // One place toward the start of the list.
+    void MoveSeriesTowardStart(TChartSeries* series);
+    bool AnySeriesActive() const;
+    // The next palette colour that no other series uses.
+    QColor FreeColor() const;
+
+    // --- axes ---
+    bool Automatic(TAxisId axis) const;
+    void SetAutomatic(TAxisId axis, bool automatic);
+    // Fixes the range (reversed values are swapped, a too small span is widened); the axis is no
+    // longer automatic.
+    void SetMinMax(TAxisId axis, double min, double max);
+    double Minimum(TAxisId axis) const;
+    double Maximum(TAxisId axis) const;
+    // An automatic axis takes the extent of the active series on it again.
+    void Recalculate(TAxisId axis);
+    void RecalculateAll();
+    double ValueAtPixel(TAxisId axis, double pixel) const;
+    double PixelOfValue(TAxisId axis, double value) const;
+    // Lowest and highest x (bottom axis) or y of the active series on the axis.
+    std::optional<std::pair<double, double>> DataExtent(TAxisId axis) const;
+    void SetAxisTitle(TAxisId axis, const QString& title);
+    QString AxisTitle(TAxisId axis) const;
+    // Label format: at most `decimals` decimals, thousands grouped.
+    void SetLabelDecimals(TAxisId axis, int decimals);
+    // 0: automatic steps.
+    void SetLabelStep(TAxisId axis, double step);
+    void SetLabelsVisible(TAxisId axis, bool visible);
+    bool LabelsVisible(TAxisId axis) const;
+    void SetGridVisible(TAxisId axis, bool visible);
+    // The bottom axis may end before the plot's right edge, in percent of the plot width.
+    void SetEndPosition(TAxisId axis, double percent);
+    double EndPosition(TAxisId axis) const;
+    // Rewrites every label of an axis (through the label hook).
+    void RefreshLabels(TAxisId axis);
+    // The axis label event: may replace a label text.
+    std::function<QString(TAxisId axis, const QString& label)> LabelHook;
+    // The texts the axis shows now, left to right or bottom to top.
+    QStringList TickLabels(TAxisId axis);
+    char DecimalSeparator = '.';
+
+    // --- navigation ---
+    // Each standard axis [min + d, max - d], d = (max - min) * (p - 100) / 100; then Zoomed.
+    void ZoomPercent(double percent);
+    // The percentage of the last zoom by percentage.
+    double LastZoomPercent = 100;
+    // Zooms the standard axes onto a rectangle of plot pixels; then Zoomed(rect).
+    void ZoomRect(const QRect& rect);
+    // Every axis back to automatic; then UndoZoomed (whose handler may fix ranges again).
+    void UndoZoom();
+    bool RectZoomEnabled() const { return RectZoom; }
+    void SetRectZoomEnabled(bool on);
+    bool PanningEnabled() const { return Panning; }
+    void SetPanningEnabled(bool on);
+    // Set from a mouse press handler: the chart does not start its own zoom or drag for it.
+    bool CancelMouse = false;
+
+    // --- drawing ---
+    QRect PlotRect() const;
+    // Painted after the series with every full draw (and in images, prints and exports).
+    std::function<void(QPainter&)> AfterDraw;
+    // Painted on a layer of its own, redrawn alone by RedrawOverlay (not in exports).
+    std::function<void(QPainter&)> OverlayPaint;
+    void RedrawOverlay();
+    // A full redraw now.
+    void Replot();
+    bool LegendVisible() const;
+    void SetLegendVisible(bool visible);
+
+    // --- output ---
+    void RenderTo(QPainter& painter, const QRect& target);
+    QImage ToImage(); // on-screen size, white background
+    void CopyToClipboard();
+    // Empty on success, else the error text.
+    QString SaveBitmap(const QString& fileName);
+    void Print(QPrinter& printer);
+
+    QCustomPlot* Plot() const { return PlotWidget; }
+    // The widget that receives the chart's mouse events.
+    QWidget* PlotArea() const;
+
+signals:
+    void Zoomed(const QRect& rect); // an empty rectangle for a zoom by percentage
+    void UndoZoomed();
+    void Scrolled();
+    void Resized();
+    void AfterDrawn();
+    void MouseDown(QMouseEvent* event);
+    void MouseMove(QMouseEvent* event);
+    void MouseUp(QMouseEvent* event);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    friend class TChartSeries;
+    friend class TChartLayerable;
+    friend class TChartTicker;
+    QCPAxis* AxisOf(TAxisId axis) const;
+    void ApplyRange(TAxisId axis);
+    void RefreshSeriesData();
+    void SeriesChanged(TChartSeries* series);
+    void ReorderLayers();
+    void ApplyInteractions();
+
+    struct TAxisState {
+        bool Automatic = true;
+        double Min = 0;
+        double Max = 1;
+        double EndPercent = 100;
+        TChartTicker* Ticker = nullptr; // shared with (and kept alive by) the plot's axis
+    };
+    QCustomPlot* PlotWidget;
+    QCPAxis* ServoAxis;
+    QCPLayer* AfterDrawLayer;
+    QCPLayer* OverlayLayer;
+    TChartLayerable* AfterDrawItem;
+    TChartLayerable* OverlayItem;
+    std::array<TAxisState, kAxisCount> Axes;
+    std::vector<TChartSeries*> SeriesList;
+    bool RectZoom = true;
+    bool Panning = false;
+    bool Dragging = false;
+    bool DragMoved = false;
+    QPoint DragStart;
+    std::array<double, kAxisCount> DragStartMin{};
+    std::array<double, kAxisCount> DragStartMax{};
+    bool Refreshing = false;
+};
+
+} // namespace zirko

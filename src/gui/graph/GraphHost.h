@@ -1,0 +1,40 @@
+// What the graph page needs from the main window: the open flights, their grid cells and settings.
+#pragma once
+
+#include "core/flightdata/DataBlock.h"
+#include "core/graph/GraphSettings.h"
+
+#include <QString>
+
+namespace zirko {
+
+// Implemented by the main window. Row i is the open flight in grid row i.
+class TGraphHost {
+public:
+    virtual ~TGraphHost() = default;
+
+    virtual int FlightCount() const = 0;
+    // Null when the row holds no flight.
+    virtual TDataBlock* Flight(int row) const = 0;
+    // The flight's name as the grid shows it (file name without folder and ".zdf").
+    virtual QString FlightName(int row) const = 0;
+    // "0" channel available but hidden, "1" shown, "2" no samples (columns 1..5).
+    virtual QString GridCell(int col, int row) const = 0;
+    // The open-flights grid is shown (at least one flight is open).
+    virtual bool GridVisible() const = 0;
+    // Row of the current flight, -1 for none.
+    virtual int CurrentRow() const = 0;
+    virtual char DecimalSeparator() const = 0;
+    // Servo drawn on the deflection range instead of in percent.
+    virtual bool DeflectionOnGraph() const = 0;
+    virtual double DeflectionMin() const = 0;
+    virtual double DeflectionMax() const = 0;
+    // The program-wide graph settings (undo zoom and settings changes may store corrected maxima).
+    virtual TGraphSettings& GraphSettings() = 0;
+    // The Graph tab is the active page.
+    virtual bool GraphPageActive() const = 0;
+    // Column fitting of the readings table (below 8: widths left alone).
+    virtual int AutoGridSize() const = 0;
+};
+
+} // namespace zirko

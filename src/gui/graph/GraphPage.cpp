@@ -1,0 +1,709 @@
+#include "gui/graph/GraphPage.h"
+
+#include "core/app/NumberFormat.h"
+#include "core/graph/ChartMath.h"
+#include "core/graph/GraphColors.h"
+#include "core/graph/Readings.h"
+#include "gui/app/UserDialogs.h"
+#include "gui/graph/GraphHost.h"
+#include "gui/graph/ReadingsGrid.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace zirko {
+
+namespace {
+
+const std::array<const char*, kSlotCount> kTitleSuffix{" (Alt)", " (RX)", " (PowS)", " (Mark)",
+                                                       " (Annot)"};
+
+QColor ColorOfIndex(uint8_t index)
+{
+    const uint32_t rgb = GraphColors[index];
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+QToolButton* MakeButton(QToolBar* bar, const QString& name, const QString& text,
+                        const QString& hint, bool checkable)
+{
+    auto* b = new QToolButton(bar);
+    b->setObjectName(name);
+    b->setText(text);
+    b->setToolTip(hint);
+    b->setCheckable(checkable);
+    b->setAutoRaise(true);
+    bar->addWidget(b);
+    return b;
+}
+
+} // namespace
+
+TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Host(host)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    PanelGraf = new QWidget(this);
+    PanelGraf->setObjectName("PanelGraf");
+    PanelGraf->setFixedHeight(kPanelGrafHeight);
+    auto* panelLayout = new QVBoxLayout(PanelGraf);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    StringGridOdecet = new TReadingsGrid(PanelGraf);
+    StringGridOdecet->setObjectName("StringGridOdecet");
+    panelLayout->addWidget(StringGridOdecet);
+    PanelGraf->installEventFilter(this);
+    layout->addWidget(PanelGraf);
+
+    CreateToolBar();
+    layout->addWidget(ToolBarGraf);
+
+    LayoutChartArea();
+    layout->addWidget(ChartArea, 1);
+
+    PanelOffsets = new QWidget(this);
+    PanelOffsets->setObjectName("PanelOffsets");
+    layout->addWidget(PanelOffsets);
+
+    Series1 = Chart1->AddSeries(TSeriesKind::Point);
+    Series1->SetTitle("Odecet");
+    Series1->SetShowInLegend(false);
+    Series1->SetColor(Qt::yellow);
+    Series1->SetSymbol(TSymbolStyle::Circle, 3);
+    Series1->SetSymbolPen(Qt::black, 2);
+    Series1->SetMarkBackground(Qt::yellow);
+    Series1->SetMarksVisible(true);
+
+    Chart1->SetAxisTitle(TAxisId::Left, "Altitude (m)");
+    Chart1->SetLabelDecimals(TAxisId::Left, 1);
+    Chart1->SetAxisTitle(TAxisId::Bottom, "Time (sec)");
+    Chart1->SetLabelDecimals(TAxisId::Bottom, 2);
+    Chart1->SetAxisTitle(TAxisId::Right, "Servo (%)");
+    Chart1->SetLabelDecimals(TAxisId::Right, 1);
+    Chart1->SetGridVisible(TAxisId::Right, false);
+    Chart1->SetAxisTitle(TAxisId::Voltage, "Voltage (V)");
+    Chart1->SetLabelDecimals(TAxisId::Voltage, 2);
+    Chart1->SetLabelStep(TAxisId::Voltage, 0.05);
+    Chart1->SetGridVisible(TAxisId::Voltage, false);
+    Chart1->DecimalSeparator = Host.DecimalSeparator();
+    Chart1->LabelHook = [this](TAxisId axis, const QString& label) {
+        return TimeLabel(axis, label);
+    };
+    Chart1->AfterDraw = [this](QPainter& painter) { DrawServoZeroLine(painter); };
+
+    connect(Chart1, &TChart::Zoomed, this, [this](const QRect& rect) { ChartZoom(rect); });
+    connect(Chart1, &TChart::UndoZoomed, this, [this] { ChartUndoZoom(); });
+    connect(Chart1, &TChart::Scrolled, this, [this] { ChartScroll(); });
+    connect(Chart1, &TChart::AfterDrawn, this, [this] { SetTimeAxisEnd(); });
+    connect(Chart1, &TChart::MouseDown, this, [this](QMouseEvent* e) { emit ChartMouseDown(e); });
+    connect(Chart1, &TChart::MouseMove, this, [this](QMouseEvent* e) {
+        UpdateReadout(e->position().toPoint());
+        emit ChartMouseMove(e);
+    });
+    connect(Chart1, &TChart::MouseUp, this, [this](QMouseEvent* e) { emit ChartMouseUp(e); });
+    Chart1->PlotArea()->installEventFilter(this);
+    UpdateScrollBars();
+}
+
+TGraphPage::~TGraphPage()
+{
+    Chart1->LabelHook = nullptr;
+    Chart1->AfterDraw = nullptr;
+}
+
+void TGraphPage::CreateToolBar()
+{
+    ToolBarGraf = new QToolBar(this);
+    ToolBarGraf->setObjectName("ToolBarGraf");
+    QToolBar* t = ToolBarGraf;
+    TBCopyGraph = MakeButton(t, "TBCopyGraph", "Copy", "Copy graph to clipboard", false);
+    TBSaveGraph = MakeButton(t, "TBSaveGraph", "Save", "Save as BMP", false);
+    TBPrintGraph = MakeButton(t, "TBPrintGraph", "Print", "Print", false);
+    TBGraphSetup = MakeButton(t, "TBGraphSetup", "Setup", "Graph setup", false);
+    t->addSeparator();
+    // The hints of the two zoom buttons are crossed over, as the buttons have always been.
+    TBZoomIn = MakeButton(t, "TBZoomIn", "-", "Zoom out", false);
+    TBUndoZoom = MakeButton(t, "TBUndoZoom", "1:1", "Original size", false);
+    TBZoomOut = MakeButton(t, "TBZoomOut", "+", "Zoom in", false);
+    t->addSeparator();
+    TBGrafRead = MakeButton(t, "TBGrafRead", "Measure", "Measurement Mode", true);
+    TBAnnot = MakeButton(t, "TBAnnot", "Annot", "Shows an Annotation dialog", false);
+    TBCrossHair = MakeButton(t, "TBCrossHair", "Cross", "CrossHair Cursor", true);
+    TBRxZero = MakeButton(t, "TBRxZero", "Rx 0", "Show/hide Rx zero line", true);
+    t->addSeparator();
+    TBShowTable = MakeButton(t, "TBShowTable", "Table", "Show/hide measurement table.", true);
+    TBShowTable->setChecked(true);
+    TBShowLegend = MakeButton(t, "TBShowLegend", "Legend", "Show/hide legend", true);
+    auto* spacer = new QWidget(t);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    t->addWidget(spacer);
+    LabelPos = new QLabel("cursor", t);
+    LabelPos->setObjectName("LabelPos");
+    LabelPos->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    t->addWidget(LabelPos);
+
+    connect(TBCopyGraph, &QToolButton::clicked, this, [this] { emit CopyGraphRequested(); });
+    connect(TBSaveGraph, &QToolButton::clicked, this, [this] { emit SaveGraphRequested(); });
+    connect(TBPrintGraph, &QToolButton::clicked, this, [this] { emit PrintGraphRequested(); });
+    connect(TBGraphSetup, &QToolButton::clicked, this, [this] { emit GraphSetupRequested(); });
+    connect(TBAnnot, &QToolButton::clicked, this, [this] { emit AnnotationsRequested(); });
+    connect(TBZoomIn, &QToolButton::clicked, this, [this] { ZoomOut(); });
+    connect(TBZoomOut, &QToolButton::clicked, this, [this] { ZoomIn(); });
+    connect(TBUndoZoom, &QToolButton::clicked, this, [this] { UndoZoom(); });
+    connect(TBGrafRead, &QToolButton::toggled, this, [this](bool on) {
+        Chart1->setCursor(on ? Qt::CrossCursor : Qt::ArrowCursor);
+        emit MeasurementModeChanged(on);
+    });
+    connect(TBRxZero, &QToolButton::clicked, this, [this] { Chart1->Replot(); });
+    connect(TBShowTable, &QToolButton::toggled, this, [this](bool on) {
+        PanelGraf->setFixedHeight(on ? kPanelGrafHeight : 0);
+        emit TableShownChanged(on);
+    });
+    connect(TBShowLegend, &QToolButton::toggled, this, [this](bool on) {
+        Chart1->SetLegendVisible(on);
+        emit LegendShownChanged(on);
+    });
+}
+
+void TGraphPage::LayoutChartArea()
+{
+    ChartArea = new QWidget(this);
+    auto* grid = new QGridLayout(ChartArea);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(1);
+    Chart1 = new TChart(ChartArea);
+    Chart1->setObjectName("Chart1");
+    ScrollBar1 = new QScrollBar(Qt::Horizontal, ChartArea);
+    ScrollBar1->setObjectName("ScrollBar1");
+    ScrollBar2 = new QScrollBar(Qt::Vertical, ChartArea);
+    ScrollBar2->setObjectName("ScrollBar2");
+    for (QScrollBar* bar : {ScrollBar1, ScrollBar2}) {
+        bar->setRange(0, 100);
+        bar->setPageStep(10);
+    }
+    CheckBox_min_sec = new QCheckBox("min:sec", ChartArea);
+    CheckBox_min_sec->setObjectName("CheckBox_min_sec");
+    CheckBox_RxCenter = new QCheckBox("Servo Center", ChartArea);
+    CheckBox_RxCenter->setObjectName("CheckBox_RxCenter");
+    auto* checks = new QHBoxLayout;
+    checks->addWidget(CheckBox_min_sec);
+    checks->addStretch(1);
+    checks->addWidget(CheckBox_RxCenter);
+    grid->addWidget(Chart1, 0, 0);
+    grid->addWidget(ScrollBar2, 0, 1);
+    grid->addWidget(ScrollBar1, 1, 0);
+    grid->addLayout(checks, 2, 0, 1, 2);
+    grid->setRowStretch(0, 1);
+    grid->setColumnStretch(0, 1);
+
+    connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int v) { ScrollBar1Change(v); });
+    connect(ScrollBar2, &QScrollBar::valueChanged, this, [this](int v) { ScrollBar2Change(v); });
+    connect(CheckBox_min_sec, &QCheckBox::clicked, this, [this] { MinSecClick(); });
+    connect(CheckBox_RxCenter, &QCheckBox::clicked, this, [this] { CenterServoAxis(); });
+}
+
+// --------------------------------------------------------------------------------------------
+// The flights' series
+
+double TGraphPage::ServoOf(const TDataBlock& flight, size_t i) const
+{
+    return ServoValue(flight.Rx[i], Host.DeflectionOnGraph(), Host.DeflectionMin(),
+                      Host.DeflectionMax(), flight.RxOffsetY);
+}
+
+uint8_t TGraphPage::GetFirstPossibleGrafColorIndex(int exceptRow) const
+{
+    std::vector<uint8_t> used;
+    for (int row = 0; row < Host.FlightCount(); ++row) {
+        if (row == exceptRow)
+            continue;
+        const TDataBlock* f = Host.Flight(row);
+        if (f)
+            used.push_back(f->SeriesInfo[kSlotAltitude].ColorIndex);
+    }
+    return zirko::GetFirstPossibleGrafColorIndex(used);
+}
+
+std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
+{
+    std::array<QString, 5> states{"2", "2", "2", "2", "0"};
+    TDataBlock* f = Host.Flight(row);
+    if (!f)
+        return states;
+    const TGraphSettings& gs = Host.GraphSettings();
+    const uint8_t colorIndex = GetFirstPossibleGrafColorIndex(row);
+    const QString name = Host.FlightName(row);
+    const size_t nAlt = std::min(f->Time.size(), f->Altitude.size());
+    const size_t nRx = std::min(f->Time.size(), f->Rx.size());
+    const size_t nVolt = std::min(f->Time.size(), f->Voltage.size());
+    for (int k = 0; k < kSlotCount; ++k) {
+        TSeriesInfo& info = f->SeriesInfo[static_cast<size_t>(k)];
+        info.OffsetX = 0;
+        info.OffsetY = 0;
+        info.ShiftOn = true;
+        info.ColorIndex = colorIndex;
+        if (info.Series)
+            Chart1->RemoveSeries(info.Series);
+        TChartSeries* s = Chart1->AddSeries(k <= kSlotVoltage ? TSeriesKind::Line
+                                                              : TSeriesKind::Point);
+        info.Series = s;
+        s->SetActive(false);
+        s->SetTitle(name + kTitleSuffix[static_cast<size_t>(k)]);
+        s->SetColor(colorIndex < kGraphColorCount ? ColorOfIndex(colorIndex) : Chart1->FreeColor());
+        std::vector<double> xs;
+        std::vector<double> ys;
+        switch (k) {
+        case kSlotAltitude:
+            s->SetVerticalAxis(TAxisId::Left);
+            s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
+            xs.assign(f->Time.begin(), f->Time.begin() + static_cast<std::ptrdiff_t>(nAlt));
+            ys.assign(f->Altitude.begin(), f->Altitude.begin() + static_cast<std::ptrdiff_t>(nAlt));
+            s->SetPoints(std::move(xs), std::move(ys));
+            states[0] = f->Altitude.empty() ? "2" : "0";
+            break;
+        case kSlotServo:
+            s->SetVerticalAxis(TAxisId::Right);
+            s->SetPen(LineStyleOf(gs.RXLStyle), gs.RXLWidth);
+            if (!Host.DeflectionOnGraph())
+                info.OffsetY = f->RxOffsetY;
+            xs.assign(f->Time.begin(), f->Time.begin() + static_cast<std::ptrdiff_t>(nRx));
+            ys.resize(nRx);
+            for (size_t i = 0; i < nRx; ++i)
+                ys[i] = ServoOf(*f, i);
+            s->SetPoints(std::move(xs), std::move(ys));
+            states[1] = f->Rx.empty() ? "2" : "0";
+            break;
+        case kSlotVoltage:
+            s->SetVerticalAxis(TAxisId::Voltage);
+            s->SetPen(LineStyleOf(gs.PowerSupLStyle), gs.PowerSupLWidth);
+            xs.assign(f->Time.begin(), f->Time.begin() + static_cast<std::ptrdiff_t>(nVolt));
+            ys.assign(f->Voltage.begin(), f->Voltage.begin() + static_cast<std::ptrdiff_t>(nVolt));
+            s->SetPoints(std::move(xs), std::move(ys));
+            states[2] = f->Voltage.empty() ? "2" : "0";
+            break;
+        case kSlotMarker: {
+            s->SetVerticalAxis(TAxisId::Left);
+            s->SetSorted(false);
+            s->SetSymbol(SymbolStyleOf(gs.MarkerMarkStyle), gs.MarkerMarkSize);
+            const size_t n = std::min(f->MarkerFlags.size(), nAlt);
+            for (size_t i = 0; i < n; ++i)
+                if (f->MarkerFlags[i] == 1) {
+                    xs.push_back(f->Time[i]);
+                    ys.push_back(f->Altitude[i]);
+                }
+            s->SetPoints(std::move(xs), std::move(ys));
+            states[3] = f->MarkerFlags.empty() || f->Altitude.empty() ? "2" : "0";
+            break;
+        }
+        case kSlotAnnotation:
+            s->SetVerticalAxis(TAxisId::Left);
+            s->SetSorted(false);
+            s->SetSymbol(SymbolStyleOf(gs.AnnotMarkStyle), gs.AnnotMarkSize);
+            s->SetMarksVisible(true);
+            for (const TAnotace& a : f->Annotations)
+                s->AddXY(a.Time, a.Value, a.Text);
+            states[4] = "0";
+            break;
+        default:
+            break;
+        }
+    }
+    return states;
+}
+
+TChartSeries* TGraphPage::SeriesOf(int row, int slot) const
+{
+    const TDataBlock* f = Host.Flight(row);
+    if (!f || slot < 0 || slot >= kSlotCount)
+        return nullptr;
+    return f->SeriesInfo[static_cast<size_t>(slot)].Series;
+}
+
+void TGraphPage::ShowChannel(int row, int column, bool on)
+{
+    TChartSeries* s = SeriesOf(row, column - 1);
+    if (!s)
+        return;
+    s->SetActive(on);
+    Chart1->Recalculate(TAxisId::Bottom);
+    if (column == 1)
+        Chart1->Recalculate(TAxisId::Left);
+    else if (column == 2)
+        Chart1->Recalculate(TAxisId::Right);
+    else if (column == 3) {
+        Chart1->Recalculate(TAxisId::Voltage);
+        SetTimeAxisEnd();
+    }
+}
+
+void TGraphPage::RemoveFlightSeries(int row)
+{
+    TDataBlock* f = Host.Flight(row);
+    if (!f)
+        return;
+    for (TSeriesInfo& info : f->SeriesInfo) {
+        if (info.Series)
+            Chart1->RemoveSeries(info.Series);
+        info.Series = nullptr;
+    }
+}
+
+void TGraphPage::MoveFlightSeriesToFront(int row)
+{
+    for (int slot : {kSlotVoltage, kSlotServo, kSlotAltitude, kSlotMarker, kSlotAnnotation})
+        if (TChartSeries* s = SeriesOf(row, slot))
+            Chart1->MoveSeriesTowardStart(s);
+}
+
+void TGraphPage::MoveSeries(int row, int slot, double dx, double dy)
+{
+    if (TChartSeries* s = SeriesOf(row, slot)) {
+        s->MoveAll(dx, dy);
+        Chart1->RecalculateAll();
+    }
+}
+
+int TGraphPage::AnnotationCount(int row) const
+{
+    const TChartSeries* s = SeriesOf(row, kSlotAnnotation);
+    return s ? s->Count() : 0;
+}
+
+int TGraphPage::AppendAnnotation(int row, double x, double y, const std::string& text)
+{
+    TChartSeries* s = SeriesOf(row, kSlotAnnotation);
+    return s ? s->AddXY(x, y, text) : -1;
+}
+
+void TGraphPage::DeleteAnnotation(int row, int index)
+{
+    if (TChartSeries* s = SeriesOf(row, kSlotAnnotation))
+        s->Delete(index);
+}
+
+bool TGraphPage::ChannelShownAnywhere(int column) const
+{
+    if (!Host.GridVisible())
+        return false;
+    for (int row = 0; row < Host.FlightCount(); ++row)
+        if (Host.GridCell(column, row) == "1")
+            return true;
+    return false;
+}
+
+void TGraphPage::ApplyAxisSetting(int axis, bool automatic, double min, double& max)
+{
+    const auto id = static_cast<TAxisId>(axis);
+    if (automatic) {
+        Chart1->SetAutomatic(id, true);
+        return;
+    }
+    EnforceMaxAboveMin(min, max);
+    Chart1->SetMinMax(id, min, max);
+}
+
+void TGraphPage::ChangeGraphSettings()
+{
+    TGraphSettings& gs = Host.GraphSettings();
+    ApplyAxisSetting(static_cast<int>(TAxisId::Left), gs.AltitudeAuto, gs.AltitudeMin,
+                     gs.AltitudeMax);
+    ApplyAxisSetting(static_cast<int>(TAxisId::Right), gs.RXAuto, gs.RXMin, gs.RXMax);
+    ApplyAxisSetting(static_cast<int>(TAxisId::Voltage), gs.PowerSupAuto, gs.PowerSupMin,
+                     gs.PowerSupMax);
+    ApplyAxisSetting(static_cast<int>(TAxisId::Bottom), gs.TimeAuto, gs.TimeMin, gs.TimeMax);
+    for (int row = 0; row < Host.FlightCount(); ++row) {
+        const TDataBlock* f = Host.Flight(row);
+        if (!f)
+            throw std::runtime_error("Pointer to data not found in ChangeGraphSettings!");
+        auto series = [f](int slot) { return f->SeriesInfo[static_cast<size_t>(slot)].Series; };
+        if (TChartSeries* s = series(kSlotAltitude))
+            s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
+        if (TChartSeries* s = series(kSlotVoltage))
+            s->SetPen(LineStyleOf(gs.PowerSupLStyle), gs.PowerSupLWidth);
+        if (TChartSeries* s = series(kSlotServo))
+            s->SetPen(LineStyleOf(gs.RXLStyle), gs.RXLWidth);
+        if (TChartSeries* s = series(kSlotAnnotation))
+            s->SetSymbol(SymbolStyleOf(gs.AnnotMarkStyle), gs.AnnotMarkSize);
+        if (TChartSeries* s = series(kSlotMarker))
+            s->SetSymbol(SymbolStyleOf(gs.MarkerMarkStyle), gs.MarkerMarkSize);
+    }
+}
+
+void TGraphPage::SetLegendShown(bool shown)
+{
+    TBShowLegend->setChecked(shown);
+    Chart1->SetLegendVisible(shown);
+}
+
+bool TGraphPage::LegendShown() const
+{
+    return TBShowLegend->isChecked();
+}
+
+void TGraphPage::SetTableShown(bool shown)
+{
+    TBShowTable->setChecked(shown);
+    PanelGraf->setFixedHeight(shown ? kPanelGrafHeight : 0);
+}
+
+bool TGraphPage::TableShown() const
+{
+    return TBShowTable->isChecked();
+}
+
+// --------------------------------------------------------------------------------------------
+// Axes, labels and the servo aids
+
+void TGraphPage::SetTimeAxisEnd()
+{
+    const int percent = TimeAxisEndPercent(Chart1->PlotRect().width());
+    if (Chart1->EndPosition(TAxisId::Bottom) != percent)
+        Chart1->SetEndPosition(TAxisId::Bottom, percent);
+}
+
+QString TGraphPage::TimeLabel(TAxisId axis, const QString& label) const
+{
+    if (axis != TAxisId::Bottom || !CheckBox_min_sec->isChecked())
+        return label;
+    return QString::fromStdString(MinSecLabel(label.toStdString()));
+}
+
+void TGraphPage::MinSecClick()
+{
+    Chart1->SetAxisTitle(TAxisId::Bottom,
+                         CheckBox_min_sec->isChecked() ? "Time (min:sec)" : "Time (sec)");
+    Chart1->RefreshLabels(TAxisId::Bottom);
+}
+
+void TGraphPage::CenterServoAxis()
+{
+    if (!CheckBox_RxCenter->isChecked())
+        return;
+    const TAxisRange r =
+        CenteredRange({Chart1->Minimum(TAxisId::Right), Chart1->Maximum(TAxisId::Right)});
+    Chart1->SetMinMax(TAxisId::Right, r.Min, r.Max);
+    Chart1->Replot();
+}
+
+void TGraphPage::DrawServoZeroLine(QPainter& painter)
+{
+    if (!TBRxZero->isChecked() || !ChannelShownAnywhere(2))
+        return;
+    const QRect plot = Chart1->PlotRect();
+    const int y = static_cast<int>(std::lround(Chart1->PixelOfValue(TAxisId::Right, 0)));
+    if (y <= plot.top() || y >= plot.bottom())
+        return;
+    painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.drawLine(plot.left(), y, plot.right(), y);
+}
+
+// --------------------------------------------------------------------------------------------
+// Navigation
+
+void TGraphPage::ZoomIn()
+{
+    Chart1->ZoomPercent(110);
+}
+
+void TGraphPage::ZoomOut()
+{
+    Chart1->ZoomPercent(90);
+}
+
+void TGraphPage::UndoZoom()
+{
+    if (Chart1->isVisible())
+        Chart1->UndoZoom();
+}
+
+bool TGraphPage::HandleWheel(const QPoint& globalPos, int delta)
+{
+    if (!Chart1->isVisible() || !Host.GraphPageActive() || Host.FlightCount() < 1)
+        return false;
+    const QPoint p = Chart1->mapFromGlobal(globalPos);
+    if (!(p.x() > 0 && p.x() < Chart1->width() && p.y() > 0 && p.y() < Chart1->height()))
+        return false;
+    Chart1->ZoomPercent(delta <= 0 ? 90 : 110);
+    UpdateReadout(p);
+    return true;
+}
+
+void TGraphPage::ChartZoom(const QRect& rect)
+{
+    try {
+        // A zoom by percentage has no rectangle: the voltage axis takes the same percentage, so
+        // the voltage curve keeps its place against the other channels.
+        if (rect.isNull()) {
+            const TAxisRange r = ZoomByPercent(
+                {Chart1->Minimum(TAxisId::Voltage), Chart1->Maximum(TAxisId::Voltage)},
+                Chart1->LastZoomPercent);
+            Chart1->SetMinMax(TAxisId::Voltage, r.Min, r.Max);
+        } else {
+            const double lo = Chart1->ValueAtPixel(TAxisId::Voltage, rect.bottom());
+            const double hi = Chart1->ValueAtPixel(TAxisId::Voltage, rect.top());
+            Chart1->SetMinMax(TAxisId::Voltage, lo, hi);
+        }
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()) + "\nIn ChartZoom.");
+    }
+    UpdateScrollBars();
+    CenterServoAxis();
+    UpdateScrollBars();
+    emit CrosshairCleared();
+}
+
+void TGraphPage::ChartUndoZoom()
+{
+    try {
+        TGraphSettings& gs = Host.GraphSettings();
+        ApplyAxisSetting(static_cast<int>(TAxisId::Left), gs.AltitudeAuto, gs.AltitudeMin,
+                         gs.AltitudeMax);
+        ApplyAxisSetting(static_cast<int>(TAxisId::Right), gs.RXAuto, gs.RXMin, gs.RXMax);
+        ApplyAxisSetting(static_cast<int>(TAxisId::Voltage), gs.PowerSupAuto, gs.PowerSupMin,
+                         gs.PowerSupMax);
+        ApplyAxisSetting(static_cast<int>(TAxisId::Bottom), gs.TimeAuto, gs.TimeMin, gs.TimeMax);
+        CenterServoAxis();
+        UpdateScrollBars();
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()) + "\nIn ChartUndoZoom.");
+    }
+}
+
+void TGraphPage::ChartScroll()
+{
+    try {
+        Chart1->Recalculate(TAxisId::Voltage);
+        UpdateScrollBars();
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()) + "\nIn ChartScroll.");
+    }
+}
+
+bool TGraphPage::SpaceDown()
+{
+    if (!Chart1->isVisible() || !Host.GraphPageActive() || Host.FlightCount() < 1)
+        return false;
+    Chart1->SetRectZoomEnabled(false);
+    Chart1->SetPanningEnabled(true);
+    Chart1->setCursor(Qt::PointingHandCursor);
+    return true;
+}
+
+void TGraphPage::SpaceUp()
+{
+    if (!Host.GraphPageActive())
+        return;
+    Chart1->SetRectZoomEnabled(true);
+    Chart1->SetPanningEnabled(false);
+    Chart1->setCursor(TBGrafRead->isChecked() ? Qt::CrossCursor : Qt::ArrowCursor);
+    CenterServoAxis();
+}
+
+void TGraphPage::UpdateScrollBars()
+{
+    ScrollUpdating = true;
+    if (Chart1->Automatic(TAxisId::Bottom)) {
+        ScrollBar1->setEnabled(false);
+    } else {
+        ScrollBar1->setEnabled(true);
+        if (const auto e = Chart1->DataExtent(TAxisId::Bottom))
+            if (const auto pos = HorizontalScrollPosition(
+                    {Chart1->Minimum(TAxisId::Bottom), Chart1->Maximum(TAxisId::Bottom)},
+                    e->first, e->second))
+                ScrollBar1->setValue(*pos);
+    }
+    const bool verticalFixed = !Chart1->Automatic(TAxisId::Left) &&
+                               !Chart1->Automatic(TAxisId::Right) &&
+                               !Chart1->Automatic(TAxisId::Voltage);
+    ScrollBar2->setEnabled(verticalFixed);
+    if (verticalFixed)
+        if (const auto e = Chart1->DataExtent(TAxisId::Left))
+            if (const auto pos = VerticalScrollPosition(
+                    {Chart1->Minimum(TAxisId::Left), Chart1->Maximum(TAxisId::Left)}, e->first,
+                    e->second))
+                ScrollBar2->setValue(*pos);
+    ScrollUpdating = false;
+}
+
+void TGraphPage::ScrollBar1Change(int position)
+{
+    if (ScrollUpdating)
+        return;
+    const auto e = Chart1->DataExtent(TAxisId::Bottom);
+    const double low = e ? e->first : 0;
+    const double high = e ? e->second : 0;
+    const TAxisRange r = ScrolledRange(
+        {Chart1->Minimum(TAxisId::Bottom), Chart1->Maximum(TAxisId::Bottom)}, low, high, position);
+    Chart1->SetMinMax(TAxisId::Bottom, r.Min, r.Max);
+}
+
+void TGraphPage::ScrollBar2Change(int position)
+{
+    if (ScrollUpdating)
+        return;
+    const int p = 100 - position;
+    auto scroll = [this, p](TAxisId axis) {
+        const auto e = Chart1->DataExtent(axis);
+        const double low = e ? e->first : 0;
+        const double high = e ? e->second : 0;
+        const TAxisRange r =
+            ScrolledRange({Chart1->Minimum(axis), Chart1->Maximum(axis)}, low, high, p);
+        Chart1->SetMinMax(axis, r.Min, r.Max);
+    };
+    scroll(TAxisId::Left);
+    if (CheckBox_RxCenter->isChecked()) {
+        const double w = Chart1->Maximum(TAxisId::Right) - Chart1->Minimum(TAxisId::Right);
+        Chart1->SetMinMax(TAxisId::Right, -w / 2, w / 2);
+    } else {
+        scroll(TAxisId::Right);
+    }
+    scroll(TAxisId::Voltage);
+}
+
+void TGraphPage::UpdateReadout(const QPoint& chartPos)
+{
+    TReadingValues v;
+    v.Time = Chart1->ValueAtPixel(TAxisId::Bottom, chartPos.x());
+    v.Altitude = Chart1->ValueAtPixel(TAxisId::Left, chartPos.y());
+    if (ChannelShownAnywhere(2))
+        v.Servo = Chart1->ValueAtPixel(TAxisId::Right, chartPos.y());
+    if (ChannelShownAnywhere(3))
+        v.Voltage = Chart1->ValueAtPixel(TAxisId::Voltage, chartPos.y());
+    LabelPos->setText(QString::fromStdString(PositionReadout(
+        Chart1->AnySeriesActive(), v, ChannelShownAnywhere(1), Host.DecimalSeparator())));
+}
+
+bool TGraphPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == PanelGraf && event->type() == QEvent::Resize) {
+        StringGridOdecet->FitColumns(PanelGraf->contentsRect().width(), Host.AutoGridSize());
+    } else if (watched == Chart1->PlotArea() && event->type() == QEvent::Wheel) {
+        auto* we = static_cast<QWheelEvent*>(event);
+        if (HandleWheel(we->globalPosition().toPoint(), we->angleDelta().y())) {
+            we->accept();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TGraphPage::ShowError(const QString& text)
+{
+    Dialogs().ShowError(this, text);
+}
+
+} // namespace zirko

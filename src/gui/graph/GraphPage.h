@@ -1,0 +1,148 @@
+// The "Graph" tab page: toolbar, readings panel, chart with scroll bars, and the flights' series.
+#pragma once
+
+#include "core/flightdata/DataBlock.h"
+#include "gui/graph/Chart.h"
+
+#include <QWidget>
+#include <array>
+
+class QToolBar;
+class QToolButton;
+class QLabel;
+class QScrollBar;
+class QCheckBox;
+class QWheelEvent;
+
+namespace zirko {
+
+class TGraphHost;
+class TReadingsGrid;
+
+class TGraphPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TGraphPage(TGraphHost& host, QWidget* parent = nullptr);
+    ~TGraphPage() override;
+
+    // --- what the main window calls ---
+    // Creates the five series of a flight already in the list; returns the initial states of grid
+    // columns 1..5 ("0" or "2"). The altitude channel is then switched on by the caller.
+    std::array<QString, 5> BuildFlightSeries(int row);
+    // The chart side of GridCheck: column 1..5 of a row shown or hidden.
+    void ShowChannel(int row, int column, bool on);
+    // Destroys the flight's series; call before the record is freed.
+    void RemoveFlightSeries(int row);
+    // Each series of the flight one place toward the start of the list.
+    void MoveFlightSeriesToFront(int row);
+    // Applies GraphSettings to axes and series (and stores corrected maxima back).
+    void ChangeGraphSettings();
+    void UpdateScrollBars();
+    void SetLegendShown(bool shown);
+    bool LegendShown() const;
+    void SetTableShown(bool shown);
+    bool TableShown() const;
+    // True when the grid is visible and some flight shows that column.
+    bool ChannelShownAnywhere(int column) const;
+    // The flight colour index of a new flight, from the flights open now (excluding `exceptRow`).
+    uint8_t GetFirstPossibleGrafColorIndex(int exceptRow = -1) const;
+
+    // --- series operations for offsets and annotations ---
+    TChartSeries* SeriesOf(int row, int slot) const;
+    // Moves all points of a series on its full data.
+    void MoveSeries(int row, int slot, double dx, double dy);
+    int AnnotationCount(int row) const;
+    int AppendAnnotation(int row, double x, double y, const std::string& text);
+    void DeleteAnnotation(int row, int index);
+
+    // --- navigation ---
+    // Wheel over the main window: zooms when a flight is open, the page active and the pointer
+    // inside the chart. Returns whether it was handled.
+    bool HandleWheel(const QPoint& globalPos, int delta);
+    void ZoomIn();       // 110 percent (the button whose hint says "Zoom in")
+    void ZoomOut();      // 90 percent
+    void UndoZoom();
+    bool ScrollUpdating = false;
+
+    // Mouse-move readout at a chart position.
+    void UpdateReadout(const QPoint& chartPos);
+
+    // Controls.
+    TChart* Chart1 = nullptr;
+    QToolBar* ToolBarGraf = nullptr;
+    QToolButton* TBCopyGraph = nullptr;
+    QToolButton* TBSaveGraph = nullptr;
+    QToolButton* TBPrintGraph = nullptr;
+    QToolButton* TBGraphSetup = nullptr;
+    QToolButton* TBZoomIn = nullptr;
+    QToolButton* TBUndoZoom = nullptr;
+    QToolButton* TBZoomOut = nullptr;
+    QToolButton* TBGrafRead = nullptr;
+    QToolButton* TBAnnot = nullptr;
+    QToolButton* TBCrossHair = nullptr;
+    QToolButton* TBRxZero = nullptr;
+    QToolButton* TBShowTable = nullptr;
+    QToolButton* TBShowLegend = nullptr;
+    QLabel* LabelPos = nullptr;
+    // The readings panel; the measurement code owns what happens in StringGridOdecet.
+    QWidget* PanelGraf = nullptr;
+    TReadingsGrid* StringGridOdecet = nullptr;
+    QScrollBar* ScrollBar1 = nullptr;
+    QScrollBar* ScrollBar2 = nullptr;
+    QCheckBox* CheckBox_min_sec = nullptr;
+    QCheckBox* CheckBox_RxCenter = nullptr;
+    // Filled by the offset controls' owner.
+    QWidget* PanelOffsets = nullptr;
+    // The marker series of measurement mode ("Odecet").
+    TChartSeries* Series1 = nullptr;
+
+    static constexpr int kPanelGrafHeight = 92;
+
+public slots:
+    // Space pressed / released on the main window (the main window previews keys). The press
+    // returns whether it was taken.
+    bool SpaceDown();
+    void SpaceUp();
+    void CenterServoAxis();
+
+signals:
+    // Buttons whose actions live elsewhere.
+    void CopyGraphRequested();
+    void SaveGraphRequested();
+    void PrintGraphRequested();
+    void GraphSetupRequested();
+    void AnnotationsRequested();
+    void MeasurementModeChanged(bool on);
+    void TableShownChanged(bool shown);
+    void LegendShownChanged(bool shown);
+    // Chart mouse events after the readout has been updated.
+    void ChartMouseDown(QMouseEvent* event);
+    void ChartMouseMove(QMouseEvent* event);
+    void ChartMouseUp(QMouseEvent* event);
+    // A zoom has moved everything under the crosshair: it is no longer drawn.
+    void CrosshairCleared();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateToolBar();
+    void LayoutChartArea();
+    void SetTimeAxisEnd();
+    void ApplyAxisSetting(int axis, bool automatic, double min, double& max);
+    void ChartZoom(const QRect& rect);
+    void ChartUndoZoom();
+    void ChartScroll();
+    void ScrollBar1Change(int position);
+    void ScrollBar2Change(int position);
+    void MinSecClick();
+    void DrawServoZeroLine(QPainter& painter);
+    QString TimeLabel(TAxisId axis, const QString& label) const;
+    double ServoOf(const TDataBlock& flight, size_t i) const;
+    void ShowError(const QString& text);
+
+    TGraphHost& Host;
+    QWidget* ChartArea = nullptr;
+};
+
+} // namespace zirko

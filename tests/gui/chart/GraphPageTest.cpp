@@ -1,0 +1,441 @@
+#include "core/app/NumberFormat.h"
+#include "core/flightdata/ZdfFile.h"
+#include "core/graph/ChartMath.h"
+#include "gui/graph/Chart.h"
+#include "gui/graph/GraphHost.h"
+#include "gui/graph/GraphPage.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <set>
+
+namespace zirko {
+namespace {
+
+// The main window's side of the page: open flights and their grid cells.
+class TTestHost : public TGraphHost {
+public:
+    std::vector<std::unique_ptr<TDataBlock>> Flights;
+    std::vector<QString> Names;
+    std::map<std::pair<int, int>, QString> Cells;
+    TGraphSettings Settings;
+    bool Deflection = false;
+    double DeflMin = -5;
+    double DeflMax = 5;
+    bool PageActive = true;
+
+    int FlightCount() const override { return static_cast<int>(Flights.size()); }
+    TDataBlock* Flight(int row) const override
+    {
+        return row >= 0 && row < FlightCount() ? Flights[static_cast<size_t>(row)].get() : nullptr;
+    }
+    QString FlightName(int row) const override { return Names[static_cast<size_t>(row)]; }
+    QString GridCell(int col, int row) const override
+    {
+        const auto it = Cells.find({col, row});
+        return it == Cells.end() ? QString() : it->second;
+    }
+    bool GridVisible() const override { return !Flights.empty(); }
+    int CurrentRow() const override { return Flights.empty() ? -1 : 0; }
+    char DecimalSeparator() const override { return '.'; }
+    bool DeflectionOnGraph() const override { return Deflection; }
+    double DeflectionMin() const override { return DeflMin; }
+    double DeflectionMax() const override { return DeflMax; }
+    TGraphSettings& GraphSettings() override { return Settings; }
+    bool GraphPageActive() const override { return PageActive; }
+    int AutoGridSize() const override { return 10; }
+};
+
+struct TFlightSpec {
+    size_t Samples = 101; // time 0..100 s
+    bool Voltage = true;
+    double RxOffsetY = 0;
+};
+
+class GraphPageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Scripted = &test::InstallScriptedDialogs();
+        Page = std::make_unique<TGraphPage>(Host);
+        Page->resize(900, 600);
+        Page->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Page.get()));
+    }
+
+    // Writes a flight file, reads it back and opens it as the main window does.
+    int Open(const TFlightSpec& spec = {})
+    {
+        TDataBlock source;
+        source.DateText = "1.1.2026";
+        source.Sampling = 100;
+        source.ChannelMask = kMaskAltitude | kMaskRx | (spec.Voltage ? kMaskVoltage : 0);
+        for (size_t i = 0; i < spec.Samples; ++i) {
+            const double t = static_cast<double>(i) * 100.0 / static_cast<double>(spec.Samples - 1);
+            source.Time.push_back(t);
+            source.Altitude.push_back(50 + 40 * std::sin(t / 10));
+            source.Rx.push_back(i % 7 == 0 ? 50 : 10);
+            if (spec.Voltage)
+                source.Voltage.push_back(4.8 + 0.001 * static_cast<double>(i % 100));
+        }
+        const QString path = Dir.filePath(QString("f%1.zdf").arg(Host.FlightCount()));
+        EXPECT_TRUE(WriteDataFile(path.toStdString(), source).Ok());
+        auto flight = std::make_unique<TDataBlock>();
+        const TReadResult read = ReadDataFile(path.toStdString(), *flight, 30);
+        EXPECT_EQ(read.Status, TReadStatus::Ok) << read.Message;
+        flight->RxOffsetY = spec.RxOffsetY;
+        Host.Flights.push_back(std::move(flight));
+        Host.Names.push_back(QString("f%1").arg(Host.FlightCount() - 1));
+        const int row = Host.FlightCount() - 1;
+        const std::array<QString, 5> states = Page->BuildFlightSeries(row);
+        for (int c = 1; c <= 5; ++c)
+            Host.Cells[{c, row}] = states[static_cast<size_t>(c - 1)];
+        Host.Cells[{1, row}] = "1";
+        Page->ShowChannel(row, 1, true);
+        return row;
+    }
+
+    void Show(int row, int column)
+    {
+        Host.Cells[{column, row}] = "1";
+        Page->ShowChannel(row, column, true);
+    }
+
+    void Close(int row)
+    {
+        Page->RemoveFlightSeries(row);
+        Host.Flights.erase(Host.Flights.begin() + row);
+        Host.Names.erase(Host.Names.begin() + row);
+    }
+
+    TChart& Chart() { return *Page->Chart1; }
+
+    QTemporaryDir Dir;
+    TTestHost Host;
+    test::TScriptedDialogs* Scripted = nullptr;
+    std::unique_ptr<TGraphPage> Page;
+};
+
+TEST_F(GraphPageTest, FlightGetsFiveTitledSeriesWithServoOffset)
+{
+    const int row = Open({.Samples = 101, .Voltage = true, .RxOffsetY = 2.5});
+    const TDataBlock& f = *Host.Flight(row);
+    const char* suffixes[] = {" (Alt)", " (RX)", " (PowS)", " (Mark)", " (Annot)"};
+    for (int k = 0; k < kSlotCount; ++k) {
+        ASSERT_NE(f.SeriesInfo[static_cast<size_t>(k)].Series, nullptr);
+        EXPECT_EQ(f.SeriesInfo[static_cast<size_t>(k)].Series->Title(),
+                  QString("f0") + suffixes[k]);
+        EXPECT_EQ(f.SeriesInfo[static_cast<size_t>(k)].ColorIndex, 0);
+        EXPECT_EQ(f.SeriesInfo[static_cast<size_t>(k)].Series->Color(), QColor(0, 0, 255));
+    }
+    const TChartSeries& servo = *f.SeriesInfo[kSlotServo].Series;
+    ASSERT_EQ(servo.Count(), 101);
+    EXPECT_DOUBLE_EQ(servo.Y(1), 12.5);
+    EXPECT_DOUBLE_EQ(servo.Y(0), 52.5);
+    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].OffsetY, 2.5);
+    EXPECT_EQ(servo.VerticalAxis(), TAxisId::Right);
+    EXPECT_EQ(f.SeriesInfo[kSlotVoltage].Series->VerticalAxis(), TAxisId::Voltage);
+    // Markers where the servo is above the threshold (every 7th sample), in time order.
+    const TChartSeries& marks = *f.SeriesInfo[kSlotMarker].Series;
+    ASSERT_EQ(marks.Count(), 15);
+    EXPECT_DOUBLE_EQ(marks.X(1), 7);
+    EXPECT_DOUBLE_EQ(marks.Y(1), f.Altitude[7]);
+    EXPECT_TRUE(f.SeriesInfo[kSlotAltitude].Series->Active());
+    EXPECT_FALSE(servo.Active());
+    EXPECT_EQ(Host.GridCell(3, row), "0");
+}
+
+TEST_F(GraphPageTest, DeflectionMapsTheServoRangeAndKeepsOffsetZero)
+{
+    Host.Deflection = true;
+    const int row = Open({.Samples = 101, .Voltage = true, .RxOffsetY = 2.5});
+    const TDataBlock& f = *Host.Flight(row);
+    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].Series->Y(0), 2.5);  // 50 %
+    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].Series->Y(1), 0.5);  // 10 %
+    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].OffsetY, 0);
+}
+
+TEST_F(GraphPageTest, FlightWithoutVoltageHasGreyedVoltageCell)
+{
+    const int row = Open({.Samples = 50, .Voltage = false});
+    EXPECT_EQ(Host.GridCell(3, row), "2");
+    EXPECT_EQ(Host.Flight(row)->SeriesInfo[kSlotVoltage].Series->Count(), 0);
+    EXPECT_EQ(Host.GridCell(5, row), "0");
+}
+
+TEST_F(GraphPageTest, FifteenthFlightTakesFiveFreeColoursAndAClosedIndexIsReused)
+{
+    for (int i = 0; i < 15; ++i)
+        Open({.Samples = 5});
+    const TDataBlock& last = *Host.Flight(14);
+    EXPECT_EQ(last.SeriesInfo[0].ColorIndex, 255);
+    std::set<QRgb> colours;
+    for (const TSeriesInfo& info : last.SeriesInfo)
+        colours.insert(info.Series->Color().rgb());
+    EXPECT_EQ(colours.size(), 5u);
+    Close(3);
+    const int row = Open({.Samples = 5});
+    EXPECT_EQ(Host.Flight(row)->SeriesInfo[0].ColorIndex, 3);
+}
+
+TEST_F(GraphPageTest, TimeAxisEndsBeforeTheVoltageStrip)
+{
+    Open();
+    Chart().Replot();
+    Chart().Replot();
+    const int w = Chart().PlotRect().width();
+    ASSERT_GT(w, 100);
+    EXPECT_EQ(Chart().EndPosition(TAxisId::Bottom), TimeAxisEndPercent(w));
+    // No label beyond the axis end.
+    Chart().SetMinMax(TAxisId::Bottom, 0, 100);
+    Chart().Replot();
+    const double endPixel = Chart().PixelOfValue(TAxisId::Bottom, 100);
+    EXPECT_NEAR(endPixel - Chart().PlotRect().left(), w * TimeAxisEndPercent(w) / 100.0, 1.5);
+}
+
+TEST_F(GraphPageTest, MinSecCheckBoxRewritesTimeLabels)
+{
+    Open();
+    Chart().SetMinMax(TAxisId::Bottom, 0, 300);
+    const QStringList plain = Chart().TickLabels(TAxisId::Bottom);
+    ASSERT_FALSE(plain.isEmpty());
+    QTest::mouseClick(Page->CheckBox_min_sec, Qt::LeftButton, {},
+                      Page->CheckBox_min_sec->rect().center());
+    ASSERT_TRUE(Page->CheckBox_min_sec->isChecked());
+    EXPECT_EQ(Chart().AxisTitle(TAxisId::Bottom), "Time (min:sec)");
+    const QStringList minSec = Chart().TickLabels(TAxisId::Bottom);
+    ASSERT_EQ(minSec.size(), plain.size());
+    for (int i = 0; i < plain.size(); ++i)
+        EXPECT_EQ(minSec[i].toStdString(), FormatMinSec(plain[i].toLongLong())) << i;
+    QTest::mouseClick(Page->CheckBox_min_sec, Qt::LeftButton, {},
+                      Page->CheckBox_min_sec->rect().center());
+    EXPECT_EQ(Chart().AxisTitle(TAxisId::Bottom), "Time (sec)");
+    EXPECT_EQ(Chart().TickLabels(TAxisId::Bottom), plain);
+}
+
+TEST_F(GraphPageTest, ScrollBarFollowsAndMovesTheTimeAxis)
+{
+    Open();
+    EXPECT_FALSE(Page->ScrollBar1->isEnabled());
+    Chart().SetMinMax(TAxisId::Bottom, 10, 20);
+    Page->UpdateScrollBars();
+    ASSERT_TRUE(Page->ScrollBar1->isEnabled());
+    EXPECT_EQ(Page->ScrollBar1->value(), 15);
+    Page->ScrollBar1->setValue(50);
+    EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Bottom), 45);
+    EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 55);
+    // The vertical bar waits until all three vertical axes are fixed.
+    Chart().SetMinMax(TAxisId::Left, 0, 10);
+    Page->UpdateScrollBars();
+    EXPECT_FALSE(Page->ScrollBar2->isEnabled());
+    Chart().SetMinMax(TAxisId::Right, 0, 10);
+    Chart().SetMinMax(TAxisId::Voltage, 0, 10);
+    Page->UpdateScrollBars();
+    EXPECT_TRUE(Page->ScrollBar2->isEnabled());
+}
+
+TEST_F(GraphPageTest, UndoZoomReturnsToSettingsAndStoresCorrectedMaximum)
+{
+    Open();
+    QTest::mouseClick(Page->TBZoomOut, Qt::LeftButton); // hint "Zoom in"
+    EXPECT_FALSE(Chart().Automatic(TAxisId::Bottom));
+    EXPECT_TRUE(Page->ScrollBar1->isEnabled());
+    QTest::mouseClick(Page->TBUndoZoom, Qt::LeftButton);
+    EXPECT_TRUE(Chart().Automatic(TAxisId::Bottom));
+    EXPECT_FALSE(Page->ScrollBar1->isEnabled());
+    EXPECT_FALSE(Page->ScrollBar2->isEnabled());
+    EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Bottom), 0);
+    EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 100);
+
+    Host.Settings.TimeAuto = false;
+    Host.Settings.TimeMin = 30;
+    Host.Settings.TimeMax = 30;
+    QTest::mouseClick(Page->TBUndoZoom, Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Bottom), 30);
+    EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 31);
+    EXPECT_DOUBLE_EQ(Host.Settings.TimeMax, 31);
+}
+
+TEST_F(GraphPageTest, ZoomButtonsNarrowAndWidenAllAxesAndTheVoltageAxis)
+{
+    Open();
+    Show(0, 3);
+    const double vMin = Chart().Minimum(TAxisId::Voltage);
+    const double vMax = Chart().Maximum(TAxisId::Voltage);
+    QTest::mouseClick(Page->TBZoomOut, Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Bottom), 10);
+    EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 90);
+    const double d = (vMax - vMin) * 0.1;
+    EXPECT_NEAR(Chart().Minimum(TAxisId::Voltage), vMin + d, 1e-9);
+    EXPECT_NEAR(Chart().Maximum(TAxisId::Voltage), vMax - d, 1e-9);
+    QTest::mouseClick(Page->TBZoomIn, Qt::LeftButton); // hint "Zoom out"
+    EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Bottom), 2);
+    EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 98);
+}
+
+TEST_F(GraphPageTest, WheelZoomsOnlyWithAFlightOpen)
+{
+    QWidget* plot = Chart().PlotArea();
+    const QPoint inside = Chart().PlotRect().center();
+    EXPECT_FALSE(Page->HandleWheel(Chart().mapToGlobal(inside), 120));
+    const double before = Chart().Maximum(TAxisId::Bottom);
+    QWheelEvent none(inside, plot->mapToGlobal(inside), {}, {0, 120}, Qt::NoButton, {},
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(plot, &none);
+    EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), before);
+
+    Open();
+    QWheelEvent wheel(inside, plot->mapToGlobal(inside), {}, {0, 120}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(plot, &wheel);
+    EXPECT_TRUE(wheel.isAccepted());
+    EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 90);
+    EXPECT_TRUE(Page->LabelPos->text().startsWith("["));
+    EXPECT_TRUE(Page->LabelPos->text().endsWith("m ]"));
+    Host.PageActive = false;
+    EXPECT_FALSE(Page->HandleWheel(Chart().mapToGlobal(inside), -120));
+}
+
+TEST_F(GraphPageTest, DraggedRectangleZoomsAndTheReadoutFollowsTheMouse)
+{
+    Open();
+    Show(0, 3);
+    Chart().Replot();
+    QWidget* plot = Chart().PlotArea();
+    EXPECT_EQ(Page->LabelPos->text(), "cursor");
+    const QRect r = Chart().PlotRect();
+    const QPoint a = r.topLeft() + QPoint(r.width() / 4, r.height() / 4);
+    const QPoint b = r.topLeft() + QPoint(r.width() / 2, r.height() / 2);
+    const double t0 = Chart().ValueAtPixel(TAxisId::Bottom, a.x());
+    const double t1 = Chart().ValueAtPixel(TAxisId::Bottom, b.x());
+    const double v0 = Chart().ValueAtPixel(TAxisId::Voltage, b.y());
+    const double v1 = Chart().ValueAtPixel(TAxisId::Voltage, a.y());
+    QTest::mousePress(plot, Qt::LeftButton, {}, a);
+    QTest::mouseMove(plot, b);
+    EXPECT_TRUE(Page->LabelPos->text().endsWith("V ]"));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, b);
+    EXPECT_NEAR(Chart().Minimum(TAxisId::Bottom), t0, 1e-9);
+    EXPECT_NEAR(Chart().Maximum(TAxisId::Bottom), t1, 1e-9);
+    EXPECT_NEAR(Chart().Minimum(TAxisId::Voltage), v0, 1e-9);
+    EXPECT_NEAR(Chart().Maximum(TAxisId::Voltage), v1, 1e-9);
+    EXPECT_TRUE(Page->ScrollBar1->isEnabled());
+}
+
+TEST_F(GraphPageTest, SpacePanningMovesTheView)
+{
+    Open();
+    Chart().SetMinMax(TAxisId::Bottom, 20, 40);
+    Chart().Replot();
+    ASSERT_TRUE(Page->SpaceDown());
+    QWidget* plot = Chart().PlotArea();
+    const QPoint c = Chart().PlotRect().center();
+    const double perPixel = Chart().ValueAtPixel(TAxisId::Bottom, c.x() + 1) -
+                            Chart().ValueAtPixel(TAxisId::Bottom, c.x());
+    QTest::mousePress(plot, Qt::LeftButton, {}, c);
+    QTest::mouseMove(plot, c + QPoint(50, 0));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, c + QPoint(50, 0));
+    EXPECT_NEAR(Chart().Minimum(TAxisId::Bottom), 20 - 50 * perPixel, 1e-6);
+    EXPECT_NEAR(Chart().Maximum(TAxisId::Bottom), 40 - 50 * perPixel, 1e-6);
+    Page->SpaceUp();
+    EXPECT_FALSE(Chart().PanningEnabled());
+    EXPECT_TRUE(Chart().RectZoomEnabled());
+}
+
+TEST_F(GraphPageTest, ServoCenterAndChangeGraphSettings)
+{
+    Open();
+    Show(0, 2);
+    Chart().SetMinMax(TAxisId::Right, -20, 60);
+    QTest::mouseClick(Page->CheckBox_RxCenter, Qt::LeftButton, {},
+                      Page->CheckBox_RxCenter->rect().center());
+    EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Right), -40);
+    EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Right), 40);
+
+    Host.Settings.AltitudeAuto = false;
+    Host.Settings.AltitudeMin = 50;
+    Host.Settings.AltitudeMax = 20;
+    Host.Settings.RXLStyle = 3;
+    Host.Settings.RXLWidth = 2;
+    Page->ChangeGraphSettings();
+    EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Left), 50);
+    EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Left), 51);
+    EXPECT_DOUBLE_EQ(Host.Settings.AltitudeMax, 51);
+    const TChartSeries* servo = Page->SeriesOf(0, kSlotServo);
+    EXPECT_EQ(servo->PenStyle(), TLineStyle::DashDot);
+    EXPECT_EQ(servo->PenWidth(), 2);
+}
+
+TEST_F(GraphPageTest, ServoZeroLineIsDrawnOnlyWhileTheServoIsShown)
+{
+    Open();
+    Chart().SetMinMax(TAxisId::Right, -100, 100);
+    QTest::mouseClick(Page->TBRxZero, Qt::LeftButton);
+    auto blackRow = [this] {
+        const QImage image = Chart().ToImage();
+        const int y = static_cast<int>(std::lround(Chart().PixelOfValue(TAxisId::Right, 0)));
+        const QRect plot = Chart().PlotRect();
+        int black = 0;
+        for (int x = plot.left() + 5; x < plot.right() - 5; x += 10)
+            black += image.pixelColor(x, y) == QColor(Qt::black) ? 1 : 0;
+        return black * 10 >= plot.width() - 20;
+    };
+    EXPECT_FALSE(blackRow());
+    Show(0, 2);
+    Chart().SetMinMax(TAxisId::Right, -100, 100);
+    EXPECT_TRUE(blackRow());
+}
+
+TEST_F(GraphPageTest, LargeFlightIsHandedToThePlotPerPixelColumn)
+{
+    const int row = Open({.Samples = 300001});
+    Chart().Replot();
+    const TChartSeries& alt = *Page->SeriesOf(row, kSlotAltitude);
+    EXPECT_EQ(alt.Count(), 300001);
+    EXPECT_LE(alt.PlottedCount(), 4 * Chart().PlotRect().width() + 8);
+    Chart().SetMinMax(TAxisId::Bottom, 50, 50.01);
+    Chart().Replot();
+    // Times are stored to 0.01 s, so this view holds a few hundred samples, all handed over.
+    EXPECT_GE(alt.PlottedCount(), 3);
+    EXPECT_LE(alt.PlottedCount(), 4 * Chart().PlotRect().width() + 8);
+    EXPECT_LT(alt.PlottedCount(), alt.Count() / 100);
+}
+
+TEST_F(GraphPageTest, SeriesOrderAnnotationsAndRemoval)
+{
+    Open();
+    Open();
+    TChartSeries* alt1 = Page->SeriesOf(1, kSlotAltitude);
+    const int before = Chart().IndexOf(alt1);
+    Page->MoveFlightSeriesToFront(1);
+    EXPECT_EQ(Chart().IndexOf(alt1), before - 1);
+
+    EXPECT_EQ(Page->AppendAnnotation(0, 12, 34, "Start"), 0);
+    EXPECT_EQ(Page->AppendAnnotation(0, 5, 6, "Early"), 1); // insertion order kept
+    EXPECT_EQ(Page->AnnotationCount(0), 2);
+    EXPECT_EQ(Page->SeriesOf(0, kSlotAnnotation)->LabelText(1), "Early");
+    Page->MoveSeries(0, kSlotAnnotation, 1, -1);
+    EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotAnnotation)->X(0), 13);
+    EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotAnnotation)->Y(0), 33);
+    Page->DeleteAnnotation(0, 0);
+    EXPECT_EQ(Page->SeriesOf(0, kSlotAnnotation)->LabelText(0), "Early");
+
+    const int count = Chart().SeriesCount();
+    Close(0);
+    EXPECT_EQ(Chart().SeriesCount(), count - 5);
+}
+
+} // namespace
+} // namespace zirko
