@@ -6,7 +6,10 @@
 #include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/shell/DataTree.h"
+#include "gui/device/ZirkoComForm.h"
 #include "gui/shell/FormAssert.h"
+#include "gui/shell/FormOptions.h"
+#include "gui/shell/NotesPage.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -52,6 +55,9 @@ TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent)
     FormAssert = new TFormAssert(this);
     InstallAssertionHandler(FormAssert);
     FormAbout = new TFormAbout(this);
+    ZirkoComForm = new TZirkoComForm(this);
+    FormOptions = new TFormOptions(this);
+    connect(FormOptions, &TFormOptions::FolderChosen, TreeView1, &TDataTree::WatchFolder);
     qApp->installEventFilter(this);
 }
 
@@ -88,44 +94,14 @@ void TFormMain::CreateMenu()
 
 QWidget* TFormMain::CreateInfoPage()
 {
-    auto* page = new QWidget;
-    auto* info = new QWidget(page);
-    auto* grid = new QGridLayout(info);
-    auto makeEdit = [info](const char* name) {
-        auto* e = new QLineEdit(info);
-        e->setObjectName(name);
-        e->setReadOnly(true);
-        QPalette pal = e->palette();
-        pal.setColor(QPalette::Base, pal.color(QPalette::Window));
-        e->setPalette(pal);
-        return e;
-    };
-    EditDate = makeEdit("EditDate");
-    EditSample = makeEdit("EditSample");
-    EditVer = makeEdit("EditVer");
-    EditFlyTime = makeEdit("EditFlyTime");
-    EditMaxAlt = makeEdit("EditMaxAlt");
-    grid->addWidget(new QLabel("Date:"), 0, 0);
-    grid->addWidget(EditDate, 0, 1);
-    grid->addWidget(new QLabel("Sampling:"), 0, 2);
-    grid->addWidget(EditSample, 0, 3);
-    grid->addWidget(new QLabel("ms"), 0, 4);
-    grid->addWidget(new QLabel("Ver:"), 0, 5);
-    grid->addWidget(EditVer, 0, 6);
-    grid->addWidget(new QLabel("Flight time:"), 1, 0);
-    grid->addWidget(EditFlyTime, 1, 1);
-    grid->addWidget(new QLabel("Max. height:"), 1, 2);
-    grid->addWidget(EditMaxAlt, 1, 3);
-    grid->setColumnStretch(1, 3);
-    grid->setColumnStretch(3, 2);
-    grid->setColumnStretch(6, 1);
-    RichEdit1 = new QTextEdit(page);
-    RichEdit1->setObjectName("RichEdit1");
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(info);
-    layout->addWidget(RichEdit1, 1);
-    return page;
+    NotesPage = new TNotesPage;
+    EditDate = NotesPage->EditDate;
+    EditSample = NotesPage->EditSample;
+    EditVer = NotesPage->EditVer;
+    EditFlyTime = NotesPage->EditFlyTime;
+    EditMaxAlt = NotesPage->EditMaxAlt;
+    RichEdit1 = NotesPage->RichEdit1;
+    return NotesPage;
 }
 
 void TFormMain::CreatePanels()
@@ -341,10 +317,34 @@ void TFormMain::ShowAbout()
 
 void TFormMain::ExecuteOptions()
 {
+    const auto result = TFormOptions::ExecuteOptions(
+        *FormOptions, DataDir, QString::fromStdString(Options.COM),
+        QString::fromStdString(Options.DefFileName), Options.MarkerThreshold);
+    if (!result)
+        return;
+    Options.COM = result->PortName.toStdString();
+    Options.DefFileName = result->DefaultFileName.toStdString();
+    if (result->MarkerThreshold)
+        Options.MarkerThreshold = *result->MarkerThreshold;
+    DeflectionOnGraph = false;
+    if (QDir::cleanPath(result->RootFolder) != QDir::cleanPath(DataDir)) {
+        DataDir = QDir::cleanPath(result->RootFolder);
+        TreeView1->ReloadDataDir();
+    }
 }
 
 void TFormMain::ExecuteReadData()
 {
+    ZirkoComForm->SetPortName(QString::fromStdString(Options.COM));
+    ZirkoComForm->SetDataFolder(DataDir);
+    ZirkoComForm->SetDefaultFileName(QString::fromStdString(Options.DefFileName));
+    ZirkoComForm->SetFlightTemperature(Options.FlightTemperature);
+    ZirkoComForm->SetMarkerThreshold(Options.MarkerThreshold);
+    ZirkoComForm->Execute();
+    // The window keeps what the user changed there and what a save filled in.
+    Options.DefFileName = ZirkoComForm->DefaultFileName().toStdString();
+    Options.FlightTemperature = ZirkoComForm->FlightTemperature();
+    TreeView1->RefreshTreeView();
 }
 
 } // namespace zirko

@@ -25,6 +25,9 @@ class TFlightGrid;
 class TFormAssert;
 class TFormAbout;
 class TDataTree;
+class TNotesPage;
+class TZirkoComForm;
+class TFormOptions;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -91,6 +94,9 @@ public:
     QAction* mnuAbout = nullptr;
     TFormAssert* FormAssert = nullptr;
     TFormAbout* FormAbout = nullptr;
+    TZirkoComForm* ZirkoComForm = nullptr;
+    TNotesPage* NotesPage = nullptr;
+    TFormOptions* FormOptions = nullptr;
 
 signals:
     void FirstShown();

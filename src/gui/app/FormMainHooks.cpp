@@ -1,8 +1,7 @@
 // How the main window's open-flights list reaches the notes editor and the chart.
 #include "gui/app/FormMain.h"
 
-#include "platform/richtext/RtfReader.h"
-#include "platform/richtext/RtfWriter.h"
+#include "gui/shell/NotesPage.h"
 
 #include <QTextEdit>
 
@@ -10,23 +9,22 @@ namespace zirko {
 
 bool TFormMain::NotesModified() const
 {
-    return RichEdit1->document()->isModified();
+    return NotesPage->NotesModified();
 }
 
 std::string TFormMain::NotesBytes() const
 {
-    return WriteRtf(*RichEdit1->document());
+    return NotesPage->SaveNotes();
 }
 
 void TFormMain::LoadNotes(const std::string& bytes)
 {
-    LoadNotesDocument(bytes, *RichEdit1->document());
+    NotesPage->LoadNotes(bytes);
 }
 
 void TFormMain::ClearNotes()
 {
-    RichEdit1->clear();
-    RichEdit1->document()->setModified(false);
+    NotesPage->ClearNotes();
 }
 
 std::array<QString, 5> TFormMain::BuildFlightSeries(int row)

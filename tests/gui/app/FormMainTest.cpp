@@ -3,7 +3,9 @@
 #include "gui/app/FormMain.h"
 #include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
+#include "gui/shell/DataTree.h"
 #include "gui/shell/FormAssert.h"
+#include "gui/shell/FormOptions.h"
 #include "core/shell/Assertion.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
@@ -198,4 +200,35 @@ TEST_F(FormMainTest, AssertionReportsKeepTheLatestInTheLabelAndAllInTheList)
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].startsWith("first check (Data, line "));
     EXPECT_EQ(lines[1], label);
+}
+
+TEST_F(FormMainTest, OptionsTakeOverAndOnlyANewRootReloadsTheTree)
+{
+    const QString data = Dir.path() + "/Data";
+    QDir(Dir.path()).mkpath("Data/other");
+    TDataBlock f;
+    f.ChannelMask = 0x8000;
+    f.Time = {0, 1};
+    f.Altitude = {1, 2};
+    ASSERT_TRUE(WriteDataFile((data + "/a.zdf").toStdString(), f).Ok());
+    auto form = Start();
+    ASSERT_EQ(form->OpenFlightFile(data + "/a.zdf"), 0);
+    form->DeflectionOnGraph = true;
+
+    // The same folder again: the flight stays open.
+    Dialogs->DialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
+    form->ExecuteOptions();
+    EXPECT_EQ(form->FlightCount(), 1);
+    EXPECT_FALSE(form->DeflectionOnGraph);
+
+    // Another folder: every flight closes and the tree shows the new root.
+    Dialogs->DialogScripts.push_back([&](QDialog& d) {
+        Dialogs->FileNames.push_back(data + "/other");
+        static_cast<TFormOptions&>(d).ChooseFolder();
+        return int(QDialog::Accepted);
+    });
+    form->ExecuteOptions();
+    EXPECT_EQ(form->DataDir, data + "/other");
+    EXPECT_EQ(form->FlightCount(), 0);
+    EXPECT_EQ(form->TreeView1->RootNode()->text(0), "other");
 }
