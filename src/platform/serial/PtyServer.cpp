@@ -7,6 +7,7 @@ namespace zirko {
 namespace {
 // How often a server without a client looks whether one has opened the port.
 constexpr int kClientPollMs = 10;
+constexpr qint64 kTimerGrainMs = 1;
 } // namespace
 
 TPtyServer::TCreateResult TPtyServer::Create(TDeviceEndpoint& device)
@@ -98,7 +99,9 @@ void TPtyServer::Flush()
 {
     if (!Powered)
         return;
-    Outgoing += Device.TakeOutput(Now());
+    // Timers tick in whole milliseconds: bytes due within the next one go now, or every wait for
+    // the end of a paced block would add up to a millisecond of idle wire.
+    Outgoing += Device.TakeOutput(Now() + kTimerGrainMs);
     while (!Outgoing.isEmpty()) {
         const qint64 n = Terminal->WriteSome(Outgoing.constData(), Outgoing.size());
         if (n < 0) {

@@ -1,0 +1,125 @@
+// Download speed of the logger session through a pseudo-terminal against the simulated logger.
+#include "core/device/LoggerSimulator.h"
+#include "platform/serial/LoggerSession.h"
+#include "platform/serial/PtyServer.h"
+#include "platform/serial/SimulatorDevice.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+using namespace zirko;
+
+namespace {
+
+// A memory filled with generated flights to exactly `size` bytes.
+std::vector<uint8_t> FullMemory(size_t size)
+{
+    std::vector<uint8_t> memory;
+    for (uint32_t seed = 1; memory.size() < size; ++seed) {
+        const auto flight = GenerateFlight(TFlightProfile{}, seed);
+        memory.insert(memory.end(), flight.begin(), flight.end());
+    }
+    memory.resize(size);
+    // No run of erased bytes may end the download early.
+    for (size_t i = 4; i < memory.size(); ++i)
+        if (memory[i] == 0xFF && memory[i - 1] == 0xFF && memory[i - 2] == 0xFF &&
+            memory[i - 3] == 0xFF && memory[i - 4] == 0xFF)
+            memory[i] = 0xFE;
+    return memory;
+}
+
+// Connects, downloads the whole memory and returns the milliseconds of the download alone and
+// the bytes received; 0 ms when it failed.
+std::pair<qint64, qint64> Download(TSimulatorOptions options)
+{
+    TSimulatorDevice device(std::move(options));
+    auto server = TPtyServer::Create(device);
+    if (!server.Server)
+        return {0, 0};
+    TLoggerSession session;
+    session.SetPortName(server.Server->DevicePath());
+    QEventLoop loop;
+    QElapsedTimer clock;
+    qint64 elapsed = 0;
+    qint64 bytes = 0;
+    bool started = false;
+    QObject::connect(&session, &TLoggerSession::CommandFinished, [&](const QString& letter) {
+        if (letter == "R" && !started) {
+            started = true;
+            clock.start();
+            session.ReadData();
+        }
+    });
+    QObject::connect(&session, &TLoggerSession::DownloadFinished,
+                     [&](const QByteArray& image, qint64, qint64) {
+                         elapsed = clock.elapsed();
+                         bytes = image.size();
+                         loop.quit();
+                     });
+    QObject::connect(&session, &TLoggerSession::ErrorShown, &loop, &QEventLoop::quit);
+    QTimer::singleShot(0, &session, &TLoggerSession::Connect);
+    QTimer::singleShot(600000, &loop, &QEventLoop::quit);
+    loop.exec();
+    session.Close();
+    return {elapsed, bytes};
+}
+
+void BM_DownloadUnpaced(benchmark::State& state)
+{
+    TSimulatorOptions options;
+    options.Firmware = "ZIRKO benchmark";
+    options.Memory = FullMemory(static_cast<size_t>(state.range(0)));
+    qint64 total = 0;
+    for (auto _ : state) {
+        const auto [ms, bytes] = Download(options);
+        if (ms == 0 && bytes == 0) {
+            state.SkipWithError("download failed");
+            return;
+        }
+        state.SetIterationTime(static_cast<double>(ms) / 1000.0);
+        total += bytes;
+    }
+    state.SetBytesProcessed(total);
+}
+BENCHMARK(BM_DownloadUnpaced)->Arg(2'000'000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// At 115200 baud every byte the logger sends takes 1/11520 s: a block, its check byte and the
+// echo of the program's "O".
+void BM_DownloadPacedSmallMemory(benchmark::State& state)
+{
+    constexpr int kBytesPerSecond = 11520;
+    constexpr size_t kMemory = 540672;
+    TSimulatorOptions options;
+    options.Firmware = "Logger benchmark";
+    options.Memory = FullMemory(kMemory);
+    options.BytesPerSecond = kBytesPerSecond;
+    const double blocks = static_cast<double>(kMemory) / 264.0;
+    // The closing five erased bytes come after the last full block.
+    const double wireSeconds = (blocks * (264 + 1 + 1) + 5) / kBytesPerSecond;
+    for (auto _ : state) {
+        const auto [ms, bytes] = Download(options);
+        if (bytes < static_cast<qint64>(kMemory)) {
+            state.SkipWithError("download failed");
+            return;
+        }
+        state.SetIterationTime(static_cast<double>(ms) / 1000.0);
+        state.counters["wire_s"] = wireSeconds;
+        state.counters["ratio_to_wire"] = (static_cast<double>(ms) / 1000.0) / wireSeconds;
+    }
+}
+BENCHMARK(BM_DownloadPacedSmallMemory)->Iterations(1)->UseManualTime()->Unit(
+    benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
