@@ -2,9 +2,11 @@
 
 #include "core/app/IniFile.h"
 #include "gui/app/FormAbout.h"
+#include "gui/app/MainGraphHost.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
+#include "gui/graph/GraphPage.h"
 #include "gui/shell/DataTree.h"
 #include "gui/device/ZirkoComForm.h"
 #include "gui/shell/FormAssert.h"
@@ -21,6 +23,8 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPrinter>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -55,6 +59,7 @@ TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent)
     FormAssert = new TFormAssert(this);
     InstallAssertionHandler(FormAssert);
     FormAbout = new TFormAbout(this);
+    CreateGraphPage();
     ZirkoComForm = new TZirkoComForm(this);
     FormOptions = new TFormOptions(this);
     connect(FormOptions, &TFormOptions::FolderChosen, TreeView1, &TDataTree::WatchFolder);
@@ -66,6 +71,9 @@ TFormMain::~TFormMain()
     qApp->removeEventFilter(this);
     TreeView1->ClearTreeView();
     CloseAllDataFiles();
+    // These talk to the graph host adapter, which goes before the window's children do.
+    delete FormAnnot;
+    delete GraphPage;
 }
 
 void TFormMain::ShowError(const QString& text)
@@ -201,6 +209,7 @@ void TFormMain::FormShowFirst()
     TreeView1->BuildTree();
     QApplication::processEvents();
     NotifyEnabled = true;
+    ApplyChartSettings();
 }
 
 void TFormMain::ReadSettings()
@@ -230,6 +239,8 @@ void TFormMain::WriteSettings()
     Options.PanelLeft = PanelLeft->width();
     Options.SaveWindowsPos = WinStates().SaveWindowsPosEnabled();
     Options.AutoGridSize = NameColMinWidth;
+    Options.ShowTable = GraphPage->TableShown();
+    Options.TBShowLegend = GraphPage->LegendShown();
     WriteOptions(ini, Options);
     if (GraphSettings.SettingsChanged)
         WriteGraphSettings(ini, GraphSettings);
@@ -281,6 +292,20 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
         }
+    }
+    if (event->type() == QEvent::KeyRelease) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (w && w->window() == this && key->key() == Qt::Key_Space && !key->isAutoRepeat() &&
+            PageControl->currentWidget() == TabGraph)
+            GraphPage->SpaceUp();
+    }
+    if (event->type() == QEvent::Wheel) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (w && w->window() == this &&
+            GraphPage->HandleWheel(wheel->globalPosition().toPoint(), wheel->angleDelta().y()))
+            return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

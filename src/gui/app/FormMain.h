@@ -18,6 +18,7 @@ class QTextEdit;
 class QMenu;
 class QAction;
 class QLabel;
+class QPrinter;
 
 namespace zirko {
 
@@ -28,6 +29,11 @@ class TDataTree;
 class TNotesPage;
 class TZirkoComForm;
 class TFormOptions;
+class TGraphPage;
+class TFormGraphSetup;
+class TFormAnnotEdit;
+class TFormAnnot;
+class TMainGraphHost;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -97,6 +103,10 @@ public:
     TZirkoComForm* ZirkoComForm = nullptr;
     TNotesPage* NotesPage = nullptr;
     TFormOptions* FormOptions = nullptr;
+    TGraphPage* GraphPage = nullptr;
+    TFormGraphSetup* FormGraphSetup = nullptr;
+    TFormAnnotEdit* FormAnnotEdit = nullptr;
+    TFormAnnot* FormAnnot = nullptr;
 
 signals:
     void FirstShown();
@@ -138,6 +148,12 @@ private:
     void CollectAnnotations(int row);         // rebuilds Annotations from the chart before a save
     void LoadShiftControls(int row);
 
+    void CreateGraphPage();
+    void ApplyChartSettings();
+    void ExecuteGraphSetupDialog();
+    void PrintGraphPage();
+    std::unique_ptr<TMainGraphHost> GraphHostAdapter;
+    std::unique_ptr<QPrinter> GraphPrinter;
     TAppPaths AppPaths;
     bool Shown = false;
     bool Closed = false;

@@ -1,6 +1,8 @@
 // How the main window's open-flights list reaches the notes editor and the chart.
 #include "gui/app/FormMain.h"
 
+#include "gui/graph/Chart.h"
+#include "gui/graph/GraphPage.h"
 #include "gui/shell/NotesPage.h"
 
 #include <QTextEdit>
@@ -29,26 +31,53 @@ void TFormMain::ClearNotes()
 
 std::array<QString, 5> TFormMain::BuildFlightSeries(int row)
 {
-    std::array<QString, 5> states;
-    const TDataBlock* f = Flight(row);
-    states[0] = f && !f->Altitude.empty() ? "0" : "2";
-    states[1] = f && !f->Rx.empty() ? "0" : "2";
-    states[2] = f && !f->Voltage.empty() ? "0" : "2";
-    states[3] = f && !f->Altitude.empty() && !f->MarkerFlags.empty() ? "0" : "2";
-    states[4] = "0";
-    return states;
+    return GraphPage->BuildFlightSeries(row);
 }
 
-void TFormMain::ShowFlightChannel(int, int, bool) {}
-void TFormMain::RemoveFlightSeries(int) {}
-void TFormMain::MoveFlightSeriesToFront(int) {}
+void TFormMain::ShowFlightChannel(int row, int col, bool on)
+{
+    GraphPage->ShowChannel(row, col, on);
+}
+
+void TFormMain::RemoveFlightSeries(int row)
+{
+    GraphPage->RemoveFlightSeries(row);
+}
+
+void TFormMain::MoveFlightSeriesToFront(int row)
+{
+    GraphPage->MoveFlightSeriesToFront(row);
+}
+
+// The offset controls of the graph page are not part of this window yet; the flight's slots keep
+// their offsets meanwhile.
 void TFormMain::LoadShiftControls(int) {}
 
-uint32_t TFormMain::FlightColorValue(int) const
+uint32_t TFormMain::FlightColorValue(int row) const
 {
-    return 0xFF0000;
+    TChartSeries* series = GraphPage->SeriesOf(row, kSlotAltitude);
+    if (!series)
+        return 0;
+    const QColor c = series->Color();
+    return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
+           (static_cast<uint32_t>(c.blue()) << 16);
 }
 
-void TFormMain::CollectAnnotations(int) {}
+void TFormMain::CollectAnnotations(int row)
+{
+    TDataBlock* flight = Flight(row);
+    TChartSeries* series = GraphPage->SeriesOf(row, kSlotAnnotation);
+    if (!flight || !series)
+        return;
+    const TSeriesInfo& slot = flight->SeriesInfo[kSlotAnnotation];
+    flight->Annotations.clear();
+    for (int i = 0; i < series->Count(); ++i) {
+        TAnotace a;
+        a.Text = series->Label(i);
+        a.Time = series->X(i) - (slot.ShiftOn ? slot.OffsetX : 0);
+        a.Value = series->Y(i) - (slot.ShiftOn ? slot.OffsetY : 0);
+        flight->Annotations.push_back(std::move(a));
+    }
+}
 
 } // namespace zirko
