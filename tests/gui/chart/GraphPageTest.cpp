@@ -59,7 +59,7 @@ public:
     int AutoGridSize() const override { return 10; }
 };
 
-struct TFlightSpec {
+struct TFlightShape {
     size_t Samples = 101; // time 0..100 s
     bool Voltage = true;
     double RxOffsetY = 0;
@@ -77,18 +77,18 @@ protected:
     }
 
     // Writes a flight file, reads it back and opens it as the main window does.
-    int Open(const TFlightSpec& spec = {})
+    int Open(const TFlightShape& shape = {})
     {
         TDataBlock source;
         source.DateText = "1.1.2026";
         source.Sampling = 100;
-        source.ChannelMask = kMaskAltitude | kMaskRx | (spec.Voltage ? kMaskVoltage : 0);
-        for (size_t i = 0; i < spec.Samples; ++i) {
-            const double t = static_cast<double>(i) * 100.0 / static_cast<double>(spec.Samples - 1);
+        source.ChannelMask = kMaskAltitude | kMaskRx | (shape.Voltage ? kMaskVoltage : 0);
+        for (size_t i = 0; i < shape.Samples; ++i) {
+            const double t = static_cast<double>(i) * 100.0 / static_cast<double>(shape.Samples - 1);
             source.Time.push_back(t);
             source.Altitude.push_back(50 + 40 * std::sin(t / 10));
             source.Rx.push_back(i % 7 == 0 ? 50 : 10);
-            if (spec.Voltage)
+            if (shape.Voltage)
                 source.Voltage.push_back(4.8 + 0.001 * static_cast<double>(i % 100));
         }
         const QString path = Dir.filePath(QString("f%1.zdf").arg(Host.FlightCount()));
@@ -96,7 +96,7 @@ protected:
         auto flight = std::make_unique<TDataBlock>();
         const TReadResult read = ReadDataFile(path.toStdString(), *flight, 30);
         EXPECT_EQ(read.Status, TReadStatus::Ok) << read.Message;
-        flight->RxOffsetY = spec.RxOffsetY;
+        flight->RxOffsetY = shape.RxOffsetY;
         Host.Flights.push_back(std::move(flight));
         Host.Names.push_back(QString("f%1").arg(Host.FlightCount() - 1));
         const int row = Host.FlightCount() - 1;
