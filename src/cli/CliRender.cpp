@@ -1,0 +1,105 @@
+// zirko-cli render: the flights drawn on the chart as the Graph page draws them, written as a
+// picture file.
+#include "cli/CliCommand.h"
+
+#include "gui/graph/GraphExport.h"
+#include "gui/graph/OffscreenGraph.h"
+
+#include <QFileInfo>
+#include <QSize>
+#include <QStringList>
+
+#include <charconv>
+#include <iostream>
+#include <optional>
+
+namespace zirko::cli {
+
+namespace {
+
+// The chart's size when none is asked for: a common main window's chart.
+constexpr QSize kDefaultSize(1200, 800);
+constexpr int kMinSide = 320;
+constexpr int kMaxSide = 10000;
+const QStringList kFormats{"png", "bmp", "svg", "pdf", "emf", "wmf"};
+
+std::optional<int> ParseSide(std::string_view text)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<QSize> ParseSize(const std::string& text)
+{
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos)
+        return std::nullopt;
+    const auto w = ParseSide(std::string_view(text).substr(0, x));
+    const auto h = ParseSide(std::string_view(text).substr(x + 1));
+    if (!w || !h || *w < kMinSide || *h < kMinSide || *w > kMaxSide || *h > kMaxSide)
+        return std::nullopt;
+    return QSize(*w, *h);
+}
+
+int RunRender(const TArgs& args)
+{
+    TArgParser p(args);
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" || args[i] == "--size") {
+            ++i;
+            continue;
+        }
+        if (args[i].size() > 1 && args[i][0] == '-')
+            return Fail("Unknown option: " + args[i]);
+    }
+    const std::vector<std::string> files = p.Positional({"-o", "--size"});
+    const std::optional<std::string> out = p.Option("-o");
+    if (!out || out->empty())
+        return Fail("No output file given (-o OUT).");
+    const QString outName = QString::fromStdString(*out);
+    if (!kFormats.contains(QFileInfo(outName).suffix().toLower()))
+        return Fail("Unknown picture format of \"" + *out +
+                    "\": the name must end with .png, .bmp, .svg, .pdf, .emf or .wmf.");
+    QSize size = kDefaultSize;
+    if (p.Flag("--size")) {
+        const std::optional<std::string> text = p.Option("--size");
+        const std::optional<QSize> parsed = text ? ParseSize(*text) : std::nullopt;
+        if (!parsed)
+            return Fail("Bad size \"" + text.value_or("") + "\": expected WxH, each side from " +
+                        std::to_string(kMinSide) + " to " + std::to_string(kMaxSide) +
+                        " pixels, e.g. 1200x800.");
+        size = *parsed;
+    }
+    if (files.empty())
+        return Fail("No flight file given.");
+
+    TOffscreenGraph graph;
+    for (const std::string& file : files) {
+        const QStringList failure = graph.OpenFile(QString::fromStdString(file));
+        if (failure.isEmpty())
+            continue;
+        for (qsizetype i = 0; i + 1 < failure.size(); ++i)
+            std::cerr << failure[i].toStdString() << std::endl;
+        return Fail(failure.back().toStdString());
+    }
+    if (!graph.SetChartSize(size))
+        return Fail("The chart cannot be drawn at " + std::to_string(size.width()) + "x" +
+                    std::to_string(size.height()) + " pixels.");
+    graph.Draw();
+    const QString error = WriteGraphFile(graph.Source(), outName);
+    if (!error.isEmpty()) {
+        std::cerr << "Error by saving Graph as Image file \""
+                  << QFileInfo(outName).absoluteFilePath().toStdString() << "\"!" << std::endl;
+        return Fail(error.toStdString());
+    }
+    return 0;
+}
+
+} // namespace
+
+ZIRKO_CLI_COMMAND("render", "render FILE... -o OUT [--size WxH]", RunRender);
+
+} // namespace zirko::cli

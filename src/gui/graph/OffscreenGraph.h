@@ -1,0 +1,94 @@
+// A graph page of its own, away from the main window: flights are opened into it the way the
+// main window opens them, and the chart is drawn at a chosen size for the picture export.
+#pragma once
+
+#include "core/app/Settings.h"
+#include "core/flightdata/DataBlock.h"
+#include "core/graph/GraphSettings.h"
+#include "gui/graph/GraphExport.h"
+#include "gui/graph/GraphHost.h"
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace zirko {
+
+class TGraphPage;
+
+// The host side of the page: the open flights, their grid cells and the program's options.
+class TOffscreenGraphHost final : public TGraphHost {
+public:
+    TOffscreenGraphHost(const TOptions& options, const TGraphSettings& settings);
+
+    int FlightCount() const override { return static_cast<int>(Flights.size()); }
+    TDataBlock* Flight(int row) const override;
+    QString FlightName(int row) const override;
+    QString GridCell(int col, int row) const override;
+    bool GridVisible() const override { return !Flights.empty(); }
+    int CurrentRow() const override { return Flights.empty() ? -1 : 0; }
+    char DecimalSeparator() const override { return '.'; }
+    bool DeflectionOnGraph() const override { return Options.DeflectionOnGraph; }
+    double DeflectionMin() const override { return Options.DeflectionMin; }
+    double DeflectionMax() const override { return Options.DeflectionMax; }
+    TGraphSettings& GraphSettings() override { return Settings; }
+    bool GraphPageActive() const override { return true; }
+    int AutoGridSize() const override { return Options.AutoGridSize; }
+
+    void SetGridCell(int col, int row, const QString& value) { Cells[{col, row}] = value; }
+    int AddFlight(std::unique_ptr<TDataBlock> flight, const QString& name);
+
+    const TOptions Options;
+
+private:
+    TGraphSettings Settings;
+    std::vector<std::unique_ptr<TDataBlock>> Flights;
+    std::vector<QString> Names;
+    std::map<std::pair<int, int>, QString> Cells;
+};
+
+// A graph page that is never put on screen. It is laid out and drawn as if it were shown.
+class TOffscreenGraph {
+public:
+    // The page starts as the main window leaves it after reading its settings: table and legend
+    // as the options say, then the graph settings applied.
+    explicit TOffscreenGraph(const TOptions& options = TOptions(),
+                             const TGraphSettings& settings = DefaultSettings());
+    ~TOffscreenGraph();
+    TOffscreenGraph(const TOffscreenGraph&) = delete;
+    TOffscreenGraph& operator=(const TOffscreenGraph&) = delete;
+
+    static TGraphSettings DefaultSettings();
+
+    // Reads a flight file and opens it. Returns the failure as the lines the program shows, the
+    // message last; empty on success.
+    QStringList OpenFile(const QString& fileName);
+    // Opens a flight already read: its series are built and the altitude channel is shown, as
+    // when a flight is opened in the program. The first flight becomes the current one. Returns
+    // its row.
+    int AddFlight(std::unique_ptr<TDataBlock> flight, const QString& name);
+    // Grid column 1..5 of a flight shown or hidden.
+    void SetChannelShown(int row, int column, bool on);
+
+    // Sizes the page so that the chart is exactly `size`; false when the page cannot get that
+    // small.
+    bool SetChartSize(const QSize& size);
+    QSize ChartSize() const;
+    // A full draw, repeated while the first draws still change the layout of the axes.
+    void Draw();
+    // The chart as the picture export takes it.
+    TChartSource Source() const;
+
+    TGraphPage& Page() { return *GraphPage; }
+    TOffscreenGraphHost& Host() { return GraphHost; }
+
+private:
+    TOffscreenGraphHost GraphHost;
+    std::unique_ptr<TGraphPage> GraphPage;
+};
+
+} // namespace zirko
