@@ -194,11 +194,12 @@ int TChartSeries::AddXY(double x, double y, const std::string& label)
         at = static_cast<size_t>(std::upper_bound(Xs.begin(), Xs.end(), x) - Xs.begin());
     else if (!Xs.empty() && x < Xs.back())
         XAscending = false;
+    // The first labelled point gives every earlier point an empty label.
+    if (!label.empty() && Labels.empty())
+        Labels.resize(Xs.size());
     Xs.insert(Xs.begin() + static_cast<std::ptrdiff_t>(at), x);
     Ys.insert(Ys.begin() + static_cast<std::ptrdiff_t>(at), y);
-    if (!label.empty() && Labels.empty())
-        Labels.resize(Xs.size() - 1);
-    if (!Labels.empty())
+    if (!Labels.empty() || !label.empty())
         Labels.insert(Labels.begin() + static_cast<std::ptrdiff_t>(at), label);
     DataChanged();
     return static_cast<int>(at);
