@@ -2,6 +2,7 @@
 
 #include "core/app/WindowGeometry.h"
 #include "gui/app/UserDialogs.h"
+#include "gui/app/UserLocale.h"
 
 #include <QGuiApplication>
 #include <QLocale>
@@ -29,7 +30,7 @@ QSize ScreenSize(QWidget* window)
 
 TIniFile LoadSettings(const QString& fileName)
 {
-    TIniFile ini(QLocale().decimalPoint().at(0).toLatin1());
+    TIniFile ini(UserDecimalSeparator());
     ini.Load(fileName.toStdString());
     return ini;
 }

@@ -3,6 +3,7 @@
 #include "core/app/NumberFormat.h"
 #include "core/shell/Assertion.h"
 #include "gui/app/UserDialogs.h"
+#include "gui/app/UserLocale.h"
 #include "gui/app/WinStates.h"
 #include "gui/graph/FormAnnotEdit.h"
 
@@ -18,9 +19,7 @@ namespace zirko {
 namespace {
 QString Display(double value)
 {
-    const QString p = QLocale().decimalPoint();
-    const char sep = p.isEmpty() || p.at(0).unicode() > 127 ? '.' : p.at(0).toLatin1();
-    return QString::fromStdString(FormatDisplay(value, 1, sep));
+    return QString::fromStdString(FormatDisplay(value, 1, UserDecimalSeparator()));
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "gui/graph/FormAnnotEdit.h"
 
 #include "core/app/NumberFormat.h"
+#include "gui/app/UserLocale.h"
 #include "gui/app/WinStates.h"
 #include "gui/graph/NumberKeyFilter.h"
 
@@ -18,9 +19,7 @@ namespace zirko {
 namespace {
 double NumberOf(const QLineEdit* edit)
 {
-    const QString p = QLocale().decimalPoint();
-    const char sep = p.isEmpty() || p.at(0).unicode() > 127 ? '.' : p.at(0).toLatin1();
-    return ParseUserNumberDef(edit->text().toStdString(), sep, 0);
+    return ParseUserNumberDef(edit->text().toStdString(), UserDecimalSeparator(), 0);
 }
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "core/app/NumberFormat.h"
 #include "gui/app/UserDialogs.h"
+#include "gui/app/UserLocale.h"
 #include "gui/app/WinStates.h"
 #include "gui/graph/NumberKeyFilter.h"
 
@@ -26,15 +27,9 @@ const QStringList kLineStyles = {"Solid", "Dash ", "Dot", "DashDot", "DashDotDot
 const QStringList kSymbols = {"Rectangle", "Circle",    "Triangle", "DownTriangle", "Cross",
                               "DiagCross", "Star",      "Diamond",  "SmallDot"};
 
-char Separator()
-{
-    const QString p = QLocale().decimalPoint();
-    return p.isEmpty() || p.at(0).unicode() > 127 ? '.' : p.at(0).toLatin1();
-}
-
 QString Display(double value)
 {
-    return QString::fromStdString(FormatDisplay(value, 1, Separator()));
+    return QString::fromStdString(FormatDisplay(value, 1, UserDecimalSeparator()));
 }
 
 QComboBox* MakeCombo(QWidget* parent, const char* name, const QStringList& items)
@@ -195,7 +190,7 @@ void TFormGraphSetup::LoadSettingsToDialog(const TGraphSettings& s)
 
 void TFormGraphSetup::ReadSettingsFromDialog(TGraphSettings& s) const
 {
-    const char sep = Separator();
+    const char sep = UserDecimalSeparator();
     auto minOf = [sep](const QLineEdit* e) {
         return ParseUserNumberDef(e->text().toStdString(), sep, 0);
     };
@@ -231,7 +226,8 @@ bool TFormGraphSetup::eventFilter(QObject* watched, QEvent* event)
     // Leaving a number edit checks it: text that is not a number sends the focus back.
     auto* edit = qobject_cast<QLineEdit*>(watched);
     if (edit && event->type() == QEvent::FocusOut && !CheckingNumber && isVisible()) {
-        const double value = ParseUserNumberDef(edit->text().toStdString(), Separator(), -999999);
+        const double value =
+            ParseUserNumberDef(edit->text().toStdString(), UserDecimalSeparator(), -999999);
         if (value < -999998) {
             CheckingNumber = true;
             Dialogs().ShowError(this, "Incorrect number!");
