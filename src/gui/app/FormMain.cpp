@@ -4,6 +4,7 @@
 #include "gui/app/FormAbout.h"
 #include "gui/app/MainGraphHost.h"
 #include "gui/app/UserDialogs.h"
+#include "gui/app/UserLocale.h"
 #include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/GraphPage.h"
@@ -83,8 +84,7 @@ void TFormMain::ShowError(const QString& text)
 
 char TFormMain::DecimalSeparator() const
 {
-    const QString point = QLocale().decimalPoint();
-    return point.isEmpty() || point.at(0).unicode() > 127 ? '.' : point.at(0).toLatin1();
+    return UserDecimalSeparator();
 }
 
 void TFormMain::CreateMenu()

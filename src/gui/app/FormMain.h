@@ -7,6 +7,7 @@
 #include "gui/app/AppPaths.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <array>
 #include <memory>
 #include <vector>
@@ -93,6 +94,18 @@ public:
     QLineEdit* EditMaxAlt = nullptr;
     QTextEdit* RichEdit1 = nullptr;
     QMenu* PopupGrid = nullptr;
+    // The chart's context menu, rebuilt at every right press on the plot.
+    QMenu* PopupGraf = nullptr;
+    QMenu* pmnuAnnotNew = nullptr;
+    QMenu* pmnuAnnotModify = nullptr;
+    QAction* pmnuCancelZoom = nullptr;
+    QAction* pmnuGraphSetup = nullptr;
+    QAction* pmnuAdjustToZero = nullptr;
+    QAction* pmnuAdjustAllToZero = nullptr;
+    QAction* pmnuAdjustRxToZero = nullptr;
+    QAction* pmnuResetShift = nullptr;
+    // Chart pixel position where PopupGraf was opened.
+    QPoint PopupPos;
     QAction* mnuOptions = nullptr;
     QAction* mnuRefreshMain = nullptr;
     QAction* mnuExit = nullptr;
@@ -147,6 +160,15 @@ private:
     uint32_t FlightColorValue(int row) const; // the altitude series' colour as 0x00BBGGRR
     void CollectAnnotations(int row);         // rebuilds Annotations from the chart before a save
     void LoadShiftControls(int row);
+    // Makes a grid row the current one, as a click on its name does.
+    void MakeRowCurrent(int row);
+    void CreatePopupGraf();
+    void ChartPopup(const QPoint& chartPos, const QPoint& globalPos);
+    void AnnotNewFromChart(int row);
+    void AdjustToZero();
+    void AdjustAllToZero();
+    void AdjustRxToZero();
+    void ResetShift();
 
     void CreateGraphPage();
     void ApplyChartSettings();

@@ -12,12 +12,20 @@
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
 
+#include "core/app/NumberFormat.h"
+#include "core/shell/Assertion.h"
+
+#include <QMenu>
 #include <QPainter>
 #include <QPrinter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace zirko {
+
+namespace {
+constexpr const char* kUnit = "Annot";
+} // namespace
 
 void TFormMain::CreateGraphPage()
 {
@@ -49,6 +57,102 @@ void TFormMain::CreateGraphPage()
     connect(GraphPage, &TGraphPage::GraphSetupRequested, this, &TFormMain::ExecuteGraphSetupDialog);
     connect(GraphPage, &TGraphPage::AnnotationsRequested, this,
             [this] { FormAnnot->ShowAnnotationList(StringGrid1->SelectedRow()); });
+    connect(GraphPage, &TGraphPage::PopupRequested, this, &TFormMain::ChartPopup);
+    CreatePopupGraf();
+}
+
+void TFormMain::CreatePopupGraf()
+{
+    PopupGraf = new QMenu(this);
+    PopupGraf->setObjectName("PopupGraf");
+    pmnuAnnotNew = PopupGraf->addMenu("New Annotation");
+    pmnuAnnotNew->setObjectName("pmnuAnnotNew");
+    pmnuAnnotModify = PopupGraf->addMenu("Modify Annotations");
+    pmnuAnnotModify->setObjectName("pmnuAnnotModify");
+    PopupGraf->addSeparator();
+    pmnuCancelZoom = PopupGraf->addAction("Cancel Zoom", this, [this] { GraphPage->UndoZoom(); });
+    pmnuGraphSetup = PopupGraf->addAction("Graph setup", this, &TFormMain::ExecuteGraphSetupDialog);
+    PopupGraf->addSeparator();
+    pmnuAdjustToZero = PopupGraf->addAction("Set Alt. to (0,0)", this, &TFormMain::AdjustToZero);
+    pmnuAdjustAllToZero =
+        PopupGraf->addAction("Set all Alt. to (0,0)", this, &TFormMain::AdjustAllToZero);
+    pmnuAdjustRxToZero =
+        PopupGraf->addAction("Set Servo to (x,0)", this, &TFormMain::AdjustRxToZero);
+    pmnuResetShift = PopupGraf->addAction("Reset shift", this, &TFormMain::ResetShift);
+}
+
+void TFormMain::ChartPopup(const QPoint& chartPos, const QPoint& globalPos)
+{
+    PopupPos = chartPos;
+    pmnuAnnotNew->clear();
+    pmnuAnnotModify->clear();
+    for (int row = 0; row < FlightCount(); ++row) {
+        const QString name = GridCell(kGridNameCol, row);
+        pmnuAnnotNew->addAction(name, this, [this, row] { AnnotNewFromChart(row); });
+        pmnuAnnotModify->addAction(name, this, [this, row] { FormAnnot->ShowAnnotationList(row); });
+    }
+    const char sep = DecimalSeparator();
+    const TChart* chart = GraphPage->Chart1;
+    FormAnnotEdit->Fill(
+        QString::fromStdString(FormatDisplay(chart->ValueAtPixel(TAxisId::Bottom, chartPos.x()), 1, sep)),
+        QString::fromStdString(FormatDisplay(chart->ValueAtPixel(TAxisId::Left, chartPos.y()), 1, sep)),
+        QString());
+    pmnuAdjustRxToZero->setEnabled(ChannelShownAnywhere(2));
+    PopupGraf->popup(globalPos);
+}
+
+void TFormMain::AnnotNewFromChart(int row)
+{
+    if (!ZIRKO_ASSERT(Flight(row) != nullptr, "P=nil in FormAnnot.pmnuAnnotNewClick", kUnit)) {
+        ShowError("Pointer not found!");
+        return;
+    }
+    if (Dialogs().Exec(*FormAnnotEdit) != QDialog::Accepted)
+        return;
+    GraphHostAdapter->AnnotAppend(row, FormAnnotEdit->TimeValue(), FormAnnotEdit->AltitudeValue(),
+                                  FormAnnotEdit->TextValue());
+}
+
+void TFormMain::MakeRowCurrent(int row)
+{
+    if (row < 0 || row >= FlightCount())
+        return;
+    StringGrid1->SelectRowSilently(row);
+    GridChangeActualFile(row, ActualRow);
+}
+
+void TFormMain::AdjustToZero()
+{
+    GraphPage->AdjustToZero(GraphPage->ZeroPointAt(PopupPos.x(), PopupPos.y()), true);
+}
+
+void TFormMain::AdjustAllToZero()
+{
+    // Every flight's point at the popup position goes to (0, 0): the values are read once, from
+    // the axes as they stand now.
+    const TGraphPage::TZeroPoint point = GraphPage->ZeroPointAt(PopupPos.x(), PopupPos.y());
+    const int remembered = ActualRow;
+    for (int row = 0; row < FlightCount(); ++row) {
+        MakeRowCurrent(row);
+        GraphPage->AdjustToZero(point, row == remembered);
+    }
+    MakeRowCurrent(remembered);
+}
+
+void TFormMain::AdjustRxToZero()
+{
+    GraphPage->AdjustRxToZero(PopupPos.y());
+}
+
+void TFormMain::ResetShift()
+{
+    const int remembered = ActualRow;
+    for (int row = 0; row < FlightCount(); ++row) {
+        MakeRowCurrent(row);
+        GraphPage->ResetFlightShift();
+    }
+    MakeRowCurrent(remembered);
+    GraphPage->UndoZoom();
 }
 
 void TFormMain::ExecuteGraphSetupDialog()

@@ -49,9 +49,10 @@ void TFormMain::MoveFlightSeriesToFront(int row)
     GraphPage->MoveFlightSeriesToFront(row);
 }
 
-// The offset controls of the graph page are not part of this window yet; the flight's slots keep
-// their offsets meanwhile.
-void TFormMain::LoadShiftControls(int) {}
+void TFormMain::LoadShiftControls(int row)
+{
+    GraphPage->LoadShiftControls(row);
+}
 
 uint32_t TFormMain::FlightColorValue(int row) const
 {

@@ -10,11 +10,13 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSlider>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -77,6 +79,7 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
     PanelOffsets = new QWidget(this);
     PanelOffsets->setObjectName("PanelOffsets");
     layout->addWidget(PanelOffsets);
+    CreateOffsetControls();
 
     Series1 = Chart1->AddSeries(TSeriesKind::Point);
     Series1->SetTitle("Odecet");
@@ -107,13 +110,29 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
     connect(Chart1, &TChart::Zoomed, this, [this](const QRect& rect) { ChartZoom(rect); });
     connect(Chart1, &TChart::UndoZoomed, this, [this] { ChartUndoZoom(); });
     connect(Chart1, &TChart::Scrolled, this, [this] { ChartScroll(); });
-    connect(Chart1, &TChart::AfterDrawn, this, [this] { SetTimeAxisEnd(); });
-    connect(Chart1, &TChart::MouseDown, this, [this](QMouseEvent* e) { emit ChartMouseDown(e); });
+    connect(Chart1, &TChart::AfterDrawn, this, [this] {
+        SetTimeAxisEnd();
+        // A band left by a release with Ctrl goes with the next full redraw.
+        if (BandFrozen) {
+            BandFrozen = false;
+            MeasureRect.Left = INT_MAX;
+            Chart1->RedrawOverlay();
+        }
+    });
+    Chart1->OverlayPaint = [this](QPainter& painter) { PaintOverlay(painter); };
+    connect(this, &TGraphPage::CrosshairCleared, this, [this] { ClearCrosshair(); });
+    connect(Chart1, &TChart::MouseDown, this, [this](QMouseEvent* e) {
+        Chart1MouseDown(e);
+        emit ChartMouseDown(e);
+    });
     connect(Chart1, &TChart::MouseMove, this, [this](QMouseEvent* e) {
-        UpdateReadout(e->position().toPoint());
+        Chart1MouseMove(e);
         emit ChartMouseMove(e);
     });
-    connect(Chart1, &TChart::MouseUp, this, [this](QMouseEvent* e) { emit ChartMouseUp(e); });
+    connect(Chart1, &TChart::MouseUp, this, [this](QMouseEvent* e) {
+        Chart1MouseUp(e);
+        emit ChartMouseUp(e);
+    });
     Chart1->PlotArea()->installEventFilter(this);
     UpdateScrollBars();
 }
@@ -122,6 +141,7 @@ TGraphPage::~TGraphPage()
 {
     Chart1->LabelHook = nullptr;
     Chart1->AfterDraw = nullptr;
+    Chart1->OverlayPaint = nullptr;
 }
 
 void TGraphPage::CreateToolBar()
@@ -194,6 +214,21 @@ void TGraphPage::LayoutChartArea()
         bar->setRange(0, 100);
         bar->setPageStep(10);
     }
+    TrackBarX = new QSlider(Qt::Horizontal, ChartArea);
+    TrackBarX->setObjectName("TrackBarX");
+    TrackBarX->setRange(kTrackBarXMin, kTrackBarXMax);
+    TrackBarX->setToolTip("X axis Offset");
+    TrackBarY = new QSlider(Qt::Vertical, ChartArea);
+    TrackBarY->setObjectName("TrackBarY");
+    TrackBarY->setRange(kTrackBarYMin, kTrackBarYMax);
+    TrackBarY->setToolTip("Y axis Offset");
+    // The top end is the lowest position, that is the highest offset.
+    TrackBarY->setInvertedAppearance(true);
+    TrackBarY->setInvertedControls(true);
+    for (QSlider* bar : {TrackBarX, TrackBarY}) {
+        bar->setPageStep(10);
+        bar->setValue(0);
+    }
     CheckBox_min_sec = new QCheckBox("min:sec", ChartArea);
     CheckBox_min_sec->setObjectName("CheckBox_min_sec");
     CheckBox_RxCenter = new QCheckBox("Servo Center", ChartArea);
@@ -204,8 +239,10 @@ void TGraphPage::LayoutChartArea()
     checks->addWidget(CheckBox_RxCenter);
     grid->addWidget(Chart1, 0, 0);
     grid->addWidget(ScrollBar2, 0, 1);
+    grid->addWidget(TrackBarY, 0, 2);
     grid->addWidget(ScrollBar1, 1, 0);
-    grid->addLayout(checks, 2, 0, 1, 2);
+    grid->addWidget(TrackBarX, 2, 0);
+    grid->addLayout(checks, 3, 0, 1, 3);
     grid->setRowStretch(0, 1);
     grid->setColumnStretch(0, 1);
 
@@ -538,7 +575,10 @@ bool TGraphPage::HandleWheel(const QPoint& globalPos, int delta)
     if (!(p.x() > 0 && p.x() < Chart1->width() && p.y() > 0 && p.y() < Chart1->height()))
         return false;
     Chart1->ZoomPercent(delta <= 0 ? 90 : 110);
-    UpdateReadout(p);
+    // The move handling follows, so the readout and the crosshair show the new values.
+    QMouseEvent move(QEvent::MouseMove, QPointF(p), QPointF(globalPos), Qt::NoButton,
+                     Qt::NoButton, QGuiApplication::keyboardModifiers());
+    Chart1MouseMove(&move);
     return true;
 }
 
@@ -676,13 +716,7 @@ void TGraphPage::ScrollBar2Change(int position)
 
 void TGraphPage::UpdateReadout(const QPoint& chartPos)
 {
-    TReadingValues v;
-    v.Time = Chart1->ValueAtPixel(TAxisId::Bottom, chartPos.x());
-    v.Altitude = Chart1->ValueAtPixel(TAxisId::Left, chartPos.y());
-    if (ChannelShownAnywhere(2))
-        v.Servo = Chart1->ValueAtPixel(TAxisId::Right, chartPos.y());
-    if (ChannelShownAnywhere(3))
-        v.Voltage = Chart1->ValueAtPixel(TAxisId::Voltage, chartPos.y());
+    const TReadingValues v = ReadingsAt(chartPos);
     LabelPos->setText(QString::fromStdString(PositionReadout(
         Chart1->AnySeriesActive(), v, ChannelShownAnywhere(1), Host.DecimalSeparator())));
 }

@@ -2,16 +2,24 @@
 #pragma once
 
 #include "core/flightdata/DataBlock.h"
+#include "core/graph/ChartMath.h"
+#include "core/graph/Offsets.h"
 #include "gui/graph/Chart.h"
+
+#include "core/graph/Readings.h"
 
 #include <QWidget>
 #include <array>
+#include <climits>
 
 class QToolBar;
 class QToolButton;
 class QLabel;
 class QScrollBar;
 class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QSlider;
 class QWheelEvent;
 
 namespace zirko {
@@ -67,6 +75,59 @@ public:
     // Mouse-move readout at a chart position.
     void UpdateReadout(const QPoint& chartPos);
 
+    // --- measurement mode and crosshair ---
+    // Chart values under a pixel; servo and voltage only when some flight shows them.
+    TReadingValues ReadingsAt(const QPoint& chartPos) const;
+    // Chart pixel position of the last press on the chart.
+    int MouseDownX = 0;
+    int MouseDownY = 0;
+    // The rubber band on screen; Left == INT_MAX: none drawn.
+    struct TMeasureRect {
+        int Left = INT_MAX;
+        int Top = 0;
+        int Right = 0;
+        int Bottom = 0;
+    } MeasureRect;
+    bool MeasureStarting = false;
+    int CrossX = -1;
+    int CrossY = -1;
+    QColor CrossColor{255, 255, 0};
+    Qt::PenStyle CrossStyle = Qt::SolidLine;
+
+    // --- offsets of the current flight ---
+    QCheckBox* CheckBoxShift = nullptr;
+    QLineEdit* EditShiftX = nullptr;
+    QLineEdit* EditShiftY = nullptr;
+    QComboBox* ComboBoxShiftAxis = nullptr;
+    QSlider* TrackBarX = nullptr;
+    QSlider* TrackBarY = nullptr;
+    // New time offset of the current flight from EditShiftX; `fromField` also moves the slider.
+    void ApplyShiftX(bool fromField);
+    // New value offset of the channel chosen in ComboBoxShiftAxis from EditShiftY.
+    void ApplyShiftY(bool fromField);
+    // Enables the offset controls by CheckBoxShift; with `apply` switches the flight's offsets.
+    void SetShiftState(int row, bool apply);
+    // Shows the offsets of a flight that has just become the current one.
+    void LoadShiftControls(int row);
+    // The chosen channel's offset into EditShiftY and TrackBarY.
+    void ComboBoxShiftAxisChange();
+    // The point under chart pixel (px, py) and the axes as they stand now.
+    struct TZeroPoint {
+        double Vx = 0;
+        double Vy = 0;
+        TAxisRange Time;
+        TAxisRange Altitude;
+        bool TimeAutomatic = true;
+    };
+    TZeroPoint ZeroPointAt(int px, int py) const;
+    // The point becomes time 0 and altitude 0 of the current flight (whose offsets are switched
+    // on for it). `shiftAxes` keeps the flight's place on screen by moving fixed axes along.
+    void AdjustToZero(const TZeroPoint& point, bool shiftAxes);
+    // The servo value at py becomes 0 (saved with the flight).
+    void AdjustRxToZero(int py);
+    // Time and altitude offsets of the current flight back to 0.
+    void ResetFlightShift();
+
     // Controls.
     TChart* Chart1 = nullptr;
     QToolBar* ToolBarGraf = nullptr;
@@ -121,6 +182,8 @@ signals:
     void ChartMouseUp(QMouseEvent* event);
     // A zoom has moved everything under the crosshair: it is no longer drawn.
     void CrosshairCleared();
+    // A right press inside the plot while flights are open: the chart's context menu is due.
+    void PopupRequested(const QPoint& chartPos, const QPoint& globalPos);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -140,6 +203,24 @@ private:
     QString TimeLabel(TAxisId axis, const QString& label) const;
     double ServoOf(const TDataBlock& flight, size_t i) const;
     void ShowError(const QString& text);
+
+    void Chart1MouseDown(QMouseEvent* event);
+    void Chart1MouseMove(QMouseEvent* event);
+    void Chart1MouseUp(QMouseEvent* event);
+    void FillReadingRow(int row, const QPoint& chartPos);
+    void FinishReadingRows(const QPoint& chartPos);
+    void AddMeasureMarker(const QPoint& chartPos);
+    void PaintOverlay(QPainter& painter);
+    void ClearCrosshair();
+
+    void CreateOffsetControls();
+    TDataBlock* ShiftFlight(const char* assertion) const;
+    void MoveFlightPoints(int row, const std::vector<TSeriesMove>& moves);
+    void SetTrackBarSilently(QSlider* bar, int position);
+    QString OffsetText(double value) const;
+    double FieldNumber(const QLineEdit* edit) const;
+    // Set at a Ctrl release: the band stays until the next full redraw.
+    bool BandFrozen = false;
 
     TGraphHost& Host;
     QWidget* ChartArea = nullptr;

@@ -4,6 +4,7 @@
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/chart/GraphPageFixture.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>
@@ -24,110 +25,6 @@
 
 namespace zirko {
 namespace {
-
-// The main window's side of the page: open flights and their grid cells.
-class TTestHost : public TGraphHost {
-public:
-    std::vector<std::unique_ptr<TDataBlock>> Flights;
-    std::vector<QString> Names;
-    std::map<std::pair<int, int>, QString> Cells;
-    TGraphSettings Settings;
-    bool Deflection = false;
-    double DeflMin = -5;
-    double DeflMax = 5;
-    bool PageActive = true;
-
-    int FlightCount() const override { return static_cast<int>(Flights.size()); }
-    TDataBlock* Flight(int row) const override
-    {
-        return row >= 0 && row < FlightCount() ? Flights[static_cast<size_t>(row)].get() : nullptr;
-    }
-    QString FlightName(int row) const override { return Names[static_cast<size_t>(row)]; }
-    QString GridCell(int col, int row) const override
-    {
-        const auto it = Cells.find({col, row});
-        return it == Cells.end() ? QString() : it->second;
-    }
-    bool GridVisible() const override { return !Flights.empty(); }
-    int CurrentRow() const override { return Flights.empty() ? -1 : 0; }
-    char DecimalSeparator() const override { return '.'; }
-    bool DeflectionOnGraph() const override { return Deflection; }
-    double DeflectionMin() const override { return DeflMin; }
-    double DeflectionMax() const override { return DeflMax; }
-    TGraphSettings& GraphSettings() override { return Settings; }
-    bool GraphPageActive() const override { return PageActive; }
-    int AutoGridSize() const override { return 10; }
-};
-
-struct TFlightShape {
-    size_t Samples = 101; // time 0..100 s
-    bool Voltage = true;
-    double RxOffsetY = 0;
-};
-
-class GraphPageTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        Scripted = &test::InstallScriptedDialogs();
-        Page = std::make_unique<TGraphPage>(Host);
-        Page->resize(900, 600);
-        Page->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Page.get()));
-    }
-
-    // Writes a flight file, reads it back and opens it as the main window does.
-    int Open(const TFlightShape& shape = {})
-    {
-        TDataBlock source;
-        source.DateText = "1.1.2026";
-        source.Sampling = 100;
-        source.ChannelMask = kMaskAltitude | kMaskRx | (shape.Voltage ? kMaskVoltage : 0);
-        for (size_t i = 0; i < shape.Samples; ++i) {
-            const double t = static_cast<double>(i) * 100.0 / static_cast<double>(shape.Samples - 1);
-            source.Time.push_back(t);
-            source.Altitude.push_back(50 + 40 * std::sin(t / 10));
-            source.Rx.push_back(i % 7 == 0 ? 50 : 10);
-            if (shape.Voltage)
-                source.Voltage.push_back(4.8 + 0.001 * static_cast<double>(i % 100));
-        }
-        const QString path = Dir.filePath(QString("f%1.zdf").arg(Host.FlightCount()));
-        EXPECT_TRUE(WriteDataFile(path.toStdString(), source).Ok());
-        auto flight = std::make_unique<TDataBlock>();
-        const TReadResult read = ReadDataFile(path.toStdString(), *flight, 30);
-        EXPECT_EQ(read.Status, TReadStatus::Ok) << read.Message;
-        flight->RxOffsetY = shape.RxOffsetY;
-        Host.Flights.push_back(std::move(flight));
-        Host.Names.push_back(QString("f%1").arg(Host.FlightCount() - 1));
-        const int row = Host.FlightCount() - 1;
-        const std::array<QString, 5> states = Page->BuildFlightSeries(row);
-        for (int c = 1; c <= 5; ++c)
-            Host.Cells[{c, row}] = states[static_cast<size_t>(c - 1)];
-        Host.Cells[{1, row}] = "1";
-        Page->ShowChannel(row, 1, true);
-        return row;
-    }
-
-    void Show(int row, int column)
-    {
-        Host.Cells[{column, row}] = "1";
-        Page->ShowChannel(row, column, true);
-    }
-
-    void Close(int row)
-    {
-        Page->RemoveFlightSeries(row);
-        Host.Flights.erase(Host.Flights.begin() + row);
-        Host.Names.erase(Host.Names.begin() + row);
-    }
-
-    TChart& Chart() { return *Page->Chart1; }
-
-    QTemporaryDir Dir;
-    TTestHost Host;
-    test::TScriptedDialogs* Scripted = nullptr;
-    std::unique_ptr<TGraphPage> Page;
-};
 
 TEST_F(GraphPageTest, FlightGetsFiveTitledSeriesWithServoOffset)
 {

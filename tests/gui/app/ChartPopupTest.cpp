@@ -1,0 +1,164 @@
+// The chart's context menu on the main window: annotations from the chart and the offset commands
+// over every open flight.
+#include "core/flightdata/ZdfFile.h"
+#include "gui/app/FormMain.h"
+#include "gui/app/WinStates.h"
+#include "gui/flightdata/FlightGrid.h"
+#include "gui/graph/Chart.h"
+#include "gui/graph/FormAnnotEdit.h"
+#include "gui/graph/GraphPage.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zirko;
+using namespace zirko::test;
+
+namespace {
+
+TDataBlock MakeFlight(double rxOffset, double timeShift)
+{
+    TDataBlock f;
+    f.DateText = "8.12.2026 9:00:00";
+    f.Sampling = 10;
+    f.ChannelMask = 0xC800;
+    f.RxOffsetY = rxOffset;
+    for (int i = 0; i <= 200; ++i) {
+        f.Time.push_back(timeShift + i * 0.5);
+        f.Altitude.push_back(20 + i * 0.3);
+        f.Rx.push_back(i % 10 == 0 ? 50 : -20);
+        f.Voltage.push_back(5.0);
+    }
+    return f;
+}
+
+class ChartPopupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Dialogs = &InstallScriptedDialogs();
+        TAppPaths paths{Dir.path(), Dir.path() + "/zirko.ini", Dir.path() + "/backups"};
+        WinStates().SetSaveWindowsPos(false);
+        Form = std::make_unique<TFormMain>(paths);
+        Form->resize(1100, 800);
+        Form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        for (int i = 0; i < 2; ++i) {
+            const QString path = Dir.path() + QString("/f%1.zdf").arg(i);
+            ASSERT_TRUE(WriteDataFile(path.toStdString(), MakeFlight(2.5 * i, 10.0 * i)).Ok());
+            ASSERT_EQ(Form->OpenDataFile(path), i);
+        }
+        Form->PageControl->setCurrentWidget(Form->TabGraph);
+        QTest::qWait(20);
+        Chart().Replot();
+    }
+    void TearDown() override
+    {
+        Form->PopupGraf->hide();
+        Dialogs->Answers.assign(10, TAnswer::No);
+        Form.reset();
+    }
+    TChart& Chart() { return *Form->GraphPage->Chart1; }
+    void RightClickAt(const QPoint& p)
+    {
+        QTest::mousePress(Chart().PlotArea(), Qt::RightButton, {}, p);
+        QTest::mouseRelease(Chart().PlotArea(), Qt::RightButton, {}, p);
+    }
+    QAction* Find(QMenu* menu, const QString& text)
+    {
+        for (QAction* a : menu->actions())
+            if (a->text() == text)
+                return a;
+        return nullptr;
+    }
+    const TSeriesInfo& Slot(int row, int k) { return Form->Flight(row)->SeriesInfo[size_t(k)]; }
+
+    QTemporaryDir Dir;
+    TScriptedDialogs* Dialogs = nullptr;
+    std::unique_ptr<TFormMain> Form;
+};
+
+} // namespace
+
+TEST_F(ChartPopupTest, MenuListsTheFlightsAndAddsAnAnnotationAtTheClickedPoint)
+{
+    const QPoint p = Chart().PlotRect().center();
+    RightClickAt(p);
+    ASSERT_TRUE(Form->PopupGraf->isVisible());
+    ASSERT_EQ(Form->pmnuAnnotNew->actions().size(), 2);
+    EXPECT_EQ(Form->pmnuAnnotNew->actions()[1]->text(), "f1");
+    EXPECT_EQ(Form->pmnuAnnotModify->actions()[0]->text(), "f0");
+    for (const char* item : {"Cancel Zoom", "Graph setup", "Set Alt. to (0,0)",
+                             "Set all Alt. to (0,0)", "Set Servo to (x,0)", "Reset shift"})
+        EXPECT_NE(Find(Form->PopupGraf, item), nullptr) << item;
+    // The edit dialog comes filled with the point under the pointer.
+    const QString time = QString::number(Chart().ValueAtPixel(TAxisId::Bottom, p.x()), 'f', 1);
+    EXPECT_EQ(Form->FormAnnotEdit->EditTime->text(), time);
+    Dialogs->DialogScripts.push_back([](QDialog& d) {
+        static_cast<TFormAnnotEdit&>(d).EditText->setText("thermal");
+        d.done(QDialog::Accepted);
+        return int(QDialog::Accepted);
+    });
+    Form->pmnuAnnotNew->actions()[1]->trigger();
+    TChartSeries* annotations = Form->GraphPage->SeriesOf(1, kSlotAnnotation);
+    ASSERT_EQ(annotations->Count(), 1);
+    EXPECT_EQ(annotations->LabelText(0), "thermal");
+    EXPECT_NEAR(annotations->X(0), time.toDouble(), 1e-9);
+    EXPECT_TRUE(Form->Flight(1)->Modified);
+    EXPECT_FALSE(Form->Flight(0)->Modified);
+
+    // Outside the plot no menu opens.
+    Form->PopupGraf->hide();
+    RightClickAt(Chart().PlotRect().topLeft() - QPoint(5, 5));
+    EXPECT_FALSE(Form->PopupGraf->isVisible());
+}
+
+TEST_F(ChartPopupTest, AllAltitudesToZeroThenResetKeepsTheServoOffsetOfTheFile)
+{
+    EXPECT_DOUBLE_EQ(Slot(1, kSlotServo).OffsetY, 2.5);
+    const QPoint p = Chart().PlotRect().center();
+    RightClickAt(p);
+    Form->PopupGraf->hide();
+    const double vx = Chart().ValueAtPixel(TAxisId::Bottom, p.x());
+    const double vy = Chart().ValueAtPixel(TAxisId::Left, p.y());
+    const int current = Form->ActualRow;
+    Find(Form->PopupGraf, "Set all Alt. to (0,0)")->trigger();
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_NEAR(Slot(row, kSlotAltitude).OffsetX, -vx, 0.051) << row;
+        EXPECT_NEAR(Slot(row, kSlotAltitude).OffsetY, -vy, 0.051) << row;
+        EXPECT_DOUBLE_EQ(Slot(row, kSlotAnnotation).OffsetY, Slot(row, kSlotAltitude).OffsetY);
+    }
+    EXPECT_EQ(Form->ActualRow, current);
+
+    Find(Form->PopupGraf, "Reset shift")->trigger();
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_DOUBLE_EQ(Slot(row, kSlotAltitude).OffsetX, 0);
+        EXPECT_DOUBLE_EQ(Slot(row, kSlotAltitude).OffsetY, 0);
+        EXPECT_DOUBLE_EQ(Form->GraphPage->SeriesOf(row, kSlotAltitude)->X(0), 10.0 * row);
+    }
+    EXPECT_DOUBLE_EQ(Slot(1, kSlotServo).OffsetY, 2.5);
+    EXPECT_TRUE(Chart().Automatic(TAxisId::Bottom));
+    EXPECT_FALSE(Form->Flight(0)->Modified);
+}
+
+TEST_F(ChartPopupTest, SelectingAFlightShowsItsOffsets)
+{
+    Form->GraphPage->ComboBoxShiftAxis->setCurrentIndex(1);
+    Form->StringGrid1->SelectRowSilently(0);
+    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
+                      Form->StringGrid1->CellRect(kGridNameCol, 1).center());
+    ASSERT_EQ(Form->ActualRow, 1);
+    EXPECT_EQ(Form->GraphPage->EditShiftY->text(), "2.5");
+    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
+                      Form->StringGrid1->CellRect(kGridNameCol, 0).center());
+    ASSERT_EQ(Form->ActualRow, 0);
+    EXPECT_EQ(Form->GraphPage->EditShiftY->text(), "0.0");
+    EXPECT_TRUE(Form->GraphPage->CheckBoxShift->isChecked());
+}

@@ -1,0 +1,380 @@
+// Measurement mode, crosshair and the offset controls of the graph page, driven by real mouse and
+// key events.
+#include "core/app/NumberFormat.h"
+#include "gui/chart/GraphPageFixture.h"
+#include "gui/graph/ReadingsGrid.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QToolButton>
+
+namespace zirko {
+namespace {
+
+std::string Fmt(double v)
+{
+    return FormatDisplay(v, 1, '.');
+}
+
+double Num(const std::string& text)
+{
+    return ParseUserNumberDef(text, '.', 0);
+}
+
+class MeasurementTest : public GraphPageTest {
+protected:
+    QWidget* Plot() { return Chart().PlotArea(); }
+    const TReadingsTable& Table() { return Page->StringGridOdecet->Table; }
+    std::string Cell(int row, int col) { return Table().Cell(row, col); }
+    QPoint At(double fx, double fy)
+    {
+        const QRect r = Chart().PlotRect();
+        return r.topLeft() + QPoint(static_cast<int>(r.width() * fx), static_cast<int>(r.height() * fy));
+    }
+    void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers releaseModifiers = {})
+    {
+        QTest::mousePress(Plot(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(Plot(), (from + to) / 2);
+        QTest::mouseMove(Plot(), to);
+        QTest::mouseRelease(Plot(), Qt::LeftButton, releaseModifiers, to);
+    }
+};
+
+TEST_F(MeasurementTest, RightToLeftDragFillsTheTableWithNegativeTimeAndTwoMarkers)
+{
+    Open();
+    Show(0, 3); // voltage shown, servo not
+    Chart().Replot();
+    QTest::mouseClick(Page->TBGrafRead, Qt::LeftButton);
+    ASSERT_TRUE(Page->TBGrafRead->isChecked());
+    const double tMin = Chart().Minimum(TAxisId::Bottom);
+    const double tMax = Chart().Maximum(TAxisId::Bottom);
+    const QPoint from = At(0.8, 0.2);
+    const QPoint to = At(0.3, 0.7);
+    const double t0 = Chart().ValueAtPixel(TAxisId::Bottom, from.x());
+    const double t1 = Chart().ValueAtPixel(TAxisId::Bottom, to.x());
+    const double a0 = Chart().ValueAtPixel(TAxisId::Left, from.y());
+    const double a1 = Chart().ValueAtPixel(TAxisId::Left, to.y());
+    const double v1 = Chart().ValueAtPixel(TAxisId::Voltage, to.y());
+    const double tMid = Chart().ValueAtPixel(TAxisId::Bottom, ((from + to) / 2).x());
+    Drag(from, to);
+
+    // No zoom happened: the press belonged to the measurement.
+    EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Bottom), tMin);
+    EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), tMax);
+    EXPECT_EQ(Cell(1, 1), Fmt(t0));
+    EXPECT_EQ(Cell(2, 1), Fmt(t1));
+    EXPECT_EQ(Cell(1, 2), Fmt(a0));
+    EXPECT_EQ(Cell(2, 2), Fmt(a1));
+    EXPECT_EQ(Cell(2, 4), Fmt(v1));
+    EXPECT_EQ(Cell(1, 3), "");
+    EXPECT_EQ(Cell(2, 3), "");
+    EXPECT_EQ(Cell(3, 3), "");
+    EXPECT_EQ(Cell(4, 3), "");
+    EXPECT_EQ(Cell(4, 1), "x");
+    // Differences and rates come from the rounded texts in the table.
+    const double dt = Num(Cell(2, 1)) - Num(Cell(1, 1));
+    const double da = Num(Cell(2, 2)) - Num(Cell(1, 2));
+    EXPECT_LT(dt, 0);
+    EXPECT_EQ(Cell(3, 1), Fmt(dt));
+    EXPECT_EQ(Cell(3, 2), Fmt(da));
+    EXPECT_EQ(Cell(4, 2), FormatDisplay(Num(Cell(3, 2)) / Num(Cell(3, 1)), 3, '.'));
+    EXPECT_GT(Num(Cell(4, 2)), 0); // altitude fell while time went back
+    // Start and end markers, with their altitude labels.
+    ASSERT_EQ(Page->Series1->Count(), 2);
+    EXPECT_NEAR(Page->Series1->X(0), tMid, 1e-9);
+    EXPECT_NEAR(Page->Series1->X(1), t1, 1e-9);
+    EXPECT_NEAR(Page->Series1->Y(1), a1, 1e-9);
+    EXPECT_FALSE(Page->Series1->LabelText(1).isEmpty());
+    // The band is gone after the release.
+    EXPECT_EQ(Page->MeasureRect.Left, INT_MAX);
+    EXPECT_TRUE(Page->LabelPos->text().contains("V"));
+    EXPECT_FALSE(Page->LabelPos->text().contains("%"));
+}
+
+TEST_F(MeasurementTest, VerticalDragGivesHashRatesAndAClickOnlyTheFromRow)
+{
+    Open();
+    Show(0, 2);
+    Chart().Replot();
+    Page->TBGrafRead->setChecked(true);
+    Drag(At(0.5, 0.2), At(0.5, 0.8));
+    EXPECT_EQ(Cell(3, 1), "0.0");
+    EXPECT_EQ(Cell(4, 2), "#");
+    EXPECT_EQ(Cell(4, 3), "#");
+    EXPECT_EQ(Cell(4, 4), ""); // voltage not shown
+
+    // A click without a move: FROM only, the old markers cleared and no new ones.
+    QTest::mouseClick(Plot(), Qt::LeftButton, {}, At(0.2, 0.5));
+    EXPECT_FALSE(Cell(1, 1).empty());
+    EXPECT_EQ(Cell(2, 1), "");
+    EXPECT_EQ(Cell(3, 2), "");
+    EXPECT_EQ(Page->Series1->Count(), 0);
+}
+
+TEST_F(MeasurementTest, ReleaseWithCtrlKeepsTheBandAndTakesNoEndPoint)
+{
+    Open();
+    Chart().Replot();
+    Page->TBGrafRead->setChecked(true);
+    Drag(At(0.2, 0.2), At(0.6, 0.6), Qt::ControlModifier);
+    EXPECT_EQ(Page->Series1->Count(), 1);
+    EXPECT_NE(Page->MeasureRect.Left, INT_MAX);
+    // The next full redraw takes the band away.
+    Chart().Replot();
+    EXPECT_EQ(Page->MeasureRect.Left, INT_MAX);
+}
+
+TEST_F(MeasurementTest, WithoutMeasurementModeADragZoomsAndTheTableStays)
+{
+    Open();
+    Chart().Replot();
+    Drag(At(0.2, 0.2), At(0.6, 0.6));
+    EXPECT_FALSE(Chart().Automatic(TAxisId::Bottom));
+    EXPECT_EQ(Cell(1, 1), "");
+    EXPECT_EQ(Page->Series1->Count(), 0);
+}
+
+TEST_F(MeasurementTest, CrosshairFollowsInsideThePlotAndAZoomClearsIt)
+{
+    Open();
+    Chart().Replot();
+    QTest::mouseMove(Plot(), At(0.5, 0.5));
+    EXPECT_EQ(Page->CrossX, -1); // switch off
+    Page->TBCrossHair->setChecked(true);
+    const QPoint p = At(0.4, 0.3);
+    QTest::mouseMove(Plot(), p);
+    EXPECT_EQ(Page->CrossX, p.x());
+    EXPECT_EQ(Page->CrossY, p.y());
+    QTest::mouseMove(Plot(), Chart().PlotRect().topLeft() - QPoint(3, 3));
+    EXPECT_EQ(Page->CrossX, -1);
+    QTest::mouseMove(Plot(), p);
+    QTest::mouseClick(Page->TBZoomOut, Qt::LeftButton);
+    EXPECT_EQ(Page->CrossX, -1);
+}
+
+TEST_F(MeasurementTest, OverlayRedrawsDoNotReplotTheChart)
+{
+    Open();
+    Chart().Replot();
+    QApplication::processEvents();
+    Page->TBCrossHair->setChecked(true);
+    QSignalSpy drawn(&Chart(), &TChart::AfterDrawn);
+    for (int i = 1; i < 10; ++i)
+        QTest::mouseMove(Plot(), At(0.1 * i, 0.5));
+    QApplication::processEvents();
+    EXPECT_EQ(drawn.count(), 0);
+}
+
+TEST_F(MeasurementTest, RightPressAsksForTheMenuOnlyInsideThePlotWithFlightsOpen)
+{
+    QSignalSpy popup(Page.get(), &TGraphPage::PopupRequested);
+    QTest::mousePress(Plot(), Qt::RightButton, {}, At(0.5, 0.5));
+    QTest::mouseRelease(Plot(), Qt::RightButton, {}, At(0.5, 0.5));
+    EXPECT_EQ(popup.count(), 0); // no flight open
+    Open();
+    Chart().Replot();
+    QTest::mousePress(Plot(), Qt::RightButton, {}, Chart().PlotRect().topLeft() - QPoint(4, 4));
+    EXPECT_EQ(popup.count(), 0);
+    const QPoint p = At(0.5, 0.5);
+    QTest::mousePress(Plot(), Qt::RightButton, {}, p);
+    ASSERT_EQ(popup.count(), 1);
+    EXPECT_EQ(popup[0][0].toPoint(), p);
+    EXPECT_EQ(Page->MouseDownX, p.x());
+    EXPECT_EQ(Page->MouseDownY, p.y());
+}
+
+TEST_F(MeasurementTest, CopyCellPutsTheMeasurementOnTheClipboard)
+{
+    Open();
+    Chart().Replot();
+    Page->TBGrafRead->setChecked(true);
+    Drag(At(0.2, 0.2), At(0.6, 0.6));
+    QApplication::clipboard()->clear();
+    TReadingsGrid* grid = Page->StringGridOdecet;
+    const QPoint copy = grid->CellRect(0, 0).center();
+    QTest::mousePress(grid, Qt::LeftButton, {}, copy);
+    QTest::mouseRelease(grid, Qt::LeftButton, {}, grid->CellRect(2, 2).center());
+    EXPECT_TRUE(QApplication::clipboard()->text().isEmpty()); // released elsewhere
+    EXPECT_FALSE(Table().CopyPressed());
+    QTest::mouseClick(grid, Qt::LeftButton, {}, copy);
+    const QStringList rows = QApplication::clipboard()->text().split("\r\n");
+    ASSERT_EQ(rows.size(), 6);
+    EXPECT_EQ(rows[1].split('\t')[1], QString::fromStdString(Cell(1, 1)).rightJustified(15));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Offsets
+
+class OffsetsTest : public GraphPageTest {
+protected:
+    void SetUp() override
+    {
+        GraphPageTest::SetUp();
+        Open();
+        Show(0, 2);
+        Show(0, 3);
+        Page->LoadShiftControls(0);
+        Recorded = Points();
+    }
+    // Every point of the five series of flight 0.
+    std::vector<std::vector<std::pair<double, double>>> Points()
+    {
+        std::vector<std::vector<std::pair<double, double>>> all;
+        for (int k = 0; k < kSlotCount; ++k) {
+            std::vector<std::pair<double, double>> pts;
+            const TChartSeries* s = Page->SeriesOf(0, k);
+            for (int i = 0; i < s->Count(); ++i)
+                pts.emplace_back(s->X(i), s->Y(i));
+            all.push_back(pts);
+        }
+        return all;
+    }
+    void Type(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    const TSeriesInfo& Slot(int k) { return Host.Flight(0)->SeriesInfo[static_cast<size_t>(k)]; }
+    std::vector<std::vector<std::pair<double, double>>> Recorded;
+};
+
+TEST_F(OffsetsTest, TimeOffsetFromTheFieldMovesEverySeriesAndRoundsTheSliderHalfToEven)
+{
+    ASSERT_TRUE(Page->CheckBoxShift->isChecked());
+    ASSERT_TRUE(Page->EditShiftX->isEnabled());
+    Page->SeriesOf(0, kSlotAnnotation)->AddXY(10, 20, "a");
+    Recorded = Points();
+    Type(Page->EditShiftX, "12.34");
+    const auto moved = Points();
+    for (int k = 0; k < kSlotCount; ++k) {
+        ASSERT_EQ(moved[size_t(k)].size(), Recorded[size_t(k)].size());
+        for (size_t i = 0; i < moved[size_t(k)].size(); ++i) {
+            EXPECT_NEAR(moved[size_t(k)][i].first, Recorded[size_t(k)][i].first + 12.34, 1e-9);
+            EXPECT_DOUBLE_EQ(moved[size_t(k)][i].second, Recorded[size_t(k)][i].second);
+        }
+        EXPECT_DOUBLE_EQ(Slot(k).OffsetX, 12.34);
+    }
+    EXPECT_EQ(Page->TrackBarX->value(), 12);
+    Type(Page->EditShiftX, "2.5");
+    EXPECT_EQ(Page->TrackBarX->value(), 2);
+    Type(Page->EditShiftX, "3.5");
+    EXPECT_EQ(Page->TrackBarX->value(), 4);
+    Type(Page->EditShiftX, "5000");
+    EXPECT_EQ(Page->TrackBarX->value(), 3600);
+    EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->X(0), Recorded[0][0].first + 5000, 1e-9);
+    EXPECT_FALSE(Host.Flight(0)->Modified);
+}
+
+TEST_F(OffsetsTest, LettersAreDroppedAndTheSameNumberTwiceChangesNothing)
+{
+    Type(Page->EditShiftX, "1a.5");
+    EXPECT_EQ(Page->EditShiftX->text(), "1.5");
+    const auto once = Points();
+    Type(Page->EditShiftX, "1.5");
+    EXPECT_EQ(Points(), once);
+}
+
+TEST_F(OffsetsTest, SliderYUpByTenOffsetsTheChosenChannel)
+{
+    Page->ComboBoxShiftAxis->setCurrentIndex(2);
+    Page->ComboBoxShiftAxisChange();
+    Page->TrackBarY->setFocus();
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(Page->TrackBarY, Qt::Key_Up);
+    EXPECT_EQ(Page->TrackBarY->value(), -10);
+    EXPECT_EQ(Page->EditShiftY->text(), "10");
+    EXPECT_DOUBLE_EQ(Slot(kSlotVoltage).OffsetY, 10);
+    EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotVoltage)->Y(0), Recorded[kSlotVoltage][0].second + 10);
+    EXPECT_DOUBLE_EQ(Slot(kSlotAltitude).OffsetY, 0);
+    // The slider follows the field, negated.
+    Type(Page->EditShiftY, "-7.5");
+    EXPECT_EQ(Page->TrackBarY->value(), 8);
+}
+
+TEST_F(OffsetsTest, AltitudeOffsetCarriesMarkersAndAnnotationsAndSwitchingOffAndOnRestores)
+{
+    Page->SeriesOf(0, kSlotAnnotation)->AddXY(10, 20, "a");
+    Recorded = Points();
+    Type(Page->EditShiftX, "3");
+    Type(Page->EditShiftY, "-4.5");
+    EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotAnnotation)->Y(0), 15.5);
+    EXPECT_DOUBLE_EQ(Slot(kSlotMarker).OffsetY, -4.5);
+    const auto shifted = Points();
+    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
+    ASSERT_FALSE(Page->CheckBoxShift->isChecked());
+    EXPECT_FALSE(Page->EditShiftX->isEnabled());
+    EXPECT_FALSE(Page->TrackBarY->isEnabled());
+    const auto off = Points();
+    for (int k = 0; k < kSlotCount; ++k)
+        for (size_t i = 0; i < off[size_t(k)].size(); ++i) {
+            EXPECT_NEAR(off[size_t(k)][i].first, Recorded[size_t(k)][i].first, 1e-9);
+            EXPECT_NEAR(off[size_t(k)][i].second, Recorded[size_t(k)][i].second, 1e-9);
+        }
+    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
+    const auto on = Points();
+    for (int k = 0; k < kSlotCount; ++k)
+        for (size_t i = 0; i < on[size_t(k)].size(); ++i) {
+            EXPECT_NEAR(on[size_t(k)][i].first, shifted[size_t(k)][i].first, 1e-9);
+            EXPECT_NEAR(on[size_t(k)][i].second, shifted[size_t(k)][i].second, 1e-9);
+        }
+}
+
+TEST_F(OffsetsTest, ServoToZeroWithOffsetsOffSwitchesThemOnAndIsSavedWithTheFlight)
+{
+    Type(Page->EditShiftY, "5"); // altitude offset, shown again once offsets are back on
+    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
+    ASSERT_FALSE(Page->CheckBoxShift->isChecked());
+    Chart().Replot();
+    const int py = Chart().PlotRect().center().y();
+    const double under = Chart().ValueAtPixel(TAxisId::Right, py);
+    Page->AdjustRxToZero(py);
+    EXPECT_TRUE(Page->CheckBoxShift->isChecked());
+    EXPECT_EQ(Page->ComboBoxShiftAxis->currentIndex(), kSlotServo);
+    EXPECT_NEAR(Host.Flight(0)->RxOffsetY, -under, 1e-9);
+    EXPECT_TRUE(Host.Flight(0)->Modified);
+    // The servo value that was under the pointer is now 0 (to the field's one decimal).
+    EXPECT_NEAR(Page->SeriesOf(0, kSlotServo)->Y(0) - Recorded[kSlotServo][0].second,
+                Num(FormatDisplay(-under, 1, '.')), 1e-9);
+    EXPECT_NEAR(under + Slot(kSlotServo).OffsetY, 0, 0.051);
+    EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->Y(0), Recorded[kSlotAltitude][0].second + 5, 1e-9);
+    // The servo axis kept its span and moved with the point.
+    EXPECT_NEAR(Chart().ValueAtPixel(TAxisId::Right, py), 0, 1e-6);
+}
+
+TEST_F(OffsetsTest, AltitudeToZeroMovesThePointUnderThePointerToTheOrigin)
+{
+    Chart().SetMinMax(TAxisId::Bottom, 10, 60);
+    Chart().SetMinMax(TAxisId::Left, 0, 100);
+    Chart().Replot();
+    const QPoint p = Chart().PlotRect().center();
+    const double vx = Chart().ValueAtPixel(TAxisId::Bottom, p.x());
+    const double vy = Chart().ValueAtPixel(TAxisId::Left, p.y());
+    Page->AdjustToZero(Page->ZeroPointAt(p.x(), p.y()), true);
+    EXPECT_NEAR(Slot(kSlotAltitude).OffsetX, Num(FormatDisplay(-vx, 1, '.')), 1e-9);
+    EXPECT_NEAR(Slot(kSlotAltitude).OffsetY, Num(FormatDisplay(-vy, 1, '.')), 1e-9);
+    // The axes moved along: the flight keeps its place on screen.
+    EXPECT_NEAR(Chart().Minimum(TAxisId::Bottom), 10 - vx, 1e-9);
+    EXPECT_NEAR(Chart().Maximum(TAxisId::Left), 100 - vy, 1e-9);
+
+    // With offsets off the command starts from zero and switches them on.
+    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
+    Chart().SetMinMax(TAxisId::Bottom, 10, 60);
+    Chart().SetMinMax(TAxisId::Left, 0, 100);
+    Page->AdjustToZero(Page->ZeroPointAt(p.x(), p.y()), false);
+    EXPECT_TRUE(Page->CheckBoxShift->isChecked());
+    EXPECT_NEAR(Slot(kSlotAltitude).OffsetX, Num(FormatDisplay(-vx, 1, '.')), 1e-9);
+    EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->X(0), Recorded[0][0].first + Slot(0).OffsetX, 1e-9);
+}
+
+} // namespace
+} // namespace zirko
