@@ -6,6 +6,7 @@
 #include "core/graph/Readings.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/graph/GraphHost.h"
+#include "gui/graph/GraphIcons.h"
 #include "gui/graph/ReadingsGrid.h"
 
 #include <QCheckBox>
@@ -39,11 +40,13 @@ QColor ColorOfIndex(uint8_t index)
 }
 
 QToolButton* MakeButton(QToolBar* bar, const QString& name, const QString& text,
-                        const QString& hint, bool checkable)
+                        const QString& hint, bool checkable, const QString& icon)
 {
     auto* b = new QToolButton(bar);
     b->setObjectName(name);
     b->setText(text);
+    b->setIcon(GraphIcon(icon));
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     b->setToolTip(hint);
     b->setCheckable(checkable);
     b->setAutoRaise(true);
@@ -148,25 +151,26 @@ void TGraphPage::CreateToolBar()
 {
     ToolBarGraf = new QToolBar(this);
     ToolBarGraf->setObjectName("ToolBarGraf");
+    ToolBarGraf->setIconSize(QSize(20, 20));
     QToolBar* t = ToolBarGraf;
-    TBCopyGraph = MakeButton(t, "TBCopyGraph", "Copy", "Copy graph to clipboard", false);
-    TBSaveGraph = MakeButton(t, "TBSaveGraph", "Save", "Save as BMP", false);
-    TBPrintGraph = MakeButton(t, "TBPrintGraph", "Print", "Print", false);
-    TBGraphSetup = MakeButton(t, "TBGraphSetup", "Setup", "Graph setup", false);
+    TBCopyGraph = MakeButton(t, "TBCopyGraph", "Copy", "Copy graph to clipboard", false, "copy");
+    TBSaveGraph = MakeButton(t, "TBSaveGraph", "Save", "Save as BMP", false, "save");
+    TBPrintGraph = MakeButton(t, "TBPrintGraph", "Print", "Print", false, "print");
+    TBGraphSetup = MakeButton(t, "TBGraphSetup", "Setup", "Graph setup", false, "setup");
     t->addSeparator();
     // The hints of the two zoom buttons are crossed over, as the buttons have always been.
-    TBZoomIn = MakeButton(t, "TBZoomIn", "-", "Zoom out", false);
-    TBUndoZoom = MakeButton(t, "TBUndoZoom", "1:1", "Original size", false);
-    TBZoomOut = MakeButton(t, "TBZoomOut", "+", "Zoom in", false);
+    TBZoomIn = MakeButton(t, "TBZoomIn", "-", "Zoom out", false, "zoomout");
+    TBUndoZoom = MakeButton(t, "TBUndoZoom", "1:1", "Original size", false, "undozoom");
+    TBZoomOut = MakeButton(t, "TBZoomOut", "+", "Zoom in", false, "zoomin");
     t->addSeparator();
-    TBGrafRead = MakeButton(t, "TBGrafRead", "Measure", "Measurement Mode", true);
-    TBAnnot = MakeButton(t, "TBAnnot", "Annot", "Shows an Annotation dialog", false);
-    TBCrossHair = MakeButton(t, "TBCrossHair", "Cross", "CrossHair Cursor", true);
-    TBRxZero = MakeButton(t, "TBRxZero", "Rx 0", "Show/hide Rx zero line", true);
+    TBGrafRead = MakeButton(t, "TBGrafRead", "Measure", "Measurement Mode", true, "measure");
+    TBAnnot = MakeButton(t, "TBAnnot", "Annot", "Shows an Annotation dialog", false, "annot");
+    TBCrossHair = MakeButton(t, "TBCrossHair", "Cross", "CrossHair Cursor", true, "cross");
+    TBRxZero = MakeButton(t, "TBRxZero", "Rx 0", "Show/hide Rx zero line", true, "rxzero");
     t->addSeparator();
-    TBShowTable = MakeButton(t, "TBShowTable", "Table", "Show/hide measurement table.", true);
+    TBShowTable = MakeButton(t, "TBShowTable", "Table", "Show/hide measurement table.", true, "table");
     TBShowTable->setChecked(true);
-    TBShowLegend = MakeButton(t, "TBShowLegend", "Legend", "Show/hide legend", true);
+    TBShowLegend = MakeButton(t, "TBShowLegend", "Legend", "Show/hide legend", true, "legend");
     auto* spacer = new QWidget(t);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     t->addWidget(spacer);

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMouseEvent>
+#include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 #include <numeric>
 
 namespace zirko {
@@ -19,6 +21,14 @@ TReadingsGrid::TReadingsGrid(QWidget* parent) : QWidget(parent)
     setObjectName("StringGridOdecet");
     setMouseTracking(true);
     setMinimumHeight(5 * kRowHeight + 6);
+    // The fixed column keeps its texts whole in fonts wider than the one it was measured for.
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetrics fm(bold);
+    int widest = 0;
+    for (const char* text : {kCopyCell, "FROM", "DELTA", "d X/d TIME"})
+        widest = std::max(widest, fm.horizontalAdvance(QString::fromLatin1(text)));
+    ColWidths[0] = std::max(ColWidths[0], widest + 8);
 }
 
 QSize TReadingsGrid::sizeHint() const

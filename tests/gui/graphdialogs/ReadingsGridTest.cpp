@@ -33,6 +33,9 @@ TEST(ReadingsGrid, CopyCellCopiesOnlyWhenReleasedOnItself)
 TEST(ReadingsGrid, ColumnsFollowThePanelWidthFromAMinimumOfEight)
 {
     TReadingsGrid grid;
+    // Column 0 is at least 92 pixels; wider when the font needs it for its texts.
+    EXPECT_GE(grid.ColWidths[0], 92);
+    grid.ColWidths[0] = 92;
     grid.FitColumns(600, 10);
     // a = 600 - 8 - 92 - 4 = 496: 124 each, no rest
     EXPECT_EQ(grid.ColWidths[1], 124);
