@@ -89,11 +89,11 @@ uint8_t TLoggerSimulator::MemoryByte(int64_t index) const
     return 0xFF;
 }
 
-void TLoggerSimulator::Queue(uint8_t byte, int64_t nowMs)
+void TLoggerSimulator::Queue(uint8_t byte, double nowMs)
 {
     if (Silent)
         return;
-    double due = static_cast<double>(nowMs);
+    double due = nowMs;
     if (Options.BytesPerSecond > 0) {
         due = std::max(due, WireFreeMs) + 1000.0 / Options.BytesPerSecond;
         WireFreeMs = due;
@@ -101,11 +101,13 @@ void TLoggerSimulator::Queue(uint8_t byte, int64_t nowMs)
     Wire.push_back({byte, due});
 }
 
-void TLoggerSimulator::PowerUp(int64_t nowMs)
+void TLoggerSimulator::PowerUp(double nowMs)
 {
     PowerDown();
     Phase = TDevicePhase::Idle;
-    WireFreeMs = static_cast<double>(nowMs);
+    WireFreeMs = nowMs;
+    ReceiveFreeMs = nowMs;
+    LastTakenDueMs = nowMs;
     // Line noise as a logger makes it while its supply settles; never the hello letter.
     for (int i = 0; i < Options.Faults.NoiseBytes; ++i)
         Queue(static_cast<uint8_t>(0x80 | ((i * 29) & 0x7F)), nowMs);
@@ -122,28 +124,45 @@ void TLoggerSimulator::PowerDown()
     BadChecksSent = 0;
 }
 
-std::vector<uint8_t> TLoggerSimulator::TakeOutput(int64_t nowMs)
+std::vector<uint8_t> TLoggerSimulator::TakeOutput(double nowMs)
 {
     Advance(nowMs);
     std::vector<uint8_t> bytes;
-    while (!Wire.empty() && Wire.front().DueMs <= static_cast<double>(nowMs)) {
+    while (!Wire.empty() && Wire.front().DueMs <= nowMs) {
         bytes.push_back(Wire.front().Byte);
+        LastTakenDueMs = Wire.front().DueMs;
         Wire.pop_front();
     }
     return bytes;
 }
 
-std::optional<int64_t> TLoggerSimulator::NextDeadline() const
+std::optional<double> TLoggerSimulator::NextDueMs() const
 {
-    std::optional<int64_t> deadline;
+    std::optional<double> due;
     if (!Wire.empty())
-        deadline = static_cast<int64_t>(std::ceil(Wire.front().DueMs));
+        due = Wire.front().DueMs;
     if (Phase == TDevicePhase::Erasing)
-        deadline = deadline ? std::min(*deadline, EraseDoneMs) : EraseDoneMs;
-    return deadline;
+        due = due ? std::min(*due, EraseDoneMs) : EraseDoneMs;
+    return due;
 }
 
-void TLoggerSimulator::Advance(int64_t nowMs)
+std::optional<int64_t> TLoggerSimulator::NextDeadline() const
+{
+    if (const auto due = NextDueMs())
+        return static_cast<int64_t>(std::ceil(*due));
+    return std::nullopt;
+}
+
+double TLoggerSimulator::Arrival(double nowMs)
+{
+    if (Options.BytesPerSecond <= 0)
+        return nowMs;
+    const double start = std::max({nowMs, ReceiveFreeMs, LastTakenDueMs});
+    ReceiveFreeMs = start + 1000.0 / Options.BytesPerSecond;
+    return ReceiveFreeMs;
+}
+
+void TLoggerSimulator::Advance(double nowMs)
 {
     if (Phase == TDevicePhase::Erasing && nowMs >= EraseDoneMs) {
         Options.Memory.clear(); // erased memory reads as 0xFF
@@ -152,15 +171,16 @@ void TLoggerSimulator::Advance(int64_t nowMs)
     }
 }
 
-void TLoggerSimulator::Receive(std::string_view bytes, int64_t nowMs)
+void TLoggerSimulator::Receive(std::string_view bytes, double nowMs)
 {
     Receive(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), nowMs);
 }
 
-void TLoggerSimulator::Receive(std::span<const uint8_t> bytes, int64_t nowMs)
+void TLoggerSimulator::Receive(std::span<const uint8_t> bytes, double nowMs)
 {
-    Advance(nowMs);
     for (uint8_t byte : bytes) {
+        const double at = Arrival(nowMs);
+        Advance(at);
         switch (Phase) {
         case TDevicePhase::Off:
         case TDevicePhase::Erasing:
@@ -176,24 +196,24 @@ void TLoggerSimulator::Receive(std::span<const uint8_t> bytes, int64_t nowMs)
             if (byte == kLoggerBlockOk || byte == kLoggerBlockBad) {
                 const bool ok = byte == kLoggerBlockOk;
                 const bool wrongEcho = BlockIndex == Options.Faults.WrongEchoBlock;
-                Queue(wrongEcho ? uint8_t{'?'} : byte, nowMs);
+                Queue(wrongEcho ? uint8_t{'?'} : byte, at);
                 if (ok && BlockIndex == Options.Faults.SilentAfterBlock)
                     Silent = true;
                 if (ok)
                     ++BlockIndex;
-                QueueBlock(nowMs);
+                QueueBlock(at);
                 break;
             }
-            HandleCommand(byte, nowMs);
+            HandleCommand(byte, at);
             break;
         case TDevicePhase::Idle:
-            HandleCommand(byte, nowMs);
+            HandleCommand(byte, at);
             break;
         }
     }
 }
 
-void TLoggerSimulator::HandleCommand(uint8_t byte, int64_t nowMs)
+void TLoggerSimulator::HandleCommand(uint8_t byte, double nowMs)
 {
     switch (byte) {
     case kLoggerFirmware:
@@ -229,7 +249,7 @@ void TLoggerSimulator::HandleCommand(uint8_t byte, int64_t nowMs)
     }
 }
 
-void TLoggerSimulator::QueueConfig(int64_t nowMs, bool readBack)
+void TLoggerSimulator::QueueConfig(double nowMs, bool readBack)
 {
     std::vector<uint8_t> record = ConfigRecord;
     if (readBack && Options.Faults.CorruptReadBacks > 0) {
@@ -254,7 +274,7 @@ void TLoggerSimulator::QueueConfig(int64_t nowMs, bool readBack)
         Queue(check, nowMs);
 }
 
-void TLoggerSimulator::QueueBlock(int64_t nowMs)
+void TLoggerSimulator::QueueBlock(double nowMs)
 {
     const int64_t start = BlockIndex * static_cast<int64_t>(kLoggerBlockBytes);
     uint8_t check = 0;

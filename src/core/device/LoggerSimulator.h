@@ -48,16 +48,22 @@ class TLoggerSimulator {
 public:
     explicit TLoggerSimulator(TSimulatorOptions options = {});
 
+    // Times are milliseconds on one clock, with fractions: pacing works in parts of a millisecond.
+
     // Switched on: the device announces itself with "*" (after any noise fault bytes).
-    void PowerUp(int64_t nowMs);
+    void PowerUp(double nowMs);
     // Switched off: the conversation and unsent bytes are gone, memory and record stay.
     void PowerDown();
-    // Bytes the program sent, in order.
-    void Receive(std::span<const uint8_t> bytes, int64_t nowMs);
-    void Receive(std::string_view bytes, int64_t nowMs);
+    // Bytes the program sent, in order, handed over at `nowMs`. Paced, each one reaches the
+    // logger a byte time after it left the program, and it cannot have left before the last byte
+    // taken from the device was due: the program may be answering that byte.
+    void Receive(std::span<const uint8_t> bytes, double nowMs);
+    void Receive(std::string_view bytes, double nowMs);
     // Bytes that are on the wire by `nowMs`.
-    std::vector<uint8_t> TakeOutput(int64_t nowMs);
-    // When the device next has something to send or to finish, if ever.
+    std::vector<uint8_t> TakeOutput(double nowMs);
+    // When the device next has something to send or to finish, if ever: exactly, and rounded up
+    // to a whole millisecond.
+    std::optional<double> NextDueMs() const;
     std::optional<int64_t> NextDeadline() const;
 
     // The memory as the device would send it: the recorded bytes, then erased bytes.
@@ -74,11 +80,13 @@ public:
 private:
     enum class TDevicePhase { Off, Idle, WritingConfig, Erasing, Download };
 
-    void Queue(uint8_t byte, int64_t nowMs);
-    void QueueBlock(int64_t nowMs);
-    void QueueConfig(int64_t nowMs, bool readBack);
-    void HandleCommand(uint8_t byte, int64_t nowMs);
-    void Advance(int64_t nowMs);
+    void Queue(uint8_t byte, double nowMs);
+    void QueueBlock(double nowMs);
+    void QueueConfig(double nowMs, bool readBack);
+    void HandleCommand(uint8_t byte, double nowMs);
+    void Advance(double nowMs);
+    // When a byte from the program handed over at `nowMs` has reached the logger.
+    double Arrival(double nowMs);
 
     struct TWireByte {
         uint8_t Byte;
@@ -91,9 +99,13 @@ private:
     TDevicePhase Phase = TDevicePhase::Off;
     std::deque<TWireByte> Wire;
     double WireFreeMs = 0;
+    // The wire from the program is busy until then.
+    double ReceiveFreeMs = 0;
+    // Due time of the last byte taken off the wire to the program.
+    double LastTakenDueMs = 0;
     size_t ConfigWritten = 0;
     bool WroteConfig = false;
-    int64_t EraseDoneMs = 0;
+    double EraseDoneMs = 0;
     int64_t BlockIndex = 0;
     int BadChecksSent = 0;
     int BlocksSentCount = 0;

@@ -1,4 +1,5 @@
-// The device end of a link: what a pseudo-terminal server or the in-process link runs.
+// The device end of a link: what a pseudo-terminal server or the in-process link runs. Times
+// are milliseconds on the caller's clock, with fractions.
 #pragma once
 
 #include <QByteArray>
@@ -10,15 +11,16 @@ class TDeviceEndpoint {
 public:
     virtual ~TDeviceEndpoint() = default;
     // The device is switched on: it announces itself.
-    virtual void PowerUp(qint64 nowMs) = 0;
+    virtual void PowerUp(double nowMs) = 0;
     // The program went away; the device forgets the conversation but keeps its memory.
     virtual void PowerDown() = 0;
     // Bytes the program sent.
-    virtual void Receive(const QByteArray& bytes, qint64 nowMs) = 0;
+    virtual void Receive(const QByteArray& bytes, double nowMs) = 0;
     // Bytes the device sends by `nowMs`.
-    virtual QByteArray TakeOutput(qint64 nowMs) = 0;
-    // When the device next has something to do on its own (pacing, erasing), if ever.
-    virtual std::optional<qint64> NextDeadline() const = 0;
+    virtual QByteArray TakeOutput(double nowMs) = 0;
+    // When the device next has something to do on its own (pacing, erasing), if ever; exactly,
+    // not rounded to the millisecond.
+    virtual std::optional<double> NextDeadline() const = 0;
 };
 
 } // namespace zirko

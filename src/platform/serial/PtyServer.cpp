@@ -1,13 +1,14 @@
 #include "platform/serial/PtyServer.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace zirko {
 
 namespace {
 // How often a server without a client looks whether one has opened the port.
 constexpr int kClientPollMs = 10;
-constexpr qint64 kTimerGrainMs = 1;
+constexpr double kTimerGrainMs = 1;
 } // namespace
 
 TPtyServer::TCreateResult TPtyServer::Create(TDeviceEndpoint& device)
@@ -101,7 +102,8 @@ void TPtyServer::Flush()
         return;
     // Timers tick in whole milliseconds: bytes due within the next one go now, or every wait for
     // the end of a paced block would add up to a millisecond of idle wire.
-    Outgoing += Device.TakeOutput(Now() + kTimerGrainMs);
+    const double now = Now();
+    Outgoing += Device.TakeOutput(now + kTimerGrainMs);
     while (!Outgoing.isEmpty()) {
         const qint64 n = Terminal->WriteSome(Outgoing.constData(), Outgoing.size());
         if (n < 0) {
@@ -114,10 +116,17 @@ void TPtyServer::Flush()
         Outgoing.remove(0, n);
     }
     WriteNotifier->setEnabled(!Outgoing.isEmpty());
-    if (const auto due = Device.NextDeadline())
-        Deadline.start(static_cast<int>(std::clamp<qint64>(*due - Now(), 0, 60000)));
-    else
+    // Wake once the next byte is due within the grain, counted in exact times: with the wait
+    // rounded up to the timer's whole milliseconds every byte goes between a grain early and on
+    // time, so the end of a block is never late for the answer the logger then waits for.
+    // Counting from the time the bytes were taken keeps the wait from rounding down to a wake-up
+    // for every single byte.
+    if (const auto due = Device.NextDeadline()) {
+        const double wait = std::ceil(*due - kTimerGrainMs - now);
+        Deadline.start(static_cast<int>(std::clamp(wait, 0.0, 60000.0)));
+    } else {
         Deadline.stop();
+    }
 }
 
 } // namespace zirko

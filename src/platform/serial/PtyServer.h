@@ -43,7 +43,8 @@ private:
     void WaitForClient();
     void CheckClient();
     void Flush();
-    qint64 Now() const { return Clock.elapsed(); }
+    // Milliseconds since the server started, to the microsecond: pacing works in parts of one.
+    double Now() const { return static_cast<double>(Clock.nsecsElapsed()) / 1e6; }
 
     std::unique_ptr<TPseudoTerminal> Terminal;
     TDeviceEndpoint& Device;

@@ -112,6 +112,11 @@ qint64 TSerialPort::Write(const QByteArray& bytes)
     if (!SerialPort.isOpen())
         return 0;
     const qint64 written = SerialPort.write(bytes);
+    // QSerialPort keeps written bytes until the event loop finds the port writable; the logger
+    // waits for each answer, so it goes to the port now, as far as the port takes it without
+    // waiting. The rest still follows from the event loop.
+    if (written > 0)
+        SerialPort.flush();
     return written < 0 ? 0 : written;
 }
 

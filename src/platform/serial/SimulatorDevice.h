@@ -10,11 +10,11 @@ class TSimulatorDevice final : public TDeviceEndpoint {
 public:
     explicit TSimulatorDevice(TSimulatorOptions options) : Simulator(std::move(options)) {}
 
-    void PowerUp(qint64 nowMs) override { Simulator.PowerUp(nowMs); }
+    void PowerUp(double nowMs) override { Simulator.PowerUp(nowMs); }
     void PowerDown() override { Simulator.PowerDown(); }
-    void Receive(const QByteArray& bytes, qint64 nowMs) override;
-    QByteArray TakeOutput(qint64 nowMs) override;
-    std::optional<qint64> NextDeadline() const override { return Simulator.NextDeadline(); }
+    void Receive(const QByteArray& bytes, double nowMs) override;
+    QByteArray TakeOutput(double nowMs) override;
+    std::optional<double> NextDeadline() const override { return Simulator.NextDueMs(); }
 
     TLoggerSimulator& Logger() { return Simulator; }
 

@@ -1,6 +1,7 @@
 #include "platform/serial/SimulatorLink.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace zirko {
 
@@ -73,7 +74,7 @@ void TSimulatorLink::Tick()
         return;
     const QByteArray out = Endpoint->TakeOutput(Now());
     if (const auto due = Endpoint->NextDeadline())
-        Schedule(*due - Now());
+        Schedule(static_cast<qint64>(std::ceil(*due - static_cast<double>(Now()))));
     if (out.isEmpty())
         return;
     Incoming += out;

@@ -622,5 +622,49 @@ TEST(LoggerSimulator, PacingSpreadsTheBytesAtTheWireRate)
     EXPECT_LE(link.Now - start, 2200);
 }
 
+// Paced, a byte from the program reaches the logger a byte time after it left, and it cannot
+// have left before the byte it answers was on the wire, however early the server handed that out.
+TEST(LoggerSimulator, PacedAnswersWaitForTheProgramsByteOnTheWire)
+{
+    constexpr double kByteMs = 1000.0 / 11520;
+    TSimulatorOptions options = WithMemory(RecordedBytes(2 * kLoggerBlockBytes));
+    options.BytesPerSecond = 11520;
+    TLoggerSimulator device(options);
+    device.PowerUp(0);
+    EXPECT_EQ(device.TakeOutput(kByteMs), Bytes("*"));
+
+    // In parts of a millisecond: "D" goes up, its echo comes down.
+    device.Receive(std::string_view("D"), 10.25);
+    ASSERT_TRUE(device.NextDueMs().has_value());
+    EXPECT_NEAR(*device.NextDueMs(), 10.25 + 2 * kByteMs, 1e-9);
+    EXPECT_EQ(device.NextDeadline(), 11);
+    EXPECT_TRUE(device.TakeOutput(10.25 + 2 * kByteMs - 1e-6).empty());
+    EXPECT_EQ(device.TakeOutput(10.25 + 2 * kByteMs + 1e-6), Bytes("D"));
+
+    // The whole block and its check byte taken a little before the check byte is due, and the
+    // "O" handed over at once: the echo still waits for the check byte, then for the "O".
+    const double checkDue = 10.25 + (2 + kLoggerBlockBytes + 1) * kByteMs;
+    EXPECT_EQ(device.TakeOutput(checkDue + 1e-6).size(), kLoggerBlockBytes + 1);
+    device.Receive(std::string_view("O"), checkDue - 0.6);
+    EXPECT_NEAR(*device.NextDueMs(), checkDue + 2 * kByteMs, 1e-9);
+
+    // An answer that comes late is echoed a byte time after it arrived.
+    const double secondCheckDue = checkDue + (2 + kLoggerBlockBytes + 1) * kByteMs;
+    EXPECT_EQ(device.TakeOutput(secondCheckDue + 1e-6).size(), 1 + kLoggerBlockBytes + 1);
+    device.Receive(std::string_view("O"), secondCheckDue + 3);
+    EXPECT_NEAR(*device.NextDueMs(), secondCheckDue + 3 + 2 * kByteMs, 1e-9);
+    EXPECT_EQ(device.BlocksSent(), 3);
+}
+
+TEST(LoggerSimulator, UnpacedAnswersAreDueAtOnce)
+{
+    TLoggerSimulator device(WithMemory(RecordedBytes(kLoggerBlockBytes)));
+    device.PowerUp(0);
+    EXPECT_EQ(device.TakeOutput(0), Bytes("*"));
+    device.Receive(std::string_view("D"), 7.5);
+    EXPECT_EQ(device.NextDueMs(), 7.5);
+    EXPECT_EQ(device.TakeOutput(7.5).size(), 1 + kLoggerBlockBytes + 1);
+}
+
 } // namespace
 } // namespace zirko
