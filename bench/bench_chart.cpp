@@ -1,12 +1,16 @@
-// Chart drawing speed: full replots, zoom and scroll steps, and the overlay layer alone.
+// Chart drawing speed: full replots, zoom and scroll steps, the overlay layer alone, and opening
+// a long flight file until it is drawn.
 #include "core/flightdata/DataBlock.h"
+#include "core/flightdata/ZdfFile.h"
+#include "core/graph/SeriesSummary.h"
 #include "gui/graph/Chart.h"
-#include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/graph/OffscreenGraph.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -16,85 +20,70 @@
 namespace zirko {
 namespace {
 
-class TBenchHost : public TGraphHost {
-public:
-    std::vector<std::unique_ptr<TDataBlock>> Flights;
-    std::map<std::pair<int, int>, QString> Cells;
-    TGraphSettings Settings;
-
-    int FlightCount() const override { return static_cast<int>(Flights.size()); }
-    TDataBlock* Flight(int row) const override { return Flights[static_cast<size_t>(row)].get(); }
-    QString FlightName(int row) const override { return QString("flight%1").arg(row); }
-    QString GridCell(int col, int row) const override
-    {
-        const auto it = Cells.find({col, row});
-        return it == Cells.end() ? QString() : it->second;
-    }
-    bool GridVisible() const override { return !Flights.empty(); }
-    int CurrentRow() const override { return 0; }
-    char DecimalSeparator() const override { return '.'; }
-    bool DeflectionOnGraph() const override { return false; }
-    double DeflectionMin() const override { return -5; }
-    double DeflectionMax() const override { return 5; }
-    TGraphSettings& GraphSettings() override { return Settings; }
-    bool GraphPageActive() const override { return true; }
-    int AutoGridSize() const override { return 10; }
-};
-
 constexpr size_t kSamples = 1'500'000;
+
+// A flight of kSamples samples, `step` seconds apart, with every channel the chart draws.
+std::unique_ptr<TDataBlock> MakeFlight(int r, double step = 0.01)
+{
+    auto f = std::make_unique<TDataBlock>();
+    f->DateText = "8.12.2026 7:14:28";
+    f->Sampling = 1;
+    f->ChannelMask = kMaskAltitude | kMaskRx | kMaskVoltage;
+    f->Time.resize(kSamples);
+    f->Altitude.resize(kSamples);
+    f->Rx.resize(kSamples);
+    f->Voltage.resize(kSamples);
+    f->MarkerFlags.resize(kSamples);
+    for (size_t i = 0; i < kSamples; ++i) {
+        const double t = static_cast<double>(i) * step;
+        f->Time[i] = t;
+        f->Altitude[i] = 100 + 80 * std::sin(t / (30 + r)) + 3 * std::sin(t * 7);
+        f->Rx[i] = 60 * std::sin(t / 3 + r);
+        f->Voltage[i] = 4.9 - t * 1e-5 + 0.01 * std::sin(t);
+        f->MarkerFlags[i] = i % 50000 == 0 ? 1 : 0;
+    }
+    return f;
+}
 
 // A page of 1200 x 800 with `flights` flights, every channel shown.
 struct TBenchPage {
-    TBenchHost Host;
-    std::unique_ptr<TGraphPage> Page;
+    TOffscreenGraph Graph;
+    TGraphPage* Page = &Graph.Page();
 
     explicit TBenchPage(int flights)
     {
-        Page = std::make_unique<TGraphPage>(Host);
         Page->resize(1200, 800);
-        Page->show();
         for (int r = 0; r < flights; ++r) {
-            auto f = std::make_unique<TDataBlock>();
-            f->Time.resize(kSamples);
-            f->Altitude.resize(kSamples);
-            f->Rx.resize(kSamples);
-            f->Voltage.resize(kSamples);
-            f->MarkerFlags.resize(kSamples);
-            for (size_t i = 0; i < kSamples; ++i) {
-                const double t = static_cast<double>(i) * 0.01;
-                f->Time[i] = t;
-                f->Altitude[i] = 100 + 80 * std::sin(t / (30 + r)) + 3 * std::sin(t * 7);
-                f->Rx[i] = 60 * std::sin(t / 3 + r);
-                f->Voltage[i] = 4.9 - t * 1e-5 + 0.01 * std::sin(t);
-                f->MarkerFlags[i] = i % 50000 == 0 ? 1 : 0;
-            }
-            Host.Flights.push_back(std::move(f));
-            const std::array<QString, 5> states = Page->BuildFlightSeries(r);
-            for (int c = 1; c <= 5; ++c) {
-                Host.Cells[{c, r}] = states[static_cast<size_t>(c - 1)] == "2" ? "2" : "1";
-                Page->ShowChannel(r, c, true);
-            }
+            const int row = Graph.AddFlight(MakeFlight(r), QString("flight%1").arg(r));
+            for (int c = 2; c <= 5; ++c)
+                Graph.SetChannelShown(row, c, true);
         }
-        QApplication::processEvents();
-        Page->Chart1->Replot();
+        Graph.Draw();
     }
 };
 
-TBenchPage& PageOf(int flights)
+std::map<int, std::unique_ptr<TBenchPage>>& Pages()
 {
     static std::map<int, std::unique_ptr<TBenchPage>> pages;
-    auto& p = pages[flights];
+    return pages;
+}
+
+TBenchPage& PageOf(int flights)
+{
+    auto& p = Pages()[flights];
     if (!p)
         p = std::make_unique<TBenchPage>(flights);
     return *p;
 }
 
-// A full replot: every series reduced afresh for a new range and drawn.
-void FullReplot(benchmark::State& state, int flights, double viewFraction)
+// A replot of the view [start, start + span) of the flights' time, both as fractions of it: every
+// series reduced afresh for a new range and drawn.
+void Replot(benchmark::State& state, int flights, double startFraction, double viewFraction)
 {
     TChart& chart = *PageOf(flights).Page->Chart1;
-    const double span = static_cast<double>(kSamples) * 0.01 * viewFraction;
-    const double start = static_cast<double>(kSamples) * 0.01 * 0.4;
+    const double duration = static_cast<double>(kSamples) * 0.01;
+    const double span = duration * viewFraction;
+    const double start = duration * startFraction;
     int k = 0;
     for (auto _ : state) {
         chart.SetMinMax(TAxisId::Bottom, start, start + span * (1 + 1e-6 * (k++ & 1)));
@@ -103,20 +92,63 @@ void FullReplot(benchmark::State& state, int flights, double viewFraction)
     chart.UndoZoom();
 }
 
-void BM_FullReplot10Flights(benchmark::State& state) { FullReplot(state, 10, 1.0); }
-void BM_FullReplot1Flight(benchmark::State& state) { FullReplot(state, 1, 1.0); }
-void BM_ZoomedReplot10Flights1Percent(benchmark::State& state) { FullReplot(state, 10, 0.01); }
+// The whole flights in view, as after opening them or undoing the zoom.
+void BM_FullReplot1Flight(benchmark::State& state)
+{
+    Replot(state, 1, 0, 1);
+}
+void BM_FullReplot10Flights(benchmark::State& state)
+{
+    Replot(state, 10, 0, 1);
+}
+// From 40 % of the flights on, so the flights end 60 % into the plot.
+void BM_PartReplot10Flights(benchmark::State& state)
+{
+    Replot(state, 10, 0.4, 1);
+}
+void BM_ZoomedReplot10Flights1Percent(benchmark::State& state)
+{
+    Replot(state, 10, 0.4, 0.01);
+}
 
+// The points of one series of kSamples samples for a full view of 1100 pixel columns.
+void BM_ReduceOneSeries(benchmark::State& state)
+{
+    const std::unique_ptr<TDataBlock> f = MakeFlight(0);
+    TSeriesSummary summary;
+    summary.Build(f->Rx);
+    TReducedPoints out;
+    int k = 0;
+    for (auto _ : state) {
+        ReduceForView(f->Time, f->Rx, summary, 0, 15000 + (k++ & 1), 1100, out, 0.1);
+        benchmark::DoNotOptimize(out.X.data());
+    }
+    state.counters["points"] = static_cast<double>(out.X.size());
+}
+
+// One wheel step, in or out, from the same zoomed view each time.
 void BM_WheelZoomStep10Flights(benchmark::State& state)
 {
     TGraphPage& page = *PageOf(10).Page;
-    const QPoint centre = page.Chart1->mapToGlobal(page.Chart1->PlotRect().center());
+    TChart& chart = *page.Chart1;
+    const QPoint centre = chart.mapToGlobal(chart.PlotRect().center());
+    page.HandleWheel(centre, 120);
+    chart.Replot();
+    std::array<std::pair<double, double>, kAxisCount> view;
+    for (int a = 0; a < kAxisCount; ++a)
+        view[static_cast<size_t>(a)] = {chart.Minimum(static_cast<TAxisId>(a)),
+                                        chart.Maximum(static_cast<TAxisId>(a))};
     int k = 0;
     for (auto _ : state) {
+        state.PauseTiming();
+        for (int a = 0; a < kAxisCount; ++a)
+            chart.SetMinMax(static_cast<TAxisId>(a), view[static_cast<size_t>(a)].first,
+                            view[static_cast<size_t>(a)].second);
+        state.ResumeTiming();
         page.HandleWheel(centre, (k++ & 1) ? -120 : 120);
-        page.Chart1->Replot();
+        chart.Replot();
     }
-    page.Chart1->UndoZoom();
+    chart.UndoZoom();
 }
 
 void BM_ScrollBarStep10Flights(benchmark::State& state)
@@ -150,12 +182,41 @@ void BM_OverlayRedraw10Flights(benchmark::State& state)
     chart.OverlayPaint = nullptr;
 }
 
+// Opening a flight file of kSamples samples until it is drawn: reading, the flight's series and
+// the altitude channel shown, as File > Open does, then the first draw.
+void BM_OpenFlightUntilDrawn(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("long.zdf");
+    // The file keeps time in tenths of a second.
+    if (!WriteDataFile(file.toStdString(), *MakeFlight(0, 0.1)).Ok()) {
+        state.SkipWithError("the flight could not be written");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto graph = std::make_unique<TOffscreenGraph>();
+        graph->SetChartSize(QSize(1200, 800));
+        graph->Draw();
+        state.ResumeTiming();
+        if (!graph->OpenFile(file).isEmpty())
+            state.SkipWithError("the flight could not be read");
+        graph->Page().Chart1->Replot();
+        state.PauseTiming();
+        graph.reset();
+        state.ResumeTiming();
+    }
+}
+
+BENCHMARK(BM_ReduceOneSeries)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullReplot1Flight)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_FullReplot10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_PartReplot10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_ZoomedReplot10Flights1Percent)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_WheelZoomStep10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_ScrollBarStep10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_OverlayRedraw10Flights)->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(BM_OpenFlightUntilDrawn)->Unit(benchmark::kMillisecond)->MinTime(5);
 
 } // namespace
 } // namespace zirko
@@ -168,5 +229,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    // The pages go while the application still exists.
+    zirko::Pages().clear();
     return 0;
 }

@@ -13,6 +13,11 @@ class TSeriesSummary {
 public:
     static constexpr size_t kBaseBlock = 16;
 
+    struct TMinMax {
+        double Min;
+        double Max;
+    };
+
     // Builds the table for `y`; call again after the values change (a shift of all values by the
     // same amount can use ShiftValues instead).
     void Build(const std::vector<double>& y);
@@ -20,29 +25,37 @@ public:
     void Clear();
 
     // Minimum and maximum of y[first, last), which must not be empty.
-    struct TMinMax {
-        double Min;
-        double Max;
-    };
     TMinMax Range(const std::vector<double>& y, size_t first, size_t last) const;
 
-    size_t LevelCount() const { return Mins.size(); }
+    size_t LevelCount() const { return Levels.size(); }
+
+    // Asks the processor to fetch what a range starting or ending near `index` will read.
+    void Prefetch(const std::vector<double>& y, size_t index) const;
 
 private:
-    std::vector<std::vector<double>> Mins;
-    std::vector<std::vector<double>> Maxs;
+    std::vector<std::vector<TMinMax>> Levels;
 };
 
 // The points to hand to the plot for the view [xMin, xMax] drawn over `columns` pixel columns.
-// Where a column holds few samples they pass unchanged; otherwise each column gives its minimum
-// and maximum at the column centre. One sample on each side of the view is kept so lines run on
-// to the plot's edges. `x` must ascend.
+// Where the view holds few samples they pass unchanged. Otherwise each column with more than two
+// samples becomes a vertical stroke at its centre from one extreme to the other, entered at the
+// extreme nearer to where the line comes from. The line from the previous column's stroke runs
+// straight on to it, or level into the column first, where that changes the vertical extent of
+// neither column by more than `yTolerance` against the samples' own line (half a pixel is
+// invisible); otherwise it runs through the last sample before and the first sample after the
+// column boundary. So every column covers the extent the samples' line covers, with two or three
+// points. One sample on each side of the view is kept so lines run on to the plot's edges. `x`
+// must ascend.
 struct TReducedPoints {
     std::vector<double> X;
     std::vector<double> Y;
 };
 TReducedPoints ReduceForView(const std::vector<double>& x, const std::vector<double>& y,
-                             const TSeriesSummary& summary, double xMin, double xMax,
-                             int columns);
+                             const TSeriesSummary& summary, double xMin, double xMax, int columns,
+                             double yTolerance = 0);
+// The same into `out`, whose capacity is reused.
+void ReduceForView(const std::vector<double>& x, const std::vector<double>& y,
+                   const TSeriesSummary& summary, double xMin, double xMax, int columns,
+                   TReducedPoints& out, double yTolerance = 0);
 
 } // namespace zirko

@@ -2,13 +2,16 @@
 
 #include "core/app/TextCodec.h"
 #include "core/graph/ChartMath.h"
+#include "gui/graph/LineRaster.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPicture>
 #include <QPrinter>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
@@ -94,7 +97,7 @@ protected:
         // A fixed step is kept as long as the labels do not run into each other.
         const QCPAxis* axis = Chart.AxisOf(Axis);
         const double pixels = axis->orientation() == Qt::Horizontal ? axis->axisRect()->width()
-                                                                     : axis->axisRect()->height();
+                                                                    : axis->axisRect()->height();
         const double most = std::max(2.0, pixels / kMinLabelSpacing);
         const double count = range.size() / Step;
         return count <= most ? Step : Step * std::ceil(count / most);
@@ -158,14 +161,137 @@ private:
     bool DrawsZoomBand;
 };
 
+// A graph whose dense lines are drawn straight into the pixels of a raster buffer. The graphs that
+// follow one such graph on the layer are drawn with it into a transparent image, the dense ones
+// directly and the others by QCustomPlot, and the image goes onto the buffer in one piece, so
+// the drawing order stays as it is. Anything else is drawn by QCustomPlot as usual.
+class TChartGraph : public QCPGraph {
+public:
+    TChartGraph(TChart& chart, QCPAxis* keyAxis, QCPAxis* valueAxis)
+        : QCPGraph(keyAxis, valueAxis), Chart(chart)
+    {
+    }
+    // Set when the line has more than a point per pixel column and is drawn without smoothing.
+    bool Dense = false;
+
+protected:
+    void draw(QCPPainter* painter) override
+    {
+        if (DrawnAlready) {
+            DrawnAlready = false;
+            return;
+        }
+        if (!Direct() || !RasterTarget(*painter)) {
+            QCPGraph::draw(painter);
+            return;
+        }
+        std::vector<TChartGraph*> run{this};
+        const QList<QCPLayerable*> children = layer()->children();
+        for (qsizetype k = children.indexOf(this) + 1; k < children.size(); ++k) {
+            QCPLayerable* next = children[k];
+            if (!next->realVisibility())
+                continue;
+            auto* graph = dynamic_cast<TChartGraph*>(next);
+            if (!graph || graph->clipRect() != clipRect())
+                break;
+            run.push_back(graph);
+        }
+        const QRect device(QPoint(0, 0),
+                           QSize(painter->device()->width(), painter->device()->height()));
+        const QRect area = painter->hasClipping()
+                               ? painter->clipBoundingRect().toAlignedRect().intersected(device)
+                               : device;
+        if (area.isEmpty())
+            return;
+        QImage& scratch = Chart.RasterScratch;
+        if (scratch.size() != area.size()) {
+            scratch = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+            scratch.fill(Qt::transparent);
+        }
+        TLineRaster raster(scratch, area.topLeft());
+        QRect touched;
+        QVector<QPointF> points;
+        for (TChartGraph* graph : run) {
+            if (graph != this)
+                graph->DrawnAlready = true;
+            if (graph->Direct()) {
+                graph->PixelPoints(points);
+                raster.Polyline(points.constData(), static_cast<int>(points.size()), graph->pen());
+                continue;
+            }
+            // As the layer would draw it, on the image instead of the buffer.
+            QCPPainter other(&scratch);
+            other.translate(-area.topLeft());
+            other.setClipRect(area);
+            graph->applyDefaultAntialiasingHint(&other);
+            graph->QCPGraph::draw(&other);
+            touched = QRect(QPoint(0, 0), area.size());
+        }
+        touched |= raster.Touched();
+        if (touched.isEmpty())
+            return;
+        painter->drawImage(area.topLeft() + touched.topLeft(), scratch, touched);
+        // The image is left transparent for the next pass.
+        for (int y = touched.top(); y <= touched.bottom(); ++y)
+            std::fill_n(reinterpret_cast<uint32_t*>(scratch.scanLine(y)) + touched.left(),
+                        touched.width(), 0u);
+    }
+
+private:
+    bool Direct() const
+    {
+        return Dense && lineStyle() == lsLine && scatterStyle().isNone() &&
+               brush().style() == Qt::NoBrush && pen().widthF() <= 1 && !antialiased();
+    }
+    static bool RasterTarget(const QCPPainter& painter)
+    {
+        const QPaintDevice* device = painter.device();
+        return device && painter.paintEngine() &&
+               painter.paintEngine()->type() == QPaintEngine::Raster &&
+               !painter.modes().testFlag(QCPPainter::pmVectorized) && !painter.antialiasing() &&
+               device->devicePixelRatio() == 1 && painter.transform().isIdentity() &&
+               painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
+               painter.opacity() == 1;
+    }
+    void PixelPoints(QVector<QPointF>& points) const
+    {
+        points.clear();
+        points.reserve(mDataContainer->size());
+        const QCPAxis* keys = keyAxis();
+        const QCPAxis* values = valueAxis();
+        if (keys->orientation() == Qt::Horizontal && keys->scaleType() == QCPAxis::stLinear &&
+            values->scaleType() == QCPAxis::stLinear) {
+            // Both axes are linear: the mapping is a scale and an offset.
+            const QCPRange kr = keys->range();
+            const QCPRange vr = values->range();
+            const double kScale = (keys->coordToPixel(kr.upper) - keys->coordToPixel(kr.lower)) /
+                                  (kr.upper - kr.lower);
+            const double kOffset = keys->coordToPixel(kr.lower) - kScale * kr.lower;
+            const double vScale =
+                (values->coordToPixel(vr.upper) - values->coordToPixel(vr.lower)) /
+                (vr.upper - vr.lower);
+            const double vOffset = values->coordToPixel(vr.lower) - vScale * vr.lower;
+            for (auto it = mDataContainer->constBegin(); it != mDataContainer->constEnd(); ++it)
+                points.push_back(QPointF(kOffset + kScale * it->key, vOffset + vScale * it->value));
+            return;
+        }
+        for (auto it = mDataContainer->constBegin(); it != mDataContainer->constEnd(); ++it)
+            points.push_back(coordsToPixels(it->key, it->value));
+    }
+
+    TChart& Chart;
+    bool DrawnAlready = false;
+};
+
 // ---------------------------------------------------------------------------------------------
 // TChartSeries
 
-TChartSeries::TChartSeries(TChart& owner, TSeriesKind kind, QCPGraph* graph)
+TChartSeries::TChartSeries(TChart& owner, TSeriesKind kind, TChartGraph* graph)
     : Owner(owner), SeriesKind(kind), Graph(graph)
 {
     IsSorted = kind == TSeriesKind::Line;
-    Graph->setAdaptiveSampling(true);
+    // The series hands over at most a few points per pixel column already.
+    Graph->setAdaptiveSampling(false);
     Restyle();
 }
 
@@ -418,11 +544,11 @@ void TChartSeries::Restyle()
         Graph->setPen(QPen(SeriesColor, LineWidth, QtPenStyle(LineStyle)));
     } else {
         Graph->setLineStyle(QCPGraph::lsNone);
-        const QPen outline = OutlineWidth > 0 ? QPen(OutlineColor, OutlineWidth)
-                                              : QPen(SeriesColor, 1);
+        const QPen outline =
+            OutlineWidth > 0 ? QPen(OutlineColor, OutlineWidth) : QPen(SeriesColor, 1);
         Graph->setPen(outline);
-        Graph->setScatterStyle(QCPScatterStyle(QcpShape(SymbolStyle), outline,
-                                               QBrush(SeriesColor), SymbolPixels));
+        Graph->setScatterStyle(
+            QCPScatterStyle(QcpShape(SymbolStyle), outline, QBrush(SeriesColor), SymbolPixels));
     }
 }
 
@@ -456,26 +582,39 @@ void TChartSeries::RefreshMarks()
 
 void TChartSeries::Refresh(double xMin, double xMax, int columns)
 {
-    if (!Dirty && LastMin == xMin && LastMax == xMax && LastColumns == columns)
+    // Half a pixel of the value axis: what a join between pixel columns may add unseen. Points
+    // made for a finer tolerance serve a coarser one as well.
+    const QCPAxis* valueAxis = Graph->valueAxis();
+    const int height = std::max(1, Owner.PlotWidget->axisRect()->height());
+    const double tolerance = std::abs(valueAxis->range().size()) / height / 2;
+    if (!Dirty && LastMin == xMin && LastMax == xMax && LastColumns == columns &&
+        LastTolerance <= tolerance)
         return;
     Dirty = false;
     LastMin = xMin;
     LastMax = xMax;
     LastColumns = columns;
+    LastTolerance = tolerance;
     QVector<QCPGraphData> points;
     if (SummaryUsable() && Count() > 4 * columns) {
         if (!SummaryValid) {
             Summary.Build(Ys);
             SummaryValid = true;
         }
-        const TReducedPoints r = ReduceForView(Xs, Ys, Summary, xMin, xMax, columns);
-        points.resize(static_cast<int>(r.X.size()));
-        for (size_t i = 0; i < r.X.size(); ++i)
-            points[static_cast<int>(i)] = QCPGraphData(r.X[i], r.Y[i]);
+        ReduceForView(Xs, Ys, Summary, xMin, xMax, columns, Reduced, tolerance);
+        points.resize(static_cast<int>(Reduced.X.size()));
+        for (size_t i = 0; i < Reduced.X.size(); ++i)
+            points[static_cast<int>(i)] = QCPGraphData(Reduced.X[i], Reduced.Y[i]);
     } else {
         points.resize(Count());
         for (int i = 0; i < Count(); ++i)
             points[i] = QCPGraphData(X(i), Y(i));
+    }
+    // A line with more than a point per pixel column is drawn as vertical strokes side by side:
+    // smoothing their edges costs most of the drawing and shows nothing.
+    if (SeriesKind == TSeriesKind::Line) {
+        Graph->Dense = points.size() > columns;
+        Graph->setAntialiased(!Graph->Dense);
     }
     Graph->data()->set(points, XAscending);
 }
@@ -490,7 +629,7 @@ TChart::TChart(QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(PlotWidget);
     PlotWidget->setNoAntialiasingOnDrag(true);
-    PlotWidget->setPlottingHints(QCP::phCacheLabels | QCP::phFastPolylines);
+    PlotWidget->setPlottingHints(QCP::phCacheLabels);
     PlotWidget->setBackground(Qt::white);
 
     ServoAxis = PlotWidget->axisRect()->addAxis(QCPAxis::atRight);
@@ -557,7 +696,7 @@ QCPAxis* TChart::AxisOf(TAxisId axis) const
 
 TChartSeries* TChart::AddSeries(TSeriesKind kind)
 {
-    QCPGraph* graph = PlotWidget->addGraph(PlotWidget->xAxis, PlotWidget->yAxis);
+    auto* graph = new TChartGraph(*this, PlotWidget->xAxis, PlotWidget->yAxis);
     auto* series = new TChartSeries(*this, kind, graph);
     SeriesList.push_back(series);
     SeriesChanged(series);
@@ -598,7 +737,7 @@ void TChart::ReorderLayers()
     for (TChartSeries* s : SeriesList)
         if (s->InLegend)
             s->Graph->addToLegend();
-    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+    QueueReplot();
 }
 
 bool TChart::AnySeriesActive() const
@@ -709,7 +848,7 @@ void TChart::ApplyRange(TAxisId axis)
         upper = a.Min + (a.Max - a.Min) * 100.0 / end;
     }
     AxisOf(axis)->setRange(a.Min, upper);
-    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+    QueueReplot();
 }
 
 double TChart::ValueAtPixel(TAxisId axis, double pixel) const
@@ -725,7 +864,7 @@ double TChart::PixelOfValue(TAxisId axis, double value) const
 void TChart::SetAxisTitle(TAxisId axis, const QString& title)
 {
     AxisOf(axis)->setLabel(title);
-    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+    QueueReplot();
 }
 
 QString TChart::AxisTitle(TAxisId axis) const
@@ -748,7 +887,7 @@ void TChart::SetLabelStep(TAxisId axis, double step)
 void TChart::SetLabelsVisible(TAxisId axis, bool visible)
 {
     AxisOf(axis)->setTickLabels(visible);
-    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+    QueueReplot();
 }
 
 bool TChart::LabelsVisible(TAxisId axis) const
@@ -759,7 +898,7 @@ bool TChart::LabelsVisible(TAxisId axis) const
 void TChart::SetGridVisible(TAxisId axis, bool visible)
 {
     AxisOf(axis)->grid()->setVisible(visible);
-    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+    QueueReplot();
 }
 
 void TChart::SetEndPosition(TAxisId axis, double percent)
@@ -780,7 +919,7 @@ void TChart::RefreshLabels(TAxisId axis)
     // Labels are made afresh at every draw; a changed hook needs only a draw.
     AxisOf(axis)->setTickLabels(false);
     AxisOf(axis)->setTickLabels(true);
-    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+    QueueReplot();
 }
 
 QStringList TChart::TickLabels(TAxisId axis)
@@ -848,7 +987,23 @@ void TChart::RedrawOverlay()
 
 void TChart::Replot()
 {
+    ReplotQueued = false;
     PlotWidget->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+void TChart::QueueReplot()
+{
+    // Everything changed before control returns to the event loop is drawn by one replot, and a
+    // replot made meanwhile takes the queued one's place.
+    if (ReplotQueued)
+        return;
+    ReplotQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        if (!ReplotQueued)
+            return;
+        ReplotQueued = false;
+        PlotWidget->replot(QCustomPlot::rpRefreshHint);
+    });
 }
 
 bool TChart::LegendVisible() const
@@ -859,12 +1014,12 @@ bool TChart::LegendVisible() const
 void TChart::SetLegendVisible(bool visible)
 {
     PlotWidget->legend->setVisible(visible);
-    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+    QueueReplot();
 }
 
 void TChart::SeriesChanged(TChartSeries*)
 {
-    PlotWidget->replot(QCustomPlot::rpQueuedReplot);
+    QueueReplot();
 }
 
 void TChart::RefreshSeriesData()
@@ -894,7 +1049,8 @@ void TChart::RenderTo(QPainter& painter, const QRect& target)
     }
     painter.save();
     painter.translate(target.topLeft());
-    painter.scale(static_cast<double>(target.width()) / w, static_cast<double>(target.height()) / h);
+    painter.scale(static_cast<double>(target.width()) / w,
+                  static_cast<double>(target.height()) / h);
     painter.drawPicture(0, 0, picture);
     painter.restore();
 }
@@ -931,8 +1087,8 @@ void TChart::Print(QPrinter& printer)
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     const int w = std::max(1, width());
     const int h = std::max(1, height());
-    const double scale = std::min(static_cast<double>(page.width()) / w,
-                                  static_cast<double>(page.height()) / h);
+    const double scale =
+        std::min(static_cast<double>(page.width()) / w, static_cast<double>(page.height()) / h);
     painter.scale(scale, scale);
     RefreshSeriesData();
     PlotWidget->toPainter(&painter, w, h);
@@ -974,11 +1130,13 @@ bool TChart::eventFilter(QObject* watched, QEvent* event)
                     const bool horizontal = id == TAxisId::Bottom;
                     // Value per pixel at the range the drag started from.
                     const double pixels =
-                        horizontal ? PlotRect().width() * std::clamp(Axes[2].EndPercent, 1.0, 100.0) / 100.0
+                        horizontal ? PlotRect().width() *
+                                         std::clamp(Axes[2].EndPercent, 1.0, 100.0) / 100.0
                                    : -PlotRect().height();
                     if (pixels == 0)
                         continue;
-                    const double moved = horizontal ? pos.x() - DragStart.x() : pos.y() - DragStart.y();
+                    const double moved =
+                        horizontal ? pos.x() - DragStart.x() : pos.y() - DragStart.y();
                     const double d = moved * (hi - lo) / pixels;
                     Axes[static_cast<size_t>(a)].Automatic = false;
                     Axes[static_cast<size_t>(a)].Min = lo - d;

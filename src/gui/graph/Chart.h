@@ -5,6 +5,7 @@
 #include "core/graph/SeriesSummary.h"
 
 #include <QColor>
+#include <QImage>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -27,6 +28,7 @@ class QMouseEvent;
 namespace zirko {
 
 class TChart;
+class TChartGraph;
 class TChartTicker;
 class TChartLayerable;
 
@@ -100,7 +102,7 @@ public:
 
 private:
     friend class TChart;
-    TChartSeries(TChart& owner, TSeriesKind kind, QCPGraph* graph);
+    TChartSeries(TChart& owner, TSeriesKind kind, TChartGraph* graph);
     ~TChartSeries();
     void DataChanged();
     void Restyle();
@@ -110,11 +112,12 @@ private:
 
     TChart& Owner;
     TSeriesKind SeriesKind;
-    QCPGraph* Graph;
+    TChartGraph* Graph;
     std::vector<double> Xs;
     std::vector<double> Ys;
     std::vector<std::string> Labels; // empty, or one per point
     TSeriesSummary Summary;
+    TReducedPoints Reduced; // kept for its capacity
     bool SummaryValid = false;
     bool XAscending = true;
     bool IsSorted = true;
@@ -137,6 +140,7 @@ private:
     double LastMin = 0;
     double LastMax = 0;
     int LastColumns = -1;
+    double LastTolerance = 0;
 };
 
 // The chart. Signals carry the events the graph page handles.
@@ -249,6 +253,7 @@ protected:
 
 private:
     friend class TChartSeries;
+    friend class TChartGraph;
     friend class TChartLayerable;
     friend class TChartTicker;
     QCPAxis* AxisOf(TAxisId axis) const;
@@ -257,6 +262,8 @@ private:
     void SeriesChanged(TChartSeries* series);
     void ReorderLayers();
     void ApplyInteractions();
+    // A full redraw when control is back in the event loop.
+    void QueueReplot();
 
     struct TAxisState {
         bool Automatic = true;
@@ -281,6 +288,8 @@ private:
     std::array<double, kAxisCount> DragStartMin{};
     std::array<double, kAxisCount> DragStartMax{};
     bool Refreshing = false;
+    bool ReplotQueued = false;
+    QImage RasterScratch; // transparent between draws
 };
 
 } // namespace zirko

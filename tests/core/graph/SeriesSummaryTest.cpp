@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <string>
+#include <tuple>
 
 namespace zirko {
 namespace {
@@ -93,6 +95,105 @@ TEST(SeriesSummary, ReducedViewKeepsEveryColumnsExtremes)
             }
         EXPECT_NEAR(redLo, rawLo, 1e-12) << c;
         EXPECT_NEAR(redHi, rawHi, 1e-12) << c;
+    }
+}
+
+// The extent of a polyline within each column [xMin + c w, xMin + (c + 1) w], segments clipped.
+std::vector<TSeriesSummary::TMinMax> ColumnExtents(const std::vector<double>& x,
+                                                   const std::vector<double>& y, double xMin,
+                                                   double xMax, int columns)
+{
+    const double w = (xMax - xMin) / columns;
+    std::vector<TSeriesSummary::TMinMax> out(static_cast<size_t>(columns), {INFINITY, -INFINITY});
+    auto take = [&out](int c, double v) {
+        out[static_cast<size_t>(c)].Min = std::min(out[static_cast<size_t>(c)].Min, v);
+        out[static_cast<size_t>(c)].Max = std::max(out[static_cast<size_t>(c)].Max, v);
+    };
+    for (size_t k = 0; k + 1 < x.size(); ++k) {
+        const double x0 = x[k], x1 = x[k + 1], y0 = y[k], y1 = y[k + 1];
+        if (x1 < xMin || x0 > xMax)
+            continue;
+        const int c0 = std::clamp(static_cast<int>(std::floor((x0 - xMin) / w)), 0, columns - 1);
+        const int c1 = std::clamp(static_cast<int>(std::floor((x1 - xMin) / w)), 0, columns - 1);
+        for (int c = c0; c <= c1; ++c) {
+            const double lo = std::max(x0, xMin + c * w);
+            const double hi = std::min(x1, xMin + (c + 1) * w);
+            if (lo > hi)
+                continue;
+            auto at = [&](double v) {
+                return x1 == x0 ? y1 : y0 + (y1 - y0) * (v - x0) / (x1 - x0);
+            };
+            take(c, x1 == x0 ? y0 : at(lo));
+            take(c, at(hi));
+        }
+    }
+    return out;
+}
+
+// Drawn over pixel columns, the reduced line covers in every column what the samples' own line
+// covers there, to within the tolerance it was made for: extremes, jumps between samples, gaps.
+TEST(SeriesSummary, ReducedLineCoversWhatTheSamplesLineCovers)
+{
+    const size_t n = 120000;
+    std::mt19937 gen(5);
+    std::uniform_real_distribution<double> noise(-1, 1);
+    struct TCase {
+        const char* Name;
+        std::vector<double> X, Y;
+    };
+    std::vector<TCase> cases(5);
+    for (TCase& c : cases) {
+        c.X.resize(n);
+        c.Y.resize(n);
+    }
+    cases[0].Name = "random walk";
+    cases[0].Y = RandomWalk(n, 21);
+    cases[1].Name = "smooth sine";
+    cases[2].Name = "square wave";
+    cases[3].Name = "sine with a gap and noise";
+    // Flat within each column of the first view below, jumping between its columns.
+    cases[4].Name = "a level per column";
+    for (size_t i = 0; i < n; ++i) {
+        const double t = static_cast<double>(i) * 0.01 + 0.003;
+        for (TCase& c : cases)
+            c.X[i] = t;
+        cases[1].Y[i] = 50 * std::sin(t / 40);
+        cases[2].Y[i] = std::fmod(t, 13.7) < 6.1 ? 0 : 100;
+        cases[3].X[i] = i < n / 2 ? t : t + 97.3;
+        cases[3].Y[i] = 30 * std::sin(t / 3) + noise(gen);
+        cases[4].Y[i] =
+            static_cast<double>(static_cast<long>(std::floor((t - 50) / 2.75)) % 7) * 10;
+    }
+    for (const TCase& c : cases) {
+        TSeriesSummary s;
+        s.Build(c.Y);
+        for (const double tolerance : {0.0, 0.05}) {
+            for (const auto& [xMin, xMax, columns] :
+                 {std::tuple{50.0, 1150.0, 400}, std::tuple{0.0, 1300.0, 997},
+                  std::tuple{311.1, 600.2, 150}}) {
+                const TReducedPoints r = ReduceForView(c.X, c.Y, s, xMin, xMax, columns, tolerance);
+                ASSERT_TRUE(std::is_sorted(r.X.begin(), r.X.end())) << c.Name;
+                const auto raw = ColumnExtents(c.X, c.Y, xMin, xMax, columns);
+                const auto reduced = ColumnExtents(r.X, r.Y, xMin, xMax, columns);
+                for (int col = 0; col < columns; ++col) {
+                    const auto& a = raw[static_cast<size_t>(col)];
+                    const auto& b = reduced[static_cast<size_t>(col)];
+                    if (std::isinf(a.Min)) {
+                        EXPECT_TRUE(std::isinf(b.Min)) << c.Name << " column " << col;
+                        continue;
+                    }
+                    ASSERT_NEAR(b.Min, a.Min, tolerance + 1e-9)
+                        << c.Name << " tolerance " << tolerance << " column " << col;
+                    ASSERT_NEAR(b.Max, a.Max, tolerance + 1e-9)
+                        << c.Name << " tolerance " << tolerance << " column " << col;
+                }
+                // A smooth line needs about two points a column.
+                if (std::string(c.Name) == "smooth sine" && tolerance > 0) {
+                    EXPECT_LE(r.X.size(), static_cast<size_t>(2.2 * columns) + 4) << xMin;
+                }
+                EXPECT_LE(r.X.size(), static_cast<size_t>(4 * columns) + 3) << c.Name;
+            }
+        }
     }
 }
 
