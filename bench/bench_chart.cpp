@@ -8,9 +8,11 @@
 #include "gui/graph/OffscreenGraph.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -164,22 +166,58 @@ void BM_ScrollBarStep10Flights(benchmark::State& state)
     page.Chart1->UndoZoom();
 }
 
-void BM_OverlayRedraw10Flights(benchmark::State& state)
+// One mouse move over the chart with 10 flights open, handled as the page handles it (readout,
+// readings table, band or crosshair on the overlay layer) and painted on the widget.
+void MoveOverChart(benchmark::State& state, bool measuring)
 {
-    TChart& chart = *PageOf(10).Page->Chart1;
-    QPoint cross = chart.PlotRect().center();
-    chart.OverlayPaint = [&chart, &cross](QPainter& p) {
-        const QRect r = chart.PlotRect();
-        p.setPen(QPen(Qt::yellow, 1));
-        p.drawLine(cross.x(), r.top(), cross.x(), r.bottom());
-        p.drawLine(r.left(), cross.y(), r.right(), cross.y());
+    TGraphPage& page = *PageOf(10).Page;
+    QWidget* plot = page.Chart1->PlotArea();
+    const QRect r = page.Chart1->PlotRect();
+    const Qt::MouseButtons held = measuring ? Qt::LeftButton : Qt::NoButton;
+    auto move = [&](const QPoint& p) {
+        QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(plot->mapToGlobal(p)), Qt::NoButton,
+                      held, Qt::NoModifier);
+        QApplication::sendEvent(plot, &e);
+        plot->repaint();
     };
+    // On screen, so that every move also composes the layers on the widget.
+    page.show();
+    QApplication::processEvents();
+    page.TBGrafRead->setChecked(measuring);
+    page.TBCrossHair->setChecked(!measuring);
+    const QPoint start = r.topLeft() + QPoint(r.width() / 5, r.height() / 5);
+    if (measuring) {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(start), QPointF(plot->mapToGlobal(start)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(plot, &press);
+    }
+    // The first move of a measurement sets the start marker, which redraws the chart once.
+    move(start + QPoint(5, 5));
+    QApplication::processEvents();
     int k = 0;
     for (auto _ : state) {
-        cross.setX(chart.PlotRect().left() + 10 + (k++ % 500));
-        chart.RedrawOverlay();
+        move(start + QPoint(20 + k % 400, 10 + k % 300));
+        ++k;
     }
-    chart.OverlayPaint = nullptr;
+    if (measuring) {
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(start), QPointF(plot->mapToGlobal(start)),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(plot, &release);
+    }
+    page.TBGrafRead->setChecked(false);
+    page.TBCrossHair->setChecked(false);
+    QApplication::processEvents();
+    page.hide();
+}
+
+void BM_RubberBandMove10Flights(benchmark::State& state)
+{
+    MoveOverChart(state, true);
+}
+
+void BM_CrosshairMove10Flights(benchmark::State& state)
+{
+    MoveOverChart(state, false);
 }
 
 // Opening a flight file of kSamples samples until it is drawn: reading, the flight's series and
@@ -215,7 +253,8 @@ BENCHMARK(BM_PartReplot10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_ZoomedReplot10Flights1Percent)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_WheelZoomStep10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_ScrollBarStep10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BM_OverlayRedraw10Flights)->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(BM_RubberBandMove10Flights)->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(BM_CrosshairMove10Flights)->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(BM_OpenFlightUntilDrawn)->Unit(benchmark::kMillisecond)->MinTime(5);
 
 } // namespace
