@@ -87,12 +87,13 @@ int TFormMain::OpenDataFile(const QString& fileName)
     }
     const QString name = QString::fromStdString(FlightNameOf(fileName.toStdString()));
     DataList.push_back(std::move(flight));
+    // The series take their titles from the name cell.
+    StringGrid1->SetCell(kGridNameCol, row, name);
     const std::array<QString, 5> states = BuildFlightSeries(row);
     for (int c = 1; c <= 5; ++c)
         StringGrid1->SetCell(c, row, states[static_cast<size_t>(c - 1)]);
     StringGrid1->SetCell(kGridPathCol, row, fileName);
     StringGrid1->SetCell(kGridColorCol, row, QString::number(FlightColorValue(row)));
-    StringGrid1->SetCell(kGridNameCol, row, name);
     StringGrid1->SetCell(1, row, "1");
     GridCheck(1, row, true);
     if (StringGrid1->rowCount() == 1) {

@@ -390,6 +390,14 @@ void TGraphPage::ShowChannel(int row, int column, bool on)
     }
 }
 
+void TGraphPage::RetitleFlightSeries(int row)
+{
+    const QString name = Host.FlightName(row);
+    for (int k = 0; k < kSlotCount; ++k)
+        if (TChartSeries* s = SeriesOf(row, k))
+            s->SetTitle(name + kTitleSuffix[static_cast<size_t>(k)]);
+}
+
 void TGraphPage::RemoveFlightSeries(int row)
 {
     TDataBlock* f = Host.Flight(row);

@@ -39,6 +39,8 @@ public:
     std::array<QString, 5> BuildFlightSeries(int row);
     // The chart side of GridCheck: column 1..5 of a row shown or hidden.
     void ShowChannel(int row, int column, bool on);
+    // The flight's series take its current name (after a rename or move of its file).
+    void RetitleFlightSeries(int row);
     // Destroys the flight's series; call before the record is freed.
     void RemoveFlightSeries(int row);
     // Each series of the flight one place toward the start of the list.

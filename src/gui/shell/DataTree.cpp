@@ -6,6 +6,7 @@
 #include "gui/app/FormMain.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/flightdata/FlightGrid.h"
+#include "gui/graph/GraphPage.h"
 #include "gui/shell/TreeFiles.h"
 
 #include <QApplication>
@@ -581,6 +582,7 @@ void TDataTree::RenameGridRow(int row, const QString& fullPath)
     grid->SetCell(kGridPathCol, row, fullPath);
     grid->SetCell(kGridNameCol, row, FromUtf8(FlightNameOf(Utf8(fullPath))));
     grid->viewport()->update();
+    Form.GraphPage->RetitleFlightSeries(row);
 }
 
 void TDataTree::FollowOpenFlights(TTreeNode* branch)

@@ -2,6 +2,8 @@
 #include "gui/app/FormMain.h"
 #include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
+#include "gui/graph/Chart.h"
+#include "gui/graph/GraphPage.h"
 #include "platform/richtext/RtfReader.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
@@ -85,6 +87,8 @@ TEST_F(OpenFlightsTest, FirstFlightBecomesCurrentAndLaterOnesAreAdded)
     EXPECT_TRUE(Form->TabGraph->isEnabled());
     EXPECT_EQ(Form->ActualRow, 0);
     EXPECT_EQ(Form->GridCell(0, 0), "a");
+    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAltitude)->Title(), "a (Alt)");
+    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotVoltage)->Title(), "a (PowS)");
     EXPECT_EQ(Form->GridCell(6, 0), a);
     EXPECT_EQ(Form->GridCell(1, 0), "1");
     EXPECT_EQ(Form->EditFlyTime->text(), "2 min 29.5 sec");

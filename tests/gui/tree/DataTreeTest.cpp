@@ -3,6 +3,8 @@
 #include "gui/app/FormMain.h"
 #include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
+#include "gui/graph/Chart.h"
+#include "gui/graph/GraphPage.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
 
@@ -345,6 +347,9 @@ TEST_F(DataTreeTest, RenamingAFileRenamesItOnDiskAndInTheGrid)
     EXPECT_EQ(Node("Aaa")->Data()->FileName, "Aaa.zdf");
     EXPECT_EQ(GridPath(0), Data + "/Aaa.zdf");
     EXPECT_EQ(GridName(0), "Aaa");
+    // The chart's legend follows the new name.
+    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAltitude)->Title(), "Aaa (Alt)");
+    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAnnotation)->Title(), "Aaa (Annot)");
     EXPECT_TRUE(Dialogs->Errors().isEmpty()) << Dialogs->Log.join("\n").toStdString();
 
     Rename(Node("f1"), "f2");
