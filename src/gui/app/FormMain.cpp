@@ -291,6 +291,9 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
                     close();
                 return true;
             }
+            // Space held over the Graph page pans the chart; the key goes no further.
+            if (key->key() == Qt::Key_Space && !inPlaceEditor(w) && GraphPage->SpaceDown())
+                return true;
         }
     }
     if (event->type() == QEvent::KeyRelease) {

@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -161,4 +163,25 @@ TEST_F(ChartPopupTest, SelectingAFlightShowsItsOffsets)
     ASSERT_EQ(Form->ActualRow, 0);
     EXPECT_EQ(Form->GraphPage->EditShiftY->text(), "0.0");
     EXPECT_TRUE(Form->GraphPage->CheckBoxShift->isChecked());
+}
+
+TEST_F(ChartPopupTest, SpaceHeldOverTheGraphPagePansAndIsSwallowed)
+{
+    QWidget* target = Form->GraphPage->TBZoomOut;
+    target->setFocus();
+    const double before = Chart().Maximum(TAxisId::Bottom);
+    QTest::keyPress(target, Qt::Key_Space);
+    EXPECT_TRUE(Chart().PanningEnabled());
+    EXPECT_FALSE(Chart().RectZoomEnabled());
+    QTest::keyRelease(target, Qt::Key_Space);
+    EXPECT_FALSE(Chart().PanningEnabled());
+    EXPECT_TRUE(Chart().RectZoomEnabled());
+    // The focused zoom button did not get the key.
+    EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), before);
+
+    // On the information page Space is an ordinary key.
+    Form->PageControl->setCurrentWidget(Form->TabInfo);
+    QTest::keyPress(Form->RichEdit1, Qt::Key_Space);
+    EXPECT_FALSE(Chart().PanningEnabled());
+    QTest::keyRelease(Form->RichEdit1, Qt::Key_Space);
 }
