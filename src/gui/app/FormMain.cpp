@@ -251,7 +251,8 @@ void TFormMain::WriteSettings()
 void TFormMain::CloseQuery()
 {
     QString failure;
-    for (int row = StringGrid1->rowCount() - 1; row >= 0 && StringGrid1->isVisible(); --row) {
+    for (int row = StringGrid1->rowCount() - 1; row >= 0 && StringGrid1->isVisibleTo(this);
+         --row) {
         try {
             CloseDataFile(row);
         } catch (const std::exception& e) {
@@ -266,6 +267,11 @@ void TFormMain::closeEvent(QCloseEvent* event)
 {
     if (!Closed) {
         CloseQuery();
+        // A flight whose changes could not be saved is still open: the window stays.
+        if (!DataList.empty()) {
+            event->ignore();
+            return;
+        }
         WriteSettings();
         WinStates().SaveWindowStates();
         Closed = true;

@@ -12,8 +12,11 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <algorithm>
 #include <stdexcept>
 
 namespace zirko {
@@ -201,17 +204,28 @@ void TFormMain::GridCloseFile(int arow)
     try {
         if (arow > static_cast<int>(DataList.size()))
             throw std::runtime_error("Error in GridCloseFile, Arow>FormMain.DataList.Count");
-        if (TDataBlock* flight = Flight(arow)) {
-            if (arow == StringGrid1->SelectedRow()) {
+        if (Flight(arow)) {
+            if (arow == StringGrid1->SelectedRow())
                 StoreEditedNotes(arow);
-                ClearNotes();
+            // Changes that could not be written keep the flight open, list entry and series
+            // included, so the user can save it elsewhere or drop the changes later.
+            bool saved = false;
+            try {
+                saved = SaveDataFile(arow, true);
+            } catch (const std::exception& e) {
+                ShowError(QString::fromUtf8(e.what()) + "\rIn GridCloseFile.");
             }
-            SaveDataFile(arow, true);
-            RemoveFlightSeries(arow);
-            flight->Clear();
+            if (!saved)
+                return;
         }
-        if (arow >= 0 && arow < static_cast<int>(DataList.size()))
-            DataList.erase(DataList.begin() + arow);
+        if (arow >= 0 && arow < static_cast<int>(DataList.size())) {
+            // Once saved, the entry leaves the list whatever happens while freeing it, so list
+            // entry i keeps matching grid row i.
+            const auto erase =
+                qScopeGuard([this, arow] { DataList.erase(DataList.begin() + arow); });
+            RemoveFlightSeries(arow);
+            DataList[static_cast<size_t>(arow)]->Clear();
+        }
         ClearNotes();
         ClearFlightInfo();
     } catch (const std::exception& e) {
@@ -236,7 +250,10 @@ void TFormMain::CloseDataFile(int row)
     const int selected = StringGrid1->SelectedRow();
     if (selected >= 0 && selected != row)
         StoreEditedNotes(selected);
+    const size_t before = DataList.size();
     GridCloseFile(row);
+    if (DataList.size() == before)
+        return; // not closed (its changes could not be saved): grid and tree stay as they are
     emit GridRowClosed(row);
     if (rows > 1) {
         for (int r = row; r < rows - 1; ++r)
@@ -265,16 +282,45 @@ void TFormMain::CloseDataFile(int row)
 
 void TFormMain::CloseAllDataFiles()
 {
-    for (size_t i = 0; i < DataList.size(); ++i) {
+    // In order; a flight whose changes could not be saved stays open with its grid row.
+    StoreEditedNotes(StringGrid1->SelectedRow());
+    // Removing rows moves the grid's current cell: no flight is made current until the list
+    // and the grid agree again.
+    const QSignalBlocker quietGrid(StringGrid1);
+    size_t i = 0;
+    while (i < DataList.size()) {
+        const int row = static_cast<int>(i);
+        bool saved = false;
         try {
-            SaveDataFile(static_cast<int>(i), true);
+            saved = SaveDataFile(row, true);
         } catch (const std::exception& e) {
             ShowError(QString::fromUtf8(e.what()));
         }
-        RemoveFlightSeries(static_cast<int>(i));
-        DataList[i]->Clear();
+        if (!saved) {
+            ++i;
+            continue;
+        }
+        {
+            const auto erase = qScopeGuard(
+                [this, i] { DataList.erase(DataList.begin() + static_cast<std::ptrdiff_t>(i)); });
+            RemoveFlightSeries(row);
+            DataList[i]->Clear();
+        }
+        if (row < StringGrid1->rowCount()) {
+            StringGrid1->removeRow(row);
+            emit GridRowClosed(row);
+        }
     }
-    DataList.clear();
+    if (DataList.empty()) {
+        StringGrid1->setRowCount(0);
+        StringGrid1->hide();
+        ActualRow = -1;
+        return;
+    }
+    const int current =
+        std::clamp(StringGrid1->SelectedRow(), 0, static_cast<int>(DataList.size()) - 1);
+    StringGrid1->SelectRowSilently(current);
+    GridChangeActualFile(current, -1);
 }
 
 void TFormMain::ResizeNameColumn()

@@ -8,6 +8,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -250,4 +251,122 @@ TEST_F(OpenFlightsTest, GridMenuReflectsTheChannelStates)
     EXPECT_EQ(items, (QStringList{"Close Data", "Save", "-", "Altitude", "Servo", "Voltage", "Marker",
                                   "Annotation", "-", "Cancel"}));
     Form->PopupGrid->hide();
+}
+
+namespace {
+
+// A path that exists but cannot be replaced by a file: the write fails, also for root.
+void BlockWrites(const QString& path)
+{
+    QFile::remove(path);
+    QDir().mkpath(path);
+}
+
+} // namespace
+
+TEST_F(OpenFlightsTest, FailedSaveOnCloseKeepsTheFlightOpenAndInStep)
+{
+    std::vector<QString> paths;
+    for (const char* name : {"a.zdf", "b.zdf", "c.zdf"})
+        paths.push_back(Write(name, MakeFlight(10, true, static_cast<double>(paths.size() + 1))));
+    for (const QString& p : paths)
+        Form->OpenDataFile(p);
+    std::vector<int> closed;
+    QObject scope; // the recording ends with the test, before the window closes the rest
+    QObject::connect(Form.get(), &TFormMain::GridRowClosed, &scope,
+                     [&](int row) { closed.push_back(row); });
+    Form->RichEdit1->selectAll();
+    QTest::keyClicks(Form->RichEdit1, "unsaved notes");
+    BlockWrites(paths[0]);
+
+    Dialogs->Answers = {TAnswer::Yes};
+    Form->CloseDataFile(0);
+    ASSERT_FALSE(Dialogs->Errors().isEmpty());
+    EXPECT_EQ(Form->FlightCount(), 3);
+    EXPECT_EQ(Form->StringGrid1->rowCount(), 3);
+    EXPECT_TRUE(closed.empty());
+    EXPECT_EQ(Form->GridCell(0, 0), "a");
+    EXPECT_EQ(Form->ActualRow, 0);
+    EXPECT_TRUE(Form->Flight(0)->Modified);
+    EXPECT_EQ(PlainNotes(Form->Flight(0)->Notes), "unsaved notes");
+    EXPECT_EQ(Form->RichEdit1->toPlainText(), "unsaved notes");
+    EXPECT_EQ(Form->EditMaxAlt->text(), "1.0 m");
+    for (int row = 0; row < 3; ++row) {
+        ASSERT_NE(Form->GraphPage->SeriesOf(row, kSlotAltitude), nullptr);
+        EXPECT_EQ(Form->GraphPage->SeriesOf(row, kSlotAltitude)->Title(),
+                  Form->GridCell(0, row) + " (Alt)");
+    }
+
+    // An inconsistent record cannot be written either; the flight stays and so do the others.
+    Form->Flight(1)->Altitude.pop_back();
+    Form->Flight(1)->Modified = true;
+    Dialogs->Answers = {TAnswer::Yes};
+    const int errors = Dialogs->Errors().size();
+    Form->CloseDataFile(1);
+    ASSERT_EQ(Dialogs->Errors().size(), errors + 1);
+    EXPECT_TRUE(Dialogs->Errors().last().endsWith("\rIn GridCloseFile."));
+    EXPECT_EQ(Form->FlightCount(), 3);
+    EXPECT_EQ(Form->GridCell(0, 1), "b");
+
+    // Answering No drops the changes and closes as usual.
+    Dialogs->Answers = {TAnswer::No};
+    Form->CloseDataFile(0);
+    EXPECT_EQ(closed, std::vector<int>{0});
+    EXPECT_EQ(Form->FlightCount(), 2);
+    EXPECT_EQ(Form->GridCell(0, 0), "b");
+    EXPECT_EQ(Form->GridCell(6, 1), paths[2]);
+    EXPECT_EQ(Form->GraphPage->SeriesOf(1, kSlotAltitude)->Title(), "c (Alt)");
+}
+
+TEST_F(OpenFlightsTest, ClosingAllKeepsOnlyTheFlightsThatCouldNotBeSaved)
+{
+    const QString a = Write("a.zdf", MakeFlight(10, true, 1));
+    const QString b = Write("b.zdf", MakeFlight(10, true, 2));
+    const QString c = Write("c.zdf", MakeFlight(10, true, 3));
+    for (const QString& p : {a, b, c})
+        Form->OpenDataFile(p);
+    for (int row = 0; row < 3; ++row) {
+        Form->Flight(row)->Notes = "changed";
+        Form->Flight(row)->Modified = true;
+    }
+    BlockWrites(b);
+    std::vector<int> closed;
+    QObject scope; // the recording ends with the test, before the window closes the rest
+    QObject::connect(Form.get(), &TFormMain::GridRowClosed, &scope,
+                     [&](int row) { closed.push_back(row); });
+    Dialogs->Answers = {TAnswer::Yes, TAnswer::Yes, TAnswer::Yes};
+    Form->CloseAllDataFiles();
+    EXPECT_EQ(Dialogs->Errors().size(), 1);
+    ASSERT_EQ(Form->FlightCount(), 1);
+    EXPECT_EQ(Form->StringGrid1->rowCount(), 1);
+    EXPECT_EQ(Form->GridCell(6, 0), b);
+    EXPECT_EQ(Form->Flight(0)->Notes, "changed");
+    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAltitude)->Title(), "b (Alt)");
+    EXPECT_EQ(closed, (std::vector<int>{0, 1}));
+    EXPECT_EQ(Form->ActualRow, 0);
+    EXPECT_EQ(Form->EditMaxAlt->text(), "2.0 m");
+    TDataBlock saved;
+    ReadDataFile(c.toStdString(), saved, 0);
+    EXPECT_EQ(saved.Notes, "changed");
+}
+
+TEST_F(OpenFlightsTest, WindowStaysOpenWhileAFlightCouldNotBeSaved)
+{
+    const QString a = Write("a.zdf", MakeFlight(10, true, 1));
+    const QString b = Write("b.zdf", MakeFlight(10, true, 2));
+    Form->OpenDataFile(a);
+    Form->OpenDataFile(b);
+    Form->Flight(0)->Modified = true;
+    Form->Flight(1)->Modified = true;
+    BlockWrites(a);
+    Dialogs->Answers = {TAnswer::Yes, TAnswer::Yes};
+    EXPECT_FALSE(Form->close());
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Form->FlightCount(), 1);
+    EXPECT_EQ(Form->GridCell(0, 0), "a");
+    EXPECT_FALSE(QFile::exists(Dir.path() + "/zirko.ini")); // settings wait for the real close
+
+    Dialogs->Answers = {TAnswer::No};
+    EXPECT_TRUE(Form->close());
+    EXPECT_EQ(Form->FlightCount(), 0);
 }
