@@ -281,6 +281,10 @@ void TFormMain::closeEvent(QCloseEvent* event)
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // The grid fills the panel below the tree: its viewport is resized after the panel's layout
+    // has placed it, so the width used for the name column is already the new one.
+    if (event->type() == QEvent::Resize && StringGrid1 && watched == StringGrid1->viewport())
+        ResizeNameColumn();
     if (event->type() == QEvent::KeyPress) {
         auto* w = qobject_cast<QWidget*>(watched);
         if (w && w->window() == this && QApplication::activeModalWidget() == nullptr) {

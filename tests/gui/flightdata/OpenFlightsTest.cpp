@@ -8,10 +8,12 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
@@ -369,4 +371,28 @@ TEST_F(OpenFlightsTest, WindowStaysOpenWhileAFlightCouldNotBeSaved)
     Dialogs->Answers = {TAnswer::No};
     EXPECT_TRUE(Form->close());
     EXPECT_EQ(Form->FlightCount(), 0);
+}
+
+TEST_F(OpenFlightsTest, NameColumnFollowsThePanelWidth)
+{
+    Form->OpenDataFile(Write("a.zdf", MakeFlight(10, true, 1)));
+    ASSERT_GE(Form->NameColMinWidth, 8);
+    auto expected = [&] {
+        return std::max(Form->StringGrid1->viewport()->width() -
+                            (kGridVisibleColumns - 1) * kGridDefaultColWidth - kGridVisibleColumns,
+                        Form->NameColMinWidth);
+    };
+    const int before = Form->StringGrid1->columnWidth(0);
+    EXPECT_EQ(before, expected());
+    const int total = Form->Splitter1->sizes()[0] + Form->Splitter1->sizes()[1];
+    Form->Splitter1->setSizes(
+        {Form->Splitter1->sizes()[0] + 120, total - Form->Splitter1->sizes()[0] - 120});
+    QApplication::processEvents();
+    const int wider = Form->StringGrid1->columnWidth(0);
+    EXPECT_GT(wider, before);
+    EXPECT_EQ(wider, expected());
+    Form->Splitter1->setSizes({30, total - 30});
+    QApplication::processEvents();
+    EXPECT_LT(Form->StringGrid1->columnWidth(0), wider);
+    EXPECT_EQ(Form->StringGrid1->columnWidth(0), expected());
 }
