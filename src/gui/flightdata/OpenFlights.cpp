@@ -259,13 +259,11 @@ void TFormMain::CloseDataFile(int row)
         for (int r = row; r < rows - 1; ++r)
             for (int c = 0; c < kGridColumns; ++c)
                 StringGrid1->SetCell(c, r, StringGrid1->Cell(c, r + 1));
-        int newSelected = selected;
-        if (selected == row && row == rows - 1) {
+        // The selection keeps its row index, so the flight moving up into it becomes current;
+        // only past the new last row does it move up.
+        if (selected == row && row == rows - 1)
             ActualRow = -1;
-            newSelected = selected - 1;
-        } else if (selected > row) {
-            newSelected = selected - 1;
-        }
+        const int newSelected = std::min(selected, rows - 2);
         StringGrid1->setRowCount(rows - 1);
         StringGrid1->SelectRowSilently(newSelected);
         ActualRow = newSelected;

@@ -396,3 +396,32 @@ TEST_F(OpenFlightsTest, NameColumnFollowsThePanelWidth)
     EXPECT_LT(Form->StringGrid1->columnWidth(0), wider);
     EXPECT_EQ(Form->StringGrid1->columnWidth(0), expected());
 }
+
+TEST_F(OpenFlightsTest, ClosingARowAboveTheCurrentOneKeepsTheSelectedRowIndex)
+{
+    for (const char* name : {"a.zdf", "b.zdf", "c.zdf", "d.zdf"})
+        Form->OpenDataFile(Write(name, MakeFlight(10, true, name[0] - 'a' + 1)));
+    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
+                      Form->StringGrid1->CellRect(0, 1).center());
+    ASSERT_EQ(Form->ActualRow, 1);
+    Form->RichEdit1->selectAll();
+    QTest::keyClicks(Form->RichEdit1, "notes of b");
+
+    // Row 1 stays selected and now holds c, which becomes current; b keeps its edited notes.
+    Form->CloseDataFile(0);
+    EXPECT_EQ(Form->StringGrid1->SelectedRow(), 1);
+    EXPECT_EQ(Form->ActualRow, 1);
+    EXPECT_EQ(Form->GridCell(0, 1), "c");
+    EXPECT_EQ(Form->EditMaxAlt->text(), "3.0 m");
+    EXPECT_EQ(PlainNotes(Form->Flight(0)->Notes), "notes of b");
+    EXPECT_TRUE(Form->Flight(0)->Modified);
+
+    // The selected last row has no row below to move up: the selection follows its flight.
+    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
+                      Form->StringGrid1->CellRect(0, 2).center());
+    ASSERT_EQ(Form->ActualRow, 2);
+    Form->CloseDataFile(0);
+    EXPECT_EQ(Form->ActualRow, 1);
+    EXPECT_EQ(Form->GridCell(0, 1), "d");
+    EXPECT_EQ(Form->EditMaxAlt->text(), "4.0 m");
+}
