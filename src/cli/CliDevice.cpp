@@ -4,6 +4,7 @@
 #include "core/device/FlightSplitter.h"
 #include "core/device/LoggerProtocol.h"
 #include "gui/app/AppPaths.h"
+#include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 
 #include <QCoreApplication>
@@ -53,11 +54,7 @@ struct TSaveOptions {
 
 std::string NowDateText()
 {
-    const QLocale locale;
-    const QDateTime now = QDateTime::currentDateTime();
-    return (locale.toString(now.date(), QLocale::ShortFormat) + " " +
-            locale.toString(now.time(), QLocale::LongFormat))
-        .toStdString();
+    return SavingMomentText(QDateTime::currentDateTime()).toStdString();
 }
 
 // Reads --out, --name, --date and --overwrite; an empty message means they are usable.

@@ -2,6 +2,7 @@
 
 #include "core/app/NumberFormat.h"
 #include "gui/app/UserDialogs.h"
+#include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 
 #include <QApplication>
@@ -408,15 +409,6 @@ std::filesystem::path BackupFolder()
     return std::filesystem::path(folder.toStdString());
 }
 
-// The saving moment as the flight files carry it: the locale's short date and long time.
-QString SavingMomentText()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    const QLocale locale;
-    return locale.toString(now.date(), QLocale::ShortFormat) + " " +
-           locale.toString(now.time(), QLocale::LongFormat);
-}
-
 } // namespace
 
 void TZirkoComForm::DataReadingFinished(const QByteArray& image, qint64 lastDataIndex)
@@ -425,9 +417,10 @@ void TZirkoComForm::DataReadingFinished(const QByteArray& image, qint64 lastData
     Splitter.DefaultFileName = Options.DefaultFileName.toStdString();
     Splitter.BackupFolder = BackupFolder();
     TWindowSaveUi ui(*this);
+    const std::string savedAt = SavingMomentText(QDateTime::currentDateTime()).toStdString();
     const TSplitResult result =
         Splitter.DataReadingFinished(std::vector<uint8_t>(image.begin(), image.end()),
-                                     lastDataIndex, SavingMomentText().toStdString(), ui);
+                                     lastDataIndex, savedAt, ui);
     // An empty name became "Block" on saving: the main window keeps that.
     Options.DefaultFileName = QString::fromStdString(Splitter.DefaultFileName);
     if (!result.Error.empty()) {

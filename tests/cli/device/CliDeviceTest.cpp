@@ -2,6 +2,7 @@
 #include "core/flightdata/ZdfFile.h"
 #include "support/TestUtil.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -256,6 +257,16 @@ TEST(CliSplit, TurnsTheDownloadBackupIntoTheSameFiles)
     for (const QString& name : names)
         EXPECT_EQ(zirko::test::ReadBytes(out.path() + "/a/" + name),
                   zirko::test::ReadBytes(out.path() + "/b/" + name));
+
+    // Without --date the flights carry the saving moment: date and time with seconds, no zone.
+    const TRun now = RunCli({"split", backup, "--out", out.path() + "/c", "--name", "Blok"});
+    ASSERT_EQ(now.ExitCode, 0) << now.Err.toStdString();
+    const QString dateText =
+        QString::fromStdString(ReadFlight(out.path() + "/c/" + names[0]).DateText);
+    EXPECT_EQ(dateText.count(':'), 2) << dateText.toStdString();
+    EXPECT_FALSE(dateText.contains(QDateTime::currentDateTime().timeZoneAbbreviation()))
+        << dateText.toStdString();
+    EXPECT_EQ(dateText, dateText.trimmed());
 
     const TRun missing = RunCli({"split", out.path() + "/none.bin", "--out", out.path()});
     EXPECT_EQ(missing.ExitCode, 1);

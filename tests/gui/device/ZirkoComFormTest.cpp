@@ -1,4 +1,5 @@
 #include "gui/device/ZirkoComForm.h"
+#include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 #include "support/ScriptedDialogs.h"
 
@@ -15,6 +16,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 using namespace zirko;
@@ -389,4 +391,32 @@ TEST(ZirkoComForm, DownloadIntoAFolderThatCannotBeMadeSavesNothingAndDisconnects
     EXPECT_GT(f.ProgressBar1->value(), 0);
     EXPECT_TRUE(f.ButtonConnect->isEnabled());
     EXPECT_TRUE(f.ButtonClose->isEnabled());
+}
+
+TEST(SavingMoment, LongTimeWithSecondsButNoTimeZone)
+{
+    EXPECT_EQ(WithoutTimeZone("H:mm:ss t"), "H:mm:ss");
+    EXPECT_EQ(WithoutTimeZone("h:mm:ss AP tttt"), "h:mm:ss AP");
+    EXPECT_EQ(WithoutTimeZone("t HH:mm:ss"), "HH:mm:ss");
+    EXPECT_EQ(WithoutTimeZone("HH 'h' mm 'at' ss t"), "HH 'h' mm 'at' ss"); // quoted t stays
+    EXPECT_EQ(WithoutTimeZone("HH:mm:ss"), "HH:mm:ss");
+
+    const QTimeZone prague("Europe/Prague");
+    ASSERT_TRUE(prague.isValid());
+    const QDateTime moment(QDate(2026, 12, 8), QTime(14, 3, 22), prague);
+    for (const QLocale& locale : {QLocale(QLocale::Czech, QLocale::Czechia),
+                                  QLocale(QLocale::English, QLocale::UnitedStates),
+                                  QLocale(QLocale::German, QLocale::Germany),
+                                  QLocale(QLocale::Chinese, QLocale::China)}) {
+        const QString text = SavingMomentText(moment, locale);
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_TRUE(text.startsWith(locale.toString(moment.date(), QLocale::ShortFormat) + " "));
+        EXPECT_TRUE(text.contains("22"));  // seconds
+        EXPECT_FALSE(text.contains("CET"));
+        EXPECT_FALSE(text.contains("UTC"));
+        EXPECT_FALSE(text.contains("GMT"));
+        EXPECT_FALSE(text.contains(moment.timeZoneAbbreviation()));
+        EXPECT_FALSE(text.contains(QDateTime::currentDateTime().timeZoneAbbreviation()));
+        EXPECT_EQ(text, text.trimmed());
+    }
 }
