@@ -35,9 +35,9 @@ TAnswer TScriptedDialogs::AskYesNoAll(QWidget*, const QString& text)
     return a;
 }
 QString TScriptedDialogs::GetSaveFileName(QWidget*, const QString& title, const QString&,
-                                          const QString&, const QString&)
+                                          const QString&, const QString&, bool askOverwrite)
 {
-    Log << "save: " + title;
+    Log << (askOverwrite ? "save: " : "save (replace): ") + title;
     if (FileNames.empty())
         return {};
     QString f = FileNames.front();

@@ -24,7 +24,8 @@ public:
     TAnswer AskYesNo(QWidget*, const QString& text, bool information) override;
     TAnswer AskYesNoAll(QWidget*, const QString& text) override;
     QString GetSaveFileName(QWidget*, const QString& title, const QString& dir,
-                            const QString& filter, const QString& defaultSuffix) override;
+                            const QString& filter, const QString& defaultSuffix,
+                            bool askOverwrite) override;
     QString GetExistingDirectory(QWidget*, const QString& title, const QString& start) override;
     bool SetupPrinter(QWidget*, QPrinter& printer) override;
     bool ChooseFont(QWidget*, QFont& font) override;

@@ -157,9 +157,13 @@ void TFormMain::ResetShift()
 
 void TFormMain::ExecuteGraphSetupDialog()
 {
-    if (ExecuteGraphSetup(*FormGraphSetup, GraphSettings)) {
+    if (!ExecuteGraphSetup(*FormGraphSetup, GraphSettings))
+        return;
+    try {
         GraphPage->ChangeGraphSettings();
         GraphPage->UpdateScrollBars();
+    } catch (const std::exception& e) {
+        ShowError(QString("Error in Graph Setup!\n") + e.what());
     }
 }
 
@@ -167,7 +171,11 @@ void TFormMain::ApplyChartSettings()
 {
     GraphPage->SetTableShown(Options.ShowTable);
     GraphPage->SetLegendShown(Options.TBShowLegend);
-    GraphPage->ChangeGraphSettings();
+    try {
+        GraphPage->ChangeGraphSettings();
+    } catch (const std::exception& e) {
+        ShowError(QString::fromUtf8(e.what()));
+    }
     GraphPage->UpdateScrollBars();
 }
 

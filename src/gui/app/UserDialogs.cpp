@@ -55,10 +55,12 @@ public:
         }
     }
     QString GetSaveFileName(QWidget* parent, const QString& title, const QString& dir,
-                            const QString& filter, const QString& defaultSuffix) override
+                            const QString& filter, const QString& defaultSuffix,
+                            bool askOverwrite) override
     {
         QFileDialog dialog(parent, title, dir, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !askOverwrite);
         dialog.setDefaultSuffix(defaultSuffix);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};

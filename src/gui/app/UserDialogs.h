@@ -30,9 +30,11 @@ public:
     // Confirmation with Yes, No and Yes to All.
     virtual TAnswer AskYesNoAll(QWidget* parent, const QString& text) = 0;
 
-    // Empty result: cancelled.
+    // Empty result: cancelled. With `askOverwrite` off an existing file is chosen without a
+    // question.
     virtual QString GetSaveFileName(QWidget* parent, const QString& title, const QString& dir,
-                                    const QString& filter, const QString& defaultSuffix) = 0;
+                                    const QString& filter, const QString& defaultSuffix,
+                                    bool askOverwrite = true) = 0;
     virtual QString GetExistingDirectory(QWidget* parent, const QString& title,
                                          const QString& start) = 0;
     // Printer set-up; false when cancelled.

@@ -71,9 +71,10 @@ QCPScatterStyle::ScatterShape QcpShape(TSymbolStyle style)
     return QCPScatterStyle::ssSquare;
 }
 
-const std::array<QColor, 16> kFreePalette{
+// White is left out: a curve in it would vanish on the white plot.
+const std::array<QColor, 15> kFreePalette{
     QColor(0xFF, 0x00, 0x00), QColor(0x00, 0x80, 0x00), QColor(0xFF, 0xFF, 0x00),
-    QColor(0x00, 0x00, 0xFF), QColor(0xFF, 0xFF, 0xFF), QColor(0x80, 0x80, 0x80),
+    QColor(0x00, 0x00, 0xFF), QColor(0x80, 0x80, 0x80),
     QColor(0xFF, 0x00, 0xFF), QColor(0x00, 0x80, 0x80), QColor(0x00, 0x00, 0x80),
     QColor(0x80, 0x00, 0x00), QColor(0x00, 0xFF, 0x00), QColor(0x80, 0x80, 0x00),
     QColor(0x80, 0x00, 0x80), QColor(0xC0, 0xC0, 0xC0), QColor(0x00, 0xFF, 0xFF),
@@ -563,7 +564,8 @@ void TChartSeries::RefreshMarks()
     while (Marks.size() < wanted) {
         auto* mark = new QCPItemText(Owner.PlotWidget);
         mark->setClipToAxisRect(true);
-        mark->setLayer("main");
+        // Above the curves, whatever order the series are later put in.
+        mark->setLayer(kAfterDrawLayer);
         mark->position->setType(QCPItemPosition::ptPlotCoords);
         mark->position->setAxes(Owner.AxisOf(TAxisId::Bottom), Owner.AxisOf(Axis));
         mark->setPositionAlignment(Qt::AlignLeft | Qt::AlignBottom);
@@ -642,6 +644,8 @@ TChart::TChart(QWidget* parent) : QWidget(parent)
     ServoAxis->grid()->setLayer("grid");
 
     for (int a = 0; a < kAxisCount; ++a) {
+        // No axis lines: the plot's edges are its grid and the labels.
+        AxisOf(static_cast<TAxisId>(a))->setBasePen(Qt::NoPen);
         QSharedPointer<TChartTicker> ticker(new TChartTicker(*this, static_cast<TAxisId>(a)));
         Axes[static_cast<size_t>(a)].Ticker = ticker.data();
         AxisOf(static_cast<TAxisId>(a))->setTicker(ticker);
@@ -746,11 +750,13 @@ bool TChart::AnySeriesActive() const
                        [](const TChartSeries* s) { return s->Active(); });
 }
 
-QColor TChart::FreeColor() const
+QColor TChart::FreeColor(const TChartSeries* asking) const
 {
     for (const QColor& c : kFreePalette) {
-        const bool used = std::any_of(SeriesList.begin(), SeriesList.end(),
-                                      [&c](const TChartSeries* s) { return s->Color() == c; });
+        const bool used =
+            std::any_of(SeriesList.begin(), SeriesList.end(), [&c, asking](const TChartSeries* s) {
+                return s != asking && s->Color() == c;
+            });
         if (!used)
             return c;
     }
@@ -1037,8 +1043,28 @@ void TChart::RefreshSeriesData()
     Refreshing = false;
 }
 
+namespace {
+// The overlay (rubber band, crosshair) belongs to the screen only: pictures, copies and prints
+// are drawn without it.
+class TOverlayHidden {
+public:
+    explicit TOverlayHidden(QCPLayer* layer) : Layer(layer), WasVisible(layer->visible())
+    {
+        Layer->setVisible(false);
+    }
+    ~TOverlayHidden() { Layer->setVisible(WasVisible); }
+    TOverlayHidden(const TOverlayHidden&) = delete;
+    TOverlayHidden& operator=(const TOverlayHidden&) = delete;
+
+private:
+    QCPLayer* Layer;
+    bool WasVisible;
+};
+} // namespace
+
 void TChart::RenderTo(QPainter& painter, const QRect& target)
 {
+    const TOverlayHidden hidden(OverlayLayer);
     const int w = std::max(1, width());
     const int h = std::max(1, height());
     RefreshSeriesData();
@@ -1057,6 +1083,7 @@ void TChart::RenderTo(QPainter& painter, const QRect& target)
 
 QImage TChart::ToImage()
 {
+    const TOverlayHidden hidden(OverlayLayer);
     RefreshSeriesData();
     QImage image(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -1090,6 +1117,7 @@ void TChart::Print(QPrinter& printer)
     const double scale =
         std::min(static_cast<double>(page.width()) / w, static_cast<double>(page.height()) / h);
     painter.scale(scale, scale);
+    const TOverlayHidden hidden(OverlayLayer);
     RefreshSeriesData();
     PlotWidget->toPainter(&painter, w, h);
     painter.end();
@@ -1125,6 +1153,9 @@ bool TChart::eventFilter(QObject* watched, QEvent* event)
             if (Panning) {
                 for (int a = 0; a < kAxisCount; ++a) {
                     const auto id = static_cast<TAxisId>(a);
+                    // The voltage axis is not one of the plot's own: the scroll handler sets it.
+                    if (id == TAxisId::Voltage)
+                        continue;
                     const double lo = DragStartMin[static_cast<size_t>(a)];
                     const double hi = DragStartMax[static_cast<size_t>(a)];
                     const bool horizontal = id == TAxisId::Bottom;
@@ -1165,6 +1196,8 @@ bool TChart::eventFilter(QObject* watched, QEvent* event)
         }
         return true;
     }
+
+    // The second press of a double click has come as a press already.
     case QEvent::MouseButtonDblClick:
         return true;
     default:

@@ -159,8 +159,8 @@ public:
     // One place toward the start of the list.
     void MoveSeriesTowardStart(TChartSeries* series);
     bool AnySeriesActive() const;
-    // The next palette colour that no other series uses.
-    QColor FreeColor() const;
+    // The next palette colour that no series but `asking` uses.
+    QColor FreeColor(const TChartSeries* asking = nullptr) const;
 
     // --- axes ---
     bool Automatic(TAxisId axis) const;

@@ -140,6 +140,9 @@ TFormGraphSetup::TFormGraphSetup(QWidget* parent) : QDialog(parent)
     ButtonDefaults = new QPushButton("Defaults", this);
     ButtonDefaults->setObjectName("ButtonDefaults");
     ButtonOk->setDefault(true);
+    // Enter means Ok wherever the focus is.
+    ButtonCancel->setAutoDefault(false);
+    ButtonDefaults->setAutoDefault(false);
     connect(ButtonOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ButtonDefaults, &QPushButton::clicked, this, [this] {

@@ -196,8 +196,9 @@ bool SaveGraph(QWidget* parent, const TChartSource& chart, const QString& fileNa
 
 QString ExecuteSaveGraph(QWidget* parent, const TChartSource& chart, const QString& folder)
 {
+    // A picture replaces an existing file without a question.
     QString fileName = Dialogs().GetSaveFileName(parent, "Save Graph as Image", folder,
-                                                 kPictureFilter, kPictureDefaultSuffix);
+                                                 kPictureFilter, kPictureDefaultSuffix, false);
     if (fileName.isEmpty())
         return {};
     if (QFileInfo(fileName).suffix().isEmpty())

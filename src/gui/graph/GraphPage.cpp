@@ -4,6 +4,7 @@
 #include "core/graph/ChartMath.h"
 #include "core/graph/GraphColors.h"
 #include "core/graph/Readings.h"
+#include "core/shell/Assertion.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphIcons.h"
@@ -105,6 +106,7 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
     Chart1->SetLabelStep(TAxisId::Voltage, 0.05);
     Chart1->SetGridVisible(TAxisId::Voltage, false);
     Chart1->DecimalSeparator = Host.DecimalSeparator();
+    StringGridOdecet->DecimalSeparator = Host.DecimalSeparator();
     Chart1->LabelHook = [this](TAxisId axis, const QString& label) {
         return TimeLabel(axis, label);
     };
@@ -164,7 +166,7 @@ void TGraphPage::CreateToolBar()
     TBZoomOut = MakeButton(t, "TBZoomOut", "+", "Zoom in", false, "zoomin");
     t->addSeparator();
     TBGrafRead = MakeButton(t, "TBGrafRead", "Measure", "Measurement Mode", true, "measure");
-    TBAnnot = MakeButton(t, "TBAnnot", "Annot", "Shows an Annotation dialog", false, "annot");
+    TBAnnotDialog = MakeButton(t, "TBAnnotDialog", "Annot", "Shows an Annotation dialog", false, "annot");
     TBCrossHair = MakeButton(t, "TBCrossHair", "Cross", "CrossHair Cursor", true, "cross");
     TBRxZero = MakeButton(t, "TBRxZero", "Rx 0", "Show/hide Rx zero line", true, "rxzero");
     t->addSeparator();
@@ -183,13 +185,17 @@ void TGraphPage::CreateToolBar()
     connect(TBSaveGraph, &QToolButton::clicked, this, [this] { emit SaveGraphRequested(); });
     connect(TBPrintGraph, &QToolButton::clicked, this, [this] { emit PrintGraphRequested(); });
     connect(TBGraphSetup, &QToolButton::clicked, this, [this] { emit GraphSetupRequested(); });
-    connect(TBAnnot, &QToolButton::clicked, this, [this] { emit AnnotationsRequested(); });
+    connect(TBAnnotDialog, &QToolButton::clicked, this, [this] { emit AnnotationsRequested(); });
     connect(TBZoomIn, &QToolButton::clicked, this, [this] { ZoomOut(); });
     connect(TBZoomOut, &QToolButton::clicked, this, [this] { ZoomIn(); });
     connect(TBUndoZoom, &QToolButton::clicked, this, [this] { UndoZoom(); });
     connect(TBGrafRead, &QToolButton::toggled, this, [this](bool on) {
         Chart1->setCursor(on ? Qt::CrossCursor : Qt::ArrowCursor);
         emit MeasurementModeChanged(on);
+    });
+    connect(TBCrossHair, &QToolButton::toggled, this, [this](bool on) {
+        if (!on)
+            ClearCrosshair();
     });
     connect(TBRxZero, &QToolButton::clicked, this, [this] { Chart1->Replot(); });
     connect(TBShowTable, &QToolButton::toggled, this, [this](bool on) {
@@ -272,7 +278,7 @@ uint8_t TGraphPage::GetFirstPossibleGrafColorIndex(int exceptRow) const
         if (row == exceptRow)
             continue;
         const TDataBlock* f = Host.Flight(row);
-        if (f)
+        if (ZIRKO_ASSERT(f != nullptr, "P<>nil in GetFirstPossibleGrafColorIndex", "Graph"))
             used.push_back(f->SeriesInfo[kSlotAltitude].ColorIndex);
     }
     return zirko::GetFirstPossibleGrafColorIndex(used);
@@ -303,7 +309,7 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
         info.Series = s;
         s->SetActive(false);
         s->SetTitle(name + kTitleSuffix[static_cast<size_t>(k)]);
-        s->SetColor(colorIndex < kGraphColorCount ? ColorOfIndex(colorIndex) : Chart1->FreeColor());
+        s->SetColor(colorIndex < kGraphColorCount ? ColorOfIndex(colorIndex) : Chart1->FreeColor(s));
         std::vector<double> xs;
         std::vector<double> ys;
         switch (k) {
@@ -346,7 +352,7 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
                     ys.push_back(f->Altitude[i]);
                 }
             s->SetPoints(std::move(xs), std::move(ys));
-            states[3] = f->MarkerFlags.empty() || f->Altitude.empty() ? "2" : "0";
+            states[3] = f->MarkerFlags.empty() ? "2" : "0";
             break;
         }
         case kSlotAnnotation:

@@ -141,7 +141,7 @@ public:
     QToolButton* TBUndoZoom = nullptr;
     QToolButton* TBZoomOut = nullptr;
     QToolButton* TBGrafRead = nullptr;
-    QToolButton* TBAnnot = nullptr;
+    QToolButton* TBAnnotDialog = nullptr;
     QToolButton* TBCrossHair = nullptr;
     QToolButton* TBRxZero = nullptr;
     QToolButton* TBShowTable = nullptr;

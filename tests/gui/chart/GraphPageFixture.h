@@ -43,7 +43,8 @@ public:
     bool GridVisible() const override { return !Flights.empty(); }
     int Current = 0;
     int CurrentRow() const override { return Flights.empty() ? -1 : Current; }
-    char DecimalSeparator() const override { return '.'; }
+    char Separator = '.';
+    char DecimalSeparator() const override { return Separator; }
     bool DeflectionOnGraph() const override { return Deflection; }
     double DeflectionMin() const override { return DeflMin; }
     double DeflectionMax() const override { return DeflMax; }

@@ -157,6 +157,49 @@ TEST_F(MeasurementTest, CrosshairFollowsInsideThePlotAndAZoomClearsIt)
     QTest::mouseMove(Plot(), p);
     QTest::mouseClick(Page->TBZoomOut, Qt::LeftButton);
     EXPECT_EQ(Page->CrossX, -1);
+    // Switching the crosshair off takes it off the chart at once.
+    const QPoint q = At(0.6, 0.6);
+    QTest::mouseMove(Plot(), q);
+    ASSERT_EQ(Page->CrossX, q.x());
+    QTest::mouseClick(Page->TBCrossHair, Qt::LeftButton);
+    EXPECT_EQ(Page->CrossX, -1);
+}
+
+TEST_F(MeasurementTest, PicturesOfTheChartLeaveOutBandAndCrosshair)
+{
+    Open();
+    Chart().Replot();
+    const QImage clean = Chart().ToImage();
+    Page->TBCrossHair->setChecked(true);
+    Page->TBGrafRead->setChecked(true);
+    QTest::mousePress(Plot(), Qt::LeftButton, {}, At(0.2, 0.2));
+    QTest::mouseMove(Plot(), At(0.4, 0.4));
+    QTest::mouseMove(Plot(), At(0.6, 0.6));
+    ASSERT_NE(Page->MeasureRect.Left, INT_MAX);
+    ASSERT_NE(Page->CrossX, -1);
+    Page->Series1->Clear(); // the start marker is part of the chart, not of the overlay
+    EXPECT_EQ(Chart().ToImage(), clean);
+    QTest::mouseRelease(Plot(), Qt::LeftButton, {}, At(0.6, 0.6));
+}
+
+TEST_F(MeasurementTest, TimesReadBackInTheUsersDecimalSeparator)
+{
+    Host.Separator = ',';
+    Page = std::make_unique<TGraphPage>(Host);
+    Page->resize(900, 600);
+    Page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Page.get()));
+    Open();
+    Chart().SetMinMax(TAxisId::Bottom, 70, 80);
+    Chart().Replot();
+    Page->TBGrafRead->setChecked(true);
+    QTest::mouseClick(Plot(), Qt::LeftButton, {}, At(0.5, 0.5));
+    const std::string from = Cell(1, 1);
+    ASSERT_NE(from.find(','), std::string::npos) << from;
+    const std::string shown =
+        ReadingDisplayText(1, 1, from, Page->StringGridOdecet->DecimalSeparator);
+    EXPECT_EQ(shown.rfind("1 min ", 0), 0u) << shown;
+    EXPECT_NE(shown.find(','), std::string::npos) << shown;
 }
 
 TEST_F(MeasurementTest, OverlayRedrawsDoNotReplotTheChart)

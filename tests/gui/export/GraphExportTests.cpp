@@ -216,6 +216,8 @@ TEST_F(GraphExport, SaveDialogCompletesTheNameAndCancelDoesNothing)
     EXPECT_EQ(ExecuteSaveGraph(nullptr, TestChart(), Dir.path()), Path("flight.bmp"));
     EXPECT_TRUE(ReadBytes(Path("flight.bmp")).startsWith("BM"));
     EXPECT_EQ(Scripted->Errors(), QStringList());
+    // The dialog is told not to ask before replacing a picture.
+    EXPECT_EQ(Scripted->Log.last(), "save (replace): Save Graph as Image");
 }
 
 TEST_F(GraphExport, CopyPutsTheBitmapOnTheClipboard)

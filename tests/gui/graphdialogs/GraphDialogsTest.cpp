@@ -32,6 +32,21 @@ TEST(GraphSetupDialog, DefaultsThenCancelChangesNothing)
     EXPECT_EQ(settings, before);
 }
 
+TEST(GraphSetupDialog, EnterMeansOkWhereverTheFocusIs)
+{
+    auto& dialogs = InstallScriptedDialogs();
+    TFormGraphSetup form;
+    TGraphSettings settings;
+    dialogs.DialogScripts.push_back([](QDialog& d) {
+        auto& f = static_cast<TFormGraphSetup&>(d);
+        d.show();
+        f.ButtonCancel->setFocus();
+        QTest::keyClick(f.ButtonCancel, Qt::Key_Return);
+        return d.result();
+    });
+    EXPECT_TRUE(ExecuteGraphSetup(form, settings));
+}
+
 TEST(GraphSetupDialog, OkTakesTheControlsOverAndMarksTheSettingsChanged)
 {
     auto& dialogs = InstallScriptedDialogs();

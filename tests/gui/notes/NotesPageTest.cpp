@@ -336,9 +336,9 @@ public:
     }
     TAnswer AskYesNoAll(QWidget* p, const QString& t) override { return Script.AskYesNoAll(p, t); }
     QString GetSaveFileName(QWidget* p, const QString& t, const QString& d, const QString& f,
-                            const QString& s) override
+                            const QString& s, bool a) override
     {
-        return Script.GetSaveFileName(p, t, d, f, s);
+        return Script.GetSaveFileName(p, t, d, f, s, a);
     }
     QString GetExistingDirectory(QWidget* p, const QString& t, const QString& s) override
     {
