@@ -430,6 +430,7 @@ void TChartSeries::SetActive(bool active)
     IsActive = active;
     Graph->setVisible(active);
     RefreshMarks();
+    Owner.RebuildLegend();
     Owner.SeriesChanged(this);
 }
 
@@ -457,10 +458,7 @@ void TChartSeries::SetVerticalAxis(TAxisId axis)
 void TChartSeries::SetShowInLegend(bool show)
 {
     InLegend = show;
-    if (show)
-        Graph->addToLegend();
-    else
-        Graph->removeFromLegend();
+    Owner.RebuildLegend();
 }
 
 void TChartSeries::SetPen(TLineStyle style, int width)
@@ -663,6 +661,9 @@ TChart::TChart(QWidget* parent) : QWidget(parent)
     PlotWidget->legend->setVisible(false);
     PlotWidget->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
     PlotWidget->legend->setWrap(6);
+    // Colour boxes 16 pixels wide, framed in silver.
+    PlotWidget->legend->setIconSize(16, 10);
+    PlotWidget->legend->setBorderPen(QPen(QColor(0xC0, 0xC0, 0xC0)));
     PlotWidget->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignHCenter);
 
     connect(PlotWidget, &QCustomPlot::beforeReplot, this, [this] { RefreshSeriesData(); });
@@ -703,6 +704,7 @@ TChartSeries* TChart::AddSeries(TSeriesKind kind)
     auto* graph = new TChartGraph(*this, PlotWidget->xAxis, PlotWidget->yAxis);
     auto* series = new TChartSeries(*this, kind, graph);
     SeriesList.push_back(series);
+    RebuildLegend();
     SeriesChanged(series);
     return series;
 }
@@ -737,11 +739,17 @@ void TChart::ReorderLayers()
     // Re-adding to the layer puts a plottable last, so walking the list restores its order.
     for (TChartSeries* s : SeriesList)
         s->Graph->setLayer(PlotWidget->layer("main"));
+    RebuildLegend();
+    QueueReplot();
+}
+
+void TChart::RebuildLegend()
+{
+    // The legend lists what is drawn, in the order of the series list.
     PlotWidget->legend->clearItems();
     for (TChartSeries* s : SeriesList)
-        if (s->InLegend)
+        if (s->InLegend && s->IsActive)
             s->Graph->addToLegend();
-    QueueReplot();
 }
 
 bool TChart::AnySeriesActive() const
@@ -1010,6 +1018,15 @@ void TChart::QueueReplot()
         ReplotQueued = false;
         PlotWidget->replot(QCustomPlot::rpRefreshHint);
     });
+}
+
+QStringList TChart::LegendTitles() const
+{
+    QStringList titles;
+    for (int i = 0; i < PlotWidget->legend->itemCount(); ++i)
+        if (auto* item = qobject_cast<QCPPlottableLegendItem*>(PlotWidget->legend->item(i)))
+            titles << item->plottable()->name();
+    return titles;
 }
 
 bool TChart::LegendVisible() const

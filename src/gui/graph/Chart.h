@@ -223,6 +223,8 @@ public:
     // A full redraw now.
     void Replot();
     bool LegendVisible() const;
+    // The titles the legend lists: active series shown in the legend, in list order.
+    QStringList LegendTitles() const;
     void SetLegendVisible(bool visible);
 
     // --- output ---
@@ -261,6 +263,7 @@ private:
     void RefreshSeriesData();
     void SeriesChanged(TChartSeries* series);
     void ReorderLayers();
+    void RebuildLegend();
     void ApplyInteractions();
     // A full redraw when control is back in the event loop.
     void QueueReplot();

@@ -65,6 +65,16 @@ TEST_F(GraphPageTest, DeflectionMapsTheServoRangeAndKeepsOffsetZero)
     EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].OffsetY, 0);
 }
 
+TEST_F(GraphPageTest, LegendListsWhatIsDrawn)
+{
+    Open();
+    EXPECT_EQ(Chart().LegendTitles(), QStringList{"f0 (Alt)"});
+    Show(0, 3);
+    EXPECT_EQ(Chart().LegendTitles(), (QStringList{"f0 (Alt)", "f0 (PowS)"}));
+    Page->ShowChannel(0, 1, false);
+    EXPECT_EQ(Chart().LegendTitles(), QStringList{"f0 (PowS)"});
+}
+
 TEST_F(GraphPageTest, FlightWithoutVoltageHasGreyedVoltageCell)
 {
     const int row = Open({.Samples = 50, .Voltage = false});
