@@ -349,17 +349,21 @@ void TLoggerProtocol::HandleConfigByte(uint8_t byte)
         FinishConfigVerify(false);
 }
 
+std::string TLoggerProtocol::ConfigReplyFailure(bool timedOut, const char* checkFailed) const
+{
+    if (timedOut)
+        return kMsgNoResponse;
+    if (ConfigCount <= kLoggerConfigBytes)
+        return OnlyBytesReadText(ConfigCount);
+    if (ConfigLastByte != ConfigXor)
+        return checkFailed;
+    return {};
+}
+
 void TLoggerProtocol::FinishConfigRead(bool timedOut)
 {
     State = TProtocolPhase::Idle;
-    const bool complete = ConfigCount > kLoggerConfigBytes;
-    std::string failure;
-    if (timedOut)
-        failure = kMsgNoResponse;
-    else if (!complete)
-        failure = OnlyBytesReadText(ConfigCount);
-    else if (ConfigLastByte != ConfigXor)
-        failure = kMsgReadCrc;
+    const std::string failure = ConfigReplyFailure(timedOut, kMsgReadCrc);
     if (failure.empty()) {
         // Only a record that passed its check replaces the one the controls edit, so a garbled
         // read can never be uploaded back to the device.
@@ -382,14 +386,7 @@ void TLoggerProtocol::FinishConfigRead(bool timedOut)
 void TLoggerProtocol::FinishConfigVerify(bool timedOut)
 {
     State = TProtocolPhase::Idle;
-    const bool complete = ConfigCount > kLoggerConfigBytes;
-    std::string failure;
-    if (timedOut)
-        failure = kMsgNoResponse;
-    else if (!complete)
-        failure = OnlyBytesReadText(ConfigCount);
-    else if (ConfigLastByte != ConfigXor)
-        failure = kMsgVerifyCrc;
+    const std::string failure = ConfigReplyFailure(timedOut, kMsgVerifyCrc);
     if (failure.empty()) {
         VerifyImage = ConfigIncoming;
         ConfigLoaded = true;

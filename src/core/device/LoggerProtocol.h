@@ -167,6 +167,9 @@ private:
     void HandleDownloadByte(uint8_t byte, int64_t nowMs);
     void HandleBlockEcho(uint8_t byte, int64_t nowMs);
     void FinishFirmware(int64_t nowMs);
+    // Why a configuration reply failed (empty: it did not): no answer, too few bytes or a
+    // wrong check byte.
+    std::string ConfigReplyFailure(bool timedOut, const char* checkFailed) const;
     void FinishConfigRead(bool timedOut);
     void FinishConfigVerify(bool timedOut);
     void FinishDownload(bool endOfData);

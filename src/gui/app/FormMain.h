@@ -50,7 +50,9 @@ public:
     bool SaveDataFile(int row, bool ask);
     void GridCheck(int col, int arow, bool checked);
     void GridChangeActualFile(int arow, int lastrow);
-    void GridCloseFile(int arow);
+    // Saves a modified flight after a Yes and takes it out of the list; false when it stays
+    // open (its changes could not be written) or there was no flight to close.
+    bool GridCloseFile(int arow);
     void CloseAllDataFiles();
     // Opens a flight named on the command line: through its tree node when it lies in the data
     // folder (so the tree shows it open), otherwise straight into the list. Returns the grid row.
@@ -144,6 +146,8 @@ private:
     void CloseQuery();
     void ResizeNameColumn();
     void ClearFlightInfo();
+    // Removes the flight of `row` from the chart and the list.
+    void DropFlight(int row);
     void SetPagesEnabled(bool on);
     void PopupGridAt(int row, const QPoint& globalPos);
     void ShowError(const QString& text);

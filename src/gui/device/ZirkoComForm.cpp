@@ -1,6 +1,7 @@
 #include "gui/device/ZirkoComForm.h"
 
 #include "core/app/NumberFormat.h"
+#include "gui/app/KeyFilter.h"
 #include "gui/app/UserDialogs.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
@@ -39,31 +40,6 @@ constexpr int kDesignedWidth = 401;
 const QColor kRed(255, 0, 0);
 const QColor kYellow(255, 255, 0);
 const QColor kGreen(0, 200, 0);
-
-// The device window's edits take digits only (the voltspy edit also "."), plus Backspace, Enter
-// and Esc.
-class TDigitFilter : public QObject {
-public:
-    TDigitFilter(QObject* parent, bool allowDot) : QObject(parent), AllowDot(allowDot) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return QObject::eventFilter(watched, event);
-        auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        if (text.isEmpty() || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
-            return false;
-        const QChar c = text.at(0);
-        if (c.isDigit() || (AllowDot && c == '.') || !c.isPrint())
-            return false;
-        return true;
-    }
-
-private:
-    bool AllowDot;
-};
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& text, int width = 48)
 {
@@ -469,11 +445,11 @@ void TZirkoComForm::StoreWordFromEdit(QLineEdit* edit, size_t offset, int limit)
 
 void TZirkoComForm::WireEdits()
 {
-    auto* digits = new TDigitFilter(this, false);
+    // Digits only (the voltspy edit also "."), plus the keys that type nothing.
     for (QLineEdit* e : {EditMin, EditSec, EditTenths, EditStartDelay, EditStartAltitude,
                          EditFinishTime, EditNumber[0], EditNumber[1], EditNumber[2]})
-        e->installEventFilter(digits);
-    EditVoltspy->installEventFilter(new TDigitFilter(this, true));
+        InstallKeyFilter(e, QString());
+    InstallKeyFilter(EditVoltspy, ".");
     for (QLineEdit* e :
          {EditMin, EditSec, EditTenths, EditStartDelay, EditStartAltitude, EditFinishTime,
           EditVoltspy, EditNumber[0], EditNumber[1], EditNumber[2], EditFlightTemperature})

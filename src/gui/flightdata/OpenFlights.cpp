@@ -199,8 +199,18 @@ bool TFormMain::SaveDataFile(int row, bool ask)
     return false;
 }
 
-void TFormMain::GridCloseFile(int arow)
+void TFormMain::DropFlight(int row)
 {
+    // The entry leaves the list whatever happens while freeing it, so list entry i keeps
+    // matching grid row i.
+    const auto erase = qScopeGuard([this, row] { DataList.erase(DataList.begin() + row); });
+    RemoveFlightSeries(row);
+    DataList[static_cast<size_t>(row)]->Clear();
+}
+
+bool TFormMain::GridCloseFile(int arow)
+{
+    bool closed = false;
     try {
         if (arow > static_cast<int>(DataList.size()))
             throw std::runtime_error("Error in GridCloseFile, Arow>FormMain.DataList.Count");
@@ -216,21 +226,18 @@ void TFormMain::GridCloseFile(int arow)
                 ShowError(QString::fromUtf8(e.what()) + "\rIn GridCloseFile.");
             }
             if (!saved)
-                return;
+                return false;
         }
         if (arow >= 0 && arow < static_cast<int>(DataList.size())) {
-            // Once saved, the entry leaves the list whatever happens while freeing it, so list
-            // entry i keeps matching grid row i.
-            const auto erase =
-                qScopeGuard([this, arow] { DataList.erase(DataList.begin() + arow); });
-            RemoveFlightSeries(arow);
-            DataList[static_cast<size_t>(arow)]->Clear();
+            closed = true;
+            DropFlight(arow);
         }
         ClearNotes();
         ClearFlightInfo();
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()) + "\rIn GridCloseFile.");
     }
+    return closed;
 }
 
 void TFormMain::ClearFlightInfo()
@@ -250,9 +257,7 @@ void TFormMain::CloseDataFile(int row)
     const int selected = StringGrid1->SelectedRow();
     if (selected >= 0 && selected != row)
         StoreEditedNotes(selected);
-    const size_t before = DataList.size();
-    GridCloseFile(row);
-    if (DataList.size() == before)
+    if (!GridCloseFile(row))
         return; // not closed (its changes could not be saved): grid and tree stay as they are
     emit GridRowClosed(row);
     if (rows > 1) {
@@ -298,12 +303,7 @@ void TFormMain::CloseAllDataFiles()
             ++i;
             continue;
         }
-        {
-            const auto erase = qScopeGuard(
-                [this, i] { DataList.erase(DataList.begin() + static_cast<std::ptrdiff_t>(i)); });
-            RemoveFlightSeries(row);
-            DataList[i]->Clear();
-        }
+        DropFlight(row);
         if (row < StringGrid1->rowCount()) {
             StringGrid1->removeRow(row);
             emit GridRowClosed(row);

@@ -3,7 +3,7 @@
 #include "core/app/NumberFormat.h"
 #include "gui/app/UserLocale.h"
 #include "gui/app/WinStates.h"
-#include "gui/graph/NumberKeyFilter.h"
+#include "gui/app/KeyFilter.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -4,7 +4,7 @@
 #include "gui/app/UserDialogs.h"
 #include "gui/app/UserLocale.h"
 #include "gui/app/WinStates.h"
-#include "gui/graph/NumberKeyFilter.h"
+#include "gui/app/KeyFilter.h"
 
 #include <QCheckBox>
 #include <QComboBox>

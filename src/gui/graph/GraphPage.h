@@ -113,6 +113,8 @@ public:
     void LoadShiftControls(int row);
     // The chosen channel's offset into EditShiftY and TrackBarY.
     void ComboBoxShiftAxisChange();
+    // Chooses channel k in ComboBoxShiftAxis and shows its offset.
+    void ChooseShiftAxis(int k);
     // The point under chart pixel (px, py) and the axes as they stand now.
     struct TZeroPoint {
         double Vx = 0;

@@ -4,7 +4,7 @@
 #include "core/shell/Assertion.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
-#include "gui/graph/NumberKeyFilter.h"
+#include "gui/app/KeyFilter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -151,6 +151,12 @@ void TGraphPage::ApplyShiftY(bool fromField)
     }
 }
 
+void TGraphPage::ChooseShiftAxis(int k)
+{
+    ComboBoxShiftAxis->setCurrentIndex(k);
+    ComboBoxShiftAxisChange();
+}
+
 void TGraphPage::ComboBoxShiftAxisChange()
 {
     TDataBlock* flight = ShiftFlight("P=nil in EditShiftXChange");
@@ -209,8 +215,7 @@ void TGraphPage::AdjustToZero(const TZeroPoint& point, bool shiftAxes)
         // With the offsets switched off the point under the pointer is the recorded one: the new
         // offsets start from 0 and are switched on, so that point really goes to (0, 0).
         const bool wasOn = CheckBoxShift->isChecked();
-        ComboBoxShiftAxis->setCurrentIndex(kSlotAltitude);
-        ComboBoxShiftAxisChange();
+        ChooseShiftAxis(kSlotAltitude);
         const double x0 = wasOn ? FieldNumber(EditShiftX) : 0.0;
         EditShiftX->setText(OffsetText(x0 - point.Vx));
         ApplyShiftX(true);
@@ -243,8 +248,7 @@ void TGraphPage::AdjustRxToZero(int py)
             return;
         const double rMin = Chart1->Minimum(TAxisId::Right);
         const double rMax = Chart1->Maximum(TAxisId::Right);
-        ComboBoxShiftAxis->setCurrentIndex(kSlotServo);
-        ComboBoxShiftAxisChange();
+        ChooseShiftAxis(kSlotServo);
         const double vy = Chart1->ValueAtPixel(TAxisId::Right, py);
         const double y0 = CheckBoxShift->isChecked() ? FieldNumber(EditShiftY) : 0.0;
         EditShiftY->setText(OffsetText(y0 - vy));
@@ -271,8 +275,7 @@ void TGraphPage::ResetFlightShift()
 {
     if (!ShiftFlight("P=nil in ResetShiftClick"))
         return;
-    ComboBoxShiftAxis->setCurrentIndex(kSlotAltitude);
-    ComboBoxShiftAxisChange();
+    ChooseShiftAxis(kSlotAltitude);
     EditShiftX->setText("0");
     ApplyShiftX(true);
     EditShiftY->setText("0");

@@ -1,17 +1,19 @@
-#include "gui/graph/NumberKeyFilter.h"
+#include "gui/app/KeyFilter.h"
+
+#include "gui/app/UserLocale.h"
 
 #include <QKeyEvent>
-#include <QLocale>
 #include <QObject>
+#include <QString>
 #include <QWidget>
 
 namespace zirko {
 
 namespace {
 
-class TNumberKeyFilter : public QObject {
+class TKeyFilter : public QObject {
 public:
-    using QObject::QObject;
+    TKeyFilter(QObject* parent, const QString& extra) : QObject(parent), Extra(extra) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -24,20 +26,23 @@ protected:
         if (text.isEmpty() || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
             return false;
         const QChar c = text.at(0);
-        if (c.isDigit() || c == '-' || c == QLocale().decimalPoint().at(0) || c == '\b' ||
-            c == '\r' || c == '\n' || c == QChar(27))
-            return false;
-        if (!c.isPrint())
-            return false;
-        return true;
+        return c.isPrint() && !c.isDigit() && !Extra.contains(c);
     }
+
+private:
+    QString Extra;
 };
 
 } // namespace
 
+void InstallKeyFilter(QWidget* edit, const QString& extraCharacters)
+{
+    edit->installEventFilter(new TKeyFilter(edit, extraCharacters));
+}
+
 void InstallNumberKeyFilter(QWidget* edit)
 {
-    edit->installEventFilter(new TNumberKeyFilter(edit));
+    InstallKeyFilter(edit, QString("-") + QChar::fromLatin1(UserDecimalSeparator()));
 }
 
 } // namespace zirko
