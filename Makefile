@@ -6,7 +6,7 @@ BUILD_FUZZ    ?= build/fuzz
 JOBS          ?= 2
 CMAKE_GEN     := -G Ninja
 
-.PHONY: all deps build run demo test bench fuzz screenshot clean
+.PHONY: all deps build run demo test golden bench fuzz screenshot clean
 
 all: build
 
@@ -32,6 +32,11 @@ test: deps
 	@cmake -S . -B $(BUILD_DEBUG) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DZIRKO_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD_DEBUG) -j $(JOBS)
 	@cd $(BUILD_DEBUG) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Stores the current zirko-cli outputs as the golden ones (after a change meant to alter them).
+golden: deps
+	@cmake -S . -B $(BUILD_DEBUG) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DZIRKO_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD_DEBUG) -j $(JOBS) --target golden-update
 
 bench: deps
 	@cmake -S . -B $(BUILD_BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZIRKO_BUILD_TESTS=OFF -DZIRKO_BUILD_BENCH=ON >/dev/null
