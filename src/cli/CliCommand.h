@@ -1,41 +1,73 @@
-// The commands of zirko-cli register themselves here.
+// The commands of zirko-cli: each registers its arguments and options, from which the parser,
+// the help texts and the manual page are made.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace zirko::cli {
 
-using TArgs = std::vector<std::string>;
+// One option of a command: "-o" or "--name", with a value when ValueName is set.
+struct TCliOption {
+    std::string Name;      // "o" or "marker-threshold", without dashes
+    std::string ValueName; // "OUT", "yes|no"; empty for a flag
+    std::string Help;
+    // A required option missing from the command line is a usage error with this text.
+    std::string MissingText = {};
+    bool Hidden = false; // parsed, but left out of the synopsis
+};
+
+// The positional arguments of a command: one name, maybe repeated, maybe optional.
+struct TCliArguments {
+    std::string Name; // "FILE"; empty when the command takes none
+    std::string Help;
+    bool Many = false;       // FILE...
+    std::string MissingText; // usage error when none is given
+};
+
+// The command line of one command after parsing.
+class TArgParser {
+public:
+    // Value of "--name VALUE" or "-o VALUE" (the last one given), if present.
+    std::optional<std::string> Option(const std::string& name) const;
+    bool Flag(const std::string& name) const;
+    const std::vector<std::string>& Positional() const { return Arguments; }
+
+    std::map<std::string, std::vector<std::string>> Values; // by option name without dashes
+    std::vector<std::string> Arguments;
+};
 
 struct TCliCommand {
     const char* Name;
-    const char* Usage;
-    int (*Run)(const TArgs& args);
+    std::string Summary; // one sentence: what the command does
+    TCliArguments Arguments;
+    std::vector<TCliOption> Options;
+    int (*Run)(const TArgParser& args);
+    std::string Details = {}; // further paragraphs of the help and the manual page
 };
 
 bool RegisterCommand(const TCliCommand& command);
 const std::vector<TCliCommand>& Commands();
 
+// "info FILE [--marker-threshold T]": the command's line in the usage texts.
+std::string Synopsis(const TCliCommand& command);
+std::string CommandHelp(const TCliCommand& command);
+std::string ProgramHelp();
+// The manual page zirko-cli(1) in roff, made from the same tables as the help.
+std::string ManualPage(const std::string& version);
+
 // Prints the failure text as the last line on stderr and returns exit code 1.
 int Fail(const std::string& message);
 
-// Option parsing over the arguments after the command name.
-struct TArgParser {
-    explicit TArgParser(const TArgs& args) : Args(args) {}
-    // Value of "--name VALUE" (the last one given), if present.
-    std::optional<std::string> Option(const std::string& name) const;
-    bool Flag(const std::string& name) const;
-    // Arguments that are neither options nor their values; `valued` names options with a value.
-    std::vector<std::string> Positional(const std::vector<std::string>& valued) const;
-    const TArgs& Args;
-};
+// The exit code of a command line that cannot be run as given.
+inline constexpr int kUsageExitCode = 2;
 
 } // namespace zirko::cli
 
 #define ZIRKO_CLI_CONCAT2(a, b) a##b
 #define ZIRKO_CLI_CONCAT(a, b) ZIRKO_CLI_CONCAT2(a, b)
-#define ZIRKO_CLI_COMMAND(name, usage, fn)                                                         \
+#define ZIRKO_CLI_COMMAND(...)                                                                     \
     static const bool ZIRKO_CLI_CONCAT(kRegistered_, __LINE__) =                                   \
-        ::zirko::cli::RegisterCommand({name, usage, fn})
+        ::zirko::cli::RegisterCommand({__VA_ARGS__})

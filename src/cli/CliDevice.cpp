@@ -1,6 +1,7 @@
 // zirko-cli split, download, config and erase: the device window's work without a window.
 #include "cli/CliCommand.h"
 
+#include "core/app/NumberFormat.h"
 #include "core/device/FlightSplitter.h"
 #include "core/device/LoggerProtocol.h"
 #include "gui/app/AppPaths.h"
@@ -9,17 +10,22 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QLocale>
 #include <QTimer>
 #include <iostream>
+#include <memory>
+#include <streambuf>
+#include <unistd.h>
 
 namespace zirko::cli {
 
 namespace {
 
 constexpr int kDefaultWaitSeconds = 30;
+constexpr double kDefaultEraseTimeoutSeconds = 120;
 
 // Splitting and saving, with the questions answered from the command line.
 class TCliSaveUi final : public TFlightSaveUi {
@@ -60,10 +66,7 @@ std::string NowDateText()
 // Reads --out, --name, --date and --overwrite; an empty message means they are usable.
 std::string ParseSaveOptions(const TArgParser& p, TSaveOptions& options)
 {
-    const auto out = p.Option("--out");
-    if (!out || out->empty())
-        return "No output folder given (--out DIR).";
-    options.OutDir = *out;
+    options.OutDir = p.Option("--out").value_or("");
     if (const auto name = p.Option("--name"))
         options.Name = *name;
     options.DateText = p.Option("--date").value_or(NowDateText());
@@ -96,12 +99,9 @@ int SplitAndSave(std::vector<uint8_t> image, int64_t lastDataIndex, const TSaveO
     return 0;
 }
 
-int RunSplit(const TArgs& args)
+int RunSplit(const TArgParser& p)
 {
-    TArgParser p(args);
-    const auto files = p.Positional({"--out", "--name", "--date", "--overwrite"});
-    if (files.empty())
-        return Fail("No memory image given.");
+    const auto& files = p.Positional();
     TSaveOptions options;
     if (const std::string bad = ParseSaveOptions(p, options); !bad.empty())
         return Fail(bad);
@@ -113,6 +113,78 @@ int RunSplit(const TArgs& args)
     const auto last = static_cast<int64_t>(image.size()) - 1;
     return SplitAndSave(std::move(image), last, options, {});
 }
+
+// The download's progress on a terminal: one line rewritten in place. Every other text on stderr
+// first wipes it, so status lines and messages stay whole.
+class TProgressLine final : public std::streambuf {
+public:
+    TProgressLine() : Target(std::cerr.rdbuf()) { std::cerr.rdbuf(this); }
+    ~TProgressLine() override
+    {
+        Clear();
+        std::cerr.rdbuf(Target);
+    }
+    TProgressLine(const TProgressLine&) = delete;
+    TProgressLine& operator=(const TProgressLine&) = delete;
+
+    void SetMaximum(qint64 bytes) { Maximum = bytes; }
+
+    void Update(qint64 bytes)
+    {
+        if (!Clock.isValid() || bytes <= 0) {
+            Clock.start();
+            StartBytes = bytes;
+        }
+        // A terminal needs no more than a few redraws a second.
+        if (Shown && LastDraw.isValid() && LastDraw.elapsed() < 200)
+            return;
+        LastDraw.start();
+        std::string line = std::to_string(bytes / static_cast<qint64>(kLoggerBlockBytes)) +
+                           " blocks read, " + std::to_string(bytes) + " of " +
+                           std::to_string(Maximum) + " bytes";
+        const double seconds = Clock.elapsed() / 1000.0;
+        const qint64 done = bytes - StartBytes;
+        if (seconds >= 1 && done > 0 && Maximum > bytes) {
+            const auto left = static_cast<qint64>((Maximum - bytes) * seconds / done + 0.5);
+            line += ", about " + std::to_string(left / 60) + ":" + (left % 60 < 10 ? "0" : "") +
+                    std::to_string(left % 60) + " left";
+        }
+        Clear();
+        Target->sputn(line.data(), static_cast<std::streamsize>(line.size()));
+        Target->pubsync();
+        Shown = true;
+    }
+
+protected:
+    int overflow(int c) override
+    {
+        Clear();
+        return c == traits_type::eof() ? traits_type::not_eof(c)
+                                       : Target->sputc(static_cast<char>(c));
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override
+    {
+        Clear();
+        return Target->sputn(text, count);
+    }
+    int sync() override { return Target->pubsync(); }
+
+private:
+    void Clear()
+    {
+        if (!Shown)
+            return;
+        Shown = false;
+        Target->sputn("\r\033[K", 4);
+    }
+
+    std::streambuf* Target;
+    QElapsedTimer Clock;
+    QElapsedTimer LastDraw;
+    qint64 StartBytes = 0;
+    qint64 Maximum = 0;
+    bool Shown = false;
+};
 
 enum class TJob { Download, Config, Erase };
 
@@ -161,6 +233,20 @@ public:
     std::function<void(const QByteArray&)> AfterVerify;
     std::function<int(std::vector<uint8_t>, int64_t)> AfterDownload;
 
+    // Shows the download's progress on stderr, when stderr is a terminal.
+    void ShowProgress()
+    {
+        if (!::isatty(STDERR_FILENO))
+            return;
+        Progress = std::make_unique<TProgressLine>();
+        connect(&Session, &TLoggerSession::ProgressMaximumChanged, this,
+                [this](qint64 maximum) { Progress->SetMaximum(maximum); });
+        connect(&Session, &TLoggerSession::ProgressChanged, this, [this](qint64 position) {
+            if (!Done && Session.DeviceConnected() && Downloading)
+                Progress->Update(position);
+        });
+    }
+
     int Run(int waitSeconds)
     {
         WaitTimer.start(waitSeconds * 1000);
@@ -178,6 +264,7 @@ public:
         Done = true;
         ExitCode = code;
         WaitTimer.stop();
+        Progress.reset();
         if (Session.PortOpen())
             Session.Close();
         Loop.quit();
@@ -190,6 +277,7 @@ private:
             return;
         if (letter == "R" && !ConfigDone) {
             ConfigDone = true;
+            Downloading = Job == TJob::Download;
             if (AfterConfig)
                 AfterConfig();
             return;
@@ -211,6 +299,7 @@ private:
         if (Done || !AfterDownload)
             return;
         Closing = true;
+        Progress.reset();
         Session.Disconnect();
         std::vector<uint8_t> bytes(image.begin(), image.end());
         Finish(AfterDownload(std::move(bytes), lastDataIndex));
@@ -221,6 +310,14 @@ private:
     QEventLoop Loop;
     QTimer WaitTimer;
     QString LastStatus;
+
+public:
+    // The bound of the logger's erase, from --erase-timeout.
+    double EraseTimeoutSeconds = kDefaultEraseTimeoutSeconds;
+
+private:
+    std::unique_ptr<TProgressLine> Progress;
+    bool Downloading = false;
     bool ConfigDone = false;
     bool Done = false;
     bool Closing = false;
@@ -230,10 +327,7 @@ private:
 // Reads --port and --wait; an empty message means they are usable.
 std::string ParseConnection(const TArgParser& p, QString& port, int& waitSeconds)
 {
-    const auto name = p.Option("--port");
-    if (!name || name->empty())
-        return "No port given (--port PORT).";
-    port = QString::fromStdString(*name);
+    port = QString::fromStdString(p.Option("--port").value_or(""));
     waitSeconds = kDefaultWaitSeconds;
     if (const auto wait = p.Option("--wait")) {
         try {
@@ -248,9 +342,21 @@ std::string ParseConnection(const TArgParser& p, QString& port, int& waitSeconds
     return {};
 }
 
-int RunDownload(const TArgs& args)
+// Reads --erase-timeout: how long the logger may take to erase its memory.
+std::string ParseEraseTimeout(const TArgParser& p, double& seconds)
 {
-    TArgParser p(args);
+    const auto text = p.Option("--erase-timeout");
+    if (!text)
+        return {};
+    const std::optional<double> value = ParseStrictNumber(*text);
+    if (!value || !(*value > 0) || *value > 1e6)
+        return "--erase-timeout takes a positive number of seconds.";
+    seconds = *value;
+    return {};
+}
+
+int RunDownload(const TArgParser& p)
+{
     QString port;
     int wait = 0;
     if (const std::string bad = ParseConnection(p, port, wait); !bad.empty())
@@ -259,6 +365,7 @@ int RunDownload(const TArgs& args)
     if (const std::string bad = ParseSaveOptions(p, options); !bad.empty())
         return Fail(bad);
     TDeviceJob job(TJob::Download, port);
+    job.ShowProgress();
     job.AfterConfig = [&job] { job.Session.ReadData(); };
     job.AfterDownload = [&options](std::vector<uint8_t> image, int64_t last) {
         return SplitAndSave(std::move(image), last, options,
@@ -267,9 +374,8 @@ int RunDownload(const TArgs& args)
     return job.Run(wait);
 }
 
-int RunConfig(const TArgs& args)
+int RunConfig(const TArgParser& p)
 {
-    TArgParser p(args);
     QString port;
     int wait = 0;
     if (const std::string bad = ParseConnection(p, port, wait); !bad.empty())
@@ -310,29 +416,66 @@ int RunConfig(const TArgs& args)
     return job.Run(wait);
 }
 
-int RunErase(const TArgs& args)
+int RunErase(const TArgParser& p)
 {
-    TArgParser p(args);
     QString port;
     int wait = 0;
     if (const std::string bad = ParseConnection(p, port, wait); !bad.empty())
         return Fail(bad);
+    double eraseTimeout = kDefaultEraseTimeoutSeconds;
+    if (const std::string bad = ParseEraseTimeout(p, eraseTimeout); !bad.empty())
+        return Fail(bad);
     TDeviceJob job(TJob::Erase, port);
+    job.EraseTimeoutSeconds = eraseTimeout;
     job.AfterConfig = [&job] { job.Session.EraseMemory(); };
     return job.Run(wait);
 }
 
 } // namespace
 
+const TCliOption kPort{"port", "PORT",
+                       "the logger's serial port, e.g. /dev/ttyUSB0, or the device path that "
+                       "zirko-cli simulate printed",
+                       "No port given (--port PORT)."};
+const TCliOption kWait{"wait", "S",
+                       "seconds to wait for the logger's handshake (default 30); no handshake "
+                       "in time: exit 2"};
+const TCliOption kOut{"out", "DIR", "the folder the flights are saved in",
+                      "No output folder given (--out DIR)."};
+const TCliOption kName{"name", "NAME", "the start of the saved files' names (default \"Blok\")"};
+const TCliOption kDate{"date", "TEXT",
+                       "the date text of the saved flights (default: now, in the locale's short "
+                       "date and long time format)"};
+const TCliOption kOverwrite{"overwrite", "yes|no",
+                            "answers the first \"already exists\" question: yes is Yes to All, "
+                            "no (the default) ends the save"};
+
 ZIRKO_CLI_COMMAND("split",
-                  "split IMAGE --out DIR [--name NAME] [--date TEXT] [--overwrite yes|no]",
-                  RunSplit);
+                  "splits a raw logger memory image into flights and saves them as the download "
+                  "does",
+                  {"IMAGE", "a memory image, e.g. a raw backup the download kept", false,
+                   "No memory image given."},
+                  {kOut, kName, kDate, kOverwrite}, RunSplit);
 ZIRKO_CLI_COMMAND("download",
-                  "download --port PORT --out DIR [--name NAME] [--date TEXT] "
-                  "[--overwrite yes|no] [--wait S]",
-                  RunDownload);
-ZIRKO_CLI_COMMAND("config", "config --port PORT [--get FILE] [--set FILE] [--wait S]",
+                  "connects to a logger, reads firmware and configuration, downloads the "
+                  "memory, then splits and saves as split does",
+                  {}, {kPort, kOut, kName, kDate, kOverwrite, kWait}, RunDownload,
+                  "Each status text of the device window appears on stderr; when stderr is a "
+                  "terminal, a progress line shows the blocks and bytes read and the time left.");
+ZIRKO_CLI_COMMAND("config",
+                  "reads the logger's 264-byte configuration and prints it in hex, or writes it "
+                  "to a file, or uploads one and verifies it",
+                  {},
+                  {kPort,
+                   {"get", "FILE", "writes the configuration read to FILE"},
+                   {"set", "FILE", "uploads FILE's 264 bytes and verifies them"},
+                   kWait},
                   RunConfig);
-ZIRKO_CLI_COMMAND("erase", "erase --port PORT [--wait S]", RunErase);
+ZIRKO_CLI_COMMAND("erase", "erases the logger's memory and waits for it to finish", {},
+                  {kPort,
+                   kWait,
+                   {"erase-timeout", "S",
+                    "seconds the logger may take to erase its memory (default 120)"}},
+                  RunErase);
 
 } // namespace zirko::cli

@@ -50,9 +50,8 @@ bool IntOption(const TArgParser& p, const std::string& name, int& value)
     }
 }
 
-int RunSimulate(const TArgs& args)
+int RunSimulate(const TArgParser& p)
 {
-    TArgParser p(args);
     TSimulatorOptions options;
     if (const auto image = p.Option("--image")) {
         if (!ReadFileBytes(*image, options.Memory))
@@ -95,7 +94,7 @@ int RunSimulate(const TArgs& args)
         return Fail("Cannot watch for stop signals.");
     QSocketNotifier stop(gSignalPipe[0], QSocketNotifier::Read);
     QObject::connect(&stop, &QSocketNotifier::activated, qApp, &QCoreApplication::quit);
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGTERM, &action, nullptr);
@@ -121,11 +120,28 @@ int RunSimulate(const TArgs& args)
 
 } // namespace
 
-ZIRKO_CLI_COMMAND("simulate",
-                  "simulate [--image FILE] [--firmware TEXT] [--config FILE] [--flights N] "
-                  "[--pace BYTES_PER_S] [--erase-ms MS] [--noise N] [--bad-block K "
-                  "[--bad-times N]] [--silent-after K] [--wrong-echo K] [--bad-config N] "
-                  "[--corrupt-readback N] [--wrong-erase-reply] [--verbose]",
-                  RunSimulate);
+ZIRKO_CLI_COMMAND(
+    "simulate",
+    "runs the built-in logger simulator on a new pseudo-terminal; prints the device path as the "
+    "first stdout line; serves until killed",
+    {},
+    {{"image", "FILE", "the logger's memory (default: generated flights)"},
+     {"firmware", "TEXT",
+      "the logger's 26 identification bytes (default \"ZIRKO logger sim. FW 2.10\")"},
+     {"config", "FILE", "the logger's 264-byte configuration record"},
+     {"flights", "N", "number of generated flights when no --image is given (default 3)"},
+     {"pace", "BYTES_PER_S",
+      "bytes the logger sends per second (11520 is 115200 baud; default 0, all at once)"},
+     {"erase-ms", "MS", "milliseconds the logger takes to erase its memory (default 1500)"},
+     {"noise", "N", "bytes other than \"*\" sent at power-up before the \"*\""},
+     {"bad-block", "K", "block K of the download goes out with a bad check byte"},
+     {"bad-times", "N", "how often block K is bad (default 1 with --bad-block)"},
+     {"silent-after", "K", "after echoing block K the logger says nothing more"},
+     {"wrong-echo", "K", "the reply after block K is another letter"},
+     {"bad-config", "N", "this many configuration reads carry a wrong check byte"},
+     {"corrupt-readback", "N", "this many reads after a write return one byte changed"},
+     {"wrong-erase-reply", "", "the end of an erase is announced with \"?\" instead of \"E\""},
+     {"verbose", "", "says on stderr when a program connects and disconnects"}},
+    RunSimulate);
 
 } // namespace zirko::cli

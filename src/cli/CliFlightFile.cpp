@@ -15,14 +15,9 @@ namespace zirko::cli {
 namespace {
 
 // Reads FILE with --marker-threshold; on failure prints the program's message and returns false.
-bool LoadFlight(const TArgs& args, TDataBlock& flight, int& exitCode)
+bool LoadFlight(const TArgParser& p, TDataBlock& flight, int& exitCode)
 {
-    TArgParser p(args);
-    auto files = p.Positional({"--marker-threshold", "-o"});
-    if (files.empty()) {
-        exitCode = Fail("No flight file given.");
-        return false;
-    }
+    const auto& files = p.Positional();
     double threshold = 0;
     if (auto t = p.Option("--marker-threshold")) {
         auto v = ParseStrictNumber(*t);
@@ -52,7 +47,7 @@ bool LoadFlight(const TArgs& args, TDataBlock& flight, int& exitCode)
     return false;
 }
 
-int RunInfo(const TArgs& args)
+int RunInfo(const TArgParser& args)
 {
     TDataBlock f;
     int code = 0;
@@ -92,7 +87,7 @@ int RunInfo(const TArgs& args)
     return 0;
 }
 
-int RunDump(const TArgs& args)
+int RunDump(const TArgParser& args)
 {
     TDataBlock f;
     int code = 0;
@@ -127,15 +122,14 @@ int RunDump(const TArgs& args)
     return 0;
 }
 
-int RunCsv(const TArgs& args)
+int RunCsv(const TArgParser& args)
 {
     TDataBlock f;
     int code = 0;
     if (!LoadFlight(args, f, code))
         return code;
     const std::string out = FormatFlightCsv(f);
-    TArgParser p(args);
-    if (auto file = p.Option("-o")) {
+    if (auto file = args.Option("-o")) {
         if (!WriteFileAtomically(*file, out))
             return Fail("Error in writing file.");
         return 0;
@@ -146,8 +140,24 @@ int RunCsv(const TArgs& args)
 
 } // namespace
 
-ZIRKO_CLI_COMMAND("info", "info FILE [--marker-threshold T]", RunInfo);
-ZIRKO_CLI_COMMAND("dump", "dump FILE [--marker-threshold T]", RunDump);
-ZIRKO_CLI_COMMAND("csv", "csv FILE [-o OUT.csv]", RunCsv);
+const TCliArguments kFlightFile{"FILE", "the flight data file (.zdf)", false,
+                                "No flight file given."};
+const TCliOption kMarkerThreshold{
+    "marker-threshold", "T",
+    "reads the marker flags with threshold T, as the program's option \"Marker Threshold\" "
+    "does (default 0)"};
+
+ZIRKO_CLI_COMMAND("info", "reads a flight data file and prints one JSON object on stdout",
+                  kFlightFile, {kMarkerThreshold}, RunInfo,
+                  "Fields: samples, date, sampling, channelMask, headerWords, rxOffsetY, "
+                  "channels, markers, annotations, notesBytes, flightTime, maxHeight.");
+ZIRKO_CLI_COMMAND("dump", "prints the flight's arrays as CSV", kFlightFile, {kMarkerThreshold},
+                  RunDump,
+                  "A header row names the columns present (time, each channel that is not "
+                  "empty, marker when rx is present); numbers use \".\" and the shortest form "
+                  "that reads back to the same value.");
+ZIRKO_CLI_COMMAND("csv", "exports the flight as CSV: a header with units, one row per sample",
+                  kFlightFile, {{"o", "OUT.csv", "writes the CSV to OUT.csv instead of stdout"}},
+                  RunCsv);
 
 } // namespace zirko::cli

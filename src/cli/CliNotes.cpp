@@ -13,12 +13,9 @@ namespace zirko::cli {
 
 namespace {
 
-int RunNotes(const TArgs& args)
+int RunNotes(const TArgParser& p)
 {
-    TArgParser p(args);
-    const auto files = p.Positional({"--format"});
-    if (files.empty())
-        return Fail("No flight file given.");
+    const auto& files = p.Positional();
     const std::string format = p.Option("--format").value_or("text");
     if (format != "text" && format != "html" && format != "rtf")
         return Fail("Unknown notes format: " + format + " (text, html or rtf)");
@@ -52,6 +49,10 @@ int RunNotes(const TArgs& args)
 
 } // namespace
 
-ZIRKO_CLI_COMMAND("notes", "notes FILE [--format text|html|rtf]", RunNotes);
+ZIRKO_CLI_COMMAND("notes", "prints the flight's notes",
+                  {"FILE", "the flight data file (.zdf)", false, "No flight file given."},
+                  {{"format", "text|html|rtf",
+                    "plain text (the default), HTML, or the stored rich text as it is"}},
+                  RunNotes);
 
 } // namespace zirko::cli

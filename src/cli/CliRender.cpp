@@ -44,21 +44,10 @@ std::optional<QSize> ParseSize(const std::string& text)
     return QSize(*w, *h);
 }
 
-int RunRender(const TArgs& args)
+int RunRender(const TArgParser& p)
 {
-    TArgParser p(args);
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" || args[i] == "--size") {
-            ++i;
-            continue;
-        }
-        if (args[i].size() > 1 && args[i][0] == '-')
-            return Fail("Unknown option: " + args[i]);
-    }
-    const std::vector<std::string> files = p.Positional({"-o", "--size"});
+    const std::vector<std::string>& files = p.Positional();
     const std::optional<std::string> out = p.Option("-o");
-    if (!out || out->empty())
-        return Fail("No output file given (-o OUT).");
     const QString outName = QString::fromStdString(*out);
     if (!kFormats.contains(QFileInfo(outName).suffix().toLower()))
         return Fail("Unknown picture format of \"" + *out +
@@ -73,14 +62,15 @@ int RunRender(const TArgs& args)
                         " pixels, e.g. 1200x800.");
         size = *parsed;
     }
-    if (files.empty())
-        return Fail("No flight file given.");
 
     TOffscreenGraph graph;
     for (const std::string& file : files) {
         const QStringList failure = graph.OpenFile(QString::fromStdString(file));
         if (failure.isEmpty())
             continue;
+        // Among many flights, the reader's message alone does not say which one it was about.
+        if (files.size() > 1)
+            std::cerr << "Cannot draw \"" << file << "\":" << std::endl;
         for (qsizetype i = 0; i + 1 < failure.size(); ++i)
             std::cerr << failure[i].toStdString() << std::endl;
         return Fail(failure.back().toStdString());
@@ -100,6 +90,13 @@ int RunRender(const TArgs& args)
 
 } // namespace
 
-ZIRKO_CLI_COMMAND("render", "render FILE... -o OUT [--size WxH]", RunRender);
+ZIRKO_CLI_COMMAND(
+    "render", "draws the flights on the chart, as the Graph page would with default settings",
+    {"FILE", "flight data files (.zdf), drawn in the order given", true, "No flight file given."},
+    {{"o", "OUT",
+      "the picture to write; its extension picks the format: .png .bmp .svg .pdf .emf .wmf",
+      "No output file given (-o OUT)."},
+     {"size", "WxH", "the chart's size in pixels, each side from 320 to 10000 (default 1200x800)"}},
+    RunRender);
 
 } // namespace zirko::cli

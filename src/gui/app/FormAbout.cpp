@@ -1,5 +1,7 @@
 #include "gui/app/FormAbout.h"
 
+#include "ZirkoVersion.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -49,7 +51,7 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent)
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     name->setFont(big);
-    auto* version = new QLabel("version 0.99", this);
+    auto* version = new QLabel("version " ZIRKO_VERSION, this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setText("OK");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

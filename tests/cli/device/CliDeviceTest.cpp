@@ -1,10 +1,12 @@
 // zirko-cli download, config, erase and split against zirko-cli simulate over a pseudo-terminal.
 #include "core/flightdata/ZdfFile.h"
+#include "platform/serial/PseudoTerminal.h"
 #include "support/TestUtil.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -98,6 +100,9 @@ TEST(CliDownload, SavesEveryFlightOfTheSimulatedLoggerAndStopsCleanly)
                                "Config file reading finished.", "Data reading started."})
         EXPECT_TRUE(run.Err.contains(status)) << status;
     EXPECT_TRUE(run.ErrLines().first().startsWith("Waiting for Zirko at " + sim.Port));
+    // stderr is a pipe here: no progress line, no terminal control codes.
+    EXPECT_FALSE(run.Err.contains("blocks read,")) << run.Err.toStdString();
+    EXPECT_FALSE(run.Err.contains('\r'));
     EXPECT_EQ(Files(dir), (QStringList{"Blok001.zdf", "Blok002.zdf"}));
     const zirko::TDataBlock flight = ReadFlight(dir + "/Blok001.zdf");
     EXPECT_EQ(flight.DateText, "1.2.2026");
@@ -108,12 +113,43 @@ TEST(CliDownload, SavesEveryFlightOfTheSimulatedLoggerAndStopsCleanly)
     EXPECT_EQ(sim.Stop(), 0);
 }
 
+TEST(CliDownload, ShowsItsProgressWhenStderrIsATerminal)
+{
+    TSimulator sim({"--flights", "3", "--pace", "20000"});
+    ASSERT_TRUE(sim.Port.startsWith("/dev/")) << sim.Port.toStdString();
+    auto terminal = zirko::TPseudoTerminal::Create();
+    ASSERT_TRUE(terminal.Terminal) << terminal.Message.toStdString();
+    QTemporaryDir out;
+    QProcess process;
+    process.setStandardErrorFile(terminal.Terminal->SlavePath());
+    process.start(ZIRKO_CLI_PATH,
+                  {"download", "--port", sim.Port, "--out", out.path(), "--date", "1.2.2026"});
+    QByteArray err;
+    while (!process.waitForFinished(50))
+        err += terminal.Terminal->ReadAvailable();
+    err += terminal.Terminal->ReadAvailable();
+    ASSERT_EQ(process.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(process.readAllStandardOutput().endsWith("\n3 files succesfully written.\n"));
+    const QString text = QString::fromUtf8(err);
+    EXPECT_TRUE(text.contains(QRegularExpression(R"([0-9]+ blocks read, [0-9]+ of [0-9]+ bytes)")))
+        << err.toStdString();
+    // The progress line is wiped before each later text, so every status line stays whole.
+    EXPECT_TRUE(err.contains("\r\033[K")) << err.toStdString();
+    for (const QString& line : text.split('\n', Qt::SkipEmptyParts)) {
+        const QString shown = line.section("\r\033[K", -1);
+        if (!shown.contains("blocks read,")) {
+            EXPECT_FALSE(shown.isEmpty()) << line.toStdString();
+        }
+    }
+    EXPECT_TRUE(text.contains("Data reading started.")) << err.toStdString();
+}
+
 TEST(CliDownload, RecoversFromBadCheckBytesAndAsksBeforeOverwriting)
 {
     TSimulator sim({"--flights", "1", "--bad-block", "0", "--bad-times", "3"});
     QTemporaryDir out;
-    const TRun first = RunCli({"download", "--port", sim.Port, "--out", out.path(), "--name",
-                               "Flight0012.zdf"});
+    const TRun first =
+        RunCli({"download", "--port", sim.Port, "--out", out.path(), "--name", "Flight0012.zdf"});
     ASSERT_EQ(first.ExitCode, 0) << first.Err.toStdString();
     EXPECT_EQ(Files(out.path()), QStringList{"Flight012.zdf"});
     const QByteArray saved = zirko::test::ReadBytes(out.path() + "/Flight012.zdf");
@@ -240,8 +276,8 @@ TEST(CliSplit, TurnsTheDownloadBackupIntoTheSameFiles)
 {
     TSimulator sim({"--flights", "3"});
     QTemporaryDir out;
-    const TRun run = RunCli({"download", "--port", sim.Port, "--out", out.path() + "/a", "--date",
-                             "d"});
+    const TRun run =
+        RunCli({"download", "--port", sim.Port, "--out", out.path() + "/a", "--date", "d"});
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     const QString note = run.ErrLines().filter("also kept in ").value(0);
     const QString backup = note.mid(note.indexOf(" in ") + 4);

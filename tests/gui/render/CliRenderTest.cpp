@@ -26,6 +26,7 @@ namespace {
 struct TRun {
     int Code;
     QString LastErrorLine;
+    QStringList ErrorLines;
 };
 
 TRun RunCli(const QStringList& args)
@@ -35,7 +36,7 @@ TRun RunCli(const QStringList& args)
     EXPECT_TRUE(p.waitForFinished(120000));
     const QStringList err =
         QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
-    return {p.exitCode(), err.isEmpty() ? QString() : err.back()};
+    return {p.exitCode(), err.isEmpty() ? QString() : err.back(), err};
 }
 
 // A flight of 20000 samples (many per pixel column) with altitude, servo and voltage.
@@ -183,9 +184,25 @@ TEST(CliRender, FailuresNameTheFaultAndWriteNothing)
         QStringList Args;
         QString Message; // the start of the last stderr line
     };
-    const std::vector<TCase> cases{
+    // A command line that cannot be run: exit 2, the message first, then the usage.
+    const std::vector<TCase> usageErrors{
         {{"render", good}, "No output file given"},
-        {{"render", good, "-o"}, "No output file given"},
+        {{"render", good, "-o"}, "zirko-cli render: Missing value after '-o'."},
+        {{"render", good, "-o", out, "--size"}, "zirko-cli render: Missing value after '--size'."},
+        {{"render", good, "-o", out, "--colour", "red"},
+         "zirko-cli render: Unknown option 'colour'."},
+        {{"render", "-o", out}, "No flight file given."},
+    };
+    for (const TCase& c : usageErrors) {
+        const TRun run = RunCli(c.Args);
+        EXPECT_EQ(2, run.Code) << c.Args.join(' ').toStdString();
+        ASSERT_FALSE(run.ErrorLines.isEmpty());
+        EXPECT_TRUE(run.ErrorLines.front().startsWith(c.Message))
+            << c.Args.join(' ').toStdString() << " -> " << run.ErrorLines.front().toStdString();
+        EXPECT_TRUE(run.LastErrorLine.contains("zirko-cli render --help"));
+        EXPECT_FALSE(QFile::exists(out)) << c.Args.join(' ').toStdString();
+    }
+    const std::vector<TCase> cases{
         {{"render", good, "-o", dir.filePath("chart.jpg")}, "Unknown picture format"},
         {{"render", good, "-o", dir.filePath("chart")}, "Unknown picture format"},
         {{"render", good, "-o", out, "--size", "1200"}, "Bad size \"1200\""},
@@ -195,9 +212,6 @@ TEST(CliRender, FailuresNameTheFaultAndWriteNothing)
         {{"render", good, "-o", out, "--size", "640x480x2"}, "Bad size"},
         {{"render", good, "-o", out, "--size", "100x100"}, "Bad size"},
         {{"render", good, "-o", out, "--size", "99999x480"}, "Bad size"},
-        {{"render", good, "-o", out, "--size"}, "Bad size"},
-        {{"render", good, "-o", out, "--colour", "red"}, "Unknown option: --colour"},
-        {{"render", "-o", out}, "No flight file given."},
         {{"render", good, garbage, "-o", out}, unreadable},
         {{"render", dir.filePath("missing.zdf"), "-o", out}, "Error in reading file."},
     };
@@ -209,6 +223,13 @@ TEST(CliRender, FailuresNameTheFaultAndWriteNothing)
         EXPECT_FALSE(QFile::exists(out)) << c.Args.join(' ').toStdString();
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 2);
+
+    // Among many flights, the failure says which one could not be drawn.
+    const TRun many = RunCli({"render", good, garbage, "-o", out});
+    EXPECT_EQ(1, many.Code);
+    EXPECT_TRUE(many.ErrorLines.contains("Cannot draw \"" + garbage + "\":"))
+        << many.ErrorLines.join('|').toStdString();
+    EXPECT_EQ(many.LastErrorLine, unreadable);
 
     // A failed render leaves an existing picture as it was.
     ASSERT_TRUE(WriteBytes(out, "old picture"));

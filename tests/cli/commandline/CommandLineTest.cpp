@@ -1,0 +1,221 @@
+// Both programs' command lines: help and version answer at once, usage errors exit 2 with one line
+// and the usage, and work failures stay exit 1.
+#include "ZirkoVersion.h"
+#include "support/TestUtil.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace zirko::test;
+
+namespace {
+
+struct TRun {
+    int Code = -1;
+    QString Out;
+    QString Err;
+    QStringList ErrLines() const { return Err.split('\n', Qt::SkipEmptyParts); }
+};
+
+TRun RunProgram(const QString& program, const QStringList& args,
+                const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    QTemporaryDir runtime;
+    QProcessEnvironment env = environment;
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    TRun run;
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        p.waitForFinished();
+        return run;
+    }
+    run.Code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.Out = QString::fromUtf8(p.readAllStandardOutput());
+    run.Err = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+TRun Cli(const QStringList& args)
+{
+    return RunProgram(ZIRKO_CLI_PATH, args);
+}
+
+const QString kSample = QString::fromUtf8(ZIRKO_TEST_DATA_DIR) + "/golden/inputs/notes.zdf";
+
+// Each command with the options its usage line names.
+const std::vector<std::pair<QString, QStringList>> kCommands{
+    {"info", {"--marker-threshold T"}},
+    {"dump", {"--marker-threshold T"}},
+    {"csv", {"-o OUT.csv"}},
+    {"notes", {"--format text|html|rtf"}},
+    {"split", {"--out DIR", "--name NAME", "--date TEXT", "--overwrite yes|no"}},
+    {"download",
+     {"--port PORT", "--out DIR", "--name NAME", "--date TEXT", "--overwrite yes|no", "--wait S"}},
+    {"config", {"--port PORT", "--get FILE", "--set FILE", "--wait S"}},
+    {"erase", {"--port PORT", "--wait S", "--erase-timeout S"}},
+    {"simulate", {"--image FILE", "--firmware TEXT", "--config FILE"}},
+    {"render", {"-o OUT", "--size WxH"}},
+};
+
+} // namespace
+
+TEST(CliCommandLine, HelpAndVersionAnswerOnStdoutAndExitZero)
+{
+    for (const char* help : {"--help", "-h"}) {
+        const TRun run = Cli({help});
+        EXPECT_EQ(run.Code, 0);
+        EXPECT_TRUE(run.Out.startsWith("usage: zirko-cli COMMAND")) << run.Out.toStdString();
+        EXPECT_TRUE(run.Err.isEmpty()) << run.Err.toStdString();
+        for (const auto& [command, options] : kCommands)
+            EXPECT_TRUE(run.Out.contains("\n  " + command + " ")) << command.toStdString();
+    }
+    for (const char* version : {"--version", "-v"}) {
+        const TRun run = Cli({version});
+        EXPECT_EQ(run.Code, 0);
+        EXPECT_EQ(run.Out, QString("zirko-cli " ZIRKO_VERSION "\n"));
+    }
+    for (const auto& [command, options] : kCommands) {
+        const TRun run = Cli({command, "--help"});
+        EXPECT_EQ(run.Code, 0) << command.toStdString();
+        EXPECT_TRUE(run.Out.startsWith("usage: zirko-cli " + command + " "))
+            << run.Out.toStdString();
+        EXPECT_TRUE(run.Err.isEmpty()) << command.toStdString() << ": " << run.Err.toStdString();
+        for (const QString& option : options)
+            EXPECT_TRUE(run.Out.contains(option))
+                << command.toStdString() << " " << option.toStdString();
+        EXPECT_TRUE(run.Out.contains("-h, --help"));
+    }
+}
+
+TEST(CliCommandLine, SimulateHelpPrintsHelpInsteadOfStartingASimulator)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const TRun run = Cli({"simulate", "--help"});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_LT(clock.elapsed(), 15000);
+    EXPECT_FALSE(run.Out.contains("/dev/")) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains("--wrong-erase-reply"));
+}
+
+TEST(CliCommandLine, UsageErrorsExitTwoWithOneLineAndTheUsage)
+{
+    QTemporaryDir dir;
+    struct TCase {
+        QStringList Args;
+        QString Line;  // the first stderr line
+        QString Usage; // how the usage that follows starts
+    };
+    const std::vector<TCase> cases{
+        {{}, "zirko-cli: No command given.", "usage: zirko-cli COMMAND"},
+        {{"--bogus"}, "zirko-cli: Unknown option 'bogus'.", "usage: zirko-cli COMMAND"},
+        {{"frob"}, "zirko-cli: Unknown command: frob", "usage: zirko-cli COMMAND"},
+        {{"info", "--bogus", kSample},
+         "zirko-cli info: Unknown option 'bogus'.",
+         "usage: zirko-cli info FILE"},
+        {{"info", kSample, "extra"},
+         "zirko-cli info: Unexpected argument 'extra'.",
+         "usage: zirko-cli info"},
+        {{"info"}, "No flight file given.", "usage: zirko-cli info"},
+        {{"info", kSample, "--marker-threshold"},
+         "zirko-cli info: Missing value after '--marker-threshold'.",
+         "usage: zirko-cli info"},
+        {{"csv", kSample, "-o"},
+         "zirko-cli csv: Missing value after '-o'.",
+         "usage: zirko-cli csv"},
+        {{"notes", kSample, "--format"},
+         "zirko-cli notes: Missing value after '--format'.",
+         "usage: zirko-cli notes"},
+        {{"split", kSample}, "No output folder given (--out DIR).", "usage: zirko-cli split"},
+        {{"split", "--out", dir.path()}, "No memory image given.", "usage: zirko-cli split"},
+        {{"split", kSample, "--out", dir.path(), "second"},
+         "zirko-cli split: Unexpected argument 'second'.",
+         "usage: zirko-cli split"},
+        {{"download", "--out", dir.path()},
+         "No port given (--port PORT).",
+         "usage: zirko-cli download"},
+        {{"download", "--port", "/dev/null", "--out", dir.path(), "--wait"},
+         "zirko-cli download: Missing value after '--wait'.",
+         "usage: zirko-cli download"},
+        {{"config", "--port", "/dev/null", "extra"},
+         "zirko-cli config: Unexpected argument 'extra'.",
+         "usage: zirko-cli config"},
+        {{"erase"}, "No port given (--port PORT).", "usage: zirko-cli erase"},
+        {{"simulate", "--fault"},
+         "zirko-cli simulate: Unknown option 'fault'.",
+         "usage: zirko-cli simulate"},
+        {{"simulate", "now"},
+         "zirko-cli simulate: Unexpected argument 'now'.",
+         "usage: zirko-cli simulate"},
+        {{"render", kSample, "-o"},
+         "zirko-cli render: Missing value after '-o'.",
+         "usage: zirko-cli render"},
+        {{"render", kSample, "-o", dir.filePath("x.png"), "--colour", "red"},
+         "zirko-cli render: Unknown option 'colour'.",
+         "usage: zirko-cli render"},
+    };
+    for (const TCase& c : cases) {
+        const std::string what = c.Args.join(' ').toStdString();
+        const TRun run = Cli(c.Args);
+        EXPECT_EQ(run.Code, 2) << what << ": " << run.Err.toStdString();
+        EXPECT_TRUE(run.Out.isEmpty()) << what;
+        const QStringList lines = run.ErrLines();
+        ASSERT_GE(lines.size(), 2) << what << ": " << run.Err.toStdString();
+        EXPECT_EQ(lines[0], c.Line) << what;
+        EXPECT_TRUE(lines[1].startsWith(c.Usage)) << what << ": " << lines[1].toStdString();
+    }
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST(CliCommandLine, OptionsReadAsBeforeAndBadValuesStayWorkFailures)
+{
+    // Options may come before the file, "--" ends them, and the last of a repeated option counts.
+    const TRun plain = Cli({"info", kSample});
+    ASSERT_EQ(plain.Code, 0) << plain.Err.toStdString();
+    EXPECT_EQ(Cli({"info", "--marker-threshold", "0", kSample}).Out, plain.Out);
+    EXPECT_EQ(Cli({"info", "--marker-threshold", "9", "--marker-threshold", "0", kSample}).Out,
+              plain.Out);
+    EXPECT_EQ(Cli({"info", "--", kSample}).Out, plain.Out);
+    EXPECT_NE(Cli({"info", kSample, "--marker-threshold", "-1"}).Out, QString());
+
+    const TRun threshold = Cli({"info", kSample, "--marker-threshold", "x"});
+    EXPECT_EQ(threshold.Code, 1);
+    EXPECT_EQ(threshold.ErrLines().last(), "Marker Threshold must be a number value.");
+    for (const char* bad : {"0", "-5", "soon", ""}) {
+        const TRun erase = Cli({"erase", "--port", "/dev/zirko-none", "--erase-timeout", bad});
+        EXPECT_EQ(erase.Code, 1) << bad;
+        EXPECT_EQ(erase.ErrLines().last(), "--erase-timeout takes a positive number of seconds.");
+    }
+}
+
+TEST(GuiCommandLine, HelpAndVersionNeedNoWindowSystem)
+{
+    QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        headless.remove(name);
+    const TRun help = RunProgram(ZIRKO_GUI_PATH, {"--help"}, headless);
+    EXPECT_EQ(help.Code, 0) << help.Err.toStdString();
+    EXPECT_TRUE(help.Out.startsWith("usage: zirko [FILE.zdf...]")) << help.Out.toStdString();
+    EXPECT_TRUE(help.Err.isEmpty()) << help.Err.toStdString();
+    const TRun version = RunProgram(ZIRKO_GUI_PATH, {"--version"}, headless);
+    EXPECT_EQ(version.Code, 0);
+    EXPECT_EQ(version.Out, QString("zirko " ZIRKO_VERSION "\n"));
+
+    const TRun bogus = RunProgram(ZIRKO_GUI_PATH, {"--bogus", kSample}, headless);
+    EXPECT_EQ(bogus.Code, 2);
+    ASSERT_EQ(bogus.ErrLines().size(), 2) << bogus.Err.toStdString();
+    EXPECT_EQ(bogus.ErrLines()[0], "zirko: Unknown option 'bogus'.");
+    EXPECT_TRUE(bogus.ErrLines()[1].startsWith("usage: zirko"));
+
+    // Qt's own options are left to Qt: here the platform that makes a window possible at all.
+    const TRun qt = RunProgram(ZIRKO_GUI_PATH, {"-platform", "offscreen", "--version"}, headless);
+    EXPECT_EQ(qt.Code, 0) << qt.Err.toStdString();
+    EXPECT_EQ(qt.Out, QString("zirko " ZIRKO_VERSION "\n"));
+}
