@@ -6,7 +6,7 @@ BUILD_FUZZ    ?= build/fuzz
 JOBS          ?= 2
 CMAKE_GEN     := -G Ninja
 
-.PHONY: all deps build run demo test golden bench fuzz screenshot clean
+.PHONY: all deps build run demo test golden package package-check install bench fuzz screenshot clean
 
 all: build
 
@@ -37,6 +37,15 @@ test: deps
 golden: deps
 	@cmake -S . -B $(BUILD_DEBUG) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DZIRKO_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD_DEBUG) -j $(JOBS) --target golden-update
+
+# The Debian package, from the release build: build/release/package/zirko_*.deb.
+package: build
+	@cd $(BUILD_RELEASE) && cpack -G DEB >/dev/null
+	@ls $(BUILD_RELEASE)/package/*.deb
+
+# lintian, then installs and removes the package with dpkg (needs root).
+package-check: package
+	@scripts/package-check $(BUILD_RELEASE)/package/zirko_*.deb
 
 bench: deps
 	@cmake -S . -B $(BUILD_BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZIRKO_BUILD_TESTS=OFF -DZIRKO_BUILD_BENCH=ON >/dev/null

@@ -66,15 +66,15 @@ set(CPACK_PACKAGE_NAME zirko)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${ZIRKO_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "companion program of a flight data logger for RC models")
+# CPack puts the summary first and indents these lines; an empty line separates paragraphs.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- ZIRKO desktop downloads the flights recorded by a ZIRKO flight data logger
- over its serial link, keeps them as flight data files in a folder tree and
- draws many flights at once on one chart: altitude, receiver signal, voltage
- and the auxiliary channels.
- .
- The package holds the program zirko and the headless tool zirko-cli, which
- converts flight files, talks to a logger and draws charts as pictures.")
+    "ZIRKO desktop downloads the flights recorded by a ZIRKO flight data logger
+over its serial link, keeps them as flight data files in a folder tree and
+draws many flights at once on one chart: altitude, receiver signal, voltage
+and the auxiliary channels.
+
+The package holds the program zirko and the headless tool zirko-cli, which
+converts flight files, talks to a logger and draws charts as pictures.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZIRKO_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -5,22 +5,34 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zirko::cli {
 
 // One option of a command: "-o" or "--name", with a value when ValueName is set.
 struct TCliOption {
+    TCliOption(std::string name, std::string valueName, std::string help,
+               std::string missingText = {})
+        : Name(std::move(name)), ValueName(std::move(valueName)), Help(std::move(help)),
+          MissingText(std::move(missingText))
+    {
+    }
     std::string Name;      // "o" or "marker-threshold", without dashes
     std::string ValueName; // "OUT", "yes|no"; empty for a flag
     std::string Help;
     // A required option missing from the command line is a usage error with this text.
-    std::string MissingText = {};
-    bool Hidden = false; // parsed, but left out of the synopsis
+    std::string MissingText;
 };
 
 // The positional arguments of a command: one name, maybe repeated, maybe optional.
 struct TCliArguments {
+    TCliArguments() = default;
+    TCliArguments(std::string name, std::string help, bool many, std::string missingText)
+        : Name(std::move(name)), Help(std::move(help)), Many(many),
+          MissingText(std::move(missingText))
+    {
+    }
     std::string Name; // "FILE"; empty when the command takes none
     std::string Help;
     bool Many = false;       // FILE...
@@ -40,12 +52,19 @@ public:
 };
 
 struct TCliCommand {
+    TCliCommand(const char* name, std::string summary, TCliArguments arguments,
+                std::vector<TCliOption> options, int (*run)(const TArgParser&),
+                std::string details = {})
+        : Name(name), Summary(std::move(summary)), Arguments(std::move(arguments)),
+          Options(std::move(options)), Run(run), Details(std::move(details))
+    {
+    }
     const char* Name;
     std::string Summary; // one sentence: what the command does
     TCliArguments Arguments;
     std::vector<TCliOption> Options;
     int (*Run)(const TArgParser& args);
-    std::string Details = {}; // further paragraphs of the help and the manual page
+    std::string Details; // further paragraphs of the help and the manual page
 };
 
 bool RegisterCommand(const TCliCommand& command);

@@ -228,8 +228,7 @@ static std::vector<std::string> SynopsisItems(const TCliCommand& command)
         items.push_back(command.Arguments.MissingText.empty() ? "[" + term + "]" : term);
     }
     for (const auto& o : command.Options)
-        if (!o.Hidden)
-            items.push_back(o.MissingText.empty() ? "[" + OptionTerm(o) + "]" : OptionTerm(o));
+        items.push_back(o.MissingText.empty() ? "[" + OptionTerm(o) + "]" : OptionTerm(o));
     return items;
 }
 

@@ -7,34 +7,30 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
+#include <QSvgRenderer>
 #include <QVBoxLayout>
+
+// The picture lives in this static library: the program must ask for it to be linked in.
+static void InitProgramIconResource()
+{
+    Q_INIT_RESOURCE(ProgramIcon);
+}
 
 namespace zirko {
 
+// The icon installed for the desktop, drawn from the same picture at the sizes windows use.
 QIcon ProgramIcon()
 {
+    InitProgramIconResource();
+    QSvgRenderer picture(QStringLiteral(":/zirko/zirko.svg"));
     QIcon icon;
-    for (int size : {16, 32, 48, 64}) {
+    for (int size : {16, 32, 48, 64, 128}) {
         QPixmap pm(size, size);
         pm.fill(Qt::transparent);
         QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        const double s = size / 32.0;
-        p.setPen(QPen(QColor(0, 0, 128), 1.5 * s));
-        p.setBrush(QColor(230, 240, 255));
-        p.drawRoundedRect(QRectF(1.5 * s, 3.5 * s, 29 * s, 25 * s), 4 * s, 4 * s);
-        QPainterPath trace;
-        trace.moveTo(4 * s, 24 * s);
-        trace.cubicTo(9 * s, 23 * s, 10 * s, 8 * s, 15 * s, 9 * s);
-        trace.cubicTo(19 * s, 10 * s, 20 * s, 14 * s, 23 * s, 12 * s);
-        trace.cubicTo(25 * s, 11 * s, 26 * s, 20 * s, 28 * s, 24 * s);
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(QColor(0, 0, 255), 2 * s));
-        p.drawPath(trace);
-        p.setPen(QPen(QColor(255, 0, 0), 1.2 * s, Qt::DashLine));
-        p.drawLine(QPointF(4 * s, 18 * s), QPointF(28 * s, 18 * s));
+        picture.render(&p);
+        p.end();
         icon.addPixmap(pm);
     }
     return icon;

@@ -1,12 +1,12 @@
+#include "gui/app/FormMain.h"
 #include "core/app/IniFile.h"
 #include "core/flightdata/ZdfFile.h"
-#include "gui/app/FormMain.h"
+#include "core/shell/Assertion.h"
 #include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/shell/DataTree.h"
 #include "gui/shell/FormAssert.h"
 #include "gui/shell/FormOptions.h"
-#include "core/shell/Assertion.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
 
@@ -179,6 +179,17 @@ TEST_F(FormMainTest, MainMenuHasItsEntriesAndShortcuts)
             texts << l->text();
         EXPECT_TRUE(texts.contains("ZIRKO"));
         EXPECT_TRUE(texts.contains("version 0.99"));
+        // The icon beside them is the installed one, drawn from its picture: not blank.
+        QImage icon;
+        for (QLabel* l : d.findChildren<QLabel*>())
+            if (!l->pixmap().isNull())
+                icon = l->pixmap().toImage();
+        EXPECT_EQ(icon.size(), QSize(48, 48));
+        int opaque = 0;
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x)
+                opaque += qAlpha(icon.pixel(x, y)) > 128;
+        EXPECT_GT(opaque, 48 * 48 / 2);
         return int(QDialog::Accepted);
     });
     form->mnuAbout->trigger();
