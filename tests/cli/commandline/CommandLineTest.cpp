@@ -1,10 +1,14 @@
 // Both programs' command lines: help and version answer at once, usage errors exit 2 with one line
 // and the usage, and work failures stay exit 1.
 #include "ZirkoVersion.h"
+#include "core/flightdata/ZdfFile.h"
 #include "support/TestUtil.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -218,4 +222,44 @@ TEST(GuiCommandLine, HelpAndVersionNeedNoWindowSystem)
     const TRun qt = RunProgram(ZIRKO_GUI_PATH, {"-platform", "offscreen", "--version"}, headless);
     EXPECT_EQ(qt.Code, 0) << qt.Err.toStdString();
     EXPECT_EQ(qt.Out, QString("zirko " ZIRKO_VERSION "\n"));
+}
+
+// The info writer is our own (its layout is fixed); Qt's JSON parser checks what it writes.
+TEST(CliInfo, WritesJsonThatReadsBackToTheFlightsValues)
+{
+    QTemporaryDir dir;
+    zirko::TDataBlock flight;
+    flight.DateText = "1.2.2024 \"10:00\" \\ x";
+    flight.Sampling = 10;
+    flight.Time = {0.0, 0.1, 0.2};
+    flight.Altitude = {0.0, 12.34, 5.0};
+    flight.ChannelMask = 0x8000; // altitude
+    flight.RxOffsetY = 0.1;
+    flight.Annotations = {{0.1, 12.34, "a \"quoted\" \\ back\tslash \x01 \xe8\xed\x9a"},
+                          {0.2, -3.5, "Termik {} [], :"}};
+    const QString path = dir.filePath("flight.zdf");
+    ASSERT_TRUE(zirko::WriteDataFile(path.toStdString(), flight).Ok());
+    zirko::TDataBlock stored;
+    ASSERT_EQ(zirko::ReadDataFile(path.toStdString(), stored, 0).Status, zirko::TReadStatus::Ok);
+
+    const TRun run = Cli({"info", path});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    QJsonParseError error;
+    const QJsonObject info = QJsonDocument::fromJson(run.Out.toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    EXPECT_EQ(info["samples"].toInt(), 3);
+    EXPECT_EQ(info["date"].toString().toStdString(), stored.DateText);
+    EXPECT_EQ(info["rxOffsetY"].toDouble(), stored.RxOffsetY);
+    const QJsonArray annotations = info["annotations"].toArray();
+    ASSERT_EQ(annotations.size(), 2);
+    for (qsizetype i = 0; i < annotations.size(); ++i) {
+        const QJsonObject a = annotations[i].toObject();
+        EXPECT_EQ(a["time"].toDouble(), stored.Annotations[i].Time);
+        EXPECT_EQ(a["value"].toDouble(), stored.Annotations[i].Value);
+    }
+    // Windows-1250 text in the file reads as its Unicode letters.
+    EXPECT_EQ(annotations[0].toObject()["text"].toString(),
+              QString::fromUtf8("a \"quoted\" \\ back\tslash \x01 číš"));
+    EXPECT_EQ(annotations[1].toObject()["text"].toString(), "Termik {} [], :");
+    EXPECT_EQ(info["channels"].toArray(), (QJsonArray{"time", "altitude"}));
 }
