@@ -19,17 +19,16 @@ int TimeAxisEndPercent(int plotWidth)
 {
     if (plotWidth == 0)
         return 100;
-    return static_cast<int>(std::lround(static_cast<double>(plotWidth - kVoltageStripPixels) /
-                                        plotWidth * 100.0));
+    return static_cast<int>(
+        std::lround(static_cast<double>(plotWidth - kVoltageStripPixels) / plotWidth * 100.0));
 }
 
-std::string MinSecLabel(const std::string& label)
+std::string MinSecLabel(const std::string& label, const std::string& groupSeparator)
 {
-    static const std::string kNoBreakSpace = "\xC2\xA0";
     std::string rest = label;
-    const size_t at = rest.find(kNoBreakSpace);
+    const size_t at = groupSeparator.empty() ? std::string::npos : rest.find(groupSeparator);
     if (at != std::string::npos)
-        rest.erase(at, kNoBreakSpace.size());
+        rest.erase(at, groupSeparator.size());
     const std::optional<long long> whole = ParseInteger(rest);
     if (!whole || rest.find_first_of(" \t") != std::string::npos)
         return label;

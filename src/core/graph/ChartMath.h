@@ -21,9 +21,9 @@ double ServoValue(double rx, bool deflectionOnGraph, double deflectionMin, doubl
 inline constexpr int kVoltageStripPixels = 45;
 int TimeAxisEndPercent(int plotWidth);
 
-// A time axis label in min:sec mode: the first digit-grouping no-break space is dropped; a whole
-// number becomes "m:s", anything else stays. `label` is UTF-8.
-std::string MinSecLabel(const std::string& label);
+// A time axis label in min:sec mode: the first digit-grouping `groupSeparator` is dropped; a whole
+// number becomes "m:s", anything else stays. Both are UTF-8.
+std::string MinSecLabel(const std::string& label, const std::string& groupSeparator = "\xC2\xA0");
 
 // "#,##0.##" style: grouping by three with `groupSeparator` (UTF-8), at most `decimals` decimals
 // with trailing zeros dropped, `decimalSeparator` as the point.

@@ -156,6 +156,8 @@ private:
     std::string NotesBytes() const;
     void LoadNotes(const std::string& bytes);
     void ClearNotes();
+    // The editor's notes are in the current flight's record: the editor counts as unchanged.
+    void MarkNotesStored();
     std::array<QString, 5> BuildFlightSeries(int row);
     void ShowFlightChannel(int row, int col, bool on);
     void RemoveFlightSeries(int row);

@@ -29,6 +29,11 @@ void TFormMain::ClearNotes()
     NotesPage->ClearNotes();
 }
 
+void TFormMain::MarkNotesStored()
+{
+    RichEdit1->document()->setModified(false);
+}
+
 std::array<QString, 5> TFormMain::BuildFlightSeries(int row)
 {
     return GraphPage->BuildFlightSeries(row);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "gui/app/FormMain.h"
+#include "gui/app/UserLocale.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/FormAnnot.h"
@@ -24,6 +25,7 @@ public:
     bool GridVisible() const override { return Form.StringGrid1->isVisibleTo(&Form); }
     int CurrentRow() const override { return Form.ActualRow; }
     char DecimalSeparator() const override { return Form.DecimalSeparator(); }
+    std::string GroupSeparator() const override { return UserGroupSeparator(); }
     bool DeflectionOnGraph() const override { return Form.DeflectionOnGraph; }
     double DeflectionMin() const override { return Form.Options.DeflectionMin; }
     double DeflectionMax() const override { return Form.Options.DeflectionMax; }

@@ -50,7 +50,8 @@ public:
             p->drawText(QPoint(r.left() + 2, r.top() + 3 + p->fontMetrics().ascent()), text);
         } else if (col <= 5) {
             QStyleOptionButton box;
-            box.rect = QRect(r.left() + (r.width() - 13) / 2, r.top() + (r.height() - 13) / 2, 13, 13);
+            box.rect =
+                QRect(r.left() + (r.width() - 13) / 2, r.top() + (r.height() - 13) / 2, 13, 13);
             box.state = QStyle::State_Enabled;
             if (text == "1")
                 box.state |= QStyle::State_On;
@@ -85,14 +86,14 @@ TFlightGrid::TFlightGrid(QWidget* parent) : QTableWidget(0, kGridColumns, parent
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
-    setMouseTracking(true);
+    // The cells' hints follow the mouse, whose moves reach the viewport, not the table.
+    viewport()->setMouseTracking(true);
     setItemDelegate(new TFlightGridDelegate(this));
     setFocusPolicy(Qt::StrongFocus);
-    connect(this, &QTableWidget::currentCellChanged, this,
-            [this](int row, int col, int, int) {
-                if (!Silent && col == kGridNameCol && row >= 0)
-                    emit RowSelected(row);
-            });
+    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
+        if (!Silent && col == kGridNameCol && row >= 0)
+            emit RowSelected(row);
+    });
 }
 
 QString TFlightGrid::Cell(int col, int row) const

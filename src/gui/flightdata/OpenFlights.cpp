@@ -129,6 +129,8 @@ void TFormMain::StoreEditedNotes(int row)
     if (flight && NotesModified()) {
         flight->Notes = NotesBytes();
         flight->Modified = true;
+        // The record holds the edits now; from here on its Modified flag speaks for them.
+        MarkNotesStored();
     }
 }
 
@@ -178,9 +180,9 @@ bool TFormMain::SaveDataFile(int row, bool ask)
     }
     QString file = StringGrid1->Cell(kGridPathCol, row);
     if (!QFileInfo::exists(file)) {
-        file = Dialogs().GetSaveFileName(this, "DataFile " + StringGrid1->Cell(kGridPathCol, row) +
-                                                   " not found!",
-                                         DataDir, "Zirko data (*.zdf)", "zdf");
+        file = Dialogs().GetSaveFileName(
+            this, "DataFile " + StringGrid1->Cell(kGridPathCol, row) + " not found!", DataDir,
+            "Zirko data (*.zdf)", "zdf");
         if (file.isEmpty())
             return true;
     }
@@ -269,8 +271,13 @@ void TFormMain::CloseDataFile(int row)
         if (selected == row && row == rows - 1)
             ActualRow = -1;
         const int newSelected = std::min(selected, rows - 2);
-        StringGrid1->setRowCount(rows - 1);
-        StringGrid1->SelectRowSilently(newSelected);
+        {
+            // Removing the last row moves the grid's current cell, which would make a flight
+            // current while ActualRow still names a row that is gone.
+            const QSignalBlocker quietGrid(StringGrid1);
+            StringGrid1->setRowCount(rows - 1);
+            StringGrid1->SelectRowSilently(newSelected);
+        }
         ActualRow = newSelected;
         if (newSelected >= 0)
             GridChangeActualFile(newSelected, -1);
@@ -364,6 +371,9 @@ void TFormMain::PopupGridAt(int row, const QPoint& globalPos)
             const int r = PopupGrid->property("tag").toInt();
             if (r < 0 || r >= StringGrid1->rowCount())
                 return;
+            // The file gets the notes as the editor shows them.
+            if (r == StringGrid1->SelectedRow())
+                StoreEditedNotes(r);
             QApplication::setOverrideCursor(Qt::WaitCursor);
             try {
                 SaveDataFile(r, false);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEngine>
@@ -74,11 +75,10 @@ QCPScatterStyle::ScatterShape QcpShape(TSymbolStyle style)
 // White is left out: a curve in it would vanish on the white plot.
 const std::array<QColor, 15> kFreePalette{
     QColor(0xFF, 0x00, 0x00), QColor(0x00, 0x80, 0x00), QColor(0xFF, 0xFF, 0x00),
-    QColor(0x00, 0x00, 0xFF), QColor(0x80, 0x80, 0x80),
-    QColor(0xFF, 0x00, 0xFF), QColor(0x00, 0x80, 0x80), QColor(0x00, 0x00, 0x80),
-    QColor(0x80, 0x00, 0x00), QColor(0x00, 0xFF, 0x00), QColor(0x80, 0x80, 0x00),
-    QColor(0x80, 0x00, 0x80), QColor(0xC0, 0xC0, 0xC0), QColor(0x00, 0xFF, 0xFF),
-    QColor(0x00, 0x00, 0x00)};
+    QColor(0x00, 0x00, 0xFF), QColor(0x80, 0x80, 0x80), QColor(0xFF, 0x00, 0xFF),
+    QColor(0x00, 0x80, 0x80), QColor(0x00, 0x00, 0x80), QColor(0x80, 0x00, 0x00),
+    QColor(0x00, 0xFF, 0x00), QColor(0x80, 0x80, 0x00), QColor(0x80, 0x00, 0x80),
+    QColor(0xC0, 0xC0, 0xC0), QColor(0x00, 0xFF, 0xFF), QColor(0x00, 0x00, 0x00)};
 
 } // namespace
 
@@ -111,12 +111,25 @@ protected:
         ticks.erase(std::remove_if(ticks.begin(), ticks.end(),
                                    [end, slack](double t) { return t > end + slack; }),
                     ticks.end());
+        if (Axis == TAxisId::Voltage) {
+            // Its labels stand inside the plot, centred on their ticks: a tick closer to the
+            // plot's top or bottom than half a label would have its label cut.
+            const QCPAxis* axis = Chart.AxisOf(Axis);
+            const QRect plot = axis->axisRect()->rect();
+            const int half = QFontMetrics(axis->tickLabelFont()).height() / 2 + 1;
+            ticks.erase(std::remove_if(ticks.begin(), ticks.end(),
+                                       [axis, plot, half](double t) {
+                                           const double y = axis->coordToPixel(t);
+                                           return y < plot.top() + half || y > plot.bottom() - half;
+                                       }),
+                        ticks.end());
+        }
         return ticks;
     }
     QString getTickLabel(double tick, const QLocale&, QChar, int) override
     {
         const QString text = QString::fromStdString(
-            FormatAxisNumber(tick, Decimals, "\xC2\xA0", Chart.DecimalSeparator));
+            FormatAxisNumber(tick, Decimals, Chart.GroupSeparator, Chart.DecimalSeparator));
         return Chart.LabelHook ? Chart.LabelHook(Axis, text) : text;
     }
 
@@ -238,7 +251,24 @@ protected:
                         touched.width(), 0u);
     }
 
+    // Curves and symbols stay left of the strip where the voltage labels stand.
+    QRect clipRect() const override
+    {
+        QRect r = QCPGraph::clipRect();
+        const double end = Chart.Axes[static_cast<size_t>(TAxisId::Bottom)].EndPercent;
+        if (end < 100) {
+            const QRect plot = Chart.PlotRect();
+            const int right = plot.left() +
+                              static_cast<int>(plot.width() * std::clamp(end, 0.0, 100.0) / 100) +
+                              kPastAxisEnd;
+            r.setRight(std::min(r.right(), right));
+        }
+        return r;
+    }
+
 private:
+    // Room for a symbol or a line end on the time axis's last value.
+    static constexpr int kPastAxisEnd = 5;
     bool Direct() const
     {
         return Dense && lineStyle() == lsLine && scatterStyle().isNone() &&
@@ -540,7 +570,9 @@ void TChartSeries::Restyle()
     if (SeriesKind == TSeriesKind::Line) {
         Graph->setLineStyle(QCPGraph::lsLine);
         Graph->setScatterStyle(QCPScatterStyle());
-        Graph->setPen(QPen(SeriesColor, LineWidth, QtPenStyle(LineStyle)));
+        // A wider line is drawn solid; its style is kept for when it is 1 pixel again.
+        const Qt::PenStyle style = LineWidth > 1 ? Qt::SolidLine : QtPenStyle(LineStyle);
+        Graph->setPen(QPen(SeriesColor, LineWidth, style));
     } else {
         Graph->setLineStyle(QCPGraph::lsNone);
         const QPen outline =
@@ -658,13 +690,22 @@ TChart::TChart(QWidget* parent) : QWidget(parent)
     AfterDrawItem = new TChartLayerable(PlotWidget, kAfterDrawLayer, AfterDraw, false);
     OverlayItem = new TChartLayerable(PlotWidget, kOverlayLayer, OverlayPaint, true);
 
+    // The legend, when shown, stands centred in a row of its own above the plot, so it never
+    // covers a curve and is never wider than the chart.
+    PlotWidget->axisRect()->insetLayout()->take(PlotWidget->legend);
     PlotWidget->legend->setVisible(false);
     PlotWidget->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
-    PlotWidget->legend->setWrap(6);
     // Colour boxes 16 pixels wide, framed in silver.
     PlotWidget->legend->setIconSize(16, 10);
     PlotWidget->legend->setBorderPen(QPen(QColor(0xC0, 0xC0, 0xC0)));
-    PlotWidget->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignHCenter);
+    LegendRow = new QCPLayoutGrid;
+    LegendRow->setParent(PlotWidget);
+    LegendRow->setMargins(QMargins(0, 2, 0, 0));
+    // Spacers left and right of the legend centre it. The layout cannot take empty cells.
+    LegendRow->addElement(0, 0, new QCPLayoutElement(PlotWidget));
+    LegendRow->addElement(0, 1, PlotWidget->legend);
+    LegendRow->addElement(0, 2, new QCPLayoutElement(PlotWidget));
+    LegendRow->setColumnStretchFactors({1, 1, 1});
 
     connect(PlotWidget, &QCustomPlot::beforeReplot, this, [this] { RefreshSeriesData(); });
     connect(PlotWidget, &QCustomPlot::afterReplot, this, [this] { emit AfterDrawn(); });
@@ -680,6 +721,10 @@ TChart::~TChart()
     // The layerables and tickers inside the plot refer to this object's members: the plot goes
     // before they do.
     PlotWidget->removeEventFilter(this);
+    // A legend row out of the layout is not the plot's to delete, and it goes while the plot is
+    // still whole.
+    if (!LegendRow->layout())
+        delete LegendRow;
     delete PlotWidget;
     PlotWidget = nullptr;
 }
@@ -750,6 +795,25 @@ void TChart::RebuildLegend()
     for (TChartSeries* s : SeriesList)
         if (s->InLegend && s->IsActive)
             s->Graph->addToLegend();
+    FitLegend();
+}
+
+void TChart::FitLegend()
+{
+    QCPLegend* legend = PlotWidget->legend;
+    if (!legend->visible())
+        return;
+    // As many titles side by side as the chart's width takes; the rest wraps into more rows.
+    const int available = std::max(1, PlotWidget->width() - 4);
+    int columns = std::max(1, legend->itemCount());
+    for (;;) {
+        legend->setWrap(columns);
+        legend->setFillOrder(QCPLayoutGrid::foColumnsFirst, true);
+        if (columns == 1 || legend->minimumOuterSizeHint().width() <= available)
+            break;
+        --columns;
+    }
+    legend->setMaximumSize(legend->minimumOuterSizeHint());
 }
 
 bool TChart::AnySeriesActive() const
@@ -1036,7 +1100,18 @@ bool TChart::LegendVisible() const
 
 void TChart::SetLegendVisible(bool visible)
 {
+    QCPLayoutGrid* layout = PlotWidget->plotLayout();
+    const bool placed = LegendRow->layout() != nullptr;
+    if (visible && !placed) {
+        layout->insertRow(0);
+        layout->addElement(0, 0, LegendRow);
+        layout->setRowStretchFactor(0, 0.001);
+    } else if (!visible && placed) {
+        layout->take(LegendRow);
+        layout->simplify();
+    }
     PlotWidget->legend->setVisible(visible);
+    FitLegend();
     QueueReplot();
 }
 
@@ -1226,6 +1301,7 @@ bool TChart::eventFilter(QObject* watched, QEvent* event)
 void TChart::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    FitLegend();
     emit Resized();
 }
 

@@ -20,6 +20,7 @@ class QCustomPlot;
 class QCPAxis;
 class QCPGraph;
 class QCPLayer;
+class QCPLayoutGrid;
 class QCPItemText;
 class QPainter;
 class QPrinter;
@@ -196,6 +197,7 @@ public:
     // The texts the axis shows now, left to right or bottom to top.
     QStringList TickLabels(TAxisId axis);
     char DecimalSeparator = '.';
+    std::string GroupSeparator = "\xC2\xA0";
 
     // --- navigation ---
     // Each standard axis [min + d, max - d], d = (max - min) * (p - 100) / 100; then Zoomed.
@@ -264,6 +266,7 @@ private:
     void SeriesChanged(TChartSeries* series);
     void ReorderLayers();
     void RebuildLegend();
+    void FitLegend();
     void ApplyInteractions();
     // A full redraw when control is back in the event loop.
     void QueueReplot();
@@ -279,6 +282,7 @@ private:
     QCPAxis* ServoAxis;
     QCPLayer* AfterDrawLayer;
     QCPLayer* OverlayLayer;
+    QCPLayoutGrid* LegendRow; // the row above the plot while the legend is shown
     TChartLayerable* AfterDrawItem;
     TChartLayerable* OverlayItem;
     std::array<TAxisState, kAxisCount> Axes;

@@ -1,9 +1,9 @@
 #include "gui/graph/FormAnnotEdit.h"
 
 #include "core/app/NumberFormat.h"
+#include "gui/app/KeyFilter.h"
 #include "gui/app/UserLocale.h"
 #include "gui/app/WinStates.h"
-#include "gui/app/KeyFilter.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -105,10 +105,11 @@ bool TFormAnnotEdit::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // Entered as by Tab, so the field's text is selected and typing replaces it.
             if (watched == EditTime)
-                EditAlt->setFocus();
+                EditAlt->setFocus(Qt::TabFocusReason);
             else if (watched == EditAlt)
-                EditText->setFocus();
+                EditText->setFocus(Qt::TabFocusReason);
             else if (watched == EditText)
                 ButtonOk->setFocus();
             return true;

@@ -5,6 +5,7 @@
 #include "core/graph/GraphSettings.h"
 
 #include <QString>
+#include <string>
 
 namespace zirko {
 
@@ -25,6 +26,8 @@ public:
     // Row of the current flight, -1 for none.
     virtual int CurrentRow() const = 0;
     virtual char DecimalSeparator() const = 0;
+    // The digit-grouping text of axis and marker labels (UTF-8).
+    virtual std::string GroupSeparator() const = 0;
     // Servo drawn on the deflection range instead of in percent.
     virtual bool DeflectionOnGraph() const = 0;
     virtual double DeflectionMin() const = 0;

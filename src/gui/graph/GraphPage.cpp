@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -106,6 +107,7 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
     Chart1->SetLabelStep(TAxisId::Voltage, 0.05);
     Chart1->SetGridVisible(TAxisId::Voltage, false);
     Chart1->DecimalSeparator = Host.DecimalSeparator();
+    Chart1->GroupSeparator = Host.GroupSeparator();
     StringGridOdecet->DecimalSeparator = Host.DecimalSeparator();
     Chart1->LabelHook = [this](TAxisId axis, const QString& label) {
         return TimeLabel(axis, label);
@@ -166,11 +168,13 @@ void TGraphPage::CreateToolBar()
     TBZoomOut = MakeButton(t, "TBZoomOut", "+", "Zoom in", false, "zoomin");
     t->addSeparator();
     TBGrafRead = MakeButton(t, "TBGrafRead", "Measure", "Measurement Mode", true, "measure");
-    TBAnnotDialog = MakeButton(t, "TBAnnotDialog", "Annot", "Shows an Annotation dialog", false, "annot");
+    TBAnnotDialog =
+        MakeButton(t, "TBAnnotDialog", "Annot", "Shows an Annotation dialog", false, "annot");
     TBCrossHair = MakeButton(t, "TBCrossHair", "Cross", "CrossHair Cursor", true, "cross");
     TBRxZero = MakeButton(t, "TBRxZero", "Rx 0", "Show/hide Rx zero line", true, "rxzero");
     t->addSeparator();
-    TBShowTable = MakeButton(t, "TBShowTable", "Table", "Show/hide measurement table.", true, "table");
+    TBShowTable =
+        MakeButton(t, "TBShowTable", "Table", "Show/hide measurement table.", true, "table");
     TBShowTable->setChecked(true);
     TBShowLegend = MakeButton(t, "TBShowLegend", "Legend", "Show/hide legend", true, "legend");
     auto* spacer = new QWidget(t);
@@ -304,12 +308,13 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
         info.ColorIndex = colorIndex;
         if (info.Series)
             Chart1->RemoveSeries(info.Series);
-        TChartSeries* s = Chart1->AddSeries(k <= kSlotVoltage ? TSeriesKind::Line
-                                                              : TSeriesKind::Point);
+        TChartSeries* s =
+            Chart1->AddSeries(k <= kSlotVoltage ? TSeriesKind::Line : TSeriesKind::Point);
         info.Series = s;
         s->SetActive(false);
         s->SetTitle(name + kTitleSuffix[static_cast<size_t>(k)]);
-        s->SetColor(colorIndex < kGraphColorCount ? ColorOfIndex(colorIndex) : Chart1->FreeColor(s));
+        s->SetColor(colorIndex < kGraphColorCount ? ColorOfIndex(colorIndex)
+                                                  : Chart1->FreeColor(s));
         std::vector<double> xs;
         std::vector<double> ys;
         switch (k) {
@@ -524,7 +529,9 @@ bool TGraphPage::TableShown() const
 
 void TGraphPage::SetTimeAxisEnd()
 {
-    const int percent = TimeAxisEndPercent(Chart1->PlotRect().width());
+    // A chart that was never laid out can have a plot narrower than nothing, which gives more
+    // than 100 percent; the axis keeps at most 100, and asking again each draw would never end.
+    const int percent = std::min(100, TimeAxisEndPercent(Chart1->PlotRect().width()));
     if (Chart1->EndPosition(TAxisId::Bottom) != percent)
         Chart1->SetEndPosition(TAxisId::Bottom, percent);
 }
@@ -533,7 +540,7 @@ QString TGraphPage::TimeLabel(TAxisId axis, const QString& label) const
 {
     if (axis != TAxisId::Bottom || !CheckBox_min_sec->isChecked())
         return label;
-    return QString::fromStdString(MinSecLabel(label.toStdString()));
+    return QString::fromStdString(MinSecLabel(label.toStdString(), Chart1->GroupSeparator));
 }
 
 void TGraphPage::MinSecClick()
@@ -594,8 +601,8 @@ bool TGraphPage::HandleWheel(const QPoint& globalPos, int delta)
         return false;
     Chart1->ZoomPercent(delta <= 0 ? 90 : 110);
     // The move handling follows, so the readout and the crosshair show the new values.
-    QMouseEvent move(QEvent::MouseMove, QPointF(p), QPointF(globalPos), Qt::NoButton,
-                     Qt::NoButton, QGuiApplication::keyboardModifiers());
+    QMouseEvent move(QEvent::MouseMove, QPointF(p), QPointF(globalPos), Qt::NoButton, Qt::NoButton,
+                     QGuiApplication::keyboardModifiers());
     Chart1MouseMove(&move);
     return true;
 }
@@ -680,8 +687,8 @@ void TGraphPage::UpdateScrollBars()
         ScrollBar1->setEnabled(true);
         if (const auto e = Chart1->DataExtent(TAxisId::Bottom))
             if (const auto pos = HorizontalScrollPosition(
-                    {Chart1->Minimum(TAxisId::Bottom), Chart1->Maximum(TAxisId::Bottom)},
-                    e->first, e->second))
+                    {Chart1->Minimum(TAxisId::Bottom), Chart1->Maximum(TAxisId::Bottom)}, e->first,
+                    e->second))
                 ScrollBar1->setValue(*pos);
     }
     const bool verticalFixed = !Chart1->Automatic(TAxisId::Left) &&

@@ -69,8 +69,8 @@ public:
     // Wheel over the main window: zooms when a flight is open, the page active and the pointer
     // inside the chart. Returns whether it was handled.
     bool HandleWheel(const QPoint& globalPos, int delta);
-    void ZoomIn();       // 110 percent (the button whose hint says "Zoom in")
-    void ZoomOut();      // 90 percent
+    void ZoomIn();  // 110 percent (the button whose hint says "Zoom in")
+    void ZoomOut(); // 90 percent
     void UndoZoom();
     bool ScrollUpdating = false;
 
@@ -91,6 +91,8 @@ public:
         int Bottom = 0;
     } MeasureRect;
     bool MeasureStarting = false;
+    // The readings at the last measurement press (the FROM row).
+    TReadingValues MeasureFrom;
     int CrossX = -1;
     int CrossY = -1;
     QColor CrossColor{255, 255, 0};
@@ -213,7 +215,7 @@ private:
     void Chart1MouseUp(QMouseEvent* event);
     void FillReadingRow(int row, const QPoint& chartPos);
     void FinishReadingRows(const QPoint& chartPos);
-    void AddMeasureMarker(const QPoint& chartPos);
+    void AddMeasureMarker(double time, double altitude);
     void PaintOverlay(QPainter& painter);
     void ClearCrosshair();
 

@@ -23,8 +23,6 @@ QColor XorOverWhite(const QColor& color)
     return QColor(255 ^ color.red(), 255 ^ color.green(), 255 ^ color.blue());
 }
 
-const QColor kBandColor(128, 128, 128);
-
 } // namespace
 
 TReadingValues TGraphPage::ReadingsAt(const QPoint& chartPos) const
@@ -53,11 +51,10 @@ void TGraphPage::FinishReadingRows(const QPoint& chartPos)
     StringGridOdecet->update();
 }
 
-void TGraphPage::AddMeasureMarker(const QPoint& chartPos)
+void TGraphPage::AddMeasureMarker(double time, double altitude)
 {
-    const double x = Chart1->ValueAtPixel(TAxisId::Bottom, chartPos.x());
-    const double y = Chart1->ValueAtPixel(TAxisId::Left, chartPos.y());
-    Series1->AddXY(x, y, FormatAxisNumber(y, 1, "\xC2\xA0", Host.DecimalSeparator()));
+    Series1->AddXY(time, altitude,
+                   FormatAxisNumber(altitude, 1, Host.GroupSeparator(), Host.DecimalSeparator()));
 }
 
 void TGraphPage::Chart1MouseDown(QMouseEvent* event)
@@ -77,7 +74,9 @@ void TGraphPage::Chart1MouseDown(QMouseEvent* event)
             Chart1->Recalculate(TAxisId::Left);
             Chart1->Recalculate(TAxisId::Bottom);
             MeasureStarting = true;
-            StringGridOdecet->Table.Start(ReadingsAt(pos), Host.DecimalSeparator());
+            // The start marker, placed at the first move, shows the point FROM was read at.
+            MeasureFrom = ReadingsAt(pos);
+            StringGridOdecet->Table.Start(MeasureFrom, Host.DecimalSeparator());
             StringGridOdecet->update();
         }
         if (event->buttons() & Qt::RightButton) {
@@ -99,8 +98,8 @@ void TGraphPage::Chart1MouseMove(QMouseEvent* event)
         if (TBGrafRead->isChecked() && (event->buttons() & Qt::LeftButton) &&
             (MeasureStarting || MeasureRect.Left != INT_MAX)) {
             if (MeasureStarting) {
-                MeasureRect = {pos.x(), pos.y(), pos.x(), pos.y()};
-                AddMeasureMarker(pos);
+                MeasureRect = {MouseDownX, MouseDownY, pos.x(), pos.y()};
+                AddMeasureMarker(MeasureFrom.Time, MeasureFrom.Altitude);
                 MeasureStarting = false;
             }
             MeasureRect.Right = pos.x();
@@ -140,7 +139,8 @@ void TGraphPage::Chart1MouseUp(QMouseEvent* event)
         MeasureRect.Left = INT_MAX;
         Chart1->RedrawOverlay();
         FinishReadingRows(pos);
-        AddMeasureMarker(pos);
+        AddMeasureMarker(Chart1->ValueAtPixel(TAxisId::Bottom, pos.x()),
+                         Chart1->ValueAtPixel(TAxisId::Left, pos.y()));
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()) + "\nIn ChartMouseUp.");
     }
@@ -162,11 +162,14 @@ void TGraphPage::PaintOverlay(QPainter& painter)
     painter.setClipRect(plot);
     painter.setBrush(Qt::NoBrush);
     if (MeasureRect.Left != INT_MAX) {
-        painter.setPen(QPen(XorOverWhite(kBandColor), 1, Qt::DotLine));
         const QPoint corners[4] = {{MeasureRect.Left, MeasureRect.Top},
                                    {MeasureRect.Left, MeasureRect.Bottom},
                                    {MeasureRect.Right, MeasureRect.Bottom},
                                    {MeasureRect.Right, MeasureRect.Top}};
+        // Black dots on a white line: one of the two stands out over any curve or background.
+        painter.setPen(QPen(Qt::white, 1, Qt::SolidLine));
+        painter.drawPolygon(corners, 4);
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
         painter.drawPolygon(corners, 4);
     }
     if (CrossX != -1) {

@@ -32,6 +32,7 @@ public:
     bool GridVisible() const override { return !Flights.empty(); }
     int CurrentRow() const override { return Flights.empty() ? -1 : 0; }
     char DecimalSeparator() const override { return '.'; }
+    std::string GroupSeparator() const override { return "\xC2\xA0"; }
     bool DeflectionOnGraph() const override { return Options.DeflectionOnGraph; }
     double DeflectionMin() const override { return Options.DeflectionMin; }
     double DeflectionMax() const override { return Options.DeflectionMax; }

@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QRegularExpressionValidator>
+#include <QStyleOptionFrame>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -189,7 +190,10 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     info->addWidget(new QLabel("Sampling:", this), 0, 2);
     info->addWidget(EditSample, 0, 3);
     info->addWidget(new QLabel("ms", this), 0, 4);
-    info->addWidget(new QLabel("Ver:", this), 0, 5);
+    // The unit belongs to the sampling box; "Ver:" starts a field of its own.
+    auto* labelVer = new QLabel("Ver:", this);
+    labelVer->setContentsMargins(2 * info->horizontalSpacing() + 4, 0, 0, 0);
+    info->addWidget(labelVer, 0, 5);
     info->addWidget(EditVer, 0, 6);
     info->addWidget(new QLabel("Flight time:", this), 1, 0);
     info->addWidget(EditFlyTime, 1, 1);
@@ -275,6 +279,19 @@ QLineEdit* TNotesPage::AddInfoEdit()
     QPalette pal = e->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::Window));
     e->setPalette(pal);
+    // The box is never narrower than its text, so a date or a flight time shows whole.
+    connect(e, &QLineEdit::textChanged, e, [e](const QString& text) {
+        QStyleOptionFrame option;
+        option.initFrom(e);
+        option.lineWidth = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, e);
+        const QMargins margins = e->textMargins() + e->contentsMargins();
+        // QLineEdit keeps 2 pixels each side of its text, and one for the cursor.
+        const int inner =
+            e->fontMetrics().horizontalAdvance(text) + 2 * 2 + 1 + margins.left() + margins.right();
+        const QSize size = e->style()->sizeFromContents(QStyle::CT_LineEdit, &option,
+                                                        QSize(inner, e->fontMetrics().height()), e);
+        e->setMinimumWidth(size.width());
+    });
     return e;
 }
 

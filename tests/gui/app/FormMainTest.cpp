@@ -4,6 +4,8 @@
 #include "core/shell/Assertion.h"
 #include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
+#include "gui/graph/Chart.h"
+#include "gui/graph/GraphPage.h"
 #include "gui/shell/DataTree.h"
 #include "gui/shell/FormAssert.h"
 #include "gui/shell/FormOptions.h"
@@ -13,11 +15,14 @@
 #include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace zirko;
@@ -242,4 +247,79 @@ TEST_F(FormMainTest, OptionsTakeOverAndOnlyANewRootReloadsTheTree)
     EXPECT_EQ(form->DataDir, data + "/other");
     EXPECT_EQ(form->FlightCount(), 0);
     EXPECT_EQ(form->TreeView1->RootNode()->text(0), "other");
+}
+
+TEST_F(FormMainTest, IdleWindowDoesNotRedrawTheChart)
+{
+    auto form = Start();
+    TChart* chart = form->GraphPage->Chart1;
+    int replots = 0;
+    QObject scope;
+    QObject::connect(chart, &TChart::AfterDrawn, &scope, [&replots] { ++replots; });
+    auto idleReplots = [&](int ms) {
+        QTest::qWait(300); // what the last step queued
+        replots = 0;
+        QTest::qWait(ms);
+        return replots;
+    };
+    // The Graph page has never been shown: with no flight, then with one.
+    EXPECT_EQ(idleReplots(1500), 0);
+    TDataBlock f;
+    f.ChannelMask = 0xC800;
+    for (int i = 0; i < 200; ++i) {
+        f.Time.push_back(i * 0.5);
+        f.Altitude.push_back(1000 + i * 3.5);
+        f.Rx.push_back(i % 50);
+        f.Voltage.push_back(4.8 + i * 0.001);
+    }
+    ASSERT_TRUE(WriteDataFile((Dir.path() + "/a.zdf").toStdString(), f).Ok());
+    ASSERT_EQ(form->OpenFlightFile(Dir.path() + "/a.zdf"), 0);
+    form->StringGrid1->SetCell(3, 0, "1");
+    form->GridCheck(3, 0, true);
+    EXPECT_EQ(idleReplots(2000), 0);
+    // On screen as well.
+    form->PageControl->setCurrentWidget(form->TabGraph);
+    EXPECT_EQ(idleReplots(1500), 0);
+}
+
+TEST_F(FormMainTest, AxisAndMarkerLabelsGroupDigitsAsTheUserLocaleDoes)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    TDataBlock f;
+    f.ChannelMask = 0x8000;
+    for (int i = 0; i < 100; ++i) {
+        f.Time.push_back(i * 30.0); // up to 2970 s
+        f.Altitude.push_back(1000 + i * 10.0);
+    }
+    ASSERT_TRUE(WriteDataFile((Dir.path() + "/a.zdf").toStdString(), f).Ok());
+    {
+        auto form = Start();
+        ASSERT_EQ(form->OpenFlightFile(Dir.path() + "/a.zdf"), 0);
+        form->PageControl->setCurrentWidget(form->TabGraph);
+        TGraphPage* page = form->GraphPage;
+        TChart* chart = page->Chart1;
+        chart->Replot();
+        const QStringList altitudes = chart->TickLabels(TAxisId::Left);
+        ASSERT_FALSE(altitudes.isEmpty());
+        for (const QString& label : altitudes)
+            EXPECT_TRUE(label.contains('.') && !label.contains(QChar(0xA0))) << label.toStdString();
+        EXPECT_TRUE(chart->TickLabels(TAxisId::Bottom)
+                        .join(" ")
+                        .contains(QRegularExpression("\\d\\.\\d{3}")));
+
+        // The measurement markers' altitude labels as well.
+        page->TBGrafRead->setChecked(true);
+        const QRect plot = chart->PlotRect();
+        const QPoint from = plot.topLeft() + QPoint(plot.width() / 4, plot.height() / 4);
+        const QPoint to = plot.center();
+        QTest::mousePress(chart->PlotArea(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(chart->PlotArea(), to);
+        QTest::mouseRelease(chart->PlotArea(), Qt::LeftButton, {}, to);
+        ASSERT_EQ(page->Series1->Count(), 2);
+        EXPECT_TRUE(page->Series1->LabelText(0).contains(QRegularExpression("^1\\.\\d{3}")))
+            << page->Series1->LabelText(0).toStdString();
+        Dialogs->Answers = {TAnswer::No};
+    }
+    QLocale::setDefault(before);
 }

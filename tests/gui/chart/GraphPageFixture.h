@@ -45,6 +45,8 @@ public:
     int CurrentRow() const override { return Flights.empty() ? -1 : Current; }
     char Separator = '.';
     char DecimalSeparator() const override { return Separator; }
+    std::string Group = "\xC2\xA0";
+    std::string GroupSeparator() const override { return Group; }
     bool DeflectionOnGraph() const override { return Deflection; }
     double DeflectionMin() const override { return DeflMin; }
     double DeflectionMax() const override { return DeflMax; }
@@ -57,6 +59,7 @@ struct TFlightShape {
     size_t Samples = 101; // time 0..100 s
     bool Voltage = true;
     double RxOffsetY = 0;
+    bool FlatAltitude = false; // 50 m all along
 };
 
 class GraphPageTest : public ::testing::Test {
@@ -78,9 +81,10 @@ protected:
         source.Sampling = 100;
         source.ChannelMask = kMaskAltitude | kMaskRx | (shape.Voltage ? kMaskVoltage : 0);
         for (size_t i = 0; i < shape.Samples; ++i) {
-            const double t = static_cast<double>(i) * 100.0 / static_cast<double>(shape.Samples - 1);
+            const double t =
+                static_cast<double>(i) * 100.0 / static_cast<double>(shape.Samples - 1);
             source.Time.push_back(t);
-            source.Altitude.push_back(50 + 40 * std::sin(t / 10));
+            source.Altitude.push_back(shape.FlatAltitude ? 50 : 50 + 40 * std::sin(t / 10));
             source.Rx.push_back(i % 7 == 0 ? 50 : 10);
             if (shape.Voltage)
                 source.Voltage.push_back(4.8 + 0.001 * static_cast<double>(i % 100));

@@ -1,10 +1,10 @@
+#include "gui/graph/GraphPage.h"
 #include "core/app/NumberFormat.h"
 #include "core/flightdata/ZdfFile.h"
 #include "core/graph/ChartMath.h"
+#include "gui/chart/GraphPageFixture.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
-#include "gui/graph/GraphPage.h"
-#include "gui/chart/GraphPageFixture.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>
@@ -60,8 +60,8 @@ TEST_F(GraphPageTest, DeflectionMapsTheServoRangeAndKeepsOffsetZero)
     Host.Deflection = true;
     const int row = Open({.Samples = 101, .Voltage = true, .RxOffsetY = 2.5});
     const TDataBlock& f = *Host.Flight(row);
-    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].Series->Y(0), 2.5);  // 50 %
-    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].Series->Y(1), 0.5);  // 10 %
+    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].Series->Y(0), 2.5); // 50 %
+    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].Series->Y(1), 0.5); // 10 %
     EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].OffsetY, 0);
 }
 
@@ -73,6 +73,38 @@ TEST_F(GraphPageTest, LegendListsWhatIsDrawn)
     EXPECT_EQ(Chart().LegendTitles(), (QStringList{"f0 (Alt)", "f0 (PowS)"}));
     Page->ShowChannel(0, 1, false);
     EXPECT_EQ(Chart().LegendTitles(), QStringList{"f0 (PowS)"});
+}
+
+TEST_F(GraphPageTest, WideLinesAreSolidAndThinOnesKeepTheirStyle)
+{
+    Open({.FlatAltitude = true});
+    // Columns along the flat altitude line where it is drawn, out of those it spans.
+    auto drawnColumns = [this] {
+        Chart().Replot();
+        const QImage image = Chart().PlotArea()->grab().toImage();
+        const QRect plot = Chart().PlotRect();
+        const int y = static_cast<int>(std::lround(Chart().PixelOfValue(TAxisId::Left, 50)));
+        const int x0 = static_cast<int>(Chart().PixelOfValue(TAxisId::Bottom, 5));
+        const int x1 = static_cast<int>(Chart().PixelOfValue(TAxisId::Bottom, 95));
+        EXPECT_TRUE(plot.contains(x0, y) && plot.contains(x1, y));
+        int drawn = 0;
+        for (int x = x0; x <= x1; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            drawn += c.blue() > 200 && c.red() < 180 && c.green() < 180;
+        }
+        return std::make_pair(drawn, x1 - x0 + 1);
+    };
+    Host.Settings.AltitudeLStyle = 1; // dash
+    Host.Settings.AltitudeLWidth = 3;
+    Page->ChangeGraphSettings();
+    const auto wide = drawnColumns();
+    EXPECT_EQ(wide.first, wide.second);
+    EXPECT_EQ(Host.Flight(0)->SeriesInfo[kSlotAltitude].Series->PenStyle(), TLineStyle::Dash);
+    Host.Settings.AltitudeLWidth = 1;
+    Page->ChangeGraphSettings();
+    const auto thin = drawnColumns();
+    EXPECT_LT(thin.first, thin.second * 9 / 10); // dashes again
+    EXPECT_GT(thin.first, thin.second / 3);
 }
 
 TEST_F(GraphPageTest, FlightWithoutVoltageHasGreyedVoltageCell)

@@ -35,7 +35,8 @@ protected:
     QPoint At(double fx, double fy)
     {
         const QRect r = Chart().PlotRect();
-        return r.topLeft() + QPoint(static_cast<int>(r.width() * fx), static_cast<int>(r.height() * fy));
+        return r.topLeft() +
+               QPoint(static_cast<int>(r.width() * fx), static_cast<int>(r.height() * fy));
     }
     void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers releaseModifiers = {})
     {
@@ -62,7 +63,6 @@ TEST_F(MeasurementTest, RightToLeftDragFillsTheTableWithNegativeTimeAndTwoMarker
     const double a0 = Chart().ValueAtPixel(TAxisId::Left, from.y());
     const double a1 = Chart().ValueAtPixel(TAxisId::Left, to.y());
     const double v1 = Chart().ValueAtPixel(TAxisId::Voltage, to.y());
-    const double tMid = Chart().ValueAtPixel(TAxisId::Bottom, ((from + to) / 2).x());
     Drag(from, to);
 
     // No zoom happened: the press belonged to the measurement.
@@ -88,7 +88,6 @@ TEST_F(MeasurementTest, RightToLeftDragFillsTheTableWithNegativeTimeAndTwoMarker
     EXPECT_GT(Num(Cell(4, 2)), 0); // altitude fell while time went back
     // Start and end markers, with their altitude labels.
     ASSERT_EQ(Page->Series1->Count(), 2);
-    EXPECT_NEAR(Page->Series1->X(0), tMid, 1e-9);
     EXPECT_NEAR(Page->Series1->X(1), t1, 1e-9);
     EXPECT_NEAR(Page->Series1->Y(1), a1, 1e-9);
     EXPECT_FALSE(Page->Series1->LabelText(1).isEmpty());
@@ -96,6 +95,55 @@ TEST_F(MeasurementTest, RightToLeftDragFillsTheTableWithNegativeTimeAndTwoMarker
     EXPECT_EQ(Page->MeasureRect.Left, INT_MAX);
     EXPECT_TRUE(Page->LabelPos->text().contains("V"));
     EXPECT_FALSE(Page->LabelPos->text().contains("%"));
+}
+
+TEST_F(MeasurementTest, StartMarkerAndBandStartWhereFromWasRead)
+{
+    Open();
+    Chart().Replot();
+    Page->TBGrafRead->setChecked(true);
+    const QPoint from = At(0.3, 0.3);
+    const QPoint first = At(0.5, 0.6); // the first move lands far from the press
+    QTest::mousePress(Plot(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(Plot(), first);
+    EXPECT_EQ(Page->MeasureRect.Left, from.x());
+    EXPECT_EQ(Page->MeasureRect.Top, from.y());
+    EXPECT_EQ(Page->MeasureRect.Right, first.x());
+    ASSERT_EQ(Page->Series1->Count(), 1);
+    // The marker stands at the FROM point and its label shows the FROM altitude.
+    EXPECT_EQ(Fmt(Page->Series1->X(0)), Cell(1, 1));
+    EXPECT_EQ(Fmt(Page->Series1->Y(0)), Cell(1, 2));
+    EXPECT_EQ(Num(Page->Series1->LabelText(0).toStdString()), Num(Cell(1, 2)));
+    QTest::mouseRelease(Plot(), Qt::LeftButton, {}, At(0.6, 0.7));
+    EXPECT_EQ(Fmt(Page->Series1->Y(0)), Cell(1, 2));
+    EXPECT_EQ(Fmt(Page->Series1->Y(1)), Cell(2, 2));
+}
+
+TEST_F(MeasurementTest, BandIsDrawnInBlackAndWhite)
+{
+    Open();
+    Chart().Replot();
+    Page->TBGrafRead->setChecked(true);
+    const QPoint from = At(0.2, 0.3);
+    const QPoint to = At(0.7, 0.8);
+    QTest::mousePress(Plot(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(Plot(), to);
+    const QImage image = Plot()->grab().toImage();
+    int black = 0;
+    int white = 0;
+    for (int x = from.x() + 1; x < to.x(); ++x) {
+        const QColor c = image.pixelColor(x, from.y());
+        if (c == Qt::black)
+            ++black;
+        else if (c == Qt::white)
+            ++white;
+        else
+            ADD_FAILURE() << "band pixel at x " << x << " is " << c.name().toStdString();
+    }
+    // Dots and gaps alternate along the edge, whatever lies under it.
+    EXPECT_GT(black, (to.x() - from.x()) / 4);
+    EXPECT_GT(white, (to.x() - from.x()) / 4);
+    QTest::mouseRelease(Plot(), Qt::LeftButton, {}, to);
 }
 
 TEST_F(MeasurementTest, VerticalDragGivesHashRatesAndAClickOnlyTheFromRow)
@@ -389,7 +437,8 @@ TEST_F(OffsetsTest, ServoToZeroWithOffsetsOffSwitchesThemOnAndIsSavedWithTheFlig
     EXPECT_NEAR(Page->SeriesOf(0, kSlotServo)->Y(0) - Recorded[kSlotServo][0].second,
                 Num(FormatDisplay(-under, 1, '.')), 1e-9);
     EXPECT_NEAR(under + Slot(kSlotServo).OffsetY, 0, 0.051);
-    EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->Y(0), Recorded[kSlotAltitude][0].second + 5, 1e-9);
+    EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->Y(0), Recorded[kSlotAltitude][0].second + 5,
+                1e-9);
     // The servo axis kept its span and moved with the point.
     EXPECT_NEAR(Chart().ValueAtPixel(TAxisId::Right, py), 0, 1e-6);
 }
@@ -416,7 +465,8 @@ TEST_F(OffsetsTest, AltitudeToZeroMovesThePointUnderThePointerToTheOrigin)
     Page->AdjustToZero(Page->ZeroPointAt(p.x(), p.y()), false);
     EXPECT_TRUE(Page->CheckBoxShift->isChecked());
     EXPECT_NEAR(Slot(kSlotAltitude).OffsetX, Num(FormatDisplay(-vx, 1, '.')), 1e-9);
-    EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->X(0), Recorded[0][0].first + Slot(0).OffsetX, 1e-9);
+    EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->X(0), Recorded[0][0].first + Slot(0).OffsetX,
+                1e-9);
 }
 
 } // namespace

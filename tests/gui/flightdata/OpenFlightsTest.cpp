@@ -4,6 +4,7 @@
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/shell/FormAssert.h"
 #include "platform/richtext/RtfReader.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using namespace zirko;
@@ -128,9 +130,12 @@ TEST_F(OpenFlightsTest, UnreadableFilesAreNotOpened)
     WriteBytes(bad, "<header>\r\n<Data>\r\n1\r\n</Data>\r\n");
     EXPECT_EQ(Form->OpenDataFile(bad), -1);
     ASSERT_EQ(Dialogs->Errors().size(), 1);
-    EXPECT_EQ(Dialogs->Errors()[0], "Error by opening datafile \"" + bad + "\"! \rBad header of file");
+    EXPECT_EQ(Dialogs->Errors()[0],
+              "Error by opening datafile \"" + bad + "\"! \rBad header of file");
     const QString empty = Dir.path() + "/empty.zdf";
-    WriteBytes(empty, "<Header>\r\nd\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n</Header>\r\n<Data>\r\n</Data>\r\n");
+    WriteBytes(
+        empty,
+        "<Header>\r\nd\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n</Header>\r\n<Data>\r\n</Data>\r\n");
     EXPECT_EQ(Form->OpenDataFile(empty), -1);
     EXPECT_FALSE(Form->StringGrid1->isVisible());
 }
@@ -144,7 +149,8 @@ TEST_F(OpenFlightsTest, ClosingRowsMovesTheLaterOnesUp)
     Form->OpenDataFile(b);
     Form->OpenDataFile(c);
     std::vector<int> closed;
-    QObject::connect(Form.get(), &TFormMain::GridRowClosed, [&](int row) { closed.push_back(row); });
+    QObject::connect(Form.get(), &TFormMain::GridRowClosed,
+                     [&](int row) { closed.push_back(row); });
     Form->CloseDataFile(0);
     EXPECT_EQ(closed, std::vector<int>{0});
     EXPECT_EQ(Form->StringGrid1->rowCount(), 2);
@@ -250,8 +256,8 @@ TEST_F(OpenFlightsTest, GridMenuReflectsTheChannelStates)
             EXPECT_TRUE(a->isChecked());
         }
     }
-    EXPECT_EQ(items, (QStringList{"Close Data", "Save", "-", "Altitude", "Servo", "Voltage", "Marker",
-                                  "Annotation", "-", "Cancel"}));
+    EXPECT_EQ(items, (QStringList{"Close Data", "Save", "-", "Altitude", "Servo", "Voltage",
+                                  "Marker", "Annotation", "-", "Cancel"}));
     Form->PopupGrid->hide();
 }
 
@@ -424,4 +430,145 @@ TEST_F(OpenFlightsTest, ClosingARowAboveTheCurrentOneKeepsTheSelectedRowIndex)
     EXPECT_EQ(Form->ActualRow, 1);
     EXPECT_EQ(Form->GridCell(0, 1), "d");
     EXPECT_EQ(Form->EditMaxAlt->text(), "4.0 m");
+}
+
+TEST_F(OpenFlightsTest, ClosingARowWhileTheLastRowIsCurrentReportsNoAssertion)
+{
+    for (const char* name : {"a.zdf", "b.zdf", "c.zdf", "d.zdf", "e.zdf"})
+        Form->OpenDataFile(Write(name, MakeFlight(10, true, name[0] - 'a' + 1)));
+    auto makeLastCurrent = [&] {
+        const int last = Form->StringGrid1->rowCount() - 1;
+        QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
+                          Form->StringGrid1->CellRect(0, last).center());
+        ASSERT_EQ(Form->ActualRow, last);
+    };
+    makeLastCurrent();
+    // A row above the current one, as the tree closes it.
+    Form->CloseDataFile(1);
+    EXPECT_EQ(Form->ActualRow, 3);
+    EXPECT_EQ(Form->GridCell(0, 3), "e");
+    EXPECT_EQ(Form->EditMaxAlt->text(), "5.0 m");
+    // The current last row itself, with the Delete key in the grid.
+    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
+                      Form->StringGrid1->CellRect(0, 3).center());
+    QTest::keyClick(Form->StringGrid1, Qt::Key_Delete);
+    EXPECT_EQ(Form->StringGrid1->rowCount(), 3);
+    EXPECT_EQ(Form->ActualRow, 2);
+    EXPECT_EQ(Form->EditMaxAlt->text(), "4.0 m");
+    makeLastCurrent();
+    Form->CloseDataFile(0);
+    EXPECT_EQ(Form->ActualRow, 1);
+    EXPECT_EQ(Form->GridCell(0, 1), "d");
+    EXPECT_EQ(Form->EditMaxAlt->text(), "4.0 m");
+    EXPECT_TRUE(Form->FormAssert->isHidden());
+    EXPECT_TRUE(Dialogs->Errors().isEmpty());
+}
+
+TEST_F(OpenFlightsTest, GridCellsShowTheirHintsUnderTheMouse)
+{
+    const QString a = Write("a.zdf", MakeFlight(10, true, 1));
+    Form->OpenDataFile(a);
+    QWidget* viewport = Form->StringGrid1->viewport();
+    QTest::mouseMove(viewport, Form->StringGrid1->CellRect(0, 0).center());
+    EXPECT_EQ(QToolTip::text(), a);
+    const QStringList names{"Altitude", "Servo", "Voltage", "Marker", "Annotation"};
+    for (int col = 1; col <= 5; ++col) {
+        QTest::mouseMove(viewport, Form->StringGrid1->CellRect(col, 0).center());
+        EXPECT_EQ(QToolTip::text(), names[col - 1]);
+    }
+    QToolTip::hideText();
+}
+
+TEST_F(OpenFlightsTest, SaveFromTheGridMenuWritesTheNotesAsTheEditorShowsThem)
+{
+    const QString a = Write("a.zdf", MakeFlight(10, true, 1));
+    Form->OpenDataFile(a);
+    Form->RichEdit1->selectAll();
+    QTest::keyClicks(Form->RichEdit1, "typed before saving");
+    QTest::mousePress(Form->StringGrid1->viewport(), Qt::RightButton, {},
+                      Form->StringGrid1->CellRect(0, 0).center());
+    ASSERT_NE(Form->PopupGrid, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form->PopupGrid));
+    QAction* save = nullptr;
+    for (QAction* action : Form->PopupGrid->actions())
+        if (action->text() == "Save")
+            save = action;
+    ASSERT_NE(save, nullptr);
+    QTest::mouseClick(Form->PopupGrid, Qt::LeftButton, {},
+                      Form->PopupGrid->actionGeometry(save).center());
+    TDataBlock onDisk;
+    ReadDataFile(a.toStdString(), onDisk, 0);
+    EXPECT_EQ(PlainNotes(onDisk.Notes), "typed before saving");
+    EXPECT_FALSE(Form->Flight(0)->Modified);
+    // Saved: closing asks nothing.
+    const int asked = Dialogs->Log.size();
+    Form->CloseDataFile(0);
+    EXPECT_EQ(Dialogs->Log.size(), asked);
+}
+
+namespace {
+
+// The whole text of a line edit is in view: with the cursor at its end, the left edge shows the
+// first character.
+bool ShowsWholeText(QLineEdit* edit)
+{
+    edit->setCursorPosition(static_cast<int>(edit->text().size()));
+    edit->grab(); // the visible part is settled when the box is painted
+    return edit->cursorPositionAt(QPoint(edit->contentsRect().left() + 4, edit->height() / 2)) == 0;
+}
+
+} // namespace
+
+TEST_F(OpenFlightsTest, FlightInformationShowsEveryTextWholeAlsoWithLargerFonts)
+{
+    TDataBlock f = MakeFlight(3000, true, 1234.5);
+    f.DateText = "29 Dec 2026 00:45:22";
+    const QString a = Write("a.zdf", f);
+    const QFont defaultFont = QApplication::font();
+    for (const double scale : {1.0, 1.25}) {
+        QFont font = defaultFont;
+        font.setPointSizeF(defaultFont.pointSizeF() * scale);
+        QApplication::setFont(font);
+        Form.reset();
+        Form = std::make_unique<TFormMain>(
+            TAppPaths{Dir.path(), Dir.path() + "/zirko.ini", Dir.path() + "/backups"});
+        Form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        ASSERT_EQ(Form->OpenDataFile(a), 0);
+        QApplication::processEvents();
+        for (QLineEdit* e : {Form->EditDate, Form->EditSample, Form->EditVer, Form->EditFlyTime,
+                             Form->EditMaxAlt}) {
+            EXPECT_TRUE(ShowsWholeText(e)) << scale << " " << e->text().toStdString();
+        }
+        // Every label is as wide as its text and keeps clear of its neighbours.
+        const QList<QLabel*> labels = Form->TabInfo->findChildren<QLabel*>();
+        QList<QWidget*> fields(labels.begin(), labels.end());
+        for (QLineEdit* e :
+             {Form->EditDate, Form->EditSample, Form->EditVer, Form->EditFlyTime, Form->EditMaxAlt})
+            fields << e;
+        for (QLabel* l : labels)
+            if (l->isVisible() && !l->text().isEmpty())
+                EXPECT_GE(l->contentsRect().width(), l->fontMetrics().horizontalAdvance(l->text()))
+                    << l->text().toStdString();
+        // Texts side by side in a row stand at least two blanks apart.
+        auto textLeft = [](QLabel* l) { return l->geometry().x() + l->contentsRect().left(); };
+        for (QLabel* l : labels)
+            for (QLabel* r : labels)
+                if (l != r && l->isVisible() && r->isVisible() && textLeft(r) > textLeft(l) &&
+                    std::abs(l->geometry().center().y() - r->geometry().center().y()) < 4)
+                    EXPECT_GE(textLeft(r) - textLeft(l) -
+                                  l->fontMetrics().horizontalAdvance(l->text()),
+                              l->fontMetrics().horizontalAdvance("  "))
+                        << scale << " " << l->text().toStdString() << " | "
+                        << r->text().toStdString();
+        for (QWidget* w : fields)
+            for (QWidget* other : fields)
+                if (w != other && w->isVisible() && other->isVisible() &&
+                    w->parentWidget() == other->parentWidget())
+                    EXPECT_FALSE(w->geometry().adjusted(-2, 0, 2, 0).intersects(other->geometry()))
+                        << scale << " " << w->objectName().toStdString() << " "
+                        << other->objectName().toStdString();
+        Dialogs->Answers = {TAnswer::No};
+    }
+    QApplication::setFont(defaultFont);
 }

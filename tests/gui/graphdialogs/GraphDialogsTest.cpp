@@ -110,6 +110,10 @@ TEST(AnnotEditDialog, EnterWalksTheFieldsAndAnEmptyTextBecomesABlank)
     EXPECT_EQ(form.EditTime->text(), "1.5-");
     QTest::keyClick(form.EditTime, Qt::Key_Return);
     EXPECT_TRUE(form.EditAlt->hasFocus());
+    // The field is entered with its text selected: what is typed replaces it.
+    EXPECT_EQ(form.EditAlt->selectedText(), "2");
+    QTest::keyClicks(form.EditAlt, "3");
+    EXPECT_EQ(form.EditAlt->text(), "3");
     QTest::keyClick(form.EditAlt, Qt::Key_Return);
     EXPECT_TRUE(form.EditText->hasFocus());
     QTest::keyClick(form.EditText, Qt::Key_Return);
@@ -118,5 +122,5 @@ TEST(AnnotEditDialog, EnterWalksTheFieldsAndAnEmptyTextBecomesABlank)
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(form.TextValue(), " ");
     EXPECT_EQ(form.TimeValue(), 0); // "1.5-" is not a number
-    EXPECT_EQ(form.AltitudeValue(), 2);
+    EXPECT_EQ(form.AltitudeValue(), 3);
 }
