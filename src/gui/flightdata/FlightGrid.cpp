@@ -1,6 +1,7 @@
 #include "gui/flightdata/FlightGrid.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -174,18 +175,40 @@ void TFlightGrid::mouseMoveEvent(QMouseEvent* event)
     if (col != HintCol || row != HintRow) {
         HintCol = col;
         HintRow = row;
-        static const char* kNames[] = {"Altitude", "Servo", "Voltage", "Marker", "Annotation"};
-        QString hint;
-        if (col == kGridNameCol)
-            hint = Cell(kGridPathCol, row);
-        else if (col >= 1 && col <= 5)
-            hint = kNames[col - 1];
+        const QString hint = HintText(col, row);
         if (hint.isEmpty())
             QToolTip::hideText();
         else
             QToolTip::showText(event->globalPosition().toPoint(), hint, this);
     }
     QTableWidget::mouseMoveEvent(event);
+}
+
+QString TFlightGrid::HintText(int col, int row) const
+{
+    static const char* kNames[] = {"Altitude", "Servo", "Voltage", "Marker", "Annotation"};
+    if (col == kGridNameCol)
+        return Cell(kGridPathCol, row);
+    if (col >= 1 && col <= 5)
+        return kNames[col - 1];
+    return {};
+}
+
+bool TFlightGrid::viewportEvent(QEvent* event)
+{
+    // The view's own tool tip, once the mouse rests, would replace the hint with the cells' empty
+    // tool tip texts.
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString hint = index.isValid() ? HintText(index.column(), index.row()) : QString();
+        if (hint.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), hint, viewport());
+        return true;
+    }
+    return QTableWidget::viewportEvent(event);
 }
 
 void TFlightGrid::keyPressEvent(QKeyEvent* event)

@@ -31,9 +31,9 @@ public:
     int HintRow = -1;
 
 signals:
-    void CheckClicked(int col, int row);    // a released left click inside a check box cell
-    void RowSelected(int row);              // the user selected the name cell of a row
-    void CloseRequested(int row);           // Delete key or double click on a name
+    void CheckClicked(int col, int row); // a released left click inside a check box cell
+    void RowSelected(int row);           // the user selected the name cell of a row
+    void CloseRequested(int row);        // Delete key or double click on a name
     void MenuRequested(int row, const QPoint& globalPos);
 
 protected:
@@ -43,8 +43,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
+    // The hint of a cell: the file path on the name, the channel on a check box.
+    QString HintText(int col, int row) const;
     bool Silent = false;
 };
 

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -17,6 +18,7 @@
 #include <QToolButton>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
+#include <qcustomplot.h>
 
 #include <cmath>
 #include <map>
@@ -105,6 +107,48 @@ TEST_F(GraphPageTest, WideLinesAreSolidAndThinOnesKeepTheirStyle)
     const auto thin = drawnColumns();
     EXPECT_LT(thin.first, thin.second * 9 / 10); // dashes again
     EXPECT_GT(thin.first, thin.second / 3);
+}
+
+TEST_F(GraphPageTest, TextsOfTheChartStayWholeAndClearOfTheCurves)
+{
+    for (int i = 0; i < 6; ++i) {
+        const int row = Open();
+        Host.Names[static_cast<size_t>(row)] = QString("a rather long flight name %1").arg(row);
+        Page->RetitleFlightSeries(row);
+        Show(row, 3);
+    }
+    Page->SetLegendShown(true);
+    Chart().Replot();
+    QCustomPlot* plot = Chart().Plot();
+    const QRect area = Chart().PlotRect();
+    // The legend lies above the plot and inside the chart.
+    const QRect legend = plot->legend->outerRect();
+    EXPECT_TRUE(Chart().PlotArea()->rect().contains(legend));
+    EXPECT_LE(legend.bottom(), area.top());
+    // The voltage labels stand inside the plot, centred on their ticks.
+    const int half = QFontMetrics(plot->yAxis2->tickLabelFont()).height() / 2;
+    ASSERT_FALSE(plot->yAxis2->tickVector().isEmpty());
+    for (double tick : plot->yAxis2->tickVector()) {
+        const double y = plot->yAxis2->coordToPixel(tick);
+        EXPECT_GE(y - half, area.top()) << tick;
+        EXPECT_LE(y + half, area.bottom()) << tick;
+    }
+    // Zoomed in, the curves end where the time axis ends and leave the voltage labels alone.
+    Page->SetLegendShown(false);
+    Page->ZoomIn();
+    Page->ZoomIn();
+    Chart().Replot();
+    const QImage image = Chart().PlotArea()->grab().toImage();
+    const int axisEnd =
+        static_cast<int>(Chart().PixelOfValue(TAxisId::Bottom, Chart().Maximum(TAxisId::Bottom)));
+    ASSERT_LT(axisEnd + 10, area.right());
+    int coloured = 0;
+    for (int x = axisEnd + 8; x < area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            coloured += c.saturation() > 100; // curves are coloured; labels and ticks are black
+        }
+    EXPECT_EQ(coloured, 0);
 }
 
 TEST_F(GraphPageTest, FlightWithoutVoltageHasGreyedVoltageCell)
