@@ -111,23 +111,21 @@ protected:
         ticks.erase(std::remove_if(ticks.begin(), ticks.end(),
                                    [end, slack](double t) { return t > end + slack; }),
                     ticks.end());
-        if (Axis == TAxisId::Voltage) {
-            // Its labels stand inside the plot, centred on their ticks: a tick closer to the
-            // plot's top or bottom than half a label would have its label cut.
-            const QCPAxis* axis = Chart.AxisOf(Axis);
-            const QRect plot = axis->axisRect()->rect();
-            const int half = QFontMetrics(axis->tickLabelFont()).height() / 2 + 1;
-            ticks.erase(std::remove_if(ticks.begin(), ticks.end(),
-                                       [axis, plot, half](double t) {
-                                           const double y = axis->coordToPixel(t);
-                                           return y < plot.top() + half || y > plot.bottom() - half;
-                                       }),
-                        ticks.end());
-        }
         return ticks;
     }
     QString getTickLabel(double tick, const QLocale&, QChar, int) override
     {
+        if (Axis == TAxisId::Voltage) {
+            // Its labels stand inside the plot, centred on their ticks: a tick closer to the
+            // plot's top or bottom than half a label keeps its mark but shows no label, which
+            // would be cut.
+            const QCPAxis* axis = Chart.AxisOf(Axis);
+            const QRect plot = axis->axisRect()->rect();
+            const int half = QFontMetrics(axis->tickLabelFont()).height() / 2 + 1;
+            const double y = axis->coordToPixel(tick);
+            if (y < plot.top() + half || y > plot.bottom() - half)
+                return {};
+        }
         const QString text = QString::fromStdString(
             FormatAxisNumber(tick, Decimals, Chart.GroupSeparator, Chart.DecimalSeparator));
         return Chart.LabelHook ? Chart.LabelHook(Axis, text) : text;

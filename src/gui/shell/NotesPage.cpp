@@ -192,7 +192,7 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     info->addWidget(new QLabel("ms", this), 0, 4);
     // The unit belongs to the sampling box; "Ver:" starts a field of its own.
     auto* labelVer = new QLabel("Ver:", this);
-    labelVer->setContentsMargins(2 * info->horizontalSpacing() + 4, 0, 0, 0);
+    labelVer->setContentsMargins(labelVer->fontMetrics().horizontalAdvance("    "), 0, 0, 0);
     info->addWidget(labelVer, 0, 5);
     info->addWidget(EditVer, 0, 6);
     info->addWidget(new QLabel("Flight time:", this), 1, 0);
