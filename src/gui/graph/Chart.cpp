@@ -802,7 +802,7 @@ void TChart::FitLegend()
     if (!legend->visible())
         return;
     // As many titles side by side as the chart's width takes; the rest wraps into more rows.
-    const int available = std::max(1, PlotWidget->width() - 4);
+    const int available = std::max(1, width() - 4);
     int columns = std::max(1, legend->itemCount());
     for (;;) {
         legend->setWrap(columns);
