@@ -67,6 +67,15 @@ bool TScriptedDialogs::ChooseFont(QWidget*, QFont&)
     Log << "font";
     return false;
 }
+bool TScriptedDialogs::ChooseColor(QWidget*, QColor& color)
+{
+    Log << "colour: " + color.name();
+    if (Colors.empty())
+        return false;
+    color = Colors.front();
+    Colors.pop_front();
+    return true;
+}
 int TScriptedDialogs::Exec(QDialog& dialog)
 {
     Log << "dialog: " + dialog.windowTitle();

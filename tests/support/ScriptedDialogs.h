@@ -3,6 +3,7 @@
 
 #include "gui/app/UserDialogs.h"
 
+#include <QColor>
 #include <QStringList>
 #include <deque>
 #include <functional>
@@ -17,6 +18,7 @@ public:
     std::deque<QString> FileNames;   // for GetSaveFileName / GetExistingDirectory; empty = cancel
     std::deque<bool> PrinterAnswers; // for SetupPrinter; default false
     std::deque<std::function<int(QDialog&)>> DialogScripts; // for Exec; default rejects
+    std::deque<QColor> Colors;                              // for ChooseColor; empty = cancel
 
     void ShowError(QWidget*, const QString& text) override;
     void ShowMessage(QWidget*, const QString& text) override;
@@ -29,6 +31,7 @@ public:
     QString GetExistingDirectory(QWidget*, const QString& title, const QString& start) override;
     bool SetupPrinter(QWidget*, QPrinter& printer) override;
     bool ChooseFont(QWidget*, QFont& font) override;
+    bool ChooseColor(QWidget*, QColor& color) override;
     int Exec(QDialog& dialog) override;
 
     QStringList Errors() const; // texts of ShowError only

@@ -1,16 +1,20 @@
-// Entry fields that take only some keys: digits, a few characters of their own, and every key
-// that types nothing printable (Backspace, Enter, Esc, navigation, shortcuts).
+// Entry fields that take only some characters, whether typed, pasted or dropped: every key that
+// types nothing printable (Backspace, Enter, Esc, navigation, shortcuts) still passes.
 #pragma once
 
+class QLineEdit;
 class QString;
-class QWidget;
 
 namespace zirko {
 
-// Drops every other printable key typed into `edit`.
-void InstallKeyFilter(QWidget* edit, const QString& extraCharacters);
+// Takes only digits and `extraCharacters`; other typed keys are dropped and other characters of
+// pasted or dropped text are left out.
+void InstallKeyFilter(QLineEdit* edit, const QString& extraCharacters);
 
 // Number fields: digits, "-" and the user's decimal separator.
-void InstallNumberKeyFilter(QWidget* edit);
+void InstallNumberKeyFilter(QLineEdit* edit);
+
+// Takes everything but `refusedCharacters`.
+void InstallRefusingKeyFilter(QLineEdit* edit, const QString& refusedCharacters);
 
 } // namespace zirko

@@ -1,6 +1,7 @@
 #include "gui/app/UserDialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -23,8 +24,8 @@ public:
     }
     void ShowMessage(QWidget* parent, const QString& text) override
     {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text,
-                        QMessageBox::Ok, parent);
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
+                        parent);
         box.exec();
     }
     void ShowInformation(QWidget* parent, const QString& text, const QString& button) override
@@ -83,6 +84,14 @@ public:
         if (ok)
             font = chosen;
         return ok;
+    }
+    bool ChooseColor(QWidget* parent, QColor& color) override
+    {
+        const QColor chosen = QColorDialog::getColor(color, parent);
+        if (!chosen.isValid())
+            return false;
+        color = chosen;
+        return true;
     }
     int Exec(QDialog& dialog) override { return dialog.exec(); }
 };

@@ -9,6 +9,7 @@ class QWidget;
 class QDialog;
 class QPrinter;
 class QFont;
+class QColor;
 
 namespace zirko {
 
@@ -41,6 +42,8 @@ public:
     virtual bool SetupPrinter(QWidget* parent, QPrinter& printer) = 0;
     // Font dialog; false when cancelled.
     virtual bool ChooseFont(QWidget* parent, QFont& font) = 0;
+    // Colour dialog starting at `color`; false when cancelled.
+    virtual bool ChooseColor(QWidget* parent, QColor& color) = 0;
     // Shows one of the program's own dialogs modally and returns its result code.
     virtual int Exec(QDialog& dialog) = 0;
 };

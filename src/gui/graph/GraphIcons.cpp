@@ -31,6 +31,21 @@ void Magnifier(QPainter& p, bool plus)
         p.drawLine(QPointF(8, 5.5), QPointF(8, 10.5));
 }
 
+// Three or four text lines, each starting where `align` puts it.
+void TextLines(QPainter& p, Qt::Alignment align)
+{
+    p.setPen(QPen(kInk, 1.6));
+    const double widths[4] = {15, 10, 13, 8};
+    for (int i = 0; i < 4; ++i) {
+        const double w = widths[i];
+        const double x = align & Qt::AlignRight     ? 17.5 - w
+                         : align & Qt::AlignHCenter ? 10 - w / 2
+                                                    : 2.5;
+        const double y = 4.5 + i * 3.8;
+        p.drawLine(QPointF(x, y), QPointF(x + w, y));
+    }
+}
+
 using TPainterFn = std::function<void(QPainter&)>;
 
 const std::map<QString, TPainterFn>& Painters()
@@ -140,6 +155,45 @@ const std::map<QString, TPainterFn>& Painters()
              p.drawLine(QPointF(7.5, 3.5), QPointF(7.5, 16.5));
              p.drawLine(QPointF(12.5, 3.5), QPointF(12.5, 16.5));
          }},
+        {"cut",
+         [](QPainter& p) {
+             p.setPen(QPen(kInk, 1.4));
+             p.drawLine(QPointF(6, 2.5), QPointF(12.5, 12.5));
+             p.drawLine(QPointF(14, 2.5), QPointF(7.5, 12.5));
+             p.setPen(QPen(kBlue, 1.6));
+             p.setBrush(Qt::NoBrush);
+             p.drawEllipse(QPointF(6, 15), 2.6, 2.6);
+             p.drawEllipse(QPointF(14, 15), 2.6, 2.6);
+         }},
+        {"paste",
+         [](QPainter& p) {
+             p.setPen(QPen(kInk, 1.2));
+             p.setBrush(QColor(200, 160, 100));
+             p.drawRoundedRect(QRectF(2.5, 3.5, 12, 14), 1.5, 1.5);
+             p.setBrush(QColor(150, 150, 150));
+             p.drawRect(QRectF(5.5, 2, 6, 3));
+             p.setBrush(kPaper);
+             p.drawRect(QRectF(8.5, 7.5, 9, 11));
+             p.setPen(QPen(kBlue, 1));
+             for (int i = 0; i < 3; ++i)
+                 p.drawLine(QPointF(10, 10.5 + i * 2.5), QPointF(16, 10.5 + i * 2.5));
+         }},
+        {"undo",
+         [](QPainter& p) {
+             p.setPen(QPen(kBlue, 2, Qt::SolidLine, Qt::RoundCap));
+             p.setBrush(Qt::NoBrush);
+             QPainterPath arc;
+             arc.moveTo(5, 8);
+             arc.cubicTo(QPointF(9, 3), QPointF(18, 5), QPointF(16, 12));
+             arc.cubicTo(QPointF(15, 15), QPointF(12, 16.5), QPointF(9, 16.5));
+             p.drawPath(arc);
+             p.setPen(Qt::NoPen);
+             p.setBrush(kBlue);
+             p.drawPolygon(QPolygonF({{2, 4}, {9.5, 6.5}, {3, 11.5}}));
+         }},
+        {"alignleft", [](QPainter& p) { TextLines(p, Qt::AlignLeft); }},
+        {"aligncenter", [](QPainter& p) { TextLines(p, Qt::AlignHCenter); }},
+        {"alignright", [](QPainter& p) { TextLines(p, Qt::AlignRight); }},
         {"legend",
          [](QPainter& p) {
              p.setPen(QPen(kInk, 1.1));
@@ -159,6 +213,13 @@ const std::map<QString, TPainterFn>& Painters()
 }
 
 } // namespace
+
+QIcon DesktopIcon(const QString& themeName, const QString& drawnName)
+{
+    if (QIcon::hasThemeIcon(themeName))
+        return QIcon::fromTheme(themeName);
+    return GraphIcon(drawnName);
+}
 
 QIcon GraphIcon(const QString& name)
 {

@@ -1,4 +1,4 @@
-// Icons of the graph toolbar, drawn at run time so they scale with the screen and need no files.
+// Icons of the toolbars, drawn at run time so they scale with the screen and need no files.
 #pragma once
 
 #include <QIcon>
@@ -7,7 +7,11 @@
 namespace zirko {
 
 // Names: "copy", "save", "print", "setup", "zoomout", "undozoom", "zoomin", "measure", "annot",
-// "cross", "rxzero", "table", "legend". An unknown name gives a null icon.
+// "cross", "rxzero", "table", "legend", "cut", "paste", "undo", "alignleft", "aligncenter",
+// "alignright". An unknown name gives a null icon.
 QIcon GraphIcon(const QString& name);
+
+// The desktop theme's icon of that name, or the drawn one where the theme has none.
+QIcon DesktopIcon(const QString& themeName, const QString& drawnName);
 
 } // namespace zirko

@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -149,6 +150,9 @@ TGraphPage::~TGraphPage()
     Chart1->LabelHook = nullptr;
     Chart1->AfterDraw = nullptr;
     Chart1->OverlayPaint = nullptr;
+    // An offset field left while the page goes away finishes its edit: the page is gone then.
+    for (QLineEdit* edit : {EditShiftX, EditShiftY})
+        disconnect(edit, nullptr, this, nullptr);
 }
 
 void TGraphPage::CreateToolBar()

@@ -1,6 +1,7 @@
 #include "gui/shell/FormOptions.h"
 
 #include "core/app/NumberFormat.h"
+#include "gui/app/KeyFilter.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/app/WinStates.h"
 
@@ -16,7 +17,6 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QValidator>
 
 namespace zirko {
 
@@ -28,18 +28,7 @@ const char* const kSimulatorPort = "Simulator";
 constexpr int kLabelChars = 30;
 
 // File names cannot hold these; every other character, control keys included, passes.
-class TFileNameValidator final : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override
-    {
-        static const QString kForbidden = QStringLiteral("\"*/:<>?\\|");
-        for (QChar c : input)
-            if (kForbidden.contains(c))
-                return Invalid;
-        return Acceptable;
-    }
-};
+const char* const kFileNameRefused = "\"*/:<>?\\|";
 
 QString MarkerText(double value)
 {
@@ -78,7 +67,11 @@ TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent)
     body->addWidget(new QLabel("Communication port:", this));
     ComboBoxCOM = new QComboBox(this);
     ComboBoxCOM->setObjectName("ComboBoxCOM");
-    ComboBoxCOM->setEditable(false);
+    // The system lists no pseudo-terminals and no port that is unplugged just now: a device
+    // path can be typed.
+    ComboBoxCOM->setEditable(true);
+    ComboBoxCOM->setInsertPolicy(QComboBox::NoInsert);
+    ComboBoxCOM->setCompleter(nullptr);
     ComboBoxCOM->addItems(AvailablePortNames());
     body->addWidget(ComboBoxCOM);
 
@@ -86,7 +79,7 @@ TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent)
     auto* nameRow = new QHBoxLayout;
     EditDefFileName = new QLineEdit("Block", this);
     EditDefFileName->setObjectName("EditDefFileName");
-    EditDefFileName->setValidator(new TFileNameValidator(EditDefFileName));
+    InstallRefusingKeyFilter(EditDefFileName, kFileNameRefused);
     nameRow->addWidget(EditDefFileName, 1);
     nameRow->addWidget(new QLabel("+ \"00X.zdf\"", this));
     body->addLayout(nameRow);
@@ -144,7 +137,11 @@ void TFormOptions::Fill(const QString& rootFolder, const QString& portName,
                         const QString& defaultFileName, double markerThreshold)
 {
     RootFolder = rootFolder;
-    ComboBoxCOM->setCurrentIndex(ComboBoxCOM->findText(portName));
+    // A stored port the system does not list now stays as it was, not silently replaced.
+    const int listed = ComboBoxCOM->findText(portName);
+    ComboBoxCOM->setCurrentIndex(listed);
+    if (listed < 0)
+        ComboBoxCOM->setEditText(portName);
     EditDefFileName->setText(defaultFileName);
     MarkerThreshold = markerThreshold;
     MarkerEdit->setText(MarkerText(markerThreshold));
@@ -153,7 +150,7 @@ void TFormOptions::Fill(const QString& rootFolder, const QString& portName,
 
 QString TFormOptions::PortNameResult() const
 {
-    return ComboBoxCOM->currentIndex() >= 0 ? ComboBoxCOM->currentText() : QString();
+    return ComboBoxCOM->currentText().trimmed();
 }
 
 QString TFormOptions::DefaultFileNameResult() const

@@ -17,7 +17,7 @@ namespace zirko {
 // What the user accepted; the main window takes these over.
 struct TOptionsResult {
     QString RootFolder;
-    QString PortName; // empty when the list had no selection
+    QString PortName; // as chosen or typed; empty opens the default port
     QString DefaultFileName;
     std::optional<double> MarkerThreshold; // only when the marker box holds a number
 };

@@ -1,6 +1,8 @@
 #include "gui/shell/NotesPage.h"
 
+#include "gui/app/KeyFilter.h"
 #include "gui/app/UserDialogs.h"
+#include "gui/graph/GraphIcons.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
 
@@ -19,8 +21,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QPixmap>
 #include <QPrinter>
-#include <QRegularExpressionValidator>
 #include <QStyleOptionFrame>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -39,6 +41,8 @@ namespace {
 
 const char* const kMsgPrintFailed = "Error by Printig richedit!";
 const char* const kPasteFont = "Courier New";
+const char* const kColorHint = "Barva písma";
+const char* const kColorMenu = "Barva";
 // A size text that is not a whole number gives this size.
 constexpr int kFallbackSize = 10;
 
@@ -99,6 +103,32 @@ TSelectionStyle SelectionStyleOf(const QTextEdit& edit)
     return s;
 }
 
+// An "A" over a bar in the text colour of the selection.
+QIcon ColorIcon(const QColor& color)
+{
+    constexpr int kSize = 20;
+    QIcon icon;
+    for (const qreal scale : {1.0, 2.0}) {
+        QPixmap pixmap(static_cast<int>(kSize * scale), static_cast<int>(kSize * scale));
+        pixmap.setDevicePixelRatio(scale);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        QFont f = p.font();
+        f.setPixelSize(13);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(QColor(40, 40, 40));
+        p.drawText(QRectF(0, 0, kSize, 14), Qt::AlignCenter, "A");
+        p.setPen(QPen(QColor(90, 90, 90), 1));
+        p.setBrush(color);
+        p.drawRect(QRectF(2.5, 14.5, 15, 4));
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 Qt::Alignment AlignmentOfTag(int tag)
 {
     switch (tag) {
@@ -123,15 +153,17 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     ToolbarLayout = toolbar;
     toolbar->setSpacing(1);
     page->addLayout(toolbar);
-    TBPrint = AddButton("Tisk", "Tisk", "document-print");
-    TBCut = AddButton("Vyjmout", "Vyjmout", "edit-cut");
-    TBCopy = AddButton("Kopírovat", "Kopírovat", "edit-copy");
-    TBPaste = AddButton("Vložit", "Vložit", "edit-paste");
-    TBUndo = AddButton("Zpět", "Zpět", "edit-undo");
-    TBBold = AddButton("B", "Tučné", {});
-    TBItalic = AddButton("I", "Kurzíva", {});
-    TBUnderline = AddButton("U", "Podtržené", {});
-    TBFont = AddButton("A", "Font dialog", {});
+    TBPrint = AddIconButton("Tisk", DesktopIcon("document-print", "print"));
+    TBCut = AddIconButton("Vyjmout", DesktopIcon("edit-cut", "cut"));
+    TBCopy = AddIconButton("Kopírovat", DesktopIcon("edit-copy", "copy"));
+    TBPaste = AddIconButton("Vložit", DesktopIcon("edit-paste", "paste"));
+    TBUndo = AddIconButton("Zpět", DesktopIcon("edit-undo", "undo"));
+    TBBold = AddButton("B", "Tučné");
+    TBItalic = AddButton("I", "Kurzíva");
+    TBUnderline = AddButton("U", "Podtržené");
+    TBFont = AddButton("A", "Font dialog");
+    TBColor = AddIconButton(kColorHint, ColorIcon(palette().color(QPalette::Text)));
+    TBColor->setObjectName("TBColor");
     for (QToolButton* b : {TBBold, TBItalic, TBUnderline})
         b->setCheckable(true);
     QFont boldFont = TBBold->font();
@@ -159,14 +191,14 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     // Inline completion would turn a typed "1" into "10".
     ComboFontSize->setCompleter(nullptr);
     ComboFontSize->setInsertPolicy(QComboBox::NoInsert);
-    ComboFontSize->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), ComboFontSize));
+    InstallKeyFilter(ComboFontSize->lineEdit(), {});
     ComboFontSize->setMinimumContentsLength(3);
     toolbar->addWidget(ComboFontSize);
 
-    TBLeft = AddButton("L", "Zarovnat doleva", "format-justify-left");
-    TBCenter = AddButton("C", "Zarovnat na střed", "format-justify-center");
-    TBRight = AddButton("R", "Zarovnat doprava", "format-justify-right");
+    TBLeft = AddIconButton("Zarovnat doleva", DesktopIcon("format-justify-left", "alignleft"));
+    TBCenter =
+        AddIconButton("Zarovnat na střed", DesktopIcon("format-justify-center", "aligncenter"));
+    TBRight = AddIconButton("Zarovnat doprava", DesktopIcon("format-justify-right", "alignright"));
     AlignButtons = new QButtonGroup(this);
     AlignButtons->setExclusive(true);
     AlignButtons->addButton(TBLeft, kAlignLeft);
@@ -227,6 +259,7 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     for (QToolButton* b : {TBBold, TBItalic, TBUnderline})
         connect(b, &QToolButton::clicked, this, [this, b] { StyleButtonClick(b); });
     connect(TBFont, &QToolButton::clicked, this, &TNotesPage::FontDialog);
+    connect(TBColor, &QToolButton::clicked, this, &TNotesPage::ColorDialog);
     connect(ComboFontName, &QComboBox::activated, this, &TNotesPage::FontNameChange);
     connect(ComboFontSize, &QComboBox::editTextChanged, this, &TNotesPage::FontSizeChange);
     connect(ComboFontSize, &QComboBox::activated, this, [this] {
@@ -256,18 +289,26 @@ TNotesPage::~TNotesPage()
     disconnect(QApplication::clipboard(), nullptr, this, nullptr);
     RichEdit1->removeEventFilter(this);
     disconnect(RichEdit1, nullptr, this, nullptr);
+    disconnect(ComboFontSize, nullptr, this, nullptr);
 }
 
-QToolButton* TNotesPage::AddButton(const QString& text, const QString& hint, const QString& icon)
+QToolButton* TNotesPage::AddButton(const QString& text, const QString& hint)
 {
     auto* b = new QToolButton(this);
     b->setText(text);
     b->setToolTip(hint);
     b->setFocusPolicy(Qt::NoFocus);
     b->setAutoRaise(true);
-    if (!icon.isEmpty() && QIcon::hasThemeIcon(icon))
-        b->setIcon(QIcon::fromTheme(icon));
     ToolbarLayout->addWidget(b);
+    return b;
+}
+
+QToolButton* TNotesPage::AddIconButton(const QString& hint, const QIcon& icon)
+{
+    // The hint stays the button's text for screen readers; only the icon shows.
+    QToolButton* b = AddButton(hint, hint);
+    b->setIcon(icon);
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     return b;
 }
 
@@ -304,6 +345,7 @@ void TNotesPage::BuildContextMenu()
     mnuPaste = PopupMenu->addAction("Vložit", this, &TNotesPage::Paste);
     mnuUndo = PopupMenu->addAction("Zpět", this, &TNotesPage::Undo);
     mnuFont = PopupMenu->addAction("Font", this, &TNotesPage::FontDialog);
+    mnuColor = PopupMenu->addAction(kColorMenu, this, &TNotesPage::ColorDialog);
     mnuAlign = PopupMenu->addMenu("Zarovnání");
     AlignActions = new QActionGroup(this);
     AlignActions->setExclusive(true);
@@ -399,7 +441,26 @@ void TNotesPage::RichEdit1SelectionChange()
     }
     TBUndo->setEnabled(RichEdit1->document()->isUndoAvailable());
     TBPaste->setEnabled(RichEdit1->canPaste());
+    TBColor->setIcon(ColorIcon(SelectionColor()));
     UpdatingFormat = false;
+}
+
+QColor TNotesPage::SelectionColor() const
+{
+    const QBrush brush = RichEdit1->currentCharFormat().foreground();
+    return brush.style() != Qt::NoBrush ? brush.color()
+                                        : RichEdit1->palette().color(QPalette::Text);
+}
+
+void TNotesPage::ColorDialog()
+{
+    QColor color = SelectionColor();
+    if (!Dialogs().ChooseColor(this, color))
+        return;
+    QTextCharFormat f;
+    f.setForeground(color);
+    ApplyFormat(f);
+    RichEdit1SelectionChange();
 }
 
 void TNotesPage::ApplicationIdle()

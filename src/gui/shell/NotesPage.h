@@ -9,7 +9,9 @@ class QAction;
 class QActionGroup;
 class QButtonGroup;
 class QComboBox;
+class QColor;
 class QHBoxLayout;
+class QIcon;
 class QLineEdit;
 class QMenu;
 class QTextCharFormat;
@@ -60,6 +62,8 @@ public:
     QToolButton* TBItalic = nullptr;
     QToolButton* TBUnderline = nullptr;
     QToolButton* TBFont = nullptr;
+    // Text colour of the selection; its icon shows the current one.
+    QToolButton* TBColor = nullptr;
     QComboBox* ComboFontName = nullptr;
     QComboBox* ComboFontSize = nullptr;
     QToolButton* TBLeft = nullptr;
@@ -81,6 +85,7 @@ public:
     QAction* mnuPaste = nullptr;
     QAction* mnuUndo = nullptr;
     QAction* mnuFont = nullptr;
+    QAction* mnuColor = nullptr;
     QMenu* mnuAlign = nullptr;
     QAction* mnuAlignLeft = nullptr;
     QAction* mnuAlignCenter = nullptr;
@@ -90,12 +95,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QToolButton* AddButton(const QString& text, const QString& hint, const QString& icon);
+    QToolButton* AddButton(const QString& text, const QString& hint);
+    QToolButton* AddIconButton(const QString& hint, const QIcon& icon);
     QLineEdit* AddInfoEdit();
     void BuildContextMenu();
     void ApplyFormat(const QTextCharFormat& format);
     void StyleButtonClick(QToolButton* button);
     void FontDialog();
+    void ColorDialog();
+    QColor SelectionColor() const;
     void FontNameChange(int index);
     void FontSizeChange(const QString& text);
     void AlignClick(int tag);

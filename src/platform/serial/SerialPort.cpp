@@ -11,15 +11,21 @@ QString CreateFileFailedText(int errorNumber, const QString& portName)
     return QString("CreateFile failed with error %1  ,%2.\r\n").arg(errorNumber).arg(portName);
 }
 
+QString DevicePath(const QString& portName)
+{
+    // The same rule QSerialPort follows: a bare name lives under /dev.
+    return portName.startsWith('/') || portName.startsWith("./") || portName.startsWith("../")
+               ? portName
+               : "/dev/" + portName;
+}
+
 namespace {
 
 // QSerialPort reports an open failure as a category; the message carries the system's own error
 // number, found by asking the system the same question once more.
 int OpenErrorNumber(const QString& portName, QSerialPort::SerialPortError error)
 {
-    // The same rule QSerialPort follows: a bare name lives under /dev.
-    const QString location = portName.startsWith('/') ? portName : "/dev/" + portName;
-    const QByteArray path = location.toLocal8Bit();
+    const QByteArray path = DevicePath(portName).toLocal8Bit();
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return errno;
@@ -61,7 +67,8 @@ TOpenResult TSerialPort::OpenPort(const QString& portName)
     if (!SerialPort.open(QIODevice::ReadWrite)) {
         const int number = OpenErrorNumber(Name, SerialPort.error());
         SerialPort.clearError();
-        return {false, CreateFileFailedText(number, Name)};
+        // The device that was tried, so a bare name shows where it was looked for.
+        return {false, CreateFileFailedText(number, DevicePath(Name))};
     }
     // Like the device control block of the original port set-up, the line settings are applied
     // without examining the result: a port that rejects one still carries bytes.

@@ -14,6 +14,8 @@ inline constexpr qint64 kReadBufferSize = 600000;
 // The open failures a user sees. Queue sizes and the event mask cannot be refused here (the read
 // buffer is ours, readyRead replaces the event mask), so their texts never arise.
 QString CreateFileFailedText(int errorNumber, const QString& portName);
+// The device a port name opens: a path as given, a bare name under /dev.
+QString DevicePath(const QString& portName);
 inline constexpr const char* kPurgeCommFailed = "PurgeComm failed";
 inline constexpr const char* kEscapeCommFailed = "EscapeCommFunction failed";
 // What an unplugged device or a vanished peer reports.

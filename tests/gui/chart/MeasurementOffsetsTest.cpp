@@ -3,6 +3,7 @@
 #include "core/app/NumberFormat.h"
 #include "gui/chart/GraphPageFixture.h"
 #include "gui/graph/ReadingsGrid.h"
+#include "support/EntryInput.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -373,6 +374,28 @@ TEST_F(OffsetsTest, LettersAreDroppedAndTheSameNumberTwiceChangesNothing)
     const auto once = Points();
     Type(Page->EditShiftX, "1.5");
     EXPECT_EQ(Points(), once);
+}
+
+TEST_F(OffsetsTest, PastedAndDroppedTextKeepsOnlyWhatTheKeysWouldType)
+{
+    // Leaving the field with letters in it used to set the offset to 0.
+    Page->EditShiftX->selectAll();
+    test::PasteByKey(Page->EditShiftX, "1a.5 s");
+    EXPECT_EQ(Page->EditShiftX->text(), "1.5");
+    Page->EditShiftY->setFocus();
+    EXPECT_DOUBLE_EQ(Slot(kSlotAltitude).OffsetX, 1.5);
+
+    Page->EditShiftX->selectAll();
+    ASSERT_TRUE(test::PasteByMenu(Page->EditShiftX, "x-2y"));
+    EXPECT_EQ(Page->EditShiftX->text(), "-2");
+    QTest::keyClick(Page->EditShiftX, Qt::Key_Return);
+    EXPECT_DOUBLE_EQ(Slot(kSlotAltitude).OffsetX, -2);
+
+    test::DropText(Page->EditShiftX, "5,m\t");
+    EXPECT_EQ(Page->EditShiftX->text(), "-25");
+    // Typing goes on at the right place after the dropped characters.
+    QTest::keyClicks(Page->EditShiftX, "q0");
+    EXPECT_EQ(Page->EditShiftX->text(), "-250");
 }
 
 TEST_F(OffsetsTest, SliderYUpByTenOffsetsTheChosenChannel)

@@ -1,6 +1,7 @@
 #include "gui/device/ZirkoComForm.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
+#include "support/EntryInput.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>
@@ -200,6 +201,27 @@ TEST(ZirkoComForm, LimitedEditsClampAndStore)
     f.ConfigToControls();
     EXPECT_EQ(f.EditVoltspy->text(), "5.00");
     EXPECT_TRUE(f.RadioStartAltitude->isChecked());
+}
+
+TEST(ZirkoComForm, PastedOrDroppedTextKeepsOnlyTheDigitsTheFieldTakes)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    f.EnableConfigControls(true);
+    f.EditVoltspy->selectAll();
+    PasteByKey(f.EditVoltspy, "x5 V");
+    EXPECT_EQ(f.EditVoltspy->text(), "5");
+    f.EditVoltspy->selectAll();
+    ASSERT_TRUE(PasteByMenu(f.EditVoltspy, "V 4.5"));
+    EXPECT_EQ(f.EditVoltspy->text(), "4.5");
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kVoltspy), 375);
+    f.EditStartDelay->selectAll();
+    PasteByKey(f.EditStartDelay, "-12.5s");
+    EXPECT_EQ(f.EditStartDelay->text(), "125");
+    DropText(f.EditStartDelay, "x7");
+    EXPECT_EQ(f.EditStartDelay->text(), "1257");
+    EXPECT_EQ(ConfigWord(f.ConfigImage, cfg::kStartDelay), 1257);
+    EXPECT_TRUE(t.Scripted.Errors().isEmpty()) << t.Scripted.Errors().join("|").toStdString();
 }
 
 TEST(ZirkoComForm, NumberAboveTheWordRangeIsRefusedOnLeaving)
@@ -404,14 +426,14 @@ TEST(SavingMoment, LongTimeWithSecondsButNoTimeZone)
     const QTimeZone prague("Europe/Prague");
     ASSERT_TRUE(prague.isValid());
     const QDateTime moment(QDate(2026, 12, 8), QTime(14, 3, 22), prague);
-    for (const QLocale& locale : {QLocale(QLocale::Czech, QLocale::Czechia),
-                                  QLocale(QLocale::English, QLocale::UnitedStates),
-                                  QLocale(QLocale::German, QLocale::Germany),
-                                  QLocale(QLocale::Chinese, QLocale::China)}) {
+    for (const QLocale& locale :
+         {QLocale(QLocale::Czech, QLocale::Czechia),
+          QLocale(QLocale::English, QLocale::UnitedStates),
+          QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::Chinese, QLocale::China)}) {
         const QString text = SavingMomentText(moment, locale);
         SCOPED_TRACE(text.toStdString());
         EXPECT_TRUE(text.startsWith(locale.toString(moment.date(), QLocale::ShortFormat) + " "));
-        EXPECT_TRUE(text.contains("22"));  // seconds
+        EXPECT_TRUE(text.contains("22")); // seconds
         EXPECT_FALSE(text.contains("CET"));
         EXPECT_FALSE(text.contains("UTC"));
         EXPECT_FALSE(text.contains("GMT"));

@@ -1,5 +1,6 @@
 // The options dialog driven with real mouse and key events.
 #include "gui/shell/FormOptions.h"
+#include "support/EntryInput.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>
@@ -47,7 +48,7 @@ TEST_F(FormOptionsTest, LayoutAndPortList)
     EXPECT_EQ("Options", Form.windowTitle());
     EXPECT_EQ(QSize(273, 200), Form.size());
     EXPECT_EQ(Form.minimumSize(), Form.maximumSize());
-    EXPECT_FALSE(Form.ComboBoxCOM->isEditable());
+    EXPECT_TRUE(Form.ComboBoxCOM->isEditable());
     EXPECT_EQ("Block", Form.EditDefFileName->text());
     const QStringList ports = TFormOptions::AvailablePortNames();
     ASSERT_GE(ports.size(), 2);
@@ -101,15 +102,31 @@ TEST_F(FormOptionsTest, ChoosingAFolderByLabelOrButtonTellsTheWatcherAtOnce)
     EXPECT_EQ(2, Dialogs->Log.count("folder: Default root folder:"));
 }
 
-TEST_F(FormOptionsTest, UnlistedPortLeavesNoSelectionAndStoresAnEmptyName)
+TEST_F(FormOptionsTest, UnlistedOrTypedPortIsShownAndKept)
 {
+    // A stored port the system does not list now (unplugged, or a pseudo-terminal) stays.
     Dialogs->DialogScripts.push_back([this](QDialog& d) {
-        EXPECT_EQ(-1, Form.ComboBoxCOM->currentIndex());
+        EXPECT_EQ("COM77", Form.ComboBoxCOM->currentText());
         return ShowAndClick(d, Form.ButtonOK);
     });
     auto result = TFormOptions::ExecuteOptions(Form, Temp.path(), "COM77", "Block", 0);
     ASSERT_TRUE(result.has_value());
-    EXPECT_EQ("", result->PortName);
+    EXPECT_EQ("COM77", result->PortName);
+
+    // A device path typed into the box; Enter still means OK.
+    Dialogs->DialogScripts.push_back([this](QDialog& d) {
+        d.show();
+        QLineEdit* edit = Form.ComboBoxCOM->lineEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, "/dev/pts/7");
+        QTest::keyClick(edit, Qt::Key_Return);
+        return d.result();
+    });
+    result = TFormOptions::ExecuteOptions(Form, Temp.path(), "Simulator", "Block", 0);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ("/dev/pts/7", result->PortName);
+    EXPECT_EQ(TFormOptions::AvailablePortNames().size(), Form.ComboBoxCOM->count());
 
     Dialogs->DialogScripts.push_back([this](QDialog& d) {
         EXPECT_EQ("Simulator", Form.ComboBoxCOM->currentText());
@@ -130,6 +147,19 @@ TEST_F(FormOptionsTest, FileNameRefusesCharactersFileNamesCannotHold)
     EXPECT_EQ("Let-_ 1.", Form.EditDefFileName->text());
     QTest::keyClick(Form.EditDefFileName, Qt::Key_Backspace);
     EXPECT_EQ("Let-_ 1", Form.EditDefFileName->text());
+}
+
+TEST_F(FormOptionsTest, PastedOrDroppedFileNameLosesOnlyTheRefusedCharacters)
+{
+    Form.show();
+    Form.EditDefFileName->selectAll();
+    PasteByKey(Form.EditDefFileName, "C:\\Flights/Day?1");
+    EXPECT_EQ("CFlightsDay1", Form.EditDefFileName->text());
+    Form.EditDefFileName->selectAll();
+    ASSERT_TRUE(PasteByMenu(Form.EditDefFileName, "<Hop>*"));
+    EXPECT_EQ("Hop", Form.EditDefFileName->text());
+    DropText(Form.EditDefFileName, "|_2\"");
+    EXPECT_EQ("Hop_2", Form.EditDefFileName->text());
 }
 
 TEST_F(FormOptionsTest, InvalidDirectoryReopensTheDialogFromTheStart)

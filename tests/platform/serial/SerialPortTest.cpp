@@ -1,6 +1,6 @@
 // The serial driver against a real pseudo-terminal pair.
-#include "platform/serial/PseudoTerminal.h"
 #include "platform/serial/SerialPort.h"
+#include "platform/serial/PseudoTerminal.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -121,7 +121,7 @@ TEST(SerialPort, SendByteWithThePortClosedSendsNothing)
     EXPECT_TRUE(pty->ReadAvailable().isEmpty());
 }
 
-TEST(SerialPort, OpenFailuresCarryTheSystemErrorAndThePortName)
+TEST(SerialPort, OpenFailuresCarryTheSystemErrorAndTheDevicePath)
 {
     TSerialPort port;
     const TOpenResult missing = port.OpenPort("/dev/zirko-no-such-port");
@@ -133,7 +133,11 @@ TEST(SerialPort, OpenFailuresCarryTheSystemErrorAndThePortName)
     EXPECT_FALSE(unnamed.Ok);
     EXPECT_EQ(port.PortName(), "COM1");
     EXPECT_TRUE(unnamed.Message.startsWith("CreateFile failed with error "));
-    EXPECT_TRUE(unnamed.Message.endsWith("  ,COM1.\r\n"));
+    EXPECT_TRUE(unnamed.Message.endsWith("  ,/dev/COM1.\r\n")) << unnamed.Message.toStdString();
+
+    // A bare name is looked for under /dev, and the text says so.
+    const TOpenResult bare = port.OpenPort("ttyZIRKO9");
+    EXPECT_EQ(bare.Message, "CreateFile failed with error 2  ,/dev/ttyZIRKO9.\r\n");
 }
 
 TEST(SerialPort, APortInUseIsRefused)
