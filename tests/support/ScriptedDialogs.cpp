@@ -1,12 +1,19 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QDialog>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace zirko::test {
 
 void TScriptedDialogs::ShowError(QWidget*, const QString& text)
 {
     Log << "error: " + text;
+    if (ErrorBoxMs > 0) {
+        QEventLoop loop;
+        QTimer::singleShot(ErrorBoxMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
 }
 void TScriptedDialogs::ShowMessage(QWidget*, const QString& text)
 {

@@ -19,6 +19,8 @@ public:
     std::deque<bool> PrinterAnswers; // for SetupPrinter; default false
     std::deque<std::function<int(QDialog&)>> DialogScripts; // for Exec; default rejects
     std::deque<QColor> Colors;                              // for ChooseColor; empty = cancel
+    // Error boxes run their own event loop this long, as a modal box does while it is open.
+    int ErrorBoxMs = 0;
 
     void ShowError(QWidget*, const QString& text) override;
     void ShowMessage(QWidget*, const QString& text) override;

@@ -27,6 +27,7 @@
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTextLayout>
 #include <QVBoxLayout>
 
 namespace zirko {
@@ -36,6 +37,9 @@ namespace {
 constexpr int kSpacing = 6;
 constexpr int kNumbersStripHeight = 40;
 constexpr int kDesignedWidth = 401;
+const char* const kFirmwareCaption = "Firmware:";
+// A download of no more than these erased bytes holds no data.
+constexpr qint64 kEndOfDataBytes = 5;
 
 const QColor kRed(255, 0, 0);
 const QColor kYellow(255, 255, 0);
@@ -48,6 +52,63 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& text, int 
     e->setFixedWidth(width);
     return e;
 }
+
+// Lines of the top label: a failure text of any length fits beside the lamp without resizing
+// or moving the window.
+constexpr int kTopLabelLines = 3;
+
+// The top label wraps anywhere (device paths have no blanks) and elides what does not fit;
+// the whole text stays in its hint.
+class TTopLabel final : public QLabel {
+public:
+    explicit TTopLabel(QWidget* parent) : QLabel(" ", parent)
+    {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        setFixedHeight(fontMetrics().lineSpacing() * kTopLabelLines + 2);
+    }
+
+protected:
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::FontChange)
+            setFixedHeight(fontMetrics().lineSpacing() * kTopLabelLines + 2);
+        QLabel::changeEvent(event);
+    }
+    void paintEvent(QPaintEvent*) override
+    {
+        const QString shown = text().trimmed();
+        const QRect area = contentsRect();
+        const QFontMetrics metrics(font());
+        const int lineHeight = metrics.lineSpacing();
+        const int maxLines = std::max(1, area.height() / lineHeight);
+        QTextLayout layout(shown, font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (int n = 0; n < maxLines; ++n) {
+            QTextLine line = layout.createLine();
+            if (!line.isValid())
+                break;
+            line.setLineWidth(area.width());
+            line.setPosition(QPointF(0, n * lineHeight));
+        }
+        layout.endLayout();
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            const bool last = i == layout.lineCount() - 1;
+            if (last && line.textStart() + line.textLength() < shown.size()) {
+                const QString rest = shown.mid(line.textStart());
+                p.drawText(QPointF(area.left(), area.top() + line.y() + metrics.ascent()),
+                           metrics.elidedText(rest, Qt::ElideRight, area.width()));
+            } else {
+                line.draw(&p, area.topLeft());
+            }
+        }
+    }
+};
 
 } // namespace
 
@@ -107,9 +168,8 @@ void TZirkoComForm::BuildControls()
     ButtonConnect->setToolTip("Push Connect button and then power-up Zirko device.");
     ButtonDisconnect = new QPushButton("Disconnect", this);
     Lamp = new TStatusLamp(this);
-    LabelTop = new QLabel(" ", this);
+    LabelTop = new TTopLabel(this);
     LabelTop->setObjectName("LabelTop");
-    LabelTop->setWordWrap(true);
     auto* top = new QHBoxLayout;
     top->addWidget(ButtonConnect);
     top->addWidget(ButtonDisconnect);
@@ -126,8 +186,9 @@ void TZirkoComForm::BuildControls()
     LabelData = new QLabel(data);
     LabelData->setObjectName("LabelData");
     ProgressBar1 = new QProgressBar(data);
-    ProgressBar1->setTextVisible(false);
     ProgressBar1->setRange(0, static_cast<int>(MemorySize));
+    ProgressBar1->setAlignment(Qt::AlignCenter);
+    ShowProgress(0, MemorySize);
     auto* dataLayout = new QGridLayout(data);
     dataLayout->addWidget(ButtonReadData, 0, 0);
     dataLayout->addWidget(ButtonErase, 0, 1);
@@ -241,7 +302,7 @@ void TZirkoComForm::BuildControls()
     numbersLayout->setContentsMargins(0, 0, 0, 0);
     PanelNumbers->hide();
 
-    LabelFirmware = new QLabel("Firmware:", this);
+    LabelFirmware = new QLabel(kFirmwareCaption, this);
     LabelFirmware->setObjectName("LabelFirmware");
     ButtonClose = new QPushButton("Close", this);
     StatusBar1 = new QStatusBar(this);
@@ -282,15 +343,14 @@ void TZirkoComForm::BuildControls()
 void TZirkoComForm::WireSession()
 {
     connect(Link, &TLoggerSession::StatusText, this, &TZirkoComForm::SetStatus);
-    connect(Link, &TLoggerSession::TopLabelText, LabelTop, &QLabel::setText);
+    connect(Link, &TLoggerSession::TopLabelText, this, &TZirkoComForm::SetTopLabel);
     connect(Link, &TLoggerSession::InitLabelText, this, &TZirkoComForm::SetInitLabel);
     connect(Link, &TLoggerSession::DataLabelText, LabelData, &QLabel::setText);
-    connect(Link, &TLoggerSession::ProgressChanged, this, [this](qint64 pos) {
-        ProgressBar1->setValue(static_cast<int>(std::min(pos, MemorySize)));
-    });
+    connect(Link, &TLoggerSession::ProgressChanged, this,
+            [this](qint64 pos) { ShowProgress(pos, MemorySize); });
     connect(Link, &TLoggerSession::ProgressMaximumChanged, this, [this](qint64 max) {
         MemorySize = max;
-        ProgressBar1->setMaximum(static_cast<int>(max));
+        ShowProgress(0, MemorySize);
     });
     connect(Link, &TLoggerSession::CaptionChanged, this, &QWidget::setWindowTitle);
     connect(Link, &TLoggerSession::LampChanged, this, &TZirkoComForm::SetLamp);
@@ -312,7 +372,7 @@ void TZirkoComForm::WireSession()
                 QApplication::restoreOverrideCursor();
     });
     connect(Link, &TLoggerSession::ErrorShown, this, &TZirkoComForm::ShowError);
-    connect(Link, &TLoggerSession::ConnectFailed, LabelTop, &QLabel::setText);
+    connect(Link, &TLoggerSession::ConnectFailed, this, &TZirkoComForm::SetTopLabel);
     connect(Link, &TLoggerSession::PortOpened, this, [this] {
         ButtonConnect->setEnabled(false);
         ButtonDisconnect->setEnabled(true);
@@ -320,12 +380,19 @@ void TZirkoComForm::WireSession()
     });
     connect(Link, &TLoggerSession::DownloadFinished, this,
             [this](const QByteArray& image, qint64 lastDataIndex, qint64 usedBytes) {
+                // The end of the data tells how much of the memory is in use: that is all of
+                // it, so the bar is full; it shows the count of the data label.
+                const qint64 read = image.size() <= kEndOfDataBytes ? 0 : image.size() - 1;
+                ShowProgress(read, read);
+                SetTopLabel(" ");
                 UsedBytes = usedBytes;
                 UpdateRecordingTime();
                 DataReadingFinished(image, lastDataIndex);
                 ButtonClose->setEnabled(true);
             });
     connect(Link, &TLoggerSession::ConnectionClosed, this, [this] {
+        // The next logger may carry other firmware.
+        LabelFirmware->setText(kFirmwareCaption);
         SetLamp(TLampColour::Red);
         ButtonConnect->setEnabled(true);
         ButtonDisconnect->setEnabled(false);
@@ -394,9 +461,8 @@ void TZirkoComForm::DataReadingFinished(const QByteArray& image, qint64 lastData
     Splitter.BackupFolder = BackupFolder();
     TWindowSaveUi ui(*this);
     const std::string savedAt = SavingMomentText(QDateTime::currentDateTime()).toStdString();
-    const TSplitResult result =
-        Splitter.DataReadingFinished(std::vector<uint8_t>(image.begin(), image.end()),
-                                     lastDataIndex, savedAt, ui);
+    const TSplitResult result = Splitter.DataReadingFinished(
+        std::vector<uint8_t>(image.begin(), image.end()), lastDataIndex, savedAt, ui);
     // An empty name became "Block" on saving: the main window keeps that.
     Options.DefaultFileName = QString::fromStdString(Splitter.DefaultFileName);
     if (!result.Error.empty()) {
@@ -415,6 +481,21 @@ void TZirkoComForm::SetLamp(TLampColour colour)
 void TZirkoComForm::SetStatus(const QString& text)
 {
     StatusBar1->showMessage(text);
+}
+
+void TZirkoComForm::SetTopLabel(const QString& text)
+{
+    LabelTop->setText(text);
+    LabelTop->setToolTip(text.trimmed());
+}
+
+void TZirkoComForm::ShowProgress(qint64 bytes, qint64 scale)
+{
+    // An empty download still fills the bar: it has ended.
+    const qint64 maximum = std::max<qint64>(scale, 1);
+    ProgressBar1->setRange(0, static_cast<int>(maximum));
+    ProgressBar1->setValue(static_cast<int>(scale > 0 ? std::min(bytes, maximum) : maximum));
+    ProgressBar1->setFormat(QString("%1 bytes").arg(bytes));
 }
 
 void TZirkoComForm::SetInitLabel(const QString& text)
@@ -714,10 +795,11 @@ void TZirkoComForm::showEvent(QShowEvent* event)
     ButtonConnect->setEnabled(true);
     SetOperationButtons(
         {ButtonReadData, ButtonUpload, ButtonDownloadCfg, ButtonErase, ButtonDisconnect}, false);
-    LabelTop->setText(" ");
+    SetTopLabel(" ");
     LabelInit->clear();
     LabelData->clear();
-    ProgressBar1->setValue(0);
+    LabelFirmware->setText(kFirmwareCaption);
+    ShowProgress(0, MemorySize);
     EditFlightTemperature->setText(QString::number(Options.FlightTemperature));
     SetStatus("Zirko not connected.");
     SetLamp(TLampColour::Red);
@@ -743,7 +825,7 @@ void TZirkoComForm::DisconnectClick()
 {
     Link->Disconnect();
     SetStatus("Disconnected.");
-    LabelTop->setText("Disconnected.");
+    SetTopLabel("Disconnected.");
     setWindowTitle("Data Reading / Zirko - Disconnected");
     SetLamp(TLampColour::Red);
     ButtonClose->setEnabled(true);
@@ -760,9 +842,11 @@ void TZirkoComForm::ReadDataClick()
         return;
     }
     SetOperationButtons({ButtonClose, ButtonUpload, ButtonDownloadCfg, ButtonErase}, false);
-    ProgressBar1->setValue(0);
+    ShowProgress(0, MemorySize);
     LabelData->setText("Number of bytes read: 0");
-    LabelTop->clear();
+    // The counts of the last download do not describe this one.
+    LabelInit->clear();
+    SetTopLabel(QString());
     Link->ReadData();
 }
 
@@ -775,6 +859,7 @@ void TZirkoComForm::EraseClick()
     if (Dialogs().AskYesNo(this, "Erase memory?", true) != TAnswer::Yes)
         return;
     SetOperationButtons({ButtonClose, ButtonUpload, ButtonDownloadCfg, ButtonReadData}, false);
+    LabelInit->clear();
     Link->EraseMemory();
 }
 

@@ -76,6 +76,10 @@ public:
     void ShowError(const QString& text);
     void SetStatus(const QString& text);
     void SetInitLabel(const QString& text);
+    // The label beside the lamp; its hint holds the whole text.
+    void SetTopLabel(const QString& text);
+    // The bar at `bytes` of `scale`, with the count as its text.
+    void ShowProgress(qint64 bytes, qint64 scale);
     void ToggleNumbersStrip();
 
     // Controls.

@@ -92,8 +92,8 @@ void TLoggerSession::Connect()
 {
     if (Machine->PortOpen())
         return;
-    std::unique_ptr<TLoggerLink> link = NextLink ? std::move(NextLink)
-                                                 : CreateLoggerLink(Port, nullptr, SimulatorPacing);
+    std::unique_ptr<TLoggerLink> link =
+        NextLink ? std::move(NextLink) : CreateLoggerLink(Port, nullptr, SimulatorPacing);
     const TOpenResult opened = link->OpenPort(Port);
     if (!opened.Ok) {
         emit ConnectFailed(opened.Message);
@@ -166,11 +166,14 @@ void TLoggerSession::OnLinkLost(const QString& message)
     // An unplugged logger answers nothing more: a failure like a read time-out, and whatever
     // was half downloaded is not saved.
     LinkWasLost = true;
-    emit ErrorShown(message);
+    // The connection ends before the box opens: its event loop would otherwise run the read
+    // time-out of the download as well, and a second box would follow this one.
+    Deadline.stop();
     if (Machine->PortOpen())
         Machine->Disconnect(Now());
     Pump();
     ClosePort();
+    emit ErrorShown(message);
 }
 
 void TLoggerSession::Pump()

@@ -1,6 +1,9 @@
 #include "gui/device/ZirkoComForm.h"
+#include "core/device/LoggerSimulator.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
+#include "platform/serial/PtyServer.h"
+#include "platform/serial/SimulatorDevice.h"
 #include "support/EntryInput.h"
 #include "support/ScriptedDialogs.h"
 
@@ -357,6 +360,95 @@ TEST(ZirkoComForm, WholeSessionWithTheSimulator)
     EXPECT_EQ(f.Lamp->Colour(), QColor(255, 0, 0));
     EXPECT_EQ(EnabledButtons(f), (std::vector<QPushButton*>{f.ButtonConnect, f.ButtonClose}));
     EXPECT_FALSE(f.EditVoltspy->isEnabled());
+}
+
+TEST(ZirkoComForm, FeedbackDescribesTheLatestDownloadAndConnection)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    QTemporaryDir data;
+    f.SetPortName("Simulator");
+    f.SetDataFolder(data.path());
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    EXPECT_TRUE(f.LabelFirmware->text().contains("ZIRKO"));
+
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    // The download ended: the bar is full and names the bytes the data label counts.
+    const QString count = f.LabelData->text().section(": ", 1);
+    ASSERT_GT(count.toLongLong(), 0);
+    EXPECT_EQ(f.ProgressBar1->value(), f.ProgressBar1->maximum());
+    EXPECT_EQ(f.ProgressBar1->text(), count + " bytes");
+    EXPECT_EQ(f.LabelTop->text().trimmed(), "");
+    EXPECT_EQ(f.LabelInit->text(), "3 files succesfully written.");
+
+    t.Scripted.Answers = {TAnswer::Yes};
+    QTest::mouseClick(f.ButtonErase, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    EXPECT_EQ(f.StatusBar1->currentMessage(), "Data reading finished (0 blocks read.)");
+    EXPECT_EQ(f.LabelInit->text(), "");
+    EXPECT_EQ(f.LabelData->text(), "Number of bytes read: 0");
+    EXPECT_EQ(f.ProgressBar1->value(), f.ProgressBar1->maximum());
+    EXPECT_EQ(f.ProgressBar1->text(), "0 bytes");
+
+    // While the next download runs the bar starts again from the logger's memory size.
+    f.Session().SetSimulatorPacing(11520);
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    EXPECT_EQ(f.ProgressBar1->value(), 0);
+    EXPECT_EQ(f.ProgressBar1->maximum(), 9000000);
+    ASSERT_TRUE(WaitIdle(f));
+
+    QTest::mouseClick(f.ButtonDisconnect, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.Session().PortOpen(); }, 5000));
+    EXPECT_EQ(f.LabelFirmware->text(), "Firmware:");
+    EXPECT_TRUE(t.Scripted.Errors().isEmpty()) << t.Scripted.Errors().join("|").toStdString();
+}
+
+TEST(ZirkoComForm, ALongFailureTextNeitherResizesNorMovesTheWindow)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    QTest::qWait(50);
+    const QRect before = f.geometry();
+    const QString port = "/dev/serial/by-id/usb-ZIRKO_Logger_" + QString(90, 'x') + "-port0";
+    f.SetPortName(port);
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    QTest::qWait(50);
+    EXPECT_TRUE(f.LabelTop->text().contains(port));
+    EXPECT_TRUE(f.LabelTop->toolTip().contains(port));
+    EXPECT_EQ(f.geometry(), before);
+    EXPECT_LE(f.LabelTop->geometry().right(), f.width());
+}
+
+TEST(ZirkoComForm, AnUnpluggedLoggerMidDownloadGivesOneErrorBox)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    QTemporaryDir data;
+    TSimulatorOptions options;
+    options.Memory = GenerateMemoryImage(3, 7, 60);
+    options.BytesPerSecond = 11520; // slow enough to pull the plug mid-download
+    TSimulatorDevice device(options);
+    auto server = TPtyServer::Create(device);
+    ASSERT_TRUE(server.Server) << server.Message.toStdString();
+    f.SetPortName(server.Server->DevicePath());
+    f.SetDataFolder(data.path());
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    QTest::qWait(300);
+    // The box stays open a while, as a real one does until the user answers it.
+    t.Scripted.ErrorBoxMs = 400;
+    server.Server.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.Session().PortOpen(); }, 5000));
+    QTest::qWait(600);
+    EXPECT_EQ(t.Scripted.Errors(), QStringList({"Communication error"}));
+    EXPECT_TRUE(f.ButtonConnect->isEnabled());
+    EXPECT_EQ(f.Lamp->Colour(), QColor(255, 0, 0));
+    EXPECT_TRUE(QDir(data.path()).entryList({"*.zdf"}).isEmpty());
 }
 
 TEST(ZirkoComForm, EscDuringADownloadAsksAndNoGoesOn)
