@@ -53,9 +53,9 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& text, int 
     return e;
 }
 
-// Lines of the top label: a failure text of any length fits beside the lamp without resizing
-// or moving the window.
-constexpr int kTopLabelLines = 3;
+// Lines of the top label. It runs under the buttons and the lamp across the whole window, so
+// failure texts with long device paths fit whole, and the window never resizes or moves.
+constexpr int kTopLabelLines = 2;
 
 // The top label wraps anywhere (device paths have no blanks) and elides what does not fit;
 // the whole text stays in its hint.
@@ -174,7 +174,7 @@ void TZirkoComForm::BuildControls()
     top->addWidget(ButtonConnect);
     top->addWidget(ButtonDisconnect);
     top->addWidget(Lamp);
-    top->addWidget(LabelTop, 1);
+    top->addStretch(1);
 
     auto* data = group("Data handling:", "GroupData");
     ButtonReadData = new QPushButton("Read Data", data);
@@ -313,6 +313,7 @@ void TZirkoComForm::BuildControls()
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(LabelTop);
     layout->addWidget(data);
     layout->addWidget(PanelFileName);
     layout->addWidget(GroupConfig);
