@@ -226,6 +226,11 @@ QIcon GraphIcon(const QString& name)
     const auto it = Painters().find(name);
     if (it == Painters().end())
         return {};
+    return DrawnIcon(it->second);
+}
+
+QIcon DrawnIcon(const std::function<void(QPainter&)>& paint)
+{
     QIcon icon;
     for (const qreal scale : {1.0, 2.0}) {
         QPixmap pixmap(static_cast<int>(kSize * scale), static_cast<int>(kSize * scale));
@@ -233,7 +238,7 @@ QIcon GraphIcon(const QString& name)
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
         painter.setRenderHint(QPainter::Antialiasing);
-        it->second(painter);
+        paint(painter);
         painter.end();
         icon.addPixmap(pixmap);
     }

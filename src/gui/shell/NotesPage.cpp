@@ -21,7 +21,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
-#include <QPixmap>
 #include <QPrinter>
 #include <QStyleOptionFrame>
 #include <QTextBlock>
@@ -106,27 +105,17 @@ TSelectionStyle SelectionStyleOf(const QTextEdit& edit)
 // An "A" over a bar in the text colour of the selection.
 QIcon ColorIcon(const QColor& color)
 {
-    constexpr int kSize = 20;
-    QIcon icon;
-    for (const qreal scale : {1.0, 2.0}) {
-        QPixmap pixmap(static_cast<int>(kSize * scale), static_cast<int>(kSize * scale));
-        pixmap.setDevicePixelRatio(scale);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
+    return DrawnIcon([color](QPainter& p) {
         QFont f = p.font();
         f.setPixelSize(13);
         f.setBold(true);
         p.setFont(f);
         p.setPen(QColor(40, 40, 40));
-        p.drawText(QRectF(0, 0, kSize, 14), Qt::AlignCenter, "A");
+        p.drawText(QRectF(0, 0, 20, 14), Qt::AlignCenter, "A");
         p.setPen(QPen(QColor(90, 90, 90), 1));
         p.setBrush(color);
         p.drawRect(QRectF(2.5, 14.5, 15, 4));
-        p.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    });
 }
 
 Qt::Alignment AlignmentOfTag(int tag)
