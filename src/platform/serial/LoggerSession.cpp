@@ -4,6 +4,7 @@
 #include "platform/serial/SerialPort.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zirko {
 
@@ -166,14 +167,16 @@ void TLoggerSession::OnLinkLost(const QString& message)
     // An unplugged logger answers nothing more: a failure like a read time-out, and whatever
     // was half downloaded is not saved.
     LinkWasLost = true;
-    // The connection ends before the box opens: its event loop would otherwise run the read
-    // time-out of the download as well, and a second box would follow this one.
+    // The box's event loop must not run the download's read time-out meanwhile: a second box
+    // would follow this one. The machine hears of the loss once the box is closed.
     Deadline.stop();
+    const bool wasHandling = std::exchange(Handling, true);
+    emit ErrorShown(message);
+    Handling = wasHandling;
     if (Machine->PortOpen())
         Machine->Disconnect(Now());
     Pump();
     ClosePort();
-    emit ErrorShown(message);
 }
 
 void TLoggerSession::Pump()
