@@ -84,16 +84,27 @@ public:
     std::vector<TProtocolEvent> Events;
 };
 
-// How many bytes a download accepts from this memory: up to the fifth 0xFF in a row.
-int64_t AcceptedBytes(const zirko::TLoggerSimulator& device)
+// Where reading this memory ends: the first run of 0xFF long enough to end a download.
+struct TEndOfData {
+    int64_t Read = 0; // bytes read, up to the last byte of that run
+    int64_t Kept = 0; // bytes of the image to split: up to the fifth byte of that run
+};
+
+// The run of 0xFF bytes that ends at `last`.
+int64_t ErasedRunEndingAt(const zirko::TLoggerSimulator& device, int64_t last)
 {
-    int pairs = 0;
-    for (int64_t i = 0;; ++i) {
-        const uint8_t byte = device.MemoryByte(i);
-        pairs = (i > 0 && byte == 0xFF && device.MemoryByte(i - 1) == 0xFF) ? pairs + 1 : 0;
-        if (pairs == 4)
-            return i + 1;
-    }
+    int64_t run = 0;
+    while (last - run >= 0 && device.MemoryByte(last - run) == 0xFF)
+        ++run;
+    return run;
+}
+
+TEndOfData EndOfData(const zirko::TLoggerSimulator& device)
+{
+    const auto endRun = static_cast<int64_t>(zirko::kLoggerEndRunBytes);
+    for (int64_t i = 0;; ++i)
+        if (ErasedRunEndingAt(device, i) == endRun)
+            return {i + 1, i + 1 - endRun + static_cast<int64_t>(zirko::kLoggerEndRunKept)};
 }
 
 } // namespace
@@ -124,19 +135,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     link.Program.ReadData(link.Now);
     link.Settle();
 
-    const int64_t accepted = AcceptedBytes(link.Device);
+    const auto block = static_cast<int64_t>(zirko::kLoggerBlockBytes);
+    TEndOfData end = EndOfData(link.Device);
     // Blocks whose check byte is read; the one the erased end falls in is never acknowledged.
-    const int64_t acknowledged = (accepted - 1) / static_cast<int64_t>(zirko::kLoggerBlockBytes);
+    const int64_t acknowledged = (end.Read - 1) / block;
     std::optional<int64_t> failAt;
-    const auto failsAt = [&](int block) {
-        if (block >= 0 && block < acknowledged)
-            failAt = failAt ? std::min<int64_t>(*failAt, block) : block;
+    const auto failsAt = [&](int at) {
+        if (at >= 0 && at < acknowledged)
+            failAt = failAt ? std::min<int64_t>(*failAt, at) : at;
     };
     if (faults.BadCheckTimes > zirko::kLoggerMaxBadBlocks)
         failsAt(faults.BadCheckBlock);
     failsAt(faults.WrongEchoBlock);
-    // Silence after an acknowledged block is felt at once: the erased end lies further on.
-    failsAt(faults.SilentAfterBlock);
+    // Silence after an acknowledged block, before any other failure: a logger that falls silent
+    // inside erased memory has ended its data there, otherwise the download fails.
+    const int silent = faults.SilentAfterBlock;
+    if (silent >= 0 && silent < acknowledged && (!failAt || silent < *failAt)) {
+        const int64_t lastRead = (silent + 1) * block - 1;
+        const int64_t run = ErasedRunEndingAt(link.Device, lastRead);
+        if (run >= static_cast<int64_t>(zirko::kLoggerEndRunKept))
+            end = {lastRead + 1,
+                   lastRead + 1 - run + static_cast<int64_t>(zirko::kLoggerEndRunKept)};
+        else
+            failAt = silent;
+    }
 
     const auto* finished = link.Last(TProtocolEventKind::DownloadFinished);
     const auto* error = link.Last(TProtocolEventKind::ErrorShown);
@@ -148,9 +170,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     Require(error == nullptr && finished != nullptr);
     Require(link.Program.PortOpen());
-    Require(static_cast<int64_t>(finished->Bytes.size()) == accepted);
-    Require(finished->Number == accepted - 1 && link.Program.LastDataIndex == accepted - 1);
-    for (int64_t i = 0; i < accepted; ++i)
+    Require(static_cast<int64_t>(finished->Bytes.size()) == end.Read);
+    Require(finished->Number == end.Kept - 1 && link.Program.LastDataIndex == end.Kept - 1);
+    for (int64_t i = 0; i < end.Read; ++i)
         Require(finished->Bytes[static_cast<size_t>(i)] == link.Device.MemoryByte(i));
 
     // The connection stays usable: a changed record goes up and reads back the same.

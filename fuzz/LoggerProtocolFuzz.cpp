@@ -41,8 +41,8 @@ void Require(bool condition)
 
 bool IsCommandLetter(uint8_t byte)
 {
-    return byte == '*' || byte == 'F' || byte == 'R' || byte == 'W' || byte == 'E' ||
-           byte == 'D' || byte == 'O' || byte == 'X';
+    return byte == '*' || byte == 'F' || byte == 'R' || byte == 'W' || byte == 'E' || byte == 'D' ||
+           byte == 'O' || byte == 'X';
 }
 
 class TRun {
@@ -62,7 +62,9 @@ public:
             if (event.Kind == TProtocolEventKind::DownloadFinished) {
                 Require(event.Bytes.size() <= Program.MaxImageBytes);
                 if (!event.Bytes.empty()) {
-                    Require(event.Number == static_cast<int64_t>(event.Bytes.size()) - 1);
+                    // The image to split ends inside what was read; the rest is backup only.
+                    Require(event.Number >= 0 &&
+                            event.Number < static_cast<int64_t>(event.Bytes.size()));
                     Require(event.UsedBytes == event.Number);
                 }
             }
@@ -82,7 +84,8 @@ public:
         if (Program.Phase() == TProtocolPhase::Closed)
             Require(!Program.DeviceConnected);
         if (const auto deadline = Program.NextDeadline())
-            Require(*deadline <= Now + zirko::kLoggerReadTimeoutMs);
+            Require(*deadline <=
+                    Now + std::max(zirko::kLoggerReadTimeoutMs, zirko::kLoggerReplyTimeoutMs));
     }
 
     TLoggerProtocol Program;
@@ -118,21 +121,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 2: { // a button or the window
             std::vector<uint8_t> record(arg % 3 == 0 ? 100 : zirko::kLoggerConfigBytes, arg);
             switch (arg % 8) {
-            case 0: run.Program.Start(run.Now); break;
-            case 1: run.Program.ReadData(run.Now); break;
-            case 2: run.Program.EraseMemory(run.Now); break;
+            case 0:
+                run.Program.Start(run.Now);
+                break;
+            case 1:
+                run.Program.ReadData(run.Now);
+                break;
+            case 2:
+                run.Program.EraseMemory(run.Now);
+                break;
             case 3:
                 run.Program.UploadConfig(record, run.Now);
                 uploaded = true;
                 break;
-            case 4: run.Program.RequestConfig(run.Now); break;
-            case 5: run.Program.Disconnect(run.Now); break;
-            case 6: run.Program.Close(run.Now); break;
-            default: run.Program.OnTime(run.Now + zirko::kLoggerReadTimeoutMs); break;
+            case 4:
+                run.Program.RequestConfig(run.Now);
+                break;
+            case 5:
+                run.Program.Disconnect(run.Now);
+                break;
+            case 6:
+                run.Program.Close(run.Now);
+                break;
+            default:
+                run.Program.OnTime(run.Now + zirko::kLoggerReadTimeoutMs);
+                break;
             }
             break;
         }
-        case 3: // a data block with its check byte, right or wrong
+        case 3:   // a data block with its check byte, right or wrong
         case 6: { // a configuration record (the same shape)
             uint8_t check = 0;
             for (size_t i = 0; i < zirko::kLoggerBlockBytes; ++i) {
@@ -147,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             bytes.push_back(run.LastSent);
             break;
         case 5: // erased memory
-            bytes.assign(arg % 16 + 1u, 0xFF);
+            bytes.assign(arg % 24 + 1u, 0xFF);
             break;
         default: // a reply letter
             bytes.push_back(static_cast<uint8_t>("*FREDOXW"[arg % 8]));

@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QLocale>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <memory>
 #include <streambuf>
@@ -67,8 +69,15 @@ std::string NowDateText()
 std::string ParseSaveOptions(const TArgParser& p, TSaveOptions& options)
 {
     options.OutDir = p.Option("--out").value_or("");
-    if (const auto name = p.Option("--name"))
+    if (const auto name = p.Option("--name")) {
+        // Only the last part of the name is used; a path would put the flights elsewhere.
+        if (name->find_first_of("/\\") != std::string::npos)
+            return "--name takes a file name without a path.";
+        if (std::any_of(name->begin(), name->end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+            return "--name takes a file name without control characters.";
         options.Name = *name;
+    }
     options.DateText = p.Option("--date").value_or(NowDateText());
     const std::string overwrite = p.Option("--overwrite").value_or("no");
     if (overwrite != "yes" && overwrite != "no")
@@ -88,12 +97,14 @@ int SplitAndSave(std::vector<uint8_t> image, int64_t lastDataIndex, const TSaveO
     TCliSaveUi ui(options.Overwrite);
     const TSplitResult result =
         splitter.DataReadingFinished(std::move(image), lastDataIndex, options.DateText, ui);
-    if (!result.Error.empty())
-        return Fail(result.Error);
-    if (result.Segments > 0)
+    if (result.Segments > 0 && result.Error.empty())
         std::cout << result.CountText << std::endl;
+    std::cout.flush();
+    // Before any failure text, which stays the last line.
     if (!result.BackupPath.empty())
         std::cerr << "The downloaded memory is also kept in " << result.BackupPath << std::endl;
+    if (!result.Error.empty())
+        return Fail(result.Error);
     if (!ui.LastError.empty())
         return Fail(ui.LastError);
     return 0;
@@ -205,8 +216,9 @@ public:
             if (!Done && !text.trimmed().isEmpty() && text != LastStatus)
                 std::cerr << text.toStdString() << std::endl;
         });
-        connect(&Session, &TLoggerSession::FirmwareText, this, [](const QString& text) {
-            std::cerr << "Firmware: " << text.toStdString() << std::endl;
+        connect(&Session, &TLoggerSession::FirmwareText, this, [this](const QString& text) {
+            if (!Done)
+                std::cerr << "Firmware: " << text.toStdString() << std::endl;
         });
         connect(&Session, &TLoggerSession::ConnectFailed, this,
                 [this](const QString& text) { Finish(Fail(text.trimmed().toStdString())); });
@@ -311,11 +323,6 @@ private:
     QTimer WaitTimer;
     QString LastStatus;
 
-public:
-    // The bound of the logger's erase, from --erase-timeout.
-    double EraseTimeoutSeconds = kDefaultEraseTimeoutSeconds;
-
-private:
     std::unique_ptr<TProgressLine> Progress;
     bool Downloading = false;
     bool ConfigDone = false;
@@ -426,7 +433,8 @@ int RunErase(const TArgParser& p)
     if (const std::string bad = ParseEraseTimeout(p, eraseTimeout); !bad.empty())
         return Fail(bad);
     TDeviceJob job(TJob::Erase, port);
-    job.EraseTimeoutSeconds = eraseTimeout;
+    // Without a Disconnect button a logger that never finishes must not keep the tool waiting.
+    job.Session.SetEraseTimeout(std::llround(eraseTimeout * 1000));
     job.AfterConfig = [&job] { job.Session.EraseMemory(); };
     return job.Run(wait);
 }

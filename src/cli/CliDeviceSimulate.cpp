@@ -78,10 +78,12 @@ int RunSimulate(const TArgParser& p)
         !IntOption(p, "--silent-after", f.SilentAfterBlock) ||
         !IntOption(p, "--wrong-echo", f.WrongEchoBlock) ||
         !IntOption(p, "--bad-config", f.BadConfigChecks) ||
-        !IntOption(p, "--corrupt-readback", f.CorruptReadBacks))
+        !IntOption(p, "--corrupt-readback", f.CorruptReadBacks) ||
+        !IntOption(p, "--silent-firmware-after", f.SilentFirmwareAfter))
         return Fail("Fault and pacing options take whole numbers.");
     options.EraseMs = erase;
     f.WrongEraseReply = p.Flag("--wrong-erase-reply");
+    f.IgnoredCommands = p.Option("--ignore").value_or("");
     if (f.BadCheckBlock >= 0 && f.BadCheckTimes == 0)
         f.BadCheckTimes = 1;
 
@@ -141,6 +143,8 @@ ZIRKO_CLI_COMMAND(
      {"bad-config", "N", "this many configuration reads carry a wrong check byte"},
      {"corrupt-readback", "N", "this many reads after a write return one byte changed"},
      {"wrong-erase-reply", "", "the end of an erase is announced with \"?\" instead of \"E\""},
+     {"silent-firmware-after", "N", "the firmware text stops after N bytes"},
+     {"ignore", "LETTERS", "command letters the logger never answers"},
      {"verbose", "", "says on stderr when a program connects and disconnects"}},
     RunSimulate);
 

@@ -184,17 +184,18 @@ std::string TFlightSplitter::KeepBackup()
     std::error_code error;
     fs::create_directories(BackupFolder, error);
     const std::string stamp = TimeStamp();
+    // Everything read, also past the end of the data: the backup shows what the logger sent.
+    const std::string_view bytes(reinterpret_cast<const char*>(DownloadBuffer.data()),
+                                 DownloadBuffer.size());
     fs::path target;
-    for (int serial = 1; serial < 100; ++serial) {
+    TFileSave saved = TFileSave::Exists;
+    for (int serial = 1; serial < 100 && saved == TFileSave::Exists; ++serial) {
         char suffix[8];
         std::snprintf(suffix, sizeof suffix, "-%02d", serial);
         target = BackupFolder / (kBackupPrefix + stamp + suffix + kBackupSuffix);
-        if (!fs::exists(target, error))
-            break;
+        saved = SaveFileAtomically(target, bytes, TSaveMode::CreateNew);
     }
-    const auto size = std::min(DownloadBuffer.size(), static_cast<size_t>(LastDataIndex + 1));
-    const std::string_view bytes(reinterpret_cast<const char*>(DownloadBuffer.data()), size);
-    if (!WriteFileAtomically(target, bytes))
+    if (saved != TFileSave::Written)
         return {};
 
     // Only the newest backups stay; their names sort by time.
@@ -241,13 +242,15 @@ TSplitResult TFlightSplitter::DataReadingFinished(std::vector<uint8_t> image, in
         result = SaveFlights(dateText, ui);
     result.Segments = static_cast<int>(FlightList.size());
     result.BackupPath = backup;
-    if (!result.CountText.empty()) {
-        std::string text = result.CountText;
-        if (!backup.empty())
-            text += "\nThe downloaded memory is also kept in " + backup;
-        ui.ShowInformation(text);
-    }
+    if (!result.CountText.empty())
+        ui.ShowInformation(result.CountText + BackupNote(backup));
     return result;
+}
+
+std::string BackupNote(const std::string& backupPath)
+{
+    return backupPath.empty() ? std::string()
+                              : "\nThe downloaded memory is also kept in " + backupPath;
 }
 
 TSplitResult TFlightSplitter::SaveFlights(const std::string& dateText, TFlightSaveUi& ui)
@@ -285,15 +288,29 @@ TSplitResult TFlightSplitter::SaveFlights(const std::string& dateText, TFlightSa
             continue;
         }
         const std::string fileName = folder + FlightFileName(name.BaseName, number);
-        if (asking && fs::exists(fileName, error)) {
+        // Yes replaces the file; No ends the whole save.
+        auto mayReplace = [&] {
             const TOverwriteAnswer answer =
                 ui.AskOverwrite("Filename " + fileName + " already exists. Rewrite?");
-            if (answer == TOverwriteAnswer::No)
-                break;
             if (answer == TOverwriteAnswer::YesToAll)
                 asking = false;
+            return answer != TOverwriteAnswer::No;
+        };
+        TSaveMode mode = asking ? TSaveMode::CreateNew : TSaveMode::Replace;
+        if (asking && fs::exists(fileName, error)) {
+            if (!mayReplace())
+                break;
+            mode = TSaveMode::Replace;
         }
-        const TWriteResult written = WriteDataFile(fileName, BuildFlight(segment, dateText));
+        const TDataBlock flight = BuildFlight(segment, dateText);
+        TWriteResult written = WriteDataFile(fileName, flight, mode);
+        // Another program saved a file of this name meanwhile: it is asked about as one that
+        // was there before.
+        if (written.Status == TWriteStatus::Exists) {
+            if (!mayReplace())
+                break;
+            written = WriteDataFile(fileName, flight, TSaveMode::Replace);
+        }
         ++number;
         if (!written.Ok()) {
             ui.ShowError(kMsgWriteIo);

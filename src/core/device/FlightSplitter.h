@@ -49,6 +49,8 @@ TSaveName SaveNameFromDefault(const std::string& defaultFileName);
 std::string FlightFileName(const std::string& baseName, int number);
 // "1 file succesfully written." / "N files succesfully written."
 std::string SavedCountText(int count);
+// The line that tells where the raw backup of a download is, or nothing without one.
+std::string BackupNote(const std::string& backupPath);
 
 // What a download's splitting and saving came to.
 struct TSplitResult {

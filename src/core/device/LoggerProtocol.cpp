@@ -92,12 +92,24 @@ std::vector<TProtocolEvent> TLoggerProtocol::TakeEvents()
 
 std::optional<int64_t> TLoggerProtocol::NextDeadline() const
 {
+    const std::optional<int64_t> eraseDeadline =
+        EraseTimeoutMs > 0 ? std::optional<int64_t>(EraseStartMs + EraseTimeoutMs) : std::nullopt;
     switch (State) {
     case TProtocolPhase::ConfigRead:
     case TProtocolPhase::ConfigVerify:
     case TProtocolPhase::Download:
     case TProtocolPhase::BlockEcho:
         return LastByteMs + kLoggerReadTimeoutMs;
+    case TProtocolPhase::Idle:
+        if (PendingCommand.empty())
+            return std::nullopt;
+        if (PendingCommand[0] == kLoggerErase)
+            return eraseDeadline;
+        return LastByteMs + kLoggerReplyTimeoutMs;
+    case TProtocolPhase::Firmware:
+        return LastByteMs + kLoggerReplyTimeoutMs;
+    case TProtocolPhase::Erasing:
+        return eraseDeadline;
     default:
         return std::nullopt;
     }
@@ -128,34 +140,37 @@ bool TLoggerProtocol::RefuseUnlessOpen()
     return State != TProtocolPhase::WaitingForDevice && State != TProtocolPhase::Idle;
 }
 
-void TLoggerProtocol::ReadData(int64_t)
+void TLoggerProtocol::ReadData(int64_t nowMs)
 {
     if (RefuseUnlessOpen())
         return;
     PendingCommand.assign(1, 'D');
+    LastByteMs = nowMs;
     EmitNumber(TProtocolEventKind::ProgressChanged, 0);
     Emit(TProtocolEventKind::DataLabelText, BytesReadText(0));
     Emit(TProtocolEventKind::TopLabelText, "");
     Send(kLoggerDownload);
 }
 
-void TLoggerProtocol::EraseMemory(int64_t)
+void TLoggerProtocol::EraseMemory(int64_t nowMs)
 {
     if (RefuseUnlessOpen())
         return;
     Send(kLoggerErase);
     PendingCommand.assign(1, 'E');
+    EraseStartMs = nowMs;
 }
 
-void TLoggerProtocol::RequestConfig(int64_t)
+void TLoggerProtocol::RequestConfig(int64_t nowMs)
 {
     if (RefuseUnlessOpen())
         return;
     PendingCommand.assign(1, 'R');
+    LastByteMs = nowMs;
     Send(kLoggerReadConfig);
 }
 
-void TLoggerProtocol::UploadConfig(std::span<const uint8_t> configImage, int64_t)
+void TLoggerProtocol::UploadConfig(std::span<const uint8_t> configImage, int64_t nowMs)
 {
     if (RefuseUnlessOpen())
         return;
@@ -166,6 +181,7 @@ void TLoggerProtocol::UploadConfig(std::span<const uint8_t> configImage, int64_t
     const size_t count = std::min(configImage.size(), kLoggerConfigBytes);
     std::copy_n(configImage.begin(), count, ConfigImage.begin());
     PendingCommand.assign(1, 'W');
+    LastByteMs = nowMs;
     Send(kLoggerWriteConfig);
     Emit(TProtocolEventKind::StatusText, "Config file writing started.");
     for (size_t i = 0; i < count; ++i)
@@ -207,14 +223,34 @@ void TLoggerProtocol::OnTime(int64_t nowMs)
         FinishConfigVerify(true);
         break;
     case TProtocolPhase::Download:
-        FailDownload(kMsgNoResponse);
+        // A logger that falls silent inside erased memory has said all it holds.
+        if (ErasedRun >= kLoggerEndRunKept)
+            FinishDownload(true);
+        else
+            FailDownload(kMsgNoResponse);
         break;
     case TProtocolPhase::BlockEcho:
         FailDownload(kMsgCommunication);
         break;
+    case TProtocolPhase::Idle:
+    case TProtocolPhase::Firmware:
+    case TProtocolPhase::Erasing:
+        FailSilentReply();
+        break;
     default:
         break;
     }
+}
+
+void TLoggerProtocol::FailSilentReply()
+{
+    const std::string letter = PendingCommand;
+    if (State == TProtocolPhase::Firmware || State == TProtocolPhase::Erasing)
+        EmitFlag(TProtocolEventKind::BusyCursor, false);
+    State = TProtocolPhase::Idle;
+    Emit(TProtocolEventKind::ErrorShown, kMsgNoResponse);
+    FinishCommand(letter);
+    EndConnection(true, false, true);
 }
 
 void TLoggerProtocol::HandleByte(uint8_t byte, int64_t nowMs)
@@ -309,8 +345,8 @@ void TLoggerProtocol::HandleIdle(uint8_t byte, int64_t)
         BlockPosition = 0;
         BlockXor = 0;
         BadBlocks = 0;
-        PairCount = 0;
-        PairCountAtAccept = 0;
+        ErasedRun = 0;
+        ErasedRunAtAccept = 0;
         State = TProtocolPhase::Download;
     }
 }
@@ -414,18 +450,9 @@ void TLoggerProtocol::HandleDownloadByte(uint8_t byte, int64_t nowMs)
     if (BlockPosition < kLoggerBlockBytes) {
         Block[BlockPosition] = byte;
         BlockXor ^= byte;
-        // The byte before the first one of a block is the last one accepted, not one of a
-        // rejected block.
-        const bool havePrevious = BlockPosition > 0 || !DownloadBuffer.empty();
-        const uint8_t previous =
-            BlockPosition > 0 ? Block[BlockPosition - 1]
-                              : (DownloadBuffer.empty() ? uint8_t{0} : DownloadBuffer.back());
-        if (byte == 0xFF && havePrevious && previous == 0xFF)
-            ++PairCount;
-        else
-            PairCount = 0;
+        ErasedRun = byte == 0xFF ? ErasedRun + 1 : 0;
         ++BlockPosition;
-        if (PairCount >= 4)
+        if (ErasedRun >= kLoggerEndRunBytes)
             FinishDownload(true);
         return;
     }
@@ -433,7 +460,7 @@ void TLoggerProtocol::HandleDownloadByte(uint8_t byte, int64_t nowMs)
         const size_t room = MaxImageBytes - std::min(MaxImageBytes, DownloadBuffer.size());
         const size_t count = std::min(kLoggerBlockBytes, room);
         DownloadBuffer.insert(DownloadBuffer.end(), Block.begin(), Block.begin() + count);
-        PairCountAtAccept = PairCount;
+        ErasedRunAtAccept = ErasedRun;
         BadBlocks = 0;
         ExpectedEcho = kLoggerBlockOk;
     } else {
@@ -441,8 +468,8 @@ void TLoggerProtocol::HandleDownloadByte(uint8_t byte, int64_t nowMs)
             FailDownload(kMsgBadCrcTooOften);
             return;
         }
-        // The run of 0xFF pairs goes on from the last accepted byte when the block comes again.
-        PairCount = PairCountAtAccept;
+        // The run of 0xFF goes on from the last accepted byte when the block comes again.
+        ErasedRun = ErasedRunAtAccept;
         ExpectedEcho = kLoggerBlockBad;
     }
     BlockPosition = 0;
@@ -468,14 +495,21 @@ void TLoggerProtocol::HandleBlockEcho(uint8_t byte, int64_t)
 
 void TLoggerProtocol::FinishDownload(bool endOfData)
 {
+    size_t run = ErasedRunAtAccept;
     if (endOfData && BlockPosition > 0) {
         const size_t room = MaxImageBytes - std::min(MaxImageBytes, DownloadBuffer.size());
         const size_t count = std::min(BlockPosition, room);
         DownloadBuffer.insert(DownloadBuffer.end(), Block.begin(), Block.begin() + count);
+        run = ErasedRun;
     }
+    run = std::min(run, DownloadBuffer.size());
     State = TProtocolPhase::Idle;
     BlockPosition = 0;
-    const auto accepted = static_cast<int64_t>(DownloadBuffer.size());
+    // The image ends a marker and one byte into the final run of erased bytes, wherever the
+    // reading stopped; everything read still goes to the caller for the raw backup.
+    auto accepted = static_cast<int64_t>(DownloadBuffer.size());
+    if (run >= kLoggerEndRunKept)
+        accepted -= static_cast<int64_t>(run - kLoggerEndRunKept);
     if (accepted > 0)
         LastDataIndex = accepted - 1;
     // Five erased bytes alone are no data.

@@ -17,7 +17,16 @@ inline constexpr size_t kLoggerBlockBytes = 264;  // one download block, a check
 inline constexpr size_t kLoggerFirmwareBytes = 26;
 inline constexpr size_t kLoggerMaxImageBytes = 50000001; // largest memory image kept
 inline constexpr int64_t kLoggerReadTimeoutMs = 100;     // a read with no byte in this time fails
-inline constexpr int kLoggerMaxBadBlocks = 10;           // the 11th bad block in a row ends it
+// A logger that says nothing this long after a command, or in the middle of its firmware text,
+// is not going to answer.
+inline constexpr int64_t kLoggerReplyTimeoutMs = 2000;
+// Erased memory reads as 0xFF. A run of this many ends the download: a sample ending in 0xFF,
+// a marker and a header of 0xFF bytes are one byte shorter, so no recorded flight can form it.
+inline constexpr size_t kLoggerEndRunBytes = 4 + 14 + 1;
+// Of the run that ended the download, the image keeps this many bytes: the closing marker and
+// one byte more, as the splitter expects.
+inline constexpr size_t kLoggerEndRunKept = 5;
+inline constexpr int kLoggerMaxBadBlocks = 10; // the 11th bad block in a row ends it
 inline constexpr int64_t kLoggerSmallMemory = 540672;
 inline constexpr int64_t kLoggerLargeMemory = 9000000;
 
@@ -69,8 +78,9 @@ enum class TProtocolEventKind {
     ErrorShown,             // Text: a modal error box
     DeviceConnectedChanged, // Flag
     DisconnectRequested,    // an error ended the connection: the driver closes the port
-    DownloadFinished,       // Bytes: the memory image (LastDataIndex + 1 bytes); Number:
-                            // LastDataIndex; UsedBytes: UsedBytes. The caller splits and saves.
+    DownloadFinished,       // Bytes: every byte accepted (the raw backup keeps them all);
+                            // Number: LastDataIndex, the last byte of the image to split;
+                            // UsedBytes: UsedBytes. The caller splits and saves.
     CommandFinished,        // Text: the command letter whose reply was handled
     ConnectionEnded,        // StopRequested took effect: the driver closes the port
 };
@@ -90,10 +100,10 @@ enum class TProtocolPhase {
     Closed,           // no port; every command answers "Not connected."
     WaitingForDevice, // "*" sent, growing the dots until the device's "*"
     Idle,             // connected; bytes are compared with the pending command's letter
-    Firmware,         // collecting the 26 firmware bytes (no time-out)
+    Firmware,         // collecting the 26 firmware bytes (reply time-out)
     ConfigRead,       // collecting 264 + 1 configuration bytes (100 ms read time-out)
     ConfigVerify,     // the same after a write
-    Erasing,          // waiting for the second "E" (no time-out)
+    Erasing,          // waiting for the second "E" (EraseTimeoutMs, when set)
     Download,         // collecting blocks (100 ms read time-out)
     BlockEcho,        // waiting for the echo of "O" or "X" (100 ms read time-out)
 };
@@ -153,6 +163,9 @@ public:
     std::string InitLabel;              // the waiting dots as last shown
     // The largest image a download keeps; accepting stops there.
     size_t MaxImageBytes = kLoggerMaxImageBytes;
+    // How long an erase may take from its command to the second "E"; 0 waits for ever (the
+    // window has a Disconnect button, zirko-cli has not).
+    int64_t EraseTimeoutMs = 0;
 
 private:
     void Send(uint8_t byte);
@@ -173,6 +186,8 @@ private:
     void FinishConfigRead(bool timedOut);
     void FinishConfigVerify(bool timedOut);
     void FinishDownload(bool endOfData);
+    // A command got no answer in time: the connection ends with "no response".
+    void FailSilentReply();
     void FailDownload(const std::string& text);
     void FinishCommand(const std::string& letter);
     void EndPending(int64_t nowMs);
@@ -193,8 +208,10 @@ private:
     size_t BlockPosition = 0;
     uint8_t BlockXor = 0;
     int BadBlocks = 0;
-    int PairCount = 0;
-    int PairCountAtAccept = 0;
+    // The run of 0xFF bytes up to the last byte received, and up to the last accepted one.
+    size_t ErasedRun = 0;
+    size_t ErasedRunAtAccept = 0;
+    int64_t EraseStartMs = 0;
     uint8_t ExpectedEcho = 0;
 };
 

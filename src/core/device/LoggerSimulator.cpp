@@ -215,13 +215,19 @@ void TLoggerSimulator::Receive(std::span<const uint8_t> bytes, double nowMs)
 
 void TLoggerSimulator::HandleCommand(uint8_t byte, double nowMs)
 {
+    if (Options.Faults.IgnoredCommands.find(static_cast<char>(byte)) != std::string::npos)
+        return;
     switch (byte) {
-    case kLoggerFirmware:
+    case kLoggerFirmware: {
         Phase = TDevicePhase::Idle;
         Queue(kLoggerFirmware, nowMs);
-        for (char c : Options.Firmware)
-            Queue(static_cast<uint8_t>(c), nowMs);
+        const size_t count = Options.Faults.SilentFirmwareAfter >= 0
+                                 ? static_cast<size_t>(Options.Faults.SilentFirmwareAfter)
+                                 : Options.Firmware.size();
+        for (size_t i = 0; i < std::min(count, Options.Firmware.size()); ++i)
+            Queue(static_cast<uint8_t>(Options.Firmware[i]), nowMs);
         break;
+    }
     case kLoggerReadConfig:
         Phase = TDevicePhase::Idle;
         Queue(kLoggerReadConfig, nowMs);

@@ -24,6 +24,8 @@ struct TSimulatorFaults {
     int CorruptReadBacks = 0;     // this many reads after a write return one byte changed
     int SilentConfigAfter = -1;   // a configuration read stops after this many bytes (once)
     bool WrongEraseReply = false; // the end of an erase is announced with "?" instead of "E"
+    int SilentFirmwareAfter = -1; // the firmware text stops after this many bytes
+    std::string IgnoredCommands;  // command letters the device never answers
 };
 
 struct TSimulatorOptions {

@@ -2,13 +2,16 @@
 
 #include "core/app/NumberFormat.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <climits>
+#include <csignal>
 #include <cstdio>
-#include <functional>
-#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <pthread.h>
 #include <random>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -30,8 +33,10 @@ public:
         const size_t n = Text.size();
         // Lines normally end in CR LF: find the LF fast, then look for a lone CR before it.
         const void* lf = start < n ? std::memchr(Text.data() + start, '\n', n - start) : nullptr;
-        const size_t lfPos = lf ? static_cast<size_t>(static_cast<const char*>(lf) - Text.data()) : n;
-        const void* cr = start < lfPos ? std::memchr(Text.data() + start, '\r', lfPos - start) : nullptr;
+        const size_t lfPos =
+            lf ? static_cast<size_t>(static_cast<const char*>(lf) - Text.data()) : n;
+        const void* cr =
+            start < lfPos ? std::memchr(Text.data() + start, '\r', lfPos - start) : nullptr;
         Pos = cr ? static_cast<size_t>(static_cast<const char*>(cr) - Text.data()) : lfPos;
         std::string_view line = Text.substr(start, Pos - start);
         if (Pos < n) {
@@ -55,7 +60,7 @@ struct TFormatError {
     const char* Message;
 };
 
-constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Takes the next comma-separated piece of `rest` as a number; empty gives 0. The common shape
@@ -88,7 +93,8 @@ double TakeNumber(std::string_view& rest)
         }
     }
     if (digits > 0 && digits <= 15 && (q == end || *q == ',')) {
-        rest = q == end ? std::string_view{} : std::string_view(q + 1, static_cast<size_t>(end - q - 1));
+        rest = q == end ? std::string_view{}
+                        : std::string_view(q + 1, static_cast<size_t>(end - q - 1));
         const double value = static_cast<double>(mantissa) / kPow10[fraction];
         return negative ? -value : value;
     }
@@ -317,7 +323,8 @@ TReadResult ReadDataFile(const std::filesystem::path& fileName, TDataBlock& flig
     if (fd < 0)
         return ioFailure;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    // Larger than the reader could ever hold: refused before a byte is mapped.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFlightFileBytes) {
         ::close(fd);
         return ioFailure;
     }
@@ -404,7 +411,8 @@ bool WrittenColumns(const TDataBlock& flight, std::vector<const std::vector<doub
         if (array.size() < n) {
             if (failure) {
                 failure->Status = TWriteStatus::Failed;
-                failure->Message = std::string("Channel ") + ch.Name + " has fewer samples than Time.";
+                failure->Message =
+                    std::string("Channel ") + ch.Name + " has fewer samples than Time.";
             }
             return false;
         }
@@ -427,8 +435,9 @@ bool EmitDataFile(const TDataBlock& flight, const std::vector<const std::vector<
 {
     w.Line("<Header>");
     w.Line(SingleLine(flight.DateText));
-    for (int32_t word : {flight.Sampling, flight.ChannelMask, flight.HeaderWord3, flight.HeaderWord4,
-                         flight.HeaderWord5, flight.HeaderWord6, flight.HeaderWord7})
+    for (int32_t word :
+         {flight.Sampling, flight.ChannelMask, flight.HeaderWord3, flight.HeaderWord4,
+          flight.HeaderWord5, flight.HeaderWord6, flight.HeaderWord7})
         w.Line(std::to_string(word));
     w.Line("</Header>");
     w.Line("<Data>");
@@ -489,67 +498,197 @@ std::string FormatDataFile(const TDataBlock& flight, TWriteResult* failure)
 
 namespace {
 
-// Writes through a temporary file in the same folder, replacing `fileName` only when all of it
-// reached the disk. `produce` gets a sink for the bytes and returns false on its own failure.
-bool WriteAtomically(const std::filesystem::path& fileName,
-                     const std::function<bool(const std::function<bool(const char*, size_t)>&)>& produce)
+using TSink = std::function<bool(const char*, size_t)>;
+using TProducer = std::function<bool(const TSink&)>;
+
+// The file a name stands for: symbolic links are followed, so saving replaces what the link
+// points to and the link stays. Empty after too many links (a loop).
+std::filesystem::path FollowLinks(const std::filesystem::path& fileName)
 {
-    std::random_device rd;
-    std::filesystem::path temp = fileName;
-    temp += ".tmp" + std::to_string(rd() % 1000000);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    // Keep the permissions of the file being replaced.
-    struct stat old {};
-    if (::stat(fileName.c_str(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-    auto sink = [fd](const char* data, size_t size) {
-        size_t done = 0;
-        while (done < size) {
-            const ssize_t put = ::write(fd, data + done, size - done);
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                return false;
-            }
-            done += static_cast<size_t>(put);
-        }
+    std::filesystem::path path = fileName;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<size_t>(length) >= target.size())
+            return {};
+        target.resize(static_cast<size_t>(length));
+        const std::filesystem::path next(target);
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return {};
+}
+
+bool InGroup(gid_t group)
+{
+    if (group == ::getegid())
         return true;
-    };
-    bool ok = produce(sink);
-    if (ok && ::fsync(fd) != 0)
-        ok = false;
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && std::rename(temp.c_str(), fileName.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    std::vector<gid_t> groups(static_cast<size_t>(std::max(::getgroups(0, nullptr), 0)));
+    const int count = ::getgroups(static_cast<int>(groups.size()), groups.data());
+    return std::find(groups.begin(), groups.begin() + std::max(count, 0), group) !=
+           groups.begin() + std::max(count, 0);
+}
+
+// Whether the user may write the existing file: the system's answer, and the write bit the
+// user's class has, since the superuser passes every access check and would replace a file
+// someone made read-only.
+bool MayWrite(const std::filesystem::path& path, const struct stat& st)
+{
+    if (::access(path.c_str(), W_OK) != 0)
+        return false;
+    const mode_t bit = st.st_uid == ::geteuid() ? S_IWUSR : InGroup(st.st_gid) ? S_IWGRP : S_IWOTH;
+    return (st.st_mode & bit) != 0;
+}
+
+// Keeps SIGINT, SIGTERM, SIGHUP and SIGQUIT waiting while a finished file moves into place, so
+// a stop cannot fall between linking it under a temporary name and renaming it.
+class TStopSignalsHeld {
+public:
+    TStopSignalsHeld()
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+            sigaddset(&held, signal);
+        ::pthread_sigmask(SIG_BLOCK, &held, &Previous);
+    }
+    ~TStopSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &Previous, nullptr); }
+    TStopSignalsHeld(const TStopSignalsHeld&) = delete;
+    TStopSignalsHeld& operator=(const TStopSignalsHeld&) = delete;
+
+private:
+    sigset_t Previous;
+};
+
+std::filesystem::path TemporaryName(const std::filesystem::path& target)
+{
+    static thread_local std::mt19937 random{std::random_device{}()};
+    std::filesystem::path temp = target;
+    temp += ".tmp" + std::to_string(random() % 1000000);
+    return temp;
+}
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t put = ::write(fd, data + done, size - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+// Gives the unnamed file `fd` the name `name`; false with errno set when it cannot.
+bool LinkUnnamed(int fd, const std::filesystem::path& name)
+{
+    if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    // Without the right to link by descriptor, the descriptor's name in /proc does it.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Writes a whole file where nobody sees it before it is complete and then puts it in place.
+// The data goes into an unnamed file of the target's folder (or, where the file system has no
+// such files, a temporary one beside the target, removed on every failure). Replacing keeps the
+// old file's permissions and refuses a file the user may not write; creating never replaces a
+// file of that name that appeared meanwhile.
+TFileSave SaveAtomically(const std::filesystem::path& fileName, TSaveMode mode,
+                         const TProducer& produce)
+{
+    const std::filesystem::path target = FollowLinks(fileName);
+    if (target.empty())
+        return TFileSave::Failed;
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && mode == TSaveMode::CreateNew)
+        return TFileSave::Exists;
+    if (exists && (!S_ISREG(old.st_mode) || !MayWrite(target, old)))
+        return TFileSave::Failed;
+
+    const std::filesystem::path folder =
+        target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+    std::filesystem::path named;
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        named = TemporaryName(target);
+        fd = ::open(named.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    }
+    if (fd < 0)
+        return TFileSave::Failed;
+    bool ok = !exists || ::fchmod(fd, old.st_mode & 07777) == 0;
+    ok = ok && produce([fd](const char* data, size_t size) { return WriteAll(fd, data, size); });
+    ok = ok && ::fsync(fd) == 0;
+
+    TFileSave outcome = ok ? TFileSave::Written : TFileSave::Failed;
+    if (ok && mode == TSaveMode::CreateNew) {
+        const bool linked =
+            named.empty() ? LinkUnnamed(fd, target) : ::link(named.c_str(), target.c_str()) == 0;
+        if (!linked)
+            outcome = errno == EEXIST ? TFileSave::Exists : TFileSave::Failed;
+    } else if (ok) {
+        TStopSignalsHeld held;
+        if (named.empty()) {
+            for (int attempt = 0; attempt < 100 && named.empty(); ++attempt) {
+                named = TemporaryName(target);
+                if (!LinkUnnamed(fd, named)) {
+                    const bool taken = errno == EEXIST;
+                    named.clear();
+                    if (!taken)
+                        break;
+                }
+            }
+        }
+        if (named.empty() || std::rename(named.c_str(), target.c_str()) != 0)
+            outcome = TFileSave::Failed;
+        else
+            named.clear();
+    }
+    // The data reached the disk with fsync: closing has nothing left to fail on.
+    ::close(fd);
+    if (!named.empty())
+        ::unlink(named.c_str());
+    return outcome;
 }
 
 } // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& fileName, std::string_view content)
+TFileSave SaveFileAtomically(const std::filesystem::path& fileName, std::string_view content,
+                             TSaveMode mode)
 {
-    return WriteAtomically(fileName, [content](const std::function<bool(const char*, size_t)>& sink) {
+    return SaveAtomically(fileName, mode, [content](const TSink& sink) {
         return sink(content.data(), content.size());
     });
 }
 
-TWriteResult WriteDataFile(const std::filesystem::path& fileName, const TDataBlock& flight)
+bool WriteFileAtomically(const std::filesystem::path& fileName, std::string_view content)
+{
+    return SaveFileAtomically(fileName, content, TSaveMode::Replace) == TFileSave::Written;
+}
+
+TWriteResult WriteDataFile(const std::filesystem::path& fileName, const TDataBlock& flight,
+                           TSaveMode mode)
 {
     TWriteResult result;
     std::vector<const std::vector<double>*> columns;
     if (!WrittenColumns(flight, columns, &result))
         return result;
-    const bool ok =
-        WriteAtomically(fileName, [&](const std::function<bool(const char*, size_t)>& sink) {
-            TChunkWriter writer(sink);
-            return EmitDataFile(flight, columns, writer);
-        });
-    if (!ok) {
+    const TFileSave saved = SaveAtomically(fileName, mode, [&](const TSink& sink) {
+        TChunkWriter writer(sink);
+        return EmitDataFile(flight, columns, writer);
+    });
+    if (saved == TFileSave::Exists) {
+        result.Status = TWriteStatus::Exists;
+    } else if (saved == TFileSave::Failed) {
         result.Status = TWriteStatus::IoError;
         result.Message = kMsgWriteIo;
     }

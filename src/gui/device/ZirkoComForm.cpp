@@ -467,7 +467,7 @@ void TZirkoComForm::DataReadingFinished(const QByteArray& image, qint64 lastData
     // An empty name became "Block" on saving: the main window keeps that.
     Options.DefaultFileName = QString::fromStdString(Splitter.DefaultFileName);
     if (!result.Error.empty()) {
-        ShowError(QString::fromStdString(result.Error));
+        ShowError(QString::fromStdString(result.Error + BackupNote(result.BackupPath)));
         Link->Disconnect();
     }
 }

@@ -193,6 +193,7 @@ bool TFormMain::SaveDataFile(int row, bool ask)
         flight->Modified = false;
         return true;
     case TWriteStatus::IoError:
+    case TWriteStatus::Exists: // only a new file is refused for that
         ShowError(QString::fromStdString(result.Message));
         return false;
     case TWriteStatus::Failed:

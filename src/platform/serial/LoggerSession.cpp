@@ -59,6 +59,11 @@ void TLoggerSession::SetLinkForNextConnect(std::unique_ptr<TLoggerLink> link)
     NextLink = std::move(link);
 }
 
+void TLoggerSession::SetEraseTimeout(qint64 milliseconds)
+{
+    Machine->EraseTimeoutMs = milliseconds;
+}
+
 bool TLoggerSession::PortOpen() const
 {
     return Machine->PortOpen();

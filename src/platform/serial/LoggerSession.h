@@ -33,6 +33,8 @@ public:
     // The link to use on the next Connect instead of one made from the port name (tests and
     // benchmarks hand in their own); the session takes ownership.
     void SetLinkForNextConnect(std::unique_ptr<TLoggerLink> link);
+    // How long an erase may take before it counts as unanswered; 0 waits for ever.
+    void SetEraseTimeout(qint64 milliseconds);
 
     bool PortOpen() const;
     bool DeviceConnected() const;

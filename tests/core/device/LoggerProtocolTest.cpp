@@ -1,6 +1,8 @@
 // The protocol machine against the simulated logger, and against hand-made device bytes.
 #include "LoggerLinkHarness.h"
 
+#include "core/device/FlightSplitter.h"
+
 #include <gtest/gtest.h>
 
 namespace zirko {
@@ -29,6 +31,12 @@ TSimulatorOptions WithMemory(std::vector<uint8_t> memory)
     TSimulatorOptions options;
     options.Memory = std::move(memory);
     return options;
+}
+
+// The image a download hands on for splitting: its first LastDataIndex + 1 bytes.
+std::vector<uint8_t> SplitImage(const TProtocolEvent& finished)
+{
+    return {finished.Bytes.begin(), finished.Bytes.begin() + finished.Number + 1};
 }
 
 class LoggerConversation : public testing::TestWithParam<TFeed> {};
@@ -70,7 +78,9 @@ TEST_P(LoggerConversation, DownloadBringsTheRecordedMemoryAndFiveErasedBytes)
     ASSERT_NE(finished, nullptr);
     auto expected = memory;
     expected.insert(expected.end(), 5, 0xFF);
-    EXPECT_EQ(finished->Bytes, expected);
+    EXPECT_EQ(SplitImage(*finished), expected);
+    // Reading went on to the end of a run no flight can form; the raw backup keeps it all.
+    EXPECT_EQ(finished->Bytes.size(), memory.size() + kLoggerEndRunBytes);
     EXPECT_EQ(finished->Number, static_cast<int64_t>(expected.size()) - 1);
     EXPECT_EQ(link.Program.LastDataIndex, static_cast<int64_t>(expected.size()) - 1);
     EXPECT_EQ(link.Program.UsedBytes, static_cast<int64_t>(expected.size()) - 1);
@@ -80,7 +90,7 @@ TEST_P(LoggerConversation, DownloadBringsTheRecordedMemoryAndFiveErasedBytes)
     EXPECT_FALSE(link.Last(K::BusyCursor)->Flag);
     EXPECT_EQ(link.Last(K::CommandFinished)->Text, "D");
     // Neither "O" nor "X" for the block in which the data ended.
-    const auto fullBlocks = static_cast<int>(expected.size() / kLoggerBlockBytes);
+    const auto fullBlocks = static_cast<int>(finished->Bytes.size() / kLoggerBlockBytes);
     EXPECT_EQ(link.SentCount(kLoggerBlockOk), fullBlocks);
     EXPECT_EQ(link.SentCount(kLoggerBlockBad), 0);
 
@@ -173,7 +183,7 @@ TEST(LoggerDownload, FiveErasedBytesFirstEndTheDownloadWithNothingRead)
     link.Settle();
     const auto* finished = link.Last(K::DownloadFinished);
     ASSERT_NE(finished, nullptr);
-    EXPECT_EQ(finished->Bytes, std::vector<uint8_t>(5, 0xFF));
+    EXPECT_EQ(finished->Bytes, std::vector<uint8_t>(kLoggerEndRunBytes, 0xFF));
     EXPECT_EQ(finished->Number, 4);
     EXPECT_EQ(link.Texts(K::DataLabelText).back(), "Number of bytes read: 0");
     EXPECT_EQ(link.SentCount(kLoggerBlockOk), 0);
@@ -181,15 +191,89 @@ TEST(LoggerDownload, FiveErasedBytesFirstEndTheDownloadWithNothingRead)
 
 TEST(LoggerDownload, TheEndRunIsCountedAcrossABlockBoundary)
 {
-    // Two erased bytes close block 0; three more open block 1.
+    // Two erased bytes close block 0; the rest of the run opens block 1.
     TLoggerLinkHarness link(WithMemory(RecordedBytes(kLoggerBlockBytes - 2)));
     link.Connect();
     link.Program.ReadData(link.Now);
     link.Settle();
     const auto* finished = link.Last(K::DownloadFinished);
     ASSERT_NE(finished, nullptr);
-    EXPECT_EQ(finished->Bytes.size(), kLoggerBlockBytes + 3);
+    EXPECT_EQ(finished->Bytes.size(), kLoggerBlockBytes - 2 + kLoggerEndRunBytes);
+    EXPECT_EQ(finished->Number, static_cast<int64_t>(kLoggerBlockBytes) + 2);
+    EXPECT_EQ(link.Texts(K::DataLabelText).back(),
+              "Number of bytes read: " + std::to_string(kLoggerBlockBytes + 2));
     EXPECT_EQ(link.SentCount(kLoggerBlockOk), 1);
+}
+
+// Flights whose last sample ends in 0xFF (all but the last), so that byte and the next marker are
+// five erased bytes in a row, where the download used to end.
+std::vector<uint8_t> FlightsEndingInErasedBytes(int flights)
+{
+    std::vector<uint8_t> memory;
+    for (int i = 0; i < flights; ++i) {
+        auto flight = GenerateFlight(TFlightProfile{.DurationSeconds = 20}, 40 + i);
+        if (i + 1 < flights)
+            flight.back() = 0xFF;
+        memory.insert(memory.end(), flight.begin(), flight.end());
+    }
+    return memory;
+}
+
+TEST(LoggerDownload, AFlightEndingInAnErasedByteIsNotTheEndOfTheData)
+{
+    const auto memory = FlightsEndingInErasedBytes(4);
+    TLoggerLinkHarness link(WithMemory(memory));
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    const auto* finished = link.Last(K::DownloadFinished);
+    ASSERT_NE(finished, nullptr);
+    auto expected = memory;
+    expected.insert(expected.end(), kLoggerEndRunKept, 0xFF);
+    EXPECT_EQ(finished->Number + 1, static_cast<int64_t>(expected.size()));
+    EXPECT_EQ(finished->Bytes.size(), memory.size() + kLoggerEndRunBytes);
+    EXPECT_EQ(SplitImage(*finished), expected);
+    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+
+    // The downloaded image splits into the flights of the whole memory.
+    TFlightSplitter fromDownload;
+    fromDownload.DownloadBuffer = finished->Bytes;
+    fromDownload.LastDataIndex = finished->Number;
+    TFlightSplitter fromMemory;
+    fromMemory.DownloadBuffer = expected;
+    fromMemory.LastDataIndex = static_cast<int64_t>(expected.size()) - 1;
+    for (TFlightSplitter* splitter : {&fromDownload, &fromMemory}) {
+        int64_t previous = 0;
+        for (int64_t at = 0; (at = splitter->FindFlightMarker(at)) != -1; at += 3) {
+            if (at > previous)
+                splitter->AddFlightSegment(previous, at);
+            previous = at;
+        }
+    }
+    EXPECT_EQ(fromDownload.FlightList.size(), 4u);
+    ASSERT_EQ(fromDownload.FlightList.size(), fromMemory.FlightList.size());
+    for (size_t i = 0; i < fromMemory.FlightList.size(); ++i) {
+        EXPECT_EQ(fromDownload.FlightList[i].DataStart, fromMemory.FlightList[i].DataStart);
+        EXPECT_EQ(fromDownload.FlightList[i].DataEnd, fromMemory.FlightList[i].DataEnd);
+    }
+}
+
+TEST(LoggerDownload, ALoggerFallingSilentInsideErasedMemoryHasEndedItsData)
+{
+    // Block 0 ends in ten erased bytes, then the logger says nothing more.
+    auto memory = RecordedBytes(kLoggerBlockBytes - 10);
+    auto options = WithMemory(memory);
+    options.Faults.SilentAfterBlock = 0;
+    TLoggerLinkHarness link(options);
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    const auto* finished = link.Last(K::DownloadFinished);
+    ASSERT_NE(finished, nullptr);
+    memory.insert(memory.end(), kLoggerEndRunKept, 0xFF);
+    EXPECT_EQ(SplitImage(*finished), memory);
+    EXPECT_EQ(finished->Bytes.size(), kLoggerBlockBytes);
+    EXPECT_EQ(link.Count(K::ErrorShown), 0);
 }
 
 TEST(LoggerDownload, AFlightMarkerDoesNotEndTheDownload)
@@ -200,7 +284,7 @@ TEST(LoggerDownload, AFlightMarkerDoesNotEndTheDownload)
     link.Connect();
     link.Program.ReadData(link.Now);
     link.Settle();
-    EXPECT_EQ(link.Last(K::DownloadFinished)->Bytes.size(), 605u);
+    EXPECT_EQ(link.Last(K::DownloadFinished)->Number, 604);
 }
 
 TEST(LoggerDownload, TenBadBlocksAreRejectedAndTheResentBlockAccepted)
@@ -216,7 +300,7 @@ TEST(LoggerDownload, TenBadBlocksAreRejectedAndTheResentBlockAccepted)
     EXPECT_EQ(link.SentCount(kLoggerBlockBad), 10);
     auto expected = RecordedBytes(1000);
     expected.insert(expected.end(), 5, 0xFF);
-    EXPECT_EQ(link.Last(K::DownloadFinished)->Bytes, expected);
+    EXPECT_EQ(SplitImage(*link.Last(K::DownloadFinished)), expected);
 }
 
 TEST(LoggerDownload, TheEleventhBadBlockInARowEndsTheConnection)
@@ -276,7 +360,7 @@ TEST(LoggerDownload, AGoodBlockResetsTheBadBlockCount)
         program.OnBytes(DeviceBlock(7, true), 0);
         program.OnBytes(std::string_view("O"), 0);
     }
-    program.OnBytes(std::vector<uint8_t>(5, 0xFF), 0);
+    program.OnBytes(std::vector<uint8_t>(kLoggerEndRunBytes, 0xFF), 0);
     bool failed = false;
     for (const auto& event : program.TakeEvents())
         failed |= event.Kind == K::ErrorShown;
@@ -296,7 +380,7 @@ TEST(LoggerDownload, ARejectedBlockDoesNotCountTowardsTheEndOfData)
     program.OnBytes(std::string_view("O"), 0);
     // A garbled copy of the next block ends in 0xFF bytes; the real one has only two.
     std::vector<uint8_t> garbled(kLoggerBlockBytes, 0x22);
-    std::fill(garbled.end() - 3, garbled.end(), 0xFF);
+    std::fill(garbled.end() - kLoggerEndRunBytes + 2, garbled.end(), 0xFF);
     garbled.push_back(0);
     program.OnBytes(garbled, 0);
     program.OnBytes(std::string_view("X"), 0);
@@ -306,7 +390,7 @@ TEST(LoggerDownload, ARejectedBlockDoesNotCountTowardsTheEndOfData)
     program.OnBytes(second, 0);
     program.OnBytes(std::string_view("O"), 0);
     EXPECT_EQ(program.Phase(), TProtocolPhase::Download);
-    program.OnBytes(std::vector<uint8_t>(5, 0xFF), 0);
+    program.OnBytes(std::vector<uint8_t>(kLoggerEndRunBytes, 0xFF), 0);
     EXPECT_EQ(program.LastDataIndex, 2 * 264 + 4);
 }
 
@@ -557,7 +641,87 @@ TEST(LoggerErase, TheSecondEFinishesAfterTheEraseTime)
 
     link.Program.ReadData(link.Now);
     link.Settle();
-    EXPECT_EQ(link.Last(K::DownloadFinished)->Bytes.size(), 5u);
+    EXPECT_EQ(link.Last(K::DownloadFinished)->Number, 4);
+}
+
+// Each command the logger leaves unanswered, and a firmware text that stops half way.
+struct TSilentCase {
+    const char* Name;
+    std::string Ignored;
+    int FirmwareBytes;
+    char Pending;
+};
+
+class LoggerSilence : public testing::TestWithParam<TSilentCase> {};
+
+TEST_P(LoggerSilence, EndsAfterTwoSecondsWithNoResponse)
+{
+    TSimulatorOptions options = WithMemory(RecordedBytes(3000));
+    options.Faults.IgnoredCommands = GetParam().Ignored;
+    options.Faults.SilentFirmwareAfter = GetParam().FirmwareBytes;
+    TLoggerLinkHarness link(options);
+    link.Program.Start(link.Now);
+    link.Device.PowerUp(link.Now);
+    link.Pump();
+    if (GetParam().Pending == 'D') {
+        link.Settle();
+        link.Program.ReadData(link.Now);
+        link.Pump();
+    }
+    ASSERT_EQ(link.Program.PendingCommand, std::string(1, GetParam().Pending));
+    const int64_t silentSince = link.Now;
+    ASSERT_EQ(link.Program.NextDeadline(), silentSince + kLoggerReplyTimeoutMs);
+    link.Program.OnTime(silentSince + kLoggerReplyTimeoutMs - 1);
+    link.Collect();
+    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    link.Settle();
+    EXPECT_EQ(link.Now, silentSince + kLoggerReplyTimeoutMs);
+    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{kMsgNoResponse});
+    EXPECT_EQ(link.Count(K::DisconnectRequested), 1);
+    EXPECT_EQ(link.Events.back().Kind, K::ConnectionEnded);
+    EXPECT_FALSE(link.Program.PortOpen());
+    EXPECT_TRUE(link.Program.PendingCommand.empty());
+    if (const auto* cursor = link.Last(K::BusyCursor)) {
+        EXPECT_FALSE(cursor->Flag);
+    }
+
+    // The next Connect starts afresh.
+    link.Device.Faults() = {};
+    link.Events.clear();
+    link.Connect();
+    EXPECT_TRUE(link.Program.ConfigLoaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, LoggerSilence,
+                         testing::Values(TSilentCase{"FirmwareUnanswered", "F", -1, 'F'},
+                                         TSilentCase{"FirmwareStopsHalfWay", "", 10, 'F'},
+                                         TSilentCase{"ConfigurationUnanswered", "R", -1, 'R'},
+                                         TSilentCase{"DownloadUnanswered", "D", -1, 'D'}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(LoggerErase, AnEraseTimeOutBoundsTheWholeErase)
+{
+    TSimulatorOptions options = WithMemory(RecordedBytes(3000));
+    options.EraseMs = 30000;
+    TLoggerLinkHarness link(options);
+    link.Program.EraseTimeoutMs = 5000;
+    link.Connect();
+    const int64_t start = link.Now;
+    link.Program.EraseMemory(link.Now);
+    link.Settle(5000);
+    EXPECT_EQ(link.Now, start + 5000);
+    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{kMsgNoResponse});
+    EXPECT_FALSE(link.Last(K::BusyCursor)->Flag);
+    EXPECT_FALSE(link.Program.PortOpen());
+
+    // An erase that finishes in time is not cut short.
+    TLoggerLinkHarness quick(WithMemory(RecordedBytes(3000)));
+    quick.Program.EraseTimeoutMs = 5000;
+    quick.Connect();
+    quick.Program.EraseMemory(quick.Now);
+    quick.Settle();
+    EXPECT_EQ(quick.Texts(K::StatusText).back(), "Erasing finished.");
+    EXPECT_EQ(quick.Count(K::ErrorShown), 0);
 }
 
 TEST(LoggerErase, AnotherReplyIsNamedInTheStatusBar)

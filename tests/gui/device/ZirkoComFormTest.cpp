@@ -1,9 +1,11 @@
 #include "gui/device/ZirkoComForm.h"
+#include "core/device/LoggerProtocol.h"
 #include "core/device/LoggerSimulator.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 #include "platform/serial/PtyServer.h"
 #include "platform/serial/SimulatorDevice.h"
+#include "platform/serial/SimulatorLink.h"
 #include "support/EntryInput.h"
 #include "support/ScriptedDialogs.h"
 
@@ -487,6 +489,30 @@ TEST(ZirkoComForm, PortThatCannotOpenShowsWhyBesideTheRedLamp)
     EXPECT_EQ(EnabledButtons(f), (std::vector<QPushButton*>{f.ButtonConnect, f.ButtonClose}));
 }
 
+TEST(ZirkoComForm, AFirmwareReplyThatStopsShowsNoResponseAndTheWindowCanConnectAgain)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    TSimulatorOptions options = BuiltInSimulatorOptions(0);
+    options.Faults.SilentFirmwareAfter = 8;
+    f.SetPortName("Simulator");
+    f.Session().SetLinkForNextConnect(
+        std::make_unique<TSimulatorLink>(std::make_unique<TSimulatorDevice>(options)));
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !t.Scripted.Errors().isEmpty(); }, 10000));
+    EXPECT_EQ(t.Scripted.Errors(), QStringList{kMsgNoResponse});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.ButtonConnect->isEnabled(); }, 5000));
+    EXPECT_FALSE(f.Session().PortOpen());
+    EXPECT_EQ(EnabledButtons(f), (std::vector<QPushButton*>{f.ButtonConnect, f.ButtonClose}));
+    EXPECT_EQ(f.Lamp->Colour(), QColor(255, 0, 0));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // The next Connect gets the built-in logger, which answers.
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.EditVoltspy->isEnabled(); }, 20000));
+    EXPECT_EQ(t.Scripted.Errors().size(), 1);
+}
+
 TEST(ZirkoComForm, DownloadIntoAFolderThatCannotBeMadeSavesNothingAndDisconnects)
 {
     TShownForm t;
@@ -500,7 +526,12 @@ TEST(ZirkoComForm, DownloadIntoAFolderThatCannotBeMadeSavesNothingAndDisconnects
     ASSERT_TRUE(WaitIdle(f));
     QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !f.Session().PortOpen(); }, 20000));
-    EXPECT_EQ(t.Scripted.Errors(), QStringList({"Cannot create " + folder + "/"}));
+    // The box also says where the raw backup keeps the flights that could not be saved.
+    ASSERT_EQ(t.Scripted.Errors().size(), 1);
+    const QStringList lines = t.Scripted.Errors().front().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], "Cannot create " + folder + "/");
+    EXPECT_TRUE(lines[1].startsWith("The downloaded memory is also kept in /"));
     EXPECT_FALSE(QDir(folder).exists());
     EXPECT_GT(f.ProgressBar1->value(), 0);
     EXPECT_TRUE(f.ButtonConnect->isEnabled());

@@ -1,6 +1,7 @@
 // The logger session over the in-process simulator and over a real pseudo-terminal.
-#include "core/device/LoggerSimulator.h"
 #include "platform/serial/LoggerSession.h"
+#include "core/device/LoggerProtocol.h"
+#include "core/device/LoggerSimulator.h"
 #include "platform/serial/PseudoTerminal.h"
 #include "platform/serial/PtyServer.h"
 #include "platform/serial/SimulatorDevice.h"
@@ -23,12 +24,13 @@ TSimulatorOptions Options(int flights)
     return options;
 }
 
+// Everything a download reads: the memory and the run of erased bytes that ends it. The image to
+// split ends at the fifth of those.
 QByteArray Expected(const TSimulatorOptions& options)
 {
-    // The image ends after five erased bytes.
     QByteArray image(reinterpret_cast<const char*>(options.Memory.data()),
                      static_cast<qsizetype>(options.Memory.size()));
-    return image + QByteArray(5, '\xFF');
+    return image + QByteArray(kLoggerEndRunBytes, '\xFF');
 }
 
 // Runs the handshake, firmware and configuration read; true once the session is idle.
@@ -36,12 +38,14 @@ bool ConnectAndWait(TLoggerSession& session)
 {
     QSignalSpy finished(&session, &TLoggerSession::CommandFinished);
     session.Connect();
-    return QTest::qWaitFor([&] {
-        for (const auto& args : finished)
-            if (args.front().toString() == "R")
-                return true;
-        return false;
-    }, 5000);
+    return QTest::qWaitFor(
+        [&] {
+            for (const auto& args : finished)
+                if (args.front().toString() == "R")
+                    return true;
+            return false;
+        },
+        5000);
 }
 
 } // namespace
@@ -72,11 +76,12 @@ TEST(LoggerSession, RunsAWholeSessionWithTheBuiltInSimulator)
     EXPECT_EQ(session.PendingCommand(), "D");
     ASSERT_TRUE(downloads.wait(10000));
     EXPECT_EQ(downloads.front()[0].toByteArray(), Expected(options));
-    EXPECT_EQ(downloads.front()[1].toLongLong(), Expected(options).size() - 1);
+    EXPECT_EQ(downloads.front()[1].toLongLong(),
+              static_cast<qint64>(options.Memory.size() + kLoggerEndRunKept) - 1);
 
     session.EraseMemory();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return statuses.back().front() == "Erasing finished."; },
-                                5000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return statuses.back().front() == "Erasing finished."; }, 5000));
     session.Disconnect();
     EXPECT_EQ(closed.size(), 1);
     EXPECT_FALSE(session.PortOpen());
