@@ -1,13 +1,16 @@
 // zirko-cli download, config, erase and split against zirko-cli simulate over a pseudo-terminal.
+#include "core/device/LoggerSimulator.h"
 #include "core/flightdata/ZdfFile.h"
 #include "platform/serial/PseudoTerminal.h"
 #include "support/TestUtil.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 void PrintTo(const QString& text, std::ostream* out)
@@ -306,4 +309,158 @@ TEST(CliSplit, TurnsTheDownloadBackupIntoTheSameFiles)
 
     const TRun missing = RunCli({"split", out.path() + "/none.bin", "--out", out.path()});
     EXPECT_EQ(missing.ExitCode, 1);
+}
+
+namespace {
+
+// Several generated flights; all but the last end in a sample whose last byte is 0xFF.
+QByteArray FlightsEndingInErasedBytes(int flights)
+{
+    QByteArray memory;
+    for (int i = 0; i < flights; ++i) {
+        auto flight = zirko::GenerateFlight(zirko::TFlightProfile{.DurationSeconds = 30}, 70 + i);
+        if (i + 1 < flights)
+            flight.back() = 0xFF;
+        memory.append(reinterpret_cast<const char*>(flight.data()),
+                      static_cast<qsizetype>(flight.size()));
+    }
+    return memory;
+}
+
+// Runs zirko-cli under a shell that sets the file size limit first (in blocks of 512 bytes).
+TRun RunCliLimited(int sizeBlocks, const QStringList& args)
+{
+    QStringList shell{"-c", QString("ulimit -f %1; exec \"$0\" \"$@\"").arg(sizeBlocks),
+                      ZIRKO_CLI_PATH};
+    QProcess process;
+    process.start("/bin/sh", shell + args);
+    TRun run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.Err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QStringList AllEntries(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+TEST(CliDownload, FlightsEndingInAnErasedByteAreAllDownloaded)
+{
+    QTemporaryDir dir;
+    const QByteArray memory = FlightsEndingInErasedBytes(5);
+    const QString image = dir.path() + "/memory.bin";
+    ASSERT_TRUE(zirko::test::WriteBytes(image, memory + QByteArray(5, '\xFF')));
+    TSimulator sim({"--image", image});
+    const TRun run =
+        RunCli({"download", "--port", sim.Port, "--out", dir.path() + "/a", "--date", "d"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_EQ(run.Out, "Data reading finished (5 blocks read.)\n5 files succesfully written.\n");
+    const TRun split = RunCli({"split", image, "--out", dir.path() + "/b", "--date", "d"});
+    ASSERT_EQ(split.ExitCode, 0) << split.Err.toStdString();
+    EXPECT_EQ(split.Out, run.Out);
+    const QStringList names = Files(dir.path() + "/a");
+    EXPECT_EQ(names.size(), 5);
+    EXPECT_EQ(Files(dir.path() + "/b"), names);
+    for (const QString& name : names)
+        EXPECT_EQ(zirko::test::ReadBytes(dir.path() + "/a/" + name),
+                  zirko::test::ReadBytes(dir.path() + "/b/" + name))
+            << name.toStdString();
+}
+
+TEST(CliDevice, ALoggerThatStopsAnsweringEndsEveryCommand)
+{
+    struct TCase {
+        QStringList Faults;
+        QStringList Command;
+    };
+    const TCase cases[] = {
+        {{"--silent-firmware-after", "6"}, {"download"}},
+        {{"--ignore", "F"}, {"config"}},
+        {{"--ignore", "R"}, {"erase"}},
+        {{"--ignore", "D"}, {"download"}},
+        {{"--erase-ms", "60000"}, {"erase", "--erase-timeout", "1"}},
+    };
+    for (const TCase& c : cases) {
+        const std::string name = (c.Faults + c.Command).join(' ').toStdString();
+        TSimulator sim(QStringList{"--flights", "1"} + c.Faults);
+        QTemporaryDir out;
+        QElapsedTimer clock;
+        clock.start();
+        const TRun run =
+            RunCli(c.Command + QStringList{"--port", sim.Port, "--out", out.path()}, 20000);
+        EXPECT_LT(clock.elapsed(), 10000) << name;
+        EXPECT_EQ(run.ExitCode, 1) << name;
+        ASSERT_FALSE(run.ErrLines().isEmpty()) << name;
+        EXPECT_EQ(run.ErrLines().last(), "Communication error, no response from device") << name;
+        EXPECT_TRUE(Files(out.path()).isEmpty()) << name;
+    }
+}
+
+TEST(CliSplit, NamesWithAPathOrControlCharactersAreRefused)
+{
+    QTemporaryDir dir;
+    const QString image = dir.path() + "/memory.bin";
+    ASSERT_TRUE(
+        zirko::test::WriteBytes(image, FlightsEndingInErasedBytes(1) + QByteArray(5, '\xFF')));
+    for (const QString& name :
+         {QString("sub/Blok"), QString("Blok\n001"), QString("Bl\x1b[2Jok")}) {
+        const TRun run = RunCli({"split", image, "--out", dir.path() + "/out", "--name", name});
+        EXPECT_EQ(run.ExitCode, 1) << name.toStdString();
+        EXPECT_TRUE(run.ErrLines().value(0).startsWith("--name takes a file name without"))
+            << run.Err.toStdString();
+        EXPECT_FALSE(QDir(dir.path() + "/out").exists());
+    }
+}
+
+TEST(CliSplit, ASaveStoppedByTheSizeLimitOrASignalLeavesNoPartialFile)
+{
+    QTemporaryDir dir;
+    const QString image = dir.path() + "/memory.bin";
+    QByteArray memory;
+    for (int i = 0; i < 6; ++i) {
+        auto flight = zirko::GenerateFlight(zirko::TFlightProfile{.DurationSeconds = 900}, 90 + i);
+        memory.append(reinterpret_cast<const char*>(flight.data()),
+                      static_cast<qsizetype>(flight.size()));
+    }
+    ASSERT_TRUE(zirko::test::WriteBytes(image, memory + QByteArray(5, '\xFF')));
+
+    // A file size limit stops the save half way through the first flight.
+    const TRun limited = RunCliLimited(100, {"split", image, "--out", dir.path() + "/a"});
+    EXPECT_EQ(limited.ExitCode, -1) << limited.Err.toStdString();
+    EXPECT_TRUE(AllEntries(dir.path() + "/a").isEmpty())
+        << AllEntries(dir.path() + "/a").join(' ').toStdString();
+
+    // The same for the CSV export.
+    ASSERT_EQ(RunCli({"split", image, "--out", dir.path() + "/b", "--date", "d"}).ExitCode, 0);
+    const TRun csv =
+        RunCliLimited(100, {"csv", dir.path() + "/b/Blok001.zdf", "-o", dir.path() + "/c.csv"});
+    EXPECT_EQ(csv.ExitCode, -1);
+    EXPECT_FALSE(QFile::exists(dir.path() + "/c.csv"));
+    QStringList left = AllEntries(dir.path());
+    left.removeAll("memory.bin");
+    left.removeAll("a");
+    left.removeAll("b");
+    EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+
+    // SIGTERM in the middle of saving: what is on disk are whole flights only.
+    QProcess process;
+    process.start(ZIRKO_CLI_PATH, {"split", image, "--out", dir.path() + "/d", "--date", "d"});
+    ASSERT_TRUE(process.waitForStarted());
+    QTest::qWait(150);
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(20000));
+    for (const QString& name : AllEntries(dir.path() + "/d")) {
+        EXPECT_TRUE(name.endsWith(".zdf")) << name.toStdString();
+        EXPECT_EQ(zirko::test::ReadBytes(dir.path() + "/d/" + name),
+                  zirko::test::ReadBytes(dir.path() + "/b/" + name))
+            << name.toStdString();
+    }
 }

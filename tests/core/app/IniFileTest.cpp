@@ -3,14 +3,17 @@
 #include "core/app/WindowGeometry.h"
 #include "core/graph/GraphSettings.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 using namespace zirko;
 
 TEST(IniFile, KeepsUnknownSectionsKeysAndCommentsAcrossAWrite)
 {
     TIniFile ini;
-    ini.Parse("; settings\r\n[Options]\r\nRoot=/data\r\nMyOwnKey=keep me\r\n\r\n[Extra]\r\na=1\r\n");
+    ini.Parse(
+        "; settings\r\n[Options]\r\nRoot=/data\r\nMyOwnKey=keep me\r\n\r\n[Extra]\r\na=1\r\n");
     ini.WriteString("options", "COM", "COM3");
     ini.WriteString("OPTIONS", "root", "/other");
     TIniFile back;
@@ -27,7 +30,8 @@ TEST(IniFile, KeepsUnknownSectionsKeysAndCommentsAcrossAWrite)
 TEST(IniFile, BooleansAndNumbers)
 {
     TIniFile ini(',');
-    ini.Parse("[S]\r\nb0=0\r\nb1=1\r\nb2=2\r\nbx=yes\r\ndot=1.5\r\ncomma=-2,25\r\nbad=x\r\nhex=0x10\r\n");
+    ini.Parse(
+        "[S]\r\nb0=0\r\nb1=1\r\nb2=2\r\nbx=yes\r\ndot=1.5\r\ncomma=-2,25\r\nbad=x\r\nhex=0x10\r\n");
     EXPECT_FALSE(ini.ReadBool("S", "b0", true));
     EXPECT_TRUE(ini.ReadBool("S", "b1", false));
     EXPECT_TRUE(ini.ReadBool("S", "b2", false));
@@ -63,9 +67,18 @@ TEST(Settings, DefaultsAndOrder)
     TIniFile out;
     WriteOptions(out, o);
     const std::string text = out.Text();
-    const char* order[] = {"Root=",     "COM=",           "DefFileName=",       "FlightTemperature=",
-                           "MarkerThreshold=", "DeflectionMin=", "DeflectionMax=", "DeflectionOnGraph=",
-                           "SaveWindowsPos=", "AutoGridSize=", "ShowTable=", "TBShowLegend="};
+    const char* order[] = {"Root=",
+                           "COM=",
+                           "DefFileName=",
+                           "FlightTemperature=",
+                           "MarkerThreshold=",
+                           "DeflectionMin=",
+                           "DeflectionMax=",
+                           "DeflectionOnGraph=",
+                           "SaveWindowsPos=",
+                           "AutoGridSize=",
+                           "ShowTable=",
+                           "TBShowLegend="};
     size_t last = 0;
     for (const char* key : order) {
         const size_t at = text.find(key);
@@ -120,9 +133,10 @@ TEST(GraphSettingsFile, MissingSectionGivesDefaultsAndValuesRoundTrip)
 TEST(WindowGeometry, PositionsFromALargerScreenAreNotAppliedButStateIs)
 {
     TIniFile ini;
-    ini.Parse("[Screen]\r\nScreenH=1080\r\nScreenW=1920\r\n[FormMain]\r\nNRLeft=100\r\nNRTop=50\r\n"
-              "NRRight=1100\r\nNRBottom=750\r\nRLeft=100\r\nRTop=50\r\nRRight=1100\r\nRBottom=750\r\n"
-              "State=1\r\n");
+    ini.Parse(
+        "[Screen]\r\nScreenH=1080\r\nScreenW=1920\r\n[FormMain]\r\nNRLeft=100\r\nNRTop=50\r\n"
+        "NRRight=1100\r\nNRBottom=750\r\nRLeft=100\r\nRTop=50\r\nRRight=1100\r\nRBottom=750\r\n"
+        "State=1\r\n");
     TWindowGeometry current{{0, 0, 932, 662}, {0, 0, 932, 662}, 0};
     auto small = ReadWindowGeometry(ini, "FormMain", current, 1024, 1280);
     EXPECT_EQ(small.Geometry.R, current.R);
@@ -131,4 +145,34 @@ TEST(WindowGeometry, PositionsFromALargerScreenAreNotAppliedButStateIs)
     EXPECT_EQ(small.ScreenW, 1920);
     auto big = ReadWindowGeometry(ini, "FormMain", current, 1200, 1920);
     EXPECT_EQ(big.Geometry.R, (TWinRect{100, 50, 1100, 750}));
+}
+
+TEST(IniFile, SavingFollowsALinkKeepsPermissionsAndRefusesAReadOnlyFile)
+{
+    namespace fs = std::filesystem;
+    char pattern[] = "/tmp/zirko-ini-XXXXXX";
+    const fs::path dir = ::mkdtemp(pattern);
+    const fs::path target = dir / "Zirko.ini";
+    const fs::path link = dir / "linked.ini";
+    TIniFile ini;
+    ini.WriteString("Options", "Root", "/data");
+    ASSERT_TRUE(ini.Save(target));
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(target, link);
+
+    ini.WriteString("Options", "Root", "/other");
+    ASSERT_TRUE(ini.Save(link));
+    EXPECT_TRUE(fs::is_symlink(link));
+    TIniFile back;
+    ASSERT_TRUE(back.Load(target));
+    EXPECT_EQ(back.ReadString("Options", "Root", ""), "/other");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    fs::permissions(target, fs::perms::owner_read);
+    ini.WriteString("Options", "Root", "/third");
+    EXPECT_FALSE(ini.Save(link));
+    ASSERT_TRUE(back.Load(target));
+    EXPECT_EQ(back.ReadString("Options", "Root", ""), "/other");
+    std::error_code error;
+    fs::remove_all(dir, error);
 }

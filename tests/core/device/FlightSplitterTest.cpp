@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <deque>
 #include <fstream>
 #include <random>
+#include <thread>
 
 namespace zirko {
 namespace {
@@ -51,6 +53,13 @@ public:
     }
     fs::path Path;
 };
+
+std::string FileText(const fs::path& path)
+{
+    std::string text;
+    EXPECT_TRUE(ReadWholeFile(path, text)) << path;
+    return text;
+}
 
 void PutWord(std::vector<uint8_t>& image, size_t at, uint16_t value)
 {
@@ -340,6 +349,83 @@ TEST_F(FlightSaving, AFailedWriteIsReportedAndTheNextFlightStillSaved)
     EXPECT_EQ(result.Saved, 2);
     EXPECT_TRUE(fs::exists(Saved("Block003.zdf")));
     EXPECT_TRUE(Ui.Information[0].starts_with("2 files succesfully written."));
+}
+
+TEST_F(FlightSaving, AReadOnlyFlightIsRefusedAndNotCountedAndTheOthersSave)
+{
+    ASSERT_EQ(Save(ThreeFlights()).Saved, 3);
+    const std::string before = FileText(Saved("Block002.zdf"));
+    fs::permissions(Saved("Block002.zdf"), fs::perms::owner_read);
+    Ui = {};
+    Ui.Answers = {TOverwriteAnswer::YesToAll};
+    const auto result = Save(ThreeFlights());
+    EXPECT_EQ(Ui.Errors, std::vector<std::string>{"Error in writing file."});
+    EXPECT_EQ(result.Saved, 2);
+    EXPECT_EQ(FileText(Saved("Block002.zdf")), before);
+    EXPECT_EQ(fs::status(Saved("Block002.zdf")).permissions(), fs::perms::owner_read);
+}
+
+TEST_F(FlightSaving, TheBackupKeepsEverythingReadAlsoPastTheImage)
+{
+    auto image = ThreeFlights();
+    const auto lastDataIndex = static_cast<int64_t>(image.size()) - 1;
+    image.insert(image.end(), 14, 0xFF); // read on to the end of the erased run
+    Splitter.DataFolder = Folder.Path.string();
+    Splitter.BackupFolder = Folder.Path / "backup";
+    const auto result = Splitter.DataReadingFinished(image, lastDataIndex, "d", Ui);
+    EXPECT_EQ(result.Saved, 3);
+    const std::string backup = FileText(result.BackupPath);
+    EXPECT_EQ(backup, std::string(image.begin(), image.end()));
+}
+
+TEST_F(FlightSaving, AFailedSaveStillSaysWhereTheBackupIs)
+{
+    Splitter.BackupFolder = Folder.Path / "backup";
+    Splitter.DataFolder = (Folder.Path / "missing" / "data").string();
+    const auto image = ThreeFlights();
+    const auto result =
+        Splitter.DataReadingFinished(image, static_cast<int64_t>(image.size()) - 1, "d", Ui);
+    ASSERT_FALSE(result.Error.empty());
+    EXPECT_EQ(BackupNote(result.BackupPath),
+              "\nThe downloaded memory is also kept in " + result.BackupPath);
+    EXPECT_EQ(BackupNote(""), "");
+}
+
+// Two downloads saved into one folder at the same moment, each answering No to an existing file.
+TEST(FlightSavingRace, TwoSaversNeverBothWriteTheSameFile)
+{
+    auto image = GenerateMemoryImage(3, 11, 240);
+    image.insert(image.end(), 5, 0xFF);
+    for (int round = 0; round < 8; ++round) {
+        TTempFolder folder;
+        std::atomic<int> ready = 0;
+        int saved[2] = {0, 0};
+        auto save = [&](int saver) {
+            TFlightSplitter splitter;
+            splitter.DataFolder = folder.Path.string();
+            splitter.DefaultFileName = "Blok";
+            TRecordingUi ui;
+            ++ready;
+            while (ready < 2) {
+            }
+            saved[saver] = splitter
+                               .DataReadingFinished(image, static_cast<int64_t>(image.size()) - 1,
+                                                    "saver " + std::to_string(saver), ui)
+                               .Saved;
+        };
+        std::thread first(save, 0);
+        std::thread second(save, 1);
+        first.join();
+        second.join();
+        int files = 0;
+        for (const auto& entry : fs::directory_iterator(folder.Path)) {
+            ++files;
+            EXPECT_EQ(entry.path().extension(), ".zdf") << entry.path();
+        }
+        // Every success a saver reports is a file of its own on disk.
+        EXPECT_EQ(saved[0] + saved[1], files) << "round " << round;
+        EXPECT_EQ(files, 3);
+    }
 }
 
 TEST_F(FlightSaving, AFlightWithNoChannelsIsSkippedAndNamed)

@@ -1,11 +1,13 @@
 #include "core/flightdata/ZdfFile.h"
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace zirko;
@@ -113,7 +115,8 @@ TEST(ZdfReader, FormatFailuresCarryTheirMessages)
         {Header(0x8000) + "<Data>\r\n1.5, 2\r\n</Data>\r\n", kMsgBadData},
         {Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Anotace>\r\n1.0;2,x\r\n</Anotace>\r\n",
          kMsgBadData},
-        {Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\n</Text>\r\n<Extra>\r\nRxOffsetY=abc\r\n</Extra>\r\n",
+        {Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\n</"
+                          "Text>\r\n<Extra>\r\nRxOffsetY=abc\r\n</Extra>\r\n",
          kMsgBadData},
     };
     for (const auto& c : cases) {
@@ -136,9 +139,10 @@ TEST(ZdfReader, EmptyDataSectionGivesZeroLines)
 TEST(ZdfReader, HeaderWithoutIntegerIsAnInputFailureAndOpensNothing)
 {
     TDataBlock f;
-    auto r = Parse("<Header>\r\nd\r\n10\r\nabc\r\n3\r\n4\r\n5\r\n6\r\n7\r\n</Header>\r\n<Data>\r\n1,2\r\n"
-                   "</Data>\r\n",
-                   f);
+    auto r = Parse(
+        "<Header>\r\nd\r\n10\r\nabc\r\n3\r\n4\r\n5\r\n6\r\n7\r\n</Header>\r\n<Data>\r\n1,2\r\n"
+        "</Data>\r\n",
+        f);
     EXPECT_EQ(r.Status, TReadStatus::IoError);
     EXPECT_EQ(r.Count, 0);
     EXPECT_EQ(r.Message, kMsgReadIo);
@@ -148,9 +152,10 @@ TEST(ZdfReader, HeaderWithoutIntegerIsAnInputFailureAndOpensNothing)
 TEST(ZdfReader, HeaderIntegersSkipBlanksAndIgnoreTrailingText)
 {
     TDataBlock f;
-    auto r = Parse("<Header>\r\nd\r\n  10 ms\r\n-5x\r\n3\r\n4\r\n5\r\n6\r\n7\r\n</Header>\r\n<Data>\r\n"
-                   "1\r\n</Data>\r\n",
-                   f);
+    auto r =
+        Parse("<Header>\r\nd\r\n  10 ms\r\n-5x\r\n3\r\n4\r\n5\r\n6\r\n7\r\n</Header>\r\n<Data>\r\n"
+              "1\r\n</Data>\r\n",
+              f);
     ASSERT_EQ(r.Status, TReadStatus::Ok);
     EXPECT_EQ(f.Sampling, 10);
     EXPECT_EQ(f.ChannelMask, -5);
@@ -159,10 +164,10 @@ TEST(ZdfReader, HeaderIntegersSkipBlanksAndIgnoreTrailingText)
 TEST(ZdfReader, AnnotationsKeepCommasAndLoseOuterBlanks)
 {
     TDataBlock f;
-    auto r = Parse(Header(0x8000) +
-                       "<Data>\r\n1,2\r\n</Data>\r\n<Anotace>\r\n  10.00,5.00,a, b  \r\n"
-                       "-1,2.5,\r\n</Anotace>\r\n<Text>\r\n</Text>\r\n",
-                   f);
+    auto r =
+        Parse(Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Anotace>\r\n  10.00,5.00,a, b  \r\n"
+                               "-1,2.5,\r\n</Anotace>\r\n<Text>\r\n</Text>\r\n",
+              f);
     ASSERT_EQ(r.Status, TReadStatus::Ok);
     ASSERT_EQ(f.Annotations.size(), 2u);
     EXPECT_EQ(f.Annotations[0].Text, "a, b");
@@ -191,8 +196,8 @@ TEST(ZdfReader, ExtraSectionIsOnlyFoundAfterTheNotes)
 {
     // The reader looks for the notes first; a file without them has no servo offset.
     TDataBlock f;
-    auto r = Parse(Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Extra>\r\nRxOffsetY=3\r\n</Extra>\r\n",
-                   f);
+    auto r = Parse(
+        Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Extra>\r\nRxOffsetY=3\r\n</Extra>\r\n", f);
     ASSERT_EQ(r.Status, TReadStatus::Ok);
     EXPECT_EQ(f.RxOffsetY, 0);
 }
@@ -200,16 +205,16 @@ TEST(ZdfReader, ExtraSectionIsOnlyFoundAfterTheNotes)
 TEST(ZdfReader, LaterRxOffsetLineWinsAndOtherExtraLinesAreIgnored)
 {
     TDataBlock f;
-    auto r = Parse(Header(0x8000) +
-                       "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\n</Text>\r\n<Extra>\r\nRxOffsetY=1.5\r\nFoo=bar\r\n"
-                       "xRxOffsetY = -2.25\r\nRxOffsetY=\r\n</Extra>\r\n",
+    auto r = Parse(Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\n</"
+                                    "Text>\r\n<Extra>\r\nRxOffsetY=1.5\r\nFoo=bar\r\n"
+                                    "xRxOffsetY = -2.25\r\nRxOffsetY=\r\n</Extra>\r\n",
                    f);
     ASSERT_EQ(r.Status, TReadStatus::Ok);
     EXPECT_EQ(f.RxOffsetY, 0); // the last one is empty, which reads as 0
     TDataBlock g;
-    r = Parse(Header(0x8000) +
-                  "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\n</Text>\r\n<Extra>\r\nRxOffsetY=1.5\r\nxRxOffsetY = -2.25\r\n"
-                  "</Extra>\r\n",
+    r = Parse(Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\n</"
+                               "Text>\r\n<Extra>\r\nRxOffsetY=1.5\r\nxRxOffsetY = -2.25\r\n"
+                               "</Extra>\r\n",
               g);
     ASSERT_EQ(r.Status, TReadStatus::Ok);
     EXPECT_EQ(g.RxOffsetY, -2.25);
@@ -218,7 +223,8 @@ TEST(ZdfReader, LaterRxOffsetLineWinsAndOtherExtraLinesAreIgnored)
 TEST(ZdfReader, MarkerFlagsUseAStrictThreshold)
 {
     TDataBlock f;
-    auto r = Parse(Header(0xC000) + "<Data>\r\n0,1,0\r\n0.1,1,0.01\r\n0.2,1,-5\r\n</Data>\r\n", f, 0);
+    auto r =
+        Parse(Header(0xC000) + "<Data>\r\n0,1,0\r\n0.1,1,0.01\r\n0.2,1,-5\r\n</Data>\r\n", f, 0);
     ASSERT_EQ(r.Status, TReadStatus::Ok);
     EXPECT_EQ(f.MarkerFlags, (std::vector<int32_t>{0, 1, 0}));
     TDataBlock g;
@@ -238,10 +244,11 @@ TEST(ZdfWriter, WritesTheDocumentedLayout)
     f.Voltage = {4.87};
     f.Annotations = {{65, 120.4, "Engine off, gliding"}};
     f.RxOffsetY = -0.75;
-    EXPECT_EQ(FormatDataFile(f), "<Header>\r\nd\r\n10\r\n51200\r\n0\r\n0\r\n0\r\n0\r\n0\r\n</Header>\r\n"
-                                 "<Data>\r\n12.3,104.25,-33.10,4.87\r\n</Data>\r\n"
-                                 "<Anotace>\r\n65.00,120.40,Engine off, gliding\r\n</Anotace>\r\n"
-                                 "<Text>\r\n\r\n</Text>\r\n<Extra>\r\nRxOffsetY=-0.75\r\n</Extra>\r\n");
+    EXPECT_EQ(FormatDataFile(f),
+              "<Header>\r\nd\r\n10\r\n51200\r\n0\r\n0\r\n0\r\n0\r\n0\r\n</Header>\r\n"
+              "<Data>\r\n12.3,104.25,-33.10,4.87\r\n</Data>\r\n"
+              "<Anotace>\r\n65.00,120.40,Engine off, gliding\r\n</Anotace>\r\n"
+              "<Text>\r\n\r\n</Text>\r\n<Extra>\r\nRxOffsetY=-0.75\r\n</Extra>\r\n");
 }
 
 TEST(ZdfWriter, RoundTripKeepsEverythingToItsPrecision)
@@ -334,4 +341,129 @@ TEST(ZdfReader, UnreadableFileIsAnInputFailure)
     auto d = ReadDataFile(dir.Path, f, 0); // a folder is not a flight file
     EXPECT_EQ(d.Status, TReadStatus::IoError);
     EXPECT_EQ(ReadDataFile("", f, 0).Count, 0);
+}
+
+namespace {
+
+fs::perms Perms(const fs::path& p)
+{
+    return fs::status(p).permissions();
+}
+
+// Everything in a folder, to see that no temporary file stayed.
+std::vector<std::string> Entries(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TDataBlock ChangedFlight()
+{
+    TDataBlock f = SampleFlight();
+    f.Notes = "changed";
+    return f;
+}
+
+} // namespace
+
+TEST(ZdfWriter, AFileTheUserMayNotWriteIsRefusedAndKept)
+{
+    TTempDir dir;
+    const fs::path file = dir.Path / "flight.zdf";
+    ASSERT_TRUE(WriteDataFile(file, SampleFlight()).Ok());
+    const std::string before = Slurp(file);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+    const auto r = WriteDataFile(file, ChangedFlight());
+    EXPECT_EQ(r.Status, TWriteStatus::IoError);
+    EXPECT_EQ(r.Message, kMsgWriteIo);
+    EXPECT_EQ(Slurp(file), before);
+    EXPECT_EQ(Perms(file), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(Entries(dir.Path), std::vector<std::string>{"flight.zdf"});
+}
+
+TEST(ZdfWriter, ReplacingKeepsThePermissionsAndFollowsALink)
+{
+    TTempDir dir;
+    fs::create_directory(dir.Path / "real");
+    const fs::path target = dir.Path / "real" / "flight.zdf";
+    ASSERT_TRUE(WriteDataFile(target, SampleFlight()).Ok());
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(target, mode);
+    const fs::path link = dir.Path / "link.zdf";
+    fs::create_symlink("real/flight.zdf", link);
+
+    ASSERT_TRUE(WriteDataFile(link, ChangedFlight()).Ok());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link), "real/flight.zdf");
+    TDataBlock back;
+    ASSERT_EQ(ReadDataFile(target, back, 0).Status, TReadStatus::Ok);
+    EXPECT_EQ(back.Notes, "changed");
+    EXPECT_EQ(Perms(target), mode);
+    EXPECT_EQ(Entries(dir.Path / "real"), std::vector<std::string>{"flight.zdf"});
+
+    // A link to a file not there yet makes the file and stays a link.
+    const fs::path dangling = dir.Path / "later.zdf";
+    fs::create_symlink("real/later.zdf", dangling);
+    ASSERT_TRUE(WriteDataFile(dangling, SampleFlight(), TSaveMode::CreateNew).Ok());
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_TRUE(fs::is_regular_file(dir.Path / "real" / "later.zdf"));
+}
+
+TEST(ZdfWriter, ANewFileNeverReplacesOneThatIsThere)
+{
+    TTempDir dir;
+    const fs::path file = dir.Path / "flight.zdf";
+    ASSERT_TRUE(WriteDataFile(file, SampleFlight(), TSaveMode::CreateNew).Ok());
+    const std::string before = Slurp(file);
+    EXPECT_EQ(WriteDataFile(file, ChangedFlight(), TSaveMode::CreateNew).Status,
+              TWriteStatus::Exists);
+    EXPECT_EQ(Slurp(file), before);
+    EXPECT_EQ(SaveFileAtomically(file, "x", TSaveMode::CreateNew), TFileSave::Exists);
+    EXPECT_EQ(Entries(dir.Path), std::vector<std::string>{"flight.zdf"});
+}
+
+TEST(ZdfWriter, ASaveStoppedByTheFileSizeLimitLeavesNoTemporaryFile)
+{
+    TTempDir dir;
+    const fs::path file = dir.Path / "flight.zdf";
+    TDataBlock big = SampleFlight();
+    for (int i = 0; i < 20000; ++i) {
+        big.Time.push_back(i * 0.1);
+        big.Altitude.push_back(i);
+        big.Rx.push_back(1);
+        big.Voltage.push_back(4);
+    }
+    // The system stops the process in the middle of a write, as it does at the size limit.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        struct rlimit small {};
+        small.rlim_cur = small.rlim_max = 64 * 1024;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        WriteDataFile(file, big);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+    EXPECT_TRUE(fs::is_empty(dir.Path)) << Entries(dir.Path).front();
+}
+
+TEST(ZdfReader, AFileLargerThanTheReaderCanHoldIsRefusedAtOnce)
+{
+    TTempDir dir;
+    const fs::path file = dir.Path / "huge.zdf";
+    std::ofstream(file) << "<Header>\r\n";
+    fs::resize_file(file, static_cast<uintmax_t>(kMaxFlightFileBytes) + 1); // sparse
+    TDataBlock f;
+    const auto r = ReadDataFile(file, f, 0);
+    EXPECT_EQ(r.Status, TReadStatus::IoError);
+    EXPECT_EQ(r.Message, kMsgReadIo);
+    EXPECT_EQ(r.Count, 0);
 }
