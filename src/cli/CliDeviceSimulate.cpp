@@ -16,6 +16,9 @@ namespace zirko::cli {
 
 namespace {
 
+// An unpaced logger stays awake this long for the program's answer.
+constexpr qint64 kAnswerWaitMicroseconds = 1000;
+
 // The write end of the pipe through which SIGTERM and SIGINT reach the event loop.
 int gSignalPipe[2] = {-1, -1};
 
@@ -87,10 +90,13 @@ int RunSimulate(const TArgParser& p)
     if (f.BadCheckBlock >= 0 && f.BadCheckTimes == 0)
         f.BadCheckTimes = 1;
 
+    const bool unpaced = options.BytesPerSecond <= 0;
     TSimulatorDevice device(std::move(options));
     auto created = TPtyServer::Create(device);
     if (!created.Server)
         return Fail(created.Message.toStdString());
+    if (unpaced)
+        created.Server->SetAnswerWait(kAnswerWaitMicroseconds);
 
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0)
         return Fail("Cannot watch for stop signals.");

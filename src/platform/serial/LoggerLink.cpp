@@ -20,6 +20,11 @@ QByteArray TLoggerLink::ReadAvailable()
     return out;
 }
 
+bool TLoggerLink::AwaitBytes(qint64)
+{
+    return false;
+}
+
 std::optional<unsigned char> TLoggerLink::ReadByte()
 {
     if (Pending.isEmpty() && IsOpen())

@@ -35,6 +35,10 @@ public:
     virtual qint64 Write(const QByteArray& bytes) = 0;
     // The name the link was opened with.
     virtual QString PortName() const = 0;
+    // Keeps the processor busy for at most `microseconds` until bytes arrive (BytesArrived is
+    // emitted then) and tells whether they did. A logger answering at once would otherwise wait
+    // for a sleeping processor to wake; links without a port to watch answer false at once.
+    virtual bool AwaitBytes(qint64 microseconds);
 
     // One byte already waiting is returned at once; nothing waiting gives an empty result.
     std::optional<unsigned char> ReadByte();

@@ -10,6 +10,9 @@ namespace zirko {
 
 namespace {
 
+// The simulated logger behind a pseudo-terminal answers a block within microseconds.
+constexpr qint64 kAwaitBytesMicroseconds = 1000;
+
 QString Text(const std::string& bytes)
 {
     // Device texts are single bytes; every byte keeps its own character.
@@ -208,6 +211,13 @@ void TLoggerSession::Pump()
         // next round of this loop.
         for (const TProtocolEvent& e : Machine->TakeEvents())
             Dispatch(e);
+        // In a download a fast logger's next bytes follow within microseconds: waiting for them
+        // here saves a sleep and a wake-up for every block. Links on which that cannot pay off
+        // do not wait at all.
+        const TProtocolPhase phase = Machine->Phase();
+        if ((phase == TProtocolPhase::Download || phase == TProtocolPhase::BlockEcho) && Link &&
+            Link->IsOpen() && Link->AwaitBytes(kAwaitBytesMicroseconds))
+            MoreToHandle = true;
     } while (MoreToHandle);
     if (const auto due = Machine->NextDeadline())
         Deadline.start(static_cast<int>(std::clamp<qint64>(*due - Now(), 0, 60000)));

@@ -6,10 +6,17 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace zirko {
+
+namespace {
+// How long a wait keeps the processor before it lets other work run in between.
+constexpr qint64 kYieldAfterMicroseconds = 20;
+} // namespace
 
 TPseudoTerminal::TCreateResult TPseudoTerminal::Create()
 {
@@ -19,7 +26,8 @@ TPseudoTerminal::TCreateResult TPseudoTerminal::Create()
     if (::grantpt(master) != 0 || ::unlockpt(master) != 0) {
         const int error = errno;
         ::close(master);
-        return {nullptr, QString("Cannot unlock the pseudo-terminal: %1").arg(std::strerror(error))};
+        return {nullptr,
+                QString("Cannot unlock the pseudo-terminal: %1").arg(std::strerror(error))};
     }
     char name[128] = {};
     if (::ptsname_r(master, name, sizeof name) != 0) {
@@ -33,11 +41,13 @@ TPseudoTerminal::TCreateResult TPseudoTerminal::Create()
         ::cfmakeraw(&tio);
         ::tcsetattr(master, TCSANOW, &tio);
     }
-    return {std::unique_ptr<TPseudoTerminal>(new TPseudoTerminal(master, QString::fromLocal8Bit(name))),
-            {}};
+    return {
+        std::unique_ptr<TPseudoTerminal>(new TPseudoTerminal(master, QString::fromLocal8Bit(name))),
+        {}};
 }
 
-TPseudoTerminal::TPseudoTerminal(int master, QString slave) : Master(master), Slave(std::move(slave))
+TPseudoTerminal::TPseudoTerminal(int master, QString slave)
+    : Master(master), Slave(std::move(slave))
 {
 }
 
@@ -62,6 +72,29 @@ bool TPseudoTerminal::SlaveOpen() const
     if (::poll(&p, 1, 0) < 0)
         return false;
     return (p.revents & POLLHUP) == 0;
+}
+
+bool TPseudoTerminal::AwaitReadable(qint64 microseconds) const
+{
+    if (Master < 0)
+        return false;
+    timespec start{};
+    ::clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        pollfd p{Master, POLLIN, 0};
+        if (::poll(&p, 1, 0) > 0)
+            return true;
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        const qint64 spent =
+            (now.tv_sec - start.tv_sec) * 1000000 + (now.tv_nsec - start.tv_nsec) / 1000;
+        if (spent >= microseconds)
+            return false;
+        // Past the first moments the system's own work for the pseudo-terminal may need this
+        // processor.
+        if (spent >= kYieldAfterMicroseconds)
+            ::sched_yield();
+    }
 }
 
 QByteArray TPseudoTerminal::ReadAvailable()

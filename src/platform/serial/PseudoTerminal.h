@@ -25,6 +25,9 @@ public:
     bool SlaveOpen() const;
     // Reads what the slave end wrote, without waiting; empty when nothing is there.
     QByteArray ReadAvailable();
+    // Keeps the processor busy for at most `microseconds` until the program sends something or
+    // lets go of its end; true when it did.
+    bool AwaitReadable(qint64 microseconds) const;
     // Writes all bytes to the slave end's input; false when the pair is gone.
     bool Write(const QByteArray& bytes);
     // Writes as much as the terminal takes now, and returns that count (-1 on failure).

@@ -68,22 +68,29 @@ void TPtyServer::CheckClient()
 
 void TPtyServer::OnReadable()
 {
-    const QByteArray bytes = Terminal->ReadAvailable();
-    if (bytes.isEmpty()) {
-        if (!Terminal->SlaveOpen())
-            WaitForClient();
-        return;
+    for (;;) {
+        const QByteArray bytes = Terminal->ReadAvailable();
+        if (bytes.isEmpty()) {
+            if (!Terminal->SlaveOpen())
+                WaitForClient();
+            return;
+        }
+        Received += bytes.size();
+        // The logger is switched on once the program listens: what it says before the
+        // program's port is set up and purged would be lost.
+        if (!Powered) {
+            Powered = true;
+            Device.PowerUp(Now());
+            emit ClientConnected();
+        }
+        Device.Receive(bytes, Now());
+        Flush();
+        // Everything said and nothing due: the device waits for the program.
+        const bool waiting = Powered && Outgoing.isEmpty() && !Device.NextDeadline();
+        if (!waiting || AnswerWaitMicroseconds <= 0 ||
+            !Terminal->AwaitReadable(AnswerWaitMicroseconds))
+            return;
     }
-    Received += bytes.size();
-    // The logger is switched on once the program listens: what it says before the program's
-    // port is set up and purged would be lost.
-    if (!Powered) {
-        Powered = true;
-        Device.PowerUp(Now());
-        emit ClientConnected();
-    }
-    Device.Receive(bytes, Now());
-    Flush();
 }
 
 void TPtyServer::OnWritable()

@@ -28,6 +28,10 @@ public:
     // Bytes passed each way so far.
     qint64 BytesReceived() const { return Received; }
     qint64 BytesSent() const { return Sent; }
+    // How long the server stays awake for the program's answer after the device said its part
+    // (0: it sleeps at once). An unpaced logger answers within microseconds, and a sleeping
+    // processor takes far longer than that to wake.
+    void SetAnswerWait(qint64 microseconds) { AnswerWaitMicroseconds = microseconds; }
 
 signals:
     // A program opened the port and sent its first byte; the device was switched on.
@@ -57,6 +61,7 @@ private:
     bool Powered = false;
     qint64 Received = 0;
     qint64 Sent = 0;
+    qint64 AnswerWaitMicroseconds = 0;
 };
 
 } // namespace zirko

@@ -1,7 +1,13 @@
 #include "platform/serial/SerialPort.h"
 
+#include <QElapsedTimer>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace zirko {
@@ -20,6 +26,13 @@ QString DevicePath(const QString& portName)
 }
 
 namespace {
+
+// Device numbers of pseudo-terminal ends a program opens (/dev/pts/N).
+constexpr unsigned kPtySlaveFirstMajor = 136;
+constexpr unsigned kPtySlaveLastMajor = 143;
+
+// How long a wait for bytes keeps the processor before it lets other work run in between.
+constexpr qint64 kYieldAfterMicroseconds = 20;
 
 // QSerialPort reports an open failure as a category; the message carries the system's own error
 // number, found by asking the system the same question once more.
@@ -92,6 +105,10 @@ TOpenResult TSerialPort::OpenPort(const QString& portName)
         return {false, kEscapeCommFailed};
     }
     SerialPort.clearError();
+    struct stat st {};
+    PseudoTerminal = ::fstat(SerialPort.handle(), &st) == 0 && S_ISCHR(st.st_mode) &&
+                     major(st.st_rdev) >= kPtySlaveFirstMajor &&
+                     major(st.st_rdev) <= kPtySlaveLastMajor;
     return {true, WaitingText(Name)};
 }
 
@@ -118,6 +135,27 @@ qint64 TSerialPort::Write(const QByteArray& bytes)
 {
     if (!SerialPort.isOpen())
         return 0;
+    // With nothing queued the bytes go straight to the port: queueing them would switch the
+    // port's write watch on and off again for every answer of a download.
+    if (SerialPort.bytesToWrite() == 0 && SerialPort.handle() >= 0) {
+        qint64 done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(SerialPort.handle(), bytes.constData() + done,
+                                      static_cast<size_t>(bytes.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        if (done == bytes.size())
+            return done;
+        if (done > 0 || errno == EAGAIN) {
+            const qint64 queued = SerialPort.write(bytes.constData() + done, bytes.size() - done);
+            return done + std::max<qint64>(queued, 0);
+        }
+        // A failing port reports through its error signal as before.
+    }
     const qint64 written = SerialPort.write(bytes);
     // QSerialPort keeps written bytes until the event loop finds the port writable; the logger
     // waits for each answer, so it goes to the port now, as far as the port takes it without
@@ -125,6 +163,30 @@ qint64 TSerialPort::Write(const QByteArray& bytes)
     if (written > 0)
         SerialPort.flush();
     return written < 0 ? 0 : written;
+}
+
+bool TSerialPort::AwaitBytes(qint64 microseconds)
+{
+    // A serial line brings a byte every 87 us at best, and its driver hands them on in batches:
+    // only a pseudo-terminal's peer answers fast enough to be worth the processor.
+    if (!PseudoTerminal)
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (SerialPort.isOpen()) {
+        // Looks without waiting; what arrived is read in and announced as usual.
+        pollfd readable{SerialPort.handle(), POLLIN, 0};
+        if (::poll(&readable, 1, 0) > 0)
+            return SerialPort.waitForReadyRead(0);
+        const qint64 spent = clock.nsecsElapsed() / 1000;
+        if (spent >= microseconds)
+            return false;
+        // Past the first moments the system's own work for the pseudo-terminal or the driver
+        // may need this processor.
+        if (spent >= kYieldAfterMicroseconds)
+            ::sched_yield();
+    }
+    return false;
 }
 
 void TSerialPort::OnError(QSerialPort::SerialPortError error)

@@ -34,6 +34,7 @@ public:
     void Close() override;
     qint64 Write(const QByteArray& bytes) override;
     QString PortName() const override { return Name; }
+    bool AwaitBytes(qint64 microseconds) override;
 
     // The port itself, for inspecting its settings.
     const QSerialPort& Port() const { return SerialPort; }
@@ -46,6 +47,7 @@ private:
 
     QSerialPort SerialPort;
     QString Name;
+    bool PseudoTerminal = false; // the peer is a program, such as `zirko-cli simulate`
 };
 
 } // namespace zirko
