@@ -205,18 +205,23 @@ void TLoggerSession::Pump()
         if (const auto due = Machine->NextDeadline(); due && *due <= Now())
             Machine->OnTime(Now());
         const std::vector<uint8_t> out = Machine->TakeOutput();
-        if (!out.empty() && Link && Link->IsOpen())
+        if (!out.empty() && Link && Link->IsOpen()) {
             Link->Write(Bytes(out));
+            if (Machine->Phase() == TProtocolPhase::BlockEcho)
+                AnswerClock.start();
+        }
         // Handlers of these signals may open modal boxes; bytes arriving meanwhile wait for the
         // next round of this loop.
         for (const TProtocolEvent& e : Machine->TakeEvents())
             Dispatch(e);
-        // In a download a fast logger's next bytes follow within microseconds: waiting for them
-        // here saves a sleep and a wake-up for every block. Links on which that cannot pay off
-        // do not wait at all.
+        // After a block was answered a fast logger's echo and next block follow within
+        // microseconds: waiting for them here saves a sleep and a wake-up for every block. Bytes
+        // that take longer (a paced or a real line) come through the event loop as usual.
         const TProtocolPhase phase = Machine->Phase();
-        if ((phase == TProtocolPhase::Download || phase == TProtocolPhase::BlockEcho) && Link &&
-            Link->IsOpen() && Link->AwaitBytes(kAwaitBytesMicroseconds))
+        const qint64 waited = AnswerClock.isValid() ? AnswerClock.nsecsElapsed() / 1000 : 0;
+        if ((phase == TProtocolPhase::Download || phase == TProtocolPhase::BlockEcho) &&
+            AnswerClock.isValid() && waited < kAwaitBytesMicroseconds && Link && Link->IsOpen() &&
+            Link->AwaitBytes(kAwaitBytesMicroseconds - waited))
             MoreToHandle = true;
     } while (MoreToHandle);
     if (const auto due = Machine->NextDeadline())

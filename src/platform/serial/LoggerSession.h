@@ -108,6 +108,8 @@ private:
     std::unique_ptr<TLoggerProtocol> Machine;
     QTimer Deadline;
     QElapsedTimer Clock;
+    // Since the last block was answered.
+    QElapsedTimer AnswerClock;
     // Signals may run modal boxes with their own event loops: arriving bytes then wait.
     bool Handling = false;
     bool MoreToHandle = false;
