@@ -33,6 +33,15 @@ TSimulatorOptions WithMemory(std::vector<uint8_t> memory)
     return options;
 }
 
+// Connects to the logger and downloads its memory; the download's result, if there was one.
+const TProtocolEvent* DownloadAll(TLoggerLinkHarness& link)
+{
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    return link.Last(K::DownloadFinished);
+}
+
 // The image a download hands on for splitting: its first LastDataIndex + 1 bytes.
 std::vector<uint8_t> SplitImage(const TProtocolEvent& finished)
 {
@@ -70,11 +79,7 @@ TEST_P(LoggerConversation, DownloadBringsTheRecordedMemoryAndFiveErasedBytes)
 {
     const auto memory = GenerateMemoryImage(3, 7, 60);
     TLoggerLinkHarness link(WithMemory(memory), GetParam());
-    link.Connect();
-    link.Program.ReadData(link.Now);
-    link.Settle();
-
-    const auto* finished = link.Last(K::DownloadFinished);
+    const auto* finished = DownloadAll(link);
     ASSERT_NE(finished, nullptr);
     auto expected = memory;
     expected.insert(expected.end(), 5, 0xFF);
@@ -223,10 +228,7 @@ TEST(LoggerDownload, AFlightEndingInAnErasedByteIsNotTheEndOfTheData)
 {
     const auto memory = FlightsEndingInErasedBytes(4);
     TLoggerLinkHarness link(WithMemory(memory));
-    link.Connect();
-    link.Program.ReadData(link.Now);
-    link.Settle();
-    const auto* finished = link.Last(K::DownloadFinished);
+    const auto* finished = DownloadAll(link);
     ASSERT_NE(finished, nullptr);
     auto expected = memory;
     expected.insert(expected.end(), kLoggerEndRunKept, 0xFF);
@@ -265,10 +267,7 @@ TEST(LoggerDownload, ALoggerFallingSilentInsideErasedMemoryHasEndedItsData)
     auto options = WithMemory(memory);
     options.Faults.SilentAfterBlock = 0;
     TLoggerLinkHarness link(options);
-    link.Connect();
-    link.Program.ReadData(link.Now);
-    link.Settle();
-    const auto* finished = link.Last(K::DownloadFinished);
+    const auto* finished = DownloadAll(link);
     ASSERT_NE(finished, nullptr);
     memory.insert(memory.end(), kLoggerEndRunKept, 0xFF);
     EXPECT_EQ(SplitImage(*finished), memory);
