@@ -150,9 +150,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Silence after an acknowledged block, before any other failure: a logger that falls silent
     // inside erased memory has ended its data there, otherwise the download fails.
     const int silent = faults.SilentAfterBlock;
-    if (silent >= 0 && silent < acknowledged && (!failAt || silent < *failAt)) {
+    const bool endsInSilence =
+        silent >= 0 && silent < acknowledged && (!failAt || silent < *failAt);
+    if (endsInSilence) {
         const int64_t lastRead = (silent + 1) * block - 1;
         const int64_t run = ErasedRunEndingAt(link.Device, lastRead);
+        // The faults of later blocks never come to pass then.
+        failAt.reset();
         if (run >= static_cast<int64_t>(zirko::kLoggerEndRunKept))
             end = {lastRead + 1,
                    lastRead + 1 - run + static_cast<int64_t>(zirko::kLoggerEndRunKept)};
@@ -174,6 +178,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Require(finished->Number == end.Kept - 1 && link.Program.LastDataIndex == end.Kept - 1);
     for (int64_t i = 0; i < end.Read; ++i)
         Require(finished->Bytes[static_cast<size_t>(i)] == link.Device.MemoryByte(i));
+
+    // A logger that fell silent answers nothing more.
+    if (endsInSilence)
+        return 0;
 
     // The connection stays usable: a changed record goes up and reads back the same.
     std::vector<uint8_t> record = link.Program.ConfigImage;
