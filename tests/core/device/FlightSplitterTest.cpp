@@ -378,6 +378,55 @@ TEST_F(FlightSaving, TheBackupKeepsEverythingReadAlsoPastTheImage)
     EXPECT_EQ(backup, std::string(image.begin(), image.end()));
 }
 
+// Two downloads saved into one folder at the same moment, each answering No to an existing file.
+TEST(FlightSavingRace, TwoSaversNeverBothWriteTheSameFile)
+{
+    auto image = GenerateMemoryImage(3, 11, 240);
+    image.insert(image.end(), 5, 0xFF);
+    for (int round = 0; round < 8; ++round) {
+        TTempFolder folder;
+        std::atomic<int> ready = 0;
+        int saved[2] = {0, 0};
+        auto save = [&](int saver) {
+            TFlightSplitter splitter;
+            splitter.DataFolder = folder.Path.string();
+            splitter.DefaultFileName = "Blok";
+            TRecordingUi ui;
+            ++ready;
+            while (ready < 2) {
+            }
+            saved[saver] = splitter
+                               .DataReadingFinished(image, static_cast<int64_t>(image.size()) - 1,
+                                                    "saver " + std::to_string(saver), ui)
+                               .Saved;
+        };
+        std::thread first(save, 0);
+        std::thread second(save, 1);
+        first.join();
+        second.join();
+        int files = 0;
+        for (const auto& entry : fs::directory_iterator(folder.Path)) {
+            ++files;
+            EXPECT_EQ(entry.path().extension(), ".zdf") << entry.path();
+        }
+        // Every success a saver reports is a file of its own on disk.
+        EXPECT_EQ(saved[0] + saved[1], files) << "round " << round;
+        EXPECT_EQ(files, 3);
+    }
+}
+
+TEST_F(FlightSaving, AFlightWithNoChannelsIsSkippedAndNamed)
+{
+    const auto result = Save(ThreeFlights(0x0000));
+    ASSERT_EQ(Ui.Errors.size(), 1u);
+    EXPECT_EQ(Ui.Errors[0], "Flight 2 of the download (byte 58) has no recorded channel and was "
+                            "not saved.");
+    EXPECT_EQ(result.Saved, 2);
+    EXPECT_TRUE(fs::exists(Saved("Block001.zdf")));
+    EXPECT_TRUE(fs::exists(Saved("Block002.zdf")));
+    EXPECT_FALSE(fs::exists(Saved("Block003.zdf")));
+}
+
 TEST_F(FlightSaving, AFolderThatCannotBeCreatedSavesNothing)
 {
     Splitter.BackupFolder = Folder.Path / "backup";
