@@ -383,7 +383,9 @@ void TZirkoComForm::WireSession()
             [this](const QByteArray& image, qint64 lastDataIndex, qint64 usedBytes) {
                 // The end of the data tells how much of the memory is in use: that is all of
                 // it, so the bar is full; it shows the count of the data label.
-                const qint64 read = image.size() <= kEndOfDataBytes ? 0 : image.size() - 1;
+                // Bytes read past the image's end (the rest of the erased run) are not counted.
+                const qint64 kept = std::min<qint64>(image.size(), lastDataIndex + 1);
+                const qint64 read = kept <= kEndOfDataBytes ? 0 : kept - 1;
                 ShowProgress(read, read);
                 SetTopLabel(" ");
                 UsedBytes = usedBytes;
