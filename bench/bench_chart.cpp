@@ -187,8 +187,9 @@ void MoveOverChart(benchmark::State& state, bool measuring)
     page.TBCrossHair->setChecked(!measuring);
     const QPoint start = r.topLeft() + QPoint(r.width() / 5, r.height() / 5);
     if (measuring) {
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(start), QPointF(plot->mapToGlobal(start)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(start),
+                          QPointF(plot->mapToGlobal(start)), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(plot, &press);
     }
     // The first move of a measurement sets the start marker, which redraws the chart once.
@@ -200,8 +201,9 @@ void MoveOverChart(benchmark::State& state, bool measuring)
         ++k;
     }
     if (measuring) {
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(start), QPointF(plot->mapToGlobal(start)),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(start),
+                            QPointF(plot->mapToGlobal(start)), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
         QApplication::sendEvent(plot, &release);
     }
     page.TBGrafRead->setChecked(false);

@@ -1,8 +1,8 @@
 // Speed of the device side: a whole memory download through the protocol and the simulated
 // logger, finding the flights in an image and converting them.
 #include "core/device/FlightSplitter.h"
-#include "core/device/LoggerSimulator.h"
 #include "core/device/LoggerLinkHarness.h"
+#include "core/device/LoggerSimulator.h"
 
 #include <benchmark/benchmark.h>
 

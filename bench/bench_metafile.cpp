@@ -58,12 +58,30 @@ void Encode(benchmark::State& state, TGraphFormat format)
     state.counters["file_bytes"] = static_cast<double>(bytes);
 }
 
-void BM_SaveEmf(benchmark::State& state) { Encode(state, TGraphFormat::Emf); }
-void BM_SaveWmf(benchmark::State& state) { Encode(state, TGraphFormat::Wmf); }
-void BM_SaveSvg(benchmark::State& state) { Encode(state, TGraphFormat::Svg); }
-void BM_SavePdf(benchmark::State& state) { Encode(state, TGraphFormat::Pdf); }
-void BM_SaveBmp(benchmark::State& state) { Encode(state, TGraphFormat::Bitmap); }
-void BM_SavePng(benchmark::State& state) { Encode(state, TGraphFormat::Png); }
+void BM_SaveEmf(benchmark::State& state)
+{
+    Encode(state, TGraphFormat::Emf);
+}
+void BM_SaveWmf(benchmark::State& state)
+{
+    Encode(state, TGraphFormat::Wmf);
+}
+void BM_SaveSvg(benchmark::State& state)
+{
+    Encode(state, TGraphFormat::Svg);
+}
+void BM_SavePdf(benchmark::State& state)
+{
+    Encode(state, TGraphFormat::Pdf);
+}
+void BM_SaveBmp(benchmark::State& state)
+{
+    Encode(state, TGraphFormat::Bitmap);
+}
+void BM_SavePng(benchmark::State& state)
+{
+    Encode(state, TGraphFormat::Png);
+}
 
 BENCHMARK(BM_SaveEmf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveWmf)->Unit(benchmark::kMillisecond);

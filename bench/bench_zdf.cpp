@@ -89,12 +89,12 @@ void BM_ReadPeakMemory(benchmark::State& state)
     const auto file = BenchFile();
     WriteDataFile(file, LongFlight());
     const double fileMb = std::filesystem::file_size(file) / 1048576.0;
-    const double arraysMb = kSamples * 4 * sizeof(double) / 1048576.0 +
-                            kSamples * sizeof(int32_t) / 1048576.0;
+    const double arraysMb =
+        kSamples * 4 * sizeof(double) / 1048576.0 + kSamples * sizeof(int32_t) / 1048576.0;
     double peakMb = 0;
     for (auto _ : state) {
-        const std::string cmd = "/proc/" + std::to_string(::getpid()) + "/exe --read-peak " +
-                                file.string();
+        const std::string cmd =
+            "/proc/" + std::to_string(::getpid()) + "/exe --read-peak " + file.string();
         FILE* child = ::popen(cmd.c_str(), "r");
         long kb = 0;
         if (!child || std::fscanf(child, "%ld", &kb) != 1)

@@ -10,8 +10,8 @@ namespace {
 // file written back; such records are read but not compared.
 bool HoldsTagLine(const zirko::TDataBlock& f)
 {
-    static const char* kTags[] = {"<Header>", "</Header>", "<Data>", "</Data>", "<Anotace>",
-                                  "</Anotace>", "<Text>", "</Text>", "<Extra>", "</Extra>"};
+    static const char* kTags[] = {"<Header>",   "</Header>", "<Data>",  "</Data>", "<Anotace>",
+                                  "</Anotace>", "<Text>",    "</Text>", "<Extra>", "</Extra>"};
     for (const char* tag : kTags) {
         if (f.DateText == tag)
             return true;

@@ -19,7 +19,8 @@ int main(int argc, char** argv)
         if (!entry.is_regular_file())
             continue;
         std::ifstream in(entry.path(), std::ios::binary);
-        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
         ++count;
     }

@@ -12,8 +12,8 @@ int main(int argc, char** argv)
     QDir(xdg.path()).mkpath("runtime");
     QDir(xdg.path()).mkpath("data");
     QDir(xdg.path()).mkpath("config");
-    QFile::setPermissions(xdg.path() + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                       QFileDevice::ExeOwner);
+    QFile::setPermissions(xdg.path() + "/runtime",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", (xdg.path() + "/runtime").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (xdg.path() + "/data").toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (xdg.path() + "/config").toLocal8Bit());

@@ -46,7 +46,7 @@ void TIniFile::Parse(std::string_view text)
             pos = text.size();
         else
             pos = (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? end + 2
-                                                                                     : end + 1;
+                                                                                        : end + 1;
         std::string_view line = TrimBlanks(raw);
         if (line.size() >= 2 && line.front() == '[') {
             const size_t close = line.find(']');
@@ -144,8 +144,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
     return v ? *v : std::string(def);
 }
 
-long long TIniFile::ReadInteger(std::string_view section, std::string_view key,
-                                long long def) const
+long long TIniFile::ReadInteger(std::string_view section, std::string_view key, long long def) const
 {
     auto v = Value(section, key);
     if (!v)

@@ -10,15 +10,16 @@ void ReadOptions(const TIniFile& ini, TOptions& o,
         o.Root = root;
     o.COM = ini.ReadString(kOptionsSection, "COM", o.COM);
     o.DefFileName = ini.ReadString(kOptionsSection, "DefFileName", o.DefFileName);
-    o.FlightTemperature =
-        static_cast<int>(ini.ReadInteger(kOptionsSection, "FlightTemperature", o.FlightTemperature));
+    o.FlightTemperature = static_cast<int>(
+        ini.ReadInteger(kOptionsSection, "FlightTemperature", o.FlightTemperature));
     o.DeflectionMin = ini.ReadFloat(kOptionsSection, "DeflectionMin", o.DeflectionMin);
     o.DeflectionMax = ini.ReadFloat(kOptionsSection, "DeflectionMax", o.DeflectionMax);
     o.MarkerThreshold = ini.ReadFloat(kOptionsSection, "MarkerThreshold", o.MarkerThreshold);
     o.DeflectionOnGraph = ini.ReadBool(kOptionsSection, "DeflectionOnGraph", o.DeflectionOnGraph);
     o.PanelLeft = static_cast<int>(ini.ReadInteger(kPosSection, "PanelLeft", o.PanelLeft));
     o.SaveWindowsPos = ini.ReadBool(kOptionsSection, "SaveWindowsPos", o.SaveWindowsPos);
-    o.AutoGridSize = static_cast<int>(ini.ReadInteger(kOptionsSection, "AutoGridSize", o.AutoGridSize));
+    o.AutoGridSize =
+        static_cast<int>(ini.ReadInteger(kOptionsSection, "AutoGridSize", o.AutoGridSize));
     o.ShowTable = ini.ReadBool(kOptionsSection, "ShowTable", o.ShowTable);
     o.TBShowLegend = ini.ReadBool(kOptionsSection, "TBShowLegend", o.TBShowLegend);
 }

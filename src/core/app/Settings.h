@@ -13,8 +13,8 @@ inline constexpr const char* kPosSection = "Pos";
 inline constexpr const char* kScreenSection = "Screen";
 
 struct TOptions {
-    std::string Root;                // DataDir
-    std::string COM = "COM1";        // PortName of the device window
+    std::string Root;                 // DataDir
+    std::string COM = "COM1";         // PortName of the device window
     std::string DefFileName = "Blok"; // DefaultFileName of the device window
     int FlightTemperature = 15;
     double DeflectionMin = -5;

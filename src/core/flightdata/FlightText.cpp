@@ -37,7 +37,7 @@ std::string SamplingText(const TDataBlock& flight, char decimalSeparator)
 
 std::string FormatFlightCsv(const TDataBlock& flight)
 {
-    static const char* kHeaders[] = {"Altitude [m]", "Servo [%]",   "Aux 0x2000",  "Aux 0x1000",
+    static const char* kHeaders[] = {"Altitude [m]", "Servo [%]",  "Aux 0x2000", "Aux 0x1000",
                                      "Voltage [V]",  "Aux 0x0400", "Aux 0x0200"};
     std::string out = "Time [s]";
     std::vector<const std::vector<double>*> cols;

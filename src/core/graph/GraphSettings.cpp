@@ -11,8 +11,7 @@ void SetDefaultGraphSettings(TGraphSettings& settings)
 
 namespace {
 
-template <class F>
-void ForEachKey(TGraphSettings& s, F&& f)
+template <class F> void ForEachKey(TGraphSettings& s, F&& f)
 {
     f("AltitudeAuto", s.AltitudeAuto);
     f("AltitudeMin", s.AltitudeMin);
@@ -40,7 +39,10 @@ void ForEachKey(TGraphSettings& s, F&& f)
 
 struct TReader {
     const TIniFile& Ini;
-    void operator()(const char* key, bool& v) const { v = Ini.ReadBool(kGraphSetupSection, key, v); }
+    void operator()(const char* key, bool& v) const
+    {
+        v = Ini.ReadBool(kGraphSetupSection, key, v);
+    }
     void operator()(const char* key, int& v) const
     {
         v = static_cast<int>(Ini.ReadInteger(kGraphSetupSection, key, v));

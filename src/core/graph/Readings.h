@@ -23,8 +23,14 @@ class TReadingsTable {
 public:
     TReadingsTable();
 
-    const std::string& Cell(int row, int col) const { return Cells[static_cast<size_t>(row)][static_cast<size_t>(col)]; }
-    void SetCell(int row, int col, std::string text) { Cells[static_cast<size_t>(row)][static_cast<size_t>(col)] = std::move(text); }
+    const std::string& Cell(int row, int col) const
+    {
+        return Cells[static_cast<size_t>(row)][static_cast<size_t>(col)];
+    }
+    void SetCell(int row, int col, std::string text)
+    {
+        Cells[static_cast<size_t>(row)][static_cast<size_t>(col)] = std::move(text);
+    }
 
     // A measurement press: rows 1..4 emptied, "x" in the rate row's time cell, FROM filled.
     void Start(const TReadingValues& from, char decimalSeparator);
@@ -48,7 +54,7 @@ private:
 std::string ReadingDisplayText(int row, int col, const std::string& text, char decimalSeparator);
 
 // "[1 min 15.3 sec  120.4m  -3.2%  4.9V ]"; "[ ]" when no series is active.
-std::string PositionReadout(bool anySeriesActive, const TReadingValues& values,
-                            bool altitudeShown, char decimalSeparator);
+std::string PositionReadout(bool anySeriesActive, const TReadingValues& values, bool altitudeShown,
+                            char decimalSeparator);
 
 } // namespace zirko

@@ -17,7 +17,8 @@ std::string FormatAssertionReport(const std::string& message, const std::string&
                                   int lineNumber, uintptr_t address)
 {
     char hex[32];
-    std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(address ? address - 1 : 0));
+    std::snprintf(hex, sizeof hex, "%llX",
+                  static_cast<unsigned long long>(address ? address - 1 : 0));
     return message + " (" + fileName + ", line " + std::to_string(lineNumber) + ", address $" +
            hex + ")";
 }

@@ -11,9 +11,8 @@ namespace zirko {
 std::string FormatAssertionReport(const std::string& message, const std::string& fileName,
                                   int lineNumber, uintptr_t address);
 
-using TAssertionHandler =
-    std::function<void(const std::string& message, const std::string& fileName, int lineNumber,
-                       uintptr_t address)>;
+using TAssertionHandler = std::function<void(
+    const std::string& message, const std::string& fileName, int lineNumber, uintptr_t address)>;
 
 // The installed handler; by default the report goes to standard error.
 void SetAssertionHandler(TAssertionHandler handler);

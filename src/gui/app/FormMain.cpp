@@ -6,10 +6,10 @@
 #include "gui/app/UserDialogs.h"
 #include "gui/app/UserLocale.h"
 #include "gui/app/WinStates.h"
+#include "gui/device/ZirkoComForm.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/shell/DataTree.h"
-#include "gui/device/ZirkoComForm.h"
 #include "gui/shell/FormAssert.h"
 #include "gui/shell/FormOptions.h"
 #include "gui/shell/NotesPage.h"
@@ -24,23 +24,22 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QPrinter>
-#include <QWheelEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace zirko {
 
-TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent)
-    : QMainWindow(parent), AppPaths(paths)
+TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent) : QMainWindow(parent), AppPaths(paths)
 {
     setObjectName("FormMain");
     setWindowTitle("ZIRKO");
@@ -90,13 +89,14 @@ char TFormMain::DecimalSeparator() const
 void TFormMain::CreateMenu()
 {
     QMenu* file = menuBar()->addMenu("File");
-    mnuOptions = file->addAction("Options", QKeySequence("Ctrl+O"), this, &TFormMain::ExecuteOptions);
+    mnuOptions =
+        file->addAction("Options", QKeySequence("Ctrl+O"), this, &TFormMain::ExecuteOptions);
     mnuRefreshMain = file->addAction("Refresh", QKeySequence("Ctrl+F"));
     mnuRefreshMain->setObjectName("mnuRefreshMain");
     mnuExit = file->addAction("Exit", this, &QWidget::close);
     QMenu* data = menuBar()->addMenu("Data");
-    mnuReadData = data->addAction("Read data", QKeySequence("Ctrl+R"), this,
-                                  &TFormMain::ExecuteReadData);
+    mnuReadData =
+        data->addAction("Read data", QKeySequence("Ctrl+R"), this, &TFormMain::ExecuteReadData);
     mnuAbout = menuBar()->addAction("About", this, &TFormMain::ShowAbout);
 }
 
@@ -174,7 +174,8 @@ void TFormMain::CreatePanels()
     });
     connect(StringGrid1, &TFlightGrid::RowSelected, this,
             [this](int row) { GridChangeActualFile(row, ActualRow); });
-    connect(StringGrid1, &TFlightGrid::CloseRequested, this, [this](int row) { CloseDataFile(row); });
+    connect(StringGrid1, &TFlightGrid::CloseRequested, this,
+            [this](int row) { CloseDataFile(row); });
     connect(StringGrid1, &TFlightGrid::MenuRequested, this, &TFormMain::PopupGridAt);
     SetPagesEnabled(false);
 }
@@ -251,8 +252,7 @@ void TFormMain::WriteSettings()
 void TFormMain::CloseQuery()
 {
     QString failure;
-    for (int row = StringGrid1->rowCount() - 1; row >= 0 && StringGrid1->isVisibleTo(this);
-         --row) {
+    for (int row = StringGrid1->rowCount() - 1; row >= 0 && StringGrid1->isVisibleTo(this); --row) {
         try {
             CloseDataFile(row);
         } catch (const std::exception& e) {
@@ -332,8 +332,8 @@ int TFormMain::OpenFlightFile(const QString& fileName)
         const int dot = nodePath.lastIndexOf('.');
         if (dot > 0)
             nodePath.truncate(dot);
-        if (TTreeNode* node = TreeView1->FindNode(nodePath); node && node->Data() &&
-                                                           !node->Data()->IsFolder) {
+        if (TTreeNode* node = TreeView1->FindNode(nodePath);
+            node && node->Data() && !node->Data()->IsFolder) {
             if (node->Data()->GridRow < 0) {
                 TreeView1->setCurrentItem(node);
                 TreeView1->TreeView1DblClick();

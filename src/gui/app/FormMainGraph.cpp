@@ -93,10 +93,11 @@ void TFormMain::ChartPopup(const QPoint& chartPos, const QPoint& globalPos)
     }
     const char sep = DecimalSeparator();
     const TChart* chart = GraphPage->Chart1;
-    FormAnnotEdit->Fill(
-        QString::fromStdString(FormatDisplay(chart->ValueAtPixel(TAxisId::Bottom, chartPos.x()), 1, sep)),
-        QString::fromStdString(FormatDisplay(chart->ValueAtPixel(TAxisId::Left, chartPos.y()), 1, sep)),
-        QString());
+    FormAnnotEdit->Fill(QString::fromStdString(FormatDisplay(
+                            chart->ValueAtPixel(TAxisId::Bottom, chartPos.x()), 1, sep)),
+                        QString::fromStdString(FormatDisplay(
+                            chart->ValueAtPixel(TAxisId::Left, chartPos.y()), 1, sep)),
+                        QString());
     pmnuAdjustRxToZero->setEnabled(ChannelShownAnywhere(2));
     PopupGraf->popup(globalPos);
 }

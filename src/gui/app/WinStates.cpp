@@ -24,7 +24,8 @@ QRect FromRect(const TWinRect& r)
 
 QSize ScreenSize(QWidget* window)
 {
-    QScreen* screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    QScreen* screen =
+        window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     return screen ? screen->size() : QSize(0, 0);
 }
 
@@ -57,9 +58,9 @@ void TWinStates::RestoreWindowState(QWidget* window)
         return;
     TWindowGeometry current;
     current.R = ToRect(window->geometry());
-    current.NR = ToRect(window->normalGeometry().isValid() ? window->normalGeometry()
-                                                            : window->geometry());
-    current.State = window->isMaximized() ? kWinMaximized
+    current.NR =
+        ToRect(window->normalGeometry().isValid() ? window->normalGeometry() : window->geometry());
+    current.State = window->isMaximized()   ? kWinMaximized
                     : window->isMinimized() ? kWinMinimized
                                             : kWinNormal;
     const QSize screen = ScreenSize(window);
@@ -84,7 +85,8 @@ void TWinStates::RestoreWindowState(QWidget* window)
     case kWinNormal:
         if (r.isValid())
             window->setGeometry(r);
-        window->setWindowState(window->windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+        window->setWindowState(window->windowState() &
+                               ~(Qt::WindowMaximized | Qt::WindowMinimized));
         break;
     default:
         if (r.isValid())

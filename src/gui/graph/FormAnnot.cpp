@@ -135,7 +135,8 @@ void TFormAnnot::Modify()
     const int row = SelectedFlight("P=nil in FormAnnot.ComboBox1Change");
     if (row < 0 || i < 0 || i >= Host.AnnotCount(row))
         return;
-    Editor.Fill(Display(Host.AnnotX(row, i)), Display(Host.AnnotY(row, i)), Host.AnnotLabel(row, i));
+    Editor.Fill(Display(Host.AnnotX(row, i)), Display(Host.AnnotY(row, i)),
+                Host.AnnotLabel(row, i));
     if (Dialogs().Exec(Editor) != QDialog::Accepted)
         return;
     Delete();

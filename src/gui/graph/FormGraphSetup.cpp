@@ -1,10 +1,10 @@
 #include "gui/graph/FormGraphSetup.h"
 
 #include "core/app/NumberFormat.h"
+#include "gui/app/KeyFilter.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/app/UserLocale.h"
 #include "gui/app/WinStates.h"
-#include "gui/app/KeyFilter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,8 +24,8 @@ namespace zirko {
 namespace {
 
 const QStringList kLineStyles = {"Solid", "Dash ", "Dot", "DashDot", "DashDotDot"};
-const QStringList kSymbols = {"Rectangle", "Circle",    "Triangle", "DownTriangle", "Cross",
-                              "DiagCross", "Star",      "Diamond",  "SmallDot"};
+const QStringList kSymbols = {"Rectangle", "Circle", "Triangle", "DownTriangle", "Cross",
+                              "DiagCross", "Star",   "Diamond",  "SmallDot"};
 
 QString Display(double value)
 {

@@ -97,9 +97,8 @@ QByteArray EncodePdf(const TChartSource& chart)
         if (!painter.begin(&writer))
             return {};
         // The page is whole points; the chart keeps its proportion within it.
-        const double scale =
-            std::min(static_cast<double>(writer.width()) / chart.Size.width(),
-                     static_cast<double>(writer.height()) / chart.Size.height());
+        const double scale = std::min(static_cast<double>(writer.width()) / chart.Size.width(),
+                                      static_cast<double>(writer.height()) / chart.Size.height());
         painter.scale(scale, scale);
         PaintOnWhite(painter, chart);
         painter.end();
@@ -149,10 +148,14 @@ QByteArray EncodeGraph(const TChartSource& chart, TGraphFormat format)
         TWmfPaintDevice device(chart.Size, ScreenDpi());
         return EncodeMetafile(device, chart);
     }
-    case TGraphFormat::Png: return EncodeBitmap(chart, "PNG");
-    case TGraphFormat::Svg: return EncodeSvg(chart);
-    case TGraphFormat::Pdf: return EncodePdf(chart);
-    case TGraphFormat::Bitmap: break;
+    case TGraphFormat::Png:
+        return EncodeBitmap(chart, "PNG");
+    case TGraphFormat::Svg:
+        return EncodeSvg(chart);
+    case TGraphFormat::Pdf:
+        return EncodePdf(chart);
+    case TGraphFormat::Bitmap:
+        break;
     }
     return EncodeBitmap(chart, "BMP");
 }

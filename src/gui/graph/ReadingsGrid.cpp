@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QMouseEvent>
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <numeric>
@@ -91,7 +91,8 @@ void TReadingsGrid::paintEvent(QPaintEvent*)
             try {
                 DrawCell(p, row, col);
             } catch (const std::exception& e) {
-                Dialogs().ShowError(this, QString::fromUtf8(e.what()) + "\nIn GridOdecet.DrawCell.");
+                Dialogs().ShowError(this,
+                                    QString::fromUtf8(e.what()) + "\nIn GridOdecet.DrawCell.");
                 return;
             }
         }
@@ -101,7 +102,8 @@ void TReadingsGrid::DrawCell(QPainter& p, int row, int col)
 {
     const QRect r = CellRect(row, col);
     const std::string raw = Table.Cell(row, col);
-    const QString text = QString::fromStdString(ReadingDisplayText(row, col, raw, DecimalSeparator));
+    const QString text =
+        QString::fromStdString(ReadingDisplayText(row, col, raw, DecimalSeparator));
     p.fillRect(r, palette().color(QPalette::Button));
     QFont font = this->font();
     font.setBold((row == 0 || col == 0) && !(row == 0 && col == 0));
@@ -157,8 +159,8 @@ void TReadingsGrid::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     const int col = ColumnAt(pos.x());
-    const bool onBorder = RowAt(pos.y()) == 0 && col >= 0 &&
-                          std::abs(pos.x() - CellRect(0, col).right()) <= 2;
+    const bool onBorder =
+        RowAt(pos.y()) == 0 && col >= 0 && std::abs(pos.x() - CellRect(0, col).right()) <= 2;
     setCursor(onBorder ? Qt::SplitHCursor : Qt::ArrowCursor);
 }
 

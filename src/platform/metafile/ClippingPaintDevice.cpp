@@ -76,8 +76,8 @@ public:
             if (mode == PolylineMode)
                 Target.drawPolyline(polygon);
             else
-                Target.drawPolygon(polygon, mode == OddEvenMode ? Qt::OddEvenFill
-                                                                : Qt::WindingFill);
+                Target.drawPolygon(polygon,
+                                   mode == OddEvenMode ? Qt::OddEvenFill : Qt::WindingFill);
             return;
         }
         if (mode == PolylineMode) {
@@ -178,8 +178,7 @@ private:
         if (!Clip)
             return true;
         const double pad = std::max(1.0, Pen.widthF()) * std::sqrt(std::abs(Matrix.determinant()));
-        return QRectF(*Clip).contains(
-            Matrix.mapRect(logical).adjusted(-pad, -pad, pad, pad));
+        return QRectF(*Clip).contains(Matrix.mapRect(logical).adjusted(-pad, -pad, pad, pad));
     }
 
     void Direct()
@@ -245,18 +244,30 @@ int TClippingPaintDevice::metric(PaintDeviceMetric metric) const
 {
     const QPaintDevice* device = Target.device();
     switch (metric) {
-    case PdmWidth: return device->width();
-    case PdmHeight: return device->height();
-    case PdmWidthMM: return device->widthMM();
-    case PdmHeightMM: return device->heightMM();
-    case PdmNumColors: return device->colorCount();
-    case PdmDepth: return device->depth();
-    case PdmDpiX: return device->logicalDpiX();
-    case PdmDpiY: return device->logicalDpiY();
-    case PdmPhysicalDpiX: return device->physicalDpiX();
-    case PdmPhysicalDpiY: return device->physicalDpiY();
-    case PdmDevicePixelRatio: return 1;
-    case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+    case PdmWidth:
+        return device->width();
+    case PdmHeight:
+        return device->height();
+    case PdmWidthMM:
+        return device->widthMM();
+    case PdmHeightMM:
+        return device->heightMM();
+    case PdmNumColors:
+        return device->colorCount();
+    case PdmDepth:
+        return device->depth();
+    case PdmDpiX:
+        return device->logicalDpiX();
+    case PdmDpiY:
+        return device->logicalDpiY();
+    case PdmPhysicalDpiX:
+        return device->physicalDpiX();
+    case PdmPhysicalDpiY:
+        return device->physicalDpiY();
+    case PdmDevicePixelRatio:
+        return 1;
+    case PdmDevicePixelRatioScaled:
+        return static_cast<int>(devicePixelRatioFScale());
     }
     return QPaintDevice::metric(metric);
 }

@@ -226,8 +226,7 @@ protected:
         End(at);
     }
 
-    void WriteText(QPoint reference, const QString& text,
-                   const std::vector<int>& advances) override
+    void WriteText(QPoint reference, const QString& text, const std::vector<int>& advances) override
     {
         const qsizetype at = Begin(emf::kExtTextOutW);
         Out.I32(0); // bounds not computed

@@ -147,19 +147,31 @@ QPolygonF ClipPolygon(const QPolygonF& polygon, const QRectF& box)
     for (int edge = 0; edge < 4 && !poly.isEmpty(); ++edge) {
         auto inside = [&](QPointF p) {
             switch (edge) {
-            case 0: return p.x() >= box.left();
-            case 1: return p.x() <= box.right();
-            case 2: return p.y() >= box.top();
-            default: return p.y() <= box.bottom();
+            case 0:
+                return p.x() >= box.left();
+            case 1:
+                return p.x() <= box.right();
+            case 2:
+                return p.y() >= box.top();
+            default:
+                return p.y() <= box.bottom();
             }
         };
         auto cross = [&](QPointF a, QPointF b) {
             double t = 0;
             switch (edge) {
-            case 0: t = (box.left() - a.x()) / (b.x() - a.x()); break;
-            case 1: t = (box.right() - a.x()) / (b.x() - a.x()); break;
-            case 2: t = (box.top() - a.y()) / (b.y() - a.y()); break;
-            default: t = (box.bottom() - a.y()) / (b.y() - a.y()); break;
+            case 0:
+                t = (box.left() - a.x()) / (b.x() - a.x());
+                break;
+            case 1:
+                t = (box.right() - a.x()) / (b.x() - a.x());
+                break;
+            case 2:
+                t = (box.top() - a.y()) / (b.y() - a.y());
+                break;
+            default:
+                t = (box.bottom() - a.y()) / (b.y() - a.y());
+                break;
             }
             return a + (b - a) * t;
         };
@@ -188,11 +200,16 @@ void ApplyClipChange(TClipState& clip, const QPaintEngineState& state, const QTr
             shape = state.clipPath();
         else
             shape.addRegion(state.clipRegion());
-        QRect box = shape.isEmpty() ? QRect(0, 0, 0, 0) : OuterRect(matrix.map(shape).boundingRect());
+        QRect box =
+            shape.isEmpty() ? QRect(0, 0, 0, 0) : OuterRect(matrix.map(shape).boundingRect());
         box = box.intersected(limit);
         switch (state.clipOperation()) {
-        case Qt::NoClip: clip.Shape.reset(); break;
-        case Qt::ReplaceClip: clip.Shape = box; break;
+        case Qt::NoClip:
+            clip.Shape.reset();
+            break;
+        case Qt::ReplaceClip:
+            clip.Shape = box;
+            break;
         case Qt::IntersectClip:
             clip.Shape = clip.Shape ? clip.Shape->intersected(box) : box;
             break;
@@ -395,11 +412,20 @@ TMetaPen TMetafilePaintEngine::CurrentPen() const
         return TMetaPen{kPsNull, 1, 0};
     int style = kPsSolid;
     switch (Pen.style()) {
-    case Qt::DashLine: style = kPsDash; break;
-    case Qt::DotLine: style = kPsDot; break;
-    case Qt::DashDotLine: style = kPsDashDot; break;
-    case Qt::DashDotDotLine: style = kPsDashDotDot; break;
-    default: break;
+    case Qt::DashLine:
+        style = kPsDash;
+        break;
+    case Qt::DotLine:
+        style = kPsDot;
+        break;
+    case Qt::DashDotLine:
+        style = kPsDashDot;
+        break;
+    case Qt::DashDotDotLine:
+        style = kPsDashDotDot;
+        break;
+    default:
+        break;
     }
     double width = Pen.widthF();
     if (!Pen.isCosmetic())
@@ -407,14 +433,26 @@ TMetaPen TMetafilePaintEngine::CurrentPen() const
     const int pixels = std::max(1, static_cast<int>(std::lround(width)));
     if (pixels > 1) {
         switch (Pen.capStyle()) {
-        case Qt::FlatCap: style |= kPsEndCapFlat; break;
-        case Qt::RoundCap: style |= kPsEndCapRound; break;
-        default: style |= kPsEndCapSquare; break;
+        case Qt::FlatCap:
+            style |= kPsEndCapFlat;
+            break;
+        case Qt::RoundCap:
+            style |= kPsEndCapRound;
+            break;
+        default:
+            style |= kPsEndCapSquare;
+            break;
         }
         switch (Pen.joinStyle()) {
-        case Qt::RoundJoin: style |= kPsJoinRound; break;
-        case Qt::BevelJoin: style |= kPsJoinBevel; break;
-        default: style |= kPsJoinMiter; break;
+        case Qt::RoundJoin:
+            style |= kPsJoinRound;
+            break;
+        case Qt::BevelJoin:
+            style |= kPsJoinBevel;
+            break;
+        default:
+            style |= kPsJoinMiter;
+            break;
         }
     }
     return TMetaPen{style, pixels, ColorRef(Pen.color())};
@@ -424,22 +462,28 @@ TMetaBrush TMetafilePaintEngine::CurrentBrush() const
 {
     const TMetaBrush none{kBsNull, 0, 0};
     switch (Brush.style()) {
-    case Qt::NoBrush: return none;
+    case Qt::NoBrush:
+        return none;
     case Qt::LinearGradientPattern:
     case Qt::RadialGradientPattern:
     case Qt::ConicalGradientPattern: {
         const QColor c = Brush.gradient() ? AverageGradientColor(*Brush.gradient()) : Qt::black;
         return c.alpha() == 0 ? none : TMetaBrush{kBsSolid, ColorRef(c), 0};
     }
-    case Qt::HorPattern: return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 0};
-    case Qt::VerPattern: return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 1};
-    case Qt::FDiagPattern: return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 2};
-    case Qt::BDiagPattern: return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 3};
-    case Qt::CrossPattern: return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 4};
-    case Qt::DiagCrossPattern: return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 5};
+    case Qt::HorPattern:
+        return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 0};
+    case Qt::VerPattern:
+        return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 1};
+    case Qt::FDiagPattern:
+        return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 2};
+    case Qt::BDiagPattern:
+        return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 3};
+    case Qt::CrossPattern:
+        return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 4};
+    case Qt::DiagCrossPattern:
+        return TMetaBrush{kBsHatched, ColorRef(Brush.color()), 5};
     default:
-        return Brush.color().alpha() == 0 ? none
-                                          : TMetaBrush{kBsSolid, ColorRef(Brush.color()), 0};
+        return Brush.color().alpha() == 0 ? none : TMetaBrush{kBsSolid, ColorRef(Brush.color()), 0};
     }
 }
 
@@ -541,8 +585,7 @@ void TMetafilePaintEngine::drawPath(const QPainterPath& path)
         StrokePolylines(subpaths);
 }
 
-void TMetafilePaintEngine::drawPolygon(const QPointF* points, int pointCount,
-                                       PolygonDrawMode mode)
+void TMetafilePaintEngine::drawPolygon(const QPointF* points, int pointCount, PolygonDrawMode mode)
 {
     if (pointCount < 2)
         return;
@@ -725,8 +768,7 @@ void TMetafilePaintEngine::drawImage(const QRectF& r, const QImage& image, const
 
 TMetafilePaintDevice::TMetafilePaintDevice(QSize pixelSize, int dpi,
                                            std::unique_ptr<TMetafilePaintEngine> engine)
-    : PixelSize(pixelSize.expandedTo(QSize(1, 1))), Dpi(std::max(1, dpi)),
-      Engine(std::move(engine))
+    : PixelSize(pixelSize.expandedTo(QSize(1, 1))), Dpi(std::max(1, dpi)), Engine(std::move(engine))
 {
 }
 
@@ -745,18 +787,27 @@ QByteArray TMetafilePaintDevice::Data() const
 int TMetafilePaintDevice::metric(PaintDeviceMetric metric) const
 {
     switch (metric) {
-    case PdmWidth: return PixelSize.width();
-    case PdmHeight: return PixelSize.height();
-    case PdmWidthMM: return static_cast<int>(std::lround(PixelSize.width() * 25.4 / Dpi));
-    case PdmHeightMM: return static_cast<int>(std::lround(PixelSize.height() * 25.4 / Dpi));
-    case PdmNumColors: return INT_MAX;
-    case PdmDepth: return 32;
+    case PdmWidth:
+        return PixelSize.width();
+    case PdmHeight:
+        return PixelSize.height();
+    case PdmWidthMM:
+        return static_cast<int>(std::lround(PixelSize.width() * 25.4 / Dpi));
+    case PdmHeightMM:
+        return static_cast<int>(std::lround(PixelSize.height() * 25.4 / Dpi));
+    case PdmNumColors:
+        return INT_MAX;
+    case PdmDepth:
+        return 32;
     case PdmDpiX:
     case PdmDpiY:
     case PdmPhysicalDpiX:
-    case PdmPhysicalDpiY: return Dpi;
-    case PdmDevicePixelRatio: return 1;
-    case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+    case PdmPhysicalDpiY:
+        return Dpi;
+    case PdmDevicePixelRatio:
+        return 1;
+    case PdmDevicePixelRatioScaled:
+        return static_cast<int>(devicePixelRatioFScale());
     }
     return QPaintDevice::metric(metric);
 }

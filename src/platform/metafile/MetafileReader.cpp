@@ -18,14 +18,8 @@ public:
     {
         return offset >= 0 && count >= 0 && offset <= Bytes.size() - count;
     }
-    uint8_t U8(qsizetype at) const
-    {
-        return Has(at, 1) ? static_cast<uint8_t>(Bytes[at]) : 0;
-    }
-    uint16_t U16(qsizetype at) const
-    {
-        return static_cast<uint16_t>(U8(at) | (U8(at + 1) << 8));
-    }
+    uint8_t U8(qsizetype at) const { return Has(at, 1) ? static_cast<uint8_t>(Bytes[at]) : 0; }
+    uint16_t U16(qsizetype at) const { return static_cast<uint16_t>(U8(at) | (U8(at + 1) << 8)); }
     uint32_t U32(qsizetype at) const
     {
         return static_cast<uint32_t>(U16(at)) | (static_cast<uint32_t>(U16(at + 2)) << 16);
@@ -81,9 +75,15 @@ public:
             return;
         }
         switch (it->second.Kind) {
-        case TMetaObject::TKind::Pen: Dc.Pen = handle; break;
-        case TMetaObject::TKind::Brush: Dc.Brush = handle; break;
-        case TMetaObject::TKind::Font: Dc.Font = handle; break;
+        case TMetaObject::TKind::Pen:
+            Dc.Pen = handle;
+            break;
+        case TMetaObject::TKind::Brush:
+            Dc.Brush = handle;
+            break;
+        case TMetaObject::TKind::Font:
+            Dc.Font = handle;
+            break;
         }
     }
 
@@ -253,7 +253,9 @@ void PlayEmfRecord(const TCursor& c, qsizetype at, uint32_t type, uint32_t size,
         if (need(12))
             player.Delete(static_cast<int>(c.U32(at + 8)));
         break;
-    case emf::kSaveDc: player.Save(); break;
+    case emf::kSaveDc:
+        player.Save();
+        break;
     case emf::kRestoreDc:
         if (need(12))
             player.Restore(c.I32(at + 8));
@@ -285,7 +287,8 @@ void PlayEmfRecord(const TCursor& c, qsizetype at, uint32_t type, uint32_t size,
         if (need(32)) {
             const uint32_t polygons = c.U32(at + 24);
             const uint32_t total = c.U32(at + 28);
-            if (!need(32 + 4 * static_cast<qsizetype>(polygons) + 4 * static_cast<qsizetype>(total)))
+            if (!need(32 + 4 * static_cast<qsizetype>(polygons) +
+                      4 * static_cast<qsizetype>(total)))
                 break;
             TMetaShape shape = player.Shape(TKind::Polygon);
             qsizetype point = at + 32 + 4 * static_cast<qsizetype>(polygons);
@@ -341,7 +344,8 @@ void PlayEmfRecord(const TCursor& c, qsizetype at, uint32_t type, uint32_t size,
             file.Shapes.push_back(shape);
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -419,7 +423,9 @@ void PlayWmfRecord(const TCursor& c, qsizetype at, uint16_t function, uint32_t s
         if (need(2))
             player.Delete(c.U16(p));
         break;
-    case wmf::kSaveDc: player.Save(); break;
+    case wmf::kSaveDc:
+        player.Save();
+        break;
     case wmf::kRestoreDc:
         if (need(2))
             player.Restore(c.I16(p));
@@ -508,7 +514,8 @@ void PlayWmfRecord(const TCursor& c, qsizetype at, uint16_t function, uint32_t s
             file.Shapes.push_back(shape);
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

@@ -176,8 +176,7 @@ protected:
 
     void WriteEllipse(const QRect& box) override { Box(wmf::kEllipse, box); }
 
-    void WriteText(QPoint reference, const QString& text,
-                   const std::vector<int>& advances) override
+    void WriteText(QPoint reference, const QString& text, const std::vector<int>& advances) override
     {
         const QByteArray bytes = ToCodePage(text);
         const qsizetype at = Begin(wmf::kExtTextOut);

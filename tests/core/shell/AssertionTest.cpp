@@ -6,9 +6,9 @@ using namespace zirko;
 
 TEST(Assertion, ReportNamesMessageUnitLineAndAddress)
 {
-    EXPECT_EQ(FormatAssertionReport("Arow<=FormMain.DataList.count-1 in GridCheck", "Data", 35,
-                                    0x4A2B3D),
-              "Arow<=FormMain.DataList.count-1 in GridCheck (Data, line 35, address $4A2B3C)");
+    EXPECT_EQ(
+        FormatAssertionReport("Arow<=FormMain.DataList.count-1 in GridCheck", "Data", 35, 0x4A2B3D),
+        "Arow<=FormMain.DataList.count-1 in GridCheck (Data, line 35, address $4A2B3C)");
     EXPECT_EQ(FormatAssertionReport("m", "u", 1, 0), "m (u, line 1, address $0)");
 }
 

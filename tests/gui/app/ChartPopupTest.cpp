@@ -14,10 +14,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
-#include <QTextEdit>
-#include <QToolButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace zirko;

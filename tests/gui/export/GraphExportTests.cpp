@@ -70,9 +70,9 @@ bool IsLineColour(QRgb pixel)
 void ExpectClippedBitmap(const QImage& image)
 {
     ASSERT_EQ(image.size(), kChartSize);
-    EXPECT_EQ(image.pixel(2, 2), qRgb(255, 255, 255)); // white background
-    EXPECT_TRUE(IsLineColour(image.pixel(200, 130)));  // the line inside the plot
-    EXPECT_EQ(image.pixel(30, 130), qRgb(255, 255, 255)); // and not left of it
+    EXPECT_EQ(image.pixel(2, 2), qRgb(255, 255, 255));     // white background
+    EXPECT_TRUE(IsLineColour(image.pixel(200, 130)));      // the line inside the plot
+    EXPECT_EQ(image.pixel(30, 130), qRgb(255, 255, 255));  // and not left of it
     EXPECT_EQ(image.pixel(395, 130), qRgb(255, 255, 255)); // nor right of it
 }
 
@@ -224,7 +224,8 @@ TEST_F(GraphExport, CopyPutsTheBitmapOnTheClipboard)
 {
     QGuiApplication::clipboard()->clear();
     CopyGraphToClipboard(TestChart());
-    ExpectClippedBitmap(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32));
+    ExpectClippedBitmap(
+        QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(GraphExport, PrintingGivesOnePageAndCancelPrintsNothing)

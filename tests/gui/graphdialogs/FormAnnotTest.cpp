@@ -2,10 +2,10 @@
 #include "gui/graph/FormAnnotEdit.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QComboBox>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <vector>

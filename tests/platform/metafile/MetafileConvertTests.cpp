@@ -55,9 +55,8 @@ QString Convert(const QString& tool, const QStringList& arguments, const QString
 QString SvgText(const QString& svg)
 {
     QString text;
-    static const QRegularExpression element(
-        "<text[^>]*>(?:<!\\[CDATA\\[)?(.*?)(?:\\]\\]>)?</text>",
-        QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression element("<text[^>]*>(?:<!\\[CDATA\\[)?(.*?)(?:\\]\\]>)?</text>",
+                                            QRegularExpression::DotMatchesEverythingOption);
     for (const QRegularExpressionMatch& m : element.globalMatch(svg))
         text += m.captured(1);
     return text;
@@ -102,8 +101,8 @@ TEST(MetafileConversion, Wmf2SvgShowsTheTexts)
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
     out.write(device.Data());
     out.close();
-    const QString svg = Convert(tool, {"-o", dir.filePath("chart.svg"), out.fileName()},
-                                dir.filePath("chart.svg"));
+    const QString svg =
+        Convert(tool, {"-o", dir.filePath("chart.svg"), out.fileName()}, dir.filePath("chart.svg"));
     EXPECT_TRUE(SvgText(svg).contains("Time [s]")) << svg.left(2000).toStdString();
     EXPECT_TRUE(SvgText(svg).contains("Altitude [m]"));
 }

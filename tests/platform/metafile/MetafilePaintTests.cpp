@@ -70,8 +70,8 @@ TEST(EmfHeader, DescribesPictureSizeRecordsAndHandles)
     // Pen, null brush, then the second pen while the first is deleted: handles 1..3.
     EXPECT_EQ(file.Handles, 4);
     EXPECT_EQ(file.Count(emf::kExtCreatePen), 2);
-    EXPECT_EQ(file.Count(emf::kDeleteObject), file.Count(emf::kExtCreatePen) +
-                                                  file.Count(emf::kCreateBrushIndirect));
+    EXPECT_EQ(file.Count(emf::kDeleteObject),
+              file.Count(emf::kExtCreatePen) + file.Count(emf::kCreateBrushIndirect));
 }
 
 TEST(WmfHeader, PlaceableHeaderGivesInchUnitsBoxAndChecksum)
@@ -114,9 +114,11 @@ TEST(EmfReader, RejectsTruncatedAndMiscountedFiles)
 
 TEST_P(MetafilePainter, PenStylesWidthsAndColoursReachThePens)
 {
-    const std::vector<std::pair<Qt::PenStyle, int>> styles = {
-        {Qt::SolidLine, kPsSolid}, {Qt::DashLine, kPsDash}, {Qt::DotLine, kPsDot},
-        {Qt::DashDotLine, kPsDashDot}, {Qt::DashDotDotLine, kPsDashDotDot}};
+    const std::vector<std::pair<Qt::PenStyle, int>> styles = {{Qt::SolidLine, kPsSolid},
+                                                              {Qt::DashLine, kPsDash},
+                                                              {Qt::DotLine, kPsDot},
+                                                              {Qt::DashDotLine, kPsDashDot},
+                                                              {Qt::DashDotDotLine, kPsDashDotDot}};
     const TMetafile file = Draw(QSize(200, 200), [&](QPainter& p) {
         int y = 10;
         for (const auto& [style, _] : styles) {

@@ -1,6 +1,6 @@
 // The pseudo-terminal server against a program that reads its slave end byte by byte.
-#include "core/device/LoggerSimulator.h"
 #include "platform/serial/PtyServer.h"
+#include "core/device/LoggerSimulator.h"
 #include "platform/serial/SimulatorDevice.h"
 
 #include <QElapsedTimer>
