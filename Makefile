@@ -6,7 +6,7 @@ BUILD_FUZZ    ?= build/fuzz
 JOBS          ?= 2
 CMAKE_GEN     := -G Ninja
 
-.PHONY: all deps build run demo test golden package package-check install bench fuzz screenshot clean
+.PHONY: all deps build run demo test golden package package-check install bench fuzz screenshot format clean
 
 all: build
 
@@ -59,6 +59,9 @@ fuzz: deps
 
 screenshot: build
 	@scripts/screenshot $(BUILD_RELEASE)/src/zirko
+
+format:
+	@scripts/check-format --fix
 
 clean:
 	rm -rf build
