@@ -90,10 +90,14 @@ bool TPseudoTerminal::AwaitReadable(qint64 microseconds) const
             (now.tv_sec - start.tv_sec) * 1000000 + (now.tv_nsec - start.tv_nsec) / 1000;
         if (spent >= microseconds)
             return false;
-        // Past the first moments the system's own work for the pseudo-terminal may need this
-        // processor.
-        if (spent >= kYieldAfterMicroseconds)
-            ::sched_yield();
+        // Past the first moments the answer is waited for asleep: a busy processor goes to
+        // other work, and the scheduler wakes this one promptly when the byte comes.
+        if (spent >= kYieldAfterMicroseconds) {
+            const qint64 left = microseconds - spent;
+            const timespec wait{static_cast<time_t>(left / 1000000),
+                                static_cast<long>(left % 1000000) * 1000};
+            return ::ppoll(&p, 1, &wait, nullptr) > 0;
+        }
     }
 }
 

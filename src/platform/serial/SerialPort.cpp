@@ -8,6 +8,7 @@
 #include <sched.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace zirko {
@@ -181,10 +182,14 @@ bool TSerialPort::AwaitBytes(qint64 microseconds)
         const qint64 spent = clock.nsecsElapsed() / 1000;
         if (spent >= microseconds)
             return false;
-        // Past the first moments the system's own work for the pseudo-terminal or the driver
-        // may need this processor.
-        if (spent >= kYieldAfterMicroseconds)
-            ::sched_yield();
+        // Past the first moments the answer is waited for asleep: a busy processor goes to
+        // other work, and the scheduler wakes this one promptly when the byte comes.
+        if (spent >= kYieldAfterMicroseconds) {
+            const qint64 left = microseconds - spent;
+            const timespec wait{static_cast<time_t>(left / 1000000),
+                                static_cast<long>(left % 1000000) * 1000};
+            return ::ppoll(&readable, 1, &wait, nullptr) > 0 && SerialPort.waitForReadyRead(0);
+        }
     }
     return false;
 }
