@@ -6,7 +6,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <sched.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -14,8 +13,8 @@
 namespace zirko {
 
 namespace {
-// How long a wait keeps the processor before it lets other work run in between.
-constexpr qint64 kYieldAfterMicroseconds = 20;
+// How long a wait keeps the processor before it sleeps: a fast peer answers within this.
+constexpr qint64 kSpinMicroseconds = 20;
 } // namespace
 
 TPseudoTerminal::TCreateResult TPseudoTerminal::Create()
@@ -74,14 +73,14 @@ bool TPseudoTerminal::SlaveOpen() const
     return (p.revents & POLLHUP) == 0;
 }
 
-bool TPseudoTerminal::AwaitReadable(qint64 microseconds) const
+bool AwaitReadableFd(int fd, qint64 microseconds)
 {
-    if (Master < 0)
+    if (fd < 0)
         return false;
     timespec start{};
     ::clock_gettime(CLOCK_MONOTONIC, &start);
     for (;;) {
-        pollfd p{Master, POLLIN, 0};
+        pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, 0) > 0)
             return true;
         timespec now{};
@@ -92,13 +91,18 @@ bool TPseudoTerminal::AwaitReadable(qint64 microseconds) const
             return false;
         // Past the first moments the answer is waited for asleep: a busy processor goes to
         // other work, and the scheduler wakes this one promptly when the byte comes.
-        if (spent >= kYieldAfterMicroseconds) {
+        if (spent >= kSpinMicroseconds) {
             const qint64 left = microseconds - spent;
             const timespec wait{static_cast<time_t>(left / 1000000),
                                 static_cast<long>(left % 1000000) * 1000};
             return ::ppoll(&p, 1, &wait, nullptr) > 0;
         }
     }
+}
+
+bool TPseudoTerminal::AwaitReadable(qint64 microseconds) const
+{
+    return AwaitReadableFd(Master, microseconds);
 }
 
 QByteArray TPseudoTerminal::ReadAvailable()

@@ -6,6 +6,10 @@
 
 namespace zirko {
 
+// Waits at most `microseconds` until `fd` has something to read (or hung up): a few
+// microseconds awake for a fast peer, then asleep. True when it became readable.
+bool AwaitReadableFd(int fd, qint64 microseconds);
+
 class TPseudoTerminal {
 public:
     struct TCreateResult {
@@ -25,8 +29,8 @@ public:
     bool SlaveOpen() const;
     // Reads what the slave end wrote, without waiting; empty when nothing is there.
     QByteArray ReadAvailable();
-    // Keeps the processor busy for at most `microseconds` until the program sends something or
-    // lets go of its end; true when it did.
+    // Waits at most `microseconds` until the program sends something or lets go of its end;
+    // true when it did.
     bool AwaitReadable(qint64 microseconds) const;
     // Writes all bytes to the slave end's input; false when the pair is gone.
     bool Write(const QByteArray& bytes);

@@ -1,14 +1,11 @@
 #include "platform/serial/SerialPort.h"
+#include "platform/serial/PseudoTerminal.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <poll.h>
-#include <sched.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace zirko {
@@ -31,9 +28,6 @@ namespace {
 // Device numbers of pseudo-terminal ends a program opens (/dev/pts/N).
 constexpr unsigned kPtySlaveFirstMajor = 136;
 constexpr unsigned kPtySlaveLastMajor = 143;
-
-// How long a wait for bytes keeps the processor before it lets other work run in between.
-constexpr qint64 kYieldAfterMicroseconds = 20;
 
 // QSerialPort reports an open failure as a category; the message carries the system's own error
 // number, found by asking the system the same question once more.
@@ -172,26 +166,9 @@ bool TSerialPort::AwaitBytes(qint64 microseconds)
     // only a pseudo-terminal's peer answers fast enough to be worth the processor.
     if (!PseudoTerminal)
         return false;
-    QElapsedTimer clock;
-    clock.start();
-    while (SerialPort.isOpen()) {
-        // Looks without waiting; what arrived is read in and announced as usual.
-        pollfd readable{SerialPort.handle(), POLLIN, 0};
-        if (::poll(&readable, 1, 0) > 0)
-            return SerialPort.waitForReadyRead(0);
-        const qint64 spent = clock.nsecsElapsed() / 1000;
-        if (spent >= microseconds)
-            return false;
-        // Past the first moments the answer is waited for asleep: a busy processor goes to
-        // other work, and the scheduler wakes this one promptly when the byte comes.
-        if (spent >= kYieldAfterMicroseconds) {
-            const qint64 left = microseconds - spent;
-            const timespec wait{static_cast<time_t>(left / 1000000),
-                                static_cast<long>(left % 1000000) * 1000};
-            return ::ppoll(&readable, 1, &wait, nullptr) > 0 && SerialPort.waitForReadyRead(0);
-        }
-    }
-    return false;
+    // What arrived is read in and announced as usual.
+    return SerialPort.isOpen() && AwaitReadableFd(SerialPort.handle(), microseconds) &&
+           SerialPort.waitForReadyRead(0);
 }
 
 void TSerialPort::OnError(QSerialPort::SerialPortError error)
