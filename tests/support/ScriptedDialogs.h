@@ -1,7 +1,7 @@
 // Answers the program's questions and dialogs from a script, and records what was asked.
 #pragma once
 
-#include "gui/app/UserDialogs.h"
+#include "gui/services/UserDialogs.h"
 
 #include <QColor>
 #include <QStringList>

@@ -2,7 +2,7 @@
 
 #include "gui/app/CommandLine.h"
 #include "gui/app/FormMain.h"
-#include "gui/app/UserDialogs.h"
+#include "gui/services/UserDialogs.h"
 
 #include <QApplication>
 #include <QTimer>

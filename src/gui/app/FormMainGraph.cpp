@@ -2,7 +2,6 @@
 #include "gui/app/FormMain.h"
 #include "gui/app/MainGraphHost.h"
 
-#include "gui/app/UserDialogs.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/FormAnnot.h"
@@ -11,6 +10,7 @@
 #include "gui/graph/GraphExport.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/services/UserDialogs.h"
 
 #include "core/app/NumberFormat.h"
 #include "core/shell/Assertion.h"

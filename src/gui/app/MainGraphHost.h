@@ -2,12 +2,12 @@
 #pragma once
 
 #include "gui/app/FormMain.h"
-#include "gui/app/UserLocale.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/FormAnnot.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/services/UserLocale.h"
 
 #include <QTabWidget>
 

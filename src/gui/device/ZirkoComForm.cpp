@@ -1,8 +1,8 @@
 #include "gui/device/ZirkoComForm.h"
 
 #include "core/app/NumberFormat.h"
-#include "gui/app/KeyFilter.h"
-#include "gui/app/UserDialogs.h"
+#include "gui/services/KeyFilter.h"
+#include "gui/services/UserDialogs.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 

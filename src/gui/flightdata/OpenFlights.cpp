@@ -5,8 +5,8 @@
 #include "core/flightdata/FlightText.h"
 #include "core/flightdata/ZdfFile.h"
 #include "core/shell/Assertion.h"
-#include "gui/app/UserDialogs.h"
 #include "gui/flightdata/FlightGrid.h"
+#include "gui/services/UserDialogs.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -2,10 +2,10 @@
 
 #include "core/app/NumberFormat.h"
 #include "core/shell/Assertion.h"
-#include "gui/app/UserDialogs.h"
-#include "gui/app/UserLocale.h"
-#include "gui/app/WinStates.h"
 #include "gui/graph/FormAnnotEdit.h"
+#include "gui/services/UserDialogs.h"
+#include "gui/services/UserLocale.h"
+#include "gui/services/WinStates.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
 #include "gui/graph/FormAnnotEdit.h"
 
 #include "core/app/NumberFormat.h"
-#include "gui/app/KeyFilter.h"
-#include "gui/app/UserLocale.h"
-#include "gui/app/WinStates.h"
+#include "gui/services/KeyFilter.h"
+#include "gui/services/UserLocale.h"
+#include "gui/services/WinStates.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

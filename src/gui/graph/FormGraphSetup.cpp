@@ -1,10 +1,10 @@
 #include "gui/graph/FormGraphSetup.h"
 
 #include "core/app/NumberFormat.h"
-#include "gui/app/KeyFilter.h"
-#include "gui/app/UserDialogs.h"
-#include "gui/app/UserLocale.h"
-#include "gui/app/WinStates.h"
+#include "gui/services/KeyFilter.h"
+#include "gui/services/UserDialogs.h"
+#include "gui/services/UserLocale.h"
+#include "gui/services/WinStates.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "gui/graph/GraphExport.h"
 
-#include "gui/app/UserDialogs.h"
+#include "gui/services/UserDialogs.h"
 #include "platform/metafile/ClippingPaintDevice.h"
 #include "platform/metafile/EmfPaintDevice.h"
 #include "platform/metafile/WmfPaintDevice.h"

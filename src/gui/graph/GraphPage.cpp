@@ -5,10 +5,10 @@
 #include "core/graph/GraphColors.h"
 #include "core/graph/Readings.h"
 #include "core/shell/Assertion.h"
-#include "gui/app/UserDialogs.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphIcons.h"
 #include "gui/graph/ReadingsGrid.h"
+#include "gui/services/UserDialogs.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -2,9 +2,9 @@
 // value, by its fields and sliders, and the zero alignments of the chart's context menu.
 #include "core/app/NumberFormat.h"
 #include "core/shell/Assertion.h"
-#include "gui/app/KeyFilter.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/services/KeyFilter.h"
 
 #include <QCheckBox>
 #include <QComboBox>

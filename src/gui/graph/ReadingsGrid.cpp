@@ -1,6 +1,6 @@
 #include "gui/graph/ReadingsGrid.h"
 
-#include "gui/app/UserDialogs.h"
+#include "gui/services/UserDialogs.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -4,9 +4,9 @@
 #include "core/shell/Assertion.h"
 #include "core/shell/TreeNaming.h"
 #include "gui/app/FormMain.h"
-#include "gui/app/UserDialogs.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/services/UserDialogs.h"
 #include "gui/shell/TreeFiles.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "gui/shell/FormOptions.h"
 
 #include "core/app/NumberFormat.h"
-#include "gui/app/KeyFilter.h"
-#include "gui/app/UserDialogs.h"
-#include "gui/app/WinStates.h"
+#include "gui/services/KeyFilter.h"
+#include "gui/services/UserDialogs.h"
+#include "gui/services/WinStates.h"
 
 #include <QComboBox>
 #include <QFileInfo>

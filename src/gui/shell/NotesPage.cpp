@@ -1,8 +1,8 @@
 #include "gui/shell/NotesPage.h"
 
-#include "gui/app/KeyFilter.h"
-#include "gui/app/UserDialogs.h"
 #include "gui/graph/GraphIcons.h"
+#include "gui/services/KeyFilter.h"
+#include "gui/services/UserDialogs.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
 

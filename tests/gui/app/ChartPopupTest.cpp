@@ -2,11 +2,11 @@
 // over every open flight.
 #include "core/flightdata/ZdfFile.h"
 #include "gui/app/FormMain.h"
-#include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/FormAnnotEdit.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/services/WinStates.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QCheckBox>

@@ -1,10 +1,10 @@
 #include "gui/shell/DataTree.h"
 #include "core/flightdata/ZdfFile.h"
 #include "gui/app/FormMain.h"
-#include "gui/app/WinStates.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/services/WinStates.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
 

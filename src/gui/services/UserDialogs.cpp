@@ -1,4 +1,4 @@
-#include "gui/app/UserDialogs.h"
+#include "gui/services/UserDialogs.h"
 
 #include <QApplication>
 #include <QColorDialog>

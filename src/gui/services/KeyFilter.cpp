@@ -1,6 +1,6 @@
-#include "gui/app/KeyFilter.h"
+#include "gui/services/KeyFilter.h"
 
-#include "gui/app/UserLocale.h"
+#include "gui/services/UserLocale.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "gui/app/UserLocale.h"
+#include "gui/services/UserLocale.h"
 
 #include <QLocale>
 

@@ -1,8 +1,8 @@
-#include "gui/app/WinStates.h"
+#include "gui/services/WinStates.h"
 
 #include "core/app/WindowGeometry.h"
-#include "gui/app/UserDialogs.h"
-#include "gui/app/UserLocale.h"
+#include "gui/services/UserDialogs.h"
+#include "gui/services/UserLocale.h"
 
 #include <QGuiApplication>
 #include <QLocale>
