@@ -7,10 +7,10 @@
 // the parent's own peak, which stays small that way.
 #include "BenchFlights.h"
 #include "core/flightdata/DataBlock.h"
-#include "core/flightdata/ZdfFile.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/graph/OffscreenGraph.h"
+#include "platform/files/FlightFile.h"
 
 #include <QApplication>
 #include <QSize>

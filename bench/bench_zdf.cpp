@@ -1,5 +1,5 @@
 // Reading and writing a long flight: 1,500,000 samples of altitude, servo and voltage (~40 MB).
-#include "core/flightdata/ZdfFile.h"
+#include "platform/files/FlightFile.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

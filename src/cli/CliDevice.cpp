@@ -4,7 +4,7 @@
 #include "core/app/NumberFormat.h"
 #include "core/device/FlightSplitter.h"
 #include "core/device/LoggerProtocol.h"
-#include "gui/app/AppPaths.h"
+#include "platform/files/AppPaths.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 

@@ -4,7 +4,7 @@
 #include "core/app/NumberFormat.h"
 #include "core/app/TextCodec.h"
 #include "core/flightdata/FlightText.h"
-#include "core/flightdata/ZdfFile.h"
+#include "platform/files/FlightFile.h"
 
 #include <fstream>
 #include <iostream>

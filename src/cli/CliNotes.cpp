@@ -1,7 +1,7 @@
 // zirko-cli notes: a flight's notes as plain text, as HTML, or as the stored rich text.
 #include "cli/CliCommand.h"
 
-#include "core/flightdata/ZdfFile.h"
+#include "platform/files/FlightFile.h"
 #include "platform/richtext/RtfReader.h"
 
 #include <QString>

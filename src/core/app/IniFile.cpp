@@ -1,7 +1,7 @@
 #include "core/app/IniFile.h"
 
+#include "core/app/FileStore.h"
 #include "core/app/NumberFormat.h"
-#include "core/flightdata/ZdfFile.h"
 
 #include <cctype>
 #include <charconv>

@@ -1,6 +1,7 @@
-// The ".zdf" flight data file: reader and writer.
+// The ".zdf" flight data file: its bytes parsed into a record and a record formatted into them.
 #pragma once
 
+#include "core/app/FileStore.h"
 #include "core/flightdata/DataBlock.h"
 
 #include <cstdint>
@@ -28,12 +29,8 @@ struct TReadResult {
     std::string Message;
 };
 
-// Reads a flight file into a freshly created record. On anything but Ok the record must be
-// discarded. An empty file name gives Ok with Count 0.
-TReadResult ReadDataFile(const std::filesystem::path& fileName, TDataBlock& flight,
-                         double markerThreshold);
-
-// The same reading from bytes already in memory.
+// Reads a flight file's bytes into a freshly created record. On anything but Ok the record must
+// be discarded.
 TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double markerThreshold);
 
 // The largest flight file the reader takes; anything larger is "Error in reading file.".
@@ -46,11 +43,6 @@ enum class TWriteStatus {
     Exists,  // a new file was asked for and one of that name is there; nothing written
 };
 
-// Replace: the file is replaced whole, or created. CreateNew: the file appears only if no file
-// of its name is there at the moment it would appear.
-enum class TSaveMode { Replace, CreateNew };
-enum class TFileSave { Written, Exists, Failed };
-
 struct TWriteResult {
     TWriteStatus Status = TWriteStatus::Ok;
     std::string Message;
@@ -60,19 +52,9 @@ struct TWriteResult {
 // Serialises a flight exactly as it is written to disk.
 std::string FormatDataFile(const TDataBlock& flight, TWriteResult* failure = nullptr);
 
-// Writes the flight where nothing is visible until it is complete, then puts it in place. A
-// symbolic link is followed (its target is replaced, the link stays), the old file's permissions
-// are kept, and a file the user may not write is refused with "Error in writing file.".
+// Saves the flight as SaveProducedFile saves a file, formatted in chunks as it is written; a
+// file the user may not write is refused with "Error in writing file.".
 TWriteResult WriteDataFile(const std::filesystem::path& fileName, const TDataBlock& flight,
                            TSaveMode mode = TSaveMode::Replace);
-
-// Reads a whole file into memory; false when it cannot be opened or read.
-bool ReadWholeFile(const std::filesystem::path& fileName, std::string& content);
-
-// Saves `content` as WriteDataFile saves a flight.
-TFileSave SaveFileAtomically(const std::filesystem::path& fileName, std::string_view content,
-                             TSaveMode mode);
-// Replaces or creates `fileName` with `content`; false when it was not written.
-bool WriteFileAtomically(const std::filesystem::path& fileName, std::string_view content);
 
 } // namespace zirko

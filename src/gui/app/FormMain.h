@@ -4,7 +4,7 @@
 #include "core/app/Settings.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/GraphSettings.h"
-#include "gui/app/AppPaths.h"
+#include "platform/files/AppPaths.h"
 
 #include <QMainWindow>
 #include <QPoint>

@@ -3,10 +3,10 @@
 
 #include "core/app/TextCodec.h"
 #include "core/flightdata/FlightText.h"
-#include "core/flightdata/ZdfFile.h"
 #include "core/shell/Assertion.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/services/UserDialogs.h"
+#include "platform/files/FlightFile.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "gui/graph/OffscreenGraph.h"
 
 #include "core/flightdata/FlightText.h"
-#include "core/flightdata/ZdfFile.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
+#include "platform/files/FlightFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

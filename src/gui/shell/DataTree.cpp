@@ -7,7 +7,7 @@
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/services/UserDialogs.h"
-#include "gui/shell/TreeFiles.h"
+#include "platform/files/TreeFiles.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

@@ -1,7 +1,7 @@
 // Both programs' command lines: help and version answer at once, usage errors exit 2 with one line
 // and the usage, and work failures stay exit 1.
 #include "ZirkoVersion.h"
-#include "core/flightdata/ZdfFile.h"
+#include "platform/files/FlightFile.h"
 #include "support/TestUtil.h"
 
 #include <QDir>

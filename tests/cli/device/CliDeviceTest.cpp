@@ -1,6 +1,6 @@
 // zirko-cli download, config, erase and split against zirko-cli simulate over a pseudo-terminal.
 #include "core/device/LoggerSimulator.h"
-#include "core/flightdata/ZdfFile.h"
+#include "platform/files/FlightFile.h"
 #include "platform/serial/PseudoTerminal.h"
 #include "support/TestUtil.h"
 

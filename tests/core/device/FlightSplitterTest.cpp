@@ -2,7 +2,7 @@
 #include "LoggerLinkHarness.h"
 
 #include "core/device/FlightSplitter.h"
-#include "core/flightdata/ZdfFile.h"
+#include "platform/files/FlightFile.h"
 
 #include <gtest/gtest.h>
 

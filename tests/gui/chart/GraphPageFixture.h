@@ -1,10 +1,10 @@
 // The graph page on its own, with flights written to and read from real files.
 #pragma once
 
-#include "core/flightdata/ZdfFile.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
+#include "platform/files/FlightFile.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QTemporaryDir>

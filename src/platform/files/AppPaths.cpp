@@ -1,4 +1,4 @@
-#include "gui/app/AppPaths.h"
+#include "platform/files/AppPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

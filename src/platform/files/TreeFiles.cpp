@@ -1,4 +1,4 @@
-#include "gui/shell/TreeFiles.h"
+#include "platform/files/TreeFiles.h"
 
 #include <QDir>
 #include <QFile>

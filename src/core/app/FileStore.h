@@ -1,0 +1,37 @@
+// Whole-file reading and atomic saving as the core's formats use them; platform/files does the
+// disk work behind these declarations.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace zirko {
+
+// Replace: the file is replaced whole, or created. CreateNew: the file appears only if no file
+// of its name is there at the moment it would appear.
+enum class TSaveMode { Replace, CreateNew };
+enum class TFileSave { Written, Exists, Failed };
+
+// Takes the next bytes of a file being saved; false when they could not be written.
+using TByteSink = std::function<bool(const char*, size_t)>;
+// Hands all the bytes of a file to the sink; false as soon as that fails.
+using TByteProducer = std::function<bool(const TByteSink&)>;
+
+// Reads a whole file into memory; false when it cannot be opened or read.
+bool ReadWholeFile(const std::filesystem::path& fileName, std::string& content);
+
+// Writes the file where nothing is visible until it is complete, then puts it in place. A
+// symbolic link is followed (its target is replaced, the link stays), the old file's permissions
+// are kept, and a file the user may not write is refused.
+TFileSave SaveProducedFile(const std::filesystem::path& fileName, TSaveMode mode,
+                           const TByteProducer& produce);
+// Saves `content` as SaveProducedFile saves what a producer hands on.
+TFileSave SaveFileAtomically(const std::filesystem::path& fileName, std::string_view content,
+                             TSaveMode mode);
+// Replaces or creates `fileName` with `content`; false when it was not written.
+bool WriteFileAtomically(const std::filesystem::path& fileName, std::string_view content);
+
+} // namespace zirko
