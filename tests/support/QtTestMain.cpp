@@ -1,5 +1,12 @@
-// Test entry for everything that needs a QApplication: headless, with private XDG folders.
+// Test entry for everything that needs a Qt application object: headless, with private XDG
+// folders. Window tests get a QApplication, the layers below them a QGuiApplication.
+#ifdef ZIRKO_TEST_WIDGETS
 #include <QApplication>
+using TTestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TTestApplication = QGuiApplication;
+#endif
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -18,7 +25,7 @@ int main(int argc, char** argv)
     qputenv("XDG_DATA_HOME", (xdg.path() + "/data").toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (xdg.path() + "/config").toLocal8Bit());
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("ZIRKO");
+    TTestApplication app(argc, argv);
+    TTestApplication::setApplicationName("ZIRKO");
     return RUN_ALL_TESTS();
 }

@@ -2,7 +2,7 @@
 // keep its clipping to the axis rectangle and its texts.
 #include "gui/graph/GraphExport.h"
 
-#include "platform/metafile/MetafileReader.h"
+#include "support/MetafileReader.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
 

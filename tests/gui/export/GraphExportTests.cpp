@@ -1,7 +1,7 @@
 // Copy, save and print of the chart: every format read back, the clip kept, errors shown.
 #include "gui/graph/GraphExport.h"
 
-#include "platform/metafile/MetafileReader.h"
+#include "support/MetafileReader.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
 

@@ -4,7 +4,7 @@
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/graph/OffscreenGraph.h"
-#include "platform/metafile/MetafileReader.h"
+#include "support/MetafileReader.h"
 #include "support/TestUtil.h"
 
 #include <QDir>

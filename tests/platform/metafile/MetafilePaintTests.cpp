@@ -1,8 +1,8 @@
 // The EMF and WMF painters: what QPainter draws arrives as sound records, read back by our reader.
 #include "platform/metafile/EmfPaintDevice.h"
-#include "platform/metafile/MetafileReader.h"
 #include "platform/metafile/MetafileRecords.h"
 #include "platform/metafile/WmfPaintDevice.h"
+#include "support/MetafileReader.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "platform/metafile/MetafileReader.h"
+#include "support/MetafileReader.h"
 
 #include "core/app/TextCodec.h"
 #include "platform/metafile/MetafileRecords.h"
