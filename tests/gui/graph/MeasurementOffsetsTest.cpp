@@ -1,7 +1,7 @@
 // Measurement mode, crosshair and the offset controls of the graph page, driven by real mouse and
 // key events.
 #include "core/app/NumberFormat.h"
-#include "gui/chart/GraphPageFixture.h"
+#include "gui/graph/GraphPageFixture.h"
 #include "gui/graph/ReadingsGrid.h"
 #include "support/EntryInput.h"
 

@@ -2,9 +2,9 @@
 #include "core/app/NumberFormat.h"
 #include "core/flightdata/ZdfFile.h"
 #include "core/graph/ChartMath.h"
-#include "gui/chart/GraphPageFixture.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
+#include "gui/graph/GraphPageFixture.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>
