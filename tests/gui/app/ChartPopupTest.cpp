@@ -1,13 +1,11 @@
 // The chart's context menu on the main window: annotations from the chart and the offset commands
 // over every open flight.
-#include "core/flightdata/ZdfFile.h"
 #include "gui/app/FormMain.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/FormAnnotEdit.h"
 #include "gui/graph/GraphPage.h"
-#include "gui/services/WinStates.h"
-#include "support/ScriptedDialogs.h"
+#include "support/MainWindowFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -41,20 +39,16 @@ TDataBlock MakeFlight(double rxOffset, double timeShift)
     return f;
 }
 
-class ChartPopupTest : public ::testing::Test {
+class ChartPopupTest : public TMainWindowFixture {
 protected:
     void SetUp() override
     {
-        Dialogs = &InstallScriptedDialogs();
-        TAppPaths paths{Dir.path(), Dir.path() + "/zirko.ini", Dir.path() + "/backups"};
-        WinStates().SetSaveWindowsPos(false);
-        Form = std::make_unique<TFormMain>(paths);
-        Form->resize(1100, 800);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        TMainWindowFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(StartForm(QSize(1100, 800)));
         for (int i = 0; i < 2; ++i) {
-            const QString path = Dir.path() + QString("/f%1.zdf").arg(i);
-            ASSERT_TRUE(WriteDataFile(path.toStdString(), MakeFlight(2.5 * i, 10.0 * i)).Ok());
+            const QString path =
+                WriteFlight(QString("f%1.zdf").arg(i), MakeFlight(2.5 * i, 10.0 * i));
+            ASSERT_FALSE(HasFailure());
             ASSERT_EQ(Form->OpenDataFile(path), i);
         }
         Form->PageControl->setCurrentWidget(Form->TabGraph);
@@ -65,7 +59,7 @@ protected:
     {
         Form->PopupGraf->hide();
         Dialogs->Answers.assign(10, TAnswer::No);
-        Form.reset();
+        TMainWindowFixture::TearDown();
     }
     TChart& Chart() { return *Form->GraphPage->Chart1; }
     void RightClickAt(const QPoint& p)
@@ -81,10 +75,6 @@ protected:
         return nullptr;
     }
     const TSeriesInfo& Slot(int row, int k) { return Form->Flight(row)->SeriesInfo[size_t(k)]; }
-
-    QTemporaryDir Dir;
-    TScriptedDialogs* Dialogs = nullptr;
-    std::unique_ptr<TFormMain> Form;
 };
 
 } // namespace

@@ -5,11 +5,10 @@
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
-#include "gui/services/WinStates.h"
 #include "gui/shell/DataTree.h"
 #include "gui/shell/FormAssert.h"
 #include "gui/shell/FormOptions.h"
-#include "support/ScriptedDialogs.h"
+#include "support/MainWindowFixture.h"
 #include "support/TestUtil.h"
 
 #include <QDir>
@@ -30,32 +29,16 @@ using namespace zirko::test;
 
 namespace {
 
-class FormMainTest : public ::testing::Test {
+class FormMainTest : public TMainWindowFixture {
 protected:
-    void SetUp() override
-    {
-        Dialogs = &InstallScriptedDialogs();
-        Paths.ProgramDir = Dir.path();
-        Paths.SettingsFile = Dir.path() + "/zirko.ini";
-        Paths.BackupDir = Dir.path() + "/backups";
-        WinStates().SetSaveWindowsPos(true);
-    }
-    std::unique_ptr<TFormMain> Start()
-    {
-        auto form = std::make_unique<TFormMain>(Paths);
-        form->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        return form;
-    }
+    FormMainTest() : TMainWindowFixture(true) {}
+    std::unique_ptr<TFormMain> Start() { return NewForm(); }
     TIniFile Stored() const
     {
         TIniFile ini;
         ini.Load(Paths.SettingsFile.toStdString());
         return ini;
     }
-    QTemporaryDir Dir;
-    TAppPaths Paths;
-    TScriptedDialogs* Dialogs = nullptr;
 };
 
 } // namespace

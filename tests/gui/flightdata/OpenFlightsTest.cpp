@@ -2,11 +2,10 @@
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
-#include "gui/services/WinStates.h"
 #include "gui/shell/FormAssert.h"
 #include "platform/files/FlightFile.h"
 #include "platform/richtext/RtfReader.h"
-#include "support/ScriptedDialogs.h"
+#include "support/MainWindowFixture.h"
 #include "support/TestUtil.h"
 
 #include <QApplication>
@@ -45,33 +44,21 @@ TDataBlock MakeFlight(int samples, bool voltage, double height)
     return f;
 }
 
-class OpenFlightsTest : public ::testing::Test {
+class OpenFlightsTest : public TMainWindowFixture {
 protected:
     void SetUp() override
     {
-        Dialogs = &InstallScriptedDialogs();
-        TAppPaths paths{Dir.path(), Dir.path() + "/zirko.ini", Dir.path() + "/backups"};
-        WinStates().SetSaveWindowsPos(false);
-        Form = std::make_unique<TFormMain>(paths);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        TMainWindowFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(StartForm());
     }
     void TearDown() override
     {
         Dialogs->Answers.clear();
         for (int i = 0; i < 10; ++i)
             Dialogs->Answers.push_back(TAnswer::No);
-        Form.reset();
+        TMainWindowFixture::TearDown();
     }
-    QString Write(const QString& name, const TDataBlock& f)
-    {
-        const QString path = Dir.path() + "/" + name;
-        EXPECT_TRUE(WriteDataFile(path.toStdString(), f).Ok());
-        return path;
-    }
-    QTemporaryDir Dir;
-    TScriptedDialogs* Dialogs = nullptr;
-    std::unique_ptr<TFormMain> Form;
+    QString Write(const QString& name, const TDataBlock& f) { return WriteFlight(name, f); }
 };
 
 std::string PlainNotes(const std::string& bytes)

@@ -1,11 +1,9 @@
 #include "gui/shell/DataTree.h"
-#include "core/flightdata/ZdfFile.h"
 #include "gui/app/FormMain.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
-#include "gui/services/WinStates.h"
-#include "support/ScriptedDialogs.h"
+#include "support/MainWindowFixture.h"
 #include "support/TestUtil.h"
 
 #include <QAction>
@@ -27,15 +25,11 @@ using namespace zirko::test;
 
 namespace {
 
-class DataTreeTest : public ::testing::Test {
+class DataTreeTest : public TMainWindowFixture {
 protected:
     void SetUp() override
     {
-        Dialogs = &InstallScriptedDialogs();
-        Paths.ProgramDir = Dir.path();
-        Paths.SettingsFile = Dir.path() + "/zirko.ini";
-        Paths.BackupDir = Dir.path() + "/backups";
-        WinStates().SetSaveWindowsPos(false);
+        TMainWindowFixture::SetUp();
         Data = Dir.path() + "/Data";
         QDir().mkpath(Data);
     }
@@ -44,31 +38,26 @@ protected:
     {
         if (Form)
             Form->close();
-        Form.reset();
+        TMainWindowFixture::TearDown();
     }
 
     // A small valid flight file at `relative` below the data folder.
     void Flight(const QString& relative)
     {
-        const QString path = Data + "/" + relative;
-        QDir().mkpath(QFileInfo(path).absolutePath());
         TDataBlock f;
         f.DateText = "08.12.2026";
         f.Sampling = 10;
         f.ChannelMask = 0x8000;
         f.Time = {0, 0.1, 0.2};
         f.Altitude = {1, 2, 3};
-        ASSERT_TRUE(WriteDataFile(QFile::encodeName(path).toStdString(), f).Ok())
-            << path.toStdString();
+        WriteFlight("Data/" + relative, f);
     }
 
     void Folder(const QString& relative) { QDir().mkpath(Data + "/" + relative); }
 
     void Start()
     {
-        Form = std::make_unique<TFormMain>(Paths);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        ASSERT_NO_FATAL_FAILURE(StartForm());
         Tree = Form->TreeView1;
         ASSERT_NE(Tree, nullptr);
     }
@@ -172,11 +161,7 @@ protected:
         return Form->StringGrid1->isVisibleTo(Form.get()) ? Form->StringGrid1->rowCount() : 0;
     }
 
-    QTemporaryDir Dir;
-    TAppPaths Paths;
     QString Data;
-    TScriptedDialogs* Dialogs = nullptr;
-    std::unique_ptr<TFormMain> Form;
     TDataTree* Tree = nullptr;
 };
 

@@ -1,0 +1,54 @@
+#include "support/MainWindowFixture.h"
+
+#include "core/flightdata/ZdfFile.h"
+#include "gui/services/WinStates.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+namespace zirko::test {
+
+TMainWindowFixture::TMainWindowFixture(bool saveWindowsPos) : SaveWindowsPos(saveWindowsPos) {}
+
+void TMainWindowFixture::SetUp()
+{
+    Dialogs = &InstallScriptedDialogs();
+    Paths.ProgramDir = Dir.path();
+    Paths.SettingsFile = Dir.path() + "/zirko.ini";
+    Paths.BackupDir = Dir.path() + "/backups";
+    WinStates().SetSaveWindowsPos(SaveWindowsPos);
+}
+
+void TMainWindowFixture::TearDown()
+{
+    Form.reset();
+}
+
+std::unique_ptr<TFormMain> TMainWindowFixture::NewForm(const QSize& size) const
+{
+    auto form = std::make_unique<TFormMain>(Paths);
+    if (size.isValid())
+        form->resize(size);
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    return form;
+}
+
+void TMainWindowFixture::StartForm(const QSize& size)
+{
+    Form = NewForm(size);
+    ASSERT_TRUE(Form->isVisible());
+}
+
+QString TMainWindowFixture::WriteFlight(const QString& relative, const TDataBlock& flight) const
+{
+    const QString path = Dir.path() + "/" + relative;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    EXPECT_TRUE(WriteDataFile(QFile::encodeName(path).toStdString(), flight).Ok())
+        << path.toStdString();
+    return path;
+}
+
+} // namespace zirko::test
