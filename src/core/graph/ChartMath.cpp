@@ -7,12 +7,11 @@
 
 namespace zirko {
 
-double ServoValue(double rx, bool deflectionOnGraph, double deflectionMin, double deflectionMax,
-                  double rxOffsetY)
+TLinearMap ServoMap(bool deflectionOnGraph, double deflectionMin, double deflectionMax)
 {
     if (deflectionOnGraph)
-        return (deflectionMax - deflectionMin) / 200.0 * rx + (deflectionMax + deflectionMin) / 2.0;
-    return rx + rxOffsetY;
+        return {(deflectionMax - deflectionMin) / 200.0, (deflectionMax + deflectionMin) / 2.0};
+    return {};
 }
 
 int TimeAxisEndPercent(int plotWidth)

@@ -11,10 +11,15 @@ struct TAxisRange {
     double Max = 1;
 };
 
-// The servo channel as drawn: mapped onto the deflection range, or shifted by the flight's own
-// servo offset.
-double ServoValue(double rx, bool deflectionOnGraph, double deflectionMin, double deflectionMax,
-                  double rxOffsetY);
+// A channel as drawn: Scale * value + Base.
+struct TLinearMap {
+    double Scale = 1;
+    double Base = 0;
+};
+
+// The servo channel as drawn: percent as recorded, or mapped onto the deflection range. The
+// flight's own servo offset is not part of it: it is the servo's offset while it is shown.
+TLinearMap ServoMap(bool deflectionOnGraph, double deflectionMin, double deflectionMax);
 
 // The percentage of the plot width at which the time axis ends, leaving a 45-pixel strip on the
 // right for the voltage labels; 100 for a width of 0. Can be 0 or negative on a very narrow plot.

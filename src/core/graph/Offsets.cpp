@@ -14,58 +14,61 @@ bool IsZero(double change)
 }
 } // namespace
 
-std::vector<TSeriesMove> ApplyShiftX(TDataBlock& flight, double newOffsetX)
+TShownOffset ShownOffset(const TSeriesInfo& slot)
 {
-    std::vector<TSeriesMove> moves;
-    const double dx = newOffsetX - flight.SeriesInfo[kSlotAltitude].OffsetX;
-    if (IsZero(dx))
-        return moves;
+    if (!slot.ShiftOn)
+        return {};
+    return {slot.OffsetX, slot.OffsetY};
+}
+
+std::vector<int> ApplyShiftX(TFlightSlots& slots, double newOffsetX)
+{
+    std::vector<int> changed;
+    // A change too small to see is not taken, so the field and the chart never drift apart.
+    if (IsZero(newOffsetX - slots[kSlotAltitude].OffsetX))
+        return changed;
     for (int k = 0; k < kSlotCount; ++k) {
-        TSeriesInfo& slot = flight.SeriesInfo[static_cast<size_t>(k)];
+        TSeriesInfo& slot = slots[static_cast<size_t>(k)];
         if (slot.ShiftOn)
-            moves.push_back({k, dx, 0});
+            changed.push_back(k);
         slot.OffsetX = newOffsetX;
     }
-    return moves;
+    return changed;
 }
 
-std::vector<TSeriesMove> ApplyShiftY(TDataBlock& flight, int k, double newOffsetY)
+std::vector<int> ApplyShiftY(TFlightSlots& slots, int k, double newOffsetY)
 {
-    std::vector<TSeriesMove> moves;
+    std::vector<int> changed;
     if (k < 0 || k > kSlotVoltage)
-        return moves;
-    const double dy = newOffsetY - flight.SeriesInfo[static_cast<size_t>(k)].OffsetY;
-    if (IsZero(dy))
-        return moves;
-    std::vector<int> slots{k};
+        return changed;
+    if (IsZero(newOffsetY - slots[static_cast<size_t>(k)].OffsetY))
+        return changed;
+    std::vector<int> carried{k};
     if (k == kSlotAltitude) {
-        slots.push_back(kSlotMarker);
-        slots.push_back(kSlotAnnotation);
+        carried.push_back(kSlotMarker);
+        carried.push_back(kSlotAnnotation);
     }
-    for (int s : slots) {
-        TSeriesInfo& slot = flight.SeriesInfo[static_cast<size_t>(s)];
+    for (int s : carried) {
+        TSeriesInfo& slot = slots[static_cast<size_t>(s)];
         if (slot.ShiftOn)
-            moves.push_back({s, 0, dy});
+            changed.push_back(s);
         slot.OffsetY = newOffsetY;
     }
-    return moves;
+    return changed;
 }
 
-std::vector<TSeriesMove> SetShiftOn(TDataBlock& flight, bool on)
+std::vector<int> SetShiftOn(TFlightSlots& slots, bool on)
 {
-    std::vector<TSeriesMove> moves;
+    std::vector<int> changed;
     for (int k = 0; k < kSlotCount; ++k) {
-        TSeriesInfo& slot = flight.SeriesInfo[static_cast<size_t>(k)];
+        TSeriesInfo& slot = slots[static_cast<size_t>(k)];
         if (slot.ShiftOn == on)
             continue;
         slot.ShiftOn = on;
-        const double sign = on ? 1.0 : -1.0;
-        const double dx = IsZero(slot.OffsetX) ? 0 : sign * slot.OffsetX;
-        const double dy = IsZero(slot.OffsetY) ? 0 : sign * slot.OffsetY;
-        if (dx != 0 || dy != 0)
-            moves.push_back({k, dx, dy});
+        if (!IsZero(slot.OffsetX) || !IsZero(slot.OffsetY))
+            changed.push_back(k);
     }
-    return moves;
+    return changed;
 }
 
 int TrackBarXPosition(double offsetX)

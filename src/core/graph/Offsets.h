@@ -1,18 +1,15 @@
-// Per-flight offsets: the arithmetic of shifting a flight's series in time and value.
+// Per-flight offsets: which of a flight's series is shown shifted by which offset, and the switch.
 #pragma once
 
 #include "core/flightdata/DataBlock.h"
 
+#include <array>
 #include <vector>
 
 namespace zirko {
 
-// Points of series `Slot` move by (Dx, Dy).
-struct TSeriesMove {
-    int Slot;
-    double Dx;
-    double Dy;
-};
+// The display slots of one flight, indexed by TSeriesSlot.
+using TFlightSlots = std::array<TSeriesInfo, kSlotCount>;
 
 inline constexpr double kZeroChange = 1e-12;
 inline constexpr int kTrackBarXMin = -3600;
@@ -20,13 +17,22 @@ inline constexpr int kTrackBarXMax = 3600;
 inline constexpr int kTrackBarYMin = -1000;
 inline constexpr int kTrackBarYMax = 1000;
 
-// New time offset for all five slots. Returns the point moves to make (none while the offsets
-// are switched off, none for a zero change).
-std::vector<TSeriesMove> ApplyShiftX(TDataBlock& flight, double newOffsetX);
-// New value offset of slot k (0..2); the altitude's also moves the marker and annotation slots.
-std::vector<TSeriesMove> ApplyShiftY(TDataBlock& flight, int k, double newOffsetY);
-// Switches the offsets of all slots on or off; the moves add or take away the stored offsets.
-std::vector<TSeriesMove> SetShiftOn(TDataBlock& flight, bool on);
+// What a slot's series is shifted by on the chart: its offsets while the switch is on, nothing
+// while it is off. The stored values are never moved.
+struct TShownOffset {
+    double Dx = 0;
+    double Dy = 0;
+    bool operator==(const TShownOffset&) const = default;
+};
+TShownOffset ShownOffset(const TSeriesInfo& slot);
+
+// New time offset for all five slots. Returns the slots whose shown offset changed (none while
+// the offsets are switched off, none for a zero change).
+std::vector<int> ApplyShiftX(TFlightSlots& slots, double newOffsetX);
+// New value offset of slot k (0..2); the altitude's is also the marker and annotation slots'.
+std::vector<int> ApplyShiftY(TFlightSlots& slots, int k, double newOffsetY);
+// Switches the offsets of all slots on or off; returns the slots whose shown offset changed.
+std::vector<int> SetShiftOn(TFlightSlots& slots, bool on);
 
 // Slider positions for an offset: rounded half to even and clamped; the vertical one negated.
 int TrackBarXPosition(double offsetX);

@@ -6,17 +6,74 @@
 
 namespace zirko {
 
-void TSeriesSummary::Build(const std::vector<double>& y)
+namespace {
+
+inline void Touch(const void* address)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+// Samples straight from two arrays.
+struct TDirect {
+    const double* Xs;
+    const double* Ys;
+    double X(size_t i) const { return Xs[i]; }
+    double Y(size_t i) const { return Ys[i]; }
+    void Fetch(size_t i) const { Touch(Xs + i); }
+    void FetchY(size_t i) const { Touch(Ys + i); }
+};
+
+// Samples picked from two arrays by an index table.
+struct TPicked {
+    const double* Xs;
+    const double* Ys;
+    const uint32_t* Index;
+    double X(size_t i) const { return Xs[Index[i]]; }
+    double Y(size_t i) const { return Ys[Index[i]]; }
+    void Fetch(size_t i) const { Touch(Index + i); }
+    void FetchY(size_t i) const { Touch(Index + i); }
+};
+
+// Runs `body` with the accessor that suits the view; the loops are compiled once for each, so
+// the direct case reads its arrays as plainly as before.
+template <class TBody> void WithAccess(const TSampleView& v, TBody&& body)
+{
+    if (v.Index)
+        body(TPicked{v.X, v.Y, v.Index});
+    else
+        body(TDirect{v.X, v.Y});
+}
+
+} // namespace
+
+TSampleView ViewOf(const std::vector<double>& x, const std::vector<double>& y)
+{
+    return {x.data(), y.data(), nullptr, std::min(x.size(), y.size())};
+}
+
+template <class TAccess> void TSeriesSummary::BuildFrom(const TAccess& samples, size_t count)
 {
     Clear();
-    const size_t n = y.size() / kBaseBlock;
+    const size_t n = count / kBaseBlock;
     if (n == 0)
         return;
     std::vector<TMinMax> base(n);
     for (size_t b = 0; b < n; ++b) {
-        const auto first = y.begin() + static_cast<std::ptrdiff_t>(b * kBaseBlock);
-        const auto [lo, hi] = std::minmax_element(first, first + kBaseBlock);
-        base[b] = {*lo, *hi};
+        double lo = samples.Y(b * kBaseBlock);
+        double hi = lo;
+        for (size_t i = b * kBaseBlock + 1; i < (b + 1) * kBaseBlock; ++i) {
+            // As std::minmax_element chooses: the first lowest and the last highest.
+            const double v = samples.Y(i);
+            if (v < lo)
+                lo = v;
+            else if (!(v < hi))
+                hi = v;
+        }
+        base[b] = {lo, hi};
     }
     Levels.push_back(std::move(base));
     while (Levels.back().size() > 1) {
@@ -32,13 +89,14 @@ void TSeriesSummary::Build(const std::vector<double>& y)
     }
 }
 
-void TSeriesSummary::ShiftValues(double dy)
+void TSeriesSummary::Build(const TSampleView& samples)
 {
-    for (auto& level : Levels)
-        for (TMinMax& v : level) {
-            v.Min += dy;
-            v.Max += dy;
-        }
+    WithAccess(samples, [&](const auto& a) { BuildFrom(a, samples.Size); });
+}
+
+void TSeriesSummary::Build(const std::vector<double>& y)
+{
+    BuildFrom(TDirect{y.data(), y.data()}, y.size());
 }
 
 void TSeriesSummary::Clear()
@@ -46,44 +104,38 @@ void TSeriesSummary::Clear()
     Levels.clear();
 }
 
-namespace {
-
-inline void Touch(const void* address)
+template <class TAccess>
+void TSeriesSummary::PrefetchOf(const TAccess& samples, size_t n, size_t index) const
 {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-}
-
-} // namespace
-
-void TSeriesSummary::Prefetch(const std::vector<double>& y, size_t index) const
-{
-    if (index >= y.size())
+    if (index >= n)
         return;
     // The samples around the index, then the table entries that the walk up from it reads.
-    Touch(&y[index]);
-    Touch(&y[index - std::min(index, kBaseBlock)]);
+    samples.FetchY(index);
+    samples.FetchY(index - std::min(index, kBaseBlock));
     size_t block = index / kBaseBlock;
     for (size_t level = 0; level < Levels.size() && level < 8; ++level, block >>= 1)
         if (block < Levels[level].size())
             Touch(&Levels[level][block]);
 }
 
-TSeriesSummary::TMinMax TSeriesSummary::Range(const std::vector<double>& y, size_t first,
-                                              size_t last) const
+void TSeriesSummary::Prefetch(const TSampleView& samples, size_t index) const
+{
+    WithAccess(samples, [&](const auto& a) { PrefetchOf(a, samples.Size, index); });
+}
+
+template <class TAccess>
+TSeriesSummary::TMinMax TSeriesSummary::RangeOf(const TAccess& samples, size_t first,
+                                                size_t last) const
 {
     TMinMax r{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
     auto take = [&r](const TMinMax& v) {
         r.Min = std::min(r.Min, v.Min);
         r.Max = std::max(r.Max, v.Max);
     };
-    auto scan = [&r, &y](size_t from, size_t to) {
+    auto scan = [&r, &samples](size_t from, size_t to) {
         for (size_t i = from; i < to; ++i) {
-            r.Min = std::min(r.Min, y[i]);
-            r.Max = std::max(r.Max, y[i]);
+            r.Min = std::min(r.Min, samples.Y(i));
+            r.Max = std::max(r.Max, samples.Y(i));
         }
     };
     // Whole base blocks inside [first, last) come from the table, the ragged ends from the data.
@@ -106,6 +158,20 @@ TSeriesSummary::TMinMax TSeriesSummary::Range(const std::vector<double>& y, size
         blockLast >>= 1;
     }
     return r;
+}
+
+TSeriesSummary::TMinMax TSeriesSummary::Range(const TSampleView& samples, size_t first,
+                                              size_t last) const
+{
+    TMinMax r{};
+    WithAccess(samples, [&](const auto& a) { r = RangeOf(a, first, last); });
+    return r;
+}
+
+TSeriesSummary::TMinMax TSeriesSummary::Range(const std::vector<double>& y, size_t first,
+                                              size_t last) const
+{
+    return RangeOf(TDirect{y.data(), y.data()}, first, last);
 }
 
 namespace {
@@ -133,21 +199,46 @@ double Nearer(double v, const TSeriesSummary::TMinMax& mm)
     return std::abs(v - mm.Min) <= std::abs(v - mm.Max) ? mm.Min : mm.Max;
 }
 
+// The first index in [lo, hi) whose x is not below / is above `value` (`hi` when there is none).
+template <class TAccess> size_t LowerBound(const TAccess& x, size_t lo, size_t hi, double value)
+{
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (x.X(mid) < value)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+template <class TAccess> size_t UpperBound(const TAccess& x, size_t lo, size_t hi, double value)
+{
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (value < x.X(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
 // The first index in [from, to) whose x is above `value` (`to` when there is none), searched
 // outward from `hint`, where it is expected: neighbouring pixel columns hold about as many
 // samples each, so this touches a few nearby values instead of halving the whole series.
-size_t UpperBoundFrom(const std::vector<double>& x, size_t from, size_t to, double value,
-                      size_t hint)
+template <class TAccess>
+size_t UpperBoundFrom(const TAccess& x, size_t from, size_t to, double value, size_t hint)
 {
     hint = std::clamp(hint, from, to);
     size_t lo = from;
     size_t hi = to;
-    if (hint < to && x[hint] <= value) {
+    if (hint < to && x.X(hint) <= value) {
         // The answer lies beyond the hint.
         lo = hint + 1;
         for (size_t step = 1;; step *= 2) {
             hi = std::min(to, lo + step);
-            if (hi == to || x[hi] > value)
+            if (hi == to || x.X(hi) > value)
                 break;
             lo = hi + 1;
         }
@@ -160,37 +251,29 @@ size_t UpperBoundFrom(const std::vector<double>& x, size_t from, size_t to, doub
                 break;
             }
             const size_t probe = hi - from > step ? hi - step : from;
-            if (x[probe] <= value) {
+            if (x.X(probe) <= value) {
                 lo = probe + 1;
                 break;
             }
             hi = probe;
         }
     }
-    return static_cast<size_t>(std::upper_bound(x.begin() + static_cast<std::ptrdiff_t>(lo),
-                                                x.begin() + static_cast<std::ptrdiff_t>(hi),
-                                                value) -
-                               x.begin());
+    return UpperBound(x, lo, hi, value);
 }
 
-} // namespace
-
-void ReduceForView(const std::vector<double>& x, const std::vector<double>& y,
-                   const TSeriesSummary& summary, double xMin, double xMax, int columns,
-                   TReducedPoints& out, double yTolerance)
+template <class TAccess>
+void ReduceOver(const TAccess& s, size_t n, const TSeriesSummary& summary, double xMin, double xMax,
+                int columns, TReducedPoints& out, double yTolerance)
 {
     out.X.clear();
     out.Y.clear();
-    const size_t n = std::min(x.size(), y.size());
     if (n == 0)
         return;
     if (!(xMax > xMin) || columns < 1)
         columns = 1;
-    const auto begin = x.begin();
-    const auto end = begin + static_cast<std::ptrdiff_t>(n);
     // One sample before and after the view so the line reaches the edges.
-    size_t first = static_cast<size_t>(std::lower_bound(begin, end, xMin) - begin);
-    size_t last = static_cast<size_t>(std::upper_bound(begin, end, xMax) - begin);
+    size_t first = LowerBound(s, 0, n, xMin);
+    size_t last = UpperBound(s, 0, n, xMax);
     if (first > 0)
         --first;
     if (last < n)
@@ -199,10 +282,12 @@ void ReduceForView(const std::vector<double>& x, const std::vector<double>& y,
         return;
     const size_t visible = last - first;
     if (visible <= 4 * static_cast<size_t>(columns)) {
-        out.X.assign(x.begin() + static_cast<std::ptrdiff_t>(first),
-                     x.begin() + static_cast<std::ptrdiff_t>(last));
-        out.Y.assign(y.begin() + static_cast<std::ptrdiff_t>(first),
-                     y.begin() + static_cast<std::ptrdiff_t>(last));
+        out.X.resize(visible);
+        out.Y.resize(visible);
+        for (size_t k = 0; k < visible; ++k) {
+            out.X[k] = s.X(first + k);
+            out.Y[k] = s.Y(first + k);
+        }
         return;
     }
     out.X.reserve(2 * static_cast<size_t>(columns) + 8);
@@ -213,12 +298,12 @@ void ReduceForView(const std::vector<double>& x, const std::vector<double>& y,
     };
     const double width = (xMax - xMin) / columns;
     size_t i = first;
-    if (x[i] < xMin) {
-        push(x[i], y[i]);
+    if (s.X(i) < xMin) {
+        push(s.X(i), s.Y(i));
         ++i;
     }
     size_t stop = last;
-    const bool tail = stop > i && x[stop - 1] > xMax;
+    const bool tail = stop > i && s.X(stop - 1) > xMax;
     if (tail)
         --stop;
     // The column last drawn as a bar, and where its line ended.
@@ -234,20 +319,20 @@ void ReduceForView(const std::vector<double>& x, const std::vector<double>& y,
         // waits for it with this column's work.
         const size_t ahead = i + kPrefetchColumns * perColumn;
         if (ahead < stop) {
-            Touch(&x[ahead]);
-            summary.Prefetch(y, ahead);
+            s.Fetch(ahead);
+            summary.PrefetchOf(s, n, ahead);
         }
         const size_t j =
-            c + 1 == columns ? stop : UpperBoundFrom(x, i, stop, colEnd, i + perColumn);
+            c + 1 == columns ? stop : UpperBoundFrom(s, i, stop, colEnd, i + perColumn);
         if (j == i)
             continue;
         perColumn = j - i;
         if (j - i <= 2) {
             // Few samples pass as they are, joined to a bar before them as the data runs.
             if (bar)
-                push(x[i - 1], y[i - 1]);
+                push(s.X(i - 1), s.Y(i - 1));
             for (size_t k = i; k < j; ++k)
-                push(x[k], y[k]);
+                push(s.X(k), s.Y(k));
             bar = false;
             i = j;
             continue;
@@ -255,15 +340,15 @@ void ReduceForView(const std::vector<double>& x, const std::vector<double>& y,
         // The column is drawn as one vertical stroke between its extremes, joined to the
         // previous column's stroke directly where that adds to neither column what the samples'
         // own line would not; otherwise through the samples on either side of the boundary.
-        const TSeriesSummary::TMinMax mm = summary.Range(y, i, j);
-        const double centre = (x[i] + x[j - 1]) / 2;
+        const TSeriesSummary::TMinMax mm = summary.RangeOf(s, i, j);
+        const double centre = (s.X(i) + s.X(j - 1)) / 2;
         double entry = 0;
         bool joined = false;
         if (bar && barColumn == c - 1) {
             // What the samples' line adds to either column at the boundary, against what a
             // direct join would add.
             const double boundary = xMin + width * c;
-            const double real = LineAt(x[i - 1], y[i - 1], x[i], y[i], boundary);
+            const double real = LineAt(s.X(i - 1), s.Y(i - 1), s.X(i), s.Y(i), boundary);
             auto joins = [&](double to) {
                 const double direct = LineAt(barX, barEnd, centre, to, boundary);
                 return HullDifference(barRange, real, direct) <= yTolerance &&
@@ -285,10 +370,10 @@ void ReduceForView(const std::vector<double>& x, const std::vector<double>& y,
         }
         if (!joined) {
             if (bar)
-                push(x[i - 1], y[i - 1]);
+                push(s.X(i - 1), s.Y(i - 1));
             if (!out.X.empty())
-                push(x[i], y[i]);
-            entry = Nearer(y[i], mm);
+                push(s.X(i), s.Y(i));
+            entry = Nearer(s.Y(i), mm);
         }
         const double exit = entry == mm.Min ? mm.Max : mm.Min;
         push(centre, entry);
@@ -302,9 +387,19 @@ void ReduceForView(const std::vector<double>& x, const std::vector<double>& y,
     }
     if (tail) {
         if (bar)
-            push(x[stop - 1], y[stop - 1]);
-        push(x[stop], y[stop]);
+            push(s.X(stop - 1), s.Y(stop - 1));
+        push(s.X(stop), s.Y(stop));
     }
+}
+
+} // namespace
+
+void ReduceForView(const TSampleView& samples, const TSeriesSummary& summary, double xMin,
+                   double xMax, int columns, TReducedPoints& out, double yTolerance)
+{
+    WithAccess(samples, [&](const auto& a) {
+        ReduceOver(a, samples.Size, summary, xMin, xMax, columns, out, yTolerance);
+    });
 }
 
 TReducedPoints ReduceForView(const std::vector<double>& x, const std::vector<double>& y,
@@ -312,7 +407,7 @@ TReducedPoints ReduceForView(const std::vector<double>& x, const std::vector<dou
                              double yTolerance)
 {
     TReducedPoints out;
-    ReduceForView(x, y, summary, xMin, xMax, columns, out, yTolerance);
+    ReduceForView(ViewOf(x, y), summary, xMin, xMax, columns, out, yTolerance);
     return out;
 }
 

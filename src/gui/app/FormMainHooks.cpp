@@ -75,13 +75,13 @@ void TFormMain::CollectAnnotations(int row)
     TChartSeries* series = GraphPage->SeriesOf(row, kSlotAnnotation);
     if (!flight || !series)
         return;
-    const TSeriesInfo& slot = flight->SeriesInfo[kSlotAnnotation];
+    // The series holds the annotations as the file has them; offsets are only how they show.
     flight->Annotations.clear();
     for (int i = 0; i < series->Count(); ++i) {
         TAnotace a;
         a.Text = series->Label(i);
-        a.Time = series->X(i) - (slot.ShiftOn ? slot.OffsetX : 0);
-        a.Value = series->Y(i) - (slot.ShiftOn ? slot.OffsetY : 0);
+        a.Time = series->StoredX(i);
+        a.Value = series->StoredY(i);
         flight->Annotations.push_back(std::move(a));
     }
 }

@@ -342,8 +342,57 @@ QString TChartSeries::LabelText(int i) const
     return QString::fromStdString(DecodeFileText(Label(i)));
 }
 
+void TChartSeries::OwnedChanged()
+{
+    Samples = ViewOf(Xs, Ys);
+    DataChanged();
+}
+
+void TChartSeries::Detach()
+{
+    if (!Viewing)
+        return;
+    const size_t n = Samples.Size;
+    std::vector<double> x(n);
+    std::vector<double> y(n);
+    for (size_t i = 0; i < n; ++i) {
+        x[i] = Samples.XAt(i);
+        y[i] = Samples.YAt(i);
+    }
+    Xs = std::move(x);
+    Ys = std::move(y);
+    Labels.clear();
+    Picked = {};
+    Viewing = false;
+    Samples = ViewOf(Xs, Ys);
+}
+
+void TChartSeries::SortByX()
+{
+    std::vector<double> x = std::move(Xs);
+    std::vector<double> y = std::move(Ys);
+    std::vector<std::string> labels = std::move(Labels);
+    const size_t n = x.size();
+    std::vector<size_t> order(n);
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&x](size_t a, size_t b) { return x[a] < x[b]; });
+    Xs.resize(n);
+    Ys.resize(n);
+    Labels.resize(labels.empty() ? 0 : n);
+    for (size_t i = 0; i < n; ++i) {
+        Xs[i] = x[order[i]];
+        Ys[i] = y[order[i]];
+        if (!labels.empty())
+            Labels[i] = std::move(labels[order[i]]);
+    }
+    XAscending = true;
+}
+
 int TChartSeries::AddXY(double x, double y, const std::string& label)
 {
+    Detach();
+    x = View.StoredX(x);
+    y = View.StoredY(y);
     size_t at = Xs.size();
     if (IsSorted)
         at = static_cast<size_t>(std::upper_bound(Xs.begin(), Xs.end(), x) - Xs.begin());
@@ -356,7 +405,7 @@ int TChartSeries::AddXY(double x, double y, const std::string& label)
     Ys.insert(Ys.begin() + static_cast<std::ptrdiff_t>(at), y);
     if (!Labels.empty() || !label.empty())
         Labels.insert(Labels.begin() + static_cast<std::ptrdiff_t>(at), label);
-    DataChanged();
+    OwnedChanged();
     return static_cast<int>(at);
 }
 
@@ -366,23 +415,54 @@ void TChartSeries::SetPoints(std::vector<double> x, std::vector<double> y)
     x.resize(n);
     y.resize(n);
     Labels.clear();
-    XAscending = std::is_sorted(x.begin(), x.end());
-    if (IsSorted && !XAscending) {
-        std::vector<size_t> order(n);
-        std::iota(order.begin(), order.end(), size_t{0});
-        std::stable_sort(order.begin(), order.end(),
-                         [&x](size_t a, size_t b) { return x[a] < x[b]; });
-        std::vector<double> sx(n), sy(n);
-        for (size_t i = 0; i < n; ++i) {
-            sx[i] = x[order[i]];
-            sy[i] = y[order[i]];
-        }
-        x.swap(sx);
-        y.swap(sy);
-        XAscending = true;
-    }
+    Picked = {};
+    Viewing = false;
     Xs = std::move(x);
     Ys = std::move(y);
+    XAscending = std::is_sorted(Xs.begin(), Xs.end());
+    if (IsSorted && !XAscending)
+        SortByX();
+    OwnedChanged();
+}
+
+void TChartSeries::SetView(const std::vector<double>& x, const std::vector<double>& y, size_t count)
+{
+    Xs = {};
+    Ys = {};
+    Labels.clear();
+    Picked = {};
+    Samples = {x.data(), y.data(), nullptr, std::min({count, x.size(), y.size()})};
+    Viewing = true;
+    XAscending = std::is_sorted(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(Samples.Size));
+    // A record whose times do not ascend is drawn from a sorted copy, as points of its own.
+    if (IsSorted && !XAscending) {
+        Detach();
+        SortByX();
+        Samples = ViewOf(Xs, Ys);
+    }
+    DataChanged();
+}
+
+void TChartSeries::SetPickedView(const std::vector<double>& x, const std::vector<double>& y,
+                                 std::vector<uint32_t> picked)
+{
+    Xs = {};
+    Ys = {};
+    Labels.clear();
+    const size_t n = std::min(x.size(), y.size());
+    picked.erase(std::remove_if(picked.begin(), picked.end(), [n](uint32_t i) { return i >= n; }),
+                 picked.end());
+    Picked = std::move(picked);
+    Samples = {x.data(), y.data(), Picked.data(), Picked.size()};
+    Viewing = true;
+    XAscending = true;
+    for (size_t i = 1; i < Samples.Size && XAscending; ++i)
+        XAscending = !(Samples.XAt(i) < Samples.XAt(i - 1));
+    if (IsSorted && !XAscending) {
+        Detach();
+        SortByX();
+        Samples = ViewOf(Xs, Ys);
+    }
     DataChanged();
 }
 
@@ -390,13 +470,14 @@ void TChartSeries::Delete(int i)
 {
     if (i < 0 || i >= Count())
         return;
+    Detach();
     Xs.erase(Xs.begin() + i);
     Ys.erase(Ys.begin() + i);
     if (!Labels.empty())
         Labels.erase(Labels.begin() + i);
     if (!IsSorted)
         XAscending = std::is_sorted(Xs.begin(), Xs.end());
-    DataChanged();
+    OwnedChanged();
 }
 
 void TChartSeries::Clear()
@@ -404,23 +485,21 @@ void TChartSeries::Clear()
     Xs.clear();
     Ys.clear();
     Labels.clear();
+    Picked = {};
+    Viewing = false;
     XAscending = true;
-    DataChanged();
+    OwnedChanged();
 }
 
-void TChartSeries::MoveAll(double dx, double dy)
+void TChartSeries::SetTransform(const TSeriesTransform& transform)
 {
-    if (dx == 0 && dy == 0)
+    if (transform == View)
         return;
-    for (double& v : Xs)
-        v += dx;
-    for (double& v : Ys)
-        v += dy;
-    if (SummaryValid)
-        Summary.ShiftValues(dy);
-    const bool keep = SummaryValid;
-    DataChanged();
-    SummaryValid = keep;
+    View = transform;
+    // The summary holds stored values and stays as it is.
+    Dirty = true;
+    RefreshMarks();
+    Owner.SeriesChanged(this);
 }
 
 void TChartSeries::SetSorted(bool sorted)
@@ -429,25 +508,9 @@ void TChartSeries::SetSorted(bool sorted)
         return;
     IsSorted = sorted;
     if (sorted && !XAscending) {
-        std::vector<double> x = std::move(Xs);
-        std::vector<double> y = std::move(Ys);
-        std::vector<std::string> labels = std::move(Labels);
-        const size_t n = x.size();
-        std::vector<size_t> order(n);
-        std::iota(order.begin(), order.end(), size_t{0});
-        std::stable_sort(order.begin(), order.end(),
-                         [&x](size_t a, size_t b) { return x[a] < x[b]; });
-        Xs.resize(n);
-        Ys.resize(n);
-        Labels.resize(labels.empty() ? 0 : n);
-        for (size_t i = 0; i < n; ++i) {
-            Xs[i] = x[order[i]];
-            Ys[i] = y[order[i]];
-            if (!labels.empty())
-                Labels[i] = std::move(labels[order[i]]);
-        }
-        XAscending = true;
-        DataChanged();
+        Detach();
+        SortByX();
+        OwnedChanged();
     }
 }
 
@@ -525,24 +588,41 @@ void TChartSeries::SetMarkBackground(const QColor& color)
 
 std::optional<std::pair<double, double>> TChartSeries::XExtent() const
 {
-    if (Xs.empty())
+    const size_t n = Samples.Size;
+    if (n == 0)
         return std::nullopt;
     if (XAscending)
-        return std::make_pair(Xs.front(), Xs.back());
-    const auto [lo, hi] = std::minmax_element(Xs.begin(), Xs.end());
-    return std::make_pair(*lo, *hi);
+        return std::make_pair(View.X(Samples.XAt(0)), View.X(Samples.XAt(n - 1)));
+    double lo = Samples.XAt(0);
+    double hi = lo;
+    for (size_t i = 1; i < n; ++i) {
+        const double v = Samples.XAt(i);
+        if (v < lo)
+            lo = v;
+        else if (!(v < hi))
+            hi = v;
+    }
+    return std::make_pair(View.X(lo), View.X(hi));
 }
 
 std::optional<std::pair<double, double>> TChartSeries::YExtent() const
 {
-    if (Ys.empty())
+    const size_t n = Samples.Size;
+    if (n == 0)
         return std::nullopt;
+    TSeriesSummary::TMinMax r{Samples.YAt(0), Samples.YAt(0)};
     if (SummaryValid && Summary.LevelCount() > 0) {
-        const TSeriesSummary::TMinMax r = Summary.Range(Ys, 0, Ys.size());
-        return std::make_pair(r.Min, r.Max);
+        r = Summary.Range(Samples, 0, n);
+    } else {
+        for (size_t i = 1; i < n; ++i) {
+            const double v = Samples.YAt(i);
+            if (v < r.Min)
+                r.Min = v;
+            else if (!(v < r.Max))
+                r.Max = v;
+        }
     }
-    const auto [lo, hi] = std::minmax_element(Ys.begin(), Ys.end());
-    return std::make_pair(*lo, *hi);
+    return View.YRange(r.Min, r.Max);
 }
 
 int TChartSeries::PlottedCount() const
@@ -584,7 +664,7 @@ void TChartSeries::Restyle()
 void TChartSeries::RefreshMarks()
 {
     const bool show = ShowMarks && IsActive && !Labels.empty();
-    const size_t wanted = show ? Xs.size() : 0;
+    const size_t wanted = show ? Samples.Size : 0;
     while (Marks.size() > wanted) {
         Owner.PlotWidget->removeItem(Marks.back());
         Marks.pop_back();
@@ -605,7 +685,7 @@ void TChartSeries::RefreshMarks()
         Marks.push_back(mark);
     }
     for (size_t i = 0; i < Marks.size(); ++i) {
-        Marks[i]->position->setCoords(Xs[i], Ys[i]);
+        Marks[i]->position->setCoords(X(static_cast<int>(i)), Y(static_cast<int>(i)));
         Marks[i]->setText(LabelText(static_cast<int>(i)));
     }
 }
@@ -628,13 +708,16 @@ void TChartSeries::Refresh(double xMin, double xMax, int columns)
     QVector<QCPGraphData> points;
     if (SummaryUsable() && Count() > 4 * columns) {
         if (!SummaryValid) {
-            Summary.Build(Ys);
+            Summary.Build(Samples);
             SummaryValid = true;
         }
-        ReduceForView(Xs, Ys, Summary, xMin, xMax, columns, Reduced, tolerance);
+        // The view is reduced in stored values and the few points it leaves are transformed.
+        const double scale = std::abs(View.Scale);
+        ReduceForView(Samples, Summary, View.StoredX(xMin), View.StoredX(xMax), columns, Reduced,
+                      scale > 0 ? tolerance / scale : tolerance);
         points.resize(static_cast<int>(Reduced.X.size()));
         for (size_t i = 0; i < Reduced.X.size(); ++i)
-            points[static_cast<int>(i)] = QCPGraphData(Reduced.X[i], Reduced.Y[i]);
+            points[static_cast<int>(i)] = QCPGraphData(View.X(Reduced.X[i]), View.Y(Reduced.Y[i]));
     } else {
         points.resize(Count());
         for (int i = 0; i < Count(); ++i)

@@ -3,6 +3,7 @@
 
 #include "core/graph/GraphSettings.h"
 #include "core/graph/SeriesSummary.h"
+#include "core/graph/SeriesTransform.h"
 
 #include <QColor>
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -40,29 +42,41 @@ inline constexpr int kAxisCount = 4;
 
 enum class TSeriesKind { Line, Point };
 
-// One series of the chart. It keeps all of its points in its own arrays; the plot is only handed
-// what the visible range can show.
+// One series of the chart. Its samples are points of its own, or a view of a flight record's
+// arrays that it does not copy (the record must outlive the series, or the next SetPoints, SetView
+// or Clear). Either way they are stored values, shown through a transform: the channel's map and
+// the offsets. The plot is only handed what the visible range can show.
 class TChartSeries {
 public:
     TSeriesKind Kind() const { return SeriesKind; }
     TChart& Chart() const { return Owner; }
 
-    // Appends a point and returns its index (sorted series: the index where it went).
+    // Appends a point given as shown (stored as what the transform shows there) and returns its
+    // index (sorted series: the index where it went). A view becomes points of its own first.
     int AddXY(double x, double y, const std::string& label = {});
-    // Replaces all points at once; a sorted series sorts them by x.
+    // Replaces all points at once with stored values; a sorted series sorts them by x.
     void SetPoints(std::vector<double> x, std::vector<double> y);
-    int Count() const { return static_cast<int>(Xs.size()); }
-    double X(int i) const { return Xs[static_cast<size_t>(i)]; }
-    double Y(int i) const { return Ys[static_cast<size_t>(i)]; }
+    // Views the first `count` samples of `x` and `y` (no more than either holds).
+    void SetView(const std::vector<double>& x, const std::vector<double>& y, size_t count);
+    // Views the samples of `x` and `y` that `picked` lists, in its order.
+    void SetPickedView(const std::vector<double>& x, const std::vector<double>& y,
+                       std::vector<uint32_t> picked);
+    bool IsView() const { return Viewing; }
+    int Count() const { return static_cast<int>(Samples.Size); }
+    // A point as shown.
+    double X(int i) const { return View.X(StoredX(i)); }
+    double Y(int i) const { return View.Y(StoredY(i)); }
+    // A point as stored: the record's or the file's value.
+    double StoredX(int i) const { return Samples.XAt(static_cast<size_t>(i)); }
+    double StoredY(int i) const { return Samples.YAt(static_cast<size_t>(i)); }
     // The label bytes as stored; empty when the point has none.
     const std::string& Label(int i) const;
     QString LabelText(int i) const; // decoded for display
     void Delete(int i);
     void Clear();
-    // Moves every point by (dx, dy).
-    void MoveAll(double dx, double dy);
-    const std::vector<double>& XValues() const { return Xs; }
-    const std::vector<double>& YValues() const { return Ys; }
+    // How stored values are shown. A change redraws; it never passes over the samples.
+    const TSeriesTransform& Transform() const { return View; }
+    void SetTransform(const TSeriesTransform& transform);
 
     // Sorted by x (the default of line series) or kept in insertion order.
     bool Sorted() const { return IsSorted; }
@@ -94,7 +108,7 @@ public:
     void SetSymbolPen(const QColor& color, int width);
     void SetMarkBackground(const QColor& color);
 
-    // Lowest and highest x or y of all points; nothing when empty.
+    // Lowest and highest x or y of all points as shown; nothing when empty.
     std::optional<std::pair<double, double>> XExtent() const;
     std::optional<std::pair<double, double>> YExtent() const;
 
@@ -110,6 +124,10 @@ private:
     void Refresh(double xMin, double xMax, int columns);
     void RefreshMarks();
     bool SummaryUsable() const;
+    // Points of its own from here on: a view is copied out.
+    void Detach();
+    void SortByX();
+    void OwnedChanged();
 
     TChart& Owner;
     TSeriesKind SeriesKind;
@@ -117,6 +135,11 @@ private:
     std::vector<double> Xs;
     std::vector<double> Ys;
     std::vector<std::string> Labels; // empty, or one per point
+    std::vector<uint32_t> Picked;
+    // What is read: the own points, or the record's arrays.
+    TSampleView Samples;
+    bool Viewing = false;
+    TSeriesTransform View;
     TSeriesSummary Summary;
     TReducedPoints Reduced; // kept for its capacity
     bool SummaryValid = false;

@@ -273,10 +273,26 @@ void TGraphPage::LayoutChartArea()
 // --------------------------------------------------------------------------------------------
 // The flights' series
 
-double TGraphPage::ServoOf(const TDataBlock& flight, size_t i) const
+TFlightSlots* TGraphPage::SlotsOf(int row) const
 {
-    return ServoValue(flight.Rx[i], Host.DeflectionOnGraph(), Host.DeflectionMin(),
-                      Host.DeflectionMax(), flight.RxOffsetY);
+    TDataBlock* f = Host.Flight(row);
+    return f ? &f->SeriesInfo : nullptr;
+}
+
+void TGraphPage::ShowOffsets(int row)
+{
+    TFlightSlots* flightSlots = SlotsOf(row);
+    if (!flightSlots)
+        return;
+    for (const TSeriesInfo& slot : *flightSlots) {
+        if (!slot.Series)
+            continue;
+        TSeriesTransform t = slot.Series->Transform();
+        const TShownOffset offset = ShownOffset(slot);
+        t.Dx = offset.Dx;
+        t.Dy = offset.Dy;
+        slot.Series->SetTransform(t);
+    }
 }
 
 uint8_t TGraphPage::GetFirstPossibleGrafColorIndex(int exceptRow) const
@@ -286,8 +302,10 @@ uint8_t TGraphPage::GetFirstPossibleGrafColorIndex(int exceptRow) const
         if (row == exceptRow)
             continue;
         const TDataBlock* f = Host.Flight(row);
-        if (ZIRKO_ASSERT(f != nullptr, "P<>nil in GetFirstPossibleGrafColorIndex", "Graph"))
-            used.push_back(f->SeriesInfo[kSlotAltitude].ColorIndex);
+        const TFlightSlots* flightSlots = SlotsOf(row);
+        if (ZIRKO_ASSERT(f != nullptr && flightSlots, "P<>nil in GetFirstPossibleGrafColorIndex",
+                         "Graph"))
+            used.push_back((*flightSlots)[kSlotAltitude].ColorIndex);
     }
     return zirko::GetFirstPossibleGrafColorIndex(used);
 }
@@ -295,17 +313,17 @@ uint8_t TGraphPage::GetFirstPossibleGrafColorIndex(int exceptRow) const
 std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
 {
     std::array<QString, 5> states{"2", "2", "2", "2", "0"};
-    TDataBlock* f = Host.Flight(row);
-    if (!f)
+    const TDataBlock* f = Host.Flight(row);
+    TFlightSlots* flightSlots = SlotsOf(row);
+    if (!f || !flightSlots)
         return states;
     const TGraphSettings& gs = Host.GraphSettings();
     const uint8_t colorIndex = GetFirstPossibleGrafColorIndex(row);
     const QString name = Host.FlightName(row);
     const size_t nAlt = std::min(f->Time.size(), f->Altitude.size());
-    const size_t nRx = std::min(f->Time.size(), f->Rx.size());
-    const size_t nVolt = std::min(f->Time.size(), f->Voltage.size());
+    // The series view the record's arrays: nothing of the flight is copied here.
     for (int k = 0; k < kSlotCount; ++k) {
-        TSeriesInfo& info = f->SeriesInfo[static_cast<size_t>(k)];
+        TSeriesInfo& info = (*flightSlots)[static_cast<size_t>(k)];
         info.OffsetX = 0;
         info.OffsetY = 0;
         info.ShiftOn = true;
@@ -319,35 +337,30 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
         s->SetTitle(name + kTitleSuffix[static_cast<size_t>(k)]);
         s->SetColor(colorIndex < kGraphColorCount ? ColorOfIndex(colorIndex)
                                                   : Chart1->FreeColor(s));
-        std::vector<double> xs;
-        std::vector<double> ys;
         switch (k) {
         case kSlotAltitude:
             s->SetVerticalAxis(TAxisId::Left);
             s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
-            xs.assign(f->Time.begin(), f->Time.begin() + static_cast<std::ptrdiff_t>(nAlt));
-            ys.assign(f->Altitude.begin(), f->Altitude.begin() + static_cast<std::ptrdiff_t>(nAlt));
-            s->SetPoints(std::move(xs), std::move(ys));
+            s->SetView(f->Time, f->Altitude, nAlt);
             states[0] = f->Altitude.empty() ? "2" : "0";
             break;
-        case kSlotServo:
+        case kSlotServo: {
             s->SetVerticalAxis(TAxisId::Right);
             s->SetPen(LineStyleOf(gs.RXLStyle), gs.RXLWidth);
+            // In percent the flight's own servo offset is the servo's offset while shown.
             if (!Host.DeflectionOnGraph())
                 info.OffsetY = f->RxOffsetY;
-            xs.assign(f->Time.begin(), f->Time.begin() + static_cast<std::ptrdiff_t>(nRx));
-            ys.resize(nRx);
-            for (size_t i = 0; i < nRx; ++i)
-                ys[i] = ServoOf(*f, i);
-            s->SetPoints(std::move(xs), std::move(ys));
+            const TLinearMap map =
+                ServoMap(Host.DeflectionOnGraph(), Host.DeflectionMin(), Host.DeflectionMax());
+            s->SetTransform({0, map.Scale, map.Base, 0});
+            s->SetView(f->Time, f->Rx, f->Rx.size());
             states[1] = f->Rx.empty() ? "2" : "0";
             break;
+        }
         case kSlotVoltage:
             s->SetVerticalAxis(TAxisId::Voltage);
             s->SetPen(LineStyleOf(gs.PowerSupLStyle), gs.PowerSupLWidth);
-            xs.assign(f->Time.begin(), f->Time.begin() + static_cast<std::ptrdiff_t>(nVolt));
-            ys.assign(f->Voltage.begin(), f->Voltage.begin() + static_cast<std::ptrdiff_t>(nVolt));
-            s->SetPoints(std::move(xs), std::move(ys));
+            s->SetView(f->Time, f->Voltage, f->Voltage.size());
             states[2] = f->Voltage.empty() ? "2" : "0";
             break;
         case kSlotMarker: {
@@ -355,16 +368,16 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
             s->SetSorted(false);
             s->SetSymbol(SymbolStyleOf(gs.MarkerMarkStyle), gs.MarkerMarkSize);
             const size_t n = std::min(f->MarkerFlags.size(), nAlt);
+            std::vector<uint32_t> picked;
             for (size_t i = 0; i < n; ++i)
-                if (f->MarkerFlags[i] == 1) {
-                    xs.push_back(f->Time[i]);
-                    ys.push_back(f->Altitude[i]);
-                }
-            s->SetPoints(std::move(xs), std::move(ys));
+                if (f->MarkerFlags[i] == 1)
+                    picked.push_back(static_cast<uint32_t>(i));
+            s->SetPickedView(f->Time, f->Altitude, std::move(picked));
             states[3] = f->MarkerFlags.empty() ? "2" : "0";
             break;
         }
         case kSlotAnnotation:
+            // The annotations are few: points of the series' own, holding the file's values.
             s->SetVerticalAxis(TAxisId::Left);
             s->SetSorted(false);
             s->SetSymbol(SymbolStyleOf(gs.AnnotMarkStyle), gs.AnnotMarkSize);
@@ -377,15 +390,16 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
             break;
         }
     }
+    ShowOffsets(row);
     return states;
 }
 
 TChartSeries* TGraphPage::SeriesOf(int row, int slot) const
 {
-    const TDataBlock* f = Host.Flight(row);
-    if (!f || slot < 0 || slot >= kSlotCount)
+    const TFlightSlots* flightSlots = SlotsOf(row);
+    if (!flightSlots || slot < 0 || slot >= kSlotCount)
         return nullptr;
-    return f->SeriesInfo[static_cast<size_t>(slot)].Series;
+    return (*flightSlots)[static_cast<size_t>(slot)].Series;
 }
 
 void TGraphPage::ShowChannel(int row, int column, bool on)
@@ -415,10 +429,10 @@ void TGraphPage::RetitleFlightSeries(int row)
 
 void TGraphPage::RemoveFlightSeries(int row)
 {
-    TDataBlock* f = Host.Flight(row);
-    if (!f)
+    TFlightSlots* flightSlots = SlotsOf(row);
+    if (!flightSlots)
         return;
-    for (TSeriesInfo& info : f->SeriesInfo) {
+    for (TSeriesInfo& info : *flightSlots) {
         if (info.Series)
             Chart1->RemoveSeries(info.Series);
         info.Series = nullptr;
@@ -430,14 +444,6 @@ void TGraphPage::MoveFlightSeriesToFront(int row)
     for (int slot : {kSlotVoltage, kSlotServo, kSlotAltitude, kSlotMarker, kSlotAnnotation})
         if (TChartSeries* s = SeriesOf(row, slot))
             Chart1->MoveSeriesTowardStart(s);
-}
-
-void TGraphPage::MoveSeries(int row, int slot, double dx, double dy)
-{
-    if (TChartSeries* s = SeriesOf(row, slot)) {
-        s->MoveAll(dx, dy);
-        Chart1->RecalculateAll();
-    }
 }
 
 int TGraphPage::AnnotationCount(int row) const
@@ -489,10 +495,9 @@ void TGraphPage::ChangeGraphSettings()
                      gs.PowerSupMax);
     ApplyAxisSetting(static_cast<int>(TAxisId::Bottom), gs.TimeAuto, gs.TimeMin, gs.TimeMax);
     for (int row = 0; row < Host.FlightCount(); ++row) {
-        const TDataBlock* f = Host.Flight(row);
-        if (!f)
+        if (!Host.Flight(row))
             throw std::runtime_error("Pointer to data not found in ChangeGraphSettings!");
-        auto series = [f](int slot) { return f->SeriesInfo[static_cast<size_t>(slot)].Series; };
+        auto series = [this, row](int slot) { return SeriesOf(row, slot); };
         if (TChartSeries* s = series(kSlotAltitude))
             s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
         if (TChartSeries* s = series(kSlotVoltage))

@@ -41,7 +41,8 @@ public:
     void ShowChannel(int row, int column, bool on);
     // The flight's series take its current name (after a rename or move of its file).
     void RetitleFlightSeries(int row);
-    // Destroys the flight's series; call before the record is freed.
+    // Destroys the flight's series, which view the record's arrays: call it before the record is
+    // emptied or freed.
     void RemoveFlightSeries(int row);
     // Each series of the flight one place toward the start of the list.
     void MoveFlightSeriesToFront(int row);
@@ -59,8 +60,8 @@ public:
 
     // --- series operations for offsets and annotations ---
     TChartSeries* SeriesOf(int row, int slot) const;
-    // Moves all points of a series on its full data.
-    void MoveSeries(int row, int slot, double dx, double dy);
+    // The flight's series take the offsets its slots hold now (no pass over the samples).
+    void ShowOffsets(int row);
     int AnnotationCount(int row) const;
     int AppendAnnotation(int row, double x, double y, const std::string& text);
     void DeleteAnnotation(int row, int index);
@@ -207,7 +208,8 @@ private:
     void MinSecClick();
     void DrawServoZeroLine(QPainter& painter);
     QString TimeLabel(TAxisId axis, const QString& label) const;
-    double ServoOf(const TDataBlock& flight, size_t i) const;
+    // A flight's display slots; every access to them goes through here.
+    TFlightSlots* SlotsOf(int row) const;
     void ShowError(const QString& text);
 
     void Chart1MouseDown(QMouseEvent* event);
@@ -221,7 +223,8 @@ private:
 
     void CreateOffsetControls();
     TDataBlock* ShiftFlight(const char* assertion) const;
-    void MoveFlightPoints(int row, const std::vector<TSeriesMove>& moves);
+    // After offsets changed in `changed` slots: the series show them and the axes follow.
+    void OffsetsChanged(int row, const std::vector<int>& changed);
     void SetTrackBarSilently(QSlider* bar, int position);
     QString OffsetText(double value) const;
     double FieldNumber(const QLineEdit* edit) const;

@@ -105,13 +105,11 @@ TDataBlock* TGraphPage::ShiftFlight(const char* assertion) const
     return flight;
 }
 
-void TGraphPage::MoveFlightPoints(int row, const std::vector<TSeriesMove>& moves)
+void TGraphPage::OffsetsChanged(int row, const std::vector<int>& changed)
 {
-    if (moves.empty())
+    if (changed.empty())
         return;
-    for (const TSeriesMove& m : moves)
-        if (TChartSeries* s = SeriesOf(row, m.Slot))
-            s->MoveAll(m.Dx, m.Dy);
+    ShowOffsets(row);
     Chart1->RecalculateAll();
     UpdateScrollBars();
 }
@@ -119,13 +117,14 @@ void TGraphPage::MoveFlightPoints(int row, const std::vector<TSeriesMove>& moves
 void TGraphPage::ApplyShiftX(bool fromField)
 {
     try {
-        TDataBlock* flight = ShiftFlight("P=nil in EditShiftXChange");
-        if (!flight)
+        if (!ShiftFlight("P=nil in EditShiftXChange"))
             return;
+        const int row = Host.CurrentRow();
+        TFlightSlots& flightSlots = *SlotsOf(row);
         const double value = FieldNumber(EditShiftX);
-        if (std::fabs(value - flight->SeriesInfo[kSlotAltitude].OffsetX) <= kZeroChange)
+        if (std::fabs(value - flightSlots[kSlotAltitude].OffsetX) <= kZeroChange)
             return;
-        MoveFlightPoints(Host.CurrentRow(), zirko::ApplyShiftX(*flight, value));
+        OffsetsChanged(row, zirko::ApplyShiftX(flightSlots, value));
         if (fromField)
             SetTrackBarSilently(TrackBarX, TrackBarXPosition(value));
     } catch (const std::exception& e) {
@@ -136,14 +135,16 @@ void TGraphPage::ApplyShiftX(bool fromField)
 void TGraphPage::ApplyShiftY(bool fromField)
 {
     try {
-        TDataBlock* flight = ShiftFlight("P=nil in EditShiftYChange");
+        const TDataBlock* flight = ShiftFlight("P=nil in EditShiftYChange");
         const int k = ComboBoxShiftAxis->currentIndex();
         if (!flight || k < 0)
             return;
+        const int row = Host.CurrentRow();
+        TFlightSlots& flightSlots = *SlotsOf(row);
         const double value = FieldNumber(EditShiftY);
-        if (std::fabs(value - flight->SeriesInfo[static_cast<size_t>(k)].OffsetY) <= kZeroChange)
+        if (std::fabs(value - flightSlots[static_cast<size_t>(k)].OffsetY) <= kZeroChange)
             return;
-        MoveFlightPoints(Host.CurrentRow(), zirko::ApplyShiftY(*flight, k, value));
+        OffsetsChanged(row, zirko::ApplyShiftY(flightSlots, k, value));
         if (fromField)
             SetTrackBarSilently(TrackBarY, TrackBarYPosition(value));
     } catch (const std::exception& e) {
@@ -159,11 +160,11 @@ void TGraphPage::ChooseShiftAxis(int k)
 
 void TGraphPage::ComboBoxShiftAxisChange()
 {
-    TDataBlock* flight = ShiftFlight("P=nil in EditShiftXChange");
+    const TDataBlock* flight = ShiftFlight("P=nil in EditShiftXChange");
     const int k = ComboBoxShiftAxis->currentIndex();
     if (!flight || k < 0)
         return;
-    const double offset = flight->SeriesInfo[static_cast<size_t>(k)].OffsetY;
+    const double offset = (*SlotsOf(Host.CurrentRow()))[static_cast<size_t>(k)].OffsetY;
     EditShiftY->setText(OffsetText(offset));
     SetTrackBarSilently(TrackBarY, TrackBarYPosition(FieldNumber(EditShiftY)));
 }
@@ -175,23 +176,23 @@ void TGraphPage::SetShiftState(int row, bool apply)
                                                       TrackBarX, TrackBarY})
         w->setEnabled(on);
     if (apply && isEnabled() && row >= 0 && row < Host.FlightCount()) {
-        TDataBlock* flight = Host.Flight(row);
-        if (ZIRKO_ASSERT(flight != nullptr, "P=nil in CheckBoxShiftClick", kUnit))
-            MoveFlightPoints(row, SetShiftOn(*flight, on));
+        TFlightSlots* flightSlots = SlotsOf(row);
+        if (ZIRKO_ASSERT(flightSlots != nullptr, "P=nil in CheckBoxShiftClick", kUnit))
+            OffsetsChanged(row, SetShiftOn(*flightSlots, on));
     }
     UpdateScrollBars();
 }
 
 void TGraphPage::LoadShiftControls(int row)
 {
-    const TDataBlock* flight = Host.Flight(row);
-    if (!flight)
+    const TFlightSlots* flightSlots = SlotsOf(row);
+    if (!flightSlots)
         return;
-    CheckBoxShift->setChecked(flight->SeriesInfo[kSlotAltitude].ShiftOn);
+    CheckBoxShift->setChecked((*flightSlots)[kSlotAltitude].ShiftOn);
     SetShiftState(row, false);
-    EditShiftX->setText(OffsetText(flight->SeriesInfo[kSlotAltitude].OffsetX));
+    EditShiftX->setText(OffsetText((*flightSlots)[kSlotAltitude].OffsetX));
     const int k = std::max(0, ComboBoxShiftAxis->currentIndex());
-    EditShiftY->setText(OffsetText(flight->SeriesInfo[static_cast<size_t>(k)].OffsetY));
+    EditShiftY->setText(OffsetText((*flightSlots)[static_cast<size_t>(k)].OffsetY));
     SetTrackBarSilently(TrackBarX, TrackBarXPosition(FieldNumber(EditShiftX)));
     SetTrackBarSilently(TrackBarY, TrackBarYPosition(FieldNumber(EditShiftY)));
 }

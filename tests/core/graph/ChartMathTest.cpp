@@ -1,5 +1,6 @@
 #include "core/graph/ChartMath.h"
 #include "core/graph/GraphColors.h"
+#include "core/graph/SeriesTransform.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +30,21 @@ TEST(GraphColors, LowestFreeIndexWinsOverOrderOfOpening)
     EXPECT_EQ(GetFirstPossibleGrafColorIndex({}), 0);
 }
 
+// Shown servo values: percent with the flight's servo offset, or the deflection range.
 TEST(ChartMath, ServoValueWithOffsetAndWithDeflection)
 {
-    EXPECT_DOUBLE_EQ(ServoValue(10, false, -5, 5, 2.5), 12.5);
-    EXPECT_DOUBLE_EQ(ServoValue(50, true, -5, 5, 2.5), 2.5);
-    EXPECT_DOUBLE_EQ(ServoValue(-100, true, -30, 10, 0), -30);
-    EXPECT_DOUBLE_EQ(ServoValue(100, true, -30, 10, 0), 10);
+    auto shown = [](double rx, TLinearMap map, double offset) {
+        return TSeriesTransform{0, map.Scale, map.Base, offset}.Y(rx);
+    };
+    EXPECT_DOUBLE_EQ(shown(10, ServoMap(false, -5, 5), 2.5), 12.5);
+    EXPECT_DOUBLE_EQ(shown(50, ServoMap(true, -5, 5), 0), 2.5);
+    EXPECT_DOUBLE_EQ(shown(-100, ServoMap(true, -30, 10), 0), -30);
+    EXPECT_DOUBLE_EQ(shown(100, ServoMap(true, -30, 10), 0), 10);
+    // A deflection range given upside down turns the servo over.
+    const TSeriesTransform flipped{0, ServoMap(true, 10, -30).Scale, ServoMap(true, 10, -30).Base};
+    EXPECT_DOUBLE_EQ(flipped.Y(100), -30);
+    EXPECT_DOUBLE_EQ(flipped.StoredY(-30), 100);
+    EXPECT_EQ(flipped.YRange(-100, 100), std::make_pair(-30.0, 10.0));
 }
 
 TEST(ChartMath, TimeAxisEndLeavesTheVoltageStrip)

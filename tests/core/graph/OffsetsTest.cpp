@@ -7,49 +7,50 @@ using namespace zirko;
 TEST(Offsets, TimeShiftMovesEverySeriesOnceAndTheSameNumberTwiceChangesNothing)
 {
     TDataBlock f;
-    auto moves = ApplyShiftX(f, 12.34);
-    ASSERT_EQ(moves.size(), 5u);
-    for (const auto& m : moves) {
-        EXPECT_DOUBLE_EQ(m.Dx, 12.34);
-        EXPECT_EQ(m.Dy, 0);
-    }
-    for (const auto& slot : f.SeriesInfo)
+    EXPECT_EQ(ApplyShiftX(f.SeriesInfo, 12.34), (std::vector<int>{0, 1, 2, 3, 4}));
+    for (const auto& slot : f.SeriesInfo) {
         EXPECT_DOUBLE_EQ(slot.OffsetX, 12.34);
-    EXPECT_TRUE(ApplyShiftX(f, 12.34).empty());
-    EXPECT_DOUBLE_EQ(ApplyShiftX(f, 10).front().Dx, 10 - 12.34);
+        EXPECT_EQ(ShownOffset(slot), (TShownOffset{12.34, 0}));
+    }
+    EXPECT_TRUE(ApplyShiftX(f.SeriesInfo, 12.34).empty());
+    EXPECT_TRUE(ApplyShiftX(f.SeriesInfo, 12.34 + 1e-13).empty());
+    EXPECT_EQ(ApplyShiftX(f.SeriesInfo, 10).size(), 5u);
+    EXPECT_EQ(ShownOffset(f.SeriesInfo[kSlotVoltage]).Dx, 10);
 }
 
 TEST(Offsets, AltitudeShiftCarriesMarkersAndAnnotations)
 {
     TDataBlock f;
-    auto moves = ApplyShiftY(f, kSlotAltitude, -3);
-    ASSERT_EQ(moves.size(), 3u);
-    EXPECT_EQ(moves[1].Slot, kSlotMarker);
-    EXPECT_EQ(moves[2].Slot, kSlotAnnotation);
+    EXPECT_EQ(ApplyShiftY(f.SeriesInfo, kSlotAltitude, -3),
+              (std::vector<int>{kSlotAltitude, kSlotMarker, kSlotAnnotation}));
     EXPECT_EQ(f.SeriesInfo[kSlotAnnotation].OffsetY, -3);
-    auto servo = ApplyShiftY(f, kSlotServo, 2.5);
-    ASSERT_EQ(servo.size(), 1u);
-    EXPECT_EQ(servo[0].Slot, kSlotServo);
-    EXPECT_TRUE(ApplyShiftY(f, 7, 1).empty());
+    EXPECT_EQ(ShownOffset(f.SeriesInfo[kSlotMarker]), (TShownOffset{0, -3}));
+    EXPECT_EQ(ShownOffset(f.SeriesInfo[kSlotServo]), TShownOffset{});
+    EXPECT_EQ(ApplyShiftY(f.SeriesInfo, kSlotServo, 2.5), std::vector<int>{kSlotServo});
+    EXPECT_EQ(ShownOffset(f.SeriesInfo[kSlotServo]).Dy, 2.5);
+    EXPECT_EQ(ShownOffset(f.SeriesInfo[kSlotAltitude]).Dy, -3);
+    EXPECT_TRUE(ApplyShiftY(f.SeriesInfo, 7, 1).empty());
 }
 
 TEST(Offsets, SwitchingOffAndOnReturnsEveryPoint)
 {
     TDataBlock f;
-    ApplyShiftX(f, 5);
-    ApplyShiftY(f, kSlotVoltage, 0.5);
-    auto off = SetShiftOn(f, false);
-    // While off, a new offset is stored but moves nothing.
-    EXPECT_TRUE(ApplyShiftX(f, 7).empty());
+    ApplyShiftX(f.SeriesInfo, 5);
+    ApplyShiftY(f.SeriesInfo, kSlotVoltage, 0.5);
+    EXPECT_EQ(SetShiftOn(f.SeriesInfo, false).size(), 5u);
+    for (const auto& slot : f.SeriesInfo)
+        EXPECT_EQ(ShownOffset(slot), TShownOffset{});
+    // While off, a new offset is stored but shows nothing.
+    EXPECT_TRUE(ApplyShiftX(f.SeriesInfo, 7).empty());
     EXPECT_EQ(f.SeriesInfo[kSlotServo].OffsetX, 7);
-    auto on = SetShiftOn(f, true);
-    ASSERT_EQ(off.size(), 5u);
-    ASSERT_EQ(on.size(), 5u);
-    EXPECT_EQ(off[kSlotVoltage].Dx, -5);
-    EXPECT_EQ(off[kSlotVoltage].Dy, -0.5);
-    EXPECT_EQ(on[kSlotVoltage].Dx, 7);
-    EXPECT_EQ(on[kSlotVoltage].Dy, 0.5);
-    EXPECT_TRUE(SetShiftOn(f, true).empty());
+    EXPECT_EQ(ShownOffset(f.SeriesInfo[kSlotServo]), TShownOffset{});
+    EXPECT_EQ(SetShiftOn(f.SeriesInfo, true).size(), 5u);
+    EXPECT_EQ(ShownOffset(f.SeriesInfo[kSlotVoltage]), (TShownOffset{7, 0.5}));
+    EXPECT_EQ(ShownOffset(f.SeriesInfo[kSlotAltitude]), (TShownOffset{7, 0}));
+    EXPECT_TRUE(SetShiftOn(f.SeriesInfo, true).empty());
+    // Slots without offsets show the same either way.
+    TDataBlock plain;
+    EXPECT_TRUE(SetShiftOn(plain.SeriesInfo, false).empty());
 }
 
 TEST(Offsets, SliderPositionsRoundHalfToEvenAndClamp)

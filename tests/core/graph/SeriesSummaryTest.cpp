@@ -1,4 +1,5 @@
 #include "core/graph/SeriesSummary.h"
+#include "core/graph/SeriesTransform.h"
 
 #include <gtest/gtest.h>
 
@@ -47,17 +48,53 @@ TEST(SeriesSummary, RangeMatchesBruteForce)
     }
 }
 
+// The table of the stored values serves every offset and scale they are shown with.
 TEST(SeriesSummary, ShiftMovesTheExtremes)
 {
-    std::vector<double> y = RandomWalk(5000, 3);
+    const std::vector<double> y = RandomWalk(5000, 3);
     TSeriesSummary s;
     s.Build(y);
-    s.ShiftValues(2.5);
-    for (double& v : y)
-        v += 2.5;
-    const auto [lo, hi] = std::minmax_element(y.begin() + 100, y.begin() + 4321);
-    EXPECT_EQ(s.Range(y, 100, 4321).Min, *lo);
-    EXPECT_EQ(s.Range(y, 100, 4321).Max, *hi);
+    const TSeriesSummary::TMinMax stored = s.Range(y, 100, 4321);
+    for (const TSeriesTransform t :
+         {TSeriesTransform{0, 1, 0, 2.5}, TSeriesTransform{3, -0.5, 1, 2}}) {
+        std::vector<double> shown = y;
+        for (double& v : shown)
+            v = t.Y(v);
+        const auto [lo, hi] = std::minmax_element(shown.begin() + 100, shown.begin() + 4321);
+        const auto [min, max] = t.YRange(stored.Min, stored.Max);
+        EXPECT_EQ(min, *lo);
+        EXPECT_EQ(max, *hi);
+    }
+}
+
+// Samples picked by an index table read as if they had been copied out.
+TEST(SeriesSummary, PickedSamplesReduceAsTheirCopy)
+{
+    const size_t n = 60000;
+    std::vector<double> x(n);
+    for (size_t i = 0; i < n; ++i)
+        x[i] = static_cast<double>(i) * 0.01;
+    const std::vector<double> y = RandomWalk(n, 5);
+    std::vector<uint32_t> picked;
+    std::vector<double> px, py;
+    for (uint32_t i = 0; i < n; i += 1 + i % 3) {
+        picked.push_back(i);
+        px.push_back(x[i]);
+        py.push_back(y[i]);
+    }
+    const TSampleView view{x.data(), y.data(), picked.data(), picked.size()};
+    TSeriesSummary viewed;
+    viewed.Build(view);
+    TSeriesSummary copied;
+    copied.Build(py);
+    EXPECT_EQ(viewed.Range(view, 7, 30001).Min, copied.Range(py, 7, 30001).Min);
+    EXPECT_EQ(viewed.Range(view, 7, 30001).Max, copied.Range(py, 7, 30001).Max);
+    TReducedPoints fromView;
+    ReduceForView(view, viewed, 50, 450, 300, fromView, 0.1);
+    const TReducedPoints fromCopy = ReduceForView(px, py, copied, 50, 450, 300, 0.1);
+    EXPECT_GT(fromView.X.size(), 300u);
+    EXPECT_EQ(fromView.X, fromCopy.X);
+    EXPECT_EQ(fromView.Y, fromCopy.Y);
 }
 
 // Every pixel column of the reduced view covers the same vertical extent as the raw samples.

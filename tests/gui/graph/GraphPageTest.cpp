@@ -421,9 +421,14 @@ TEST_F(GraphPageTest, SeriesOrderAnnotationsAndRemoval)
     EXPECT_EQ(Page->AppendAnnotation(0, 5, 6, "Early"), 1); // insertion order kept
     EXPECT_EQ(Page->AnnotationCount(0), 2);
     EXPECT_EQ(Page->SeriesOf(0, kSlotAnnotation)->LabelText(1), "Early");
-    Page->MoveSeries(0, kSlotAnnotation, 1, -1);
+    TSeriesInfo& annotations = Host.Flight(0)->SeriesInfo[kSlotAnnotation];
+    annotations.OffsetX = 1;
+    annotations.OffsetY = -1;
+    Page->ShowOffsets(0);
     EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotAnnotation)->X(0), 13);
     EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotAnnotation)->Y(0), 33);
+    // Shown shifted, held as placed.
+    EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotAnnotation)->StoredX(0), 12);
     Page->DeleteAnnotation(0, 0);
     EXPECT_EQ(Page->SeriesOf(0, kSlotAnnotation)->LabelText(0), "Early");
 
