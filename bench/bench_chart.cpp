@@ -100,7 +100,7 @@ void BM_ReduceOneSeries(benchmark::State& state)
     TReducedPoints out;
     int k = 0;
     for (auto _ : state) {
-        ReduceForView(f->Time, f->Rx, summary, 0, 15000 + (k++ & 1), 1100, out, 0.1);
+        ReduceForView(ViewOf(f->Time, f->Rx), summary, 0, 15000 + (k++ & 1), 1100, out, 0.1);
         benchmark::DoNotOptimize(out.X.data());
     }
     state.counters["points"] = static_cast<double>(out.X.size());

@@ -64,8 +64,15 @@ int RunRender(const TArgParser& p)
     }
 
     TOffscreenGraph graph;
-    for (const std::string& file : files) {
-        const QStringList failure = graph.OpenFile(QString::fromStdString(file));
+    QStringList names;
+    for (const std::string& file : files)
+        names.push_back(QString::fromStdString(file));
+    // All are read at once, but opened and reported in the order given: the first file that
+    // fails is the one named.
+    std::vector<TOffscreenGraph::TFileRead> reads = graph.ReadFiles(names);
+    for (size_t k = 0; k < files.size(); ++k) {
+        const std::string& file = files[k];
+        const QStringList failure = graph.OpenRead(std::move(reads[k]));
         if (failure.isEmpty())
             continue;
         // Among many flights, the reader's message alone does not say which one it was about.

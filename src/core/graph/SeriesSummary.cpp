@@ -68,10 +68,8 @@ template <class TAccess> void TSeriesSummary::BuildFrom(const TAccess& samples, 
         for (size_t i = b * kBaseBlock + 1; i < (b + 1) * kBaseBlock; ++i) {
             // As std::minmax_element chooses: the first lowest and the last highest.
             const double v = samples.Y(i);
-            if (v < lo)
-                lo = v;
-            else if (!(v < hi))
-                hi = v;
+            lo = v < lo ? v : lo;
+            hi = v < hi ? hi : v;
         }
         base[b] = {lo, hi};
     }
@@ -109,9 +107,11 @@ void TSeriesSummary::PrefetchOf(const TAccess& samples, size_t n, size_t index) 
 {
     if (index >= n)
         return;
-    // The samples around the index, then the table entries that the walk up from it reads.
-    samples.FetchY(index);
-    samples.FetchY(index - std::min(index, kBaseBlock));
+    // The samples of the ragged ends around the index, then the table entries that the walk up
+    // from it reads.
+    const size_t blockStart = index - index % kBaseBlock;
+    for (size_t at = blockStart; at < std::min(n, blockStart + kBaseBlock); at += 8)
+        samples.FetchY(at);
     size_t block = index / kBaseBlock;
     for (size_t level = 0; level < Levels.size() && level < 8; ++level, block >>= 1)
         if (block < Levels[level].size())
@@ -132,11 +132,25 @@ TSeriesSummary::TMinMax TSeriesSummary::RangeOf(const TAccess& samples, size_t f
         r.Min = std::min(r.Min, v.Min);
         r.Max = std::max(r.Max, v.Max);
     };
+    // Two runs of accumulators side by side: a ragged end is up to a block long, and one chain
+    // of comparisons would wait on itself at every sample.
     auto scan = [&r, &samples](size_t from, size_t to) {
-        for (size_t i = from; i < to; ++i) {
-            r.Min = std::min(r.Min, samples.Y(i));
-            r.Max = std::max(r.Max, samples.Y(i));
+        double lo0 = r.Min, hi0 = r.Max, lo1 = r.Min, hi1 = r.Max;
+        size_t i = from;
+        for (; i + 1 < to; i += 2) {
+            const double a = samples.Y(i);
+            const double b = samples.Y(i + 1);
+            lo0 = std::min(lo0, a);
+            hi0 = std::max(hi0, a);
+            lo1 = std::min(lo1, b);
+            hi1 = std::max(hi1, b);
         }
+        if (i < to) {
+            lo0 = std::min(lo0, samples.Y(i));
+            hi0 = std::max(hi0, samples.Y(i));
+        }
+        r.Min = std::min(lo0, lo1);
+        r.Max = std::max(hi0, hi1);
     };
     // Whole base blocks inside [first, last) come from the table, the ragged ends from the data.
     size_t blockFirst = (first + kBaseBlock - 1) / kBaseBlock;

@@ -26,11 +26,12 @@ TSampleView ViewOf(const std::vector<double>& x, const std::vector<double>& y);
 
 // A multi-level min/max table over the y values of a series whose x values ascend. Level L
 // holds the minimum and maximum of blocks of kBaseBlock << L samples, so the extreme of any index
-// range costs a few lookups instead of a scan. The table takes about one byte per sample: the
-// arrays it summarises are the flight's own, and the table is what drawing adds to them.
+// range costs a few lookups instead of a scan. The table takes about two bytes per sample: the
+// arrays it summarises are the flight's own, and the table is what drawing adds to them (larger
+// base blocks halve it but cost each pixel column's ragged ends twice the reading).
 class TSeriesSummary {
 public:
-    static constexpr size_t kBaseBlock = 32;
+    static constexpr size_t kBaseBlock = 16;
 
     struct TMinMax {
         double Min;

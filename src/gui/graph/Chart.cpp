@@ -611,6 +611,9 @@ std::optional<std::pair<double, double>> TChartSeries::YExtent() const
     if (n == 0)
         return std::nullopt;
     TSeriesSummary::TMinMax r{Samples.YAt(0), Samples.YAt(0)};
+    // The table the drawing needs anyway answers this and every later asking in a few lookups.
+    if (SummaryUsable())
+        EnsureSummary();
     if (SummaryValid && Summary.LevelCount() > 0) {
         r = Summary.Range(Samples, 0, n);
     } else {
@@ -636,6 +639,14 @@ void TChartSeries::DataChanged()
     Dirty = true;
     RefreshMarks();
     Owner.SeriesChanged(this);
+}
+
+void TChartSeries::EnsureSummary() const
+{
+    if (SummaryValid)
+        return;
+    Summary.Build(Samples);
+    SummaryValid = true;
 }
 
 bool TChartSeries::SummaryUsable() const
@@ -707,10 +718,7 @@ void TChartSeries::Refresh(double xMin, double xMax, int columns)
     LastTolerance = tolerance;
     QVector<QCPGraphData> points;
     if (SummaryUsable() && Count() > 4 * columns) {
-        if (!SummaryValid) {
-            Summary.Build(Samples);
-            SummaryValid = true;
-        }
+        EnsureSummary();
         // The view is reduced in stored values and the few points it leaves are transformed.
         const double scale = std::abs(View.Scale);
         ReduceForView(Samples, Summary, View.StoredX(xMin), View.StoredX(xMax), columns, Reduced,

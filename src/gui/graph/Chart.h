@@ -124,6 +124,7 @@ private:
     void Refresh(double xMin, double xMax, int columns);
     void RefreshMarks();
     bool SummaryUsable() const;
+    void EnsureSummary() const;
     // Points of its own from here on: a view is copied out.
     void Detach();
     void SortByX();
@@ -140,9 +141,10 @@ private:
     TSampleView Samples;
     bool Viewing = false;
     TSeriesTransform View;
-    TSeriesSummary Summary;
+    // Built when first needed, by drawing or by an extent.
+    mutable TSeriesSummary Summary;
     TReducedPoints Reduced; // kept for its capacity
-    bool SummaryValid = false;
+    mutable bool SummaryValid = false;
     bool XAscending = true;
     bool IsSorted = true;
     bool IsActive = true;

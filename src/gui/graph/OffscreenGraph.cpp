@@ -9,6 +9,10 @@
 #include <QFile>
 #include <QLayout>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 namespace zirko {
 
 TOffscreenGraphHost::TOffscreenGraphHost(const TOptions& options, const TGraphSettings& settings)
@@ -70,26 +74,69 @@ TGraphSettings TOffscreenGraph::DefaultSettings()
     return settings;
 }
 
-QStringList TOffscreenGraph::OpenFile(const QString& fileName)
+TOffscreenGraph::TFileRead TOffscreenGraph::ReadFile(const QString& fileName,
+                                                     double markerThreshold)
 {
+    TFileRead read;
     auto flight = std::make_unique<TDataBlock>();
-    const TReadResult result = ReadDataFile(QFile::encodeName(fileName).toStdString(), *flight,
-                                            GraphHost.Options.MarkerThreshold);
+    const std::string path = QFile::encodeName(fileName).toStdString();
+    const TReadResult result = ReadDataFile(path, *flight, markerThreshold);
     switch (result.Status) {
     case TReadStatus::Ok:
-        if (result.Count < 1)
-            return {QString::fromUtf8("Chyba při otevírání souboru!")};
+        if (result.Count < 1) {
+            read.Failure = QStringList{QString::fromUtf8("Chyba při otevírání souboru!")};
+            return read;
+        }
         break;
     case TReadStatus::Failed:
-        return {"Error by opening datafile \"" + fileName + "\"! ",
-                QString::fromStdString(result.Message)};
+        read.Failure = QStringList{"Error by opening datafile \"" + fileName + "\"! ",
+                                   QString::fromStdString(result.Message)};
+        return read;
     case TReadStatus::IoError:
-        return {QString::fromStdString(result.Message)};
+        read.Failure = QStringList{QString::fromStdString(result.Message)};
+        return read;
     }
     flight->Modified = false;
-    AddFlight(std::move(flight),
-              QString::fromStdString(FlightNameOf(QFile::encodeName(fileName).toStdString())));
+    read.Flight = std::move(flight);
+    read.Name = QString::fromStdString(FlightNameOf(path));
+    return read;
+}
+
+std::vector<TOffscreenGraph::TFileRead>
+TOffscreenGraph::ReadFiles(const QStringList& fileNames) const
+{
+    const size_t count = static_cast<size_t>(fileNames.size());
+    std::vector<TFileRead> reads(count);
+    const double threshold = GraphHost.Options.MarkerThreshold;
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < count;)
+            reads[i] = ReadFile(fileNames[static_cast<qsizetype>(i)], threshold);
+    };
+    // Reading is parsing more than waiting for the disk: more threads than cores gain nothing
+    // and each holds a whole file's buffer.
+    const size_t workers =
+        std::min<size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> threads;
+    for (size_t t = 1; t < workers; ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads)
+        t.join();
+    return reads;
+}
+
+QStringList TOffscreenGraph::OpenRead(TFileRead read)
+{
+    if (!read.Flight)
+        return read.Failure;
+    AddFlight(std::move(read.Flight), read.Name);
     return {};
+}
+
+QStringList TOffscreenGraph::OpenFile(const QString& fileName)
+{
+    return OpenRead(ReadFile(fileName, GraphHost.Options.MarkerThreshold));
 }
 
 int TOffscreenGraph::AddFlight(std::unique_ptr<TDataBlock> flight, const QString& name)

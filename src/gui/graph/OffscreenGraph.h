@@ -65,6 +65,18 @@ public:
 
     static TGraphSettings DefaultSettings();
 
+    // A flight file read, or the lines that say why it could not be (the message last).
+    struct TFileRead {
+        std::unique_ptr<TDataBlock> Flight;
+        QString Name;
+        QStringList Failure;
+    };
+    // Reads a flight file as OpenFile reads it; safe on any thread.
+    static TFileRead ReadFile(const QString& fileName, double markerThreshold);
+    // Reads the files on worker threads, at most one per processor core; in the order given.
+    std::vector<TFileRead> ReadFiles(const QStringList& fileNames) const;
+    // Opens what ReadFile read; returns its failure, empty on success.
+    QStringList OpenRead(TFileRead read);
     // Reads a flight file and opens it. Returns the failure as the lines the program shows, the
     // message last; empty on success.
     QStringList OpenFile(const QString& fileName);

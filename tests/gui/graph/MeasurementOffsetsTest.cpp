@@ -15,6 +15,8 @@
 #include <QSlider>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace zirko {
 namespace {
 
@@ -441,6 +443,44 @@ TEST_F(OffsetsTest, AltitudeOffsetCarriesMarkersAndAnnotationsAndSwitchingOffAnd
             EXPECT_NEAR(on[size_t(k)][i].first, shifted[size_t(k)][i].first, 1e-9);
             EXPECT_NEAR(on[size_t(k)][i].second, shifted[size_t(k)][i].second, 1e-9);
         }
+}
+
+// The series show the record's own arrays through the offsets; the record stays as read, so a
+// save writes what was read, and an annotation placed on the shifted chart is held unshifted.
+TEST_F(OffsetsTest, OffsetsLeaveTheRecordAsReadAndAnnotationsAreHeldUnshifted)
+{
+    const TDataBlock& f = *Host.Flight(0);
+    const std::vector<double> time = f.Time;
+    const std::vector<double> altitude = f.Altitude;
+    const std::vector<double> rx = f.Rx;
+    Type(Page->EditShiftX, "3");
+    Type(Page->EditShiftY, "-4.5");
+    Page->ChooseShiftAxis(kSlotServo);
+    Type(Page->EditShiftY, "7");
+    EXPECT_EQ(f.Time, time);
+    EXPECT_EQ(f.Altitude, altitude);
+    EXPECT_EQ(f.Rx, rx);
+    const TChartSeries& alt = *Page->SeriesOf(0, kSlotAltitude);
+    const TChartSeries& servo = *Page->SeriesOf(0, kSlotServo);
+    EXPECT_TRUE(alt.IsView());
+    EXPECT_TRUE(servo.IsView());
+    ASSERT_EQ(alt.Count(), static_cast<int>(time.size()));
+    for (int i = 0; i < alt.Count(); ++i) {
+        ASSERT_DOUBLE_EQ(alt.X(i), time[size_t(i)] + 3);
+        ASSERT_DOUBLE_EQ(alt.Y(i), altitude[size_t(i)] - 4.5);
+        ASSERT_DOUBLE_EQ(servo.Y(i), rx[size_t(i)] + 7);
+    }
+    const auto extent = alt.YExtent();
+    ASSERT_TRUE(extent.has_value());
+    EXPECT_DOUBLE_EQ(extent->first, *std::min_element(altitude.begin(), altitude.end()) - 4.5);
+
+    TChartSeries& annotations = *Page->SeriesOf(0, kSlotAnnotation);
+    annotations.AddXY(10, 20, "a");
+    EXPECT_DOUBLE_EQ(annotations.StoredX(0), 7);
+    EXPECT_DOUBLE_EQ(annotations.StoredY(0), 24.5);
+    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(annotations.X(0), 7);
+    EXPECT_DOUBLE_EQ(alt.X(0), time[0]);
 }
 
 TEST_F(OffsetsTest, ServoToZeroWithOffsetsOffSwitchesThemOnAndIsSavedWithTheFlight)
