@@ -230,6 +230,17 @@ TEST(CliRender, FailuresNameTheFaultAndWriteNothing)
     EXPECT_TRUE(many.ErrorLines.contains("Cannot draw \"" + garbage + "\":"))
         << many.ErrorLines.join('|').toStdString();
     EXPECT_EQ(many.LastErrorLine, unreadable);
+    // The files are read side by side, but only the first that fails in the order given is told.
+    const QString missing = dir.filePath("missing.zdf");
+    for (const QStringList& order :
+         {QStringList{good, garbage, missing, good}, QStringList{good, missing, garbage, good}}) {
+        const TRun run = RunCli(QStringList{"render"} + order + QStringList{"-o", out});
+        EXPECT_EQ(1, run.Code);
+        EXPECT_EQ(run.ErrorLines.filter("Cannot draw").size(), 1);
+        EXPECT_TRUE(run.ErrorLines.contains("Cannot draw \"" + order[1] + "\":"))
+            << run.ErrorLines.join('|').toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
 
     // A failed render leaves an existing picture as it was.
     ASSERT_TRUE(WriteBytes(out, "old picture"));
