@@ -425,7 +425,8 @@ void TChartSeries::SetPoints(std::vector<double> x, std::vector<double> y)
     OwnedChanged();
 }
 
-void TChartSeries::SetView(const std::vector<double>& x, const std::vector<double>& y, size_t count)
+void TChartSeries::SetView(const std::vector<double>& x, const std::vector<double>& y, size_t count,
+                           std::optional<bool> xAscending)
 {
     Xs = {};
     Ys = {};
@@ -433,7 +434,9 @@ void TChartSeries::SetView(const std::vector<double>& x, const std::vector<doubl
     Picked = {};
     Samples = {x.data(), y.data(), nullptr, std::min({count, x.size(), y.size()})};
     Viewing = true;
-    XAscending = std::is_sorted(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(Samples.Size));
+    XAscending = xAscending ? *xAscending
+                            : std::is_sorted(x.begin(),
+                                             x.begin() + static_cast<std::ptrdiff_t>(Samples.Size));
     // A record whose times do not ascend is drawn from a sorted copy, as points of its own.
     if (IsSorted && !XAscending) {
         Detach();

@@ -56,8 +56,10 @@ public:
     int AddXY(double x, double y, const std::string& label = {});
     // Replaces all points at once with stored values; a sorted series sorts them by x.
     void SetPoints(std::vector<double> x, std::vector<double> y);
-    // Views the first `count` samples of `x` and `y` (no more than either holds).
-    void SetView(const std::vector<double>& x, const std::vector<double>& y, size_t count);
+    // Views the first `count` samples of `x` and `y` (no more than either holds). Whether those x
+    // ascend may be told by a caller that knows, sparing a pass over them.
+    void SetView(const std::vector<double>& x, const std::vector<double>& y, size_t count,
+                 std::optional<bool> xAscending = std::nullopt);
     // Views the samples of `x` and `y` that `picked` lists, in its order.
     void SetPickedView(const std::vector<double>& x, const std::vector<double>& y,
                        std::vector<uint32_t> picked);

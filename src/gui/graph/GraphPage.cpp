@@ -321,6 +321,8 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
     const uint8_t colorIndex = GetFirstPossibleGrafColorIndex(row);
     const QString name = Host.FlightName(row);
     const size_t nAlt = std::min(f->Time.size(), f->Altitude.size());
+    // One look at the times serves the three lines that share them.
+    const bool timeAscending = std::is_sorted(f->Time.begin(), f->Time.end());
     // The series view the record's arrays: nothing of the flight is copied here.
     for (int k = 0; k < kSlotCount; ++k) {
         TSeriesInfo& info = (*flightSlots)[static_cast<size_t>(k)];
@@ -341,7 +343,7 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
         case kSlotAltitude:
             s->SetVerticalAxis(TAxisId::Left);
             s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
-            s->SetView(f->Time, f->Altitude, nAlt);
+            s->SetView(f->Time, f->Altitude, nAlt, timeAscending);
             states[0] = f->Altitude.empty() ? "2" : "0";
             break;
         case kSlotServo: {
@@ -353,14 +355,14 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
             const TLinearMap map =
                 ServoMap(Host.DeflectionOnGraph(), Host.DeflectionMin(), Host.DeflectionMax());
             s->SetTransform({0, map.Scale, map.Base, 0});
-            s->SetView(f->Time, f->Rx, f->Rx.size());
+            s->SetView(f->Time, f->Rx, f->Rx.size(), timeAscending);
             states[1] = f->Rx.empty() ? "2" : "0";
             break;
         }
         case kSlotVoltage:
             s->SetVerticalAxis(TAxisId::Voltage);
             s->SetPen(LineStyleOf(gs.PowerSupLStyle), gs.PowerSupLWidth);
-            s->SetView(f->Time, f->Voltage, f->Voltage.size());
+            s->SetView(f->Time, f->Voltage, f->Voltage.size(), timeAscending);
             states[2] = f->Voltage.empty() ? "2" : "0";
             break;
         case kSlotMarker: {
