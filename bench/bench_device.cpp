@@ -53,23 +53,11 @@ void BM_SplitAndConvert(benchmark::State& state)
 {
     auto image = FullMemory(static_cast<size_t>(state.range(0)));
     image.insert(image.end(), 5, 0xFF);
+    const auto last = static_cast<int64_t>(image.size()) - 1;
     for (auto _ : state) {
-        TFlightSplitter splitter;
-        splitter.DownloadBuffer = image;
-        splitter.LastDataIndex = static_cast<int64_t>(image.size()) - 1;
-        int64_t from = 0;
-        int64_t previous = 0;
-        int64_t position = 0;
-        do {
-            position = splitter.FindFlightMarker(from);
-            if (position > previous)
-                splitter.AddFlightSegment(previous, position);
-            from = position + 3;
-            previous = position;
-        } while (position != -1);
         size_t samples = 0;
-        for (const auto& segment : splitter.FlightList)
-            samples += splitter.BuildFlight(segment, "d").Time.size();
+        for (const auto& segment : FindFlightSegments(image, last))
+            samples += BuildFlight(image, segment, "d").Time.size();
         benchmark::DoNotOptimize(samples);
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));

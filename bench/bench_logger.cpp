@@ -4,6 +4,7 @@
 #include "core/device/LoggerLinkHarness.h"
 #include "core/device/LoggerProtocol.h"
 #include "core/device/LoggerSimulator.h"
+#include "platform/files/FlightSaver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,10 +29,10 @@ public:
     {
         return zirko::TOverwriteAnswer::YesToAll;
     }
-    void ShowError(const std::string&) override {}
-    void ShowInformation(const std::string&) override {}
-    void StatusText(const std::string&) override {}
-    void InitLabelText(const std::string&) override {}
+    void FlightsFound(size_t) override {}
+    void FlightNotSaved(const std::string&) override {}
+    void FilesWritten(int) override {}
+    void SaveFinished(const std::string&, const std::string&) override {}
 };
 
 // "D" to the finished image, fed as the driver would: what has arrived, in one piece.
@@ -60,14 +61,12 @@ void BM_SplitAndConvert(benchmark::State& state)
     std::vector<uint8_t> image = FullImage();
     image.insert(image.end(), 5, 0xFF);
     const auto last = static_cast<int64_t>(image.size()) - 1;
-    zirko::TFlightSplitter splitter;
-    splitter.DataFolder = "/zirko-bench-missing-parent/Data"; // saving refused: split only
-    TYesToAllUi ui;
+    zirko::TSplitSettings settings;
+    settings.DateText = "8.12.2026 10:00:00";
     for (auto _ : state) {
-        splitter.DataReadingFinished(image, last, "8.12.2026 10:00:00", ui);
         size_t samples = 0;
-        for (const auto& segment : splitter.FlightList)
-            samples += splitter.BuildFlight(segment, "8.12.2026 10:00:00").Time.size();
+        for (const auto& flight : zirko::SplitMemoryImage(image, last, settings))
+            samples += flight.Record.Time.size();
         benchmark::DoNotOptimize(samples);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(image.size()));
@@ -82,11 +81,14 @@ void BM_SaveFullMemory(benchmark::State& state)
     const auto last = static_cast<int64_t>(image.size()) - 1;
     const auto folder = std::filesystem::temp_directory_path() / "zirko-bench-logger";
     std::filesystem::remove_all(folder);
-    zirko::TFlightSplitter splitter;
-    splitter.DataFolder = folder.string();
+    zirko::TSaverPaths paths;
+    paths.DataFolder = folder.string();
+    const zirko::TFlightSaver saver(paths);
+    zirko::TSplitSettings settings;
+    settings.DateText = "8.12.2026 10:00:00";
     TYesToAllUi ui;
     for (auto _ : state) {
-        const auto result = splitter.DataReadingFinished(image, last, "8.12.2026 10:00:00", ui);
+        const auto result = saver.DataReadingFinished(image, last, settings, ui);
         if (result.Saved != result.Segments)
             state.SkipWithError("not every flight was saved");
     }

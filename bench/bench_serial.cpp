@@ -94,9 +94,9 @@ std::pair<qint64, qint64> Download(TSimulatorOptions options)
         }
     });
     QObject::connect(&session, &TLoggerSession::DownloadFinished,
-                     [&](const QByteArray& image, qint64, qint64) {
+                     [&](std::span<const uint8_t> image, qint64, qint64) {
                          elapsed = clock.elapsed();
-                         bytes = image.size();
+                         bytes = static_cast<qint64>(image.size());
                          loop.quit();
                      });
     QObject::connect(&session, &TLoggerSession::ErrorShown, &loop, &QEventLoop::quit);

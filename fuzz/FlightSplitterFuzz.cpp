@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -16,19 +16,6 @@ void Require(bool condition)
         std::abort();
 }
 
-// Saving is refused before any file is touched: the folder's parent does not exist.
-class TRefusingUi : public zirko::TFlightSaveUi {
-public:
-    zirko::TOverwriteAnswer AskOverwrite(const std::string&) override
-    {
-        std::abort(); // no file can exist in a folder that cannot be created
-    }
-    void ShowError(const std::string&) override {}
-    void ShowInformation(const std::string&) override {}
-    void StatusText(const std::string&) override {}
-    void InitLabelText(const std::string&) override {}
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -37,25 +24,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     // The first byte trims the image from its end, as a download that stopped early would.
     const auto trim = static_cast<int64_t>(data[0] % 8);
-    std::vector<uint8_t> image(data + 1, data + size);
+    const std::span<const uint8_t> image(data + 1, size - 1);
     const int64_t lastDataIndex = static_cast<int64_t>(image.size()) - 1 - trim;
 
-    zirko::TFlightSplitter splitter;
-    splitter.DataFolder = "/zirko-fuzz-missing-parent/Data";
-    TRefusingUi ui;
-    const auto result = splitter.DataReadingFinished(image, lastDataIndex, "fuzz", ui);
-    Require(result.Saved == 0);
-    Require(result.Segments == static_cast<int>(splitter.FlightList.size()));
-    Require(splitter.FlightList.empty() || !result.Error.empty());
+    zirko::TSplitSettings settings;
+    settings.DateText = "fuzz";
+    const auto flights = zirko::SplitMemoryImage(image, lastDataIndex, settings);
+    Require(flights.size() == zirko::FindFlightSegments(image, lastDataIndex).size());
 
     int64_t previousEnd = 0;
-    for (const auto& segment : splitter.FlightList) {
+    int saved = 0;
+    for (const auto& found : flights) {
+        const auto& segment = found.Segment;
         Require(segment.DataStart - 18 >= previousEnd || segment.DataStart - 18 == 0);
         Require(segment.DataStart <= segment.DataEnd);
         Require(segment.DataEnd <= lastDataIndex + 1);
         previousEnd = segment.DataEnd;
+        // A flight without channels is named as skipped and takes no file number.
+        Require(found.SkipReason.empty() == (segment.ChannelCount > 0));
+        Require(found.FileName.empty() == !found.SkipReason.empty());
+        if (!found.FileName.empty())
+            Require(found.FileName == zirko::FlightFileName("Block", ++saved));
 
-        const zirko::TDataBlock flight = splitter.BuildFlight(segment, "fuzz");
+        const zirko::TDataBlock& flight = found.Record;
         const size_t samples = flight.Time.size();
         if (segment.ChannelCount > 0)
             Require(2 * samples * static_cast<size_t>(segment.ChannelCount) <=

@@ -2,9 +2,9 @@
 #include "cli/CliCommand.h"
 
 #include "core/app/NumberFormat.h"
-#include "core/device/FlightSplitter.h"
 #include "core/device/LoggerProtocol.h"
 #include "platform/files/AppPaths.h"
+#include "platform/files/FlightSaver.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 
@@ -39,15 +39,19 @@ public:
         std::cerr << question << (Overwrite ? " Yes to All" : " No") << std::endl;
         return Overwrite ? TOverwriteAnswer::YesToAll : TOverwriteAnswer::No;
     }
-    void ShowError(const std::string& text) override
+    void FlightsFound(size_t count) override
+    {
+        std::cout << ReadingFinishedText(count) << std::endl;
+    }
+    void FlightNotSaved(const std::string& reason) override
     {
         std::cout.flush();
-        std::cerr << text << std::endl;
-        LastError = text;
+        std::cerr << reason << std::endl;
+        LastError = reason;
     }
-    void ShowInformation(const std::string&) override {}
-    void StatusText(const std::string& text) override { std::cout << text << std::endl; }
-    void InitLabelText(const std::string&) override {}
+    void FilesWritten(int) override {}
+    // The count and the backup's place are printed once the result is known.
+    void SaveFinished(const std::string&, const std::string&) override {}
 
     bool Overwrite;
     std::string LastError;
@@ -87,16 +91,18 @@ std::string ParseSaveOptions(const TArgParser& p, TSaveOptions& options)
 }
 
 // Splits an image and saves its flights as the download does; returns the exit code.
-int SplitAndSave(std::vector<uint8_t> image, int64_t lastDataIndex, const TSaveOptions& options,
+int SplitAndSave(std::span<const uint8_t> image, int64_t lastDataIndex, const TSaveOptions& options,
                  const std::filesystem::path& backupFolder)
 {
-    TFlightSplitter splitter;
-    splitter.DataFolder = options.OutDir;
-    splitter.DefaultFileName = options.Name;
-    splitter.BackupFolder = backupFolder;
+    TSaverPaths paths;
+    paths.DataFolder = options.OutDir;
+    paths.BackupFolder = backupFolder;
+    const TFlightSaver saver(std::move(paths));
+    TSplitSettings settings;
+    settings.DefaultFileName = options.Name;
+    settings.DateText = options.DateText;
     TCliSaveUi ui(options.Overwrite);
-    const TSplitResult result =
-        splitter.DataReadingFinished(std::move(image), lastDataIndex, options.DateText, ui);
+    const TSplitResult result = saver.DataReadingFinished(image, lastDataIndex, settings, ui);
     if (result.Segments > 0 && result.Error.empty())
         std::cout << result.CountText << std::endl;
     std::cout.flush();
@@ -120,9 +126,10 @@ int RunSplit(const TArgParser& p)
     if (!file.open(QIODevice::ReadOnly))
         return Fail("Error in reading file.");
     const QByteArray bytes = file.readAll();
-    std::vector<uint8_t> image(bytes.begin(), bytes.end());
+    const std::span image(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                          static_cast<size_t>(bytes.size()));
     const auto last = static_cast<int64_t>(image.size()) - 1;
-    return SplitAndSave(std::move(image), last, options, {});
+    return SplitAndSave(image, last, options, {});
 }
 
 // The download's progress on a terminal: one line rewritten in place. Every other text on stderr
@@ -243,7 +250,7 @@ public:
     // What runs once the logger's configuration was read.
     std::function<void()> AfterConfig;
     std::function<void(const QByteArray&)> AfterVerify;
-    std::function<int(std::vector<uint8_t>, int64_t)> AfterDownload;
+    std::function<int(std::span<const uint8_t>, int64_t)> AfterDownload;
 
     // Shows the download's progress on stderr, when stderr is a terminal.
     void ShowProgress()
@@ -306,15 +313,16 @@ private:
         }
     }
 
-    void OnDownloadFinished(const QByteArray& image, qint64 lastDataIndex, qint64)
+    void OnDownloadFinished(std::span<const uint8_t> image, qint64 lastDataIndex, qint64)
     {
         if (Done || !AfterDownload)
             return;
         Closing = true;
         Progress.reset();
+        // The image stays the protocol's until this signal has been delivered, also while the
+        // port closes.
         Session.Disconnect();
-        std::vector<uint8_t> bytes(image.begin(), image.end());
-        Finish(AfterDownload(std::move(bytes), lastDataIndex));
+        Finish(AfterDownload(image, lastDataIndex));
     }
 
     TJob Job;
@@ -374,9 +382,8 @@ int RunDownload(const TArgParser& p)
     TDeviceJob job(TJob::Download, port);
     job.ShowProgress();
     job.AfterConfig = [&job] { job.Session.ReadData(); };
-    job.AfterDownload = [&options](std::vector<uint8_t> image, int64_t last) {
-        return SplitAndSave(std::move(image), last, options,
-                            DefaultAppPaths().BackupDir.toStdString());
+    job.AfterDownload = [&options](std::span<const uint8_t> image, int64_t last) {
+        return SplitAndSave(image, last, options, DefaultAppPaths().BackupDir.toStdString());
     };
     return job.Run(wait);
 }

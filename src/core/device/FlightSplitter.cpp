@@ -1,14 +1,10 @@
-// Splits a downloaded logger memory image into flights, converts and saves them as flight files.
+// Finds the flights in a downloaded logger memory image and builds their flight records.
 #include "core/device/FlightSplitter.h"
-
-#include "core/flightdata/ZdfFile.h"
 
 #include <algorithm>
 #include <bit>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <system_error>
 
 namespace zirko {
 
@@ -16,8 +12,6 @@ namespace {
 
 constexpr int64_t kMarkerBytes = 4;
 constexpr int64_t kHeaderBytes = 18; // marker and seven header words
-constexpr const char* kBackupPrefix = "Zirko-";
-constexpr const char* kBackupSuffix = ".bin";
 
 bool IsDigits(const std::string& text)
 {
@@ -25,23 +19,18 @@ bool IsDigits(const std::string& text)
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// "YYYYMMDD-HHMMSS" in UTC: sorts by time and means the same on every machine.
-std::string TimeStamp()
+uint16_t Word(std::span<const uint8_t> image, int64_t index)
 {
-    using namespace std::chrono;
-    const auto now = floor<seconds>(system_clock::now());
-    const auto day = floor<days>(now);
-    const year_month_day date(day);
-    const hh_mm_ss time(now - day);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%02u%02u-%02d%02d%02d", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-                  static_cast<int>(time.seconds().count()));
-    return text;
+    return static_cast<uint16_t>((image[static_cast<size_t>(index)] << 8) |
+                                 image[static_cast<size_t>(index) + 1]);
 }
 
 } // namespace
+
+std::string DefaultFileNameForSaving(const std::string& defaultFileName)
+{
+    return defaultFileName.empty() ? std::string("Block") : defaultFileName;
+}
 
 TSaveName SaveNameFromDefault(const std::string& defaultFileName)
 {
@@ -75,20 +64,29 @@ std::string SavedCountText(int count)
            (count == 1 ? " file succesfully written." : " files succesfully written.");
 }
 
-uint16_t TFlightSplitter::Word(int64_t index) const
+std::string SavedSoFarText(int count)
 {
-    return static_cast<uint16_t>((DownloadBuffer[static_cast<size_t>(index)] << 8) |
-                                 DownloadBuffer[static_cast<size_t>(index) + 1]);
+    return count == 0 ? std::string("0 files saved.") : SavedCountText(count);
 }
 
-int64_t TFlightSplitter::FindFlightMarker(int64_t from) const
+std::string BackupNote(const std::string& backupPath)
 {
-    const int64_t last =
-        std::min(LastDataIndex, static_cast<int64_t>(DownloadBuffer.size()) - 1) - 4;
+    return backupPath.empty() ? std::string()
+                              : "\nThe downloaded memory is also kept in " + backupPath;
+}
+
+std::string ReadingFinishedText(size_t flights)
+{
+    return "Data reading finished (" + std::to_string(flights) + " blocks read.)";
+}
+
+int64_t FindFlightMarker(std::span<const uint8_t> image, int64_t lastDataIndex, int64_t from)
+{
+    const int64_t last = std::min(lastDataIndex, static_cast<int64_t>(image.size()) - 1) - 4;
     int64_t run = 0;
     // A run of 0xFF is counted once, not re-read for every start position.
     for (int64_t i = std::max<int64_t>(from, 0); i <= last + kMarkerBytes - 1; ++i) {
-        if (DownloadBuffer[static_cast<size_t>(i)] == 0xFF) {
+        if (image[static_cast<size_t>(i)] == 0xFF) {
             if (++run == kMarkerBytes)
                 return i - kMarkerBytes + 1;
         } else {
@@ -98,26 +96,46 @@ int64_t TFlightSplitter::FindFlightMarker(int64_t from) const
     return -1;
 }
 
-void TFlightSplitter::AddFlightSegment(int64_t start, int64_t end)
+std::optional<TFlightSegment> AddFlightSegment(std::span<const uint8_t> image, int64_t start,
+                                               int64_t end)
 {
     if (end - start < kHeaderBytes)
-        return;
+        return std::nullopt;
     TFlightSegment segment;
-    segment.Sampling = Word(start + 4);
-    segment.ChannelMask = Word(start + 6);
-    segment.HeaderWord3 = Word(start + 8);
-    segment.HeaderWord4 = Word(start + 10);
-    segment.HeaderWord5 = Word(start + 12);
-    segment.HeaderWord6 = Word(start + 14);
-    segment.HeaderWord7 = Word(start + 16);
+    segment.Sampling = Word(image, start + 4);
+    segment.ChannelMask = Word(image, start + 6);
+    segment.HeaderWord3 = Word(image, start + 8);
+    segment.HeaderWord4 = Word(image, start + 10);
+    segment.HeaderWord5 = Word(image, start + 12);
+    segment.HeaderWord6 = Word(image, start + 14);
+    segment.HeaderWord7 = Word(image, start + 16);
     segment.ChannelCount = std::popcount(static_cast<uint16_t>(segment.ChannelMask));
     segment.DataStart = start + kHeaderBytes;
     segment.DataEnd = end;
-    FlightList.push_back(segment);
+    return segment;
 }
 
-TDataBlock TFlightSplitter::BuildFlight(const TFlightSegment& segment,
-                                        const std::string& dateText) const
+std::vector<TFlightSegment> FindFlightSegments(std::span<const uint8_t> image,
+                                               int64_t lastDataIndex)
+{
+    lastDataIndex = std::min(lastDataIndex, static_cast<int64_t>(image.size()) - 1);
+    std::vector<TFlightSegment> segments;
+    int64_t from = 0;
+    int64_t previous = 0;
+    int64_t position = 0;
+    do {
+        position = FindFlightMarker(image, lastDataIndex, from);
+        if (position > previous)
+            if (auto segment = AddFlightSegment(image, previous, position))
+                segments.push_back(*segment);
+        from = position + 3;
+        previous = position;
+    } while (position != -1);
+    return segments;
+}
+
+TDataBlock BuildFlight(std::span<const uint8_t> image, const TFlightSegment& segment,
+                       const std::string& dateText)
 {
     TDataBlock flight;
     flight.DateText = dateText;
@@ -154,7 +172,7 @@ TDataBlock TFlightSplitter::BuildFlight(const TFlightSegment& segment,
             for (size_t j = 0; j < count; ++j) {
                 const int64_t index = segment.DataStart +
                                       2 * (static_cast<int64_t>(j) * segment.ChannelCount + column);
-                values[j] = Word(index);
+                values[j] = Word(image, index);
             }
         }
         ++column;
@@ -176,151 +194,27 @@ TDataBlock TFlightSplitter::BuildFlight(const TFlightSegment& segment,
     return flight;
 }
 
-std::string TFlightSplitter::KeepBackup()
+std::vector<TImageFlight> SplitMemoryImage(std::span<const uint8_t> image, int64_t lastDataIndex,
+                                           const TSplitSettings& settings)
 {
-    namespace fs = std::filesystem;
-    if (BackupFolder.empty() || DownloadBuffer.empty())
-        return {};
-    std::error_code error;
-    fs::create_directories(BackupFolder, error);
-    const std::string stamp = TimeStamp();
-    // Everything read, also past the end of the data: the backup shows what the logger sent.
-    const std::string_view bytes(reinterpret_cast<const char*>(DownloadBuffer.data()),
-                                 DownloadBuffer.size());
-    fs::path target;
-    TFileSave saved = TFileSave::Exists;
-    for (int serial = 1; serial < 100 && saved == TFileSave::Exists; ++serial) {
-        char suffix[8];
-        std::snprintf(suffix, sizeof suffix, "-%02d", serial);
-        target = BackupFolder / (kBackupPrefix + stamp + suffix + kBackupSuffix);
-        saved = SaveFileAtomically(target, bytes, TSaveMode::CreateNew);
-    }
-    if (saved != TFileSave::Written)
-        return {};
-
-    // Only the newest backups stay; their names sort by time.
-    std::vector<fs::path> backups;
-    for (fs::directory_iterator it(BackupFolder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (it->is_regular_file(error) && name.starts_with(kBackupPrefix) &&
-            name.ends_with(kBackupSuffix))
-            backups.push_back(it->path());
-    }
-    std::sort(backups.begin(), backups.end());
-    for (size_t i = 0; i + BackupsKept < backups.size(); ++i)
-        fs::remove(backups[i], error);
-    return target.string();
-}
-
-TSplitResult TFlightSplitter::DataReadingFinished(std::vector<uint8_t> image, int64_t lastDataIndex,
-                                                  const std::string& dateText, TFlightSaveUi& ui)
-{
-    FlightList.clear();
-    DownloadBuffer = std::move(image);
-    LastDataIndex = std::min(lastDataIndex, static_cast<int64_t>(DownloadBuffer.size()) - 1);
-
-    // Five bytes or fewer are the erased end alone: nothing worth keeping.
-    std::string backup;
-    if (LastDataIndex + 1 > 5)
-        backup = KeepBackup();
-
-    int64_t from = 0;
-    int64_t previous = 0;
-    int64_t position = 0;
-    do {
-        position = FindFlightMarker(from);
-        if (position > previous)
-            AddFlightSegment(previous, position);
-        from = position + 3;
-        previous = position;
-    } while (position != -1);
-
-    ui.StatusText("Data reading finished (" + std::to_string(FlightList.size()) + " blocks read.)");
-    TSplitResult result;
-    if (!FlightList.empty())
-        result = SaveFlights(dateText, ui);
-    result.Segments = static_cast<int>(FlightList.size());
-    result.BackupPath = backup;
-    if (!result.CountText.empty())
-        ui.ShowInformation(result.CountText + BackupNote(backup));
-    return result;
-}
-
-std::string BackupNote(const std::string& backupPath)
-{
-    return backupPath.empty() ? std::string()
-                              : "\nThe downloaded memory is also kept in " + backupPath;
-}
-
-TSplitResult TFlightSplitter::SaveFlights(const std::string& dateText, TFlightSaveUi& ui)
-{
-    namespace fs = std::filesystem;
-    TSplitResult result;
-    if (DefaultFileName.empty())
-        DefaultFileName = "Block";
-    if (FlightList.empty()) {
-        ui.InitLabelText("0 files saved.");
-        return result;
-    }
-
-    std::string folder = DataFolder.empty() ? std::string("./Data") : DataFolder;
-    if (folder.back() != '/' && folder.back() != '\\')
-        folder += '/';
-    std::error_code error;
-    if (!fs::is_directory(folder, error)) {
-        // One level only: a missing parent means the data folder option is wrong.
-        if (!fs::create_directory(folder, error) || error) {
-            result.Error = "Cannot create " + folder;
-            return result;
-        }
-    }
-
-    const TSaveName name = SaveNameFromDefault(DefaultFileName);
+    const TSaveName name = SaveNameFromDefault(DefaultFileNameForSaving(settings.DefaultFileName));
     int number = name.FirstNumber;
-    bool asking = true;
-    for (size_t i = 0; i < FlightList.size(); ++i) {
-        const TFlightSegment& segment = FlightList[i];
+    std::vector<TImageFlight> flights;
+    for (const TFlightSegment& segment : FindFlightSegments(image, lastDataIndex)) {
+        TImageFlight flight;
+        flight.Segment = segment;
         if (segment.ChannelCount == 0) {
-            ui.ShowError("Flight " + std::to_string(i + 1) + " of the download (byte " +
-                         std::to_string(segment.DataStart - kHeaderBytes) +
-                         ") has no recorded channel and was not saved.");
-            continue;
+            flight.SkipReason = "Flight " + std::to_string(flights.size() + 1) +
+                                " of the download (byte " +
+                                std::to_string(segment.DataStart - kHeaderBytes) +
+                                ") has no recorded channel and was not saved.";
+        } else {
+            flight.FileName = FlightFileName(name.BaseName, number++);
+            flight.Record = BuildFlight(image, segment, settings.DateText);
         }
-        const std::string fileName = folder + FlightFileName(name.BaseName, number);
-        // Yes replaces the file; No ends the whole save.
-        auto mayReplace = [&] {
-            const TOverwriteAnswer answer =
-                ui.AskOverwrite("Filename " + fileName + " already exists. Rewrite?");
-            if (answer == TOverwriteAnswer::YesToAll)
-                asking = false;
-            return answer != TOverwriteAnswer::No;
-        };
-        TSaveMode mode = asking ? TSaveMode::CreateNew : TSaveMode::Replace;
-        if (asking && fs::exists(fileName, error)) {
-            if (!mayReplace())
-                break;
-            mode = TSaveMode::Replace;
-        }
-        const TDataBlock flight = BuildFlight(segment, dateText);
-        TWriteResult written = WriteDataFile(fileName, flight, mode);
-        // Another program saved a file of this name meanwhile: it is asked about as one that
-        // was there before.
-        if (written.Status == TWriteStatus::Exists) {
-            if (!mayReplace())
-                break;
-            written = WriteDataFile(fileName, flight, TSaveMode::Replace);
-        }
-        ++number;
-        if (!written.Ok()) {
-            ui.ShowError(kMsgWriteIo);
-            continue;
-        }
-        ++result.Saved;
-        ui.InitLabelText(SavedCountText(result.Saved));
+        flights.push_back(std::move(flight));
     }
-    result.CountText = SavedCountText(result.Saved);
-    return result;
+    return flights;
 }
 
 } // namespace zirko

@@ -1,10 +1,11 @@
-// Splits a downloaded logger memory image into flights, converts and saves them as flight files.
+// Finds the flights in a downloaded logger memory image and builds their flight records.
 #pragma once
 
 #include "core/flightdata/DataBlock.h"
 
 #include <cstdint>
-#include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,72 +25,53 @@ struct TFlightSegment {
     int64_t DataEnd = 0;   // the next marker: first byte past the flight
 };
 
-enum class TOverwriteAnswer { Yes, No, YesToAll };
-
-// What saving shows the user; the device window and zirko-cli implement it.
-class TFlightSaveUi {
-public:
-    virtual ~TFlightSaveUi() = default;
-    // "Filename ... already exists. Rewrite?" with Yes, No and Yes to All.
-    virtual TOverwriteAnswer AskOverwrite(const std::string& question) = 0;
-    virtual void ShowError(const std::string& text) = 0;
-    // The closing information box (one Yes button).
-    virtual void ShowInformation(const std::string& text) = 0;
-    virtual void StatusText(const std::string& text) = 0;
-    virtual void InitLabelText(const std::string& text) = 0;
-};
-
 // The first part of a saved file's name and the number the numbering starts at.
 struct TSaveName {
     std::string BaseName;
     int FirstNumber = 1;
 };
+// The option "DefFileName" as saving uses it: "Block" when it is empty.
+std::string DefaultFileNameForSaving(const std::string& defaultFileName);
 TSaveName SaveNameFromDefault(const std::string& defaultFileName);
 // base + number with at least three digits + ".zdf".
 std::string FlightFileName(const std::string& baseName, int number);
 // "1 file succesfully written." / "N files succesfully written."
 std::string SavedCountText(int count);
+// The running count while saving: as SavedCountText, "0 files saved." when there was nothing.
+std::string SavedSoFarText(int count);
 // The line that tells where the raw backup of a download is, or nothing without one.
 std::string BackupNote(const std::string& backupPath);
+// "Data reading finished (N blocks read.)"
+std::string ReadingFinishedText(size_t flights);
 
-// What a download's splitting and saving came to.
-struct TSplitResult {
-    int Segments = 0;       // flights found
-    int Saved = 0;          // files really written
-    std::string CountText;  // the count text of the closing box (empty when nothing was found)
-    std::string BackupPath; // where the raw image was kept, empty when it was not
-    std::string Error;      // a failure that ends the save and the connection ("Cannot create ")
+// Smallest i with from <= i <= lastDataIndex - 4 that starts four 0xFF bytes, or -1.
+int64_t FindFlightMarker(std::span<const uint8_t> image, int64_t lastDataIndex, int64_t from);
+// The flight between two markers, or nothing when there is no room for marker and header.
+std::optional<TFlightSegment> AddFlightSegment(std::span<const uint8_t> image, int64_t start,
+                                               int64_t end);
+// Every flight between the markers of the image up to `lastDataIndex`, in memory order.
+std::vector<TFlightSegment> FindFlightSegments(std::span<const uint8_t> image,
+                                               int64_t lastDataIndex);
+// The flight record of one segment, channels converted to metres, percent and volts.
+TDataBlock BuildFlight(std::span<const uint8_t> image, const TFlightSegment& segment,
+                       const std::string& dateText);
+
+// What a download's flights are saved as.
+struct TSplitSettings {
+    std::string DefaultFileName; // the option "DefFileName"; empty names the files "Block"
+    std::string DateText;        // the one saving moment of this download
 };
 
-class TFlightSplitter {
-public:
-    // The image as downloaded and the index of its last byte.
-    std::vector<uint8_t> DownloadBuffer;
-    int64_t LastDataIndex = -1;
-    std::vector<TFlightSegment> FlightList;
-    // The root data folder; empty saves into "Data" below the working folder.
-    std::string DataFolder;
-    // The option "DefFileName"; becomes "Block" when empty at a save.
-    std::string DefaultFileName;
-    // Every image is also kept here as a raw file, the newest ones only; empty keeps none.
-    std::filesystem::path BackupFolder;
-    size_t BackupsKept = 20;
-
-    // Smallest i with from <= i <= LastDataIndex - 4 that starts four 0xFF bytes, or -1.
-    int64_t FindFlightMarker(int64_t from) const;
-    // Appends the flight between two markers when there is room for marker and header.
-    void AddFlightSegment(int64_t start, int64_t end);
-    // Takes a finished download: keeps the raw backup, finds the flights, reports and saves.
-    TSplitResult DataReadingFinished(std::vector<uint8_t> image, int64_t lastDataIndex,
-                                     const std::string& dateText, TFlightSaveUi& ui);
-    // Writes every segment of FlightList; `dateText` is the one saving moment of this download.
-    TSplitResult SaveFlights(const std::string& dateText, TFlightSaveUi& ui);
-    // The flight record of one segment, channels converted to metres, percent and volts.
-    TDataBlock BuildFlight(const TFlightSegment& segment, const std::string& dateText) const;
-
-private:
-    uint16_t Word(int64_t index) const;
-    std::string KeepBackup();
+// One flight of the image, ready to be written, or the reason it is not.
+struct TImageFlight {
+    TFlightSegment Segment;
+    std::string FileName; // "Block001.zdf"; empty for a skipped flight
+    TDataBlock Record;
+    std::string SkipReason; // the message shown instead of saving; empty for a flight to save
 };
+
+// Every stretch of the image in order: the flights to save and the skipped ones.
+std::vector<TImageFlight> SplitMemoryImage(std::span<const uint8_t> image, int64_t lastDataIndex,
+                                           const TSplitSettings& settings);
 
 } // namespace zirko

@@ -378,6 +378,7 @@ void TFormMain::ExecuteReadData()
     ZirkoComForm->SetDefaultFileName(QString::fromStdString(Options.DefFileName));
     ZirkoComForm->SetFlightTemperature(Options.FlightTemperature);
     ZirkoComForm->SetMarkerThreshold(Options.MarkerThreshold);
+    ZirkoComForm->SetBackupFolder(AppPaths.BackupDir);
     ZirkoComForm->Execute();
     // The window keeps what the user changed there and what a save filled in.
     Options.DefFileName = ZirkoComForm->DefaultFileName().toStdString();

@@ -3,6 +3,8 @@
 #include "core/app/NumberFormat.h"
 #include "gui/services/KeyFilter.h"
 #include "gui/services/UserDialogs.h"
+#include "platform/files/AppPaths.h"
+#include "platform/files/FlightSaver.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 
@@ -11,7 +13,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -25,7 +26,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTextLayout>
 #include <QVBoxLayout>
@@ -136,6 +136,7 @@ TZirkoComForm::TZirkoComForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName("ZirkoComForm");
     setWindowTitle("Data Reading");
+    Options.BackupFolder = DefaultBackupDir();
     Link = new TLoggerSession(this);
     BuildControls();
     WireSession();
@@ -380,11 +381,12 @@ void TZirkoComForm::WireSession()
         SetLamp(TLampColour::Yellow);
     });
     connect(Link, &TLoggerSession::DownloadFinished, this,
-            [this](const QByteArray& image, qint64 lastDataIndex, qint64 usedBytes) {
+            [this](std::span<const uint8_t> image, qint64 lastDataIndex, qint64 usedBytes) {
                 // The end of the data tells how much of the memory is in use: that is all of
                 // it, so the bar is full; it shows the count of the data label.
                 // Bytes read past the image's end (the rest of the erased run) are not counted.
-                const qint64 kept = std::min<qint64>(image.size(), lastDataIndex + 1);
+                const qint64 kept =
+                    std::min<qint64>(static_cast<qint64>(image.size()), lastDataIndex + 1);
                 const qint64 read = kept <= kEndOfDataBytes ? 0 : kept - 1;
                 ShowProgress(read, read);
                 SetTopLabel(" ");
@@ -423,51 +425,45 @@ public:
             return TOverwriteAnswer::No;
         }
     }
-    void ShowError(const std::string& text) override
+    void FlightsFound(size_t count) override
     {
-        Form.ShowError(QString::fromStdString(text));
+        Form.SetStatus(QString::fromStdString(ReadingFinishedText(count)));
     }
-    void ShowInformation(const std::string& text) override
+    void FlightNotSaved(const std::string& reason) override
     {
-        Dialogs().ShowInformation(&Form, QString::fromStdString(text), "Yes");
+        Form.ShowError(QString::fromStdString(reason));
     }
-    void StatusText(const std::string& text) override
+    void FilesWritten(int count) override
     {
-        Form.SetStatus(QString::fromStdString(text));
+        Form.SetInitLabel(QString::fromStdString(SavedSoFarText(count)));
     }
-    void InitLabelText(const std::string& text) override
+    void SaveFinished(const std::string& countText, const std::string& backupPath) override
     {
-        Form.SetInitLabel(QString::fromStdString(text));
+        Dialogs().ShowInformation(&Form, QString::fromStdString(countText + BackupNote(backupPath)),
+                                  "Yes");
     }
 
 private:
     TZirkoComForm& Form;
 };
 
-std::filesystem::path BackupFolder()
-{
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (base.isEmpty())
-        return {};
-    const QString folder = base + "/backups";
-    if (!QDir().mkpath(folder))
-        return {};
-    return std::filesystem::path(folder.toStdString());
-}
-
 } // namespace
 
-void TZirkoComForm::DataReadingFinished(const QByteArray& image, qint64 lastDataIndex)
+void TZirkoComForm::DataReadingFinished(std::span<const uint8_t> image, qint64 lastDataIndex)
 {
-    Splitter.DataFolder = Options.DataFolder.toStdString();
-    Splitter.DefaultFileName = Options.DefaultFileName.toStdString();
-    Splitter.BackupFolder = BackupFolder();
+    TSaverPaths paths;
+    paths.DataFolder = Options.DataFolder.toStdString();
+    paths.BackupFolder = Options.BackupFolder.toStdString();
+    const TFlightSaver saver(std::move(paths));
+    TSplitSettings settings;
+    settings.DefaultFileName = Options.DefaultFileName.toStdString();
+    settings.DateText = SavingMomentText(QDateTime::currentDateTime()).toStdString();
     TWindowSaveUi ui(*this);
-    const std::string savedAt = SavingMomentText(QDateTime::currentDateTime()).toStdString();
-    const TSplitResult result = Splitter.DataReadingFinished(
-        std::vector<uint8_t>(image.begin(), image.end()), lastDataIndex, savedAt, ui);
+    const TSplitResult result = saver.DataReadingFinished(image, lastDataIndex, settings, ui);
     // An empty name became "Block" on saving: the main window keeps that.
-    Options.DefaultFileName = QString::fromStdString(Splitter.DefaultFileName);
+    if (result.Segments > 0)
+        Options.DefaultFileName =
+            QString::fromStdString(DefaultFileNameForSaving(settings.DefaultFileName));
     if (!result.Error.empty()) {
         ShowError(QString::fromStdString(result.Error + BackupNote(result.BackupPath)));
         Link->Disconnect();
@@ -899,8 +895,6 @@ void TZirkoComForm::CloseClick()
     ClosingNow = true;
     Link->Close();
     setWindowTitle("Data Reading / Zirko - Disconnected");
-    Splitter.FlightList.clear();
-    std::vector<uint8_t>().swap(Splitter.DownloadBuffer);
     done(QDialog::Accepted);
 }
 

@@ -2,11 +2,12 @@
 #pragma once
 
 #include "core/device/ConfigRecord.h"
-#include "core/device/FlightSplitter.h"
 
 #include <QDialog>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <span>
 
 class QCheckBox;
 class QGroupBox;
@@ -58,6 +59,9 @@ public:
     void SetFlightTemperature(int degrees) { Options.FlightTemperature = degrees; }
     double MarkerThreshold() const { return Options.MarkerThreshold; }
     void SetMarkerThreshold(double threshold) { Options.MarkerThreshold = threshold; }
+    // Where downloads keep their raw images (the program's backup folder unless set).
+    QString BackupFolder() const { return Options.BackupFolder; }
+    void SetBackupFolder(const QString& folder) { Options.BackupFolder = folder; }
 
     // Shows the window modally; the main window refreshes its folder tree afterwards.
     int Execute();
@@ -65,8 +69,6 @@ public:
     TConfigImage ConfigImage{};
     qint64 MemorySize = kDefaultMemorySize;
     qint64 UsedBytes = 0;
-    // The flights of the last download (FlightList) and the raw backups.
-    TFlightSplitter Splitter;
 
     void ConfigToControls();
     TSamplePeriod SamplePeriod();
@@ -146,7 +148,7 @@ private:
     void WireSession();
     void WireEdits();
     void SetLamp(TLampColour colour);
-    void DataReadingFinished(const QByteArray& image, qint64 lastDataIndex);
+    void DataReadingFinished(std::span<const uint8_t> image, qint64 lastDataIndex);
     void StoreWordFromEdit(QLineEdit* edit, size_t offset, int limit);
     void EditLeft(QLineEdit* edit);
     void SetOperationButtons(std::initializer_list<QPushButton*> buttons, bool on);
@@ -157,6 +159,7 @@ private:
         QString DefaultFileName;
         int FlightTemperature = 15;
         double MarkerThreshold = 0;
+        QString BackupFolder;
     };
     TOptions Options;
     bool ClosingNow = false;

@@ -37,8 +37,14 @@ TAppPaths DefaultAppPaths()
         QDir().mkpath(config);
         p.SettingsFile = config + "/" + baseName + ".ini";
     }
-    p.BackupDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/backups";
+    p.BackupDir = DefaultBackupDir();
     return p;
+}
+
+QString DefaultBackupDir()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return base.isEmpty() ? QString() : base + "/backups";
 }
 
 QString DefaultDataDir(const QString& programDir)

@@ -20,6 +20,10 @@ bool IsSharedProgramDir(const QString& programDir);
 // folder.
 TAppPaths DefaultAppPaths();
 
+// Where downloads keep the raw copies of their memory images: "backups" in the per-user data
+// folder; empty when there is no such folder.
+QString DefaultBackupDir();
+
 // The data folder at first start: "Data" beside the program when it exists; otherwise the
 // program's folder when it is writable and not a system folder; otherwise "Data" in the per-user
 // data folder (created).

@@ -285,7 +285,7 @@ void TLoggerSession::Dispatch(const TProtocolEvent& e)
         break;
     case TProtocolEventKind::DownloadFinished:
         if (!LinkWasLost)
-            emit DownloadFinished(Bytes(e.Bytes), e.Number, e.UsedBytes);
+            emit DownloadFinished(e.Bytes, e.Number, e.UsedBytes);
         break;
     case TProtocolEventKind::CommandFinished:
         emit CommandFinished(Text(e.Text));

@@ -9,7 +9,9 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
 #include <memory>
+#include <span>
 
 namespace zirko {
 
@@ -85,8 +87,9 @@ signals:
     void PortOpened();
     // The handshake was answered.
     void DeviceConnectedChanged(bool connected);
-    // A download finished: the memory image (LastDataIndex + 1 bytes) to split and save.
-    void DownloadFinished(const QByteArray& image, qint64 lastDataIndex, qint64 usedBytes);
+    // A download finished: everything read, to split up to `lastDataIndex` and save. The view
+    // is valid while the signal is delivered (direct connections only).
+    void DownloadFinished(std::span<const uint8_t> image, qint64 lastDataIndex, qint64 usedBytes);
     // A command's reply was handled and no command is pending any more.
     void CommandFinished(const QString& command);
     // The connection ended and the port is closed (lamp red, Connect enabled).

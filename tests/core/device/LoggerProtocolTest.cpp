@@ -238,25 +238,13 @@ TEST(LoggerDownload, AFlightEndingInAnErasedByteIsNotTheEndOfTheData)
     EXPECT_EQ(link.Count(K::ErrorShown), 0);
 
     // The downloaded image splits into the flights of the whole memory.
-    TFlightSplitter fromDownload;
-    fromDownload.DownloadBuffer = finished->Bytes;
-    fromDownload.LastDataIndex = finished->Number;
-    TFlightSplitter fromMemory;
-    fromMemory.DownloadBuffer = expected;
-    fromMemory.LastDataIndex = static_cast<int64_t>(expected.size()) - 1;
-    for (TFlightSplitter* splitter : {&fromDownload, &fromMemory}) {
-        int64_t previous = 0;
-        for (int64_t at = 0; (at = splitter->FindFlightMarker(at)) != -1; at += 3) {
-            if (at > previous)
-                splitter->AddFlightSegment(previous, at);
-            previous = at;
-        }
-    }
-    EXPECT_EQ(fromDownload.FlightList.size(), 4u);
-    ASSERT_EQ(fromDownload.FlightList.size(), fromMemory.FlightList.size());
-    for (size_t i = 0; i < fromMemory.FlightList.size(); ++i) {
-        EXPECT_EQ(fromDownload.FlightList[i].DataStart, fromMemory.FlightList[i].DataStart);
-        EXPECT_EQ(fromDownload.FlightList[i].DataEnd, fromMemory.FlightList[i].DataEnd);
+    const auto fromDownload = FindFlightSegments(finished->Bytes, finished->Number);
+    const auto fromMemory = FindFlightSegments(expected, static_cast<int64_t>(expected.size()) - 1);
+    EXPECT_EQ(fromDownload.size(), 4u);
+    ASSERT_EQ(fromDownload.size(), fromMemory.size());
+    for (size_t i = 0; i < fromMemory.size(); ++i) {
+        EXPECT_EQ(fromDownload[i].DataStart, fromMemory[i].DataStart);
+        EXPECT_EQ(fromDownload[i].DataEnd, fromMemory[i].DataEnd);
     }
 }
 

@@ -48,6 +48,36 @@ bool ConnectAndWait(TLoggerSession& session)
         5000);
 }
 
+// The downloads a session reports, each image copied while its signal is delivered.
+class TDownloads {
+public:
+    explicit TDownloads(TLoggerSession& session)
+        : Connection(
+              QObject::connect(&session, &TLoggerSession::DownloadFinished,
+                               [this](std::span<const uint8_t> image, qint64 lastIndex, qint64) {
+                                   Images.emplace_back(reinterpret_cast<const char*>(image.data()),
+                                                       static_cast<qsizetype>(image.size()));
+                                   LastIndexes.push_back(lastIndex);
+                               }))
+    {
+    }
+    ~TDownloads() { QObject::disconnect(Connection); }
+    TDownloads(const TDownloads&) = delete;
+    TDownloads& operator=(const TDownloads&) = delete;
+
+    bool Wait(int milliseconds)
+    {
+        const size_t before = Images.size();
+        return QTest::qWaitFor([&] { return Images.size() > before; }, milliseconds);
+    }
+
+    std::vector<QByteArray> Images;
+    std::vector<qint64> LastIndexes;
+
+private:
+    QMetaObject::Connection Connection;
+};
+
 } // namespace
 
 TEST(LoggerSession, RunsAWholeSessionWithTheBuiltInSimulator)
@@ -60,7 +90,7 @@ TEST(LoggerSession, RunsAWholeSessionWithTheBuiltInSimulator)
     QSignalSpy lamps(&session, &TLoggerSession::LampChanged);
     QSignalSpy statuses(&session, &TLoggerSession::StatusText);
     QSignalSpy firmware(&session, &TLoggerSession::FirmwareText);
-    QSignalSpy downloads(&session, &TLoggerSession::DownloadFinished);
+    TDownloads downloads(session);
     QSignalSpy closed(&session, &TLoggerSession::ConnectionClosed);
 
     ASSERT_TRUE(ConnectAndWait(session));
@@ -74,9 +104,9 @@ TEST(LoggerSession, RunsAWholeSessionWithTheBuiltInSimulator)
 
     session.ReadData();
     EXPECT_EQ(session.PendingCommand(), "D");
-    ASSERT_TRUE(downloads.wait(10000));
-    EXPECT_EQ(downloads.front()[0].toByteArray(), Expected(options));
-    EXPECT_EQ(downloads.front()[1].toLongLong(),
+    ASSERT_TRUE(downloads.Wait(10000));
+    EXPECT_EQ(downloads.Images.front(), Expected(options));
+    EXPECT_EQ(downloads.LastIndexes.front(),
               static_cast<qint64>(options.Memory.size() + kLoggerEndRunKept) - 1);
 
     session.EraseMemory();
@@ -97,11 +127,11 @@ TEST(LoggerSession, DownloadsThroughAPseudoTerminalAndReconnects)
     TLoggerSession session;
     session.SetPortName(server.Server->DevicePath());
     for (int round = 0; round < 2; ++round) {
-        QSignalSpy downloads(&session, &TLoggerSession::DownloadFinished);
+        TDownloads downloads(session);
         ASSERT_TRUE(ConnectAndWait(session)) << "round " << round;
         session.ReadData();
-        ASSERT_TRUE(downloads.wait(10000));
-        EXPECT_EQ(downloads.front()[0].toByteArray(), Expected(options));
+        ASSERT_TRUE(downloads.Wait(10000));
+        EXPECT_EQ(downloads.Images.front(), Expected(options));
         session.Disconnect();
         EXPECT_FALSE(session.PortOpen());
         QTest::qWait(50);
@@ -152,7 +182,7 @@ TEST(LoggerSession, AnUnpluggedLoggerEndsTheDownloadWithoutSavingIt)
     TLoggerSession session;
     session.SetPortName(server.Server->DevicePath());
     QSignalSpy errors(&session, &TLoggerSession::ErrorShown);
-    QSignalSpy downloads(&session, &TLoggerSession::DownloadFinished);
+    TDownloads downloads(session);
     QSignalSpy closed(&session, &TLoggerSession::ConnectionClosed);
     ASSERT_TRUE(ConnectAndWait(session));
     session.ReadData();
@@ -162,7 +192,7 @@ TEST(LoggerSession, AnUnpluggedLoggerEndsTheDownloadWithoutSavingIt)
     ASSERT_FALSE(errors.isEmpty());
     EXPECT_EQ(errors.front().front().toString(), "Communication error");
     QTest::qWait(200);
-    EXPECT_TRUE(downloads.isEmpty());
+    EXPECT_TRUE(downloads.Images.empty());
     EXPECT_FALSE(session.PortOpen());
 }
 

@@ -1,0 +1,158 @@
+// Saves the flights of a downloaded memory image as flight files and keeps the image as a backup.
+#include "platform/files/FlightSaver.h"
+
+#include "core/flightdata/ZdfFile.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <system_error>
+
+namespace zirko {
+
+namespace {
+
+constexpr const char* kBackupPrefix = "Zirko-";
+constexpr const char* kBackupSuffix = ".bin";
+// Five bytes or fewer are the erased end alone: nothing worth keeping.
+constexpr int64_t kEndOfDataBytes = 5;
+
+// "YYYYMMDD-HHMMSS" in UTC: sorts by time and means the same on every machine.
+std::string TimeStamp()
+{
+    using namespace std::chrono;
+    const auto now = floor<seconds>(system_clock::now());
+    const auto day = floor<days>(now);
+    const year_month_day date(day);
+    const hh_mm_ss time(now - day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02u%02u-%02d%02d%02d", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()));
+    return text;
+}
+
+} // namespace
+
+std::string TFlightSaver::KeepBackup(std::span<const uint8_t> image) const
+{
+    namespace fs = std::filesystem;
+    if (Paths.BackupFolder.empty() || image.empty())
+        return {};
+    std::error_code error;
+    fs::create_directories(Paths.BackupFolder, error);
+    const std::string stamp = TimeStamp();
+    const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
+    fs::path target;
+    TFileSave saved = TFileSave::Exists;
+    for (int serial = 1; serial < 100 && saved == TFileSave::Exists; ++serial) {
+        char suffix[8];
+        std::snprintf(suffix, sizeof suffix, "-%02d", serial);
+        target = Paths.BackupFolder / (kBackupPrefix + stamp + suffix + kBackupSuffix);
+        saved = SaveFileAtomically(target, bytes, TSaveMode::CreateNew);
+    }
+    if (saved != TFileSave::Written)
+        return {};
+
+    // Only the newest backups stay; their names sort by time.
+    std::vector<fs::path> backups;
+    for (fs::directory_iterator it(Paths.BackupFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (it->is_regular_file(error) && name.starts_with(kBackupPrefix) &&
+            name.ends_with(kBackupSuffix))
+            backups.push_back(it->path());
+    }
+    std::sort(backups.begin(), backups.end());
+    for (size_t i = 0; i + Paths.BackupsKept < backups.size(); ++i)
+        fs::remove(backups[i], error);
+    return target.string();
+}
+
+TSplitResult TFlightSaver::DataReadingFinished(std::span<const uint8_t> image,
+                                               int64_t lastDataIndex,
+                                               const TSplitSettings& settings,
+                                               TFlightSaveUi& ui) const
+{
+    lastDataIndex = std::min(lastDataIndex, static_cast<int64_t>(image.size()) - 1);
+    // Everything read, also past the end of the data: the backup shows what the logger sent.
+    std::string backup;
+    if (lastDataIndex + 1 > kEndOfDataBytes)
+        backup = KeepBackup(image);
+
+    const std::vector<TImageFlight> flights = SplitMemoryImage(image, lastDataIndex, settings);
+    ui.FlightsFound(flights.size());
+    TSplitResult result;
+    if (!flights.empty())
+        result = SaveFlights(flights, ui);
+    result.Segments = static_cast<int>(flights.size());
+    result.BackupPath = backup;
+    if (!result.CountText.empty())
+        ui.SaveFinished(result.CountText, backup);
+    return result;
+}
+
+TSplitResult TFlightSaver::SaveFlights(const std::vector<TImageFlight>& flights,
+                                       TFlightSaveUi& ui) const
+{
+    namespace fs = std::filesystem;
+    TSplitResult result;
+    if (flights.empty()) {
+        ui.FilesWritten(0);
+        return result;
+    }
+
+    std::string folder = Paths.DataFolder.empty() ? std::string("./Data") : Paths.DataFolder;
+    if (folder.back() != '/' && folder.back() != '\\')
+        folder += '/';
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) {
+        // One level only: a missing parent means the data folder option is wrong.
+        if (!fs::create_directory(folder, error) || error) {
+            result.Error = "Cannot create " + folder;
+            return result;
+        }
+    }
+
+    bool asking = true;
+    for (const TImageFlight& flight : flights) {
+        if (!flight.SkipReason.empty()) {
+            ui.FlightNotSaved(flight.SkipReason);
+            continue;
+        }
+        const std::string fileName = folder + flight.FileName;
+        // Yes replaces the file; No ends the whole save.
+        auto mayReplace = [&] {
+            const TOverwriteAnswer answer =
+                ui.AskOverwrite("Filename " + fileName + " already exists. Rewrite?");
+            if (answer == TOverwriteAnswer::YesToAll)
+                asking = false;
+            return answer != TOverwriteAnswer::No;
+        };
+        TSaveMode mode = asking ? TSaveMode::CreateNew : TSaveMode::Replace;
+        if (asking && fs::exists(fileName, error)) {
+            if (!mayReplace())
+                break;
+            mode = TSaveMode::Replace;
+        }
+        TWriteResult written = WriteDataFile(fileName, flight.Record, mode);
+        // Another program saved a file of this name meanwhile: it is asked about as one that
+        // was there before.
+        if (written.Status == TWriteStatus::Exists) {
+            if (!mayReplace())
+                break;
+            written = WriteDataFile(fileName, flight.Record, TSaveMode::Replace);
+        }
+        if (!written.Ok()) {
+            ui.FlightNotSaved(kMsgWriteIo);
+            continue;
+        }
+        ++result.Saved;
+        ui.FilesWritten(result.Saved);
+    }
+    result.CountText = SavedCountText(result.Saved);
+    return result;
+}
+
+} // namespace zirko

@@ -1,0 +1,353 @@
+// Saving the flights of downloaded memory images as flight files, and their raw backups.
+#include "core/device/LoggerLinkHarness.h"
+
+#include "platform/files/FlightFile.h"
+#include "platform/files/FlightSaver.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <deque>
+#include <fstream>
+#include <random>
+#include <thread>
+
+namespace zirko {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TRecordingUi final : public TFlightSaveUi {
+public:
+    TOverwriteAnswer AskOverwrite(const std::string& question) override
+    {
+        Questions.push_back(question);
+        if (Answers.empty())
+            return TOverwriteAnswer::No;
+        const auto answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    // The texts the device window shows for each report.
+    void FlightsFound(size_t count) override { Status.push_back(ReadingFinishedText(count)); }
+    void FlightNotSaved(const std::string& reason) override { Errors.push_back(reason); }
+    void FilesWritten(int count) override { InitLabels.push_back(SavedSoFarText(count)); }
+    void SaveFinished(const std::string& countText, const std::string& backupPath) override
+    {
+        Information.push_back(countText + BackupNote(backupPath));
+    }
+
+    std::deque<TOverwriteAnswer> Answers;
+    std::vector<std::string> Questions, Errors, Information, Status, InitLabels;
+};
+
+class TTempFolder {
+public:
+    TTempFolder()
+    {
+        std::random_device seed;
+        Path = fs::temp_directory_path() / ("zirko-split-" + std::to_string(seed()));
+        fs::create_directories(Path);
+    }
+    ~TTempFolder()
+    {
+        std::error_code error;
+        fs::remove_all(Path, error);
+    }
+    fs::path Path;
+};
+
+std::string FileText(const fs::path& path)
+{
+    std::string text;
+    EXPECT_TRUE(ReadWholeFile(path, text)) << path;
+    return text;
+}
+
+void PutWord(std::vector<uint8_t>& image, size_t at, uint16_t value)
+{
+    image[at] = static_cast<uint8_t>(value >> 8);
+    image[at + 1] = static_cast<uint8_t>(value & 0xFF);
+}
+
+// A marker and a header at `at` in an image filled with bytes that are never 0xFF.
+void PutFlightHeader(std::vector<uint8_t>& image, size_t at, uint16_t sampling, uint16_t mask)
+{
+    std::fill_n(image.begin() + static_cast<long>(at), 4, 0xFF);
+    PutWord(image, at + 4, sampling);
+    PutWord(image, at + 6, mask);
+    for (size_t word = 8; word < 18; word += 2)
+        PutWord(image, at + word, 0);
+}
+
+// `size` bytes of filler ending in the five erased bytes a download stops on.
+std::vector<uint8_t> ImageWithEnd(size_t size)
+{
+    std::vector<uint8_t> image(size + 5, 0x11);
+    std::fill(image.end() - 5, image.end(), 0xFF);
+    return image;
+}
+
+int64_t LastIndex(const std::vector<uint8_t>& image)
+{
+    return static_cast<int64_t>(image.size()) - 1;
+}
+
+// Saves as a download does, into `folder` (no backup unless given).
+TSplitResult SaveImage(const std::vector<uint8_t>& image, int64_t lastDataIndex,
+                       const std::string& folder, const std::string& dateText, TFlightSaveUi& ui,
+                       const std::string& defaultName = {}, const fs::path& backups = {})
+{
+    TSaverPaths paths;
+    paths.DataFolder = folder;
+    paths.BackupFolder = backups;
+    return TFlightSaver(paths).DataReadingFinished(image, lastDataIndex, {defaultName, dateText},
+                                                   ui);
+}
+
+class FlightSaving : public testing::Test {
+protected:
+    // Three flights of altitude only, each 20 samples.
+    std::vector<uint8_t> ThreeFlights(uint16_t secondMask = 0x8000) const
+    {
+        auto image = ImageWithEnd(3 * 58);
+        PutFlightHeader(image, 0, 10, 0x8000);
+        PutFlightHeader(image, 58, 10, secondMask);
+        PutFlightHeader(image, 116, 10, 0x8000);
+        return image;
+    }
+
+    TSplitResult Save(const std::vector<uint8_t>& image)
+    {
+        return SaveImage(image, LastIndex(image), Folder.Path.string(), "8.12.2026 9:41:00", Ui,
+                         DefaultName, Folder.Path / "backup");
+    }
+
+    fs::path Saved(const std::string& name) const { return Folder.Path / name; }
+
+    TTempFolder Folder;
+    std::string DefaultName;
+    TRecordingUi Ui;
+};
+
+TEST_F(FlightSaving, EveryFlightIsWrittenUnderTheNextNumber)
+{
+    const auto result = Save(ThreeFlights());
+    EXPECT_EQ(result.Saved, 3);
+    EXPECT_EQ(DefaultFileNameForSaving(DefaultName), "Block");
+    EXPECT_EQ(Ui.InitLabels, (std::vector<std::string>{"1 file succesfully written.",
+                                                       "2 files succesfully written.",
+                                                       "3 files succesfully written."}));
+    ASSERT_EQ(Ui.Information.size(), 1u);
+    EXPECT_TRUE(Ui.Information[0].starts_with("3 files succesfully written.\n"));
+    EXPECT_NE(Ui.Information[0].find(result.BackupPath), std::string::npos);
+    for (const char* name : {"Block001.zdf", "Block002.zdf", "Block003.zdf"}) {
+        TDataBlock flight;
+        const auto read = ReadDataFile(Saved(name), flight, 50);
+        EXPECT_EQ(read.Status, TReadStatus::Ok) << name;
+        EXPECT_EQ(read.Count, 20);
+        EXPECT_EQ(flight.DateText, "8.12.2026 9:41:00");
+    }
+    EXPECT_FALSE(fs::exists(Saved("Block004.zdf")));
+}
+
+TEST_F(FlightSaving, YesToAllOverwritesEveryLaterFileWithoutAsking)
+{
+    for (const char* name : {"Flight012.zdf", "Flight013.zdf", "Flight014.zdf"})
+        std::ofstream(Saved(name)) << "old";
+    DefaultName = "Flight0012.zdf";
+    Ui.Answers = {TOverwriteAnswer::YesToAll};
+    const auto result = Save(ThreeFlights());
+    EXPECT_EQ(Ui.Questions, std::vector<std::string>{"Filename " + Folder.Path.string() +
+                                                     "/Flight012.zdf already exists. Rewrite?"});
+    EXPECT_EQ(result.Saved, 3);
+    EXPECT_GT(fs::file_size(Saved("Flight014.zdf")), 3u);
+}
+
+TEST_F(FlightSaving, NoEndsTheSaveButTheBackupKeepsTheFlights)
+{
+    std::ofstream(Saved("Block002.zdf")) << "old";
+    const auto image = ThreeFlights();
+    const auto result = Save(image);
+    EXPECT_EQ(Ui.Questions.size(), 1u);
+    EXPECT_EQ(result.Saved, 1);
+    EXPECT_FALSE(fs::exists(Saved("Block003.zdf")));
+    EXPECT_TRUE(Ui.Information[0].starts_with("1 file succesfully written."));
+
+    // The backup is the image as downloaded; splitting it again saves the rest.
+    std::ifstream backup(result.BackupPath, std::ios::binary);
+    const std::vector<uint8_t> kept((std::istreambuf_iterator<char>(backup)), {});
+    EXPECT_EQ(kept, image);
+    TRecordingUi yes;
+    yes.Answers = {TOverwriteAnswer::YesToAll};
+    EXPECT_EQ(SaveImage(kept, LastIndex(kept), Folder.Path.string(), "d", yes).Saved, 3);
+}
+
+TEST_F(FlightSaving, AFailedWriteIsReportedAndTheNextFlightStillSaved)
+{
+    fs::create_directory(Saved("Block002.zdf")); // a folder where the file should go
+    Ui.Answers = {TOverwriteAnswer::Yes};
+    const auto result = Save(ThreeFlights());
+    EXPECT_EQ(Ui.Errors, std::vector<std::string>{"Error in writing file."});
+    EXPECT_EQ(result.Saved, 2);
+    EXPECT_TRUE(fs::exists(Saved("Block003.zdf")));
+    EXPECT_TRUE(Ui.Information[0].starts_with("2 files succesfully written."));
+}
+
+TEST_F(FlightSaving, AReadOnlyFlightIsRefusedAndNotCountedAndTheOthersSave)
+{
+    ASSERT_EQ(Save(ThreeFlights()).Saved, 3);
+    const std::string before = FileText(Saved("Block002.zdf"));
+    fs::permissions(Saved("Block002.zdf"), fs::perms::owner_read);
+    Ui = {};
+    Ui.Answers = {TOverwriteAnswer::YesToAll};
+    const auto result = Save(ThreeFlights());
+    EXPECT_EQ(Ui.Errors, std::vector<std::string>{"Error in writing file."});
+    EXPECT_EQ(result.Saved, 2);
+    EXPECT_EQ(FileText(Saved("Block002.zdf")), before);
+    EXPECT_EQ(fs::status(Saved("Block002.zdf")).permissions(), fs::perms::owner_read);
+}
+
+TEST_F(FlightSaving, TheBackupKeepsEverythingReadAlsoPastTheImage)
+{
+    auto image = ThreeFlights();
+    const auto lastDataIndex = static_cast<int64_t>(image.size()) - 1;
+    image.insert(image.end(), 14, 0xFF); // read on to the end of the erased run
+    const auto result =
+        SaveImage(image, lastDataIndex, Folder.Path.string(), "d", Ui, {}, Folder.Path / "backup");
+    EXPECT_EQ(result.Saved, 3);
+    const std::string backup = FileText(result.BackupPath);
+    EXPECT_EQ(backup, std::string(image.begin(), image.end()));
+}
+
+// Two downloads saved into one folder at the same moment, each answering No to an existing file.
+TEST(FlightSavingRace, TwoSaversNeverBothWriteTheSameFile)
+{
+    auto image = GenerateMemoryImage(3, 11, 240);
+    image.insert(image.end(), 5, 0xFF);
+    for (int round = 0; round < 8; ++round) {
+        TTempFolder folder;
+        std::atomic<int> ready = 0;
+        int saved[2] = {0, 0};
+        auto save = [&](int saver) {
+            TRecordingUi ui;
+            ++ready;
+            while (ready < 2) {
+            }
+            saved[saver] = SaveImage(image, LastIndex(image), folder.Path.string(),
+                                     "saver " + std::to_string(saver), ui, "Blok")
+                               .Saved;
+        };
+        std::thread first(save, 0);
+        std::thread second(save, 1);
+        first.join();
+        second.join();
+        int files = 0;
+        for (const auto& entry : fs::directory_iterator(folder.Path)) {
+            ++files;
+            EXPECT_EQ(entry.path().extension(), ".zdf") << entry.path();
+        }
+        // Every success a saver reports is a file of its own on disk.
+        EXPECT_EQ(saved[0] + saved[1], files) << "round " << round;
+        EXPECT_EQ(files, 3);
+    }
+}
+
+TEST_F(FlightSaving, AFlightWithNoChannelsIsSkippedAndNamed)
+{
+    const auto result = Save(ThreeFlights(0x0000));
+    ASSERT_EQ(Ui.Errors.size(), 1u);
+    EXPECT_EQ(Ui.Errors[0], "Flight 2 of the download (byte 58) has no recorded channel and was "
+                            "not saved.");
+    EXPECT_EQ(result.Saved, 2);
+    EXPECT_TRUE(fs::exists(Saved("Block001.zdf")));
+    EXPECT_TRUE(fs::exists(Saved("Block002.zdf")));
+    EXPECT_FALSE(fs::exists(Saved("Block003.zdf")));
+}
+
+TEST_F(FlightSaving, AFolderThatCannotBeCreatedSavesNothing)
+{
+    const std::string missing = (Folder.Path / "missing" / "data").string();
+    const auto image = ThreeFlights();
+    const auto result =
+        SaveImage(image, LastIndex(image), missing, "d", Ui, {}, Folder.Path / "backup");
+    EXPECT_EQ(result.Error, "Cannot create " + missing + "/");
+    // The failure box says where the flights are kept all the same.
+    EXPECT_EQ(BackupNote(result.BackupPath),
+              "\nThe downloaded memory is also kept in " + result.BackupPath);
+    EXPECT_EQ(BackupNote(""), "");
+    EXPECT_EQ(result.Saved, 0);
+    EXPECT_TRUE(Ui.Information.empty());
+    EXPECT_TRUE(fs::exists(result.BackupPath));
+
+    // One missing level is created.
+    EXPECT_EQ(SaveImage(image, LastIndex(image), (Folder.Path / "data").string(), "d", Ui).Saved,
+              3);
+}
+
+TEST_F(FlightSaving, OnlyTheNewestTwentyBackupsStay)
+{
+    const auto backups = Folder.Path / "backup";
+    fs::create_directories(backups);
+    for (int i = 0; i < 25; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "Zirko-2001%04d-000000-01.bin", 101 + i);
+        std::ofstream(backups / name) << "x";
+    }
+    std::ofstream(backups / "notes.txt") << "kept";
+    const auto result = Save(ThreeFlights());
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(backups))
+        count += entry.path().extension() == ".bin";
+    EXPECT_EQ(count, 20);
+    EXPECT_TRUE(fs::exists(result.BackupPath));
+    EXPECT_TRUE(fs::exists(backups / "notes.txt"));
+    EXPECT_FALSE(fs::exists(backups / "Zirko-20010101-000000-01.bin"));
+    EXPECT_TRUE(fs::exists(backups / "Zirko-20010125-000000-01.bin"));
+}
+
+TEST_F(FlightSaving, AnImageWithNoFlightShowsNoBoxAndKeepsNoBackup)
+{
+    const auto result = Save(std::vector<uint8_t>(5, 0xFF));
+    EXPECT_EQ(Ui.Status, std::vector<std::string>{"Data reading finished (0 blocks read.)"});
+    EXPECT_TRUE(Ui.Information.empty());
+    EXPECT_TRUE(result.BackupPath.empty());
+    EXPECT_EQ(result.Segments, 0);
+}
+
+TEST_F(FlightSaving, AnEmptyListSavesNoFile)
+{
+    EXPECT_EQ(TFlightSaver({Folder.Path.string(), {}, 20}).SaveFlights({}, Ui).Saved, 0);
+    EXPECT_EQ(Ui.InitLabels, std::vector<std::string>{"0 files saved."});
+}
+
+TEST(DownloadAndSave, TheSimulatedLoggersFlightsEndUpAsFiles)
+{
+    const auto memory = GenerateMemoryImage(4, 3, 90);
+    TSimulatorOptions options;
+    options.Memory = memory;
+    options.Faults.BadCheckBlock = 5;
+    options.Faults.BadCheckTimes = 3;
+    test::TLoggerLinkHarness link(options);
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    link.Settle();
+    const auto* finished = link.Last(TProtocolEventKind::DownloadFinished);
+    ASSERT_NE(finished, nullptr);
+
+    TTempFolder folder;
+    TRecordingUi ui;
+    const auto result =
+        SaveImage(finished->Bytes, finished->Number, folder.Path.string(), "d", ui, "Blok");
+    EXPECT_EQ(result.Segments, 4);
+    EXPECT_EQ(result.Saved, 4);
+    TDataBlock flight;
+    const auto read = ReadDataFile(folder.Path / "Blok004.zdf", flight, 50);
+    EXPECT_EQ(read.Status, TReadStatus::Ok);
+    EXPECT_EQ(read.Count, 901);
+    EXPECT_EQ(flight.HeaderWord3, 4);
+}
+
+} // namespace
+} // namespace zirko
