@@ -99,7 +99,7 @@ std::pair<qint64, qint64> Download(TSimulatorOptions options)
                          bytes = static_cast<qint64>(image.size());
                          loop.quit();
                      });
-    QObject::connect(&session, &TLoggerSession::ErrorShown, &loop, &QEventLoop::quit);
+    QObject::connect(&session, &TLoggerSession::Failed, &loop, &QEventLoop::quit);
     QTimer::singleShot(0, &session, &TLoggerSession::Connect);
     QTimer::singleShot(600000, &loop, &QEventLoop::quit);
     loop.exec();

@@ -127,9 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     link.Program.Start(link.Now);
     link.Device.PowerUp(link.Now);
     link.Settle();
-    Require(link.Program.DeviceConnected && link.Program.ConfigLoaded);
-    Require(link.Program.ConfigImage == link.Device.Config());
-    Require(link.Program.MemorySize == zirko::kLoggerLargeMemory);
+    Require(link.Program.DeviceConnected() && link.Program.ConfigLoaded());
+    Require(link.Program.ConfigImage() == link.Device.Config());
+    Require(link.Program.MemorySize() == zirko::kLoggerLargeMemory);
 
     link.Events.clear();
     link.Program.ReadData(link.Now);
@@ -165,8 +165,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     const auto* finished = link.Last(TProtocolEventKind::DownloadFinished);
-    const auto* error = link.Last(TProtocolEventKind::ErrorShown);
-    Require(link.Program.PendingCommand.empty());
+    const auto* error = link.Last(TProtocolEventKind::Failure);
+    Require(link.Program.PendingCommand().empty());
     if (failAt) {
         Require(finished == nullptr && error != nullptr);
         Require(!link.Program.PortOpen());
@@ -175,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Require(error == nullptr && finished != nullptr);
     Require(link.Program.PortOpen());
     Require(static_cast<int64_t>(finished->Bytes.size()) == end.Read);
-    Require(finished->Number == end.Kept - 1 && link.Program.LastDataIndex == end.Kept - 1);
+    Require(finished->Number == end.Kept - 1 && link.Program.LastDataIndex() == end.Kept - 1);
     for (int64_t i = 0; i < end.Read; ++i)
         Require(finished->Bytes[static_cast<size_t>(i)] == link.Device.MemoryByte(i));
 
@@ -184,12 +184,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
 
     // The connection stays usable: a changed record goes up and reads back the same.
-    std::vector<uint8_t> record = link.Program.ConfigImage;
+    std::vector<uint8_t> record = link.Program.ConfigImage();
     record[40] ^= data[size - 1];
     link.Events.clear();
     link.Program.UploadConfig(record, link.Now);
     link.Settle();
-    Require(link.Last(TProtocolEventKind::ErrorShown) == nullptr);
-    Require(link.Device.Config() == record && link.Program.VerifyImage == record);
+    Require(link.Last(TProtocolEventKind::Failure) == nullptr);
+    Require(link.Device.Config() == record && link.Program.VerifyImage() == record);
     return 0;
 }

@@ -47,7 +47,7 @@ bool IsCommandLetter(uint8_t byte)
 
 class TRun {
 public:
-    explicit TRun(size_t maxImage) { Program.MaxImageBytes = maxImage; }
+    explicit TRun(size_t maxImage) { Program.SetMaxImageBytes(maxImage); }
 
     void Feed(std::span<const uint8_t> bytes) { Program.OnBytes(bytes, Now); }
 
@@ -60,7 +60,7 @@ public:
             Require(std::all_of(output.begin(), output.end(), IsCommandLetter));
         for (const auto& event : Program.TakeEvents()) {
             if (event.Kind == TProtocolEventKind::DownloadFinished) {
-                Require(event.Bytes.size() <= Program.MaxImageBytes);
+                Require(event.Bytes.size() <= Program.MaxImageBytes());
                 if (!event.Bytes.empty()) {
                     // The image to split ends inside what was read; the rest is backup only.
                     Require(event.Number >= 0 &&
@@ -68,21 +68,23 @@ public:
                     Require(event.UsedBytes == event.Number);
                 }
             }
-            if (event.Kind == TProtocolEventKind::ConfigReceived)
+            if (event.Kind == TProtocolEventKind::Configuration)
                 Require(event.Bytes.size() == zirko::kLoggerConfigBytes);
-            if (event.Kind == TProtocolEventKind::ProgressChanged)
+            if (event.Kind == TProtocolEventKind::WaitingActivity)
+                Require(event.Number >= 1 && !zirko::WaitingDots(event.Number).empty() &&
+                        zirko::WaitingDots(event.Number).size() <= 101);
+            if (event.Kind == TProtocolEventKind::Progress)
                 Require(event.Number >= 0 &&
-                        event.Number <= static_cast<int64_t>(Program.MaxImageBytes));
+                        event.Number <= static_cast<int64_t>(Program.MaxImageBytes()));
         }
-        Require(Program.PendingCommand.size() <= 1);
-        Require(Program.ConfigImage.size() == zirko::kLoggerConfigBytes);
-        Require(Program.VerifyImage.size() == zirko::kLoggerConfigBytes);
-        Require(Program.FirmwareBytes.size() <= zirko::kLoggerFirmwareBytes);
-        Require(Program.InitLabel.size() <= 101);
-        Require(Program.MemorySize == 0 || Program.MemorySize == zirko::kLoggerSmallMemory ||
-                Program.MemorySize == zirko::kLoggerLargeMemory);
+        Require(Program.PendingCommand().size() <= 1);
+        Require(Program.ConfigImage().size() == zirko::kLoggerConfigBytes);
+        Require(Program.VerifyImage().size() == zirko::kLoggerConfigBytes);
+        Require(Program.FirmwareBytes().size() <= zirko::kLoggerFirmwareBytes);
+        Require(Program.MemorySize() == 0 || Program.MemorySize() == zirko::kLoggerSmallMemory ||
+                Program.MemorySize() == zirko::kLoggerLargeMemory);
         if (Program.Phase() == TProtocolPhase::Closed)
-            Require(!Program.DeviceConnected);
+            Require(!Program.DeviceConnected());
         if (const auto deadline = Program.NextDeadline())
             Require(*deadline <=
                     Now + std::max(zirko::kLoggerReadTimeoutMs, zirko::kLoggerReplyTimeoutMs));

@@ -219,17 +219,17 @@ public:
             LastStatus = text;
             std::cerr << text.toStdString() << std::endl;
         });
-        connect(&Session, &TLoggerSession::TopLabelText, this, [this](const QString& text) {
-            if (!Done && !text.trimmed().isEmpty() && text != LastStatus)
-                std::cerr << text.toStdString() << std::endl;
-        });
-        connect(&Session, &TLoggerSession::FirmwareText, this, [this](const QString& text) {
-            if (!Done)
-                std::cerr << "Firmware: " << text.toStdString() << std::endl;
-        });
+        connect(&Session, &TLoggerSession::DownloadStarted, this, &TDeviceJob::ShowEvent);
+        connect(&Session, &TLoggerSession::Disconnected, this,
+                [this](TConnectionEnd, const QString& text) { ShowEvent(text); });
+        connect(&Session, &TLoggerSession::Firmware, this,
+                [this](const QString& text, qint64, bool received) {
+                    if (!Done && received)
+                        std::cerr << "Firmware: " << text.toStdString() << std::endl;
+                });
         connect(&Session, &TLoggerSession::ConnectFailed, this,
                 [this](const QString& text) { Finish(Fail(text.trimmed().toStdString())); });
-        connect(&Session, &TLoggerSession::ErrorShown, this,
+        connect(&Session, &TLoggerSession::Failed, this,
                 [this](const QString& text) { Finish(Fail(text.toStdString())); });
         connect(&Session, &TLoggerSession::CommandFinished, this, &TDeviceJob::OnCommandFinished);
         connect(&Session, &TLoggerSession::DownloadFinished, this, &TDeviceJob::OnDownloadFinished);
@@ -258,10 +258,10 @@ public:
         if (!::isatty(STDERR_FILENO))
             return;
         Progress = std::make_unique<TProgressLine>();
-        connect(&Session, &TLoggerSession::ProgressMaximumChanged, this,
-                [this](qint64 maximum) { Progress->SetMaximum(maximum); });
-        connect(&Session, &TLoggerSession::ProgressChanged, this, [this](qint64 position) {
-            if (!Done && Session.DeviceConnected() && Downloading)
+        connect(&Session, &TLoggerSession::Firmware, this,
+                [this](const QString&, qint64 memorySize) { Progress->SetMaximum(memorySize); });
+        connect(&Session, &TLoggerSession::Progress, this, [this](qint64 position, bool ended) {
+            if (!Done && !ended && Session.DeviceConnected() && Downloading)
                 Progress->Update(position);
         });
     }
@@ -290,6 +290,14 @@ public:
     }
 
 private:
+    // A text of the conversation that is not a status line, unless it repeats the last one.
+    void ShowEvent(const QString& text)
+    {
+        if (Done || text.trimmed().isEmpty() || text == LastStatus)
+            return;
+        std::cerr << text.toStdString() << std::endl;
+    }
+
     void OnCommandFinished(const QString& letter)
     {
         if (Done)

@@ -9,17 +9,19 @@ namespace zirko {
 
 namespace {
 
-std::string BytesReadText(int64_t count)
-{
-    return "Number of bytes read: " + std::to_string(count);
-}
-
 std::string OnlyBytesReadText(size_t count)
 {
     return "Reading failed, only " + std::to_string(count) + " bytes read.";
 }
 
 } // namespace
+
+std::string WaitingDots(int64_t bytesHeard)
+{
+    // The dots only show that something arrives; they start again past 101.
+    return bytesHeard <= 0 ? std::string()
+                           : std::string(static_cast<size_t>((bytesHeard - 1) % 101 + 1), '.');
+}
 
 uint8_t LoggerCheckByte(std::span<const uint8_t> bytes)
 {
@@ -38,7 +40,7 @@ int64_t MemorySizeFromFirmware(std::span<const uint8_t> firmware)
 }
 
 TLoggerProtocol::TLoggerProtocol()
-    : ConfigImage(kLoggerConfigBytes, 0), VerifyImage(kLoggerConfigBytes, 0),
+    : Config(kLoggerConfigBytes, 0), Verify(kLoggerConfigBytes, 0),
       ConfigIncoming(kLoggerConfigBytes, 0), Block(kLoggerBlockBytes, 0)
 {
 }
@@ -72,14 +74,6 @@ void TLoggerProtocol::EmitFlag(TProtocolEventKind kind, bool flag)
     Events.push_back(std::move(event));
 }
 
-void TLoggerProtocol::EmitLamp(TLoggerLamp lamp)
-{
-    TProtocolEvent event;
-    event.Kind = TProtocolEventKind::LampChanged;
-    event.Lamp = lamp;
-    Events.push_back(std::move(event));
-}
-
 std::vector<uint8_t> TLoggerProtocol::TakeOutput()
 {
     return std::exchange(Output, {});
@@ -101,9 +95,9 @@ std::optional<int64_t> TLoggerProtocol::NextDeadline() const
     case TProtocolPhase::BlockEcho:
         return LastByteMs + kLoggerReadTimeoutMs;
     case TProtocolPhase::Idle:
-        if (PendingCommand.empty())
+        if (Pending.empty())
             return std::nullopt;
-        if (PendingCommand[0] == kLoggerErase)
+        if (Pending[0] == kLoggerErase)
             return eraseDeadline;
         return LastByteMs + kLoggerReplyTimeoutMs;
     case TProtocolPhase::Firmware:
@@ -120,19 +114,19 @@ void TLoggerProtocol::Start(int64_t nowMs)
     if (State != TProtocolPhase::Closed)
         return;
     State = TProtocolPhase::WaitingForDevice;
-    StopRequested = false;
-    DeviceConnected = false;
-    PendingCommand.clear();
-    InitLabel.clear();
+    Stopping = false;
+    Connected = false;
+    Pending.clear();
+    BytesHeard = 0;
     LastByteMs = nowMs;
     Send(kLoggerHello);
-    EmitLamp(TLoggerLamp::Yellow);
+    Emit(TProtocolEventKind::Waiting);
 }
 
 bool TLoggerProtocol::RefuseUnlessOpen()
 {
     if (State == TProtocolPhase::Closed) {
-        Emit(TProtocolEventKind::ErrorShown, kMsgNotConnected);
+        Emit(TProtocolEventKind::Failure, kMsgNotConnected);
         return true;
     }
     // A command in the middle of a transfer would be read by the device as data; the window
@@ -144,11 +138,9 @@ void TLoggerProtocol::ReadData(int64_t nowMs)
 {
     if (RefuseUnlessOpen())
         return;
-    PendingCommand.assign(1, 'D');
+    Pending.assign(1, 'D');
     LastByteMs = nowMs;
-    EmitNumber(TProtocolEventKind::ProgressChanged, 0);
-    Emit(TProtocolEventKind::DataLabelText, BytesReadText(0));
-    Emit(TProtocolEventKind::TopLabelText, "");
+    EmitNumber(TProtocolEventKind::Progress, 0);
     Send(kLoggerDownload);
 }
 
@@ -157,7 +149,7 @@ void TLoggerProtocol::EraseMemory(int64_t nowMs)
     if (RefuseUnlessOpen())
         return;
     Send(kLoggerErase);
-    PendingCommand.assign(1, 'E');
+    Pending.assign(1, 'E');
     EraseStartMs = nowMs;
 }
 
@@ -165,7 +157,7 @@ void TLoggerProtocol::RequestConfig(int64_t nowMs)
 {
     if (RefuseUnlessOpen())
         return;
-    PendingCommand.assign(1, 'R');
+    Pending.assign(1, 'R');
     LastByteMs = nowMs;
     Send(kLoggerReadConfig);
 }
@@ -174,22 +166,22 @@ void TLoggerProtocol::UploadConfig(std::span<const uint8_t> configImage, int64_t
 {
     if (RefuseUnlessOpen())
         return;
-    if (!ConfigLoaded) {
-        Emit(TProtocolEventKind::ErrorShown, kMsgFileNotLoaded);
+    if (!Loaded) {
+        Emit(TProtocolEventKind::Failure, kMsgFileNotLoaded);
         return;
     }
     const size_t count = std::min(configImage.size(), kLoggerConfigBytes);
-    std::copy_n(configImage.begin(), count, ConfigImage.begin());
-    PendingCommand.assign(1, 'W');
+    std::copy_n(configImage.begin(), count, Config.begin());
+    Pending.assign(1, 'W');
     LastByteMs = nowMs;
     Send(kLoggerWriteConfig);
-    Emit(TProtocolEventKind::StatusText, "Config file writing started.");
+    Emit(TProtocolEventKind::Status, "Config file writing started.");
     for (size_t i = 0; i < count; ++i)
-        Send(ConfigImage[i]);
+        Send(Config[i]);
     if (count != kLoggerConfigBytes)
-        Emit(TProtocolEventKind::ErrorShown, "Only " + std::to_string(count) + " bytes written.");
-    Emit(TProtocolEventKind::StatusText, "Config file writing finished.");
-    Emit(TProtocolEventKind::StatusText, "Verifying config file.");
+        Emit(TProtocolEventKind::Failure, "Only " + std::to_string(count) + " bytes written.");
+    Emit(TProtocolEventKind::Status, "Config file writing finished.");
+    Emit(TProtocolEventKind::Status, "Verifying config file.");
     Send(kLoggerReadConfig);
 }
 
@@ -244,13 +236,13 @@ void TLoggerProtocol::OnTime(int64_t nowMs)
 
 void TLoggerProtocol::FailSilentReply()
 {
-    const std::string letter = PendingCommand;
+    const std::string letter = Pending;
     if (State == TProtocolPhase::Firmware || State == TProtocolPhase::Erasing)
-        EmitFlag(TProtocolEventKind::BusyCursor, false);
+        EmitFlag(TProtocolEventKind::Busy, false);
     State = TProtocolPhase::Idle;
-    Emit(TProtocolEventKind::ErrorShown, kMsgNoResponse);
+    Emit(TProtocolEventKind::Failure, kMsgNoResponse);
     FinishCommand(letter);
-    EndConnection(true, false, true);
+    EndConnection(TConnectionEnd::Failed);
 }
 
 void TLoggerProtocol::HandleByte(uint8_t byte, int64_t nowMs)
@@ -258,19 +250,13 @@ void TLoggerProtocol::HandleByte(uint8_t byte, int64_t nowMs)
     switch (State) {
     case TProtocolPhase::WaitingForDevice:
     case TProtocolPhase::Idle:
-        if (!DeviceConnected) {
-            // The dots only show that something arrives; they start again past 100.
-            if (InitLabel.size() <= 100)
-                InitLabel += '.';
-            else
-                InitLabel = ".";
-            Emit(TProtocolEventKind::InitLabelText, InitLabel);
-        }
+        if (!Connected)
+            EmitNumber(TProtocolEventKind::WaitingActivity, ++BytesHeard);
         HandleIdle(byte, nowMs);
         break;
     case TProtocolPhase::Firmware:
-        FirmwareBytes.push_back(byte);
-        if (FirmwareBytes.size() >= kLoggerFirmwareBytes)
+        Firmware.push_back(byte);
+        if (Firmware.size() >= kLoggerFirmwareBytes)
             FinishFirmware(nowMs);
         break;
     case TProtocolPhase::ConfigRead:
@@ -279,12 +265,12 @@ void TLoggerProtocol::HandleByte(uint8_t byte, int64_t nowMs)
         break;
     case TProtocolPhase::Erasing:
         if (byte == kLoggerErase) {
-            Emit(TProtocolEventKind::StatusText, "Erasing finished.");
+            Emit(TProtocolEventKind::Status, "Erasing finished.");
         } else {
-            Emit(TProtocolEventKind::StatusText,
+            Emit(TProtocolEventKind::Status,
                  std::string("Command:E expected, but ") + static_cast<char>(byte) + " found");
         }
-        EmitFlag(TProtocolEventKind::BusyCursor, false);
+        EmitFlag(TProtocolEventKind::Busy, false);
         State = TProtocolPhase::Idle;
         FinishCommand("E");
         break;
@@ -302,29 +288,25 @@ void TLoggerProtocol::HandleByte(uint8_t byte, int64_t nowMs)
 void TLoggerProtocol::HandleIdle(uint8_t byte, int64_t)
 {
     if (byte == kLoggerHello) {
-        if (DeviceConnected)
+        if (Connected)
             return;
         Send(kLoggerHello);
-        DeviceConnected = true;
+        Connected = true;
         State = TProtocolPhase::Idle;
-        Emit(TProtocolEventKind::StatusText, "Connected to Zirko");
-        Emit(TProtocolEventKind::CaptionChanged, kCaptionConnected);
-        EmitLamp(TLoggerLamp::Green);
-        InitLabel.clear();
-        Emit(TProtocolEventKind::InitLabelText, "");
-        EmitFlag(TProtocolEventKind::DeviceConnectedChanged, true);
-        PendingCommand.assign(1, 'F');
+        Emit(TProtocolEventKind::Status, "Connected to Zirko");
+        BytesHeard = 0;
+        Emit(TProtocolEventKind::Connected);
+        Pending.assign(1, 'F');
         Send(kLoggerFirmware);
-        EmitNumber(TProtocolEventKind::ProgressChanged, 0);
-        Emit(TProtocolEventKind::DataLabelText, BytesReadText(0));
+        EmitNumber(TProtocolEventKind::Progress, 0);
         return;
     }
-    if (PendingCommand.size() != 1)
+    if (Pending.size() != 1)
         return;
-    const uint8_t pending = static_cast<uint8_t>(PendingCommand[0]);
+    const uint8_t pending = static_cast<uint8_t>(Pending[0]);
     if (byte == kLoggerFirmware && pending == kLoggerFirmware) {
-        EmitFlag(TProtocolEventKind::BusyCursor, true);
-        FirmwareBytes.clear();
+        EmitFlag(TProtocolEventKind::Busy, true);
+        Firmware.clear();
         State = TProtocolPhase::Firmware;
     } else if (byte == kLoggerReadConfig &&
                (pending == kLoggerReadConfig || pending == kLoggerWriteConfig)) {
@@ -334,13 +316,13 @@ void TLoggerProtocol::HandleIdle(uint8_t byte, int64_t)
         State = pending == kLoggerReadConfig ? TProtocolPhase::ConfigRead
                                              : TProtocolPhase::ConfigVerify;
     } else if (byte == kLoggerErase && pending == kLoggerErase) {
-        Emit(TProtocolEventKind::StatusText, "Erasing started, please wait.");
-        EmitFlag(TProtocolEventKind::BusyCursor, true);
+        Emit(TProtocolEventKind::Status, "Erasing started, please wait.");
+        EmitFlag(TProtocolEventKind::Busy, true);
         State = TProtocolPhase::Erasing;
     } else if (byte == kLoggerDownload && pending == kLoggerDownload) {
-        EmitFlag(TProtocolEventKind::BusyCursor, true);
-        Emit(TProtocolEventKind::TopLabelText, "Data reading started.");
-        LastDataIndex = 0;
+        EmitFlag(TProtocolEventKind::Busy, true);
+        Emit(TProtocolEventKind::DownloadStarted, kMsgDataReadingStarted);
+        LastIndex = 0;
         DownloadBuffer.clear();
         BlockPosition = 0;
         BlockXor = 0;
@@ -353,19 +335,25 @@ void TLoggerProtocol::HandleIdle(uint8_t byte, int64_t)
 
 void TLoggerProtocol::FinishFirmware(int64_t nowMs)
 {
-    if (!FirmwareBytes.empty()) {
-        // The identification is a C string: a NUL ends the visible text.
-        const auto end = std::find(FirmwareBytes.begin(), FirmwareBytes.end(), uint8_t{0});
-        Emit(TProtocolEventKind::FirmwareText, std::string(FirmwareBytes.begin(), end));
-    }
-    MemorySize = MemorySizeFromFirmware(FirmwareBytes);
-    EmitNumber(TProtocolEventKind::ProgressMaximumChanged, MemorySize);
-    EmitFlag(TProtocolEventKind::BusyCursor, false);
-    Emit(TProtocolEventKind::StatusText, "Reading firmware finished.");
+    Memory = MemorySizeFromFirmware(Firmware);
+    TProtocolEvent firmware;
+    firmware.Kind = TProtocolEventKind::Firmware;
+    // The identification is a C string: a NUL ends the visible text.
+    firmware.Text.assign(Firmware.begin(), std::find(Firmware.begin(), Firmware.end(), uint8_t{0}));
+    firmware.Number = Memory;
+    firmware.Bytes = Firmware;
+    Events.push_back(std::move(firmware));
+    EmitFlag(TProtocolEventKind::Busy, false);
+    Emit(TProtocolEventKind::Status, "Reading firmware finished.");
     State = TProtocolPhase::Idle;
-    PendingCommand.clear();
-    Emit(TProtocolEventKind::CommandFinished, "F");
-    if (!StopRequested)
+    Pending.clear();
+    TProtocolEvent finished;
+    finished.Kind = TProtocolEventKind::CommandFinished;
+    finished.Text = "F";
+    // The configuration is asked for next: the buttons wait for its reply.
+    finished.Flag = false;
+    Events.push_back(std::move(finished));
+    if (!Stopping)
         RequestConfig(nowMs);
 }
 
@@ -403,20 +391,16 @@ void TLoggerProtocol::FinishConfigRead(bool timedOut)
     if (failure.empty()) {
         // Only a record that passed its check replaces the one the controls edit, so a garbled
         // read can never be uploaded back to the device.
-        ConfigImage = ConfigIncoming;
-        ConfigLoaded = true;
-        EmitFlag(TProtocolEventKind::ConfigControlsEnabled, true);
+        Config = ConfigIncoming;
+        Loaded = true;
     } else {
-        Emit(TProtocolEventKind::ErrorShown, failure);
+        Emit(TProtocolEventKind::Failure, failure);
     }
-    TProtocolEvent received;
-    received.Kind = TProtocolEventKind::ConfigReceived;
-    received.Bytes = ConfigImage;
-    Events.push_back(std::move(received));
-    Emit(TProtocolEventKind::StatusText, "Config file reading finished.");
+    EmitConfiguration(failure.empty());
+    Emit(TProtocolEventKind::Status, "Config file reading finished.");
     FinishCommand("R");
     if (timedOut)
-        EndConnection(true, false, true);
+        EndConnection(TConnectionEnd::Failed);
 }
 
 void TLoggerProtocol::FinishConfigVerify(bool timedOut)
@@ -424,25 +408,29 @@ void TLoggerProtocol::FinishConfigVerify(bool timedOut)
     State = TProtocolPhase::Idle;
     const std::string failure = ConfigReplyFailure(timedOut, kMsgVerifyCrc);
     if (failure.empty()) {
-        VerifyImage = ConfigIncoming;
-        ConfigLoaded = true;
-        if (VerifyImage != ConfigImage)
-            Emit(TProtocolEventKind::ErrorShown, kMsgVerifyFailed);
-        else
-            EmitFlag(TProtocolEventKind::ConfigControlsEnabled, true);
-        Emit(TProtocolEventKind::StatusText, "Config file writing finished.");
+        Verify = ConfigIncoming;
+        Loaded = true;
+        if (Verify != Config)
+            Emit(TProtocolEventKind::Failure, kMsgVerifyFailed);
+        Emit(TProtocolEventKind::Status, "Config file writing finished.");
     } else {
         std::copy_n(ConfigIncoming.begin(), std::min(ConfigCount, kLoggerConfigBytes),
-                    VerifyImage.begin());
-        Emit(TProtocolEventKind::ErrorShown, failure);
+                    Verify.begin());
+        Emit(TProtocolEventKind::Failure, failure);
     }
-    TProtocolEvent received;
-    received.Kind = TProtocolEventKind::ConfigReceived;
-    received.Bytes = ConfigImage;
-    Events.push_back(std::move(received));
+    EmitConfiguration(failure.empty() && Verify == Config);
     FinishCommand("W");
     if (!failure.empty())
-        EndConnection(true, false, true);
+        EndConnection(TConnectionEnd::Failed);
+}
+
+void TLoggerProtocol::EmitConfiguration(bool usable)
+{
+    TProtocolEvent configuration;
+    configuration.Kind = TProtocolEventKind::Configuration;
+    configuration.Bytes = Config;
+    configuration.Flag = usable;
+    Events.push_back(std::move(configuration));
 }
 
 void TLoggerProtocol::HandleDownloadByte(uint8_t byte, int64_t nowMs)
@@ -457,7 +445,7 @@ void TLoggerProtocol::HandleDownloadByte(uint8_t byte, int64_t nowMs)
         return;
     }
     if (byte == BlockXor) {
-        const size_t room = MaxImageBytes - std::min(MaxImageBytes, DownloadBuffer.size());
+        const size_t room = MaxImage - std::min(MaxImage, DownloadBuffer.size());
         const size_t count = std::min(kLoggerBlockBytes, room);
         DownloadBuffer.insert(DownloadBuffer.end(), Block.begin(), Block.begin() + count);
         ErasedRunAtAccept = ErasedRun;
@@ -486,10 +474,8 @@ void TLoggerProtocol::HandleBlockEcho(uint8_t byte, int64_t)
         return;
     }
     State = TProtocolPhase::Download;
-    const auto accepted = static_cast<int64_t>(DownloadBuffer.size());
-    Emit(TProtocolEventKind::DataLabelText, BytesReadText(accepted));
-    EmitNumber(TProtocolEventKind::ProgressChanged, accepted);
-    if (DownloadBuffer.size() >= MaxImageBytes || StopRequested)
+    EmitNumber(TProtocolEventKind::Progress, static_cast<int64_t>(DownloadBuffer.size()));
+    if (DownloadBuffer.size() >= MaxImage || Stopping)
         FinishDownload(false);
 }
 
@@ -497,7 +483,7 @@ void TLoggerProtocol::FinishDownload(bool endOfData)
 {
     size_t run = ErasedRunAtAccept;
     if (endOfData && BlockPosition > 0) {
-        const size_t room = MaxImageBytes - std::min(MaxImageBytes, DownloadBuffer.size());
+        const size_t room = MaxImage - std::min(MaxImage, DownloadBuffer.size());
         const size_t count = std::min(BlockPosition, room);
         DownloadBuffer.insert(DownloadBuffer.end(), Block.begin(), Block.begin() + count);
         run = ErasedRun;
@@ -511,17 +497,21 @@ void TLoggerProtocol::FinishDownload(bool endOfData)
     if (run >= kLoggerEndRunKept)
         accepted -= static_cast<int64_t>(run - kLoggerEndRunKept);
     if (accepted > 0)
-        LastDataIndex = accepted - 1;
+        LastIndex = accepted - 1;
     // Five erased bytes alone are no data.
-    Emit(TProtocolEventKind::DataLabelText, BytesReadText(accepted <= 5 ? 0 : accepted - 1));
-    UsedBytes = accepted > 0 ? accepted - 1 : 0;
+    TProtocolEvent count;
+    count.Kind = TProtocolEventKind::Progress;
+    count.Number = accepted <= 5 ? 0 : accepted - 1;
+    count.Flag = true;
+    Events.push_back(std::move(count));
+    Used = accepted > 0 ? accepted - 1 : 0;
     TProtocolEvent finished;
     finished.Kind = TProtocolEventKind::DownloadFinished;
-    finished.Number = LastDataIndex;
-    finished.UsedBytes = UsedBytes;
+    finished.Number = LastIndex;
+    finished.UsedBytes = Used;
     finished.Bytes = std::exchange(DownloadBuffer, {});
     Events.push_back(std::move(finished));
-    EmitFlag(TProtocolEventKind::BusyCursor, false);
+    EmitFlag(TProtocolEventKind::Busy, false);
     FinishCommand("D");
 }
 
@@ -530,18 +520,20 @@ void TLoggerProtocol::FailDownload(const std::string& text)
     State = TProtocolPhase::Idle;
     BlockPosition = 0;
     DownloadBuffer = {};
-    Emit(TProtocolEventKind::ErrorShown, text);
-    EmitFlag(TProtocolEventKind::BusyCursor, false);
+    Emit(TProtocolEventKind::Failure, text);
+    EmitFlag(TProtocolEventKind::Busy, false);
     FinishCommand("D");
-    EndConnection(true, false, true);
+    EndConnection(TConnectionEnd::Failed);
 }
 
 void TLoggerProtocol::FinishCommand(const std::string& letter)
 {
-    PendingCommand.clear();
-    Emit(TProtocolEventKind::CommandFinished, letter);
-    if (!StopRequested)
-        Emit(TProtocolEventKind::OperationButtonsEnabled);
+    Pending.clear();
+    TProtocolEvent finished;
+    finished.Kind = TProtocolEventKind::CommandFinished;
+    finished.Text = letter;
+    finished.Flag = !Stopping;
+    Events.push_back(std::move(finished));
 }
 
 void TLoggerProtocol::EndPending(int64_t nowMs)
@@ -557,7 +549,7 @@ void TLoggerProtocol::EndPending(int64_t nowMs)
         FinishConfigVerify(false);
         break;
     case TProtocolPhase::Erasing:
-        EmitFlag(TProtocolEventKind::BusyCursor, false);
+        EmitFlag(TProtocolEventKind::Busy, false);
         State = TProtocolPhase::Idle;
         FinishCommand("E");
         break;
@@ -575,42 +567,34 @@ void TLoggerProtocol::Disconnect(int64_t nowMs)
 {
     if (State == TProtocolPhase::Closed)
         return;
-    StopRequested = true;
+    Stopping = true;
     EndPending(nowMs);
-    EndConnection(true, false, false);
+    EndConnection(TConnectionEnd::Requested);
 }
 
 void TLoggerProtocol::Close(int64_t nowMs)
 {
     if (State == TProtocolPhase::Closed)
         return;
-    StopRequested = true;
+    Stopping = true;
     EndPending(nowMs);
-    EndConnection(false, true, false);
+    EndConnection(TConnectionEnd::Closing);
 }
 
-void TLoggerProtocol::EndConnection(bool showDisconnected, bool captionOnly, bool afterError)
+void TLoggerProtocol::EndConnection(TConnectionEnd ending)
 {
     if (State == TProtocolPhase::Closed)
         return;
-    StopRequested = true;
+    Stopping = true;
     State = TProtocolPhase::Closed;
-    PendingCommand.clear();
-    if (afterError)
-        Emit(TProtocolEventKind::DisconnectRequested);
-    if (showDisconnected && !captionOnly) {
-        Emit(TProtocolEventKind::StatusText, "Disconnected.");
-        Emit(TProtocolEventKind::TopLabelText, "Disconnected.");
-    }
-    Emit(TProtocolEventKind::CaptionChanged, kCaptionDisconnected);
-    EmitLamp(TLoggerLamp::Red);
-    if (!captionOnly)
-        EmitFlag(TProtocolEventKind::ConfigControlsEnabled, false);
-    if (DeviceConnected) {
-        DeviceConnected = false;
-        EmitFlag(TProtocolEventKind::DeviceConnectedChanged, false);
-    }
-    Emit(TProtocolEventKind::ConnectionEnded);
+    Pending.clear();
+    Connected = false;
+    TProtocolEvent ended;
+    ended.Kind = TProtocolEventKind::Disconnected;
+    ended.Ending = ending;
+    if (ending != TConnectionEnd::Closing)
+        ended.Text = kMsgDisconnected;
+    Events.push_back(std::move(ended));
 }
 
 } // namespace zirko

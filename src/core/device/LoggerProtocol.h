@@ -50,8 +50,8 @@ inline constexpr const char* kMsgVerifyFailed = "Verifying config file failed.";
 inline constexpr const char* kMsgBadCrcTooOften =
     "Communication error, bad CRC more then 10 times.";
 inline constexpr const char* kMsgCommunication = "Communication error";
-inline constexpr const char* kCaptionConnected = "Data Reading / Zirko - Connected";
-inline constexpr const char* kCaptionDisconnected = "Data Reading / Zirko - Disconnected";
+inline constexpr const char* kMsgDataReadingStarted = "Data reading started.";
+inline constexpr const char* kMsgDisconnected = "Disconnected.";
 
 // Exclusive-or of all bytes: the check byte of a configuration record or a download block.
 uint8_t LoggerCheckByte(std::span<const uint8_t> bytes);
@@ -59,63 +59,89 @@ uint8_t LoggerCheckByte(std::span<const uint8_t> bytes);
 // 9000000 when "ZIRKO" stands anywhere in the firmware bytes, otherwise 540672.
 int64_t MemorySizeFromFirmware(std::span<const uint8_t> firmware);
 
-enum class TLoggerLamp { Red, Yellow, Green };
+// How a connection came to its end.
+enum class TConnectionEnd {
+    Requested, // the user disconnected
+    Closing,   // the device window is closing
+    Failed,    // a failure ended it; the port is closed before anything else is shown
+};
 
+// What happened on the line, in the terms of the logger and its conversation.
 enum class TProtocolEventKind {
-    StatusText,             // Text: the status bar
-    TopLabelText,           // Text: the label beside the lamp
-    InitLabelText,          // Text: the waiting dots (save counts come from the splitter)
-    DataLabelText,          // Text: "Number of bytes read: N"
-    ProgressChanged,        // Number: progress bar position
-    ProgressMaximumChanged, // Number: progress bar maximum (MemorySize)
-    CaptionChanged,         // Text: window caption
-    LampChanged,            // Lamp
-    FirmwareText,           // Text: the firmware label (received bytes up to the first NUL)
-    ConfigReceived,         // Bytes: 264 bytes of ConfigImage; ConfigToControls runs on it
-    ConfigControlsEnabled,  // Flag
-    OperationButtonsEnabled,
-    BusyCursor,             // Flag: hourglass on or off
-    ErrorShown,             // Text: a modal error box
-    DeviceConnectedChanged, // Flag
-    DisconnectRequested,    // an error ended the connection: the driver closes the port
-    DownloadFinished,       // Bytes: every byte accepted (the raw backup keeps them all);
-                            // Number: LastDataIndex, the last byte of the image to split;
-                            // UsedBytes: UsedBytes. The caller splits and saves.
-    CommandFinished,        // Text: the command letter whose reply was handled
-    ConnectionEnded,        // StopRequested took effect: the driver closes the port
+    Waiting,          // "*" went out: the port is open, the logger not heard yet
+    WaitingActivity,  // Number: bytes heard while waiting for the logger's "*"
+    Connected,        // the logger answered the handshake
+    Status,           // Text: what the logger is doing or has done
+    Failure,          // Text: what went wrong, for the user to acknowledge
+    Busy,             // Flag: a long operation of the logger began (true) or ended (false)
+    Firmware,         // Bytes: the identification as received; Text: it up to its first NUL;
+                      // Number: MemorySize
+    Configuration,    // Bytes: the configuration record (ConfigImage) after a read or a write;
+                      // Flag: it passed every check and may be edited
+    DownloadStarted,  // Text: the logger began sending its memory
+    Progress,         // Number: bytes of the memory received so far; Flag: the download is over
+                      // and Number counts the bytes of its data
+    DownloadFinished, // Bytes: every byte accepted (the raw backup keeps them all);
+                      // Number: LastDataIndex, the last byte of the image to split;
+                      // UsedBytes: UsedBytes. The caller splits and saves.
+    CommandFinished,  // Text: the command letter whose reply was handled; Flag: the connection
+                      // goes on, so the next command may be given
+    Disconnected,     // Ending: why; Text: "Disconnected." unless the window is closing. The
+                      // driver closes the port.
 };
 
 struct TProtocolEvent {
-    TProtocolEventKind Kind = TProtocolEventKind::StatusText;
+    TProtocolEventKind Kind = TProtocolEventKind::Status;
     std::string Text;
     int64_t Number = 0;
     int64_t UsedBytes = 0;
     bool Flag = false;
-    TLoggerLamp Lamp = TLoggerLamp::Red;
+    TConnectionEnd Ending = TConnectionEnd::Requested;
     std::vector<uint8_t> Bytes;
 };
 
+// The dots that show bytes arriving before the handshake: one per byte, starting again past 101.
+std::string WaitingDots(int64_t bytesHeard);
+
 // What the machine is doing with the bytes that arrive.
+//
+//   phase            | what moves it on                          | next phase
+//   -----------------+-------------------------------------------+--------------------------------
+//   Closed           | Start                                     | WaitingForDevice
+//   WaitingForDevice | the logger's "*" (F is sent)              | Idle
+//   Idle             | the reply letter of the pending command:  |
+//                    |   F / R / W (its read-back R) / E / D     | Firmware / ConfigRead /
+//                    |                                           | ConfigVerify / Erasing /
+//                    Download
+//   Firmware         | 26 bytes (R is sent), or silence          | Idle, or Closed
+//   ConfigRead       | 265 bytes, or silence                     | Idle, or Closed
+//   ConfigVerify     | 265 bytes: equal, different or damaged    | Idle, or Closed
+//   Erasing          | one byte: "E" or another                  | Idle
+//   Download         | a block and its check byte ("O"/"X" sent) | BlockEcho
+//                    | the erased end, or silence inside it      | Idle (DownloadFinished)
+//   BlockEcho        | the echo of "O" or "X"                    | Download
+//   any but Closed   | a wrong echo, 11 bad blocks, silence      | Closed (Failure)
+//   any but Closed   | Disconnect, Close                         | Closed
 enum class TProtocolPhase {
     Closed,           // no port; every command answers "Not connected."
-    WaitingForDevice, // "*" sent, growing the dots until the device's "*"
+    WaitingForDevice, // "*" sent, counting the bytes heard until the device's "*"
     Idle,             // connected; bytes are compared with the pending command's letter
     Firmware,         // collecting the 26 firmware bytes (reply time-out)
     ConfigRead,       // collecting 264 + 1 configuration bytes (100 ms read time-out)
     ConfigVerify,     // the same after a write
-    Erasing,          // waiting for the second "E" (EraseTimeoutMs, when set)
+    Erasing,          // waiting for the second "E" (the erase time-out, when set)
     Download,         // collecting blocks (100 ms read time-out)
     BlockEcho,        // waiting for the echo of "O" or "X" (100 ms read time-out)
 };
 
 // The program's side of the conversation. Nothing here blocks or touches a port: the driver
 // hands in what arrived and the time, sends TakeOutput() in order, arms a timer for
-// NextDeadline() and calls OnTime() when it fires, and shows TakeEvents() in order.
+// NextDeadline() and calls OnTime() when it fires, and passes TakeEvents() on in order.
 class TLoggerProtocol {
 public:
     TLoggerProtocol();
 
-    // The port was opened: "*" goes out, the lamp turns yellow and the dots start.
+    // The port was opened: "*" goes out and the machine waits for the logger.
     void Start(int64_t nowMs);
     // Bytes that arrived, in order. `nowMs` is when they were read.
     void OnBytes(std::span<const uint8_t> bytes, int64_t nowMs);
@@ -123,7 +149,7 @@ public:
     // Time passed without bytes: read time-outs fire here.
     void OnTime(int64_t nowMs);
 
-    // The window's buttons. Each answers "Not connected." (ErrorShown) while the port is closed.
+    // The window's buttons. Each fails with "Not connected." while the port is closed.
     void ReadData(int64_t nowMs);
     // The caller has already asked "Erase memory?" and got Yes.
     void EraseMemory(int64_t nowMs);
@@ -132,10 +158,10 @@ public:
     void UploadConfig(std::span<const uint8_t> configImage, int64_t nowMs);
     // "R": read the configuration (also run by itself after the firmware).
     void RequestConfig(int64_t nowMs);
-    // The Disconnect button: StopRequested; the pending operation ends as when the loop is left
-    // (a download keeps what it has), then the disconnected texts, lamp red, ConnectionEnded.
+    // The Disconnect button: the pending operation ends as when the loop is left (a download
+    // keeps what it has), then the connection ends.
     void Disconnect(int64_t nowMs);
-    // The window closing: as Disconnect, with only the caption changed.
+    // The window closing: as Disconnect.
     void Close(int64_t nowMs);
 
     // Bytes to send, in wire order, since the last call.
@@ -146,33 +172,35 @@ public:
     // is running.
     std::optional<int64_t> NextDeadline() const;
 
-    TProtocolPhase Phase() const { return State; }
-    bool PortOpen() const { return State != TProtocolPhase::Closed; }
-
-    // "F", "R", "W", "E", "D", or empty when idle.
-    std::string PendingCommand;
-    bool StopRequested = false;
-    bool DeviceConnected = false;
-    bool ConfigLoaded = false;
-    int64_t UsedBytes = 0;
-    int64_t LastDataIndex = 0;
-    int64_t MemorySize = 0;
-    std::vector<uint8_t> ConfigImage;   // 264 bytes, as last read or uploaded
-    std::vector<uint8_t> VerifyImage;   // 264 bytes, as read back after a write
-    std::vector<uint8_t> FirmwareBytes; // up to 26 bytes as received
-    std::string InitLabel;              // the waiting dots as last shown
     // The largest image a download keeps; accepting stops there.
-    size_t MaxImageBytes = kLoggerMaxImageBytes;
+    void SetMaxImageBytes(size_t bytes) { MaxImage = bytes; }
+    size_t MaxImageBytes() const { return MaxImage; }
     // How long an erase may take from its command to the second "E"; 0 waits for ever (the
     // window has a Disconnect button, zirko-cli has not).
-    int64_t EraseTimeoutMs = 0;
+    void SetEraseTimeout(int64_t milliseconds) { EraseTimeoutMs = milliseconds; }
+
+    TProtocolPhase Phase() const { return State; }
+    bool PortOpen() const { return State != TProtocolPhase::Closed; }
+    // "F", "R", "W", "E", "D", or empty when idle.
+    const std::string& PendingCommand() const { return Pending; }
+    bool StopRequested() const { return Stopping; }
+    bool DeviceConnected() const { return Connected; }
+    bool ConfigLoaded() const { return Loaded; }
+    int64_t UsedBytes() const { return Used; }
+    int64_t LastDataIndex() const { return LastIndex; }
+    int64_t MemorySize() const { return Memory; }
+    // 264 bytes, as last read or uploaded.
+    const std::vector<uint8_t>& ConfigImage() const { return Config; }
+    // 264 bytes, as read back after a write.
+    const std::vector<uint8_t>& VerifyImage() const { return Verify; }
+    // Up to 26 bytes as received.
+    const std::vector<uint8_t>& FirmwareBytes() const { return Firmware; }
 
 private:
     void Send(uint8_t byte);
     void Emit(TProtocolEventKind kind, std::string text = {});
     void EmitNumber(TProtocolEventKind kind, int64_t number);
     void EmitFlag(TProtocolEventKind kind, bool flag);
-    void EmitLamp(TLoggerLamp lamp);
     bool RefuseUnlessOpen();
     void HandleByte(uint8_t byte, int64_t nowMs);
     void HandleIdle(uint8_t byte, int64_t nowMs);
@@ -185,15 +213,30 @@ private:
     std::string ConfigReplyFailure(bool timedOut, const char* checkFailed) const;
     void FinishConfigRead(bool timedOut);
     void FinishConfigVerify(bool timedOut);
+    void EmitConfiguration(bool usable);
     void FinishDownload(bool endOfData);
     // A command got no answer in time: the connection ends with "no response".
     void FailSilentReply();
     void FailDownload(const std::string& text);
     void FinishCommand(const std::string& letter);
     void EndPending(int64_t nowMs);
-    void EndConnection(bool showDisconnected, bool captionOnly, bool afterError);
+    void EndConnection(TConnectionEnd ending);
 
     TProtocolPhase State = TProtocolPhase::Closed;
+    std::string Pending;
+    bool Stopping = false;
+    bool Connected = false;
+    bool Loaded = false;
+    int64_t Used = 0;
+    int64_t LastIndex = 0;
+    int64_t Memory = 0;
+    std::vector<uint8_t> Config;
+    std::vector<uint8_t> Verify;
+    std::vector<uint8_t> Firmware;
+    int64_t BytesHeard = 0; // before the handshake
+    size_t MaxImage = kLoggerMaxImageBytes;
+    int64_t EraseTimeoutMs = 0;
+
     std::vector<uint8_t> Output;
     std::vector<TProtocolEvent> Events;
     int64_t LastByteMs = 0;

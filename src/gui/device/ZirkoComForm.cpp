@@ -1,6 +1,7 @@
 #include "gui/device/ZirkoComForm.h"
 
 #include "core/app/NumberFormat.h"
+#include "core/device/LoggerProtocol.h"
 #include "gui/services/KeyFilter.h"
 #include "gui/services/UserDialogs.h"
 #include "platform/files/AppPaths.h"
@@ -38,6 +39,8 @@ constexpr int kSpacing = 6;
 constexpr int kNumbersStripHeight = 40;
 constexpr int kDesignedWidth = 401;
 const char* const kFirmwareCaption = "Firmware:";
+const char* const kCaptionConnected = "Data Reading / Zirko - Connected";
+const char* const kCaptionDisconnected = "Data Reading / Zirko - Disconnected";
 // A download of no more than these erased bytes holds no data.
 constexpr qint64 kEndOfDataBytes = 5;
 
@@ -345,41 +348,54 @@ void TZirkoComForm::BuildControls()
 void TZirkoComForm::WireSession()
 {
     connect(Link, &TLoggerSession::StatusText, this, &TZirkoComForm::SetStatus);
-    connect(Link, &TLoggerSession::TopLabelText, this, &TZirkoComForm::SetTopLabel);
-    connect(Link, &TLoggerSession::InitLabelText, this, &TZirkoComForm::SetInitLabel);
-    connect(Link, &TLoggerSession::DataLabelText, LabelData, &QLabel::setText);
-    connect(Link, &TLoggerSession::ProgressChanged, this,
-            [this](qint64 pos) { ShowProgress(pos, MemorySize); });
-    connect(Link, &TLoggerSession::ProgressMaximumChanged, this, [this](qint64 max) {
-        MemorySize = max;
-        ShowProgress(0, MemorySize);
-    });
-    connect(Link, &TLoggerSession::CaptionChanged, this, &QWidget::setWindowTitle);
-    connect(Link, &TLoggerSession::LampChanged, this, &TZirkoComForm::SetLamp);
-    connect(Link, &TLoggerSession::FirmwareText, LabelFirmware, &QLabel::setText);
-    connect(Link, &TLoggerSession::ConfigReceived, this, [this](const QByteArray& image) {
-        for (size_t i = 0; i < kConfigSize && i < static_cast<size_t>(image.size()); ++i)
-            ConfigImage[i] = static_cast<uint8_t>(image[static_cast<qsizetype>(i)]);
-        ConfigToControls();
-    });
-    connect(Link, &TLoggerSession::ConfigControlsEnabled, this,
-            &TZirkoComForm::EnableConfigControls);
-    connect(Link, &TLoggerSession::OperationButtonsEnabled, this,
-            &TZirkoComForm::EnableOperationButtons);
-    connect(Link, &TLoggerSession::BusyCursor, this, [](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            while (QApplication::overrideCursor())
-                QApplication::restoreOverrideCursor();
-    });
-    connect(Link, &TLoggerSession::ErrorShown, this, &TZirkoComForm::ShowError);
     connect(Link, &TLoggerSession::ConnectFailed, this, &TZirkoComForm::SetTopLabel);
     connect(Link, &TLoggerSession::PortOpened, this, [this] {
         ButtonConnect->setEnabled(false);
         ButtonDisconnect->setEnabled(true);
         SetLamp(TLampColour::Yellow);
     });
+    connect(Link, &TLoggerSession::WaitingActivity, this, [this](qint64 bytesHeard) {
+        SetInitLabel(QString::fromStdString(WaitingDots(bytesHeard)));
+    });
+    connect(Link, &TLoggerSession::Connected, this, [this] {
+        setWindowTitle(kCaptionConnected);
+        SetLamp(TLampColour::Green);
+        SetInitLabel(QString());
+    });
+    connect(Link, &TLoggerSession::Progress, this, [this](qint64 bytes, bool ended) {
+        // The bar after a download shows the data's count; DownloadFinished sets it.
+        if (!ended)
+            ShowProgress(bytes, MemorySize);
+        LabelData->setText(QString("Number of bytes read: %1").arg(bytes));
+    });
+    connect(Link, &TLoggerSession::Firmware, this,
+            [this](const QString& text, qint64 memorySize, bool received) {
+                if (received)
+                    LabelFirmware->setText(text);
+                MemorySize = memorySize;
+                ShowProgress(0, MemorySize);
+            });
+    connect(Link, &TLoggerSession::Configuration, this,
+            [this](const QByteArray& image, bool usable) {
+                if (usable)
+                    EnableConfigControls(true);
+                for (size_t i = 0; i < kConfigSize && i < static_cast<size_t>(image.size()); ++i)
+                    ConfigImage[i] = static_cast<uint8_t>(image[static_cast<qsizetype>(i)]);
+                ConfigToControls();
+            });
+    connect(Link, &TLoggerSession::CommandFinished, this, [this](const QString&, bool goesOn) {
+        if (goesOn)
+            EnableOperationButtons();
+    });
+    connect(Link, &TLoggerSession::Busy, this, [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            while (QApplication::overrideCursor())
+                QApplication::restoreOverrideCursor();
+    });
+    connect(Link, &TLoggerSession::Failed, this, &TZirkoComForm::ShowError);
+    connect(Link, &TLoggerSession::DownloadStarted, this, &TZirkoComForm::SetTopLabel);
     connect(Link, &TLoggerSession::DownloadFinished, this,
             [this](std::span<const uint8_t> image, qint64 lastDataIndex, qint64 usedBytes) {
                 // The end of the data tells how much of the memory is in use: that is all of
@@ -394,6 +410,17 @@ void TZirkoComForm::WireSession()
                 UpdateRecordingTime();
                 DataReadingFinished(image, lastDataIndex);
                 ButtonClose->setEnabled(true);
+            });
+    connect(Link, &TLoggerSession::Disconnected, this,
+            [this](TConnectionEnd ending, const QString& text) {
+                if (ending != TConnectionEnd::Closing) {
+                    SetStatus(text);
+                    SetTopLabel(text);
+                }
+                setWindowTitle(kCaptionDisconnected);
+                SetLamp(TLampColour::Red);
+                if (ending != TConnectionEnd::Closing)
+                    EnableConfigControls(false);
             });
     connect(Link, &TLoggerSession::ConnectionClosed, this, [this] {
         // The next logger may carry other firmware.
@@ -825,7 +852,7 @@ void TZirkoComForm::DisconnectClick()
     Link->Disconnect();
     SetStatus("Disconnected.");
     SetTopLabel("Disconnected.");
-    setWindowTitle("Data Reading / Zirko - Disconnected");
+    setWindowTitle(kCaptionDisconnected);
     SetLamp(TLampColour::Red);
     ButtonClose->setEnabled(true);
     ButtonConnect->setEnabled(true);
@@ -894,7 +921,7 @@ void TZirkoComForm::CloseClick()
         return;
     ClosingNow = true;
     Link->Close();
-    setWindowTitle("Data Reading / Zirko - Disconnected");
+    setWindowTitle(kCaptionDisconnected);
     done(QDialog::Accepted);
 }
 

@@ -22,7 +22,8 @@ class QWidget;
 namespace zirko {
 
 class TLoggerSession;
-enum class TLampColour;
+
+enum class TLampColour { Red, Yellow, Green };
 
 // A round status lamp: red, yellow or green.
 class TStatusLamp : public QWidget {

@@ -25,19 +25,6 @@ QByteArray Bytes(const std::vector<uint8_t>& bytes)
                       static_cast<qsizetype>(bytes.size()));
 }
 
-TLampColour Colour(TLoggerLamp lamp)
-{
-    switch (lamp) {
-    case TLoggerLamp::Yellow:
-        return TLampColour::Yellow;
-    case TLoggerLamp::Green:
-        return TLampColour::Green;
-    case TLoggerLamp::Red:
-        break;
-    }
-    return TLampColour::Red;
-}
-
 } // namespace
 
 TLoggerSession::TLoggerSession(QObject* parent)
@@ -64,7 +51,7 @@ void TLoggerSession::SetLinkForNextConnect(std::unique_ptr<TLoggerLink> link)
 
 void TLoggerSession::SetEraseTimeout(qint64 milliseconds)
 {
-    Machine->EraseTimeoutMs = milliseconds;
+    Machine->SetEraseTimeout(milliseconds);
 }
 
 bool TLoggerSession::PortOpen() const
@@ -74,27 +61,27 @@ bool TLoggerSession::PortOpen() const
 
 bool TLoggerSession::DeviceConnected() const
 {
-    return Machine->DeviceConnected;
+    return Machine->DeviceConnected();
 }
 
 QString TLoggerSession::PendingCommand() const
 {
-    return Text(Machine->PendingCommand);
+    return Text(Machine->PendingCommand());
 }
 
 qint64 TLoggerSession::MemorySize() const
 {
-    return Machine->MemorySize;
+    return Machine->MemorySize();
 }
 
 bool TLoggerSession::ConfigLoaded() const
 {
-    return Machine->ConfigLoaded;
+    return Machine->ConfigLoaded();
 }
 
 QByteArray TLoggerSession::ConfigImage() const
 {
-    return Bytes(Machine->ConfigImage);
+    return Bytes(Machine->ConfigImage());
 }
 
 void TLoggerSession::Connect()
@@ -106,7 +93,6 @@ void TLoggerSession::Connect()
     const TOpenResult opened = link->OpenPort(Port);
     if (!opened.Ok) {
         emit ConnectFailed(opened.Message);
-        emit TopLabelText(opened.Message);
         return;
     }
     Link = std::move(link);
@@ -179,7 +165,7 @@ void TLoggerSession::OnLinkLost(const QString& message)
     // would follow this one. The machine hears of the loss once the box is closed.
     Deadline.stop();
     const bool wasHandling = std::exchange(Handling, true);
-    emit ErrorShown(message);
+    emit Failed(message);
     Handling = wasHandling;
     if (Machine->PortOpen())
         Machine->Disconnect(Now());
@@ -234,61 +220,48 @@ void TLoggerSession::Pump()
 void TLoggerSession::Dispatch(const TProtocolEvent& e)
 {
     switch (e.Kind) {
-    case TProtocolEventKind::StatusText:
+    case TProtocolEventKind::Waiting:
+        break; // PortOpened said it already
+    case TProtocolEventKind::WaitingActivity:
+        emit WaitingActivity(e.Number);
+        break;
+    case TProtocolEventKind::Connected:
+        emit Connected();
+        break;
+    case TProtocolEventKind::Status:
         emit StatusText(Text(e.Text));
         break;
-    case TProtocolEventKind::TopLabelText:
-        emit TopLabelText(Text(e.Text));
+    case TProtocolEventKind::Failure:
+        emit Failed(Text(e.Text));
         break;
-    case TProtocolEventKind::InitLabelText:
-        emit InitLabelText(Text(e.Text));
+    case TProtocolEventKind::Busy:
+        emit Busy(e.Flag);
         break;
-    case TProtocolEventKind::DataLabelText:
-        emit DataLabelText(Text(e.Text));
+    case TProtocolEventKind::Firmware:
+        emit Firmware(Text(e.Text), e.Number, !e.Bytes.empty());
         break;
-    case TProtocolEventKind::ProgressChanged:
-        emit ProgressChanged(e.Number);
+    case TProtocolEventKind::Configuration:
+        emit Configuration(Bytes(e.Bytes), e.Flag);
         break;
-    case TProtocolEventKind::ProgressMaximumChanged:
-        emit ProgressMaximumChanged(e.Number);
+    case TProtocolEventKind::DownloadStarted:
+        emit DownloadStarted(Text(e.Text));
         break;
-    case TProtocolEventKind::CaptionChanged:
-        emit CaptionChanged(Text(e.Text));
-        break;
-    case TProtocolEventKind::LampChanged:
-        emit LampChanged(Colour(e.Lamp));
-        break;
-    case TProtocolEventKind::FirmwareText:
-        emit FirmwareText(Text(e.Text));
-        break;
-    case TProtocolEventKind::ConfigReceived:
-        emit ConfigReceived(Bytes(e.Bytes));
-        break;
-    case TProtocolEventKind::ConfigControlsEnabled:
-        emit ConfigControlsEnabled(e.Flag);
-        break;
-    case TProtocolEventKind::OperationButtonsEnabled:
-        emit OperationButtonsEnabled();
-        break;
-    case TProtocolEventKind::BusyCursor:
-        emit BusyCursor(e.Flag);
-        break;
-    case TProtocolEventKind::ErrorShown:
-        emit ErrorShown(Text(e.Text));
-        break;
-    case TProtocolEventKind::DeviceConnectedChanged:
-        emit DeviceConnectedChanged(e.Flag);
-        break;
-    case TProtocolEventKind::DisconnectRequested:
-    case TProtocolEventKind::ConnectionEnded:
-        ClosePort();
+    case TProtocolEventKind::Progress:
+        emit Progress(e.Number, e.Flag);
         break;
     case TProtocolEventKind::DownloadFinished:
         if (!LinkWasLost)
             emit DownloadFinished(e.Bytes, e.Number, e.UsedBytes);
         break;
     case TProtocolEventKind::CommandFinished:
-        emit CommandFinished(Text(e.Text));
+        emit CommandFinished(Text(e.Text), e.Flag);
+        break;
+    case TProtocolEventKind::Disconnected:
+        // After a failure nothing more goes to the logger, not even while its texts are shown.
+        if (e.Ending == TConnectionEnd::Failed)
+            ClosePort();
+        emit Disconnected(e.Ending, Text(e.Text));
+        ClosePort();
         break;
     }
 }

@@ -1,7 +1,9 @@
-// One conversation with a logger: owns the link and the protocol, and turns its events into
-// Qt signals for the device window and zirko-cli. Nothing here ever waits.
+// One conversation with a logger: owns the link and the protocol, and passes its events on as
+// Qt signals to the device window and zirko-cli, which decide what they show. Nothing here ever
+// waits.
 #pragma once
 
+#include "core/device/LoggerProtocol.h"
 #include "platform/serial/LoggerLink.h"
 
 #include <QByteArray>
@@ -14,11 +16,6 @@
 #include <span>
 
 namespace zirko {
-
-class TLoggerProtocol;
-struct TProtocolEvent;
-
-enum class TLampColour { Red, Yellow, Green };
 
 class TLoggerSession final : public QObject {
     Q_OBJECT
@@ -63,36 +60,40 @@ public slots:
     void Close();
 
 signals:
-    void StatusText(const QString& text);
-    void TopLabelText(const QString& text);
-    // The dots while waiting for the logger, and the save counts.
-    void InitLabelText(const QString& text);
-    // "Number of bytes read: N".
-    void DataLabelText(const QString& text);
-    void ProgressChanged(qint64 position);
-    void ProgressMaximumChanged(qint64 maximum);
-    void CaptionChanged(const QString& caption);
-    void LampChanged(zirko::TLampColour colour);
-    void FirmwareText(const QString& text);
-    // A configuration read or read-back ended (also a failed one): the controls show it.
-    void ConfigReceived(const QByteArray& configImage);
-    void ConfigControlsEnabled(bool enabled);
-    void OperationButtonsEnabled();
-    void BusyCursor(bool busy);
-    // A failure for an error box.
-    void ErrorShown(const QString& text);
-    // Opening the port failed: the text goes to the top label, the port stays closed.
+    // Opening the port failed: the port stays closed.
     void ConnectFailed(const QString& text);
     // The port was opened; the status text follows as StatusText.
     void PortOpened();
-    // The handshake was answered.
-    void DeviceConnectedChanged(bool connected);
+    // Bytes heard from the logger before its handshake, counted from the opening.
+    void WaitingActivity(qint64 bytesHeard);
+    // The logger answered the handshake.
+    void Connected();
+    // What the logger is doing or has done.
+    void StatusText(const QString& text);
+    // A failure, for the user to acknowledge.
+    void Failed(const QString& text);
+    // A long operation of the logger began or ended.
+    void Busy(bool busy);
+    // The identification was read (`text`: up to its first NUL; `received`: any byte came) and
+    // tells the memory size.
+    void Firmware(const QString& text, qint64 memorySize, bool received);
+    // A configuration read or read-back ended (also a failed one); `usable`: it passed every
+    // check and may be edited.
+    void Configuration(const QByteArray& configImage, bool usable);
+    // The logger began sending its memory.
+    void DownloadStarted(const QString& text);
+    // Bytes of the memory received so far; `ended`: the download is over and `bytes` counts its
+    // data.
+    void Progress(qint64 bytes, bool ended);
     // A download finished: everything read, to split up to `lastDataIndex` and save. The view
     // is valid while the signal is delivered (direct connections only).
     void DownloadFinished(std::span<const uint8_t> image, qint64 lastDataIndex, qint64 usedBytes);
-    // A command's reply was handled and no command is pending any more.
-    void CommandFinished(const QString& command);
-    // The connection ended and the port is closed (lamp red, Connect enabled).
+    // A command's reply was handled and no command is pending any more; `goesOn`: the
+    // connection stays and the next command may be given.
+    void CommandFinished(const QString& command, bool goesOn);
+    // The conversation ended (`text` is "Disconnected." unless the window is closing).
+    void Disconnected(zirko::TConnectionEnd ending, const QString& text);
+    // The port is closed.
     void ConnectionClosed();
 
 private:

@@ -101,7 +101,7 @@ public:
 
     bool Shown(const std::string& error) const
     {
-        const auto errors = Texts(TProtocolEventKind::ErrorShown);
+        const auto errors = Texts(TProtocolEventKind::Failure);
         return std::find(errors.begin(), errors.end(), error) != errors.end();
     }
 

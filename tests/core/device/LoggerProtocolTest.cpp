@@ -56,23 +56,26 @@ TEST_P(LoggerConversation, HandshakeReadsFirmwareThenConfiguration)
     link.Connect();
 
     EXPECT_EQ(link.Sent, Bytes("**FR"));
-    EXPECT_TRUE(link.Program.DeviceConnected);
-    EXPECT_TRUE(link.Program.ConfigLoaded);
-    EXPECT_TRUE(link.Program.PendingCommand.empty());
-    EXPECT_EQ(link.Program.MemorySize, kLoggerLargeMemory);
-    EXPECT_EQ(link.Program.ConfigImage, link.Device.Config());
-    EXPECT_EQ(link.Texts(K::StatusText),
+    EXPECT_TRUE(link.Program.DeviceConnected());
+    EXPECT_TRUE(link.Program.ConfigLoaded());
+    EXPECT_TRUE(link.Program.PendingCommand().empty());
+    EXPECT_EQ(link.Program.MemorySize(), kLoggerLargeMemory);
+    EXPECT_EQ(link.Program.ConfigImage(), link.Device.Config());
+    EXPECT_EQ(link.Texts(K::Status),
               (std::vector<std::string>{"Connected to Zirko", "Reading firmware finished.",
                                         "Config file reading finished."}));
-    EXPECT_EQ(link.Texts(K::CaptionChanged), std::vector<std::string>{kCaptionConnected});
-    EXPECT_EQ(link.Texts(K::FirmwareText), std::vector<std::string>{"ZIRKO logger sim. FW 2.10 "});
-    EXPECT_EQ(link.Last(K::ProgressMaximumChanged)->Number, kLoggerLargeMemory);
-    EXPECT_EQ(link.Last(K::LampChanged)->Lamp, TLoggerLamp::Green);
-    EXPECT_EQ(link.Last(K::ConfigReceived)->Bytes, link.Device.Config());
-    EXPECT_TRUE(link.Last(K::ConfigControlsEnabled)->Flag);
-    EXPECT_EQ(link.Count(K::ErrorShown), 0);
-    // The device's own "*" grew the dots once before the handshake cleared them.
-    EXPECT_EQ(link.Texts(K::InitLabelText), (std::vector<std::string>{".", ""}));
+    EXPECT_EQ(link.Count(K::Waiting), 1);
+    EXPECT_EQ(link.Count(K::Connected), 1);
+    EXPECT_EQ(link.Texts(K::Firmware), std::vector<std::string>{"ZIRKO logger sim. FW 2.10 "});
+    EXPECT_EQ(link.Last(K::Firmware)->Number, kLoggerLargeMemory);
+    EXPECT_EQ(link.Count(K::Disconnected), 0);
+    EXPECT_EQ(link.Last(K::Configuration)->Bytes, link.Device.Config());
+    EXPECT_TRUE(link.Last(K::Configuration)->Flag);
+    EXPECT_EQ(link.Count(K::Failure), 0);
+    // The device's own "*" was heard once before the handshake.
+    ASSERT_EQ(link.Count(K::WaitingActivity), 1);
+    EXPECT_EQ(link.Last(K::WaitingActivity)->Number, 1);
+    EXPECT_EQ(WaitingDots(1), ".");
 }
 
 TEST_P(LoggerConversation, DownloadBringsTheRecordedMemoryAndFiveErasedBytes)
@@ -87,13 +90,14 @@ TEST_P(LoggerConversation, DownloadBringsTheRecordedMemoryAndFiveErasedBytes)
     // Reading went on to the end of a run no flight can form; the raw backup keeps it all.
     EXPECT_EQ(finished->Bytes.size(), memory.size() + kLoggerEndRunBytes);
     EXPECT_EQ(finished->Number, static_cast<int64_t>(expected.size()) - 1);
-    EXPECT_EQ(link.Program.LastDataIndex, static_cast<int64_t>(expected.size()) - 1);
-    EXPECT_EQ(link.Program.UsedBytes, static_cast<int64_t>(expected.size()) - 1);
-    EXPECT_EQ(link.Texts(K::DataLabelText).back(),
-              "Number of bytes read: " + std::to_string(expected.size() - 1));
-    EXPECT_EQ(link.Texts(K::TopLabelText).back(), "Data reading started.");
-    EXPECT_FALSE(link.Last(K::BusyCursor)->Flag);
+    EXPECT_EQ(link.Program.LastDataIndex(), static_cast<int64_t>(expected.size()) - 1);
+    EXPECT_EQ(link.Program.UsedBytes(), static_cast<int64_t>(expected.size()) - 1);
+    EXPECT_TRUE(link.Last(K::Progress)->Flag);
+    EXPECT_EQ(link.Last(K::Progress)->Number, static_cast<int64_t>(expected.size()) - 1);
+    EXPECT_EQ(link.Texts(K::DownloadStarted), std::vector<std::string>{"Data reading started."});
+    EXPECT_FALSE(link.Last(K::Busy)->Flag);
     EXPECT_EQ(link.Last(K::CommandFinished)->Text, "D");
+    EXPECT_TRUE(link.Last(K::CommandFinished)->Flag);
     // Neither "O" nor "X" for the block in which the data ended.
     const auto fullBlocks = static_cast<int>(finished->Bytes.size() / kLoggerBlockBytes);
     EXPECT_EQ(link.SentCount(kLoggerBlockOk), fullBlocks);
@@ -103,8 +107,8 @@ TEST_P(LoggerConversation, DownloadBringsTheRecordedMemoryAndFiveErasedBytes)
     // answers the next command.
     link.Program.RequestConfig(link.Now);
     link.Settle();
-    EXPECT_EQ(link.Texts(K::StatusText).back(), "Config file reading finished.");
-    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    EXPECT_EQ(link.Texts(K::Status).back(), "Config file reading finished.");
+    EXPECT_EQ(link.Count(K::Failure), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Feeds, LoggerConversation,
@@ -129,14 +133,14 @@ TEST(LoggerProtocol, DotsGrowPerByteBeforeTheHandshakeAndStartAgainPastOneHundre
     for (int i = 0; i < 103; ++i) {
         program.OnBytes(std::string_view("?"), i);
         for (const auto& event : program.TakeEvents())
-            if (event.Kind == K::InitLabelText)
-                labels.push_back(event.Text);
+            if (event.Kind == K::WaitingActivity)
+                labels.push_back(WaitingDots(event.Number));
     }
     ASSERT_EQ(labels.size(), 103u);
     EXPECT_EQ(labels[100], std::string(101, '.'));
     EXPECT_EQ(labels[101], ".");
     EXPECT_EQ(labels[102], "..");
-    EXPECT_FALSE(program.DeviceConnected);
+    EXPECT_FALSE(program.DeviceConnected());
     EXPECT_EQ(program.TakeOutput(), Bytes("*"));
 }
 
@@ -146,9 +150,11 @@ TEST(LoggerProtocol, NoiseBeforeTheLoggerStartsStillConnects)
     options.Faults.NoiseBytes = 120;
     TLoggerLinkHarness link(options, TFeed::ByteByByte);
     link.Connect();
-    EXPECT_TRUE(link.Program.DeviceConnected);
-    EXPECT_EQ(link.Count(K::InitLabelText), 122); // 121 bytes grow the dots, the handshake clears
-    EXPECT_TRUE(link.Program.ConfigLoaded);
+    EXPECT_TRUE(link.Program.DeviceConnected());
+    EXPECT_EQ(link.Count(K::WaitingActivity), 121); // 121 bytes grow the dots
+    EXPECT_EQ(link.Last(K::WaitingActivity)->Number, 121);
+    EXPECT_EQ(link.Count(K::Connected), 1); // and the handshake clears them
+    EXPECT_TRUE(link.Program.ConfigLoaded());
 }
 
 TEST(LoggerProtocol, MemorySizeComesFromZirkoAnywhereInTheFirmware)
@@ -165,9 +171,9 @@ TEST(LoggerProtocol, MemorySizeComesFromZirkoAnywhereInTheFirmware)
         options.MemorySize = 1000;
         TLoggerLinkHarness link(options);
         link.Connect();
-        EXPECT_EQ(link.Program.MemorySize, size) << firmware;
-        EXPECT_EQ(link.Last(K::ProgressMaximumChanged)->Number, size);
-        EXPECT_EQ(link.Program.FirmwareBytes.size(), kLoggerFirmwareBytes);
+        EXPECT_EQ(link.Program.MemorySize(), size) << firmware;
+        EXPECT_EQ(link.Last(K::Firmware)->Number, size);
+        EXPECT_EQ(link.Program.FirmwareBytes().size(), kLoggerFirmwareBytes);
     }
 }
 
@@ -177,7 +183,7 @@ TEST(LoggerProtocol, FirmwareTextStopsAtANul)
     options.Firmware = std::string("ZIRKO 3\0junk", 12);
     TLoggerLinkHarness link(options);
     link.Connect();
-    EXPECT_EQ(link.Texts(K::FirmwareText), std::vector<std::string>{"ZIRKO 3"});
+    EXPECT_EQ(link.Texts(K::Firmware), std::vector<std::string>{"ZIRKO 3"});
 }
 
 TEST(LoggerDownload, FiveErasedBytesFirstEndTheDownloadWithNothingRead)
@@ -190,7 +196,8 @@ TEST(LoggerDownload, FiveErasedBytesFirstEndTheDownloadWithNothingRead)
     ASSERT_NE(finished, nullptr);
     EXPECT_EQ(finished->Bytes, std::vector<uint8_t>(kLoggerEndRunBytes, 0xFF));
     EXPECT_EQ(finished->Number, 4);
-    EXPECT_EQ(link.Texts(K::DataLabelText).back(), "Number of bytes read: 0");
+    EXPECT_TRUE(link.Last(K::Progress)->Flag);
+    EXPECT_EQ(link.Last(K::Progress)->Number, 0); // five erased bytes alone are no data
     EXPECT_EQ(link.SentCount(kLoggerBlockOk), 0);
 }
 
@@ -205,8 +212,8 @@ TEST(LoggerDownload, TheEndRunIsCountedAcrossABlockBoundary)
     ASSERT_NE(finished, nullptr);
     EXPECT_EQ(finished->Bytes.size(), kLoggerBlockBytes - 2 + kLoggerEndRunBytes);
     EXPECT_EQ(finished->Number, static_cast<int64_t>(kLoggerBlockBytes) + 2);
-    EXPECT_EQ(link.Texts(K::DataLabelText).back(),
-              "Number of bytes read: " + std::to_string(kLoggerBlockBytes + 2));
+    EXPECT_TRUE(link.Last(K::Progress)->Flag);
+    EXPECT_EQ(link.Last(K::Progress)->Number, static_cast<int64_t>(kLoggerBlockBytes) + 2);
     EXPECT_EQ(link.SentCount(kLoggerBlockOk), 1);
 }
 
@@ -235,7 +242,7 @@ TEST(LoggerDownload, AFlightEndingInAnErasedByteIsNotTheEndOfTheData)
     EXPECT_EQ(finished->Number + 1, static_cast<int64_t>(expected.size()));
     EXPECT_EQ(finished->Bytes.size(), memory.size() + kLoggerEndRunBytes);
     EXPECT_EQ(SplitImage(*finished), expected);
-    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    EXPECT_EQ(link.Count(K::Failure), 0);
 
     // The downloaded image splits into the flights of the whole memory.
     const auto fromDownload = FindFlightSegments(finished->Bytes, finished->Number);
@@ -260,7 +267,7 @@ TEST(LoggerDownload, ALoggerFallingSilentInsideErasedMemoryHasEndedItsData)
     memory.insert(memory.end(), kLoggerEndRunKept, 0xFF);
     EXPECT_EQ(SplitImage(*finished), memory);
     EXPECT_EQ(finished->Bytes.size(), kLoggerBlockBytes);
-    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    EXPECT_EQ(link.Count(K::Failure), 0);
 }
 
 TEST(LoggerDownload, AFlightMarkerDoesNotEndTheDownload)
@@ -283,7 +290,7 @@ TEST(LoggerDownload, TenBadBlocksAreRejectedAndTheResentBlockAccepted)
     link.Connect();
     link.Program.ReadData(link.Now);
     link.Settle();
-    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    EXPECT_EQ(link.Count(K::Failure), 0);
     EXPECT_EQ(link.SentCount(kLoggerBlockBad), 10);
     auto expected = RecordedBytes(1000);
     expected.insert(expected.end(), 5, 0xFF);
@@ -299,15 +306,14 @@ TEST(LoggerDownload, TheEleventhBadBlockInARowEndsTheConnection)
     link.Connect();
     link.Program.ReadData(link.Now);
     link.Settle();
-    EXPECT_EQ(link.Texts(K::ErrorShown),
+    EXPECT_EQ(link.Texts(K::Failure),
               std::vector<std::string>{"Communication error, bad CRC more then 10 times."});
     EXPECT_EQ(link.SentCount(kLoggerBlockBad), 10);
     EXPECT_EQ(link.Last(K::DownloadFinished), nullptr);
-    EXPECT_EQ(link.Count(K::DisconnectRequested), 1);
-    EXPECT_EQ(link.Count(K::ConnectionEnded), 1);
-    EXPECT_EQ(link.Texts(K::CaptionChanged).back(), kCaptionDisconnected);
+    ASSERT_EQ(link.Count(K::Disconnected), 1);
+    EXPECT_EQ(link.Last(K::Disconnected)->Ending, TConnectionEnd::Failed);
     EXPECT_FALSE(link.Program.PortOpen());
-    EXPECT_FALSE(link.Program.DeviceConnected);
+    EXPECT_FALSE(link.Program.DeviceConnected());
 }
 
 // Device bytes for one block of `fill` with a right or wrong check byte.
@@ -350,9 +356,9 @@ TEST(LoggerDownload, AGoodBlockResetsTheBadBlockCount)
     program.OnBytes(std::vector<uint8_t>(kLoggerEndRunBytes, 0xFF), 0);
     bool failed = false;
     for (const auto& event : program.TakeEvents())
-        failed |= event.Kind == K::ErrorShown;
+        failed |= event.Kind == K::Failure;
     EXPECT_FALSE(failed);
-    EXPECT_EQ(program.LastDataIndex, 3 * 264 + 4);
+    EXPECT_EQ(program.LastDataIndex(), 3 * 264 + 4);
 }
 
 TEST(LoggerDownload, ARejectedBlockDoesNotCountTowardsTheEndOfData)
@@ -378,7 +384,7 @@ TEST(LoggerDownload, ARejectedBlockDoesNotCountTowardsTheEndOfData)
     program.OnBytes(std::string_view("O"), 0);
     EXPECT_EQ(program.Phase(), TProtocolPhase::Download);
     program.OnBytes(std::vector<uint8_t>(kLoggerEndRunBytes, 0xFF), 0);
-    EXPECT_EQ(program.LastDataIndex, 2 * 264 + 4);
+    EXPECT_EQ(program.LastDataIndex(), 2 * 264 + 4);
 }
 
 TEST(LoggerConfig, AReadStoppedEarlyReportsTheBytesRead)
@@ -391,10 +397,10 @@ TEST(LoggerConfig, AReadStoppedEarlyReportsTheBytesRead)
     program.Disconnect(10);
     std::vector<std::string> errors;
     for (const auto& event : program.TakeEvents())
-        if (event.Kind == K::ErrorShown)
+        if (event.Kind == K::Failure)
             errors.push_back(event.Text);
     EXPECT_EQ(errors, std::vector<std::string>{"Reading failed, only 100 bytes read."});
-    EXPECT_EQ(program.ConfigImage, std::vector<uint8_t>(kLoggerConfigBytes, 3));
+    EXPECT_EQ(program.ConfigImage(), std::vector<uint8_t>(kLoggerConfigBytes, 3));
 }
 
 TEST(LoggerDownload, ABlockAfterAWrongEchoIsACommunicationError)
@@ -405,9 +411,9 @@ TEST(LoggerDownload, ABlockAfterAWrongEchoIsACommunicationError)
     link.Connect();
     link.Program.ReadData(link.Now);
     link.Settle();
-    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{"Communication error"});
+    EXPECT_EQ(link.Texts(K::Failure), std::vector<std::string>{"Communication error"});
     EXPECT_EQ(link.Last(K::DownloadFinished), nullptr);
-    EXPECT_EQ(link.Count(K::ConnectionEnded), 1);
+    EXPECT_EQ(link.Count(K::Disconnected), 1);
 }
 
 TEST(LoggerDownload, SilenceTimesOutAfterOneHundredMilliseconds)
@@ -422,13 +428,14 @@ TEST(LoggerDownload, SilenceTimesOutAfterOneHundredMilliseconds)
     ASSERT_EQ(link.Program.NextDeadline(), lastByte + kLoggerReadTimeoutMs);
     link.Program.OnTime(lastByte + 99);
     link.Collect();
-    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    EXPECT_EQ(link.Count(K::Failure), 0);
     link.Program.OnTime(lastByte + 100);
     link.Collect();
-    EXPECT_EQ(link.Texts(K::ErrorShown),
+    EXPECT_EQ(link.Texts(K::Failure),
               std::vector<std::string>{"Communication error, no response from device"});
     EXPECT_EQ(link.Last(K::DownloadFinished), nullptr);
-    EXPECT_EQ(link.Count(K::DisconnectRequested), 1);
+    ASSERT_EQ(link.Count(K::Disconnected), 1);
+    EXPECT_EQ(link.Last(K::Disconnected)->Ending, TConnectionEnd::Failed);
     EXPECT_FALSE(link.Program.NextDeadline().has_value());
 }
 
@@ -443,7 +450,7 @@ TEST(LoggerDownload, NoEchoOfTheAcknowledgementIsACommunicationError)
     ASSERT_FALSE(events.empty());
     bool shown = false;
     for (const auto& event : events)
-        shown |= event.Kind == K::ErrorShown && event.Text == "Communication error";
+        shown |= event.Kind == K::Failure && event.Text == "Communication error";
     EXPECT_TRUE(shown);
 }
 
@@ -464,14 +471,15 @@ TEST(LoggerDownload, DisconnectBetweenBlocksKeepsWhatWasAccepted)
             finished = &event;
     ASSERT_NE(finished, nullptr);
     EXPECT_EQ(finished->Bytes, std::vector<uint8_t>(kLoggerBlockBytes, 1));
-    EXPECT_EQ(events.back().Kind, K::ConnectionEnded);
-    EXPECT_TRUE(program.StopRequested);
+    EXPECT_EQ(events.back().Kind, K::Disconnected);
+    EXPECT_EQ(events.back().Ending, TConnectionEnd::Requested);
+    EXPECT_TRUE(program.StopRequested());
 }
 
 TEST(LoggerDownload, TheImageNeverGrowsPastItsLimit)
 {
     TLoggerLinkHarness link(WithMemory(RecordedBytes(5000)));
-    link.Program.MaxImageBytes = 1000; // not a multiple of the block size
+    link.Program.SetMaxImageBytes(1000); // not a multiple of the block size
     link.Connect();
     link.Program.ReadData(link.Now);
     link.Settle();
@@ -479,7 +487,7 @@ TEST(LoggerDownload, TheImageNeverGrowsPastItsLimit)
     ASSERT_NE(finished, nullptr);
     EXPECT_EQ(finished->Bytes, RecordedBytes(1000));
     EXPECT_EQ(link.SentCount(kLoggerBlockOk), 4);
-    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    EXPECT_EQ(link.Count(K::Failure), 0);
 }
 
 TEST(LoggerConfig, AWrongCheckByteKeepsTheConnectionAndTheLastGoodRecord)
@@ -488,29 +496,33 @@ TEST(LoggerConfig, AWrongCheckByteKeepsTheConnectionAndTheLastGoodRecord)
     options.Faults.BadConfigChecks = 1;
     TLoggerLinkHarness link(options);
     link.Connect();
-    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{"Reading failed, CRC error."});
-    EXPECT_FALSE(link.Program.ConfigLoaded);
-    EXPECT_TRUE(link.Program.DeviceConnected);
-    EXPECT_NE(link.Last(K::ConfigReceived), nullptr); // the controls are refilled all the same
-    EXPECT_EQ(link.Count(K::OperationButtonsEnabled), 1);
+    EXPECT_EQ(link.Texts(K::Failure), std::vector<std::string>{"Reading failed, CRC error."});
+    EXPECT_FALSE(link.Program.ConfigLoaded());
+    EXPECT_TRUE(link.Program.DeviceConnected());
+    // The controls are refilled all the same, but not for editing.
+    ASSERT_NE(link.Last(K::Configuration), nullptr);
+    EXPECT_FALSE(link.Last(K::Configuration)->Flag);
+    EXPECT_EQ(std::count_if(link.Events.begin(), link.Events.end(),
+                            [](const auto& e) { return e.Kind == K::CommandFinished && e.Flag; }),
+              1);
 
     link.Program.UploadConfig(link.Device.Config(), link.Now);
     link.Collect();
-    EXPECT_EQ(link.Texts(K::ErrorShown).back(), "File not loaded.");
+    EXPECT_EQ(link.Texts(K::Failure).back(), "File not loaded.");
     EXPECT_TRUE(link.Program.TakeOutput().empty());
 
     link.Program.RequestConfig(link.Now);
     link.Settle();
-    ASSERT_TRUE(link.Program.ConfigLoaded);
-    const auto good = link.Program.ConfigImage;
+    ASSERT_TRUE(link.Program.ConfigLoaded());
+    const auto good = link.Program.ConfigImage();
 
     // A garbled read after a good one leaves the good record in place for the next upload.
     link.Device.Faults().BadConfigChecks = 1;
     link.Program.RequestConfig(link.Now);
     link.Settle();
-    EXPECT_EQ(link.Texts(K::ErrorShown).back(), "Reading failed, CRC error.");
-    EXPECT_EQ(link.Program.ConfigImage, good);
-    EXPECT_EQ(link.Last(K::ConfigReceived)->Bytes, good);
+    EXPECT_EQ(link.Texts(K::Failure).back(), "Reading failed, CRC error.");
+    EXPECT_EQ(link.Program.ConfigImage(), good);
+    EXPECT_EQ(link.Last(K::Configuration)->Bytes, good);
 }
 
 TEST(LoggerConfig, AReadThatFallsSilentDisconnects)
@@ -519,9 +531,10 @@ TEST(LoggerConfig, AReadThatFallsSilentDisconnects)
     options.Faults.SilentConfigAfter = 100;
     TLoggerLinkHarness link(options);
     link.Connect();
-    EXPECT_EQ(link.Texts(K::ErrorShown),
+    EXPECT_EQ(link.Texts(K::Failure),
               std::vector<std::string>{"Communication error, no response from device"});
-    EXPECT_EQ(link.Count(K::DisconnectRequested), 1);
+    ASSERT_EQ(link.Count(K::Disconnected), 1);
+    EXPECT_EQ(link.Last(K::Disconnected)->Ending, TConnectionEnd::Failed);
     EXPECT_FALSE(link.Program.PortOpen());
 }
 
@@ -529,7 +542,7 @@ TEST(LoggerConfig, UploadWritesTheRecordAndVerifiesTheReadBack)
 {
     TLoggerLinkHarness link;
     link.Connect();
-    auto edited = link.Program.ConfigImage;
+    auto edited = link.Program.ConfigImage();
     edited[30] = 0;
     edited[31] = 50;
     link.Sent.clear();
@@ -540,9 +553,9 @@ TEST(LoggerConfig, UploadWritesTheRecordAndVerifiesTheReadBack)
     expectedWire.push_back('R');
     EXPECT_EQ(link.Sent, expectedWire);
     EXPECT_EQ(link.Device.Config(), edited);
-    EXPECT_EQ(link.Program.VerifyImage, edited);
-    EXPECT_EQ(link.Count(K::ErrorShown), 0);
-    const auto status = link.Texts(K::StatusText);
+    EXPECT_EQ(link.Program.VerifyImage(), edited);
+    EXPECT_EQ(link.Count(K::Failure), 0);
+    const auto status = link.Texts(K::Status);
     const std::vector<std::string> tail(status.end() - 4, status.end());
     EXPECT_EQ(tail, (std::vector<std::string>{
                         "Config file writing started.", "Config file writing finished.",
@@ -555,16 +568,16 @@ TEST(LoggerConfig, AFailedVerificationIsFollowedByASuccessfulOne)
     TLoggerLinkHarness link;
     link.Connect();
     link.Device.Faults().CorruptReadBacks = 1;
-    link.Program.UploadConfig(link.Program.ConfigImage, link.Now);
+    link.Program.UploadConfig(link.Program.ConfigImage(), link.Now);
     link.Settle();
-    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{"Verifying config file failed."});
+    EXPECT_EQ(link.Texts(K::Failure), std::vector<std::string>{"Verifying config file failed."});
     EXPECT_TRUE(link.Program.PortOpen());
 
     link.Events.clear();
-    link.Program.UploadConfig(link.Program.ConfigImage, link.Now);
+    link.Program.UploadConfig(link.Program.ConfigImage(), link.Now);
     link.Settle();
-    EXPECT_EQ(link.Count(K::ErrorShown), 0);
-    EXPECT_TRUE(link.Last(K::ConfigControlsEnabled)->Flag);
+    EXPECT_EQ(link.Count(K::Failure), 0);
+    EXPECT_TRUE(link.Last(K::Configuration)->Flag);
 }
 
 TEST(LoggerConfig, AVerificationWithAWrongCheckByteDisconnects)
@@ -572,13 +585,14 @@ TEST(LoggerConfig, AVerificationWithAWrongCheckByteDisconnects)
     TLoggerLinkHarness link;
     link.Connect();
     link.Device.Faults().BadConfigChecks = 1;
-    link.Program.UploadConfig(link.Program.ConfigImage, link.Now);
+    link.Program.UploadConfig(link.Program.ConfigImage(), link.Now);
     link.Settle();
-    EXPECT_EQ(link.Texts(K::ErrorShown),
+    EXPECT_EQ(link.Texts(K::Failure),
               std::vector<std::string>{"Config file reading failed, CRC error."});
-    EXPECT_EQ(link.Count(K::DisconnectRequested), 1);
+    ASSERT_EQ(link.Count(K::Disconnected), 1);
+    EXPECT_EQ(link.Last(K::Disconnected)->Ending, TConnectionEnd::Failed);
     // The buttons are not switched on again after the disconnect.
-    EXPECT_EQ(link.Events.back().Kind, K::ConnectionEnded);
+    EXPECT_EQ(link.Events.back().Kind, K::Disconnected);
 }
 
 TEST(LoggerConfig, AShortRecordReportsTheBytesWritten)
@@ -588,7 +602,7 @@ TEST(LoggerConfig, AShortRecordReportsTheBytesWritten)
     std::vector<uint8_t> shortRecord(200, 1);
     link.Program.UploadConfig(shortRecord, link.Now);
     link.Collect();
-    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{"Only 200 bytes written."});
+    EXPECT_EQ(link.Texts(K::Failure), std::vector<std::string>{"Only 200 bytes written."});
     EXPECT_EQ(link.Program.TakeOutput().back(), 'R'); // the verification still follows
 }
 
@@ -602,7 +616,7 @@ TEST(LoggerProtocol, EveryButtonAnswersNotConnectedWhileThePortIsClosed)
     const auto events = program.TakeEvents();
     ASSERT_EQ(events.size(), 4u);
     for (const auto& event : events) {
-        EXPECT_EQ(event.Kind, K::ErrorShown);
+        EXPECT_EQ(event.Kind, K::Failure);
         EXPECT_EQ(event.Text, "Not connected.");
     }
     EXPECT_TRUE(program.TakeOutput().empty());
@@ -617,14 +631,14 @@ TEST(LoggerErase, TheSecondEFinishesAfterTheEraseTime)
     const int64_t start = link.Now;
     link.Program.EraseMemory(link.Now);
     link.Pump();
-    EXPECT_EQ(link.Texts(K::StatusText).back(), "Erasing started, please wait.");
-    EXPECT_TRUE(link.Last(K::BusyCursor)->Flag);
+    EXPECT_EQ(link.Texts(K::Status).back(), "Erasing started, please wait.");
+    EXPECT_TRUE(link.Last(K::Busy)->Flag);
     EXPECT_FALSE(link.Program.NextDeadline().has_value()); // an erase waits for ever
     link.Settle();
     EXPECT_EQ(link.Now, start + 2500);
-    EXPECT_EQ(link.Texts(K::StatusText).back(), "Erasing finished.");
-    EXPECT_FALSE(link.Last(K::BusyCursor)->Flag);
-    EXPECT_TRUE(link.Program.PendingCommand.empty());
+    EXPECT_EQ(link.Texts(K::Status).back(), "Erasing finished.");
+    EXPECT_FALSE(link.Last(K::Busy)->Flag);
+    EXPECT_TRUE(link.Program.PendingCommand().empty());
 
     link.Program.ReadData(link.Now);
     link.Settle();
@@ -655,20 +669,21 @@ TEST_P(LoggerSilence, EndsAfterTwoSecondsWithNoResponse)
         link.Program.ReadData(link.Now);
         link.Pump();
     }
-    ASSERT_EQ(link.Program.PendingCommand, std::string(1, GetParam().Pending));
+    ASSERT_EQ(link.Program.PendingCommand(), std::string(1, GetParam().Pending));
     const int64_t silentSince = link.Now;
     ASSERT_EQ(link.Program.NextDeadline(), silentSince + kLoggerReplyTimeoutMs);
     link.Program.OnTime(silentSince + kLoggerReplyTimeoutMs - 1);
     link.Collect();
-    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    EXPECT_EQ(link.Count(K::Failure), 0);
     link.Settle();
     EXPECT_EQ(link.Now, silentSince + kLoggerReplyTimeoutMs);
-    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{kMsgNoResponse});
-    EXPECT_EQ(link.Count(K::DisconnectRequested), 1);
-    EXPECT_EQ(link.Events.back().Kind, K::ConnectionEnded);
+    EXPECT_EQ(link.Texts(K::Failure), std::vector<std::string>{kMsgNoResponse});
+    ASSERT_EQ(link.Count(K::Disconnected), 1);
+    EXPECT_EQ(link.Last(K::Disconnected)->Ending, TConnectionEnd::Failed);
+    EXPECT_EQ(link.Events.back().Kind, K::Disconnected);
     EXPECT_FALSE(link.Program.PortOpen());
-    EXPECT_TRUE(link.Program.PendingCommand.empty());
-    if (const auto* cursor = link.Last(K::BusyCursor)) {
+    EXPECT_TRUE(link.Program.PendingCommand().empty());
+    if (const auto* cursor = link.Last(K::Busy)) {
         EXPECT_FALSE(cursor->Flag);
     }
 
@@ -676,7 +691,7 @@ TEST_P(LoggerSilence, EndsAfterTwoSecondsWithNoResponse)
     link.Device.Faults() = {};
     link.Events.clear();
     link.Connect();
-    EXPECT_TRUE(link.Program.ConfigLoaded);
+    EXPECT_TRUE(link.Program.ConfigLoaded());
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, LoggerSilence,
@@ -691,24 +706,24 @@ TEST(LoggerErase, AnEraseTimeOutBoundsTheWholeErase)
     TSimulatorOptions options = WithMemory(RecordedBytes(3000));
     options.EraseMs = 30000;
     TLoggerLinkHarness link(options);
-    link.Program.EraseTimeoutMs = 5000;
+    link.Program.SetEraseTimeout(5000);
     link.Connect();
     const int64_t start = link.Now;
     link.Program.EraseMemory(link.Now);
     link.Settle(5000);
     EXPECT_EQ(link.Now, start + 5000);
-    EXPECT_EQ(link.Texts(K::ErrorShown), std::vector<std::string>{kMsgNoResponse});
-    EXPECT_FALSE(link.Last(K::BusyCursor)->Flag);
+    EXPECT_EQ(link.Texts(K::Failure), std::vector<std::string>{kMsgNoResponse});
+    EXPECT_FALSE(link.Last(K::Busy)->Flag);
     EXPECT_FALSE(link.Program.PortOpen());
 
     // An erase that finishes in time is not cut short.
     TLoggerLinkHarness quick(WithMemory(RecordedBytes(3000)));
-    quick.Program.EraseTimeoutMs = 5000;
+    quick.Program.SetEraseTimeout(5000);
     quick.Connect();
     quick.Program.EraseMemory(quick.Now);
     quick.Settle();
-    EXPECT_EQ(quick.Texts(K::StatusText).back(), "Erasing finished.");
-    EXPECT_EQ(quick.Count(K::ErrorShown), 0);
+    EXPECT_EQ(quick.Texts(K::Status).back(), "Erasing finished.");
+    EXPECT_EQ(quick.Count(K::Failure), 0);
 }
 
 TEST(LoggerErase, AnotherReplyIsNamedInTheStatusBar)
@@ -719,9 +734,9 @@ TEST(LoggerErase, AnotherReplyIsNamedInTheStatusBar)
     link.Connect();
     link.Program.EraseMemory(link.Now);
     link.Settle();
-    EXPECT_EQ(link.Texts(K::StatusText).back(), "Command:E expected, but ? found");
+    EXPECT_EQ(link.Texts(K::Status).back(), "Command:E expected, but ? found");
     EXPECT_TRUE(link.Program.PortOpen());
-    EXPECT_EQ(link.Count(K::ErrorShown), 0);
+    EXPECT_EQ(link.Count(K::Failure), 0);
 }
 
 TEST(LoggerProtocol, ReplyLettersForAnotherCommandAreIgnored)
@@ -729,7 +744,7 @@ TEST(LoggerProtocol, ReplyLettersForAnotherCommandAreIgnored)
     auto program = ConnectedProgram();
     program.EraseMemory(0);
     program.OnBytes(std::string_view("DRFOX*W"), 0);
-    EXPECT_EQ(program.PendingCommand, "E");
+    EXPECT_EQ(program.PendingCommand(), "E");
     EXPECT_EQ(program.Phase(), TProtocolPhase::Idle);
     EXPECT_TRUE(program.TakeEvents().empty());
     program.OnBytes(std::string_view("E"), 0);
@@ -743,19 +758,17 @@ TEST(LoggerProtocol, DisconnectShowsTheDisconnectedState)
     link.Events.clear();
     link.Program.Disconnect(link.Now);
     link.Collect();
-    EXPECT_EQ(link.Texts(K::StatusText), std::vector<std::string>{"Disconnected."});
-    EXPECT_EQ(link.Texts(K::TopLabelText), std::vector<std::string>{"Disconnected."});
-    EXPECT_EQ(link.Texts(K::CaptionChanged), std::vector<std::string>{kCaptionDisconnected});
-    EXPECT_EQ(link.Last(K::LampChanged)->Lamp, TLoggerLamp::Red);
-    EXPECT_FALSE(link.Last(K::ConfigControlsEnabled)->Flag);
-    EXPECT_FALSE(link.Last(K::DeviceConnectedChanged)->Flag);
-    EXPECT_EQ(link.Events.back().Kind, K::ConnectionEnded);
+    EXPECT_EQ(link.Texts(K::Disconnected), std::vector<std::string>{"Disconnected."});
+    EXPECT_EQ(link.Last(K::Disconnected)->Ending, TConnectionEnd::Requested);
+    EXPECT_EQ(link.Events.back().Kind, K::Disconnected);
+    EXPECT_FALSE(link.Program.DeviceConnected());
+    EXPECT_FALSE(link.Program.PortOpen());
 
     // Connecting again starts a new handshake.
     link.Events.clear();
     link.Connect();
-    EXPECT_TRUE(link.Program.DeviceConnected);
-    EXPECT_TRUE(link.Program.ConfigLoaded);
+    EXPECT_TRUE(link.Program.DeviceConnected());
+    EXPECT_TRUE(link.Program.ConfigLoaded());
 }
 
 TEST(LoggerSimulator, PacingSpreadsTheBytesAtTheWireRate)

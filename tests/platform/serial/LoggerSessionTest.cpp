@@ -87,9 +87,10 @@ TEST(LoggerSession, RunsAWholeSessionWithTheBuiltInSimulator)
     TLoggerSession session;
     session.SetPortName("Simulator");
     session.SetLinkForNextConnect(std::make_unique<TSimulatorLink>(std::move(device)));
-    QSignalSpy lamps(&session, &TLoggerSession::LampChanged);
+    QSignalSpy connected(&session, &TLoggerSession::Connected);
+    QSignalSpy disconnected(&session, &TLoggerSession::Disconnected);
     QSignalSpy statuses(&session, &TLoggerSession::StatusText);
-    QSignalSpy firmware(&session, &TLoggerSession::FirmwareText);
+    QSignalSpy firmware(&session, &TLoggerSession::Firmware);
     TDownloads downloads(session);
     QSignalSpy closed(&session, &TLoggerSession::ConnectionClosed);
 
@@ -100,7 +101,8 @@ TEST(LoggerSession, RunsAWholeSessionWithTheBuiltInSimulator)
     EXPECT_EQ(statuses.front().front().toString(), "Waiting for Zirko at Simulator");
     ASSERT_FALSE(firmware.isEmpty());
     EXPECT_TRUE(firmware.back().front().toString().startsWith("ZIRKO"));
-    EXPECT_EQ(lamps.back().front().value<TLampColour>(), TLampColour::Green);
+    EXPECT_EQ(connected.size(), 1);
+    EXPECT_EQ(firmware.back()[1].toLongLong(), 9000000);
 
     session.ReadData();
     EXPECT_EQ(session.PendingCommand(), "D");
@@ -115,7 +117,9 @@ TEST(LoggerSession, RunsAWholeSessionWithTheBuiltInSimulator)
     session.Disconnect();
     EXPECT_EQ(closed.size(), 1);
     EXPECT_FALSE(session.PortOpen());
-    EXPECT_EQ(lamps.back().front().value<TLampColour>(), TLampColour::Red);
+    ASSERT_EQ(disconnected.size(), 1);
+    EXPECT_EQ(disconnected.back()[0].value<TConnectionEnd>(), TConnectionEnd::Requested);
+    EXPECT_EQ(disconnected.back()[1].toString(), "Disconnected.");
 }
 
 TEST(LoggerSession, DownloadsThroughAPseudoTerminalAndReconnects)
@@ -145,7 +149,7 @@ TEST(LoggerSession, ASilentDeviceFailsAfterTheReadTimeOut)
     TPseudoTerminal& device = *created.Terminal;
     TLoggerSession session;
     session.SetPortName(device.SlavePath());
-    QSignalSpy errors(&session, &TLoggerSession::ErrorShown);
+    QSignalSpy errors(&session, &TLoggerSession::Failed);
     QSignalSpy closed(&session, &TLoggerSession::ConnectionClosed);
     session.Connect();
     ASSERT_TRUE(session.PortOpen());
@@ -181,7 +185,7 @@ TEST(LoggerSession, AnUnpluggedLoggerEndsTheDownloadWithoutSavingIt)
     ASSERT_TRUE(server.Server);
     TLoggerSession session;
     session.SetPortName(server.Server->DevicePath());
-    QSignalSpy errors(&session, &TLoggerSession::ErrorShown);
+    QSignalSpy errors(&session, &TLoggerSession::Failed);
     TDownloads downloads(session);
     QSignalSpy closed(&session, &TLoggerSession::ConnectionClosed);
     ASSERT_TRUE(ConnectAndWait(session));
@@ -199,7 +203,7 @@ TEST(LoggerSession, AnUnpluggedLoggerEndsTheDownloadWithoutSavingIt)
 TEST(LoggerSession, CommandsWithoutAPortAnswerNotConnected)
 {
     TLoggerSession session;
-    QSignalSpy errors(&session, &TLoggerSession::ErrorShown);
+    QSignalSpy errors(&session, &TLoggerSession::Failed);
     session.ReadData();
     session.EraseMemory();
     session.DownloadConfig();
