@@ -204,10 +204,7 @@ TEST(DownloadAndSplit, TheSimulatedLoggersFlightsComeOutOfTheFinishedDownload)
     options.Faults.BadCheckBlock = 5;
     options.Faults.BadCheckTimes = 3;
     test::TLoggerLinkHarness link(options);
-    link.Connect();
-    link.Program.ReadData(link.Now);
-    link.Settle();
-    const auto* finished = link.Last(TProtocolEventKind::DownloadFinished);
+    const auto* finished = link.DownloadAll();
     ASSERT_NE(finished, nullptr);
     const auto flights = SplitMemoryImage(finished->Bytes, finished->Number, {"Blok", "d"});
     ASSERT_EQ(flights.size(), 4u);

@@ -70,6 +70,15 @@ public:
         }
     }
 
+    // Connects to the logger and downloads its memory; the download's result, if there was one.
+    const TProtocolEvent* DownloadAll()
+    {
+        Connect();
+        Program.ReadData(Now);
+        Settle();
+        return Last(TProtocolEventKind::DownloadFinished);
+    }
+
     void Collect()
     {
         for (auto& event : Program.TakeEvents())

@@ -33,15 +33,6 @@ TSimulatorOptions WithMemory(std::vector<uint8_t> memory)
     return options;
 }
 
-// Connects to the logger and downloads its memory; the download's result, if there was one.
-const TProtocolEvent* DownloadAll(TLoggerLinkHarness& link)
-{
-    link.Connect();
-    link.Program.ReadData(link.Now);
-    link.Settle();
-    return link.Last(K::DownloadFinished);
-}
-
 // The image a download hands on for splitting: its first LastDataIndex + 1 bytes.
 std::vector<uint8_t> SplitImage(const TProtocolEvent& finished)
 {
@@ -82,7 +73,7 @@ TEST_P(LoggerConversation, DownloadBringsTheRecordedMemoryAndFiveErasedBytes)
 {
     const auto memory = GenerateMemoryImage(3, 7, 60);
     TLoggerLinkHarness link(WithMemory(memory), GetParam());
-    const auto* finished = DownloadAll(link);
+    const auto* finished = link.DownloadAll();
     ASSERT_NE(finished, nullptr);
     auto expected = memory;
     expected.insert(expected.end(), 5, 0xFF);
@@ -235,7 +226,7 @@ TEST(LoggerDownload, AFlightEndingInAnErasedByteIsNotTheEndOfTheData)
 {
     const auto memory = FlightsEndingInErasedBytes(4);
     TLoggerLinkHarness link(WithMemory(memory));
-    const auto* finished = DownloadAll(link);
+    const auto* finished = link.DownloadAll();
     ASSERT_NE(finished, nullptr);
     auto expected = memory;
     expected.insert(expected.end(), kLoggerEndRunKept, 0xFF);
@@ -262,7 +253,7 @@ TEST(LoggerDownload, ALoggerFallingSilentInsideErasedMemoryHasEndedItsData)
     auto options = WithMemory(memory);
     options.Faults.SilentAfterBlock = 0;
     TLoggerLinkHarness link(options);
-    const auto* finished = DownloadAll(link);
+    const auto* finished = link.DownloadAll();
     ASSERT_NE(finished, nullptr);
     memory.insert(memory.end(), kLoggerEndRunKept, 0xFF);
     EXPECT_EQ(SplitImage(*finished), memory);

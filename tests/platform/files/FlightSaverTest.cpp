@@ -307,10 +307,7 @@ TEST(DownloadAndSave, TheSimulatedLoggersFlightsEndUpAsFiles)
     options.Faults.BadCheckBlock = 5;
     options.Faults.BadCheckTimes = 3;
     test::TLoggerLinkHarness link(options);
-    link.Connect();
-    link.Program.ReadData(link.Now);
-    link.Settle();
-    const auto* finished = link.Last(TProtocolEventKind::DownloadFinished);
+    const auto* finished = link.DownloadAll();
     ASSERT_NE(finished, nullptr);
 
     TTempFolder folder;
