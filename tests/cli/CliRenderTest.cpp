@@ -266,7 +266,7 @@ TEST(OffscreenGraph, OpensFlightsAsTheMainWindowDoes)
     EXPECT_EQ(graph.Host().FlightName(1), "two");
     TGraphPage& page = graph.Page();
     for (int row = 0; row < 2; ++row) {
-        EXPECT_EQ(graph.Host().GridCell(1, row), "1");
+        EXPECT_EQ(graph.Host().ChannelState(1, row), TChannelState::On);
         EXPECT_TRUE(page.SeriesOf(row, kSlotAltitude)->Active());
         for (int slot : {kSlotServo, kSlotVoltage, kSlotMarker, kSlotAnnotation})
             EXPECT_FALSE(page.SeriesOf(row, slot)->Active()) << row << " " << slot;

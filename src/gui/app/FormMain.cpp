@@ -2,9 +2,10 @@
 
 #include "core/app/IniFile.h"
 #include "gui/app/FormAbout.h"
-#include "gui/app/MainGraphHost.h"
 #include "gui/device/ZirkoComForm.h"
 #include "gui/flightdata/FlightGrid.h"
+#include "gui/flightdata/FlightsDialogs.h"
+#include "gui/graph/FlightsGraphHost.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/services/UserLocale.h"
@@ -13,6 +14,7 @@
 #include "gui/shell/FormAssert.h"
 #include "gui/shell/FormOptions.h"
 #include "gui/shell/NotesPage.h"
+#include "model/flightdata/OpenFlights.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -45,15 +47,18 @@ TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent) : QMainWindow(pare
     setWindowTitle("ZIRKO");
     setWindowIcon(ProgramIcon());
     resize(932, 662);
-    NotifyEnabled = false;
-    // The data folder beside the program, or the program's own folder.
-    DataDir = QDir::cleanPath(DefaultDataDir(AppPaths.ProgramDir));
-    ActualRow = -1;
+    FlightQuestions =
+        std::make_unique<TWindowFlightsDialogs>(*this, [this] { return TreeView1->DataDir; });
+    FlightList = std::make_unique<TOpenFlights>(*FlightQuestions,
+                                                [this] { return Options.MarkerThreshold; });
+    Flights = FlightList.get();
     CreateMenu();
     CreatePanels();
-    TreeView1 = new TDataTree(*this, PanelTree);
+    TreeView1 = new TDataTree(*Flights, PanelTree);
+    // The data folder beside the program, or the program's own folder.
+    TreeView1->DataDir = QDir::cleanPath(DefaultDataDir(AppPaths.ProgramDir));
     PanelTree->layout()->addWidget(TreeView1);
-    connect(this, &TFormMain::GridRowClosed, TreeView1, &TDataTree::CancelGridRowFlag);
+    connect(this, &TFormMain::FirstShown, TreeView1, &TDataTree::FormShown);
     connect(mnuRefreshMain, &QAction::triggered, TreeView1, &TDataTree::RefreshTreeView);
     WinStates().SetSettingsFile(AppPaths.SettingsFile);
     FormAssert = new TFormAssert(this);
@@ -63,17 +68,35 @@ TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent) : QMainWindow(pare
     ZirkoComForm = new TZirkoComForm(this);
     FormOptions = new TFormOptions(this);
     connect(FormOptions, &TFormOptions::FolderChosen, TreeView1, &TDataTree::WatchFolder);
+    ObserveFlights();
     qApp->installEventFilter(this);
+}
+
+void TFormMain::ObserveFlights()
+{
+    connect(Flights, &TOpenFlights::FlightOpened, this, [this] {
+        SetPagesEnabled(true);
+        ResizeNameColumn();
+    });
+    connect(Flights, &TOpenFlights::FlightClosed, this, [this] {
+        if (Flights->Empty())
+            SetPagesEnabled(false);
+        else
+            ResizeNameColumn();
+    });
 }
 
 TFormMain::~TFormMain()
 {
     qApp->removeEventFilter(this);
     TreeView1->ClearTreeView();
-    CloseAllDataFiles();
+    Flights->CloseAllDataFiles();
     // These talk to the graph host adapter, which goes before the window's children do.
     delete FormAnnot;
     delete GraphPage;
+    // The grid, the tree and the notes page observe the list, which goes before the window's
+    // children do.
+    delete takeCentralWidget();
 }
 
 void TFormMain::ShowError(const QString& text)
@@ -133,6 +156,7 @@ void TFormMain::CreatePanels()
     openLayout->setContentsMargins(0, 0, 0, 0);
     StringGrid1 = new TFlightGrid(PanelOpenFiles);
     StringGrid1->hide();
+    StringGrid1->Observe(*Flights);
     openLayout->addWidget(StringGrid1);
     SplitterLeft->addWidget(PanelTree);
     SplitterLeft->addWidget(PanelOpenFiles);
@@ -146,6 +170,7 @@ void TFormMain::CreatePanels()
     PageControl = new QTabWidget;
     PageControl->setObjectName("PageControl");
     TabInfo = CreateInfoPage();
+    NotesPage->ObserveFlights(*Flights);
     TabInfo->setObjectName("TabInfo");
     TabGraph = new QWidget;
     TabGraph->setObjectName("TabGraph");
@@ -166,18 +191,16 @@ void TFormMain::CreatePanels()
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(true);
 
-    connect(StringGrid1, &TFlightGrid::CheckClicked, this, [this](int col, int row) {
-        const bool on = StringGrid1->Cell(col, row) != "1";
-        StringGrid1->SetCell(col, row, on ? "1" : "0");
-        GridCheck(col, row, on);
-        StringGrid1->viewport()->update();
-    });
-    connect(StringGrid1, &TFlightGrid::RowSelected, this,
-            [this](int row) { GridChangeActualFile(row, ActualRow); });
-    connect(StringGrid1, &TFlightGrid::CloseRequested, this,
-            [this](int row) { CloseDataFile(row); });
-    connect(StringGrid1, &TFlightGrid::MenuRequested, this, &TFormMain::PopupGridAt);
     SetPagesEnabled(false);
+}
+
+void TFormMain::ResizeNameColumn()
+{
+    if (NameColMinWidth < 8)
+        return;
+    const int width = StringGrid1->viewport()->width() -
+                      (kGridVisibleColumns - 1) * kGridDefaultColWidth - kGridVisibleColumns;
+    StringGrid1->setColumnWidth(kGridNameCol, std::max(width, NameColMinWidth));
 }
 
 void TFormMain::SetPagesEnabled(bool on)
@@ -201,15 +224,15 @@ void TFormMain::FormShowFirst()
     SetDefaultGraphSettings(GraphSettings);
     GraphSettings.SettingsChanged = false;
     ReadSettings();
-    TreeView1->WatchFolder(DataDir);
+    TreeView1->WatchFolder(TreeView1->DataDir);
     WinStates().RestoreWindowState(this);
     if (NameColMinWidth > 7)
         NameColMinWidth = QFontMetrics(StringGrid1->font()).horizontalAdvance("ABCDEFGH");
     ResizeNameColumn();
-    SetPagesEnabled(!DataList.empty());
+    SetPagesEnabled(!Flights->Empty());
     TreeView1->BuildTree();
     QApplication::processEvents();
-    NotifyEnabled = true;
+    TreeView1->NotifyEnabled = true;
     ApplyChartSettings();
 }
 
@@ -217,12 +240,12 @@ void TFormMain::ReadSettings()
 {
     TIniFile ini(DecimalSeparator());
     ini.Load(AppPaths.SettingsFile.toStdString());
-    Options.Root = DataDir.toStdString();
+    Options.Root = TreeView1->DataDir.toStdString();
     Options.PanelLeft = PanelLeft->width() > 0 && isVisible() ? PanelLeft->width() : PanelLeftWidth;
     ReadOptions(ini, Options, [](const std::string& dir) {
         return !dir.empty() && QFileInfo(QString::fromStdString(dir)).isDir();
     });
-    DataDir = QString::fromStdString(Options.Root);
+    TreeView1->DataDir = QString::fromStdString(Options.Root);
     DeflectionOnGraph = Options.DeflectionOnGraph;
     PanelLeftWidth = std::max(50, Options.PanelLeft);
     Splitter1->setSizes({PanelLeftWidth, std::max(100, width() - PanelLeftWidth)});
@@ -235,7 +258,7 @@ void TFormMain::WriteSettings()
 {
     TIniFile ini(DecimalSeparator());
     ini.Load(AppPaths.SettingsFile.toStdString());
-    Options.Root = DataDir.toStdString();
+    Options.Root = TreeView1->DataDir.toStdString();
     Options.DeflectionOnGraph = DeflectionOnGraph;
     Options.PanelLeft = PanelLeft->width();
     Options.SaveWindowsPos = WinStates().SaveWindowsPosEnabled();
@@ -252,9 +275,9 @@ void TFormMain::WriteSettings()
 void TFormMain::CloseQuery()
 {
     QString failure;
-    for (int row = StringGrid1->rowCount() - 1; row >= 0 && StringGrid1->isVisibleTo(this); --row) {
+    for (int row = Flights->FlightCount() - 1; row >= 0 && !Flights->Empty(); --row) {
         try {
-            CloseDataFile(row);
+            Flights->CloseDataFile(row);
         } catch (const std::exception& e) {
             failure = QString("Error by Closing files on CloseQuery!\r") + e.what();
         }
@@ -268,7 +291,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
     if (!Closed) {
         CloseQuery();
         // A flight whose changes could not be saved is still open: the window stays.
-        if (!DataList.empty()) {
+        if (!Flights->Empty()) {
             event->ignore();
             return;
         }
@@ -326,7 +349,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 int TFormMain::OpenFlightFile(const QString& fileName)
 {
     const QString path = QFileInfo(fileName).absoluteFilePath();
-    const QString relative = QDir(DataDir).relativeFilePath(path);
+    const QString relative = QDir(TreeView1->DataDir).relativeFilePath(path);
     if (!relative.startsWith("..") && QFileInfo(relative).isRelative()) {
         QString nodePath = relative;
         const int dot = nodePath.lastIndexOf('.');
@@ -341,7 +364,7 @@ int TFormMain::OpenFlightFile(const QString& fileName)
             return node->Data()->GridRow;
         }
     }
-    const int row = OpenDataFile(path);
+    const int row = Flights->OpenDataFile(path);
     if (row < 0)
         ShowError("Chyba při otevírání souboru!");
     return row;
@@ -356,7 +379,7 @@ void TFormMain::ShowAbout()
 void TFormMain::ExecuteOptions()
 {
     const auto result = TFormOptions::ExecuteOptions(
-        *FormOptions, DataDir, QString::fromStdString(Options.COM),
+        *FormOptions, TreeView1->DataDir, QString::fromStdString(Options.COM),
         QString::fromStdString(Options.DefFileName), Options.MarkerThreshold);
     if (!result)
         return;
@@ -365,8 +388,8 @@ void TFormMain::ExecuteOptions()
     if (result->MarkerThreshold)
         Options.MarkerThreshold = *result->MarkerThreshold;
     DeflectionOnGraph = false;
-    if (QDir::cleanPath(result->RootFolder) != QDir::cleanPath(DataDir)) {
-        DataDir = QDir::cleanPath(result->RootFolder);
+    if (QDir::cleanPath(result->RootFolder) != QDir::cleanPath(TreeView1->DataDir)) {
+        TreeView1->DataDir = QDir::cleanPath(result->RootFolder);
         TreeView1->ReloadDataDir();
     }
 }
@@ -374,7 +397,7 @@ void TFormMain::ExecuteOptions()
 void TFormMain::ExecuteReadData()
 {
     ZirkoComForm->SetPortName(QString::fromStdString(Options.COM));
-    ZirkoComForm->SetDataFolder(DataDir);
+    ZirkoComForm->SetDataFolder(TreeView1->DataDir);
     ZirkoComForm->SetDefaultFileName(QString::fromStdString(Options.DefFileName));
     ZirkoComForm->SetFlightTemperature(Options.FlightTemperature);
     ZirkoComForm->SetMarkerThreshold(Options.MarkerThreshold);

@@ -2,15 +2,12 @@
 #pragma once
 
 #include "core/app/Settings.h"
-#include "core/flightdata/DataBlock.h"
 #include "core/graph/GraphSettings.h"
 #include "platform/files/AppPaths.h"
 
 #include <QMainWindow>
 #include <QPoint>
-#include <array>
 #include <memory>
-#include <vector>
 
 class QSplitter;
 class QTabWidget;
@@ -34,7 +31,9 @@ class TGraphPage;
 class TFormGraphSetup;
 class TFormAnnotEdit;
 class TFormAnnot;
-class TMainGraphHost;
+class TFlightsGraphHost;
+class TFlightsDialogs;
+class TOpenFlights;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -42,25 +41,9 @@ public:
     explicit TFormMain(const TAppPaths& paths, QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // --- open flights (row i of StringGrid1 is DataList[i]) ---
-    int OpenDataFile(const QString& fileName);
-    void CloseDataFile(int row);
-    // Writes the flight of `row`; with `ask` only a modified flight, after a Yes. Returns false
-    // when the write failed (the message has been shown).
-    bool SaveDataFile(int row, bool ask);
-    void GridCheck(int col, int arow, bool checked);
-    void GridChangeActualFile(int arow, int lastrow);
-    // Saves a modified flight after a Yes and takes it out of the list; false when it stays
-    // open (its changes could not be written) or there was no flight to close.
-    bool GridCloseFile(int arow);
-    void CloseAllDataFiles();
     // Opens a flight named on the command line: through its tree node when it lies in the data
     // folder (so the tree shows it open), otherwise straight into the list. Returns the grid row.
     int OpenFlightFile(const QString& fileName);
-    bool ChannelShownAnywhere(int column) const;
-    TDataBlock* Flight(int row) const;
-    int FlightCount() const { return static_cast<int>(DataList.size()); }
-    QString GridCell(int col, int row) const;
 
     // --- settings ---
     void ReadSettings();
@@ -68,13 +51,10 @@ public:
     const TAppPaths& Paths() const { return AppPaths; }
     char DecimalSeparator() const;
 
-    // State with the names the rest of the program uses.
-    QString DataDir;
-    std::vector<std::unique_ptr<TDataBlock>> DataList;
-    int ActualRow = -1;
+    // The open flights; every window that shows them observes this list.
+    TOpenFlights* Flights = nullptr;
     int NameColMinWidth = 10;
     bool DeflectionOnGraph = false;
-    bool NotifyEnabled = false;
     TOptions Options; // port, file name, temperature, deflection, threshold, switches
     TGraphSettings GraphSettings;
 
@@ -95,7 +75,6 @@ public:
     QLineEdit* EditFlyTime = nullptr;
     QLineEdit* EditMaxAlt = nullptr;
     QTextEdit* RichEdit1 = nullptr;
-    QMenu* PopupGrid = nullptr;
     // The chart's context menu, rebuilt at every right press on the plot.
     QMenu* PopupGraf = nullptr;
     QMenu* pmnuAnnotNew = nullptr;
@@ -125,8 +104,6 @@ public:
 
 signals:
     void FirstShown();
-    // A grid row was closed; the rows below it moved up by one.
-    void GridRowClosed(int row);
 
 public slots:
     void ExecuteOptions();
@@ -145,27 +122,9 @@ private:
     void FormShowFirst();
     void CloseQuery();
     void ResizeNameColumn();
-    void ClearFlightInfo();
-    // Removes the flight of `row` from the chart and the list.
-    void DropFlight(int row);
+    void ObserveFlights();
     void SetPagesEnabled(bool on);
-    void PopupGridAt(int row, const QPoint& globalPos);
     void ShowError(const QString& text);
-    // The notes editor and the chart as the open-flights list uses them.
-    bool NotesModified() const;
-    std::string NotesBytes() const;
-    void LoadNotes(const std::string& bytes);
-    void ClearNotes();
-    // The editor's notes are in the current flight's record: the editor counts as unchanged.
-    void MarkNotesStored();
-    std::array<QString, 5> BuildFlightSeries(int row);
-    void ShowFlightChannel(int row, int col, bool on);
-    void RemoveFlightSeries(int row);
-    void MoveFlightSeriesToFront(int row);
-    void StoreEditedNotes(int row);
-    uint32_t FlightColorValue(int row) const; // the altitude series' colour as 0x00BBGGRR
-    void CollectAnnotations(int row);         // rebuilds Annotations from the chart before a save
-    void LoadShiftControls(int row);
     // Makes a grid row the current one, as a click on its name does.
     void MakeRowCurrent(int row);
     void CreatePopupGraf();
@@ -180,7 +139,9 @@ private:
     void ApplyChartSettings();
     void ExecuteGraphSetupDialog();
     void PrintGraphPage();
-    std::unique_ptr<TMainGraphHost> GraphHostAdapter;
+    std::unique_ptr<TFlightsDialogs> FlightQuestions;
+    std::unique_ptr<TOpenFlights> FlightList;
+    std::unique_ptr<TFlightsGraphHost> GraphHostAdapter;
     std::unique_ptr<QPrinter> GraphPrinter;
     TAppPaths AppPaths;
     bool Shown = false;

@@ -1,9 +1,8 @@
 // The main window's Graph page: the host it talks to, its dialogs, export and printing.
 #include "gui/app/FormMain.h"
-#include "gui/app/MainGraphHost.h"
 
-#include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
+#include "gui/graph/FlightsGraphHost.h"
 #include "gui/graph/FormAnnot.h"
 #include "gui/graph/FormAnnotEdit.h"
 #include "gui/graph/FormGraphSetup.h"
@@ -11,6 +10,8 @@
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/services/UserDialogs.h"
+#include "gui/shell/DataTree.h"
+#include "model/flightdata/OpenFlights.h"
 
 #include "core/app/NumberFormat.h"
 #include "core/shell/Assertion.h"
@@ -29,8 +30,11 @@ constexpr const char* kUnit = "Annot";
 
 void TFormMain::CreateGraphPage()
 {
-    GraphHostAdapter = std::make_unique<TMainGraphHost>(*this);
+    GraphHostAdapter = std::make_unique<TFlightsGraphHost>(
+        *Flights, TGraphHostSettings{Options, GraphSettings, DeflectionOnGraph, NameColMinWidth,
+                                     [this] { return PageControl->currentWidget() == TabGraph; }});
     GraphPage = new TGraphPage(*GraphHostAdapter, TabGraph);
+    GraphHostAdapter->Observe(*GraphPage);
     TabGraph->layout()->addWidget(GraphPage);
     FormAnnotEdit = new TFormAnnotEdit(this);
     FormAnnot = new TFormAnnot(*GraphHostAdapter, *FormAnnotEdit, this);
@@ -46,7 +50,7 @@ void TFormMain::CreateGraphPage()
     connect(GraphPage, &TGraphPage::CopyGraphRequested, this,
             [chartSource] { CopyGraphToClipboard(chartSource()); });
     connect(GraphPage, &TGraphPage::SaveGraphRequested, this,
-            [this, chartSource] { ExecuteSaveGraph(this, chartSource(), DataDir); });
+            [this, chartSource] { ExecuteSaveGraph(this, chartSource(), TreeView1->DataDir); });
     connect(GraphPage, &TGraphPage::PrintGraphRequested, this, [this, chartSource] {
         if (!GraphPage->Chart1->isVisible())
             return;
@@ -56,7 +60,7 @@ void TFormMain::CreateGraphPage()
     });
     connect(GraphPage, &TGraphPage::GraphSetupRequested, this, &TFormMain::ExecuteGraphSetupDialog);
     connect(GraphPage, &TGraphPage::AnnotationsRequested, this,
-            [this] { FormAnnot->ShowAnnotationList(StringGrid1->SelectedRow()); });
+            [this] { FormAnnot->ShowAnnotationList(Flights->ActualRow()); });
     connect(GraphPage, &TGraphPage::PopupRequested, this, &TFormMain::ChartPopup);
     CreatePopupGraf();
 }
@@ -86,8 +90,8 @@ void TFormMain::ChartPopup(const QPoint& chartPos, const QPoint& globalPos)
     PopupPos = chartPos;
     pmnuAnnotNew->clear();
     pmnuAnnotModify->clear();
-    for (int row = 0; row < FlightCount(); ++row) {
-        const QString name = GridCell(kGridNameCol, row);
+    for (int row = 0; row < Flights->FlightCount(); ++row) {
+        const QString name = Flights->Name(row);
         pmnuAnnotNew->addAction(name, this, [this, row] { AnnotNewFromChart(row); });
         pmnuAnnotModify->addAction(name, this, [this, row] { FormAnnot->ShowAnnotationList(row); });
     }
@@ -98,13 +102,14 @@ void TFormMain::ChartPopup(const QPoint& chartPos, const QPoint& globalPos)
                         QString::fromStdString(FormatDisplay(
                             chart->ValueAtPixel(TAxisId::Left, chartPos.y()), 1, sep)),
                         QString());
-    pmnuAdjustRxToZero->setEnabled(ChannelShownAnywhere(2));
+    pmnuAdjustRxToZero->setEnabled(Flights->ChannelShownAnywhere(2));
     PopupGraf->popup(globalPos);
 }
 
 void TFormMain::AnnotNewFromChart(int row)
 {
-    if (!ZIRKO_ASSERT(Flight(row) != nullptr, "P=nil in FormAnnot.pmnuAnnotNewClick", kUnit)) {
+    if (!ZIRKO_ASSERT(Flights->Flight(row) != nullptr, "P=nil in FormAnnot.pmnuAnnotNewClick",
+                      kUnit)) {
         ShowError("Pointer not found!");
         return;
     }
@@ -116,10 +121,9 @@ void TFormMain::AnnotNewFromChart(int row)
 
 void TFormMain::MakeRowCurrent(int row)
 {
-    if (row < 0 || row >= FlightCount())
+    if (row < 0 || row >= Flights->FlightCount())
         return;
-    StringGrid1->SelectRowSilently(row);
-    GridChangeActualFile(row, ActualRow);
+    Flights->GridChangeActualFile(row, Flights->ActualRow());
 }
 
 void TFormMain::AdjustToZero()
@@ -132,8 +136,8 @@ void TFormMain::AdjustAllToZero()
     // Every flight's point at the popup position goes to (0, 0): the values are read once, from
     // the axes as they stand now.
     const TGraphPage::TZeroPoint point = GraphPage->ZeroPointAt(PopupPos.x(), PopupPos.y());
-    const int remembered = ActualRow;
-    for (int row = 0; row < FlightCount(); ++row) {
+    const int remembered = Flights->ActualRow();
+    for (int row = 0; row < Flights->FlightCount(); ++row) {
         MakeRowCurrent(row);
         GraphPage->AdjustToZero(point, row == remembered);
     }
@@ -147,8 +151,8 @@ void TFormMain::AdjustRxToZero()
 
 void TFormMain::ResetShift()
 {
-    const int remembered = ActualRow;
-    for (int row = 0; row < FlightCount(); ++row) {
+    const int remembered = Flights->ActualRow();
+    for (int row = 0; row < Flights->FlightCount(); ++row) {
         MakeRowCurrent(row);
         GraphPage->ResetFlightShift();
     }

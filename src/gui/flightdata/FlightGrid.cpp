@@ -1,10 +1,16 @@
 #include "gui/flightdata/FlightGrid.h"
 
+#include "gui/services/UserDialogs.h"
+#include "model/flightdata/OpenFlights.h"
+
+#include <QApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyleOptionButton>
 #include <QStyledItemDelegate>
 #include <QToolTip>
@@ -27,13 +33,14 @@ public:
         const int row = index.row();
         const QRect r = option.rect;
         const QString text = Grid->Cell(col, row);
+        const TOpenFlights* flights = Grid->Flights();
         QColor background = Qt::white;
         if (col >= 1 && col <= 5) {
-            bool ok = false;
-            const uint value = Grid->Cell(kGridColorCol, row).toUInt(&ok);
-            // The stored number is the colour as 0x00BBGGRR.
-            background = ok ? QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF)
-                            : Grid->palette().color(QPalette::Button);
+            // The flight's colour is kept as 0x00BBGGRR.
+            const uint32_t value = flights ? flights->Color(row) : 0;
+            background = flights && flights->Entry(row)
+                             ? QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF)
+                             : Grid->palette().color(QPalette::Button);
         }
         const bool selected = Grid->currentRow() == row && Grid->currentColumn() == col &&
                               Grid->selectionModel()->isSelected(index);
@@ -54,12 +61,17 @@ public:
             box.rect =
                 QRect(r.left() + (r.width() - 13) / 2, r.top() + (r.height() - 13) / 2, 13, 13);
             box.state = QStyle::State_Enabled;
-            if (text == "1")
+            switch (flights ? flights->Channel(col, row) : TChannelState::Unavailable) {
+            case TChannelState::On:
                 box.state |= QStyle::State_On;
-            else if (text == "0")
+                break;
+            case TChannelState::Off:
                 box.state |= QStyle::State_Off;
-            else
+                break;
+            case TChannelState::Unavailable:
                 box.state = QStyle::State_NoChange; // greyed: the channel has no samples
+                break;
+            }
             Grid->style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, p, Grid);
         }
         p->restore();
@@ -81,8 +93,9 @@ TFlightGrid::TFlightGrid(QWidget* parent) : QTableWidget(0, kGridColumns, parent
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(kGridRowHeight);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    setColumnHidden(kGridPathCol, true);
-    setColumnHidden(kGridColorCol, true);
+    // The columns beyond the check boxes are never shown.
+    for (int col = kGridVisibleColumns; col < kGridColumns; ++col)
+        setColumnHidden(col, true);
     setShowGrid(false); // the delegate draws the grid lines with the cells
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -95,6 +108,112 @@ TFlightGrid::TFlightGrid(QWidget* parent) : QTableWidget(0, kGridColumns, parent
         if (!Silent && col == kGridNameCol && row >= 0)
             emit RowSelected(row);
     });
+}
+
+void TFlightGrid::Observe(TOpenFlights& flights)
+{
+    OpenFlights = &flights;
+    connect(&flights, &TOpenFlights::FlightOpened, this, &TFlightGrid::FlightOpened);
+    connect(&flights, &TOpenFlights::FlightClosed, this, &TFlightGrid::FlightClosed);
+    connect(&flights, &TOpenFlights::FlightRenamed, this, [this](int row) {
+        ShowFlightName(row);
+        viewport()->update();
+    });
+    connect(&flights, &TOpenFlights::CurrentChanged, this, &TFlightGrid::SelectRowSilently);
+    connect(&flights, &TOpenFlights::ChannelChanged, this, [this] { viewport()->update(); });
+    connect(&flights, &TOpenFlights::ColorChanged, this, [this] { viewport()->update(); });
+
+    connect(this, &TFlightGrid::CheckClicked, &flights, &TOpenFlights::ToggleChannel);
+    connect(this, &TFlightGrid::RowSelected, &flights,
+            [&flights](int row) { flights.GridChangeActualFile(row, flights.ActualRow()); });
+    connect(this, &TFlightGrid::CloseRequested, &flights, &TOpenFlights::CloseDataFile);
+    connect(this, &TFlightGrid::MenuRequested, this, &TFlightGrid::PopupGridAt);
+}
+
+void TFlightGrid::FlightOpened(int row)
+{
+    if (rowCount() > 0) {
+        setRowCount(row + 1);
+    } else {
+        setRowCount(1);
+        show();
+    }
+    ShowFlightName(row);
+}
+
+void TFlightGrid::ShowFlightName(int row)
+{
+    SetCell(kGridNameCol, row, OpenFlights->Name(row));
+    SetCell(kGridPathCol, row, OpenFlights->FileName(row));
+}
+
+void TFlightGrid::FlightClosed(int row)
+{
+    // Removing a row moves the current cell, which would make a flight current while the list
+    // still names another one.
+    const QSignalBlocker quiet(this);
+    if (rowCount() <= 1) {
+        setRowCount(0);
+        hide();
+    } else {
+        removeRow(row);
+    }
+}
+
+void TFlightGrid::PopupGridAt(int row, const QPoint& globalPos)
+{
+    if (!PopupGrid) {
+        PopupGrid = new QMenu(this);
+        PopupGrid->setObjectName("PopupGrid");
+        QAction* close = PopupGrid->addAction("Close Data");
+        QAction* save = PopupGrid->addAction("Save");
+        PopupGrid->addSeparator();
+        static const char* kItems[] = {"Altitude", "Servo", "Voltage", "Marker", "Annotation"};
+        for (int tag = 0; tag < kChannelColumns; ++tag) {
+            QAction* a = PopupGrid->addAction(kItems[tag]);
+            a->setCheckable(true);
+            a->setData(tag);
+            connect(a, &QAction::triggered, this, [this, tag](bool checked) {
+                const int r = PopupGrid->property("tag").toInt();
+                if (r >= 0 && r < OpenFlights->FlightCount())
+                    OpenFlights->GridCheck(tag + 1, r, checked);
+            });
+        }
+        PopupGrid->addSeparator();
+        PopupGrid->addAction("Cancel");
+        connect(close, &QAction::triggered, this, [this] {
+            const int r = PopupGrid->property("tag").toInt();
+            if (r >= 0 && r < OpenFlights->FlightCount())
+                OpenFlights->CloseDataFile(r);
+        });
+        connect(save, &QAction::triggered, this, [this] {
+            const int r = PopupGrid->property("tag").toInt();
+            if (r < 0 || r >= OpenFlights->FlightCount())
+                return;
+            // The file gets the notes as the editor shows them.
+            if (r == OpenFlights->ActualRow())
+                OpenFlights->StoreEditedNotes(r);
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            try {
+                OpenFlights->SaveDataFile(r, false);
+            } catch (const std::exception& e) {
+                QApplication::restoreOverrideCursor();
+                Dialogs().ShowError(window(), QString("Error by saving data!\r") + e.what());
+                return;
+            }
+            QApplication::restoreOverrideCursor();
+        });
+    }
+    PopupGrid->setProperty("tag", row);
+    const QList<QAction*> actions = PopupGrid->actions();
+    for (QAction* a : actions) {
+        if (!a->isCheckable())
+            continue;
+        const TChannelState state = OpenFlights->Channel(a->data().toInt() + 1, row);
+        a->setChecked(state == TChannelState::On);
+        a->setEnabled(state != TChannelState::Unavailable);
+    }
+    PopupGrid->popup(globalPos);
 }
 
 QString TFlightGrid::Cell(int col, int row) const
@@ -151,7 +270,8 @@ void TFlightGrid::mouseReleaseEvent(QMouseEvent* event)
     const QPoint pos = event->position().toPoint();
     const QModelIndex index = indexAt(pos);
     if (event->button() == Qt::LeftButton && index.isValid() && index.column() >= 1 &&
-        index.column() <= 5 && Cell(index.column(), index.row()) != "2") {
+        index.column() <= 5 && OpenFlights &&
+        OpenFlights->Channel(index.column(), index.row()) != TChannelState::Unavailable) {
         const QRect r = visualRect(index);
         if (pos.x() > r.left() + 2 && pos.x() < r.right() - 2 && pos.y() > r.top() + 2 &&
             pos.y() < r.bottom() - 2)
@@ -188,7 +308,7 @@ QString TFlightGrid::HintText(int col, int row) const
 {
     static const char* kNames[] = {"Altitude", "Servo", "Voltage", "Marker", "Annotation"};
     if (col == kGridNameCol)
-        return Cell(kGridPathCol, row);
+        return OpenFlights ? OpenFlights->FileName(row) : QString();
     if (col >= 1 && col <= 5)
         return kNames[col - 1];
     return {};

@@ -3,11 +3,14 @@
 
 #include <QTableWidget>
 
+class QMenu;
+
 namespace zirko {
+
+class TOpenFlights;
 
 inline constexpr int kGridNameCol = 0;
 inline constexpr int kGridPathCol = 6;
-inline constexpr int kGridColorCol = 7;
 inline constexpr int kGridColumns = 8;
 inline constexpr int kGridVisibleColumns = 6;
 inline constexpr int kGridDefaultColWidth = 17;
@@ -17,6 +20,12 @@ class TFlightGrid : public QTableWidget {
     Q_OBJECT
 public:
     explicit TFlightGrid(QWidget* parent = nullptr);
+
+    // The grid shows these flights from now on and acts on them: a click on a check box toggles
+    // the channel, a click on a name makes the flight current, Delete or a double click closes
+    // it, a right click opens PopupGrid.
+    void Observe(TOpenFlights& flights);
+    const TOpenFlights* Flights() const { return OpenFlights; }
 
     QString Cell(int col, int row) const;
     void SetCell(int col, int row, const QString& text);
@@ -29,6 +38,8 @@ public:
 
     int HintCol = -1;
     int HintRow = -1;
+    // The row's menu, made at its first use.
+    QMenu* PopupGrid = nullptr;
 
 signals:
     void CheckClicked(int col, int row); // a released left click inside a check box cell
@@ -48,7 +59,12 @@ protected:
 private:
     // The hint of a cell: the file path on the name, the channel on a check box.
     QString HintText(int col, int row) const;
+    void FlightOpened(int row);
+    void FlightClosed(int row);
+    void ShowFlightName(int row);
+    void PopupGridAt(int row, const QPoint& globalPos);
     bool Silent = false;
+    TOpenFlights* OpenFlights = nullptr;
 };
 
 } // namespace zirko

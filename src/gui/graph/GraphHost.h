@@ -1,6 +1,7 @@
-// What the graph page needs from the main window: the open flights, their grid cells and settings.
+// What the graph page needs from its surroundings: the open flights, their channels and settings.
 #pragma once
 
+#include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/GraphSettings.h"
 
@@ -9,7 +10,7 @@
 
 namespace zirko {
 
-// Implemented by the main window. Row i is the open flight in grid row i.
+// Row i is the open flight in grid row i.
 class TGraphHost {
 public:
     virtual ~TGraphHost() = default;
@@ -19,8 +20,8 @@ public:
     virtual TDataBlock* Flight(int row) const = 0;
     // The flight's name as the grid shows it (file name without folder and ".zdf").
     virtual QString FlightName(int row) const = 0;
-    // "0" channel available but hidden, "1" shown, "2" no samples (columns 1..5).
-    virtual QString GridCell(int col, int row) const = 0;
+    // Channel column 1..5 of a row.
+    virtual TChannelState ChannelState(int col, int row) const = 0;
     // The open-flights grid is shown (at least one flight is open).
     virtual bool GridVisible() const = 0;
     // Row of the current flight, -1 for none.

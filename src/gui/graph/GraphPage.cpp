@@ -310,13 +310,14 @@ uint8_t TGraphPage::GetFirstPossibleGrafColorIndex(int exceptRow) const
     return zirko::GetFirstPossibleGrafColorIndex(used);
 }
 
-std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
+TChannelStates TGraphPage::BuildFlightSeries(int row)
 {
-    std::array<QString, 5> states{"2", "2", "2", "2", "0"};
     const TDataBlock* f = Host.Flight(row);
     TFlightSlots* flightSlots = SlotsOf(row);
     if (!f || !flightSlots)
-        return states;
+        return {TChannelState::Unavailable, TChannelState::Unavailable, TChannelState::Unavailable,
+                TChannelState::Unavailable, TChannelState::Off};
+    const TChannelStates states = InitialChannelStates(*f);
     const TGraphSettings& gs = Host.GraphSettings();
     const uint8_t colorIndex = GetFirstPossibleGrafColorIndex(row);
     const QString name = Host.FlightName(row);
@@ -344,7 +345,6 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
             s->SetVerticalAxis(TAxisId::Left);
             s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
             s->SetView(f->Time, f->Altitude, nAlt, timeAscending);
-            states[0] = f->Altitude.empty() ? "2" : "0";
             break;
         case kSlotServo: {
             s->SetVerticalAxis(TAxisId::Right);
@@ -356,14 +356,12 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
                 ServoMap(Host.DeflectionOnGraph(), Host.DeflectionMin(), Host.DeflectionMax());
             s->SetTransform({0, map.Scale, map.Base, 0});
             s->SetView(f->Time, f->Rx, f->Rx.size(), timeAscending);
-            states[1] = f->Rx.empty() ? "2" : "0";
             break;
         }
         case kSlotVoltage:
             s->SetVerticalAxis(TAxisId::Voltage);
             s->SetPen(LineStyleOf(gs.PowerSupLStyle), gs.PowerSupLWidth);
             s->SetView(f->Time, f->Voltage, f->Voltage.size(), timeAscending);
-            states[2] = f->Voltage.empty() ? "2" : "0";
             break;
         case kSlotMarker: {
             s->SetVerticalAxis(TAxisId::Left);
@@ -375,7 +373,6 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
                 if (f->MarkerFlags[i] == 1)
                     picked.push_back(static_cast<uint32_t>(i));
             s->SetPickedView(f->Time, f->Altitude, std::move(picked));
-            states[3] = f->MarkerFlags.empty() ? "2" : "0";
             break;
         }
         case kSlotAnnotation:
@@ -386,7 +383,6 @@ std::array<QString, 5> TGraphPage::BuildFlightSeries(int row)
             s->SetMarksVisible(true);
             for (const TAnotace& a : f->Annotations)
                 s->AddXY(a.Time, a.Value, a.Text);
-            states[4] = "0";
             break;
         default:
             break;
@@ -471,7 +467,7 @@ bool TGraphPage::ChannelShownAnywhere(int column) const
     if (!Host.GridVisible())
         return false;
     for (int row = 0; row < Host.FlightCount(); ++row)
-        if (Host.GridCell(column, row) == "1")
+        if (Host.ChannelState(column, row) == TChannelState::On)
             return true;
     return false;
 }

@@ -1,6 +1,7 @@
 // The "Graph" tab page: toolbar, readings panel, chart with scroll bars, and the flights' series.
 #pragma once
 
+#include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/ChartMath.h"
 #include "core/graph/Offsets.h"
@@ -34,9 +35,9 @@ public:
     ~TGraphPage() override;
 
     // --- what the main window calls ---
-    // Creates the five series of a flight already in the list; returns the initial states of grid
-    // columns 1..5 ("0" or "2"). The altitude channel is then switched on by the caller.
-    std::array<QString, 5> BuildFlightSeries(int row);
+    // Creates the five series of a flight already in the list; returns the initial states of its
+    // channel columns 1..5. The altitude channel is then switched on by the caller.
+    TChannelStates BuildFlightSeries(int row);
     // The chart side of GridCheck: column 1..5 of a row shown or hidden.
     void ShowChannel(int row, int column, bool on);
     // The flight's series take its current name (after a rename or move of its file).

@@ -34,10 +34,10 @@ QString TOffscreenGraphHost::FlightName(int row) const
     return Names[static_cast<size_t>(row)];
 }
 
-QString TOffscreenGraphHost::GridCell(int col, int row) const
+TChannelState TOffscreenGraphHost::ChannelState(int col, int row) const
 {
-    const auto it = Cells.find({col, row});
-    return it == Cells.end() ? QString() : it->second;
+    const auto it = Channels.find({col, row});
+    return it == Channels.end() ? TChannelState::Unavailable : it->second;
 }
 
 int TOffscreenGraphHost::AddFlight(std::unique_ptr<TDataBlock> flight, const QString& name)
@@ -142,9 +142,9 @@ QStringList TOffscreenGraph::OpenFile(const QString& fileName)
 int TOffscreenGraph::AddFlight(std::unique_ptr<TDataBlock> flight, const QString& name)
 {
     const int row = GraphHost.AddFlight(std::move(flight), name);
-    const std::array<QString, 5> states = GraphPage->BuildFlightSeries(row);
-    for (int c = 1; c <= 5; ++c)
-        GraphHost.SetGridCell(c, row, states[static_cast<size_t>(c - 1)]);
+    const TChannelStates states = GraphPage->BuildFlightSeries(row);
+    for (int c = 1; c <= kChannelColumns; ++c)
+        GraphHost.SetChannelState(c, row, states[static_cast<size_t>(c - 1)]);
     SetChannelShown(row, 1, true);
     if (row == 0)
         GraphPage->MoveFlightSeriesToFront(row);
@@ -153,7 +153,7 @@ int TOffscreenGraph::AddFlight(std::unique_ptr<TDataBlock> flight, const QString
 
 void TOffscreenGraph::SetChannelShown(int row, int column, bool on)
 {
-    GraphHost.SetGridCell(column, row, on ? "1" : "0");
+    GraphHost.SetChannelState(column, row, on ? TChannelState::On : TChannelState::Off);
     GraphPage->ShowChannel(row, column, on);
 }
 

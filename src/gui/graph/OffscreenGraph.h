@@ -20,7 +20,7 @@ namespace zirko {
 
 class TGraphPage;
 
-// The host side of the page: the open flights, their grid cells and the program's options.
+// The host side of the page: the open flights, their channels and the program's options.
 class TOffscreenGraphHost final : public TGraphHost {
 public:
     TOffscreenGraphHost(const TOptions& options, const TGraphSettings& settings);
@@ -28,7 +28,7 @@ public:
     int FlightCount() const override { return static_cast<int>(Flights.size()); }
     TDataBlock* Flight(int row) const override;
     QString FlightName(int row) const override;
-    QString GridCell(int col, int row) const override;
+    TChannelState ChannelState(int col, int row) const override;
     bool GridVisible() const override { return !Flights.empty(); }
     int CurrentRow() const override { return Flights.empty() ? -1 : 0; }
     char DecimalSeparator() const override { return '.'; }
@@ -40,7 +40,7 @@ public:
     bool GraphPageActive() const override { return true; }
     int AutoGridSize() const override { return Options.AutoGridSize; }
 
-    void SetGridCell(int col, int row, const QString& value) { Cells[{col, row}] = value; }
+    void SetChannelState(int col, int row, TChannelState state) { Channels[{col, row}] = state; }
     int AddFlight(std::unique_ptr<TDataBlock> flight, const QString& name);
 
     const TOptions Options;
@@ -49,7 +49,7 @@ private:
     TGraphSettings Settings;
     std::vector<std::unique_ptr<TDataBlock>> Flights;
     std::vector<QString> Names;
-    std::map<std::pair<int, int>, QString> Cells;
+    std::map<std::pair<int, int>, TChannelState> Channels;
 };
 
 // A graph page that is never put on screen. It is laid out and drawn as if it were shown.

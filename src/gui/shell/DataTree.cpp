@@ -3,10 +3,8 @@
 #include "core/flightdata/FlightText.h"
 #include "core/shell/Assertion.h"
 #include "core/shell/TreeNaming.h"
-#include "gui/app/FormMain.h"
-#include "gui/flightdata/FlightGrid.h"
-#include "gui/graph/GraphPage.h"
 #include "gui/services/UserDialogs.h"
+#include "model/flightdata/OpenFlights.h"
 #include "platform/files/TreeFiles.h"
 
 #include <QApplication>
@@ -84,16 +82,16 @@ private:
 // The tree's own file operations must not come back to it as change notifications.
 class TNotifyOff {
 public:
-    explicit TNotifyOff(TFormMain& form) : Form(form), Was(form.NotifyEnabled)
+    explicit TNotifyOff(bool& notifyEnabled) : Flag(notifyEnabled), Was(notifyEnabled)
     {
-        Form.NotifyEnabled = false;
+        Flag = false;
     }
-    ~TNotifyOff() { Form.NotifyEnabled = Was; }
+    ~TNotifyOff() { Flag = Was; }
     TNotifyOff(const TNotifyOff&) = delete;
     TNotifyOff& operator=(const TNotifyOff&) = delete;
 
 private:
-    TFormMain& Form;
+    bool& Flag;
     bool Was;
 };
 
@@ -146,7 +144,7 @@ TTreeNode::TTreeNode(const QString& text, std::unique_ptr<TNodeData> data) : Rec
              Qt::ItemIsDropEnabled);
 }
 
-TDataTree::TDataTree(TFormMain& form, QWidget* parent) : QTreeWidget(parent), Form(form)
+TDataTree::TDataTree(TOpenFlights& flights, QWidget* parent) : QTreeWidget(parent), Flights(flights)
 {
     setObjectName("TreeView1");
     setColumnCount(1);
@@ -192,7 +190,7 @@ TDataTree::TDataTree(TFormMain& form, QWidget* parent) : QTreeWidget(parent), Fo
     connect(NotifyTimer, &QTimer::timeout, this, [this] {
         if (Quitting || QCoreApplication::closingDown())
             return;
-        if (!Form.NotifyEnabled || Busy > 0) {
+        if (!NotifyEnabled || Busy > 0) {
             NotifyTimer->start(); // one of our own operations is running: look again later
             return;
         }
@@ -212,7 +210,7 @@ TDataTree::TDataTree(TFormMain& form, QWidget* parent) : QTreeWidget(parent), Fo
         if (p && p->IsFolder)
             SetImage(AsNode(item), kImageFolder);
     });
-    connect(&Form, &TFormMain::FirstShown, this, [this] { FormReady = true; });
+    connect(&flights, &TOpenFlights::FlightClosed, this, &TDataTree::CancelGridRowFlag);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { Quitting = true; });
 }
 
@@ -223,7 +221,7 @@ TDataTree::~TDataTree()
 
 void TDataTree::ShowError(const QString& text)
 {
-    Dialogs().ShowError(&Form, text);
+    Dialogs().ShowError(window(), text);
 }
 
 TTreeNode* TDataTree::NewNode(const QString& text, bool isFolder, const QString& fileName)
@@ -247,7 +245,7 @@ void TDataTree::SetImage(TTreeNode* node, int image)
 
 QString TDataTree::RootPath() const
 {
-    return FromUtf8(WithoutTrailingSeparator(Utf8(Form.DataDir)));
+    return FromUtf8(WithoutTrailingSeparator(Utf8(DataDir)));
 }
 
 TTreeNode* TDataTree::RootNode() const
@@ -496,7 +494,7 @@ void TDataTree::CheckTreeExists(TTreeNode* node, const QString& path)
     if (QFileInfo::exists(path))
         return;
     if (p->GridRow >= 0)
-        Form.CloseDataFile(p->GridRow);
+        Flights.CloseDataFile(p->GridRow);
     delete node;
 }
 
@@ -526,9 +524,8 @@ void TDataTree::RefreshTreeView()
 
 void TDataTree::CloseAllFlights()
 {
-    TFlightGrid* grid = Form.StringGrid1;
-    for (int row = grid->rowCount() - 1; row >= 0 && grid->isVisibleTo(&Form); --row)
-        Form.CloseDataFile(row);
+    for (int row = Flights.FlightCount() - 1; row >= 0 && !Flights.Empty(); --row)
+        Flights.CloseDataFile(row);
 }
 
 void TDataTree::ReloadDataDir()
@@ -536,9 +533,9 @@ void TDataTree::ReloadDataDir()
     CloseAllFlights();
     ClearTreeView();
     BuildTree();
-    Form.NotifyEnabled = false;
+    NotifyEnabled = false;
     QApplication::processEvents();
-    Form.NotifyEnabled = true;
+    NotifyEnabled = true;
 }
 
 void TDataTree::ClearTreeView()
@@ -574,15 +571,7 @@ void TDataTree::CancelGridRowFlag(int row)
 
 void TDataTree::RenameGridRow(int row, const QString& fullPath)
 {
-    TFlightGrid* grid = Form.StringGrid1;
-    if (row < 0 || row >= grid->rowCount()) {
-        ShowError("Chyba při přejmenování seznamu otevřených souborů! Řádek neexistuje!");
-        return;
-    }
-    grid->SetCell(kGridPathCol, row, fullPath);
-    grid->SetCell(kGridNameCol, row, FromUtf8(FlightNameOf(Utf8(fullPath))));
-    grid->viewport()->update();
-    Form.GraphPage->RetitleFlightSeries(row);
+    Flights.RenameFlight(row, fullPath);
 }
 
 void TDataTree::FollowOpenFlights(TTreeNode* branch)
@@ -608,7 +597,7 @@ void TDataTree::TreeView1DblClick()
         return;
     TBusy busy(Busy);
     if (p->GridRow < 0) {
-        const int row = Form.OpenDataFile(GetFullName(node));
+        const int row = Flights.OpenDataFile(GetFullName(node));
         if (row < 0) {
             p->GridRow = -1;
             ShowError("Chyba při otevírání souboru!");
@@ -617,7 +606,7 @@ void TDataTree::TreeView1DblClick()
             SetImage(node, kImageFlightOpen);
         }
     } else {
-        Form.CloseDataFile(p->GridRow);
+        Flights.CloseDataFile(p->GridRow);
     }
 }
 
@@ -638,7 +627,7 @@ void TDataTree::mnuCloseFileClick()
     if (!ZIRKO_ASSERT(node->Data()->GridRow >= 0, "P^.GridRow>=0 in mnuCloseFileClick", kUnit))
         return;
     TBusy busy(Busy);
-    Form.CloseDataFile(node->Data()->GridRow);
+    Flights.CloseDataFile(node->Data()->GridRow);
 }
 
 // --- popup menu and keys ---------------------------------------------------------------------
@@ -799,7 +788,7 @@ void TDataTree::TreeView1Edited(TTreeNode* node, const QString& newText)
     TBusy busy(Busy);
     TFileResult result;
     {
-        TNotifyOff off(Form);
+        TNotifyOff off(NotifyEnabled);
         result = RenameItem(oldPath, newPath);
         if (result.Ok) {
             const bool isRoot = node == RootNode();
@@ -807,7 +796,7 @@ void TDataTree::TreeView1Edited(TTreeNode* node, const QString& newText)
             node->setText(0, newText);
             p->FileName = p->IsFolder ? newText : newText + FromUtf8(std::string(kFlightExtension));
             if (isRoot) {
-                Form.DataDir = newPath;
+                DataDir = newPath;
                 if (WatchRoot == oldRoot)
                     WatchRoot = newPath;
             } else {
@@ -839,7 +828,7 @@ void TDataTree::mnuDeleteClick()
     }
     TBusy busy(Busy);
     {
-        TNotifyOff off(Form);
+        TNotifyOff off(NotifyEnabled);
         try {
             TFileResult result;
             {
@@ -848,7 +837,7 @@ void TDataTree::mnuDeleteClick()
             }
             if (result.Ok) {
                 if (p->GridRow >= 0)
-                    Form.CloseDataFile(p->GridRow);
+                    Flights.CloseDataFile(p->GridRow);
                 if (Contains(node))
                     delete node;
                 SyncWatcher();
@@ -883,7 +872,7 @@ void TDataTree::NewDirClick()
     const QString path = parentPath + '/' + name;
     bool made = false;
     {
-        TNotifyOff off(Form);
+        TNotifyOff off(NotifyEnabled);
         made = QDir().mkdir(path);
     }
     if (!made) {
@@ -1058,7 +1047,7 @@ void TDataTree::TreeView1DragDrop(TTreeNode* source, TTreeNode* target)
     TBusy busy(Busy);
     TFileResult result;
     {
-        TNotifyOff off(Form);
+        TNotifyOff off(NotifyEnabled);
         result = MoveItem(sourcePath, destination);
         if (result.Ok) {
             const QList<QTreeWidgetItem*> expanded = ExpandedIn(source);
@@ -1134,7 +1123,7 @@ void TDataTree::SyncWatcher()
 
 bool TDataTree::NotificationsWanted() const
 {
-    return Form.NotifyEnabled && FormReady && !Quitting && !QCoreApplication::closingDown();
+    return NotifyEnabled && FormReady && !Quitting && !QCoreApplication::closingDown();
 }
 
 void TDataTree::FolderChanged()

@@ -15,7 +15,7 @@ class QTimer;
 
 namespace zirko {
 
-class TFormMain;
+class TOpenFlights;
 
 // The record each node carries.
 struct TNodeData {
@@ -47,8 +47,17 @@ private:
 class TDataTree : public QTreeWidget {
     Q_OBJECT
 public:
-    explicit TDataTree(TFormMain& form, QWidget* parent = nullptr);
+    // The tree opens its flights into `flights` and follows their closing.
+    explicit TDataTree(TOpenFlights& flights, QWidget* parent = nullptr);
     ~TDataTree() override;
+
+    // The root data folder.
+    QString DataDir;
+    // Off while the program itself changes the data folder, so the watcher's notifications for
+    // those changes refresh nothing.
+    bool NotifyEnabled = false;
+    // The main window has been shown: the watcher's notifications may refresh the tree.
+    void FormShown() { FormReady = true; }
 
     // Empties the tree and builds it from DataDir.
     void BuildTree();
@@ -146,7 +155,7 @@ private:
     void SyncWatcher();
     void DragScroll();
 
-    TFormMain& Form;
+    TOpenFlights& Flights;
     std::array<QIcon, 10> Images;
     QCollator Collator;
     QFileSystemWatcher* Watcher = nullptr;

@@ -20,11 +20,17 @@ class QToolButton;
 
 namespace zirko {
 
+class TOpenFlights;
+
 class TNotesPage : public QWidget {
     Q_OBJECT
 public:
     explicit TNotesPage(QWidget* parent = nullptr);
     ~TNotesPage() override;
+
+    // From now on the page shows the current flight of `flights` and hands the notes edited here
+    // to its record whenever the list asks for them.
+    void ObserveFlights(TOpenFlights& flights);
 
     // Information panel of the current flight; the texts are made by the open-flights list.
     void SetInfo(const QString& date, const QString& sampling, const QString& ver,

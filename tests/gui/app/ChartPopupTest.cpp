@@ -5,6 +5,7 @@
 #include "gui/graph/Chart.h"
 #include "gui/graph/FormAnnotEdit.h"
 #include "gui/graph/GraphPage.h"
+#include "model/flightdata/OpenFlights.h"
 #include "support/MainWindowFixture.h"
 
 #include <QCheckBox>
@@ -49,7 +50,7 @@ protected:
             const QString path =
                 WriteFlight(QString("f%1.zdf").arg(i), MakeFlight(2.5 * i, 10.0 * i));
             ASSERT_FALSE(HasFailure());
-            ASSERT_EQ(Form->OpenDataFile(path), i);
+            ASSERT_EQ(Form->Flights->OpenDataFile(path), i);
         }
         Form->PageControl->setCurrentWidget(Form->TabGraph);
         QTest::qWait(20);
@@ -74,7 +75,10 @@ protected:
                 return a;
         return nullptr;
     }
-    const TSeriesInfo& Slot(int row, int k) { return Form->Flight(row)->SeriesInfo[size_t(k)]; }
+    const TSeriesInfo& Slot(int row, int k)
+    {
+        return Form->Flights->Flight(row)->SeriesInfo[size_t(k)];
+    }
 };
 
 } // namespace
@@ -103,8 +107,8 @@ TEST_F(ChartPopupTest, MenuListsTheFlightsAndAddsAnAnnotationAtTheClickedPoint)
     ASSERT_EQ(annotations->Count(), 1);
     EXPECT_EQ(annotations->LabelText(0), "thermal");
     EXPECT_NEAR(annotations->X(0), time.toDouble(), 1e-9);
-    EXPECT_TRUE(Form->Flight(1)->Modified);
-    EXPECT_FALSE(Form->Flight(0)->Modified);
+    EXPECT_TRUE(Form->Flights->Modified(1));
+    EXPECT_FALSE(Form->Flights->Modified(0));
 
     // Outside the plot no menu opens.
     Form->PopupGraf->hide();
@@ -120,14 +124,14 @@ TEST_F(ChartPopupTest, AllAltitudesToZeroThenResetKeepsTheServoOffsetOfTheFile)
     Form->PopupGraf->hide();
     const double vx = Chart().ValueAtPixel(TAxisId::Bottom, p.x());
     const double vy = Chart().ValueAtPixel(TAxisId::Left, p.y());
-    const int current = Form->ActualRow;
+    const int current = Form->Flights->ActualRow();
     Find(Form->PopupGraf, "Set all Alt. to (0,0)")->trigger();
     for (int row = 0; row < 2; ++row) {
         EXPECT_NEAR(Slot(row, kSlotAltitude).OffsetX, -vx, 0.051) << row;
         EXPECT_NEAR(Slot(row, kSlotAltitude).OffsetY, -vy, 0.051) << row;
         EXPECT_DOUBLE_EQ(Slot(row, kSlotAnnotation).OffsetY, Slot(row, kSlotAltitude).OffsetY);
     }
-    EXPECT_EQ(Form->ActualRow, current);
+    EXPECT_EQ(Form->Flights->ActualRow(), current);
 
     Find(Form->PopupGraf, "Reset shift")->trigger();
     for (int row = 0; row < 2; ++row) {
@@ -137,7 +141,7 @@ TEST_F(ChartPopupTest, AllAltitudesToZeroThenResetKeepsTheServoOffsetOfTheFile)
     }
     EXPECT_DOUBLE_EQ(Slot(1, kSlotServo).OffsetY, 2.5);
     EXPECT_TRUE(Chart().Automatic(TAxisId::Bottom));
-    EXPECT_FALSE(Form->Flight(0)->Modified);
+    EXPECT_FALSE(Form->Flights->Modified(0));
 }
 
 TEST_F(ChartPopupTest, SelectingAFlightShowsItsOffsets)
@@ -146,11 +150,11 @@ TEST_F(ChartPopupTest, SelectingAFlightShowsItsOffsets)
     Form->StringGrid1->SelectRowSilently(0);
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(kGridNameCol, 1).center());
-    ASSERT_EQ(Form->ActualRow, 1);
+    ASSERT_EQ(Form->Flights->ActualRow(), 1);
     EXPECT_EQ(Form->GraphPage->EditShiftY->text(), "2.5");
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(kGridNameCol, 0).center());
-    ASSERT_EQ(Form->ActualRow, 0);
+    ASSERT_EQ(Form->Flights->ActualRow(), 0);
     EXPECT_EQ(Form->GraphPage->EditShiftY->text(), "0.0");
     EXPECT_TRUE(Form->GraphPage->CheckBoxShift->isChecked());
 }

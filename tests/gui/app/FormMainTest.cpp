@@ -8,6 +8,7 @@
 #include "gui/shell/DataTree.h"
 #include "gui/shell/FormAssert.h"
 #include "gui/shell/FormOptions.h"
+#include "model/flightdata/OpenFlights.h"
 #include "support/MainWindowFixture.h"
 #include "support/TestUtil.h"
 
@@ -47,7 +48,7 @@ TEST_F(FormMainTest, FirstStartWithoutSettingsGivesTheDefaults)
 {
     auto form = Start();
     EXPECT_EQ(form->windowTitle(), "ZIRKO");
-    EXPECT_EQ(form->DataDir, Dir.path()); // no "Data" folder beside the program
+    EXPECT_EQ(form->TreeView1->DataDir, Dir.path()); // no "Data" folder beside the program
     EXPECT_EQ(form->Options.COM, "COM1");
     EXPECT_EQ(form->Options.DefFileName, "Blok");
     EXPECT_EQ(form->Options.FlightTemperature, 15);
@@ -62,7 +63,7 @@ TEST_F(FormMainTest, FirstStartWithoutSettingsGivesTheDefaults)
     EXPECT_FALSE(form->TabInfo->isEnabled());
     EXPECT_FALSE(form->TabGraph->isEnabled());
     EXPECT_FALSE(form->StringGrid1->isVisible());
-    EXPECT_TRUE(form->NotifyEnabled);
+    EXPECT_TRUE(form->TreeView1->NotifyEnabled);
     EXPECT_EQ(form->PageControl->tabText(0), "Flight information");
     EXPECT_EQ(form->PageControl->tabText(1), "Graph");
 }
@@ -71,7 +72,7 @@ TEST_F(FormMainTest, DataFolderBesideTheProgramIsTheDefaultRoot)
 {
     QDir(Dir.path()).mkdir("Data");
     auto form = Start();
-    EXPECT_EQ(form->DataDir, Dir.path() + "/Data");
+    EXPECT_EQ(form->TreeView1->DataDir, Dir.path() + "/Data");
 }
 
 TEST_F(FormMainTest, SettingsAreWrittenAtCloseWithoutGraphSetupUnlessConfirmed)
@@ -217,7 +218,7 @@ TEST_F(FormMainTest, OptionsTakeOverAndOnlyANewRootReloadsTheTree)
     // The same folder again: the flight stays open.
     Dialogs->DialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
     form->ExecuteOptions();
-    EXPECT_EQ(form->FlightCount(), 1);
+    EXPECT_EQ(form->Flights->FlightCount(), 1);
     EXPECT_FALSE(form->DeflectionOnGraph);
 
     // Another folder: every flight closes and the tree shows the new root.
@@ -227,8 +228,8 @@ TEST_F(FormMainTest, OptionsTakeOverAndOnlyANewRootReloadsTheTree)
         return int(QDialog::Accepted);
     });
     form->ExecuteOptions();
-    EXPECT_EQ(form->DataDir, data + "/other");
-    EXPECT_EQ(form->FlightCount(), 0);
+    EXPECT_EQ(form->TreeView1->DataDir, data + "/other");
+    EXPECT_EQ(form->Flights->FlightCount(), 0);
     EXPECT_EQ(form->TreeView1->RootNode()->text(0), "other");
 }
 
@@ -257,8 +258,7 @@ TEST_F(FormMainTest, IdleWindowDoesNotRedrawTheChart)
     }
     ASSERT_TRUE(WriteDataFile((Dir.path() + "/a.zdf").toStdString(), f).Ok());
     ASSERT_EQ(form->OpenFlightFile(Dir.path() + "/a.zdf"), 0);
-    form->StringGrid1->SetCell(3, 0, "1");
-    form->GridCheck(3, 0, true);
+    form->Flights->GridCheck(3, 0, true);
     EXPECT_EQ(idleReplots(2000), 0);
     // On screen as well.
     form->PageControl->setCurrentWidget(form->TabGraph);

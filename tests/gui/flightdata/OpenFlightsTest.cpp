@@ -1,3 +1,4 @@
+#include "model/flightdata/OpenFlights.h"
 #include "gui/app/FormMain.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
@@ -74,49 +75,49 @@ TEST_F(OpenFlightsTest, FirstFlightBecomesCurrentAndLaterOnesAreAdded)
 {
     const QString a = Write("a.zdf.zdf", MakeFlight(300, true, 123.44));
     const QString b = Write("b.zdf", MakeFlight(10, false, 5));
-    EXPECT_EQ(Form->OpenDataFile(a), 0);
+    EXPECT_EQ(Form->Flights->OpenDataFile(a), 0);
     EXPECT_TRUE(Form->StringGrid1->isVisible());
     EXPECT_TRUE(Form->TabInfo->isEnabled());
     EXPECT_TRUE(Form->TabGraph->isEnabled());
-    EXPECT_EQ(Form->ActualRow, 0);
-    EXPECT_EQ(Form->GridCell(0, 0), "a");
+    EXPECT_EQ(Form->Flights->ActualRow(), 0);
+    EXPECT_EQ(Form->Flights->Name(0), "a");
     EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAltitude)->Title(), "a (Alt)");
     EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotVoltage)->Title(), "a (PowS)");
-    EXPECT_EQ(Form->GridCell(6, 0), a);
-    EXPECT_EQ(Form->GridCell(1, 0), "1");
+    EXPECT_EQ(Form->Flights->FileName(0), a);
+    EXPECT_EQ(Form->Flights->Channel(1, 0), TChannelState::On);
     EXPECT_EQ(Form->EditFlyTime->text(), "2 min 29.5 sec");
     EXPECT_EQ(Form->EditMaxAlt->text(), "123.4 m");
     EXPECT_EQ(Form->EditVer->text(), "0");
     EXPECT_EQ(Form->RichEdit1->toPlainText(), "first notes");
 
-    EXPECT_EQ(Form->OpenDataFile(b), 1);
-    EXPECT_EQ(Form->ActualRow, 0);
-    EXPECT_EQ(Form->GridCell(3, 1), "2"); // no voltage samples
-    EXPECT_EQ(Form->FlightCount(), 2);
+    EXPECT_EQ(Form->Flights->OpenDataFile(b), 1);
+    EXPECT_EQ(Form->Flights->ActualRow(), 0);
+    EXPECT_EQ(Form->Flights->Channel(3, 1), TChannelState::Unavailable); // no voltage samples
+    EXPECT_EQ(Form->Flights->FlightCount(), 2);
 }
 
 TEST_F(OpenFlightsTest, GreyedChannelCannotBeSwitched)
 {
-    Form->OpenDataFile(Write("b.zdf", MakeFlight(10, false, 5)));
+    Form->Flights->OpenDataFile(Write("b.zdf", MakeFlight(10, false, 5)));
     const QRect cell = Form->StringGrid1->CellRect(3, 0);
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_EQ(Form->GridCell(3, 0), "2");
+    EXPECT_EQ(Form->Flights->Channel(3, 0), TChannelState::Unavailable);
     const QRect servo = Form->StringGrid1->CellRect(2, 0);
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {}, servo.center());
-    EXPECT_EQ(Form->GridCell(2, 0), "1");
+    EXPECT_EQ(Form->Flights->Channel(2, 0), TChannelState::On);
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {}, servo.center());
-    EXPECT_EQ(Form->GridCell(2, 0), "0");
-    EXPECT_TRUE(Form->ChannelShownAnywhere(1));
-    EXPECT_FALSE(Form->ChannelShownAnywhere(2));
+    EXPECT_EQ(Form->Flights->Channel(2, 0), TChannelState::Off);
+    EXPECT_TRUE(Form->Flights->ChannelShownAnywhere(1));
+    EXPECT_FALSE(Form->Flights->ChannelShownAnywhere(2));
 }
 
 TEST_F(OpenFlightsTest, UnreadableFilesAreNotOpened)
 {
-    EXPECT_EQ(Form->OpenDataFile(Dir.path() + "/missing.zdf"), -1);
+    EXPECT_EQ(Form->Flights->OpenDataFile(Dir.path() + "/missing.zdf"), -1);
     EXPECT_TRUE(Dialogs->Log.isEmpty());
     const QString bad = Dir.path() + "/bad.zdf";
     WriteBytes(bad, "<header>\r\n<Data>\r\n1\r\n</Data>\r\n");
-    EXPECT_EQ(Form->OpenDataFile(bad), -1);
+    EXPECT_EQ(Form->Flights->OpenDataFile(bad), -1);
     ASSERT_EQ(Dialogs->Errors().size(), 1);
     EXPECT_EQ(Dialogs->Errors()[0],
               "Error by opening datafile \"" + bad + "\"! \rBad header of file");
@@ -124,7 +125,7 @@ TEST_F(OpenFlightsTest, UnreadableFilesAreNotOpened)
     WriteBytes(
         empty,
         "<Header>\r\nd\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n</Header>\r\n<Data>\r\n</Data>\r\n");
-    EXPECT_EQ(Form->OpenDataFile(empty), -1);
+    EXPECT_EQ(Form->Flights->OpenDataFile(empty), -1);
     EXPECT_FALSE(Form->StringGrid1->isVisible());
 }
 
@@ -133,109 +134,109 @@ TEST_F(OpenFlightsTest, ClosingRowsMovesTheLaterOnesUp)
     const QString a = Write("a.zdf", MakeFlight(10, true, 1));
     const QString b = Write("b.zdf", MakeFlight(10, true, 2));
     const QString c = Write("c.zdf", MakeFlight(10, true, 3));
-    Form->OpenDataFile(a);
-    Form->OpenDataFile(b);
-    Form->OpenDataFile(c);
+    Form->Flights->OpenDataFile(a);
+    Form->Flights->OpenDataFile(b);
+    Form->Flights->OpenDataFile(c);
     std::vector<int> closed;
-    QObject::connect(Form.get(), &TFormMain::GridRowClosed,
+    QObject::connect(Form->Flights, &TOpenFlights::FlightClosed,
                      [&](int row) { closed.push_back(row); });
-    Form->CloseDataFile(0);
+    Form->Flights->CloseDataFile(0);
     EXPECT_EQ(closed, std::vector<int>{0});
     EXPECT_EQ(Form->StringGrid1->rowCount(), 2);
-    EXPECT_EQ(Form->GridCell(0, 0), "b");
-    EXPECT_EQ(Form->GridCell(0, 1), "c");
-    EXPECT_EQ(Form->GridCell(6, 1), c);
-    EXPECT_EQ(Form->FlightCount(), 2);
-    EXPECT_EQ(Form->ActualRow, 0);
+    EXPECT_EQ(Form->Flights->Name(0), "b");
+    EXPECT_EQ(Form->Flights->Name(1), "c");
+    EXPECT_EQ(Form->Flights->FileName(1), c);
+    EXPECT_EQ(Form->Flights->FlightCount(), 2);
+    EXPECT_EQ(Form->Flights->ActualRow(), 0);
     EXPECT_EQ(Form->EditMaxAlt->text(), "2.0 m");
 
-    Form->CloseDataFile(5);
+    Form->Flights->CloseDataFile(5);
     EXPECT_EQ(Dialogs->Errors().last(),
               "Chyba při rušení řádku ze seznamu otevřených souborů! Řádek neexistuje!");
-    Form->CloseDataFile(1);
-    Form->CloseDataFile(0);
+    Form->Flights->CloseDataFile(1);
+    Form->Flights->CloseDataFile(0);
     EXPECT_FALSE(Form->StringGrid1->isVisible());
     EXPECT_FALSE(Form->TabGraph->isEnabled());
     EXPECT_TRUE(Form->EditDate->text().isEmpty());
-    EXPECT_EQ(Form->ActualRow, -1);
+    EXPECT_EQ(Form->Flights->ActualRow(), -1);
 }
 
 TEST_F(OpenFlightsTest, SelectingANameMakesItCurrentAndKeepsEditedNotes)
 {
     const QString a = Write("a.zdf", MakeFlight(10, true, 1));
     const QString b = Write("b.zdf", MakeFlight(10, true, 2));
-    Form->OpenDataFile(a);
-    Form->OpenDataFile(b);
+    Form->Flights->OpenDataFile(a);
+    Form->Flights->OpenDataFile(b);
     Form->RichEdit1->selectAll();
     QTest::keyClicks(Form->RichEdit1, "edited");
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(0, 1).center());
-    EXPECT_EQ(Form->ActualRow, 1);
-    EXPECT_TRUE(Form->Flight(0)->Modified);
-    EXPECT_EQ(PlainNotes(Form->Flight(0)->Notes), "edited");
+    EXPECT_EQ(Form->Flights->ActualRow(), 1);
+    EXPECT_TRUE(Form->Flights->Modified(0));
+    EXPECT_EQ(PlainNotes(Form->Flights->Flight(0)->Notes), "edited");
     EXPECT_EQ(Form->EditMaxAlt->text(), "2.0 m");
 }
 
 TEST_F(OpenFlightsTest, EditedNotesOfTheCurrentFlightSurviveClosingAnother)
 {
-    Form->OpenDataFile(Write("a.zdf", MakeFlight(10, true, 1)));
-    Form->OpenDataFile(Write("b.zdf", MakeFlight(10, true, 2)));
+    Form->Flights->OpenDataFile(Write("a.zdf", MakeFlight(10, true, 1)));
+    Form->Flights->OpenDataFile(Write("b.zdf", MakeFlight(10, true, 2)));
     Form->RichEdit1->selectAll();
     QTest::keyClicks(Form->RichEdit1, "keep me");
-    Form->CloseDataFile(1);
-    EXPECT_EQ(PlainNotes(Form->Flight(0)->Notes), "keep me");
+    Form->Flights->CloseDataFile(1);
+    EXPECT_EQ(PlainNotes(Form->Flights->Flight(0)->Notes), "keep me");
     EXPECT_EQ(Form->RichEdit1->toPlainText(), "keep me");
 }
 
 TEST_F(OpenFlightsTest, ModifiedFlightIsSavedOnlyAfterYesAndSavingClearsModified)
 {
     const QString a = Write("a.zdf", MakeFlight(10, true, 1));
-    Form->OpenDataFile(a);
-    Form->Flight(0)->Notes = "changed";
-    Form->Flight(0)->Modified = true;
+    Form->Flights->OpenDataFile(a);
+    Form->Flights->Flight(0)->Notes = "changed";
+    Form->Flights->SetModified(0, true);
     Dialogs->Answers = {TAnswer::No};
-    EXPECT_TRUE(Form->SaveDataFile(0, true));
+    EXPECT_TRUE(Form->Flights->SaveDataFile(0, true));
     EXPECT_EQ(Dialogs->Log.last(), "ask: Do you want to save changes of " + a + "?");
     TDataBlock onDisk;
     ReadDataFile(a.toStdString(), onDisk, 0);
     EXPECT_EQ(onDisk.Notes, "first notes");
 
     Dialogs->Answers = {TAnswer::Yes};
-    EXPECT_TRUE(Form->SaveDataFile(0, true));
+    EXPECT_TRUE(Form->Flights->SaveDataFile(0, true));
     TDataBlock saved;
     ReadDataFile(a.toStdString(), saved, 0);
     EXPECT_EQ(saved.Notes, "changed");
-    EXPECT_FALSE(Form->Flight(0)->Modified);
+    EXPECT_FALSE(Form->Flights->Modified(0));
     const int asked = Dialogs->Log.size();
-    EXPECT_TRUE(Form->SaveDataFile(0, true)); // not modified: no question
+    EXPECT_TRUE(Form->Flights->SaveDataFile(0, true)); // not modified: no question
     EXPECT_EQ(Dialogs->Log.size(), asked);
 }
 
 TEST_F(OpenFlightsTest, SavingAVanishedFileAsksForANameAndCancelWritesNothing)
 {
     const QString a = Write("a.zdf", MakeFlight(10, true, 1));
-    Form->OpenDataFile(a);
+    Form->Flights->OpenDataFile(a);
     QFile::remove(a);
-    EXPECT_TRUE(Form->SaveDataFile(0, false));
+    EXPECT_TRUE(Form->Flights->SaveDataFile(0, false));
     EXPECT_EQ(Dialogs->Log.last(), "save: DataFile " + a + " not found!");
     EXPECT_FALSE(QFile::exists(a));
-    EXPECT_EQ(Form->FlightCount(), 1);
+    EXPECT_EQ(Form->Flights->FlightCount(), 1);
 
     const QString other = Dir.path() + "/other.zdf";
     Dialogs->FileNames = {other};
-    EXPECT_TRUE(Form->SaveDataFile(0, false));
+    EXPECT_TRUE(Form->Flights->SaveDataFile(0, false));
     EXPECT_TRUE(QFile::exists(other));
-    EXPECT_EQ(Form->GridCell(6, 0), a); // the row keeps its old path
+    EXPECT_EQ(Form->Flights->FileName(0), a); // the row keeps its old path
 }
 
 TEST_F(OpenFlightsTest, GridMenuReflectsTheChannelStates)
 {
-    Form->OpenDataFile(Write("b.zdf", MakeFlight(10, false, 5)));
+    Form->Flights->OpenDataFile(Write("b.zdf", MakeFlight(10, false, 5)));
     QTest::mousePress(Form->StringGrid1->viewport(), Qt::RightButton, {},
                       Form->StringGrid1->CellRect(0, 0).center());
-    ASSERT_NE(Form->PopupGrid, nullptr);
+    ASSERT_NE(Form->StringGrid1->PopupGrid, nullptr);
     QStringList items;
-    for (QAction* a : Form->PopupGrid->actions()) {
+    for (QAction* a : Form->StringGrid1->PopupGrid->actions()) {
         items << (a->isSeparator() ? "-" : a->text());
         if (a->text() == "Voltage") {
             EXPECT_FALSE(a->isEnabled());
@@ -246,7 +247,7 @@ TEST_F(OpenFlightsTest, GridMenuReflectsTheChannelStates)
     }
     EXPECT_EQ(items, (QStringList{"Close Data", "Save", "-", "Altitude", "Servo", "Voltage",
                                   "Marker", "Annotation", "-", "Cancel"}));
-    Form->PopupGrid->hide();
+    Form->StringGrid1->PopupGrid->hide();
 }
 
 namespace {
@@ -266,51 +267,51 @@ TEST_F(OpenFlightsTest, FailedSaveOnCloseKeepsTheFlightOpenAndInStep)
     for (const char* name : {"a.zdf", "b.zdf", "c.zdf"})
         paths.push_back(Write(name, MakeFlight(10, true, static_cast<double>(paths.size() + 1))));
     for (const QString& p : paths)
-        Form->OpenDataFile(p);
+        Form->Flights->OpenDataFile(p);
     std::vector<int> closed;
     QObject scope; // the recording ends with the test, before the window closes the rest
-    QObject::connect(Form.get(), &TFormMain::GridRowClosed, &scope,
+    QObject::connect(Form->Flights, &TOpenFlights::FlightClosed, &scope,
                      [&](int row) { closed.push_back(row); });
     Form->RichEdit1->selectAll();
     QTest::keyClicks(Form->RichEdit1, "unsaved notes");
     BlockWrites(paths[0]);
 
     Dialogs->Answers = {TAnswer::Yes};
-    Form->CloseDataFile(0);
+    Form->Flights->CloseDataFile(0);
     ASSERT_FALSE(Dialogs->Errors().isEmpty());
-    EXPECT_EQ(Form->FlightCount(), 3);
+    EXPECT_EQ(Form->Flights->FlightCount(), 3);
     EXPECT_EQ(Form->StringGrid1->rowCount(), 3);
     EXPECT_TRUE(closed.empty());
-    EXPECT_EQ(Form->GridCell(0, 0), "a");
-    EXPECT_EQ(Form->ActualRow, 0);
-    EXPECT_TRUE(Form->Flight(0)->Modified);
-    EXPECT_EQ(PlainNotes(Form->Flight(0)->Notes), "unsaved notes");
+    EXPECT_EQ(Form->Flights->Name(0), "a");
+    EXPECT_EQ(Form->Flights->ActualRow(), 0);
+    EXPECT_TRUE(Form->Flights->Modified(0));
+    EXPECT_EQ(PlainNotes(Form->Flights->Flight(0)->Notes), "unsaved notes");
     EXPECT_EQ(Form->RichEdit1->toPlainText(), "unsaved notes");
     EXPECT_EQ(Form->EditMaxAlt->text(), "1.0 m");
     for (int row = 0; row < 3; ++row) {
         ASSERT_NE(Form->GraphPage->SeriesOf(row, kSlotAltitude), nullptr);
         EXPECT_EQ(Form->GraphPage->SeriesOf(row, kSlotAltitude)->Title(),
-                  Form->GridCell(0, row) + " (Alt)");
+                  Form->Flights->Name(row) + " (Alt)");
     }
 
     // An inconsistent record cannot be written either; the flight stays and so do the others.
-    Form->Flight(1)->Altitude.pop_back();
-    Form->Flight(1)->Modified = true;
+    Form->Flights->Flight(1)->Altitude.pop_back();
+    Form->Flights->SetModified(1, true);
     Dialogs->Answers = {TAnswer::Yes};
     const int errors = Dialogs->Errors().size();
-    Form->CloseDataFile(1);
+    Form->Flights->CloseDataFile(1);
     ASSERT_EQ(Dialogs->Errors().size(), errors + 1);
     EXPECT_TRUE(Dialogs->Errors().last().endsWith("\rIn GridCloseFile."));
-    EXPECT_EQ(Form->FlightCount(), 3);
-    EXPECT_EQ(Form->GridCell(0, 1), "b");
+    EXPECT_EQ(Form->Flights->FlightCount(), 3);
+    EXPECT_EQ(Form->Flights->Name(1), "b");
 
     // Answering No drops the changes and closes as usual.
     Dialogs->Answers = {TAnswer::No};
-    Form->CloseDataFile(0);
+    Form->Flights->CloseDataFile(0);
     EXPECT_EQ(closed, std::vector<int>{0});
-    EXPECT_EQ(Form->FlightCount(), 2);
-    EXPECT_EQ(Form->GridCell(0, 0), "b");
-    EXPECT_EQ(Form->GridCell(6, 1), paths[2]);
+    EXPECT_EQ(Form->Flights->FlightCount(), 2);
+    EXPECT_EQ(Form->Flights->Name(0), "b");
+    EXPECT_EQ(Form->Flights->FileName(1), paths[2]);
     EXPECT_EQ(Form->GraphPage->SeriesOf(1, kSlotAltitude)->Title(), "c (Alt)");
 }
 
@@ -320,26 +321,26 @@ TEST_F(OpenFlightsTest, ClosingAllKeepsOnlyTheFlightsThatCouldNotBeSaved)
     const QString b = Write("b.zdf", MakeFlight(10, true, 2));
     const QString c = Write("c.zdf", MakeFlight(10, true, 3));
     for (const QString& p : {a, b, c})
-        Form->OpenDataFile(p);
+        Form->Flights->OpenDataFile(p);
     for (int row = 0; row < 3; ++row) {
-        Form->Flight(row)->Notes = "changed";
-        Form->Flight(row)->Modified = true;
+        Form->Flights->Flight(row)->Notes = "changed";
+        Form->Flights->SetModified(row, true);
     }
     BlockWrites(b);
     std::vector<int> closed;
     QObject scope; // the recording ends with the test, before the window closes the rest
-    QObject::connect(Form.get(), &TFormMain::GridRowClosed, &scope,
+    QObject::connect(Form->Flights, &TOpenFlights::FlightClosed, &scope,
                      [&](int row) { closed.push_back(row); });
     Dialogs->Answers = {TAnswer::Yes, TAnswer::Yes, TAnswer::Yes};
-    Form->CloseAllDataFiles();
+    Form->Flights->CloseAllDataFiles();
     EXPECT_EQ(Dialogs->Errors().size(), 1);
-    ASSERT_EQ(Form->FlightCount(), 1);
+    ASSERT_EQ(Form->Flights->FlightCount(), 1);
     EXPECT_EQ(Form->StringGrid1->rowCount(), 1);
-    EXPECT_EQ(Form->GridCell(6, 0), b);
-    EXPECT_EQ(Form->Flight(0)->Notes, "changed");
+    EXPECT_EQ(Form->Flights->FileName(0), b);
+    EXPECT_EQ(Form->Flights->Flight(0)->Notes, "changed");
     EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAltitude)->Title(), "b (Alt)");
     EXPECT_EQ(closed, (std::vector<int>{0, 1}));
-    EXPECT_EQ(Form->ActualRow, 0);
+    EXPECT_EQ(Form->Flights->ActualRow(), 0);
     EXPECT_EQ(Form->EditMaxAlt->text(), "2.0 m");
     TDataBlock saved;
     ReadDataFile(c.toStdString(), saved, 0);
@@ -350,26 +351,26 @@ TEST_F(OpenFlightsTest, WindowStaysOpenWhileAFlightCouldNotBeSaved)
 {
     const QString a = Write("a.zdf", MakeFlight(10, true, 1));
     const QString b = Write("b.zdf", MakeFlight(10, true, 2));
-    Form->OpenDataFile(a);
-    Form->OpenDataFile(b);
-    Form->Flight(0)->Modified = true;
-    Form->Flight(1)->Modified = true;
+    Form->Flights->OpenDataFile(a);
+    Form->Flights->OpenDataFile(b);
+    Form->Flights->SetModified(0, true);
+    Form->Flights->SetModified(1, true);
     BlockWrites(a);
     Dialogs->Answers = {TAnswer::Yes, TAnswer::Yes};
     EXPECT_FALSE(Form->close());
     EXPECT_TRUE(Form->isVisible());
-    EXPECT_EQ(Form->FlightCount(), 1);
-    EXPECT_EQ(Form->GridCell(0, 0), "a");
+    EXPECT_EQ(Form->Flights->FlightCount(), 1);
+    EXPECT_EQ(Form->Flights->Name(0), "a");
     EXPECT_FALSE(QFile::exists(Dir.path() + "/zirko.ini")); // settings wait for the real close
 
     Dialogs->Answers = {TAnswer::No};
     EXPECT_TRUE(Form->close());
-    EXPECT_EQ(Form->FlightCount(), 0);
+    EXPECT_EQ(Form->Flights->FlightCount(), 0);
 }
 
 TEST_F(OpenFlightsTest, NameColumnFollowsThePanelWidth)
 {
-    Form->OpenDataFile(Write("a.zdf", MakeFlight(10, true, 1)));
+    Form->Flights->OpenDataFile(Write("a.zdf", MakeFlight(10, true, 1)));
     ASSERT_GE(Form->NameColMinWidth, 8);
     auto expected = [&] {
         return std::max(Form->StringGrid1->viewport()->width() -
@@ -394,59 +395,59 @@ TEST_F(OpenFlightsTest, NameColumnFollowsThePanelWidth)
 TEST_F(OpenFlightsTest, ClosingARowAboveTheCurrentOneKeepsTheSelectedRowIndex)
 {
     for (const char* name : {"a.zdf", "b.zdf", "c.zdf", "d.zdf"})
-        Form->OpenDataFile(Write(name, MakeFlight(10, true, name[0] - 'a' + 1)));
+        Form->Flights->OpenDataFile(Write(name, MakeFlight(10, true, name[0] - 'a' + 1)));
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(0, 1).center());
-    ASSERT_EQ(Form->ActualRow, 1);
+    ASSERT_EQ(Form->Flights->ActualRow(), 1);
     Form->RichEdit1->selectAll();
     QTest::keyClicks(Form->RichEdit1, "notes of b");
 
     // Row 1 stays selected and now holds c, which becomes current; b keeps its edited notes.
-    Form->CloseDataFile(0);
+    Form->Flights->CloseDataFile(0);
     EXPECT_EQ(Form->StringGrid1->SelectedRow(), 1);
-    EXPECT_EQ(Form->ActualRow, 1);
-    EXPECT_EQ(Form->GridCell(0, 1), "c");
+    EXPECT_EQ(Form->Flights->ActualRow(), 1);
+    EXPECT_EQ(Form->Flights->Name(1), "c");
     EXPECT_EQ(Form->EditMaxAlt->text(), "3.0 m");
-    EXPECT_EQ(PlainNotes(Form->Flight(0)->Notes), "notes of b");
-    EXPECT_TRUE(Form->Flight(0)->Modified);
+    EXPECT_EQ(PlainNotes(Form->Flights->Flight(0)->Notes), "notes of b");
+    EXPECT_TRUE(Form->Flights->Modified(0));
 
     // The selected last row has no row below to move up: the selection follows its flight.
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(0, 2).center());
-    ASSERT_EQ(Form->ActualRow, 2);
-    Form->CloseDataFile(0);
-    EXPECT_EQ(Form->ActualRow, 1);
-    EXPECT_EQ(Form->GridCell(0, 1), "d");
+    ASSERT_EQ(Form->Flights->ActualRow(), 2);
+    Form->Flights->CloseDataFile(0);
+    EXPECT_EQ(Form->Flights->ActualRow(), 1);
+    EXPECT_EQ(Form->Flights->Name(1), "d");
     EXPECT_EQ(Form->EditMaxAlt->text(), "4.0 m");
 }
 
 TEST_F(OpenFlightsTest, ClosingARowWhileTheLastRowIsCurrentReportsNoAssertion)
 {
     for (const char* name : {"a.zdf", "b.zdf", "c.zdf", "d.zdf", "e.zdf"})
-        Form->OpenDataFile(Write(name, MakeFlight(10, true, name[0] - 'a' + 1)));
+        Form->Flights->OpenDataFile(Write(name, MakeFlight(10, true, name[0] - 'a' + 1)));
     auto makeLastCurrent = [&] {
         const int last = Form->StringGrid1->rowCount() - 1;
         QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                           Form->StringGrid1->CellRect(0, last).center());
-        ASSERT_EQ(Form->ActualRow, last);
+        ASSERT_EQ(Form->Flights->ActualRow(), last);
     };
     makeLastCurrent();
     // A row above the current one, as the tree closes it.
-    Form->CloseDataFile(1);
-    EXPECT_EQ(Form->ActualRow, 3);
-    EXPECT_EQ(Form->GridCell(0, 3), "e");
+    Form->Flights->CloseDataFile(1);
+    EXPECT_EQ(Form->Flights->ActualRow(), 3);
+    EXPECT_EQ(Form->Flights->Name(3), "e");
     EXPECT_EQ(Form->EditMaxAlt->text(), "5.0 m");
     // The current last row itself, with the Delete key in the grid.
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(0, 3).center());
     QTest::keyClick(Form->StringGrid1, Qt::Key_Delete);
     EXPECT_EQ(Form->StringGrid1->rowCount(), 3);
-    EXPECT_EQ(Form->ActualRow, 2);
+    EXPECT_EQ(Form->Flights->ActualRow(), 2);
     EXPECT_EQ(Form->EditMaxAlt->text(), "4.0 m");
     makeLastCurrent();
-    Form->CloseDataFile(0);
-    EXPECT_EQ(Form->ActualRow, 1);
-    EXPECT_EQ(Form->GridCell(0, 1), "d");
+    Form->Flights->CloseDataFile(0);
+    EXPECT_EQ(Form->Flights->ActualRow(), 1);
+    EXPECT_EQ(Form->Flights->Name(1), "d");
     EXPECT_EQ(Form->EditMaxAlt->text(), "4.0 m");
     EXPECT_TRUE(Form->FormAssert->isHidden());
     EXPECT_TRUE(Dialogs->Errors().isEmpty());
@@ -455,7 +456,7 @@ TEST_F(OpenFlightsTest, ClosingARowWhileTheLastRowIsCurrentReportsNoAssertion)
 TEST_F(OpenFlightsTest, GridCellsShowTheirHintsUnderTheMouse)
 {
     const QString a = Write("a.zdf", MakeFlight(10, true, 1));
-    Form->OpenDataFile(a);
+    Form->Flights->OpenDataFile(a);
     QWidget* viewport = Form->StringGrid1->viewport();
     Form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
@@ -479,27 +480,27 @@ TEST_F(OpenFlightsTest, GridCellsShowTheirHintsUnderTheMouse)
 TEST_F(OpenFlightsTest, SaveFromTheGridMenuWritesTheNotesAsTheEditorShowsThem)
 {
     const QString a = Write("a.zdf", MakeFlight(10, true, 1));
-    Form->OpenDataFile(a);
+    Form->Flights->OpenDataFile(a);
     Form->RichEdit1->selectAll();
     QTest::keyClicks(Form->RichEdit1, "typed before saving");
     QTest::mousePress(Form->StringGrid1->viewport(), Qt::RightButton, {},
                       Form->StringGrid1->CellRect(0, 0).center());
-    ASSERT_NE(Form->PopupGrid, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form->PopupGrid));
+    ASSERT_NE(Form->StringGrid1->PopupGrid, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form->StringGrid1->PopupGrid));
     QAction* save = nullptr;
-    for (QAction* action : Form->PopupGrid->actions())
+    for (QAction* action : Form->StringGrid1->PopupGrid->actions())
         if (action->text() == "Save")
             save = action;
     ASSERT_NE(save, nullptr);
-    QTest::mouseClick(Form->PopupGrid, Qt::LeftButton, {},
-                      Form->PopupGrid->actionGeometry(save).center());
+    QTest::mouseClick(Form->StringGrid1->PopupGrid, Qt::LeftButton, {},
+                      Form->StringGrid1->PopupGrid->actionGeometry(save).center());
     TDataBlock onDisk;
     ReadDataFile(a.toStdString(), onDisk, 0);
     EXPECT_EQ(PlainNotes(onDisk.Notes), "typed before saving");
-    EXPECT_FALSE(Form->Flight(0)->Modified);
+    EXPECT_FALSE(Form->Flights->Modified(0));
     // Saved: closing asks nothing.
     const int asked = Dialogs->Log.size();
-    Form->CloseDataFile(0);
+    Form->Flights->CloseDataFile(0);
     EXPECT_EQ(Dialogs->Log.size(), asked);
 }
 
@@ -531,7 +532,7 @@ TEST_F(OpenFlightsTest, FlightInformationShowsEveryTextWholeAlsoWithLargerFonts)
             TAppPaths{Dir.path(), Dir.path() + "/zirko.ini", Dir.path() + "/backups"});
         Form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
-        ASSERT_EQ(Form->OpenDataFile(a), 0);
+        ASSERT_EQ(Form->Flights->OpenDataFile(a), 0);
         QApplication::processEvents();
         for (QLineEdit* e : {Form->EditDate, Form->EditSample, Form->EditVer, Form->EditFlyTime,
                              Form->EditMaxAlt}) {

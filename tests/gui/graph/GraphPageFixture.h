@@ -17,12 +17,12 @@
 
 namespace zirko {
 
-// The main window's side of the page: open flights and their grid cells.
+// The page's surroundings: open flights and their channels.
 class TTestHost : public TGraphHost {
 public:
     std::vector<std::unique_ptr<TDataBlock>> Flights;
     std::vector<QString> Names;
-    std::map<std::pair<int, int>, QString> Cells;
+    std::map<std::pair<int, int>, TChannelState> Channels;
     TGraphSettings Settings;
     bool Deflection = false;
     double DeflMin = -5;
@@ -35,10 +35,10 @@ public:
         return row >= 0 && row < FlightCount() ? Flights[static_cast<size_t>(row)].get() : nullptr;
     }
     QString FlightName(int row) const override { return Names[static_cast<size_t>(row)]; }
-    QString GridCell(int col, int row) const override
+    TChannelState ChannelState(int col, int row) const override
     {
-        const auto it = Cells.find({col, row});
-        return it == Cells.end() ? QString() : it->second;
+        const auto it = Channels.find({col, row});
+        return it == Channels.end() ? TChannelState::Unavailable : it->second;
     }
     bool GridVisible() const override { return !Flights.empty(); }
     int Current = 0;
@@ -98,17 +98,17 @@ protected:
         Host.Flights.push_back(std::move(flight));
         Host.Names.push_back(QString("f%1").arg(Host.FlightCount() - 1));
         const int row = Host.FlightCount() - 1;
-        const std::array<QString, 5> states = Page->BuildFlightSeries(row);
-        for (int c = 1; c <= 5; ++c)
-            Host.Cells[{c, row}] = states[static_cast<size_t>(c - 1)];
-        Host.Cells[{1, row}] = "1";
+        const TChannelStates states = Page->BuildFlightSeries(row);
+        for (int c = 1; c <= kChannelColumns; ++c)
+            Host.Channels[{c, row}] = states[static_cast<size_t>(c - 1)];
+        Host.Channels[{1, row}] = TChannelState::On;
         Page->ShowChannel(row, 1, true);
         return row;
     }
 
     void Show(int row, int column)
     {
-        Host.Cells[{column, row}] = "1";
+        Host.Channels[{column, row}] = TChannelState::On;
         Page->ShowChannel(row, column, true);
     }
 

@@ -54,7 +54,7 @@ TEST_F(GraphPageTest, FlightGetsFiveTitledSeriesWithServoOffset)
     EXPECT_DOUBLE_EQ(marks.Y(1), f.Altitude[7]);
     EXPECT_TRUE(f.SeriesInfo[kSlotAltitude].Series->Active());
     EXPECT_FALSE(servo.Active());
-    EXPECT_EQ(Host.GridCell(3, row), "0");
+    EXPECT_EQ(Host.ChannelState(3, row), TChannelState::Off);
 }
 
 TEST_F(GraphPageTest, DeflectionMapsTheServoRangeAndKeepsOffsetZero)
@@ -161,9 +161,9 @@ TEST_F(GraphPageTest, TextsOfTheChartStayWholeAndClearOfTheCurves)
 TEST_F(GraphPageTest, FlightWithoutVoltageHasGreyedVoltageCell)
 {
     const int row = Open({.Samples = 50, .Voltage = false});
-    EXPECT_EQ(Host.GridCell(3, row), "2");
+    EXPECT_EQ(Host.ChannelState(3, row), TChannelState::Unavailable);
     EXPECT_EQ(Host.Flight(row)->SeriesInfo[kSlotVoltage].Series->Count(), 0);
-    EXPECT_EQ(Host.GridCell(5, row), "0");
+    EXPECT_EQ(Host.ChannelState(5, row), TChannelState::Off);
 }
 
 TEST_F(GraphPageTest, FifteenthFlightTakesFiveFreeColoursAndAClosedIndexIsReused)

@@ -3,6 +3,7 @@
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
+#include "model/flightdata/OpenFlights.h"
 #include "support/MainWindowFixture.h"
 #include "support/TestUtil.h"
 
@@ -258,7 +259,7 @@ TEST_F(DataTreeTest, OpenAndCloseKeepTheTreeLinksInStepWithTheGrid)
     QTest::keyClick(Tree, Qt::Key_Return);
     EXPECT_EQ(Rows(), 3);
 
-    Form->CloseDataFile(0); // as the grid closes a row
+    Form->Flights->CloseDataFile(0); // as the grid closes a row
     ASSERT_EQ(Rows(), 2);
     EXPECT_EQ(Node("f1")->Data()->GridRow, -1);
     EXPECT_EQ(Node("f1")->ImageIndex(), kImageFlight);
@@ -395,7 +396,7 @@ TEST_F(DataTreeTest, RenamingAFolderOrTheRootKeepsOpenFlightsPointingAtTheirFile
     const QString moved = Dir.path() + "/Flights";
     EXPECT_TRUE(QFileInfo(moved).isDir());
     EXPECT_FALSE(QFileInfo::exists(Data));
-    EXPECT_EQ(Form->DataDir, moved);
+    EXPECT_EQ(Form->TreeView1->DataDir, moved);
     EXPECT_EQ(Tree->RootNode()->text(0), "Flights");
     EXPECT_EQ(GridPath(0), moved + "/Zavody/Sub/a.zdf");
     EXPECT_EQ(Tree->GetFullName(Node("Zavody/b")), moved + "/Zavody/b.zdf");
@@ -547,14 +548,14 @@ TEST_F(DataTreeTest, RefreshFollowsTheDiskAndKeepsWhatIsStillThere)
     DoubleClick(Node("keep"));
     ASSERT_EQ(Rows(), 2);
 
-    Form->NotifyEnabled = false; // only the explicit refresh below
+    Form->TreeView1->NotifyEnabled = false; // only the explicit refresh below
     ASSERT_TRUE(QFile::remove(Data + "/gone.zdf"));
     Flight("Dir/added.zdf");
     Flight("New/Deeper/n.zdf");
     ASSERT_TRUE(QFile::remove(Data + "/Dir/inner.zdf"));
     Tree->setFocus();
     QTest::keyClick(Form.get(), Qt::Key_F, Qt::ControlModifier); // File > Refresh
-    Form->NotifyEnabled = true;
+    Form->TreeView1->NotifyEnabled = true;
 
     EXPECT_EQ(Children(), (QStringList{"Dir", "New", "keep"}));
     EXPECT_EQ(Children("Dir"), QStringList{"added"});
@@ -583,12 +584,12 @@ TEST_F(DataTreeTest, ChangesOnDiskRefreshTheTreeOnlyWhileNotificationsAreOn)
     EXPECT_EQ(Tree->WatchedFolder(), Data);
     EXPECT_TRUE(Tree->WatchedFolders().contains(Data + "/Dir"));
 
-    Form->NotifyEnabled = false;
+    Form->TreeView1->NotifyEnabled = false;
     Flight("Dir/quiet.zdf");
     QTest::qWait(400);
     EXPECT_EQ(Children("Dir"), QStringList{});
 
-    Form->NotifyEnabled = true;
+    Form->TreeView1->NotifyEnabled = true;
     Flight("Dir/loud.zdf"); // a sub-folder: the watcher covers the whole tree
     EXPECT_TRUE(QTest::qWaitFor(
         [this] {
@@ -693,11 +694,11 @@ TEST_F(DataTreeTest, ANewRootFolderClosesEveryFlightAndRebuilds)
     EXPECT_EQ(Dialogs->Errors().last(),
               "Chyba při přejmenování seznamu otevřených souborů! Řádek neexistuje!");
 
-    Form->DataDir = Dir.path() + "/Jinde";
-    Tree->WatchFolder(Form->DataDir);
+    Form->TreeView1->DataDir = Dir.path() + "/Jinde";
+    Tree->WatchFolder(Form->TreeView1->DataDir);
     Tree->ReloadDataDir();
     EXPECT_EQ(Rows(), 0);
-    EXPECT_TRUE(Form->NotifyEnabled);
+    EXPECT_TRUE(Form->TreeView1->NotifyEnabled);
     EXPECT_EQ(Tree->RootNode()->text(0), "Jinde");
     EXPECT_EQ(Children(), QStringList{"Sub"});
     EXPECT_EQ(Children("Sub"), QStringList{"g"});

@@ -1,0 +1,44 @@
+// The information page as an observer of the open flights.
+#include "gui/shell/NotesPage.h"
+
+#include "core/app/TextCodec.h"
+#include "core/flightdata/FlightText.h"
+#include "gui/services/UserLocale.h"
+#include "model/flightdata/OpenFlights.h"
+
+#include <QLineEdit>
+#include <QTextDocument>
+#include <QTextEdit>
+
+namespace zirko {
+
+void TNotesPage::ObserveFlights(TOpenFlights& flights)
+{
+    connect(&flights, &TOpenFlights::EditsWanted, this, [this, &flights](int row) {
+        if (!NotesModified())
+            return;
+        flights.StoreNotes(row, SaveNotes());
+        // The record holds the edits now; from here on its Modified flag speaks for them.
+        RichEdit1->document()->setModified(false);
+    });
+    connect(&flights, &TOpenFlights::CurrentChanged, this, [this, &flights](int row) {
+        const TDataBlock* flight = flights.Flight(row);
+        if (!flight)
+            return;
+        const char sep = UserDecimalSeparator();
+        EditDate->setText(QString::fromStdString(DecodeFileText(flight->DateText)));
+        // Without samples there is no flight time: the field keeps what it showed.
+        if (!flight->Time.empty())
+            EditFlyTime->setText(QString::fromStdString(FlightTimeText(*flight, sep)));
+        EditSample->setText(QString::fromStdString(SamplingText(*flight, sep)));
+        EditVer->setText("0");
+        EditMaxAlt->setText(QString::fromStdString(MaxHeightText(*flight, sep)));
+        LoadNotes(flight->Notes);
+    });
+    connect(&flights, &TOpenFlights::FlightClosed, this, [this] {
+        ClearNotes();
+        ClearInfo();
+    });
+}
+
+} // namespace zirko

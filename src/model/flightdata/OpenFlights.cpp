@@ -1,0 +1,372 @@
+#include "model/flightdata/OpenFlights.h"
+
+#include "core/flightdata/FlightText.h"
+#include "core/shell/Assertion.h"
+#include "platform/files/FlightFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <algorithm>
+#include <stdexcept>
+
+namespace zirko {
+
+namespace {
+constexpr const char* kUnit = "Data";
+
+bool ChannelColumn(int col)
+{
+    return col >= 1 && col <= kChannelColumns;
+}
+} // namespace
+
+TOpenFlights::TOpenFlights(TFlightsDialogs& dialogs, std::function<double()> markerThreshold,
+                           QObject* parent)
+    : QObject(parent), Questions(dialogs), MarkerThreshold(std::move(markerThreshold))
+{
+}
+
+TOpenFlights::~TOpenFlights() = default;
+
+TOpenFlight* TOpenFlights::At(int row) const
+{
+    if (row < 0 || row >= FlightCount())
+        return nullptr;
+    return DataList[static_cast<size_t>(row)].get();
+}
+
+TDataBlock* TOpenFlights::Flight(int row) const
+{
+    const TOpenFlight* entry = At(row);
+    return entry ? entry->Record.get() : nullptr;
+}
+
+const TOpenFlight* TOpenFlights::Entry(int row) const
+{
+    return At(row);
+}
+
+QString TOpenFlights::FileName(int row) const
+{
+    const TOpenFlight* entry = At(row);
+    return entry ? entry->FileName : QString();
+}
+
+QString TOpenFlights::Name(int row) const
+{
+    const TOpenFlight* entry = At(row);
+    return entry ? entry->Name : QString();
+}
+
+TChannelState TOpenFlights::Channel(int col, int row) const
+{
+    const TOpenFlight* entry = At(row);
+    if (!entry || !ChannelColumn(col))
+        return TChannelState::Unavailable;
+    return entry->Channels[static_cast<size_t>(col - 1)];
+}
+
+bool TOpenFlights::Modified(int row) const
+{
+    const TDataBlock* flight = Flight(row);
+    return flight && flight->Modified;
+}
+
+uint32_t TOpenFlights::Color(int row) const
+{
+    const TOpenFlight* entry = At(row);
+    return entry ? entry->Color : 0;
+}
+
+bool TOpenFlights::ChannelShownAnywhere(int column) const
+{
+    return std::any_of(DataList.begin(), DataList.end(), [column](const auto& entry) {
+        return ChannelColumn(column) &&
+               entry->Channels[static_cast<size_t>(column - 1)] == TChannelState::On;
+    });
+}
+
+int TOpenFlights::OpenDataFile(const QString& fileName)
+{
+    if (!QFileInfo(fileName).isFile())
+        return -1;
+    auto flight = std::make_unique<TDataBlock>();
+    int count = -1;
+    const TReadResult result = ReadDataFile(QFile::encodeName(fileName).toStdString(), *flight,
+                                            MarkerThreshold ? MarkerThreshold() : 0.0);
+    switch (result.Status) {
+    case TReadStatus::Ok:
+        count = result.Count;
+        break;
+    case TReadStatus::Failed:
+        Questions.ShowError("Error by opening datafile \"" + fileName + "\"! \r" +
+                            QString::fromStdString(result.Message));
+        count = -1;
+        break;
+    case TReadStatus::IoError:
+        Questions.ShowError(QString::fromStdString(result.Message));
+        count = 0;
+        break;
+    }
+    if (count < 1)
+        return -1;
+    flight->Modified = false;
+
+    auto entry = std::make_unique<TOpenFlight>();
+    entry->Channels = InitialChannelStates(*flight);
+    entry->Record = std::move(flight);
+    entry->FileName = fileName;
+    entry->Name = QString::fromStdString(FlightNameOf(fileName.toStdString()));
+    DataList.push_back(std::move(entry));
+    const int row = FlightCount() - 1;
+    emit FlightOpened(row);
+    // The altitude is switched on even for a flight that recorded none.
+    DataList.back()->Channels[0] = TChannelState::On;
+    GridCheck(1, row, true);
+    if (FlightCount() == 1)
+        GridChangeActualFile(0, -1);
+    return row;
+}
+
+void TOpenFlights::GridCheck(int col, int arow, bool checked)
+{
+    try {
+        if (!ZIRKO_ASSERT(arow <= FlightCount() - 1, "Arow<=FormMain.DataList.count-1 in GridCheck",
+                          kUnit))
+            throw std::runtime_error("Data record not found in GridCheck!");
+        TOpenFlight* entry = At(arow);
+        if (!ZIRKO_ASSERT(entry != nullptr, "DataBlockPtr<>nil in GridCheck", kUnit))
+            throw std::runtime_error("Data record pointer invalid in GridCheck!");
+        if (ChannelColumn(col)) {
+            TChannelState& state = entry->Channels[static_cast<size_t>(col - 1)];
+            // A channel without samples stays greyed whatever asks for it.
+            if (state != TChannelState::Unavailable)
+                state = checked ? TChannelState::On : TChannelState::Off;
+            emit ChannelChanged(arow, col);
+        }
+    } catch (const std::exception& e) {
+        Questions.ShowError(QString::fromUtf8(e.what()) + "\rIn GridCheck.");
+    }
+}
+
+void TOpenFlights::ToggleChannel(int col, int row)
+{
+    GridCheck(col, row, Channel(col, row) != TChannelState::On);
+}
+
+void TOpenFlights::StoreEditedNotes(int row)
+{
+    if (Flight(row))
+        emit EditsWanted(row);
+}
+
+void TOpenFlights::StoreNotes(int row, std::string notes)
+{
+    TDataBlock* flight = Flight(row);
+    if (!flight)
+        return;
+    flight->Notes = std::move(notes);
+    SetModified(row, true);
+}
+
+void TOpenFlights::SetModified(int row, bool modified)
+{
+    TDataBlock* flight = Flight(row);
+    if (!flight || flight->Modified == modified)
+        return;
+    flight->Modified = modified;
+    emit ModifiedChanged(row);
+}
+
+void TOpenFlights::SetColor(int row, uint32_t color)
+{
+    TOpenFlight* entry = At(row);
+    if (!entry || entry->Color == color)
+        return;
+    entry->Color = color;
+    emit ColorChanged(row);
+}
+
+void TOpenFlights::OffsetsEdited(int row)
+{
+    if (At(row))
+        emit OffsetsChanged(row);
+}
+
+void TOpenFlights::GridChangeActualFile(int arow, int lastrow)
+{
+    try {
+        if (lastrow >= 0) {
+            ZIRKO_ASSERT(lastrow <= FlightCount() - 1,
+                         "Lastrow<=FormMain.DataList.count-1 in GridChangeActualFile", kUnit);
+            if (ZIRKO_ASSERT(Flight(lastrow) != nullptr,
+                             "DataBlockPtr<>nil in GridChangeActualFile", kUnit))
+                StoreEditedNotes(lastrow);
+        }
+        CurrentRow = arow;
+        ZIRKO_ASSERT(arow <= FlightCount() - 1,
+                     "Arow<=FormMain.DataList.count-1 in GridChangeActualFile", kUnit);
+        if (!ZIRKO_ASSERT(Flight(arow) != nullptr, "DataBlockPtr<>nil in GridChangeActualFile",
+                          kUnit))
+            return;
+        emit CurrentChanged(arow);
+    } catch (const std::exception& e) {
+        Questions.ShowError(QString::fromUtf8(e.what()) + "\rIn GridChangeActualFile.");
+    }
+}
+
+bool TOpenFlights::SaveDataFile(int row, bool ask)
+{
+    TOpenFlight* entry = At(row);
+    if (!entry)
+        return true;
+    TDataBlock& flight = *entry->Record;
+    if (ask) {
+        if (!flight.Modified)
+            return true;
+        if (!Questions.AskYesNo("Do you want to save changes of " + entry->FileName + "?"))
+            return true;
+    }
+    QString file = entry->FileName;
+    if (!QFileInfo::exists(file)) {
+        file = Questions.AskSaveFileName("DataFile " + entry->FileName + " not found!");
+        if (file.isEmpty())
+            return true;
+    }
+    emit SaveStarting(row);
+    const TWriteResult result = WriteDataFile(QFile::encodeName(file).toStdString(), flight);
+    switch (result.Status) {
+    case TWriteStatus::Ok:
+        SetModified(row, false);
+        return true;
+    case TWriteStatus::IoError:
+    case TWriteStatus::Exists: // only a new file is refused for that
+        Questions.ShowError(QString::fromStdString(result.Message));
+        return false;
+    case TWriteStatus::Failed:
+        throw std::runtime_error(result.Message);
+    }
+    return false;
+}
+
+void TOpenFlights::SaveFlight(int row)
+{
+    if (!At(row))
+        return;
+    // The file gets the notes as the editor shows them.
+    if (row == CurrentRow)
+        StoreEditedNotes(row);
+    try {
+        SaveDataFile(row, false);
+    } catch (const std::exception& e) {
+        Questions.ShowError(QString("Error by saving data!\r") + e.what());
+    }
+}
+
+void TOpenFlights::DropFlight(int row)
+{
+    {
+        // The entry leaves the list whatever an observer throws while letting go of it, so row
+        // i keeps naming the same flight for everyone.
+        const auto erase = qScopeGuard([this, row] { DataList.erase(DataList.begin() + row); });
+        emit FlightClosing(row);
+    }
+    emit FlightClosed(row);
+}
+
+bool TOpenFlights::GridCloseFile(int arow)
+{
+    try {
+        if (arow > FlightCount())
+            throw std::runtime_error("Error in GridCloseFile, Arow>FormMain.DataList.Count");
+        if (!At(arow))
+            return false;
+        if (arow == CurrentRow)
+            StoreEditedNotes(arow);
+        // Changes that could not be written keep the flight open, record and series included,
+        // so the user can save it elsewhere or drop the changes later.
+        bool saved = false;
+        try {
+            saved = SaveDataFile(arow, true);
+        } catch (const std::exception& e) {
+            Questions.ShowError(QString::fromUtf8(e.what()) + "\rIn GridCloseFile.");
+        }
+        if (!saved)
+            return false;
+        DropFlight(arow);
+        return true;
+    } catch (const std::exception& e) {
+        Questions.ShowError(QString::fromUtf8(e.what()) + "\rIn GridCloseFile.");
+    }
+    return false;
+}
+
+void TOpenFlights::CloseDataFile(int row)
+{
+    const int rows = FlightCount();
+    if (row < 0 || row >= rows) {
+        Questions.ShowError(
+            "Chyba při rušení řádku ze seznamu otevřených souborů! Řádek neexistuje!");
+        return;
+    }
+    // The current flight's edited notes reach its record before the rows shift.
+    const int selected = CurrentRow;
+    if (selected >= 0 && selected != row)
+        StoreEditedNotes(selected);
+    if (!GridCloseFile(row))
+        return; // not closed (its changes could not be saved): everything stays as it is
+    // The current row keeps its index, so the flight moving up into it becomes current; only
+    // past the new last row does it move up.
+    const int newSelected = std::min(selected, rows - 2);
+    CurrentRow = newSelected;
+    if (newSelected >= 0)
+        GridChangeActualFile(newSelected, -1);
+    else
+        emit CurrentChanged(-1);
+}
+
+void TOpenFlights::CloseAllDataFiles()
+{
+    StoreEditedNotes(CurrentRow);
+    size_t i = 0;
+    while (i < DataList.size()) {
+        const int row = static_cast<int>(i);
+        bool saved = false;
+        try {
+            saved = SaveDataFile(row, true);
+        } catch (const std::exception& e) {
+            Questions.ShowError(QString::fromUtf8(e.what()));
+        }
+        if (!saved) {
+            ++i;
+            continue;
+        }
+        DropFlight(row);
+        // The current flight stays current while the rows above it go; when it goes itself, the
+        // one moving up into its place takes over.
+        if (row < CurrentRow)
+            --CurrentRow;
+    }
+    if (DataList.empty()) {
+        CurrentRow = -1;
+        emit CurrentChanged(-1);
+        return;
+    }
+    const int current = std::clamp(CurrentRow, 0, FlightCount() - 1);
+    GridChangeActualFile(current, -1);
+}
+
+void TOpenFlights::RenameFlight(int row, const QString& fullPath)
+{
+    TOpenFlight* entry = At(row);
+    if (!entry) {
+        Questions.ShowError("Chyba při přejmenování seznamu otevřených souborů! Řádek neexistuje!");
+        return;
+    }
+    entry->FileName = fullPath;
+    entry->Name = QString::fromStdString(FlightNameOf(fullPath.toStdString()));
+    emit FlightRenamed(row);
+}
+
+} // namespace zirko

@@ -1,0 +1,125 @@
+// The open flights in grid order: their records, channel states, colours and Modified flags.
+#pragma once
+
+#include "core/flightdata/ChannelState.h"
+#include "core/flightdata/DataBlock.h"
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace zirko {
+
+// The questions and messages the open flights put to the user.
+class TFlightsDialogs {
+public:
+    virtual ~TFlightsDialogs() = default;
+    virtual void ShowError(const QString& text) = 0;
+    virtual bool AskYesNo(const QString& text) = 0;
+    // A file name to save under, chosen starting in the data folder; empty when cancelled.
+    virtual QString AskSaveFileName(const QString& title) = 0;
+};
+
+// One open flight: the record as read from its file and what the program shows of it.
+struct TOpenFlight {
+    std::unique_ptr<TDataBlock> Record;
+    QString FileName; // full path
+    QString Name;     // file name without folder and extension
+    TChannelStates Channels{};
+    uint32_t Color = 0; // the altitude series' colour as 0x00BBGGRR
+};
+
+// Row i is the flight in grid row i. Observers hear of every change through the signals, in the
+// order the changes happen; the signals carry rows as they are at that moment.
+class TOpenFlights : public QObject {
+    Q_OBJECT
+public:
+    // `markerThreshold` gives the servo value above which a sample is marked, as it is when a
+    // flight is read.
+    TOpenFlights(TFlightsDialogs& dialogs, std::function<double()> markerThreshold,
+                 QObject* parent = nullptr);
+    ~TOpenFlights() override;
+
+    // Reads the file and appends its flight with the altitude channel on; the first flight
+    // becomes the current one. Returns its row, -1 when it could not be read (the message has
+    // been shown).
+    int OpenDataFile(const QString& fileName);
+    // Closes a row: the current flight's edits are stored, a modified flight is saved after a
+    // Yes, the rows below move up and the current row keeps its index where it can.
+    void CloseDataFile(int row);
+    // Saves a modified flight after a Yes and takes it out of the list; false when it stays
+    // open (its changes could not be written) or there was no flight to close.
+    bool GridCloseFile(int arow);
+    // Closes every flight in order; one whose changes could not be saved stays open.
+    void CloseAllDataFiles();
+    // Writes the flight of `row`; with `ask` only a modified flight, after a Yes. Returns false
+    // when the write failed (the message has been shown); throws when the file could not be
+    // written at all.
+    bool SaveDataFile(int row, bool ask);
+    // Saves a row as the open-flights menu does: with the editor's notes, whatever Modified says.
+    void SaveFlight(int row);
+    // The edits of `lastrow` are stored, then `arow` becomes the current flight.
+    void GridChangeActualFile(int arow, int lastrow);
+    // Channel column 1..5 of a row shown or hidden.
+    void GridCheck(int col, int arow, bool checked);
+    // The grid's click on a check box: on becomes off, off becomes on.
+    void ToggleChannel(int col, int row);
+    // The flight's file has a new path (after a rename or move in the data folder).
+    void RenameFlight(int row, const QString& fullPath);
+    // Asks the observers to put the edits they hold of `row` into its record.
+    void StoreEditedNotes(int row);
+    void StoreNotes(int row, std::string notes);
+    void SetModified(int row, bool modified);
+    void SetColor(int row, uint32_t color);
+    // The value offsets or the time offset of a flight were changed on the chart.
+    void OffsetsEdited(int row);
+
+    int FlightCount() const { return static_cast<int>(DataList.size()); }
+    bool Empty() const { return DataList.empty(); }
+    // Null when the row holds no flight.
+    TDataBlock* Flight(int row) const;
+    const TOpenFlight* Entry(int row) const;
+    QString FileName(int row) const;
+    QString Name(int row) const;
+    // Column 1..5 of a row; unavailable for a row that holds no flight.
+    TChannelState Channel(int col, int row) const;
+    bool Modified(int row) const;
+    uint32_t Color(int row) const;
+    // Some open flight shows that channel column.
+    bool ChannelShownAnywhere(int column) const;
+    int ActualRow() const { return CurrentRow; }
+
+signals:
+    // A row was appended; its channels are all off or unavailable yet.
+    void FlightOpened(int row);
+    // A row is about to go: its record is still there.
+    void FlightClosing(int row);
+    // A row went; the rows below it moved up by one.
+    void FlightClosed(int row);
+    // The current row changed or was shown anew (-1: none).
+    void CurrentChanged(int row);
+    void ChannelChanged(int row, int col);
+    void ModifiedChanged(int row);
+    void ColorChanged(int row);
+    void FlightRenamed(int row);
+    void OffsetsChanged(int row);
+    // Edits held outside the record (the notes editor's) are due in the record of `row` now.
+    void EditsWanted(int row);
+    // The record of `row` is about to be written: what the chart holds of it is due in it.
+    void SaveStarting(int row);
+
+private:
+    TOpenFlight* At(int row) const;
+    // Takes the row out of the list and tells the observers.
+    void DropFlight(int row);
+
+    TFlightsDialogs& Questions;
+    std::vector<std::unique_ptr<TOpenFlight>> DataList;
+    int CurrentRow = -1; // the ActualRow of the grid
+    std::function<double()> MarkerThreshold;
+};
+
+} // namespace zirko

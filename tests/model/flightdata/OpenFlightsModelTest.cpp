@@ -1,0 +1,356 @@
+#include "core/shell/Assertion.h"
+#include "model/flightdata/OpenFlights.h"
+#include "platform/files/FlightFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace zirko;
+
+namespace {
+
+// Answers the list's questions from a script and keeps what it was told.
+class TScriptedQuestions final : public TFlightsDialogs {
+public:
+    void ShowError(const QString& text) override { Log << "error: " + text; }
+    bool AskYesNo(const QString& text) override
+    {
+        Log << "ask: " + text;
+        if (Answers.empty())
+            return false;
+        const bool yes = Answers.front();
+        Answers.pop_front();
+        return yes;
+    }
+    QString AskSaveFileName(const QString& title) override
+    {
+        Log << "save: " + title;
+        if (FileNames.empty())
+            return {};
+        const QString name = FileNames.front();
+        FileNames.pop_front();
+        return name;
+    }
+    QStringList Errors() const { return Log.filter(QRegularExpression("^error: ")); }
+
+    QStringList Log;
+    std::deque<bool> Answers;
+    std::deque<QString> FileNames;
+};
+
+TDataBlock MakeFlight(double height, bool voltage = true)
+{
+    TDataBlock f;
+    f.DateText = "8.12.2026 7:14:28";
+    f.Sampling = 10;
+    f.ChannelMask = voltage ? 0xC800 : 0xC000;
+    for (int i = 0; i < 10; ++i) {
+        f.Time.push_back(i * 0.5);
+        f.Altitude.push_back(i == 5 ? height : i * 0.1);
+        f.Rx.push_back(i % 3 == 0 ? 50 : -20);
+        if (voltage)
+            f.Voltage.push_back(5.0);
+    }
+    f.Notes = "notes";
+    return f;
+}
+
+class OpenFlightsModelTest : public ::testing::Test {
+protected:
+    OpenFlightsModelTest() : Flights(Questions, [this] { return Threshold; })
+    {
+        auto record = [this](const char* what) {
+            return [this, what](int row) { Events << QString("%1 %2").arg(what).arg(row); };
+        };
+        QObject::connect(&Flights, &TOpenFlights::FlightOpened, record("opened"));
+        QObject::connect(&Flights, &TOpenFlights::FlightClosing, record("closing"));
+        QObject::connect(&Flights, &TOpenFlights::FlightClosed, record("closed"));
+        QObject::connect(&Flights, &TOpenFlights::CurrentChanged, record("current"));
+        QObject::connect(&Flights, &TOpenFlights::ModifiedChanged, record("modified"));
+        QObject::connect(&Flights, &TOpenFlights::FlightRenamed, record("renamed"));
+        QObject::connect(&Flights, &TOpenFlights::EditsWanted, record("edits"));
+        QObject::connect(&Flights, &TOpenFlights::SaveStarting, record("saving"));
+        QObject::connect(&Flights, &TOpenFlights::OffsetsChanged, record("offsets"));
+        QObject::connect(&Flights, &TOpenFlights::ChannelChanged, [this](int row, int col) {
+            Events << QString("channel %1 %2").arg(row).arg(col);
+        });
+    }
+
+    QString Write(const QString& name, const TDataBlock& f)
+    {
+        const QString path = Dir.filePath(name);
+        EXPECT_TRUE(WriteDataFile(path.toStdString(), f).Ok());
+        return path;
+    }
+    // Opens flights a.zdf, b.zdf, ... of heights 1, 2, ... and forgets the events so far.
+    std::vector<QString> OpenSome(int count)
+    {
+        std::vector<QString> paths;
+        for (int i = 0; i < count; ++i) {
+            paths.push_back(Write(QString("%1.zdf").arg(QChar('a' + i)), MakeFlight(i + 1)));
+            EXPECT_EQ(Flights.OpenDataFile(paths.back()), i);
+        }
+        Events.clear();
+        return paths;
+    }
+    std::vector<QString> Names() const
+    {
+        std::vector<QString> names;
+        for (int row = 0; row < Flights.FlightCount(); ++row)
+            names.push_back(Flights.Name(row));
+        return names;
+    }
+
+    QTemporaryDir Dir;
+    TScriptedQuestions Questions;
+    double Threshold = 30;
+    TOpenFlights Flights;
+    QStringList Events;
+};
+
+// A path that exists but cannot be replaced by a file: the write fails, also for root.
+void BlockWrites(const QString& path)
+{
+    QFile::remove(path);
+    QDir().mkpath(path);
+}
+
+} // namespace
+
+TEST_F(OpenFlightsModelTest, OpeningAppendsWithAltitudeOnAndTheFirstBecomesCurrent)
+{
+    const QString a = Write("a.zdf", MakeFlight(12));
+    const QString b = Write("b.zdf", MakeFlight(5, false));
+    EXPECT_EQ(Flights.OpenDataFile(a), 0);
+    EXPECT_EQ(Events, (QStringList{"opened 0", "channel 0 1", "current 0"}));
+    EXPECT_EQ(Flights.ActualRow(), 0);
+    EXPECT_EQ(Flights.Name(0), "a");
+    EXPECT_EQ(Flights.FileName(0), a);
+    EXPECT_FALSE(Flights.Modified(0));
+    EXPECT_EQ(Flights.Channel(1, 0), TChannelState::On);
+    EXPECT_EQ(Flights.Channel(2, 0), TChannelState::Off);
+    EXPECT_EQ(Flights.Channel(3, 0), TChannelState::Off);
+    EXPECT_EQ(Flights.Channel(5, 0), TChannelState::Off);
+    // Marker flags follow the threshold given when the file is read.
+    EXPECT_EQ(Flights.Flight(0)->MarkerFlags[0], 1);
+    EXPECT_EQ(Flights.Flight(0)->MarkerFlags[1], 0);
+
+    Events.clear();
+    Threshold = 60;
+    EXPECT_EQ(Flights.OpenDataFile(b), 1);
+    EXPECT_EQ(Events, (QStringList{"opened 1", "channel 1 1"}));
+    EXPECT_EQ(Flights.ActualRow(), 0);
+    EXPECT_EQ(Flights.Channel(3, 1), TChannelState::Unavailable); // no voltage samples
+    EXPECT_EQ(Flights.Flight(1)->MarkerFlags[0], 0);
+    EXPECT_EQ(Flights.FlightCount(), 2);
+    EXPECT_TRUE(Questions.Log.isEmpty());
+}
+
+TEST_F(OpenFlightsModelTest, UnreadableFilesAreNotOpened)
+{
+    EXPECT_EQ(Flights.OpenDataFile(Dir.filePath("missing.zdf")), -1);
+    EXPECT_TRUE(Questions.Log.isEmpty());
+    const QString bad = Dir.filePath("bad.zdf");
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<header>\r\n<Data>\r\n1\r\n</Data>\r\n");
+    file.close();
+    EXPECT_EQ(Flights.OpenDataFile(bad), -1);
+    EXPECT_EQ(Questions.Errors(), QStringList{"error: Error by opening datafile \"" + bad +
+                                              "\"! \rBad header of file"});
+    EXPECT_TRUE(Flights.Empty());
+    EXPECT_TRUE(Events.isEmpty());
+    EXPECT_EQ(Flights.ActualRow(), -1);
+}
+
+TEST_F(OpenFlightsModelTest, ChannelsToggleButUnavailableOnesStayGreyed)
+{
+    Write("b.zdf", MakeFlight(5, false));
+    ASSERT_EQ(Flights.OpenDataFile(Dir.filePath("b.zdf")), 0);
+    Events.clear();
+    Flights.ToggleChannel(2, 0);
+    EXPECT_EQ(Flights.Channel(2, 0), TChannelState::On);
+    EXPECT_TRUE(Flights.ChannelShownAnywhere(2));
+    Flights.ToggleChannel(2, 0);
+    EXPECT_EQ(Flights.Channel(2, 0), TChannelState::Off);
+    EXPECT_FALSE(Flights.ChannelShownAnywhere(2));
+    Flights.GridCheck(3, 0, true);
+    EXPECT_EQ(Flights.Channel(3, 0), TChannelState::Unavailable);
+    EXPECT_FALSE(Flights.ChannelShownAnywhere(3));
+    EXPECT_TRUE(Flights.ChannelShownAnywhere(1));
+    EXPECT_EQ(Events, (QStringList{"channel 0 2", "channel 0 2", "channel 0 3"}));
+
+    // A row that holds no flight fails the check and is refused with the message, no change.
+    std::vector<std::string> failed;
+    SetAssertionHandler([&failed](const std::string& message, const std::string&, int, uintptr_t) {
+        failed.push_back(message);
+    });
+    Flights.GridCheck(1, 4, true);
+    SetAssertionHandler(nullptr);
+    EXPECT_EQ(failed, std::vector<std::string>{"Arow<=FormMain.DataList.count-1 in GridCheck"});
+    EXPECT_EQ(Questions.Errors(),
+              QStringList{"error: Data record not found in GridCheck!\rIn GridCheck."});
+    EXPECT_EQ(Events.size(), 3);
+}
+
+TEST_F(OpenFlightsModelTest, SelectingStoresTheEditsOfTheLastRowFirst)
+{
+    OpenSome(3);
+    QObject::connect(&Flights, &TOpenFlights::EditsWanted,
+                     [this](int row) { Flights.StoreNotes(row, "edited " + std::to_string(row)); });
+    Flights.GridChangeActualFile(2, Flights.ActualRow());
+    EXPECT_EQ(Events, (QStringList{"edits 0", "modified 0", "current 2"}));
+    EXPECT_EQ(Flights.ActualRow(), 2);
+    EXPECT_EQ(Flights.Flight(0)->Notes, "edited 0");
+    EXPECT_TRUE(Flights.Modified(0));
+    EXPECT_FALSE(Flights.Modified(2));
+}
+
+TEST_F(OpenFlightsModelTest, ClosingMovesTheLaterRowsUpAndKeepsTheCurrentIndex)
+{
+    OpenSome(4);
+    Flights.GridChangeActualFile(2, 0);
+    Events.clear();
+    Flights.CloseDataFile(0);
+    EXPECT_EQ(Events, (QStringList{"edits 2", "closing 0", "closed 0", "current 2"}));
+    EXPECT_EQ(Names(), (std::vector<QString>{"b", "c", "d"}));
+    EXPECT_EQ(Flights.ActualRow(), 2); // "d" moved up into the current row
+    EXPECT_EQ(Flights.FileName(2), Dir.filePath("d.zdf"));
+
+    // Past the new last row the current row moves up.
+    Events.clear();
+    Flights.CloseDataFile(2);
+    EXPECT_EQ(Events, (QStringList{"edits 2", "closing 2", "closed 2", "current 1"}));
+    EXPECT_EQ(Flights.ActualRow(), 1);
+
+    Flights.CloseDataFile(5);
+    EXPECT_EQ(Questions.Errors().last(),
+              "error: Chyba při rušení řádku ze seznamu otevřených souborů! Řádek neexistuje!");
+    Flights.CloseDataFile(1);
+    Events.clear();
+    Flights.CloseDataFile(0);
+    EXPECT_EQ(Events, (QStringList{"edits 0", "closing 0", "closed 0", "current -1"}));
+    EXPECT_TRUE(Flights.Empty());
+    EXPECT_EQ(Flights.ActualRow(), -1);
+}
+
+TEST_F(OpenFlightsModelTest, SavingAsksOnlyForModifiedFlightsAndClearsModified)
+{
+    const std::vector<QString> paths = OpenSome(1);
+    Flights.StoreNotes(0, "changed");
+    EXPECT_TRUE(Flights.Modified(0));
+
+    Questions.Answers = {false};
+    EXPECT_TRUE(Flights.SaveDataFile(0, true));
+    EXPECT_EQ(Questions.Log.last(), "ask: Do you want to save changes of " + paths[0] + "?");
+    TDataBlock onDisk;
+    ReadDataFile(paths[0].toStdString(), onDisk, 0);
+    EXPECT_EQ(onDisk.Notes, "notes");
+    EXPECT_TRUE(Flights.Modified(0));
+
+    Events.clear();
+    Questions.Answers = {true};
+    EXPECT_TRUE(Flights.SaveDataFile(0, true));
+    EXPECT_EQ(Events, (QStringList{"saving 0", "modified 0"}));
+    TDataBlock saved;
+    ReadDataFile(paths[0].toStdString(), saved, 0);
+    EXPECT_EQ(saved.Notes, "changed");
+    EXPECT_FALSE(Flights.Modified(0));
+    const qsizetype asked = Questions.Log.size();
+    EXPECT_TRUE(Flights.SaveDataFile(0, true)); // not modified: no question
+    EXPECT_EQ(Questions.Log.size(), asked);
+}
+
+TEST_F(OpenFlightsModelTest, SavingAVanishedFileAsksForAName)
+{
+    const std::vector<QString> paths = OpenSome(1);
+    QFile::remove(paths[0]);
+    EXPECT_TRUE(Flights.SaveDataFile(0, false));
+    EXPECT_EQ(Questions.Log.last(), "save: DataFile " + paths[0] + " not found!");
+    EXPECT_FALSE(QFile::exists(paths[0]));
+
+    const QString other = Dir.filePath("other.zdf");
+    Questions.FileNames = {other};
+    EXPECT_TRUE(Flights.SaveDataFile(0, false));
+    EXPECT_TRUE(QFile::exists(other));
+    EXPECT_EQ(Flights.FileName(0), paths[0]); // the row keeps its old path
+}
+
+TEST_F(OpenFlightsModelTest, AFlightWhoseSaveFailsStaysOpen)
+{
+    const std::vector<QString> paths = OpenSome(2);
+    Flights.SetModified(0, true);
+    BlockWrites(paths[0]);
+    Events.clear();
+    Questions.Answers = {true};
+    Flights.CloseDataFile(0);
+    EXPECT_EQ(Questions.Errors().size(), 1);
+    EXPECT_EQ(Events, (QStringList{"edits 0", "saving 0"}));
+    EXPECT_EQ(Names(), (std::vector<QString>{"a", "b"}));
+    EXPECT_TRUE(Flights.Modified(0));
+    EXPECT_EQ(Flights.ActualRow(), 0);
+
+    // Answering No drops the changes and closes as usual.
+    Questions.Answers = {false};
+    EXPECT_TRUE(Flights.GridCloseFile(0));
+    EXPECT_EQ(Names(), (std::vector<QString>{"b"}));
+}
+
+TEST_F(OpenFlightsModelTest, ClosingAllKeepsOnlyTheFlightsThatCouldNotBeSaved)
+{
+    const std::vector<QString> paths = OpenSome(4);
+    for (int row = 0; row < 4; ++row)
+        Flights.StoreNotes(row, "changed");
+    Flights.GridChangeActualFile(3, -1);
+    BlockWrites(paths[1]);
+    BlockWrites(paths[2]);
+    Events.clear();
+    Questions.Answers = {true, true, true, true};
+    Flights.CloseAllDataFiles();
+    EXPECT_EQ(Questions.Errors().size(), 2);
+    EXPECT_EQ(Names(), (std::vector<QString>{"b", "c"}));
+    EXPECT_EQ(Events.filter("closed"), (QStringList{"closed 0", "closed 2"}));
+    // The current flight went; the one that moved up into its place (clamped to the list) is
+    // current now.
+    EXPECT_EQ(Events.last(), "current 1");
+    EXPECT_EQ(Flights.ActualRow(), 1);
+    TDataBlock saved;
+    ReadDataFile(paths[3].toStdString(), saved, 0);
+    EXPECT_EQ(saved.Notes, "changed");
+}
+
+TEST_F(OpenFlightsModelTest, RenamingFollowsTheFileAndRefusesMissingRows)
+{
+    OpenSome(2);
+    const QString moved = Dir.filePath("Sub/renamed.zdf");
+    Flights.RenameFlight(1, moved);
+    EXPECT_EQ(Events, QStringList{"renamed 1"});
+    EXPECT_EQ(Flights.FileName(1), moved);
+    EXPECT_EQ(Flights.Name(1), "renamed");
+    Flights.RenameFlight(2, moved);
+    EXPECT_EQ(Questions.Errors(),
+              QStringList{"error: Chyba při přejmenování seznamu otevřených souborů! Řádek "
+                          "neexistuje!"});
+    EXPECT_EQ(Events.size(), 1);
+}
+
+TEST_F(OpenFlightsModelTest, ColourAndOffsetsAreToldOnlyWhenTheyChange)
+{
+    OpenSome(1);
+    QStringList colours;
+    QObject::connect(&Flights, &TOpenFlights::ColorChanged,
+                     [&](int row) { colours << QString::number(Flights.Color(row), 16); });
+    Flights.SetColor(0, 0xFF0000);
+    Flights.SetColor(0, 0xFF0000);
+    EXPECT_EQ(colours, QStringList{"ff0000"});
+    Flights.OffsetsEdited(0);
+    Flights.OffsetsEdited(3);
+    EXPECT_EQ(Events, QStringList{"offsets 0"});
+    Flights.SetModified(0, false);
+    EXPECT_EQ(Events.size(), 1);
+}
