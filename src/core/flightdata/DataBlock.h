@@ -54,7 +54,6 @@ struct TDataBlock {
     std::vector<double> Aux0400;
     std::vector<double> Aux0200;
     std::string Notes; // rich text bytes exactly as the notes editor saved them
-    bool Modified = false;
     std::vector<TAnotace> Annotations;
     std::vector<int32_t> MarkerFlags;
     std::array<TSeriesInfo, kSlotCount> SeriesInfo{};

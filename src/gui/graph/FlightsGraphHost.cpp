@@ -76,6 +76,11 @@ std::string TFlightsGraphHost::GroupSeparator() const
     return UserGroupSeparator();
 }
 
+void TFlightsGraphHost::MarkModified(int row)
+{
+    Flights.SetModified(row, true);
+}
+
 int TFlightsGraphHost::AnnotCount(int row) const
 {
     return Page ? Page->AnnotationCount(row) : 0;

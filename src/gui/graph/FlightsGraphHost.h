@@ -47,6 +47,7 @@ public:
     TGraphSettings& GraphSettings() override { return Settings.Graph; }
     bool GraphPageActive() const override { return Settings.PageActive(); }
     int AutoGridSize() const override { return Settings.NameColMinWidth; }
+    void MarkModified(int row) override;
 
     int AnnotFlightCount() const override { return FlightCount(); }
     QString AnnotFlightName(int row) const override { return FlightName(row); }

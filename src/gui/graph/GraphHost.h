@@ -39,6 +39,8 @@ public:
     virtual bool GraphPageActive() const = 0;
     // Column fitting of the readings table (below 8: widths left alone).
     virtual int AutoGridSize() const = 0;
+    // The page changed what a flight's file holds (its servo offset): the flight is modified.
+    virtual void MarkModified(int row) = 0;
 };
 
 } // namespace zirko

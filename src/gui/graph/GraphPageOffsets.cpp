@@ -266,7 +266,7 @@ void TGraphPage::AdjustRxToZero(int py)
         }
         UpdateScrollBars();
         flight->RxOffsetY = y0 - vy;
-        flight->Modified = true;
+        Host.MarkModified(Host.CurrentRow());
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()) + "\nIn AdjustRxToZeroClick.");
     }

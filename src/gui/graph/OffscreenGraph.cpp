@@ -96,7 +96,6 @@ TOffscreenGraph::TFileRead TOffscreenGraph::ReadFile(const QString& fileName,
         read.Failure = QStringList{QString::fromStdString(result.Message)};
         return read;
     }
-    flight->Modified = false;
     read.Flight = std::move(flight);
     read.Name = QString::fromStdString(FlightNameOf(path));
     return read;

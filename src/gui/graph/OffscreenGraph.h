@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -39,6 +40,9 @@ public:
     TGraphSettings& GraphSettings() override { return Settings; }
     bool GraphPageActive() const override { return true; }
     int AutoGridSize() const override { return Options.AutoGridSize; }
+    void MarkModified(int row) override { ModifiedRows.insert(row); }
+    // The page changed the flight since it was opened.
+    bool Modified(int row) const { return ModifiedRows.contains(row); }
 
     void SetChannelState(int col, int row, TChannelState state) { Channels[{col, row}] = state; }
     int AddFlight(std::unique_ptr<TDataBlock> flight, const QString& name);
@@ -50,6 +54,7 @@ private:
     std::vector<std::unique_ptr<TDataBlock>> Flights;
     std::vector<QString> Names;
     std::map<std::pair<int, int>, TChannelState> Channels;
+    std::set<int> ModifiedRows;
 };
 
 // A graph page that is never put on screen. It is laid out and drawn as if it were shown.

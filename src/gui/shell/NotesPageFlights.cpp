@@ -18,7 +18,7 @@ void TNotesPage::ObserveFlights(TOpenFlights& flights)
         if (!NotesModified())
             return;
         flights.StoreNotes(row, SaveNotes());
-        // The record holds the edits now; from here on its Modified flag speaks for them.
+        // The record holds the edits now; from here on the flight's Modified flag speaks for them.
         RichEdit1->document()->setModified(false);
     });
     connect(&flights, &TOpenFlights::CurrentChanged, this, [this, &flights](int row) {

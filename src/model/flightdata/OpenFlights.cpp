@@ -69,8 +69,8 @@ TChannelState TOpenFlights::Channel(int col, int row) const
 
 bool TOpenFlights::Modified(int row) const
 {
-    const TDataBlock* flight = Flight(row);
-    return flight && flight->Modified;
+    const TOpenFlight* entry = At(row);
+    return entry && entry->Modified;
 }
 
 uint32_t TOpenFlights::Color(int row) const
@@ -111,7 +111,6 @@ int TOpenFlights::OpenDataFile(const QString& fileName)
     }
     if (count < 1)
         return -1;
-    flight->Modified = false;
 
     auto entry = std::make_unique<TOpenFlight>();
     entry->Channels = InitialChannelStates(*flight);
@@ -172,10 +171,10 @@ void TOpenFlights::StoreNotes(int row, std::string notes)
 
 void TOpenFlights::SetModified(int row, bool modified)
 {
-    TDataBlock* flight = Flight(row);
-    if (!flight || flight->Modified == modified)
+    TOpenFlight* entry = At(row);
+    if (!entry || entry->Modified == modified)
         return;
-    flight->Modified = modified;
+    entry->Modified = modified;
     emit ModifiedChanged(row);
 }
 
@@ -221,9 +220,8 @@ bool TOpenFlights::SaveDataFile(int row, bool ask)
     TOpenFlight* entry = At(row);
     if (!entry)
         return true;
-    TDataBlock& flight = *entry->Record;
     if (ask) {
-        if (!flight.Modified)
+        if (!entry->Modified)
             return true;
         if (!Questions.AskYesNo("Do you want to save changes of " + entry->FileName + "?"))
             return true;
@@ -235,7 +233,8 @@ bool TOpenFlights::SaveDataFile(int row, bool ask)
             return true;
     }
     emit SaveStarting(row);
-    const TWriteResult result = WriteDataFile(QFile::encodeName(file).toStdString(), flight);
+    const TWriteResult result =
+        WriteDataFile(QFile::encodeName(file).toStdString(), *entry->Record);
     switch (result.Status) {
     case TWriteStatus::Ok:
         SetModified(row, false);

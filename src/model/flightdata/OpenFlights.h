@@ -30,6 +30,8 @@ struct TOpenFlight {
     QString Name;     // file name without folder and extension
     TChannelStates Channels{};
     uint32_t Color = 0; // the altitude series' colour as 0x00BBGGRR
+    // The program holds changes of the flight that its file does not have yet.
+    bool Modified = false;
 };
 
 // Row i is the flight in grid row i. Observers hear of every change through the signals, in the

@@ -151,7 +151,6 @@ TEST(FlightConversion, SixHundredBytesOfThreeChannelsAreOneHundredSamples)
     EXPECT_TRUE(flight.Aux0200.empty());
     EXPECT_EQ(flight.ChannelMask, 0xC800);
     EXPECT_EQ(flight.DateText, "8.12.2026 9:00:00");
-    EXPECT_FALSE(flight.Modified);
 }
 
 TEST(FlightConversion, LowMaskBitsAreReadAndDroppedAndAPartialRowIsCut)

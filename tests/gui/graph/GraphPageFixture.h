@@ -14,6 +14,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace zirko {
 
@@ -53,6 +54,9 @@ public:
     TGraphSettings& GraphSettings() override { return Settings; }
     bool GraphPageActive() const override { return PageActive; }
     int AutoGridSize() const override { return 10; }
+    std::set<int> ModifiedRows;
+    void MarkModified(int row) override { ModifiedRows.insert(row); }
+    bool Modified(int row) const { return ModifiedRows.contains(row); }
 };
 
 struct TFlightShape {

@@ -366,7 +366,7 @@ TEST_F(OffsetsTest, TimeOffsetFromTheFieldMovesEverySeriesAndRoundsTheSliderHalf
     Type(Page->EditShiftX, "5000");
     EXPECT_EQ(Page->TrackBarX->value(), 3600);
     EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->X(0), Recorded[0][0].first + 5000, 1e-9);
-    EXPECT_FALSE(Host.Flight(0)->Modified);
+    EXPECT_FALSE(Host.Modified(0));
 }
 
 TEST_F(OffsetsTest, LettersAreDroppedAndTheSameNumberTwiceChangesNothing)
@@ -495,7 +495,7 @@ TEST_F(OffsetsTest, ServoToZeroWithOffsetsOffSwitchesThemOnAndIsSavedWithTheFlig
     EXPECT_TRUE(Page->CheckBoxShift->isChecked());
     EXPECT_EQ(Page->ComboBoxShiftAxis->currentIndex(), kSlotServo);
     EXPECT_NEAR(Host.Flight(0)->RxOffsetY, -under, 1e-9);
-    EXPECT_TRUE(Host.Flight(0)->Modified);
+    EXPECT_TRUE(Host.Modified(0));
     // The servo value that was under the pointer is now 0 (to the field's one decimal).
     EXPECT_NEAR(Page->SeriesOf(0, kSlotServo)->Y(0) - Recorded[kSlotServo][0].second,
                 Num(FormatDisplay(-under, 1, '.')), 1e-9);
