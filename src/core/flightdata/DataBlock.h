@@ -1,4 +1,4 @@
-// The flight record: one recorded flight with its channels, notes, annotations and display slots.
+// The flight record: what a flight file holds, its channels, notes and annotations.
 #pragma once
 
 #include <array>
@@ -8,31 +8,11 @@
 
 namespace zirko {
 
-class TChartSeries; // a chart series owned by the chart; the core never touches it
-
 // One annotation: a line of text pinned to (Time, Value) of a flight.
 struct TAnotace {
     double Time = 0;
     double Value = 0;
     std::string Text;
-};
-
-// Display state of one of the flight's five chart series.
-struct TSeriesInfo {
-    TChartSeries* Series = nullptr;
-    uint8_t ColorIndex = 255;
-    double OffsetX = 0;
-    double OffsetY = 0;
-    bool ShiftOn = true;
-};
-
-enum TSeriesSlot : int {
-    kSlotAltitude = 0,
-    kSlotServo = 1,
-    kSlotVoltage = 2,
-    kSlotMarker = 3,
-    kSlotAnnotation = 4,
-    kSlotCount = 5
 };
 
 struct TDataBlock {
@@ -56,7 +36,6 @@ struct TDataBlock {
     std::string Notes; // rich text bytes exactly as the notes editor saved them
     std::vector<TAnotace> Annotations;
     std::vector<int32_t> MarkerFlags;
-    std::array<TSeriesInfo, kSlotCount> SeriesInfo{};
 
     // Empties every array, the notes and the annotations (what closing a flight does).
     void Clear();

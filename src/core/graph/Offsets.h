@@ -1,15 +1,12 @@
 // Per-flight offsets: which of a flight's series is shown shifted by which offset, and the switch.
 #pragma once
 
-#include "core/flightdata/DataBlock.h"
+#include "core/graph/SeriesInfo.h"
 
 #include <array>
 #include <vector>
 
 namespace zirko {
-
-// The display slots of one flight, indexed by TSeriesSlot.
-using TFlightSlots = std::array<TSeriesInfo, kSlotCount>;
 
 inline constexpr double kZeroChange = 1e-12;
 inline constexpr int kTrackBarXMin = -3600;

@@ -46,6 +46,11 @@ TDataBlock* TFlightsGraphHost::Flight(int row) const
     return Flights.Flight(row);
 }
 
+TFlightSlots* TFlightsGraphHost::SeriesInfo(int row) const
+{
+    return Flights.SeriesInfo(row);
+}
+
 QString TFlightsGraphHost::FlightName(int row) const
 {
     return Flights.Name(row);

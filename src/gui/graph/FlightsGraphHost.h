@@ -35,6 +35,7 @@ public:
 
     int FlightCount() const override;
     TDataBlock* Flight(int row) const override;
+    TFlightSlots* SeriesInfo(int row) const override;
     QString FlightName(int row) const override;
     TChannelState ChannelState(int col, int row) const override;
     bool GridVisible() const override;

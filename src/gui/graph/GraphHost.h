@@ -4,6 +4,7 @@
 #include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/GraphSettings.h"
+#include "core/graph/SeriesInfo.h"
 
 #include <QString>
 #include <string>
@@ -18,6 +19,9 @@ public:
     virtual int FlightCount() const = 0;
     // Null when the row holds no flight.
     virtual TDataBlock* Flight(int row) const = 0;
+    // How the flight of a row is shown: the page keeps its series and offsets there. Null when
+    // the row holds no flight.
+    virtual TFlightSlots* SeriesInfo(int row) const = 0;
     // The flight's name as the grid shows it (file name without folder and ".zdf").
     virtual QString FlightName(int row) const = 0;
     // Channel column 1..5 of a row.

@@ -275,8 +275,7 @@ void TGraphPage::LayoutChartArea()
 
 TFlightSlots* TGraphPage::SlotsOf(int row) const
 {
-    TDataBlock* f = Host.Flight(row);
-    return f ? &f->SeriesInfo : nullptr;
+    return Host.SeriesInfo(row);
 }
 
 void TGraphPage::ShowOffsets(int row)

@@ -27,6 +27,13 @@ TDataBlock* TOffscreenGraphHost::Flight(int row) const
     return Flights[static_cast<size_t>(row)].get();
 }
 
+TFlightSlots* TOffscreenGraphHost::SeriesInfo(int row) const
+{
+    if (row < 0 || row >= FlightCount())
+        return nullptr;
+    return Slots[static_cast<size_t>(row)].get();
+}
+
 QString TOffscreenGraphHost::FlightName(int row) const
 {
     if (row < 0 || row >= FlightCount())
@@ -44,6 +51,7 @@ int TOffscreenGraphHost::AddFlight(std::unique_ptr<TDataBlock> flight, const QSt
 {
     Flights.push_back(std::move(flight));
     Names.push_back(name);
+    Slots.push_back(std::make_unique<TFlightSlots>());
     return FlightCount() - 1;
 }
 

@@ -28,6 +28,7 @@ public:
 
     int FlightCount() const override { return static_cast<int>(Flights.size()); }
     TDataBlock* Flight(int row) const override;
+    TFlightSlots* SeriesInfo(int row) const override;
     QString FlightName(int row) const override;
     TChannelState ChannelState(int col, int row) const override;
     bool GridVisible() const override { return !Flights.empty(); }
@@ -53,6 +54,7 @@ private:
     TGraphSettings Settings;
     std::vector<std::unique_ptr<TDataBlock>> Flights;
     std::vector<QString> Names;
+    std::vector<std::unique_ptr<TFlightSlots>> Slots;
     std::map<std::pair<int, int>, TChannelState> Channels;
     std::set<int> ModifiedRows;
 };

@@ -47,6 +47,12 @@ const TOpenFlight* TOpenFlights::Entry(int row) const
     return At(row);
 }
 
+TFlightSlots* TOpenFlights::SeriesInfo(int row) const
+{
+    TOpenFlight* entry = At(row);
+    return entry ? &entry->SeriesInfo : nullptr;
+}
+
 QString TOpenFlights::FileName(int row) const
 {
     const TOpenFlight* entry = At(row);

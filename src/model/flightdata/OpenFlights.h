@@ -3,6 +3,7 @@
 
 #include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
+#include "core/graph/SeriesInfo.h"
 
 #include <QObject>
 #include <QString>
@@ -32,6 +33,8 @@ struct TOpenFlight {
     uint32_t Color = 0; // the altitude series' colour as 0x00BBGGRR
     // The program holds changes of the flight that its file does not have yet.
     bool Modified = false;
+    // How the chart shows the flight; the chart keeps it up to date.
+    TFlightSlots SeriesInfo{};
 };
 
 // Row i is the flight in grid row i. Observers hear of every change through the signals, in the
@@ -84,6 +87,8 @@ public:
     // Null when the row holds no flight.
     TDataBlock* Flight(int row) const;
     const TOpenFlight* Entry(int row) const;
+    // Null when the row holds no flight.
+    TFlightSlots* SeriesInfo(int row) const;
     QString FileName(int row) const;
     QString Name(int row) const;
     // Column 1..5 of a row; unavailable for a row that holds no flight.

@@ -75,10 +75,7 @@ protected:
                 return a;
         return nullptr;
     }
-    const TSeriesInfo& Slot(int row, int k)
-    {
-        return Form->Flights->Flight(row)->SeriesInfo[size_t(k)];
-    }
+    const TSeriesInfo& Slot(int row, int k) { return (*Form->Flights->SeriesInfo(row))[size_t(k)]; }
 };
 
 } // namespace

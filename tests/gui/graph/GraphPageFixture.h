@@ -23,6 +23,7 @@ class TTestHost : public TGraphHost {
 public:
     std::vector<std::unique_ptr<TDataBlock>> Flights;
     std::vector<QString> Names;
+    std::vector<std::unique_ptr<TFlightSlots>> Slots;
     std::map<std::pair<int, int>, TChannelState> Channels;
     TGraphSettings Settings;
     bool Deflection = false;
@@ -34,6 +35,10 @@ public:
     TDataBlock* Flight(int row) const override
     {
         return row >= 0 && row < FlightCount() ? Flights[static_cast<size_t>(row)].get() : nullptr;
+    }
+    TFlightSlots* SeriesInfo(int row) const override
+    {
+        return row >= 0 && row < FlightCount() ? Slots[static_cast<size_t>(row)].get() : nullptr;
     }
     QString FlightName(int row) const override { return Names[static_cast<size_t>(row)]; }
     TChannelState ChannelState(int col, int row) const override
@@ -101,6 +106,7 @@ protected:
         flight->RxOffsetY = shape.RxOffsetY;
         Host.Flights.push_back(std::move(flight));
         Host.Names.push_back(QString("f%1").arg(Host.FlightCount() - 1));
+        Host.Slots.push_back(std::make_unique<TFlightSlots>());
         const int row = Host.FlightCount() - 1;
         const TChannelStates states = Page->BuildFlightSeries(row);
         for (int c = 1; c <= kChannelColumns; ++c)
@@ -121,6 +127,7 @@ protected:
         Page->RemoveFlightSeries(row);
         Host.Flights.erase(Host.Flights.begin() + row);
         Host.Names.erase(Host.Names.begin() + row);
+        Host.Slots.erase(Host.Slots.begin() + row);
     }
 
     TChart& Chart() { return *Page->Chart1; }

@@ -32,27 +32,27 @@ TEST_F(GraphPageTest, FlightGetsFiveTitledSeriesWithServoOffset)
 {
     const int row = Open({.Samples = 101, .Voltage = true, .RxOffsetY = 2.5});
     const TDataBlock& f = *Host.Flight(row);
+    const TFlightSlots& flightSlots = *Host.SeriesInfo(row);
     const char* suffixes[] = {" (Alt)", " (RX)", " (PowS)", " (Mark)", " (Annot)"};
     for (int k = 0; k < kSlotCount; ++k) {
-        ASSERT_NE(f.SeriesInfo[static_cast<size_t>(k)].Series, nullptr);
-        EXPECT_EQ(f.SeriesInfo[static_cast<size_t>(k)].Series->Title(),
-                  QString("f0") + suffixes[k]);
-        EXPECT_EQ(f.SeriesInfo[static_cast<size_t>(k)].ColorIndex, 0);
-        EXPECT_EQ(f.SeriesInfo[static_cast<size_t>(k)].Series->Color(), QColor(0, 0, 255));
+        ASSERT_NE(flightSlots[static_cast<size_t>(k)].Series, nullptr);
+        EXPECT_EQ(flightSlots[static_cast<size_t>(k)].Series->Title(), QString("f0") + suffixes[k]);
+        EXPECT_EQ(flightSlots[static_cast<size_t>(k)].ColorIndex, 0);
+        EXPECT_EQ(flightSlots[static_cast<size_t>(k)].Series->Color(), QColor(0, 0, 255));
     }
-    const TChartSeries& servo = *f.SeriesInfo[kSlotServo].Series;
+    const TChartSeries& servo = *flightSlots[kSlotServo].Series;
     ASSERT_EQ(servo.Count(), 101);
     EXPECT_DOUBLE_EQ(servo.Y(1), 12.5);
     EXPECT_DOUBLE_EQ(servo.Y(0), 52.5);
-    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].OffsetY, 2.5);
+    EXPECT_DOUBLE_EQ(flightSlots[kSlotServo].OffsetY, 2.5);
     EXPECT_EQ(servo.VerticalAxis(), TAxisId::Right);
-    EXPECT_EQ(f.SeriesInfo[kSlotVoltage].Series->VerticalAxis(), TAxisId::Voltage);
+    EXPECT_EQ(flightSlots[kSlotVoltage].Series->VerticalAxis(), TAxisId::Voltage);
     // Markers where the servo is above the threshold (every 7th sample), in time order.
-    const TChartSeries& marks = *f.SeriesInfo[kSlotMarker].Series;
+    const TChartSeries& marks = *flightSlots[kSlotMarker].Series;
     ASSERT_EQ(marks.Count(), 15);
     EXPECT_DOUBLE_EQ(marks.X(1), 7);
     EXPECT_DOUBLE_EQ(marks.Y(1), f.Altitude[7]);
-    EXPECT_TRUE(f.SeriesInfo[kSlotAltitude].Series->Active());
+    EXPECT_TRUE(flightSlots[kSlotAltitude].Series->Active());
     EXPECT_FALSE(servo.Active());
     EXPECT_EQ(Host.ChannelState(3, row), TChannelState::Off);
 }
@@ -61,10 +61,10 @@ TEST_F(GraphPageTest, DeflectionMapsTheServoRangeAndKeepsOffsetZero)
 {
     Host.Deflection = true;
     const int row = Open({.Samples = 101, .Voltage = true, .RxOffsetY = 2.5});
-    const TDataBlock& f = *Host.Flight(row);
-    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].Series->Y(0), 2.5); // 50 %
-    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].Series->Y(1), 0.5); // 10 %
-    EXPECT_DOUBLE_EQ(f.SeriesInfo[kSlotServo].OffsetY, 0);
+    const TFlightSlots& flightSlots = *Host.SeriesInfo(row);
+    EXPECT_DOUBLE_EQ(flightSlots[kSlotServo].Series->Y(0), 2.5); // 50 %
+    EXPECT_DOUBLE_EQ(flightSlots[kSlotServo].Series->Y(1), 0.5); // 10 %
+    EXPECT_DOUBLE_EQ(flightSlots[kSlotServo].OffsetY, 0);
 }
 
 TEST_F(GraphPageTest, LegendListsWhatIsDrawn)
@@ -101,7 +101,7 @@ TEST_F(GraphPageTest, WideLinesAreSolidAndThinOnesKeepTheirStyle)
     Page->ChangeGraphSettings();
     const auto wide = drawnColumns();
     EXPECT_EQ(wide.first, wide.second);
-    EXPECT_EQ(Host.Flight(0)->SeriesInfo[kSlotAltitude].Series->PenStyle(), TLineStyle::Dash);
+    EXPECT_EQ((*Host.SeriesInfo(0))[kSlotAltitude].Series->PenStyle(), TLineStyle::Dash);
     Host.Settings.AltitudeLWidth = 1;
     Page->ChangeGraphSettings();
     const auto thin = drawnColumns();
@@ -162,7 +162,7 @@ TEST_F(GraphPageTest, FlightWithoutVoltageHasGreyedVoltageCell)
 {
     const int row = Open({.Samples = 50, .Voltage = false});
     EXPECT_EQ(Host.ChannelState(3, row), TChannelState::Unavailable);
-    EXPECT_EQ(Host.Flight(row)->SeriesInfo[kSlotVoltage].Series->Count(), 0);
+    EXPECT_EQ((*Host.SeriesInfo(row))[kSlotVoltage].Series->Count(), 0);
     EXPECT_EQ(Host.ChannelState(5, row), TChannelState::Off);
 }
 
@@ -170,16 +170,16 @@ TEST_F(GraphPageTest, FifteenthFlightTakesFiveFreeColoursAndAClosedIndexIsReused
 {
     for (int i = 0; i < 15; ++i)
         Open({.Samples = 5});
-    const TDataBlock& last = *Host.Flight(14);
-    EXPECT_EQ(last.SeriesInfo[0].ColorIndex, 255);
+    const TFlightSlots& last = *Host.SeriesInfo(14);
+    EXPECT_EQ(last[0].ColorIndex, 255);
     std::set<QRgb> colours;
-    for (const TSeriesInfo& info : last.SeriesInfo)
+    for (const TSeriesInfo& info : last)
         colours.insert(info.Series->Color().rgb());
     EXPECT_EQ(colours.size(), 5u);
     EXPECT_EQ(colours.count(QColor(Qt::white).rgb()), 0u); // nothing vanishes on the white plot
     Close(3);
     const int row = Open({.Samples = 5});
-    EXPECT_EQ(Host.Flight(row)->SeriesInfo[0].ColorIndex, 3);
+    EXPECT_EQ((*Host.SeriesInfo(row))[0].ColorIndex, 3);
 }
 
 TEST_F(GraphPageTest, TimeAxisEndsBeforeTheVoltageStrip)
@@ -421,7 +421,7 @@ TEST_F(GraphPageTest, SeriesOrderAnnotationsAndRemoval)
     EXPECT_EQ(Page->AppendAnnotation(0, 5, 6, "Early"), 1); // insertion order kept
     EXPECT_EQ(Page->AnnotationCount(0), 2);
     EXPECT_EQ(Page->SeriesOf(0, kSlotAnnotation)->LabelText(1), "Early");
-    TSeriesInfo& annotations = Host.Flight(0)->SeriesInfo[kSlotAnnotation];
+    TSeriesInfo& annotations = (*Host.SeriesInfo(0))[kSlotAnnotation];
     annotations.OffsetX = 1;
     annotations.OffsetY = -1;
     Page->ShowOffsets(0);

@@ -338,7 +338,7 @@ protected:
         QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key_Return);
     }
-    const TSeriesInfo& Slot(int k) { return Host.Flight(0)->SeriesInfo[static_cast<size_t>(k)]; }
+    const TSeriesInfo& Slot(int k) { return (*Host.SeriesInfo(0))[static_cast<size_t>(k)]; }
     std::vector<std::vector<std::pair<double, double>>> Recorded;
 };
 
