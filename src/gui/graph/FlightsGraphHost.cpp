@@ -86,6 +86,11 @@ void TFlightsGraphHost::MarkModified(int row)
     Flights.SetModified(row, true);
 }
 
+void TFlightsGraphHost::OffsetsEdited(int row)
+{
+    Flights.OffsetsEdited(row);
+}
+
 int TFlightsGraphHost::AnnotCount(int row) const
 {
     return Page ? Page->AnnotationCount(row) : 0;

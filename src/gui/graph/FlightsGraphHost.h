@@ -49,6 +49,7 @@ public:
     bool GraphPageActive() const override { return Settings.PageActive(); }
     int AutoGridSize() const override { return Settings.NameColMinWidth; }
     void MarkModified(int row) override;
+    void OffsetsEdited(int row) override;
 
     int AnnotFlightCount() const override { return FlightCount(); }
     QString AnnotFlightName(int row) const override { return FlightName(row); }

@@ -45,6 +45,8 @@ public:
     virtual int AutoGridSize() const = 0;
     // The page changed what a flight's file holds (its servo offset): the flight is modified.
     virtual void MarkModified(int row) = 0;
+    // The page moved a flight's offsets or switched them: only the view changed, not the file.
+    virtual void OffsetsEdited(int row) = 0;
 };
 
 } // namespace zirko

@@ -109,6 +109,7 @@ void TGraphPage::OffsetsChanged(int row, const std::vector<int>& changed)
 {
     if (changed.empty())
         return;
+    Host.OffsetsEdited(row);
     ShowOffsets(row);
     Chart1->RecalculateAll();
     UpdateScrollBars();

@@ -42,6 +42,8 @@ public:
     bool GraphPageActive() const override { return true; }
     int AutoGridSize() const override { return Options.AutoGridSize; }
     void MarkModified(int row) override { ModifiedRows.insert(row); }
+    // Nothing off screen follows offsets as they change.
+    void OffsetsEdited(int) override {}
     // The page changed the flight since it was opened.
     bool Modified(int row) const { return ModifiedRows.contains(row); }
 

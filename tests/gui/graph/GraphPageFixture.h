@@ -62,6 +62,8 @@ public:
     std::set<int> ModifiedRows;
     void MarkModified(int row) override { ModifiedRows.insert(row); }
     bool Modified(int row) const { return ModifiedRows.contains(row); }
+    std::vector<int> OffsetsEditedRows;
+    void OffsetsEdited(int row) override { OffsetsEditedRows.push_back(row); }
 };
 
 struct TFlightShape {

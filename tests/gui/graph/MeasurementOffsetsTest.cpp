@@ -376,6 +376,8 @@ TEST_F(OffsetsTest, LettersAreDroppedAndTheSameNumberTwiceChangesNothing)
     const auto once = Points();
     Type(Page->EditShiftX, "1.5");
     EXPECT_EQ(Points(), once);
+    // Observers of the open flights hear of the one change, not of the repeat.
+    EXPECT_EQ(Host.OffsetsEditedRows, std::vector<int>{0});
 }
 
 TEST_F(OffsetsTest, PastedAndDroppedTextKeepsOnlyWhatTheKeysWouldType)
