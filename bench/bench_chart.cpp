@@ -2,11 +2,11 @@
 // a long flight file until it is drawn.
 #include "BenchFlights.h"
 #include "core/flightdata/DataBlock.h"
-#include "core/flightdata/ZdfFile.h"
 #include "core/graph/SeriesSummary.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/graph/OffscreenGraph.h"
+#include "platform/files/FlightFile.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,5 +1,5 @@
 // zirko-cli notes: what a flight file's notes look like from the command line.
-#include "core/flightdata/ZdfFile.h"
+#include "platform/files/FlightFile.h"
 #include "support/TestUtil.h"
 
 #include <QProcess>

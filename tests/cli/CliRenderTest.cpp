@@ -1,9 +1,9 @@
 // zirko-cli render: flights drawn as the Graph page draws them, in every picture format, and the
 // failures that must leave the output alone.
-#include "core/flightdata/ZdfFile.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/graph/OffscreenGraph.h"
+#include "platform/files/FlightFile.h"
 #include "support/MetafileReader.h"
 #include "support/TestUtil.h"
 

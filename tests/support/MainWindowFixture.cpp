@@ -1,7 +1,7 @@
 #include "support/MainWindowFixture.h"
 
-#include "core/flightdata/ZdfFile.h"
 #include "gui/services/WinStates.h"
+#include "platform/files/FlightFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,5 @@
 #include "core/app/IniFile.h"
 
-#include "core/app/FileStore.h"
 #include "core/app/NumberFormat.h"
 
 #include <cctype>
@@ -16,20 +15,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
         if (std::tolower(static_cast<unsigned char>(a[i])) !=
             std::tolower(static_cast<unsigned char>(b[i])))
             return false;
-    return true;
-}
-
-bool TIniFile::Load(const std::filesystem::path& fileName)
-{
-    Preamble.clear();
-    Sections.clear();
-    std::error_code ec;
-    if (!std::filesystem::exists(fileName, ec))
-        return true;
-    std::string content;
-    if (!ReadWholeFile(fileName, content))
-        return false;
-    Parse(content);
     return true;
 }
 
@@ -85,11 +70,6 @@ std::string TIniFile::Text() const
         emit(s.Lines);
     }
     return out;
-}
-
-bool TIniFile::Save(const std::filesystem::path& fileName) const
-{
-    return WriteFileAtomically(fileName, Text());
 }
 
 TIniFile::TSection* TIniFile::FindSection(std::string_view name)

@@ -1,7 +1,6 @@
-// Settings file in the usual .ini form; keeps what it does not know and writes atomically.
+// Settings in the usual .ini form, parsed and formatted; keeps what it does not know.
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,12 +13,8 @@ public:
     TIniFile() = default;
     explicit TIniFile(char decimalSeparator) : DecimalSeparator(decimalSeparator) {}
 
-    // Loads a file; a missing file gives an empty settings set and true.
-    bool Load(const std::filesystem::path& fileName);
     void Parse(std::string_view text);
     std::string Text() const;
-    // Writes through a temporary file; false when the file could not be written.
-    bool Save(const std::filesystem::path& fileName) const;
 
     bool SectionExists(std::string_view section) const;
     bool ValueExists(std::string_view section, std::string_view key) const;

@@ -277,10 +277,7 @@ namespace {
 // Collects the file in a fixed buffer and hands it on in chunks: no buffer the size of the file.
 class TChunkWriter {
 public:
-    explicit TChunkWriter(std::function<bool(const char*, size_t)> sink)
-        : Buffer(1 << 20), Sink(std::move(sink))
-    {
-    }
+    explicit TChunkWriter(TByteSink sink) : Buffer(1 << 20), Sink(std::move(sink)) {}
     // Room for `bytes` more; returns where to write them.
     char* Reserve(size_t bytes)
     {
@@ -323,7 +320,7 @@ public:
 private:
     std::vector<char> Buffer;
     size_t Used = 0;
-    std::function<bool(const char*, size_t)> Sink;
+    TByteSink Sink;
 };
 
 // The channel arrays that are written, in file order; empty on an inconsistent record.
@@ -357,8 +354,8 @@ std::string SingleLine(std::string text)
     return text;
 }
 
-bool EmitDataFile(const TDataBlock& flight, const std::vector<const std::vector<double>*>& columns,
-                  TChunkWriter& w)
+bool EmitColumns(const TDataBlock& flight, const std::vector<const std::vector<double>*>& columns,
+                 TChunkWriter& w)
 {
     w.Line("<Header>");
     w.Line(SingleLine(flight.DateText));
@@ -407,6 +404,23 @@ bool EmitDataFile(const TDataBlock& flight, const std::vector<const std::vector<
 
 } // namespace
 
+TWriteResult CheckDataFile(const TDataBlock& flight)
+{
+    TWriteResult result;
+    std::vector<const std::vector<double>*> columns;
+    WrittenColumns(flight, columns, &result);
+    return result;
+}
+
+bool EmitDataFile(const TDataBlock& flight, const TByteSink& sink)
+{
+    std::vector<const std::vector<double>*> columns;
+    if (!WrittenColumns(flight, columns, nullptr))
+        return false;
+    TChunkWriter writer(sink);
+    return EmitColumns(flight, columns, writer);
+}
+
 std::string FormatDataFile(const TDataBlock& flight, TWriteResult* failure)
 {
     std::vector<const std::vector<double>*> columns;
@@ -419,28 +433,8 @@ std::string FormatDataFile(const TDataBlock& flight, TWriteResult* failure)
         out.append(data, size);
         return true;
     });
-    EmitDataFile(flight, columns, writer);
+    EmitColumns(flight, columns, writer);
     return out;
-}
-
-TWriteResult WriteDataFile(const std::filesystem::path& fileName, const TDataBlock& flight,
-                           TSaveMode mode)
-{
-    TWriteResult result;
-    std::vector<const std::vector<double>*> columns;
-    if (!WrittenColumns(flight, columns, &result))
-        return result;
-    const TFileSave saved = SaveProducedFile(fileName, mode, [&](const TByteSink& sink) {
-        TChunkWriter writer(sink);
-        return EmitDataFile(flight, columns, writer);
-    });
-    if (saved == TFileSave::Exists) {
-        result.Status = TWriteStatus::Exists;
-    } else if (saved == TFileSave::Failed) {
-        result.Status = TWriteStatus::IoError;
-        result.Message = kMsgWriteIo;
-    }
-    return result;
 }
 
 } // namespace zirko

@@ -1,11 +1,10 @@
 // The ".zdf" flight data file: its bytes parsed into a record and a record formatted into them.
 #pragma once
 
-#include "core/app/FileStore.h"
+#include "core/app/ByteSink.h"
 #include "core/flightdata/DataBlock.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -49,12 +48,13 @@ struct TWriteResult {
     bool Ok() const { return Status == TWriteStatus::Ok; }
 };
 
+// Whether the record can be written: Ok, or Failed with its message when a channel array is
+// shorter than Time.
+TWriteResult CheckDataFile(const TDataBlock& flight);
+// Hands the flight's file bytes to the sink in chunks, never a buffer the size of the file; false
+// when the sink refused some or the record fails CheckDataFile (nothing is handed on then).
+bool EmitDataFile(const TDataBlock& flight, const TByteSink& sink);
 // Serialises a flight exactly as it is written to disk.
 std::string FormatDataFile(const TDataBlock& flight, TWriteResult* failure = nullptr);
-
-// Saves the flight as SaveProducedFile saves a file, formatted in chunks as it is written; a
-// file the user may not write is refused with "Error in writing file.".
-TWriteResult WriteDataFile(const std::filesystem::path& fileName, const TDataBlock& flight,
-                           TSaveMode mode = TSaveMode::Replace);
 
 } // namespace zirko

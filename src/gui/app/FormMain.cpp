@@ -15,6 +15,7 @@
 #include "gui/shell/FormOptions.h"
 #include "gui/shell/NotesPage.h"
 #include "model/flightdata/OpenFlights.h"
+#include "platform/files/SettingsFile.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -238,8 +239,8 @@ void TFormMain::FormShowFirst()
 
 void TFormMain::ReadSettings()
 {
-    TIniFile ini(DecimalSeparator());
-    ini.Load(AppPaths.SettingsFile.toStdString());
+    const TIniFile ini = LoadIniFile(AppPaths.SettingsFile.toStdString(), DecimalSeparator())
+                             .value_or(TIniFile(DecimalSeparator()));
     Options.Root = TreeView1->DataDir.toStdString();
     Options.PanelLeft = PanelLeft->width() > 0 && isVisible() ? PanelLeft->width() : PanelLeftWidth;
     ReadOptions(ini, Options, [](const std::string& dir) {
@@ -256,8 +257,8 @@ void TFormMain::ReadSettings()
 
 void TFormMain::WriteSettings()
 {
-    TIniFile ini(DecimalSeparator());
-    ini.Load(AppPaths.SettingsFile.toStdString());
+    TIniFile ini = LoadIniFile(AppPaths.SettingsFile.toStdString(), DecimalSeparator())
+                       .value_or(TIniFile(DecimalSeparator()));
     Options.Root = TreeView1->DataDir.toStdString();
     Options.DeflectionOnGraph = DeflectionOnGraph;
     Options.PanelLeft = PanelLeft->width();
@@ -268,7 +269,7 @@ void TFormMain::WriteSettings()
     WriteOptions(ini, Options);
     if (GraphSettings.SettingsChanged)
         WriteGraphSettings(ini, GraphSettings);
-    if (!ini.Save(AppPaths.SettingsFile.toStdString()))
+    if (!SaveIniFile(AppPaths.SettingsFile.toStdString(), ini))
         ShowError("Error in writing file.\n" + AppPaths.SettingsFile);
 }
 

@@ -3,6 +3,7 @@
 #include "core/app/WindowGeometry.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/services/UserLocale.h"
+#include "platform/files/SettingsFile.h"
 
 #include <QGuiApplication>
 #include <QLocale>
@@ -31,9 +32,8 @@ QSize ScreenSize(QWidget* window)
 
 TIniFile LoadSettings(const QString& fileName)
 {
-    TIniFile ini(UserDecimalSeparator());
-    ini.Load(fileName.toStdString());
-    return ini;
+    const char separator = UserDecimalSeparator();
+    return LoadIniFile(fileName.toStdString(), separator).value_or(TIniFile(separator));
 }
 
 } // namespace
@@ -113,7 +113,7 @@ void TWinStates::SaveWindowStates()
         g.State = w->isMaximized() ? kWinMaximized : w->isMinimized() ? kWinMinimized : kWinNormal;
         WriteWindowGeometry(ini, e.Name.toStdString(), g, ScreenH, ScreenW);
     }
-    if (!ini.Save(SettingsFile.toStdString()))
+    if (!SaveIniFile(SettingsFile.toStdString(), ini))
         Dialogs().ShowError(nullptr, "Error in writing file.\n" + SettingsFile);
     Registered.clear();
 }

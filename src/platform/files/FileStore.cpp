@@ -1,4 +1,4 @@
-#include "core/app/FileStore.h"
+#include "platform/files/FileStore.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -41,4 +41,21 @@ TReadResult ReadDataFile(const std::filesystem::path& fileName, TDataBlock& flig
     return result;
 }
 
+TWriteResult WriteDataFile(const std::filesystem::path& fileName, const TDataBlock& flight,
+                           TSaveMode mode)
+{
+    TWriteResult result = CheckDataFile(flight);
+    if (!result.Ok())
+        return result;
+    const TFileSave saved = SaveProducedFile(
+        fileName, mode, [&flight](const TByteSink& sink) { return EmitDataFile(flight, sink); });
+    if (saved == TFileSave::Exists) {
+        result.Status = TWriteStatus::Exists;
+    } else if (saved == TFileSave::Failed) {
+        result.Status = TWriteStatus::IoError;
+        result.Message = kMsgWriteIo;
+    }
+    return result;
+}
+
 } // namespace zirko

@@ -1,7 +1,8 @@
-// A ".zdf" flight file read from disk: the file is mapped and parsed in place.
+// A ".zdf" flight file on disk: mapped and parsed in place, or formatted into an atomic save.
 #pragma once
 
 #include "core/flightdata/ZdfFile.h"
+#include "platform/files/FileStore.h"
 
 #include <filesystem>
 
@@ -11,5 +12,10 @@ namespace zirko {
 // discarded. An empty file name gives Ok with Count 0.
 TReadResult ReadDataFile(const std::filesystem::path& fileName, TDataBlock& flight,
                          double markerThreshold);
+
+// Saves the flight as SaveProducedFile saves a file, formatted in chunks as it is written; a
+// file the user may not write is refused with "Error in writing file.".
+TWriteResult WriteDataFile(const std::filesystem::path& fileName, const TDataBlock& flight,
+                           TSaveMode mode = TSaveMode::Replace);
 
 } // namespace zirko

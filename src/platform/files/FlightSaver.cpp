@@ -1,7 +1,7 @@
 // Saves the flights of a downloaded memory image as flight files and keeps the image as a backup.
 #include "platform/files/FlightSaver.h"
 
-#include "core/flightdata/ZdfFile.h"
+#include "platform/files/FlightFile.h"
 
 #include <algorithm>
 #include <chrono>

@@ -3,9 +3,7 @@
 #include "core/app/WindowGeometry.h"
 #include "core/graph/GraphSettings.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 using namespace zirko;
 
@@ -145,34 +143,4 @@ TEST(WindowGeometry, PositionsFromALargerScreenAreNotAppliedButStateIs)
     EXPECT_EQ(small.ScreenW, 1920);
     auto big = ReadWindowGeometry(ini, "FormMain", current, 1200, 1920);
     EXPECT_EQ(big.Geometry.R, (TWinRect{100, 50, 1100, 750}));
-}
-
-TEST(IniFile, SavingFollowsALinkKeepsPermissionsAndRefusesAReadOnlyFile)
-{
-    namespace fs = std::filesystem;
-    char pattern[] = "/tmp/zirko-ini-XXXXXX";
-    const fs::path dir = ::mkdtemp(pattern);
-    const fs::path target = dir / "Zirko.ini";
-    const fs::path link = dir / "linked.ini";
-    TIniFile ini;
-    ini.WriteString("Options", "Root", "/data");
-    ASSERT_TRUE(ini.Save(target));
-    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
-    fs::create_symlink(target, link);
-
-    ini.WriteString("Options", "Root", "/other");
-    ASSERT_TRUE(ini.Save(link));
-    EXPECT_TRUE(fs::is_symlink(link));
-    TIniFile back;
-    ASSERT_TRUE(back.Load(target));
-    EXPECT_EQ(back.ReadString("Options", "Root", ""), "/other");
-    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-
-    fs::permissions(target, fs::perms::owner_read);
-    ini.WriteString("Options", "Root", "/third");
-    EXPECT_FALSE(ini.Save(link));
-    ASSERT_TRUE(back.Load(target));
-    EXPECT_EQ(back.ReadString("Options", "Root", ""), "/other");
-    std::error_code error;
-    fs::remove_all(dir, error);
 }

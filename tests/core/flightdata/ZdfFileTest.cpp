@@ -196,3 +196,44 @@ TEST(ZdfWriter, WritesTheDocumentedLayout)
               "<Anotace>\r\n65.00,120.40,Engine off, gliding\r\n</Anotace>\r\n"
               "<Text>\r\n\r\n</Text>\r\n<Extra>\r\nRxOffsetY=-0.75\r\n</Extra>\r\n");
 }
+
+TEST(ZdfWriter, ChunksHandedToASinkAreTheFormattedFileAndARefusalStopsThem)
+{
+    TDataBlock f;
+    f.DateText = "d";
+    f.ChannelMask = 0x8000;
+    // Enough lines for several chunks of the writer's buffer.
+    for (int i = 0; i < 200000; ++i) {
+        f.Time.push_back(i * 0.1);
+        f.Altitude.push_back(i * 0.25);
+    }
+    std::string handed;
+    int chunks = 0;
+    ASSERT_TRUE(EmitDataFile(f, [&](const char* data, size_t size) {
+        handed.append(data, size);
+        ++chunks;
+        return true;
+    }));
+    EXPECT_GT(chunks, 1);
+    EXPECT_EQ(handed, FormatDataFile(f));
+
+    int calls = 0;
+    EXPECT_FALSE(EmitDataFile(f, [&](const char*, size_t) { return ++calls < 2; }));
+    EXPECT_EQ(calls, 2);
+}
+
+TEST(ZdfWriter, AShortChannelIsRefusedBeforeAByteIsHandedOn)
+{
+    TDataBlock f;
+    f.ChannelMask = 0x8000;
+    f.Time = {0.0, 0.1};
+    f.Altitude = {1.0};
+    const TWriteResult checked = CheckDataFile(f);
+    EXPECT_EQ(checked.Status, TWriteStatus::Failed);
+    EXPECT_EQ(checked.Message, "Channel altitude has fewer samples than Time.");
+    bool handed = false;
+    EXPECT_FALSE(EmitDataFile(f, [&](const char*, size_t) { return handed = true; }));
+    EXPECT_FALSE(handed);
+    f.Altitude.push_back(2.0);
+    EXPECT_TRUE(CheckDataFile(f).Ok());
+}

@@ -1,6 +1,5 @@
 #include "gui/app/FormMain.h"
 #include "core/app/IniFile.h"
-#include "core/flightdata/ZdfFile.h"
 #include "core/shell/Assertion.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
@@ -9,6 +8,8 @@
 #include "gui/shell/FormAssert.h"
 #include "gui/shell/FormOptions.h"
 #include "model/flightdata/OpenFlights.h"
+#include "platform/files/FlightFile.h"
+#include "platform/files/SettingsFile.h"
 #include "support/MainWindowFixture.h"
 #include "support/TestUtil.h"
 
@@ -36,9 +37,7 @@ protected:
     std::unique_ptr<TFormMain> Start() { return NewForm(); }
     TIniFile Stored() const
     {
-        TIniFile ini;
-        ini.Load(Paths.SettingsFile.toStdString());
-        return ini;
+        return LoadIniFile(Paths.SettingsFile.toStdString()).value_or(TIniFile());
     }
 };
 

@@ -1,8 +1,8 @@
-// Whole-file reading and atomic saving as the core's formats use them; platform/files does the
-// disk work behind these declarations.
+// Whole-file reading and atomic saving: the disk work behind the flight and settings files.
 #pragma once
 
-#include <cstddef>
+#include "core/app/ByteSink.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -15,8 +15,6 @@ namespace zirko {
 enum class TSaveMode { Replace, CreateNew };
 enum class TFileSave { Written, Exists, Failed };
 
-// Takes the next bytes of a file being saved; false when they could not be written.
-using TByteSink = std::function<bool(const char*, size_t)>;
 // Hands all the bytes of a file to the sink; false as soon as that fails.
 using TByteProducer = std::function<bool(const TByteSink&)>;
 
