@@ -51,6 +51,11 @@ TFlightSlots* TFlightsGraphHost::SeriesInfo(int row) const
     return Flights.SeriesInfo(row);
 }
 
+const std::vector<double>& TFlightsGraphHost::ClimbRate(int row) const
+{
+    return Flights.ClimbRate(row);
+}
+
 QString TFlightsGraphHost::FlightName(int row) const
 {
     return Flights.Name(row);

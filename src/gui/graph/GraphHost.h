@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <string>
+#include <vector>
 
 namespace zirko {
 
@@ -22,6 +23,9 @@ public:
     // How the flight of a row is shown: the page keeps its series and offsets there. Null when
     // the row holds no flight.
     virtual TFlightSlots* SeriesInfo(int row) const = 0;
+    // The flight's climb rate in m/s, one value per sample; empty when the row holds no flight or
+    // the flight has no altitude. Worked out once, when first asked for.
+    virtual const std::vector<double>& ClimbRate(int row) const = 0;
     // The flight's name as the grid shows it (file name without folder and ".zdf").
     virtual QString FlightName(int row) const = 0;
     // Channel column 1..5 of a row.

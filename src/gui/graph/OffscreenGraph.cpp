@@ -1,5 +1,6 @@
 #include "gui/graph/OffscreenGraph.h"
 
+#include "core/analysis/FlightAnalysis.h"
 #include "core/flightdata/FlightText.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
@@ -34,6 +35,17 @@ TFlightSlots* TOffscreenGraphHost::SeriesInfo(int row) const
     return Slots[static_cast<size_t>(row)].get();
 }
 
+const std::vector<double>& TOffscreenGraphHost::ClimbRate(int row) const
+{
+    static const std::vector<double> kNone;
+    if (row < 0 || row >= FlightCount())
+        return kNone;
+    auto& climb = Climbs[static_cast<size_t>(row)];
+    if (!climb)
+        climb = zirko::ClimbRate(*Flights[static_cast<size_t>(row)]);
+    return *climb;
+}
+
 QString TOffscreenGraphHost::FlightName(int row) const
 {
     if (row < 0 || row >= FlightCount())
@@ -52,6 +64,7 @@ int TOffscreenGraphHost::AddFlight(std::unique_ptr<TDataBlock> flight, const QSt
     Flights.push_back(std::move(flight));
     Names.push_back(name);
     Slots.push_back(std::make_unique<TFlightSlots>());
+    Climbs.emplace_back();
     return FlightCount() - 1;
 }
 

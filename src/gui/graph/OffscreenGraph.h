@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -29,6 +30,7 @@ public:
     int FlightCount() const override { return static_cast<int>(Flights.size()); }
     TDataBlock* Flight(int row) const override;
     TFlightSlots* SeriesInfo(int row) const override;
+    const std::vector<double>& ClimbRate(int row) const override;
     QString FlightName(int row) const override;
     TChannelState ChannelState(int col, int row) const override;
     bool GridVisible() const override { return !Flights.empty(); }
@@ -57,6 +59,7 @@ private:
     std::vector<std::unique_ptr<TDataBlock>> Flights;
     std::vector<QString> Names;
     std::vector<std::unique_ptr<TFlightSlots>> Slots;
+    mutable std::vector<std::optional<std::vector<double>>> Climbs;
     std::map<std::pair<int, int>, TChannelState> Channels;
     std::set<int> ModifiedRows;
 };

@@ -243,7 +243,9 @@ bool TOpenFlights::SaveDataFile(int row, bool ask)
         WriteDataFile(QFile::encodeName(file).toStdString(), *entry->Record);
     switch (result.Status) {
     case TWriteStatus::Ok:
+        entry->Stats.reset();
         SetModified(row, false);
+        emit FlightSaved(row);
         return true;
     case TWriteStatus::IoError:
     case TWriteStatus::Exists: // only a new file is refused for that
@@ -267,6 +269,29 @@ void TOpenFlights::SaveFlight(int row)
     } catch (const std::exception& e) {
         Questions.ShowError(QString("Error by saving data!\r") + e.what());
     }
+}
+
+const std::vector<double>& TOpenFlights::ClimbRate(int row) const
+{
+    static const std::vector<double> kNone;
+    const TOpenFlight* entry = At(row);
+    if (!entry || !entry->Record)
+        return kNone;
+    if (!entry->Climb)
+        entry->Climb = zirko::ClimbRate(*entry->Record);
+    return *entry->Climb;
+}
+
+const TFlightStats* TOpenFlights::Stats(int row) const
+{
+    const TOpenFlight* entry = At(row);
+    if (!entry || !entry->Record)
+        return nullptr;
+    if (!entry->Stats) {
+        const std::vector<double>& climb = ClimbRate(row);
+        entry->Stats = AnalyseFlight(*entry->Record, climb.empty() ? nullptr : &climb);
+    }
+    return &*entry->Stats;
 }
 
 void TOpenFlights::DropFlight(int row)

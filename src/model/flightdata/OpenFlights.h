@@ -1,6 +1,7 @@
 // The open flights in grid order: their records, channel states, colours and Modified flags.
 #pragma once
 
+#include "core/analysis/FlightAnalysis.h"
 #include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/SeriesInfo.h"
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace zirko {
@@ -35,6 +37,11 @@ struct TOpenFlight {
     bool Modified = false;
     // How the chart shows the flight; the chart keeps it up to date.
     TFlightSlots SeriesInfo{};
+    // What the record's samples tell, worked out when first asked for. The time and altitude of
+    // an open flight never change, so the climb rate stays; the numbers are taken anew after a
+    // save.
+    mutable std::optional<std::vector<double>> Climb;
+    mutable std::optional<TFlightStats> Stats;
 };
 
 // Row i is the flight in grid row i. Observers hear of every change through the signals, in the
@@ -94,6 +101,10 @@ public:
     // Column 1..5 of a row; unavailable for a row that holds no flight.
     TChannelState Channel(int col, int row) const;
     bool Modified(int row) const;
+    // The flight's climb rate, one value per sample; empty without altitude or flight.
+    const std::vector<double>& ClimbRate(int row) const;
+    // The flight's numbers; null when the row holds no flight.
+    const TFlightStats* Stats(int row) const;
     uint32_t Color(int row) const;
     // Some open flight shows that channel column.
     bool ChannelShownAnywhere(int column) const;
@@ -117,6 +128,8 @@ signals:
     void EditsWanted(int row);
     // The record of `row` is about to be written: what the chart holds of it is due in it.
     void SaveStarting(int row);
+    // The record of `row` was written to its file.
+    void FlightSaved(int row);
 
 private:
     TOpenFlight* At(int row) const;

@@ -1,6 +1,7 @@
 // The graph page on its own, with flights written to and read from real files.
 #pragma once
 
+#include "core/analysis/FlightAnalysis.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
@@ -39,6 +40,14 @@ public:
     TFlightSlots* SeriesInfo(int row) const override
     {
         return row >= 0 && row < FlightCount() ? Slots[static_cast<size_t>(row)].get() : nullptr;
+    }
+    mutable std::map<int, std::vector<double>> Climbs;
+    const std::vector<double>& ClimbRate(int row) const override
+    {
+        auto it = Climbs.find(row);
+        if (it == Climbs.end())
+            it = Climbs.emplace(row, zirko::ClimbRate(*Flights[static_cast<size_t>(row)])).first;
+        return it->second;
     }
     QString FlightName(int row) const override { return Names[static_cast<size_t>(row)]; }
     TChannelState ChannelState(int col, int row) const override
