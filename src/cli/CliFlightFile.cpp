@@ -1,6 +1,7 @@
 // zirko-cli info, dump and csv: reading a flight file as the program does.
 #include "cli/CliCommand.h"
 
+#include "core/analysis/FlightAnalysis.h"
 #include "core/app/NumberFormat.h"
 #include "core/app/TextCodec.h"
 #include "core/flightdata/FlightText.h"
@@ -8,26 +9,17 @@
 
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 
 namespace zirko::cli {
 
 namespace {
 
-// Reads FILE with --marker-threshold; on failure prints the program's message and returns false.
-bool LoadFlight(const TArgParser& p, TDataBlock& flight, int& exitCode)
+// Reads `file`; on failure prints the program's message and returns false.
+bool ReadFlight(const std::string& file, double threshold, TDataBlock& flight, int& exitCode)
 {
-    const auto& files = p.Positional();
-    double threshold = 0;
-    if (auto t = p.Option("--marker-threshold")) {
-        auto v = ParseStrictNumber(*t);
-        if (!v) {
-            exitCode = Fail("Marker Threshold must be a number value.");
-            return false;
-        }
-        threshold = *v;
-    }
-    const std::string& file = files.front();
     auto result = ReadDataFile(file, flight, threshold);
     switch (result.Status) {
     case TReadStatus::Ok:
@@ -45,6 +37,21 @@ bool LoadFlight(const TArgParser& p, TDataBlock& flight, int& exitCode)
         return false;
     }
     return false;
+}
+
+// Reads FILE with --marker-threshold; on failure prints the program's message and returns false.
+bool LoadFlight(const TArgParser& p, TDataBlock& flight, int& exitCode)
+{
+    double threshold = 0;
+    if (auto t = p.Option("--marker-threshold")) {
+        auto v = ParseStrictNumber(*t);
+        if (!v) {
+            exitCode = Fail("Marker Threshold must be a number value.");
+            return false;
+        }
+        threshold = *v;
+    }
+    return ReadFlight(p.Positional().front(), threshold, flight, exitCode);
 }
 
 int RunInfo(const TArgParser& args)
@@ -122,6 +129,45 @@ int RunDump(const TArgParser& args)
     return 0;
 }
 
+std::string JsonNumber(const std::optional<double>& value)
+{
+    return value ? FormatShortest(*value) : "null";
+}
+
+// One object per file, in the order given; nothing is printed unless every file was read.
+int RunStats(const TArgParser& args)
+{
+    std::ostringstream o;
+    o << "[";
+    const auto& files = args.Positional();
+    for (size_t i = 0; i < files.size(); ++i) {
+        TDataBlock f;
+        int code = 0;
+        if (!ReadFlight(files[i], 0, f, code))
+            return code;
+        const TFlightStats s = AnalyseFlight(f);
+        o << (i ? ",\n" : "\n") << "  {\n";
+        o << "    \"file\": " << JsonQuote(DecodeFileText(files[i])) << ",\n";
+        o << "    \"samples\": " << s.Samples << ",\n";
+        o << "    \"duration\": " << FormatShortest(s.Duration) << ",\n";
+        const std::pair<const char*, const std::optional<double>*> fields[] = {
+            {"startAltitude", &s.StartAltitude}, {"minAltitude", &s.MinAltitude},
+            {"maxAltitude", &s.MaxAltitude},     {"altitudeGain", &s.AltitudeGain},
+            {"launchTime", &s.LaunchTime},       {"landingTime", &s.LandingTime},
+            {"timeAloft", &s.TimeAloft},         {"maxClimbRate", &s.MaxClimbRate},
+            {"maxSinkRate", &s.MaxSinkRate},     {"minVoltage", &s.MinVoltage},
+            {"maxVoltage", &s.MaxVoltage},       {"meanVoltage", &s.MeanVoltage},
+        };
+        for (size_t k = 0; k < std::size(fields); ++k)
+            o << "    \"" << fields[k].first << "\": " << JsonNumber(*fields[k].second)
+              << (k + 1 < std::size(fields) ? ",\n" : "\n");
+        o << "  }";
+    }
+    o << "\n]\n";
+    std::cout << o.str();
+    return 0;
+}
+
 int RunCsv(const TArgParser& args)
 {
     TDataBlock f;
@@ -156,6 +202,17 @@ ZIRKO_CLI_COMMAND("dump", "prints the flight's arrays as CSV", kFlightFile, {kMa
                   "A header row names the columns present (time, each channel that is not "
                   "empty, marker when rx is present); numbers use \".\" and the shortest form "
                   "that reads back to the same value.");
+ZIRKO_CLI_COMMAND("stats",
+                  "analyses flights and prints one JSON array on stdout, one object per FILE",
+                  TCliArguments("FILE", "the flight data files (.zdf)", true,
+                                "No flight file given."),
+                  {}, RunStats,
+                  "Fields: file, samples, duration, startAltitude, minAltitude, maxAltitude, "
+                  "altitudeGain, launchTime, landingTime, timeAloft, maxClimbRate, "
+                  "maxSinkRate, minVoltage, maxVoltage, meanVoltage; null where a value does "
+                  "not exist. The climb rate is the least-squares slope of the altitude over "
+                  "about one second. A file that cannot be read fails the command before "
+                  "anything is printed.");
 ZIRKO_CLI_COMMAND("csv", "exports the flight as CSV: a header with units, one row per sample",
                   kFlightFile, {{"o", "OUT.csv", "writes the CSV to OUT.csv instead of stdout"}},
                   RunCsv);

@@ -181,7 +181,8 @@ const std::vector<TCliCommand>& Commands()
     // contract does.
     static const bool sorted = [] {
         const std::vector<std::string> order{"info",     "dump",   "csv",   "notes",    "split",
-                                             "download", "config", "erase", "simulate", "render"};
+                                             "download", "config", "erase", "simulate", "render",
+                                             "stats"};
         const auto rank = [&order](const TCliCommand& c) {
             return std::find(order.begin(), order.end(), c.Name) - order.begin();
         };

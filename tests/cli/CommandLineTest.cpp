@@ -1,6 +1,7 @@
 // Both programs' command lines: help and version answer at once, usage errors exit 2 with one line
 // and the usage, and work failures stay exit 1.
 #include "ZirkoVersion.h"
+#include "core/analysis/FlightAnalysis.h"
 #include "platform/files/FlightFile.h"
 #include "support/TestUtil.h"
 
@@ -66,6 +67,7 @@ const std::vector<std::pair<QString, QStringList>> kCommands{
     {"erase", {"--port PORT", "--wait S", "--erase-timeout S"}},
     {"simulate", {"--image FILE", "--firmware TEXT", "--config FILE"}},
     {"render", {"-o OUT", "--size WxH"}},
+    {"stats", {}},
 };
 
 } // namespace
@@ -262,4 +264,64 @@ TEST(CliInfo, WritesJsonThatReadsBackToTheFlightsValues)
               QString::fromUtf8("a \"quoted\" \\ back\tslash \x01 číš"));
     EXPECT_EQ(annotations[1].toObject()["text"].toString(), "Termik {} [], :");
     EXPECT_EQ(info["channels"].toArray(), (QJsonArray{"time", "altitude"}));
+}
+
+// Every field reads back through Qt's JSON parser as the analysis of the file as stored.
+TEST(CliStats, OneObjectPerFileInOrderAndNothingPrintedWhenAFileFails)
+{
+    QTemporaryDir dir;
+    zirko::TDataBlock climbing;
+    climbing.DateText = "9.12.2026 8:00:00";
+    climbing.Sampling = 10;
+    climbing.ChannelMask = 0x8000 | 0x0800; // altitude and voltage
+    for (int i = 0; i < 100; ++i) {
+        climbing.Time.push_back(i * 0.1);
+        climbing.Altitude.push_back(i < 50 ? i * 0.3 : 15 - (i - 50) * 0.2);
+        climbing.Voltage.push_back(8.4 - i * 0.001);
+    }
+    zirko::TDataBlock battery = climbing;
+    battery.ChannelMask = 0x0800;
+    battery.Altitude.clear();
+    const QString first = dir.filePath("climbing.zdf");
+    const QString second = dir.filePath("battery.zdf");
+    ASSERT_TRUE(zirko::WriteDataFile(first.toStdString(), climbing).Ok());
+    ASSERT_TRUE(zirko::WriteDataFile(second.toStdString(), battery).Ok());
+
+    const TRun run = Cli({"stats", second, first});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    QJsonParseError error;
+    const QJsonArray all = QJsonDocument::fromJson(run.Out.toUtf8(), &error).array();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    ASSERT_EQ(all.size(), 2);
+    const QJsonObject b = all[0].toObject();
+    const QJsonObject c = all[1].toObject();
+    EXPECT_EQ(b["file"].toString(), second);
+    EXPECT_EQ(c["file"].toString(), first);
+
+    zirko::TDataBlock stored;
+    ASSERT_EQ(zirko::ReadDataFile(first.toStdString(), stored, 0).Status, zirko::TReadStatus::Ok);
+    const zirko::TFlightStats s = zirko::AnalyseFlight(stored);
+    EXPECT_EQ(c["samples"].toInt(), 100);
+    EXPECT_EQ(c["duration"].toDouble(), s.Duration);
+    EXPECT_EQ(c["maxAltitude"].toDouble(), *s.MaxAltitude);
+    EXPECT_EQ(c["launchTime"].toDouble(), *s.LaunchTime);
+    EXPECT_EQ(c["landingTime"].toDouble(), *s.LandingTime);
+    EXPECT_EQ(c["timeAloft"].toDouble(), *s.TimeAloft);
+    EXPECT_EQ(c["maxClimbRate"].toDouble(), *s.MaxClimbRate);
+    EXPECT_NEAR(c["maxClimbRate"].toDouble(), 3, 1e-9);
+    EXPECT_NEAR(c["maxSinkRate"].toDouble(), 2, 1e-9);
+    EXPECT_EQ(c["meanVoltage"].toDouble(), *s.MeanVoltage);
+    // Without altitude every altitude and rate field is there, as null.
+    for (const char* field : {"startAltitude", "minAltitude", "maxAltitude", "altitudeGain",
+                              "launchTime", "landingTime", "timeAloft", "maxClimbRate",
+                              "maxSinkRate"}) {
+        EXPECT_TRUE(b.contains(field)) << field;
+        EXPECT_TRUE(b[field].isNull()) << field;
+    }
+    EXPECT_EQ(b["minVoltage"].toDouble(), *s.MinVoltage);
+
+    const TRun failed = Cli({"stats", first, dir.filePath("none.zdf"), second});
+    EXPECT_EQ(failed.Code, 1);
+    EXPECT_TRUE(failed.Out.isEmpty()) << failed.Out.toStdString();
+    EXPECT_EQ(failed.ErrLines().last(), "Error in reading file.");
 }

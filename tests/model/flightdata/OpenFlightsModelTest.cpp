@@ -75,6 +75,7 @@ protected:
         QObject::connect(&Flights, &TOpenFlights::FlightRenamed, record("renamed"));
         QObject::connect(&Flights, &TOpenFlights::EditsWanted, record("edits"));
         QObject::connect(&Flights, &TOpenFlights::SaveStarting, record("saving"));
+        QObject::connect(&Flights, &TOpenFlights::FlightSaved, record("saved"));
         QObject::connect(&Flights, &TOpenFlights::OffsetsChanged, record("offsets"));
         QObject::connect(&Flights, &TOpenFlights::ChannelChanged, [this](int row, int col) {
             Events << QString("channel %1 %2").arg(row).arg(col);
@@ -256,7 +257,7 @@ TEST_F(OpenFlightsModelTest, SavingAsksOnlyForModifiedFlightsAndClearsModified)
     Events.clear();
     Questions.Answers = {true};
     EXPECT_TRUE(Flights.SaveDataFile(0, true));
-    EXPECT_EQ(Events, (QStringList{"saving 0", "modified 0"}));
+    EXPECT_EQ(Events, (QStringList{"saving 0", "modified 0", "saved 0"}));
     TDataBlock saved;
     ReadDataFile(paths[0].toStdString(), saved, 0);
     EXPECT_EQ(saved.Notes, "changed");
@@ -353,4 +354,31 @@ TEST_F(OpenFlightsModelTest, ColourAndOffsetsAreToldOnlyWhenTheyChange)
     EXPECT_EQ(Events, QStringList{"offsets 0"});
     Flights.SetModified(0, false);
     EXPECT_EQ(Events.size(), 1);
+}
+
+TEST_F(OpenFlightsModelTest, AnalysisStaysWithItsFlightAcrossClosesAndIsTakenAnewAfterASave)
+{
+    OpenSome(3);
+    ASSERT_EQ(Flights.ClimbRate(1).size(), 10u);
+    const TFlightStats* b = Flights.Stats(1);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->MaxAltitude, 2);
+    EXPECT_EQ(Flights.Stats(2)->MaxAltitude, 3);
+    EXPECT_EQ(Flights.Stats(1)->MaxClimbRate, AnalyseFlight(*Flights.Flight(1)).MaxClimbRate);
+
+    Flights.CloseDataFile(0);
+    EXPECT_EQ(Flights.Stats(0)->MaxAltitude, 2);
+    EXPECT_EQ(Flights.Stats(1)->MaxAltitude, 3);
+    EXPECT_FALSE(Flights.Stats(2));
+    EXPECT_TRUE(Flights.ClimbRate(2).empty());
+    EXPECT_FALSE(Flights.Stats(-1));
+
+    // The chart may put what it holds into the record as the save starts; the numbers follow.
+    QObject::connect(&Flights, &TOpenFlights::SaveStarting, [this](int row) {
+        Flights.Flight(row)->Voltage.assign(10, 4.5);
+    });
+    EXPECT_EQ(Flights.Stats(0)->MeanVoltage, 5.0);
+    Flights.SaveFlight(0);
+    EXPECT_EQ(Events.last(), "saved 0");
+    EXPECT_EQ(Flights.Stats(0)->MeanVoltage, 4.5);
 }
