@@ -1,5 +1,6 @@
 #include "core/graph/Offsets.h"
 
+#include "core/analysis/FlightAnalysis.h"
 #include "core/app/NumberFormat.h"
 
 #include <algorithm>
@@ -69,6 +70,39 @@ std::vector<int> SetShiftOn(TFlightSlots& slots, bool on)
             changed.push_back(k);
     }
     return changed;
+}
+
+std::optional<TShownOffset> LaunchZeroOffsets(const TDataBlock& flight)
+{
+    const std::optional<size_t> launch = LaunchIndex(flight);
+    if (!launch)
+        return std::nullopt;
+    return TShownOffset{-flight.Time[*launch], -flight.Altitude[*launch]};
+}
+
+std::vector<int> MoveOffsetsTo(TFlightSlots& slots, TShownOffset to)
+{
+    std::vector<int> changed = ApplyShiftX(slots, to.Dx);
+    const auto add = [&changed](const std::vector<int>& more) {
+        for (int k : more)
+            if (std::find(changed.begin(), changed.end(), k) == changed.end())
+                changed.push_back(k);
+    };
+    add(ApplyShiftY(slots, kSlotAltitude, to.Dy));
+    add(SetShiftOn(slots, true));
+    std::sort(changed.begin(), changed.end());
+    return changed;
+}
+
+std::string NoLaunchMessage(const std::vector<std::string>& names)
+{
+    std::string text = "No launch found in: ";
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += ", ";
+        text += names[i];
+    }
+    return text + ".";
 }
 
 int TrackBarXPosition(double offsetX)

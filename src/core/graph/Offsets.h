@@ -1,9 +1,12 @@
 // Per-flight offsets: which of a flight's series is shown shifted by which offset, and the switch.
 #pragma once
 
+#include "core/flightdata/DataBlock.h"
 #include "core/graph/SeriesInfo.h"
 
 #include <array>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace zirko {
@@ -30,6 +33,16 @@ std::vector<int> ApplyShiftX(TFlightSlots& slots, double newOffsetX);
 std::vector<int> ApplyShiftY(TFlightSlots& slots, int k, double newOffsetY);
 // Switches the offsets of all slots on or off; returns the slots whose shown offset changed.
 std::vector<int> SetShiftOn(TFlightSlots& slots, bool on);
+
+// The offsets that put the flight's launch point (the launch sample's time and altitude) at
+// (0, 0); none for a flight without a launch.
+std::optional<TShownOffset> LaunchZeroOffsets(const TDataBlock& flight);
+// The time offset of all slots and the altitude's value offset (carried by the marker and
+// annotation slots) become `to`, exactly, and the offsets are switched on. Returns the slots whose
+// shown offset changed, each once.
+std::vector<int> MoveOffsetsTo(TFlightSlots& slots, TShownOffset to);
+// The one message naming the flights that have no launch: "No launch found in: A, B.".
+std::string NoLaunchMessage(const std::vector<std::string>& names);
 
 // Slider positions for an offset: rounded half to even and clamped; the vertical one negated.
 int TrackBarXPosition(double offsetX);

@@ -83,6 +83,7 @@ public:
     QAction* pmnuGraphSetup = nullptr;
     QAction* pmnuAdjustToZero = nullptr;
     QAction* pmnuAdjustAllToZero = nullptr;
+    QAction* pmnuAlignLaunches = nullptr;
     QAction* pmnuAdjustRxToZero = nullptr;
     QAction* pmnuResetShift = nullptr;
     // Chart pixel position where PopupGraf was opened.
@@ -132,6 +133,7 @@ private:
     void AnnotNewFromChart(int row);
     void AdjustToZero();
     void AdjustAllToZero();
+    void AlignLaunches();
     void AdjustRxToZero();
     void ResetShift();
 

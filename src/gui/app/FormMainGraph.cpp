@@ -14,6 +14,7 @@
 #include "model/flightdata/OpenFlights.h"
 
 #include "core/app/NumberFormat.h"
+#include "core/graph/Offsets.h"
 #include "core/shell/Assertion.h"
 
 #include <QMenu>
@@ -80,6 +81,7 @@ void TFormMain::CreatePopupGraf()
     pmnuAdjustToZero = PopupGraf->addAction("Set Alt. to (0,0)", this, &TFormMain::AdjustToZero);
     pmnuAdjustAllToZero =
         PopupGraf->addAction("Set all Alt. to (0,0)", this, &TFormMain::AdjustAllToZero);
+    pmnuAlignLaunches = PopupGraf->addAction("Align launches", this, &TFormMain::AlignLaunches);
     pmnuAdjustRxToZero =
         PopupGraf->addAction("Set Servo to (x,0)", this, &TFormMain::AdjustRxToZero);
     pmnuResetShift = PopupGraf->addAction("Reset shift", this, &TFormMain::ResetShift);
@@ -142,6 +144,13 @@ void TFormMain::AdjustAllToZero()
         GraphPage->AdjustToZero(point, row == remembered);
     }
     MakeRowCurrent(remembered);
+}
+
+void TFormMain::AlignLaunches()
+{
+    const std::vector<std::string> withoutLaunch = GraphPage->AlignLaunches();
+    if (!withoutLaunch.empty())
+        Dialogs().ShowMessage(this, QString::fromStdString(NoLaunchMessage(withoutLaunch)));
 }
 
 void TFormMain::AdjustRxToZero()

@@ -12,6 +12,8 @@
 #include <QWidget>
 #include <array>
 #include <climits>
+#include <string>
+#include <vector>
 
 class QToolBar;
 class QToolButton;
@@ -135,6 +137,10 @@ public:
     void AdjustRxToZero(int py);
     // Time and altitude offsets of the current flight back to 0.
     void ResetFlightShift();
+    // Every flight with a launch gets the offsets that put its launch point at (0, 0), switched
+    // on; the controls show the current flight's and the zoom is undone. Returns the names of the
+    // flights left as they were, having no launch.
+    std::vector<std::string> AlignLaunches();
 
     // Controls.
     TChart* Chart1 = nullptr;

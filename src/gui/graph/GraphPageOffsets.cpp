@@ -16,6 +16,7 @@
 #include <QSlider>
 
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 
 namespace zirko {
@@ -271,6 +272,32 @@ void TGraphPage::AdjustRxToZero(int py)
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()) + "\nIn AdjustRxToZeroClick.");
     }
+}
+
+std::vector<std::string> TGraphPage::AlignLaunches()
+{
+    std::vector<std::string> withoutLaunch;
+    if (!isEnabled())
+        return withoutLaunch;
+    for (int row = 0; row < Host.FlightCount(); ++row) {
+        const TDataBlock* flight = Host.Flight(row);
+        TFlightSlots* flightSlots = SlotsOf(row);
+        if (!ZIRKO_ASSERT(flight != nullptr && flightSlots != nullptr,
+                          "P=nil in AlignLaunchesClick", kUnit))
+            continue;
+        const std::optional<TShownOffset> offsets = LaunchZeroOffsets(*flight);
+        if (!offsets) {
+            withoutLaunch.push_back(Host.FlightName(row).toStdString());
+            continue;
+        }
+        OffsetsChanged(row, MoveOffsetsTo(*flightSlots, *offsets));
+    }
+    if (Host.CurrentRow() >= 0) {
+        ChooseShiftAxis(kSlotAltitude);
+        LoadShiftControls(Host.CurrentRow());
+    }
+    UndoZoom();
+    return withoutLaunch;
 }
 
 void TGraphPage::ResetFlightShift()

@@ -3,6 +3,7 @@
 #include "gui/graph/GraphIcons.h"
 #include "gui/services/KeyFilter.h"
 #include "gui/services/UserDialogs.h"
+#include "gui/shell/FlightStatsPanel.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
 
@@ -221,6 +222,9 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     info->addWidget(new QLabel("Max. height:", this), 1, 2);
     info->addWidget(EditMaxAlt, 1, 3);
     info->setColumnStretch(7, 1);
+
+    StatsPanel = new TFlightStatsPanel(this);
+    page->addWidget(StatsPanel);
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName("RichEdit1");

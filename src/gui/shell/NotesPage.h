@@ -20,6 +20,7 @@ class QToolButton;
 
 namespace zirko {
 
+class TFlightStatsPanel;
 class TOpenFlights;
 
 class TNotesPage : public QWidget {
@@ -82,6 +83,8 @@ public:
     QLineEdit* EditFlyTime = nullptr;
     QLineEdit* EditMaxAlt = nullptr;
 
+    // The numbers of every open flight, between the boxes and the notes.
+    TFlightStatsPanel* StatsPanel = nullptr;
     QTextEdit* RichEdit1 = nullptr;
 
     QMenu* PopupMenu = nullptr;

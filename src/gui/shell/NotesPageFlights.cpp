@@ -4,6 +4,7 @@
 #include "core/app/TextCodec.h"
 #include "core/flightdata/FlightText.h"
 #include "gui/services/UserLocale.h"
+#include "gui/shell/FlightStatsPanel.h"
 #include "model/flightdata/OpenFlights.h"
 
 #include <QLineEdit>
@@ -14,6 +15,7 @@ namespace zirko {
 
 void TNotesPage::ObserveFlights(TOpenFlights& flights)
 {
+    StatsPanel->Observe(flights);
     connect(&flights, &TOpenFlights::EditsWanted, this, [this, &flights](int row) {
         if (!NotesModified())
             return;

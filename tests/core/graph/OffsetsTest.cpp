@@ -63,3 +63,56 @@ TEST(Offsets, SliderPositionsRoundHalfToEvenAndClamp)
     EXPECT_EQ(TrackBarYPosition(10), -10);
     EXPECT_EQ(TrackBarYPosition(-2000), 1000);
 }
+
+namespace {
+TDataBlock ClimbingFlight(double firstTime, double ground)
+{
+    TDataBlock f;
+    for (int i = 0; i < 20; ++i) {
+        f.Time.push_back(firstTime + i * 0.1);
+        f.Altitude.push_back(ground + (i < 5 ? 0.3 * i : 1.37 * i));
+    }
+    return f;
+}
+} // namespace
+
+TEST(Offsets, LaunchPointGoesToZeroExactly)
+{
+    const TDataBlock f = ClimbingFlight(12.3, 250.25);
+    const std::optional<TShownOffset> to = LaunchZeroOffsets(f);
+    ASSERT_TRUE(to.has_value());
+    // Sample 2 is only 0.6 m up; sample 5 is the first 2 m or more over the start.
+    EXPECT_EQ(to->Dx, -f.Time[5]);
+    EXPECT_EQ(to->Dy, -f.Altitude[5]);
+
+    TDataBlock ground = ClimbingFlight(0, 100);
+    ground.Altitude.assign(ground.Time.size(), 100.0);
+    EXPECT_FALSE(LaunchZeroOffsets(ground).has_value());
+    TDataBlock noAltitude = f;
+    noAltitude.Altitude.clear();
+    EXPECT_FALSE(LaunchZeroOffsets(noAltitude).has_value());
+}
+
+TEST(Offsets, MovingToOffsetsSwitchesThemOnAndLeavesServoAndVoltageValues)
+{
+    TFlightSlots f;
+    ApplyShiftY(f, kSlotServo, 2.5);
+    ApplyShiftY(f, kSlotAltitude, 7);
+    SetShiftOn(f, false);
+    EXPECT_EQ(MoveOffsetsTo(f, {-12.345, -250.125}), (std::vector<int>{0, 1, 2, 3, 4}));
+    for (int k : {kSlotAltitude, kSlotMarker, kSlotAnnotation})
+        EXPECT_EQ(ShownOffset(f[size_t(k)]), (TShownOffset{-12.345, -250.125})) << k;
+    EXPECT_EQ(ShownOffset(f[kSlotServo]), (TShownOffset{-12.345, 2.5}));
+    EXPECT_EQ(ShownOffset(f[kSlotVoltage]), (TShownOffset{-12.345, 0}));
+    // The same offsets again change nothing.
+    EXPECT_TRUE(MoveOffsetsTo(f, {-12.345, -250.125}).empty());
+    // Only the altitude moves: its three slots, each named once.
+    EXPECT_EQ(MoveOffsetsTo(f, {-12.345, -3}),
+              (std::vector<int>{kSlotAltitude, kSlotMarker, kSlotAnnotation}));
+}
+
+TEST(Offsets, FlightsWithoutLaunchAreNamedInOneSentence)
+{
+    EXPECT_EQ(NoLaunchMessage({"A"}), "No launch found in: A.");
+    EXPECT_EQ(NoLaunchMessage({"A", "B c"}), "No launch found in: A, B c.");
+}
