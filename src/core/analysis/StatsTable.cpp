@@ -18,7 +18,8 @@ struct TColumn {
 };
 
 const TColumn kColumns[] = {
-    {"Samples", "", -1, [](const TFlightStats& s) { return std::optional<double>(static_cast<double>(s.Samples)); }},
+    {"Samples", "", -1,
+     [](const TFlightStats& s) { return std::optional<double>(static_cast<double>(s.Samples)); }},
     {"Duration", "s", 1, [](const TFlightStats& s) { return std::optional<double>(s.Duration); }},
     {"Start alt.", "m", 1, [](const TFlightStats& s) { return s.StartAltitude; }},
     {"Min. alt.", "m", 1, [](const TFlightStats& s) { return s.MinAltitude; }},

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -175,4 +176,83 @@ TEST_F(ChartPopupTest, SpaceHeldOverTheGraphPagePansAndIsSwallowed)
     QTest::keyPress(Form->RichEdit1, Qt::Key_Space);
     EXPECT_FALSE(Chart().PanningEnabled());
     QTest::keyRelease(Form->RichEdit1, Qt::Key_Space);
+}
+
+TEST_F(ChartPopupTest, AlignLaunchesPutsEveryLaunchAtZeroAndNamesTheFlightsWithoutOne)
+{
+    // Two more flights that never rise 2 m over their start.
+    TDataBlock flat = MakeFlight(0, 3);
+    flat.Altitude.assign(flat.Time.size(), 55.0);
+    TDataBlock low = MakeFlight(0, 4);
+    for (size_t i = 0; i < low.Altitude.size(); ++i)
+        low.Altitude[i] = 40 + (i % 20) * 0.1;
+    ASSERT_EQ(Form->Flights->OpenDataFile(WriteFlight("flat.zdf", flat)), 2);
+    ASSERT_EQ(Form->Flights->OpenDataFile(WriteFlight("low.zdf", low)), 3);
+    // The second flight's offsets are off: the command switches them on.
+    Form->StringGrid1->SelectRowSilently(0);
+    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
+                      Form->StringGrid1->CellRect(kGridNameCol, 1).center());
+    ASSERT_EQ(Form->Flights->ActualRow(), 1);
+    QTest::mouseClick(Form->GraphPage->CheckBoxShift, Qt::LeftButton);
+    ASSERT_FALSE(Slot(1, kSlotAltitude).ShiftOn);
+    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
+                      Form->StringGrid1->CellRect(kGridNameCol, 0).center());
+    ASSERT_EQ(Form->Flights->ActualRow(), 0);
+
+    const QList<QAction*> items = Form->PopupGraf->actions();
+    const qsizetype all = items.indexOf(Find(Form->PopupGraf, "Set all Alt. to (0,0)"));
+    ASSERT_GE(all, 0);
+    ASSERT_LT(all + 1, items.size());
+    EXPECT_EQ(items[all + 1]->text(), "Align launches");
+
+    QSignalSpy moved(Form->Flights, &TOpenFlights::OffsetsChanged);
+    RightClickAt(Chart().PlotRect().center());
+    Form->PopupGraf->hide();
+    items[all + 1]->trigger();
+
+    // MakeFlight climbs 0.3 m a sample: sample 7 is the first 2 m over the start.
+    constexpr int kLaunch = 7;
+    for (int row = 0; row < 2; ++row) {
+        const TChartSeries* altitude = Form->GraphPage->SeriesOf(row, kSlotAltitude);
+        EXPECT_NEAR(altitude->X(kLaunch), 0, 1e-9) << row;
+        EXPECT_NEAR(altitude->Y(kLaunch), 0, 1e-9) << row;
+        EXPECT_LT(altitude->Y(kLaunch - 1), 0) << row;
+        EXPECT_TRUE(Slot(row, kSlotAltitude).ShiftOn) << row;
+        EXPECT_EQ(Slot(row, kSlotAnnotation).OffsetY, Slot(row, kSlotAltitude).OffsetY);
+        EXPECT_EQ(Slot(row, kSlotMarker).OffsetX, Slot(row, kSlotAltitude).OffsetX);
+    }
+    EXPECT_DOUBLE_EQ(Slot(1, kSlotAltitude).OffsetX, -(10.0 + kLaunch * 0.5));
+    // The servo keeps its offset from the file, shown now that the offsets are on.
+    EXPECT_NEAR(Form->GraphPage->SeriesOf(1, kSlotServo)->Y(0), 50 + 2.5, 1e-9);
+    ASSERT_EQ(moved.count(), 2);
+    EXPECT_EQ(moved[0][0].toInt(), 0);
+    EXPECT_EQ(moved[1][0].toInt(), 1);
+    for (int row = 2; row < 4; ++row) {
+        EXPECT_EQ(Slot(row, kSlotAltitude).OffsetX, 0) << row;
+        EXPECT_EQ(Slot(row, kSlotAltitude).OffsetY, 0) << row;
+        EXPECT_DOUBLE_EQ(Form->GraphPage->SeriesOf(row, kSlotAltitude)->X(0), row + 1.0);
+    }
+    EXPECT_EQ(Dialogs->Log.filter("message: "),
+              QStringList{"message: No launch found in: flat, low."});
+    EXPECT_TRUE(Dialogs->Errors().isEmpty());
+    // The controls show the current flight's new offsets; the axes take in every flight.
+    EXPECT_EQ(Form->Flights->ActualRow(), 0);
+    EXPECT_EQ(Form->GraphPage->EditShiftX->text(), "-3.5");
+    EXPECT_EQ(Form->GraphPage->EditShiftY->text(), "-22.1");
+    EXPECT_EQ(Form->GraphPage->ComboBoxShiftAxis->currentIndex(), 0);
+    EXPECT_TRUE(Form->GraphPage->CheckBoxShift->isChecked());
+    EXPECT_TRUE(Chart().Automatic(TAxisId::Bottom));
+    EXPECT_FALSE(Form->Flights->Modified(0));
+    EXPECT_FALSE(Form->Flights->Modified(1));
+
+    Find(Form->PopupGraf, "Reset shift")->trigger();
+    for (int row = 0; row < 4; ++row) {
+        const TDataBlock& flight = *Form->Flights->Flight(row);
+        const TChartSeries* altitude = Form->GraphPage->SeriesOf(row, kSlotAltitude);
+        for (int i : {0, kLaunch, 200}) {
+            EXPECT_DOUBLE_EQ(altitude->X(i), flight.Time[size_t(i)]) << row << " " << i;
+            EXPECT_DOUBLE_EQ(altitude->Y(i), flight.Altitude[size_t(i)]) << row << " " << i;
+        }
+    }
+    EXPECT_EQ(Form->GraphPage->EditShiftX->text(), "0.0");
 }
