@@ -312,9 +312,9 @@ TEST(CliStats, OneObjectPerFileInOrderAndNothingPrintedWhenAFileFails)
     EXPECT_NEAR(c["maxSinkRate"].toDouble(), 2, 1e-9);
     EXPECT_EQ(c["meanVoltage"].toDouble(), *s.MeanVoltage);
     // Without altitude every altitude and rate field is there, as null.
-    for (const char* field : {"startAltitude", "minAltitude", "maxAltitude", "altitudeGain",
-                              "launchTime", "landingTime", "timeAloft", "maxClimbRate",
-                              "maxSinkRate"}) {
+    for (const char* field :
+         {"startAltitude", "minAltitude", "maxAltitude", "altitudeGain", "launchTime",
+          "landingTime", "timeAloft", "maxClimbRate", "maxSinkRate"}) {
         EXPECT_TRUE(b.contains(field)) << field;
         EXPECT_TRUE(b[field].isNull()) << field;
     }

@@ -59,8 +59,8 @@ TEST(ClimbRate, WindowIsAboutOneSecondOfTheMeanSamplePeriod)
 TEST(ClimbRate, StraightClimbGivesItsSlopeEverywhereEvenLateInALongFlight)
 {
     for (double start : {0.0, 150000.0}) {
-        const TDataBlock f = Flight(400, 0.1, [start](double t) { return 120 + 1.5 * (t - start); },
-                                    start);
+        const TDataBlock f = Flight(
+            400, 0.1, [start](double t) { return 120 + 1.5 * (t - start); }, start);
         const auto c = ClimbRate(f);
         ASSERT_EQ(c.size(), f.Time.size());
         for (size_t i = 0; i < c.size(); ++i)
@@ -203,8 +203,8 @@ TEST(FlightStats, MissingChannelsAndTooFewSamplesGiveNoValues)
     battery.Time = {0, 1, 2, 3};
     battery.Voltage = {8.4, 8.1, 8.2, 7.9};
     s = AnalyseFlight(battery);
-    EXPECT_FALSE(s.StartAltitude || s.MaxAltitude || s.LaunchTime || s.LandingTime ||
-                 s.TimeAloft || s.MaxClimbRate || s.MaxSinkRate);
+    EXPECT_FALSE(s.StartAltitude || s.MaxAltitude || s.LaunchTime || s.LandingTime || s.TimeAloft ||
+                 s.MaxClimbRate || s.MaxSinkRate);
     EXPECT_EQ(s.MinVoltage, 7.9);
     EXPECT_EQ(s.MaxVoltage, 8.4);
     EXPECT_DOUBLE_EQ(*s.MeanVoltage, (8.4 + 8.1 + 8.2 + 7.9) / 4);

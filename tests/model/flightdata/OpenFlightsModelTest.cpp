@@ -374,9 +374,8 @@ TEST_F(OpenFlightsModelTest, AnalysisStaysWithItsFlightAcrossClosesAndIsTakenAne
     EXPECT_FALSE(Flights.Stats(-1));
 
     // The chart may put what it holds into the record as the save starts; the numbers follow.
-    QObject::connect(&Flights, &TOpenFlights::SaveStarting, [this](int row) {
-        Flights.Flight(row)->Voltage.assign(10, 4.5);
-    });
+    QObject::connect(&Flights, &TOpenFlights::SaveStarting,
+                     [this](int row) { Flights.Flight(row)->Voltage.assign(10, 4.5); });
     EXPECT_EQ(Flights.Stats(0)->MeanVoltage, 5.0);
     Flights.SaveFlight(0);
     EXPECT_EQ(Events.last(), "saved 0");
