@@ -123,7 +123,11 @@ void TFlightStatsPanel::MarkRow(int row)
     Marked = row >= 0 && row < Table->rowCount() ? row : -1;
     if (Marked >= 0) {
         PaintRow(Marked, true);
+        // Only the rows scroll to the marked one; the columns stay where the user put them.
+        QScrollBar* columns = Table->horizontalScrollBar();
+        const int left = columns->value();
         Table->scrollToItem(Table->item(Marked, 0));
+        columns->setValue(left);
     }
 }
 

@@ -145,7 +145,14 @@ TEST_F(FlightStatsPanelTest, TheCurrentFlightsRowIsMarked)
     ASSERT_EQ(Form->Flights->ActualRow(), 0);
     EXPECT_EQ(Panel->MarkedRow(), 0);
     EXPECT_TRUE(Painted(0));
+    // Narrow, the columns scroll; marking another row leaves them where they are.
+    Form->resize(800, 600);
+    QTest::qWait(20);
+    QScrollBar* columns = Table->horizontalScrollBar();
+    ASSERT_GT(columns->maximum(), 0);
+    columns->setValue(columns->maximum());
     ClickGridRow(2);
+    EXPECT_EQ(columns->value(), columns->maximum());
     ASSERT_EQ(Form->Flights->ActualRow(), 2);
     EXPECT_EQ(Panel->MarkedRow(), 2);
     EXPECT_TRUE(Painted(2));
