@@ -3,6 +3,7 @@
 #include "cli/CliCommand.h"
 
 #include "gui/graph/GraphExport.h"
+#include "gui/graph/GraphPage.h"
 #include "gui/graph/OffscreenGraph.h"
 
 #include <QFileInfo>
@@ -82,6 +83,7 @@ int RunRender(const TArgParser& p)
             std::cerr << failure[i].toStdString() << std::endl;
         return Fail(failure.back().toStdString());
     }
+    graph.Page().SetClimbShown(p.Flag("--climb"));
     if (!graph.SetChartSize(size))
         return Fail("The chart cannot be drawn at " + std::to_string(size.width()) + "x" +
                     std::to_string(size.height()) + " pixels.");
@@ -103,7 +105,8 @@ ZIRKO_CLI_COMMAND(
     {{"o", "OUT",
       "the picture to write; its extension picks the format: .png .bmp .svg .pdf .emf .wmf",
       "No output file given (-o OUT)."},
-     {"size", "WxH", "the chart's size in pixels, each side from 320 to 10000 (default 1200x800)"}},
+     {"size", "WxH", "the chart's size in pixels, each side from 320 to 10000 (default 1200x800)"},
+     {"climb", "", "also draws each flight's climb-rate curve, on an axis of its own"}},
     RunRender);
 
 } // namespace zirko::cli

@@ -22,6 +22,7 @@ void ReadOptions(const TIniFile& ini, TOptions& o,
         static_cast<int>(ini.ReadInteger(kOptionsSection, "AutoGridSize", o.AutoGridSize));
     o.ShowTable = ini.ReadBool(kOptionsSection, "ShowTable", o.ShowTable);
     o.TBShowLegend = ini.ReadBool(kOptionsSection, "TBShowLegend", o.TBShowLegend);
+    o.ShowClimb = ini.ReadBool(kAnalysisSection, "Climb", o.ShowClimb);
 }
 
 void WriteOptions(TIniFile& ini, const TOptions& o)
@@ -39,6 +40,11 @@ void WriteOptions(TIniFile& ini, const TOptions& o)
     ini.WriteInteger(kOptionsSection, "AutoGridSize", o.AutoGridSize);
     ini.WriteBool(kOptionsSection, "ShowTable", o.ShowTable);
     ini.WriteBool(kOptionsSection, "TBShowLegend", o.TBShowLegend);
+}
+
+void WriteAnalysisOptions(TIniFile& ini, const TOptions& o)
+{
+    ini.WriteBool(kAnalysisSection, "Climb", o.ShowClimb);
 }
 
 } // namespace zirko

@@ -1,4 +1,5 @@
-// The "Options" and "Pos" keys of the settings file, with their defaults and their order.
+// The "Options", "Pos" and "Analysis" keys of the settings file, with their defaults and their
+// order.
 #pragma once
 
 #include "core/app/IniFile.h"
@@ -11,6 +12,7 @@ namespace zirko {
 inline constexpr const char* kOptionsSection = "Options";
 inline constexpr const char* kPosSection = "Pos";
 inline constexpr const char* kScreenSection = "Screen";
+inline constexpr const char* kAnalysisSection = "Analysis";
 
 struct TOptions {
     std::string Root;                 // DataDir
@@ -26,6 +28,7 @@ struct TOptions {
     int AutoGridSize = 10; // NameColMinWidth
     bool ShowTable = true;
     bool TBShowLegend = false;
+    bool ShowClimb = false; // the Graph page's climb-rate curves
 
     bool operator==(const TOptions&) const = default;
 };
@@ -36,7 +39,10 @@ struct TOptions {
 void ReadOptions(const TIniFile& ini, TOptions& options,
                  const std::function<bool(const std::string&)>& folderExists);
 
-// Writes the keys in the order the main window writes them at closing.
+// Writes the keys in the order the main window writes them at closing, all but the analysis
+// section's.
 void WriteOptions(TIniFile& ini, const TOptions& options);
+// Writes the analysis section; a file without one gets it after its other sections.
+void WriteAnalysisOptions(TIniFile& ini, const TOptions& options);
 
 } // namespace zirko

@@ -2,6 +2,7 @@
 
 #include "core/app/NumberFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -80,6 +81,15 @@ TAxisRange CenteredRange(TAxisRange range)
 {
     const double h = (range.Max - range.Min) / 2.0;
     return {-h, h};
+}
+
+TAxisRange SymmetricRange(double low, double high)
+{
+    double m = std::max(std::fabs(low), std::fabs(high));
+    // NaN compares false: it too gets the unit range.
+    if (!(m > 1e-10))
+        m = 1;
+    return {-m, m};
 }
 
 std::optional<int> HorizontalScrollPosition(TAxisRange view, double low, double high)

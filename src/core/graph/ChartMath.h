@@ -41,6 +41,10 @@ TAxisRange ZoomByPercent(TAxisRange range, double percent);
 // Servo centring: (-h, +h) with h half of the span.
 TAxisRange CenteredRange(TAxisRange range);
 
+// The automatic range of an axis kept symmetric around 0 for data in [low, high]: (-m, +m) with m
+// the larger of |low| and |high|; (-1, +1) when that is 0 or too small to draw.
+TAxisRange SymmetricRange(double low, double high);
+
 // Scroll bar position 0..100 of a view centre within the data extent [low, high]; nothing when
 // the extent is empty.
 std::optional<int> HorizontalScrollPosition(TAxisRange view, double low, double high);

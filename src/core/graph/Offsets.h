@@ -26,7 +26,7 @@ struct TShownOffset {
 };
 TShownOffset ShownOffset(const TSeriesInfo& slot);
 
-// New time offset for all five slots. Returns the slots whose shown offset changed (none while
+// New time offset for all six slots. Returns the slots whose shown offset changed (none while
 // the offsets are switched off, none for a zero change).
 std::vector<int> ApplyShiftX(TFlightSlots& slots, double newOffsetX);
 // New value offset of slot k (0..2); the altitude's is also the marker and annotation slots'.

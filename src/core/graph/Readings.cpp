@@ -122,6 +122,8 @@ std::string PositionReadout(bool anySeriesActive, const TReadingValues& v, bool 
             s += FormatDisplay(*v.Servo, 1, sep) + "%  ";
         if (v.Voltage)
             s += FormatDisplay(*v.Voltage, 1, sep) + "V  ";
+        if (v.Climb)
+            s += FormatDisplay(*v.Climb, 1, sep) + "m/s  ";
     }
     if (s.size() > 1)
         s.resize(s.size() - 2);

@@ -7,12 +7,14 @@
 
 namespace zirko {
 
-// Values read off the chart at one pixel; servo and voltage only when some flight shows them.
+// Values read off the chart at one pixel; servo and voltage only when some flight shows them, the
+// climb rate (m/s) only while its axis is shown.
 struct TReadingValues {
     double Time = 0;
     double Altitude = 0;
     std::optional<double> Servo;
     std::optional<double> Voltage;
+    std::optional<double> Climb;
 };
 
 inline constexpr const char* kCopyCell = "Copy to clipboard";
@@ -53,7 +55,7 @@ private:
 // The text a cell shows: times of rows 1..3 in minutes and seconds, everything else as stored.
 std::string ReadingDisplayText(int row, int col, const std::string& text, char decimalSeparator);
 
-// "[1 min 15.3 sec  120.4m  -3.2%  4.9V ]"; "[ ]" when no series is active.
+// "[1 min 15.3 sec  120.4m  -3.2%  4.9V  1.3m/s ]"; "[ ]" when no series is active.
 std::string PositionReadout(bool anySeriesActive, const TReadingValues& values, bool altitudeShown,
                             char decimalSeparator);
 

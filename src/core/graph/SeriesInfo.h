@@ -1,4 +1,4 @@
-// How one open flight is shown on the chart: its five series, their colour and offsets.
+// How one open flight is shown on the chart: its six series, their colour and offsets.
 #pragma once
 
 #include <array>
@@ -8,7 +8,7 @@ namespace zirko {
 
 class TChartSeries; // a chart series owned by the chart; the core never touches it
 
-// Display state of one of the flight's five chart series.
+// Display state of one of the flight's six chart series.
 struct TSeriesInfo {
     TChartSeries* Series = nullptr;
     uint8_t ColorIndex = 255;
@@ -23,7 +23,10 @@ enum TSeriesSlot : int {
     kSlotVoltage = 2,
     kSlotMarker = 3,
     kSlotAnnotation = 4,
-    kSlotCount = 5
+    // The climb rate worked out from the altitude; it follows the time offset, never a value
+    // offset.
+    kSlotClimb = 5,
+    kSlotCount = 6
 };
 
 // The display slots of one flight, indexed by TSeriesSlot.

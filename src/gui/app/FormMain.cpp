@@ -235,6 +235,7 @@ void TFormMain::FormShowFirst()
     QApplication::processEvents();
     TreeView1->NotifyEnabled = true;
     ApplyChartSettings();
+    GraphPage->SetClimbShown(Options.ShowClimb);
 }
 
 void TFormMain::ReadSettings()
@@ -269,6 +270,8 @@ void TFormMain::WriteSettings()
     WriteOptions(ini, Options);
     if (GraphSettings.SettingsChanged)
         WriteGraphSettings(ini, GraphSettings);
+    Options.ShowClimb = GraphPage->ClimbShown();
+    WriteAnalysisOptions(ini, Options);
     if (!SaveIniFile(AppPaths.SettingsFile.toStdString(), ini))
         ShowError("Error in writing file.\n" + AppPaths.SettingsFile);
 }

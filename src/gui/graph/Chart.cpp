@@ -764,6 +764,13 @@ TChart::TChart(QWidget* parent) : QWidget(parent)
     ServoAxis->grid()->setVisible(false);
     ServoAxis->setLayer("axes");
     ServoAxis->grid()->setLayer("grid");
+    // Outermost on the right. While hidden it takes no room, so the other axes stand where they
+    // would without it.
+    ClimbAxis = PlotWidget->axisRect()->addAxis(QCPAxis::atRight);
+    ClimbAxis->setVisible(false);
+    ClimbAxis->grid()->setVisible(false);
+    ClimbAxis->setLayer("axes");
+    ClimbAxis->grid()->setLayer("grid");
 
     for (int a = 0; a < kAxisCount; ++a) {
         // No axis lines: the plot's edges are its grid and the labels.
@@ -832,8 +839,18 @@ QCPAxis* TChart::AxisOf(TAxisId axis) const
         return PlotWidget->xAxis;
     case TAxisId::Voltage:
         return PlotWidget->yAxis2;
+    case TAxisId::Climb:
+        return ClimbAxis;
     }
     return PlotWidget->yAxis;
+}
+
+std::vector<TAxisId> TChart::StandardValueAxes() const
+{
+    std::vector<TAxisId> axes{TAxisId::Left, TAxisId::Right};
+    if (AxisVisible(TAxisId::Climb))
+        axes.push_back(TAxisId::Climb);
+    return axes;
 }
 
 TChartSeries* TChart::AddSeries(TSeriesKind kind)
@@ -991,7 +1008,11 @@ void TChart::Recalculate(TAxisId axis)
     TAxisState& a = Axes[static_cast<size_t>(axis)];
     if (!a.Automatic)
         return;
-    if (const auto e = DataExtent(axis)) {
+    if (const auto e = DataExtent(axis); e && a.Symmetric) {
+        const TAxisRange r = SymmetricRange(e->first, e->second);
+        a.Min = r.Min;
+        a.Max = r.Max;
+    } else if (e) {
         a.Min = e->first;
         a.Max = e->second;
         if (a.Max - a.Min < 1e-10 * std::max({1.0, std::abs(a.Min), std::abs(a.Max)})) {
@@ -1000,6 +1021,30 @@ void TChart::Recalculate(TAxisId axis)
         }
     }
     ApplyRange(axis);
+}
+
+bool TChart::Symmetric(TAxisId axis) const
+{
+    return Axes[static_cast<size_t>(axis)].Symmetric;
+}
+
+void TChart::SetSymmetric(TAxisId axis, bool symmetric)
+{
+    Axes[static_cast<size_t>(axis)].Symmetric = symmetric;
+    Recalculate(axis);
+}
+
+bool TChart::AxisVisible(TAxisId axis) const
+{
+    return AxisOf(axis)->visible();
+}
+
+void TChart::SetAxisVisible(TAxisId axis, bool visible)
+{
+    if (AxisVisible(axis) == visible)
+        return;
+    AxisOf(axis)->setVisible(visible);
+    QueueReplot();
 }
 
 void TChart::RecalculateAll()
@@ -1102,7 +1147,9 @@ QStringList TChart::TickLabels(TAxisId axis)
 void TChart::ZoomPercent(double percent)
 {
     LastZoomPercent = percent;
-    for (TAxisId axis : {TAxisId::Left, TAxisId::Right, TAxisId::Bottom}) {
+    std::vector<TAxisId> axes = StandardValueAxes();
+    axes.push_back(TAxisId::Bottom);
+    for (TAxisId axis : axes) {
         const TAxisRange r = ZoomByPercent({Minimum(axis), Maximum(axis)}, percent);
         SetMinMax(axis, r.Min, r.Max);
     }
@@ -1114,7 +1161,7 @@ void TChart::ZoomRect(const QRect& rect)
     const QRect r = rect.normalized();
     const double x0 = ValueAtPixel(TAxisId::Bottom, r.left());
     const double x1 = ValueAtPixel(TAxisId::Bottom, r.right());
-    for (TAxisId axis : {TAxisId::Left, TAxisId::Right}) {
+    for (TAxisId axis : StandardValueAxes()) {
         const double lo = ValueAtPixel(axis, r.bottom());
         const double hi = ValueAtPixel(axis, r.top());
         SetMinMax(axis, lo, hi);
@@ -1338,7 +1385,7 @@ bool TChart::eventFilter(QObject* watched, QEvent* event)
                 for (int a = 0; a < kAxisCount; ++a) {
                     const auto id = static_cast<TAxisId>(a);
                     // The voltage axis is not one of the plot's own: the scroll handler sets it.
-                    if (id == TAxisId::Voltage)
+                    if (id == TAxisId::Voltage || !AxisVisible(id))
                         continue;
                     const double lo = DragStartMin[static_cast<size_t>(a)];
                     const double hi = DragStartMax[static_cast<size_t>(a)];

@@ -36,9 +36,9 @@ class TChartTicker;
 class TChartLayerable;
 
 // Left: altitude; Right: servo; Bottom: time; Voltage: the custom axis whose labels stand inside
-// the plot's right edge.
-enum class TAxisId { Left = 0, Right = 1, Bottom = 2, Voltage = 3 };
-inline constexpr int kAxisCount = 4;
+// the plot's right edge; Climb: the climb rate, right of the servo axis and hidden until shown.
+enum class TAxisId { Left = 0, Right = 1, Bottom = 2, Voltage = 3, Climb = 4 };
+inline constexpr int kAxisCount = 5;
 
 enum class TSeriesKind { Line, Point };
 
@@ -198,8 +198,15 @@ public:
     void SetMinMax(TAxisId axis, double min, double max);
     double Minimum(TAxisId axis) const;
     double Maximum(TAxisId axis) const;
-    // An automatic axis takes the extent of the active series on it again.
+    // An automatic axis takes the extent of the active series on it again; a symmetric one the
+    // range around 0 that holds that extent.
     void Recalculate(TAxisId axis);
+    bool Symmetric(TAxisId axis) const;
+    void SetSymmetric(TAxisId axis, bool symmetric);
+    // A hidden axis takes no room and is left alone by zooming and panning; every axis but Climb
+    // starts shown.
+    bool AxisVisible(TAxisId axis) const;
+    void SetAxisVisible(TAxisId axis, bool visible);
     void RecalculateAll();
     double ValueAtPixel(TAxisId axis, double pixel) const;
     double PixelOfValue(TAxisId axis, double value) const;
@@ -227,7 +234,8 @@ public:
     std::string GroupSeparator = "\xC2\xA0";
 
     // --- navigation ---
-    // Each standard axis [min + d, max - d], d = (max - min) * (p - 100) / 100; then Zoomed.
+    // Each standard axis [min + d, max - d], d = (max - min) * (p - 100) / 100; then Zoomed. The
+    // standard axes are the plot's own shown ones: all but the voltage axis and a hidden one.
     void ZoomPercent(double percent);
     // The percentage of the last zoom by percentage.
     double LastZoomPercent = 100;
@@ -288,6 +296,8 @@ private:
     friend class TChartLayerable;
     friend class TChartTicker;
     QCPAxis* AxisOf(TAxisId axis) const;
+    // The value axes that zooms and drags move: the plot's own and shown.
+    std::vector<TAxisId> StandardValueAxes() const;
     void ApplyRange(TAxisId axis);
     void RefreshSeriesData();
     void SeriesChanged(TChartSeries* series);
@@ -300,6 +310,7 @@ private:
 
     struct TAxisState {
         bool Automatic = true;
+        bool Symmetric = false;
         double Min = 0;
         double Max = 1;
         double EndPercent = 100;
@@ -307,6 +318,7 @@ private:
     };
     QCustomPlot* PlotWidget;
     QCPAxis* ServoAxis;
+    QCPAxis* ClimbAxis;
     QCPLayer* AfterDrawLayer;
     QCPLayer* OverlayLayer;
     QCPLayoutGrid* LegendRow; // the row above the plot while the legend is shown

@@ -144,6 +144,16 @@ const std::map<QString, TPainterFn>& Painters()
              p.setPen(QPen(kBlue, 1.4));
              p.drawPolyline(QPolygonF({{1.5, 10.5}, {5, 4}, {9, 16}, {13, 5}, {18.5, 12}}));
          }},
+        {"climb",
+         [](QPainter& p) {
+             // A rising arrow over a dashed zero line.
+             p.setPen(QPen(kInk, 1, Qt::DashLine));
+             p.drawLine(QPointF(1.5, 13.5), QPointF(18.5, 13.5));
+             p.setPen(QPen(kBlue, 1.6));
+             p.drawLine(QPointF(3, 16), QPointF(15, 4));
+             p.setBrush(kBlue);
+             p.drawPolygon(QPolygonF({{16.5, 2.5}, {10.5, 4}, {15, 8.5}}));
+         }},
         {"table",
          [](QPainter& p) {
              p.setPen(QPen(kInk, 1.1));

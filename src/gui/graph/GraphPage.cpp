@@ -33,8 +33,8 @@ namespace zirko {
 
 namespace {
 
-const std::array<const char*, kSlotCount> kTitleSuffix{" (Alt)", " (RX)", " (PowS)", " (Mark)",
-                                                       " (Annot)"};
+const std::array<const char*, kSlotCount> kTitleSuffix{" (Alt)",  " (RX)",    " (PowS)",
+                                                       " (Mark)", " (Annot)", " (Climb)"};
 
 QColor ColorOfIndex(uint8_t index)
 {
@@ -107,13 +107,17 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
     Chart1->SetLabelDecimals(TAxisId::Voltage, 2);
     Chart1->SetLabelStep(TAxisId::Voltage, 0.05);
     Chart1->SetGridVisible(TAxisId::Voltage, false);
+    Chart1->SetAxisTitle(TAxisId::Climb, "Climb (m/s)");
+    Chart1->SetLabelDecimals(TAxisId::Climb, 1);
+    Chart1->SetGridVisible(TAxisId::Climb, false);
+    Chart1->SetSymmetric(TAxisId::Climb, true);
     Chart1->DecimalSeparator = Host.DecimalSeparator();
     Chart1->GroupSeparator = Host.GroupSeparator();
     StringGridOdecet->DecimalSeparator = Host.DecimalSeparator();
     Chart1->LabelHook = [this](TAxisId axis, const QString& label) {
         return TimeLabel(axis, label);
     };
-    Chart1->AfterDraw = [this](QPainter& painter) { DrawServoZeroLine(painter); };
+    Chart1->AfterDraw = [this](QPainter& painter) { DrawZeroLines(painter); };
 
     connect(Chart1, &TChart::Zoomed, this, [this](const QRect& rect) { ChartZoom(rect); });
     connect(Chart1, &TChart::UndoZoomed, this, [this] { ChartUndoZoom(); });
@@ -176,6 +180,7 @@ void TGraphPage::CreateToolBar()
         MakeButton(t, "TBAnnotDialog", "Annot", "Shows an Annotation dialog", false, "annot");
     TBCrossHair = MakeButton(t, "TBCrossHair", "Cross", "CrossHair Cursor", true, "cross");
     TBRxZero = MakeButton(t, "TBRxZero", "Rx 0", "Show/hide Rx zero line", true, "rxzero");
+    TBClimb = MakeButton(t, "TBClimb", "Climb", "Climb rate", true, "climb");
     t->addSeparator();
     TBShowTable =
         MakeButton(t, "TBShowTable", "Table", "Show/hide measurement table.", true, "table");
@@ -206,6 +211,12 @@ void TGraphPage::CreateToolBar()
             ClearCrosshair();
     });
     connect(TBRxZero, &QToolButton::clicked, this, [this] { Chart1->Replot(); });
+    connect(TBClimb, &QToolButton::toggled, this, [this] {
+        for (int row = 0; row < Host.FlightCount(); ++row)
+            UpdateClimbSeries(row);
+        UpdateClimbAxis();
+        UpdateScrollBars();
+    });
     connect(TBShowTable, &QToolButton::toggled, this, [this](bool on) {
         PanelGraf->setFixedHeight(on ? kPanelGrafHeight : 0);
         emit TableShownChanged(on);
@@ -332,8 +343,8 @@ TChannelStates TGraphPage::BuildFlightSeries(int row)
         info.ColorIndex = colorIndex;
         if (info.Series)
             Chart1->RemoveSeries(info.Series);
-        TChartSeries* s =
-            Chart1->AddSeries(k <= kSlotVoltage ? TSeriesKind::Line : TSeriesKind::Point);
+        const bool line = k <= kSlotVoltage || k == kSlotClimb;
+        TChartSeries* s = Chart1->AddSeries(line ? TSeriesKind::Line : TSeriesKind::Point);
         info.Series = s;
         s->SetActive(false);
         s->SetTitle(name + kTitleSuffix[static_cast<size_t>(k)]);
@@ -383,6 +394,11 @@ TChannelStates TGraphPage::BuildFlightSeries(int row)
             for (const TAnotace& a : f->Annotations)
                 s->AddXY(a.Time, a.Value, a.Text);
             break;
+        case kSlotClimb:
+            // Empty until first shown: the climb rate is worked out only when it is wanted.
+            s->SetVerticalAxis(TAxisId::Climb);
+            s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
+            break;
         default:
             break;
         }
@@ -405,15 +421,57 @@ void TGraphPage::ShowChannel(int row, int column, bool on)
     if (!s)
         return;
     s->SetActive(on);
-    Chart1->Recalculate(TAxisId::Bottom);
     if (column == 1)
+        UpdateClimbSeries(row);
+    Chart1->Recalculate(TAxisId::Bottom);
+    if (column == 1) {
         Chart1->Recalculate(TAxisId::Left);
-    else if (column == 2)
+        UpdateClimbAxis();
+    } else if (column == 2)
         Chart1->Recalculate(TAxisId::Right);
     else if (column == 3) {
         Chart1->Recalculate(TAxisId::Voltage);
         SetTimeAxisEnd();
     }
+}
+
+void TGraphPage::UpdateClimbSeries(int row)
+{
+    TChartSeries* climb = SeriesOf(row, kSlotClimb);
+    const TChartSeries* altitude = SeriesOf(row, kSlotAltitude);
+    const TDataBlock* f = Host.Flight(row);
+    if (!climb || !altitude || !f)
+        return;
+    const bool wanted = TBClimb->isChecked() && altitude->Active();
+    if (wanted && climb->Count() == 0) {
+        const std::vector<double>& rate = Host.ClimbRate(row);
+        climb->SetView(f->Time, rate, std::min(f->Time.size(), rate.size()));
+    }
+    climb->SetActive(wanted && climb->Count() > 0);
+}
+
+void TGraphPage::UpdateClimbAxis()
+{
+    bool any = false;
+    for (int row = 0; row < Host.FlightCount() && !any; ++row)
+        if (const TChartSeries* s = SeriesOf(row, kSlotClimb))
+            any = s->Active();
+    const bool show = TBClimb->isChecked() && any;
+    // An axis that comes into view starts from its automatic range, whatever zooms it missed.
+    if (show && !Chart1->AxisVisible(TAxisId::Climb))
+        Chart1->SetAutomatic(TAxisId::Climb, true);
+    Chart1->SetAxisVisible(TAxisId::Climb, show);
+    Chart1->Recalculate(TAxisId::Climb);
+}
+
+void TGraphPage::SetClimbShown(bool shown)
+{
+    TBClimb->setChecked(shown);
+}
+
+bool TGraphPage::ClimbShown() const
+{
+    return TBClimb->isChecked();
 }
 
 void TGraphPage::RetitleFlightSeries(int row)
@@ -434,11 +492,13 @@ void TGraphPage::RemoveFlightSeries(int row)
             Chart1->RemoveSeries(info.Series);
         info.Series = nullptr;
     }
+    UpdateClimbAxis();
 }
 
 void TGraphPage::MoveFlightSeriesToFront(int row)
 {
-    for (int slot : {kSlotVoltage, kSlotServo, kSlotAltitude, kSlotMarker, kSlotAnnotation})
+    for (int slot :
+         {kSlotClimb, kSlotVoltage, kSlotServo, kSlotAltitude, kSlotMarker, kSlotAnnotation})
         if (TChartSeries* s = SeriesOf(row, slot))
             Chart1->MoveSeriesTowardStart(s);
 }
@@ -495,8 +555,9 @@ void TGraphPage::ChangeGraphSettings()
         if (!Host.Flight(row))
             throw std::runtime_error("Pointer to data not found in ChangeGraphSettings!");
         auto series = [this, row](int slot) { return SeriesOf(row, slot); };
-        if (TChartSeries* s = series(kSlotAltitude))
-            s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
+        for (int slot : {kSlotAltitude, kSlotClimb})
+            if (TChartSeries* s = series(slot))
+                s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
         if (TChartSeries* s = series(kSlotVoltage))
             s->SetPen(LineStyleOf(gs.PowerSupLStyle), gs.PowerSupLWidth);
         if (TChartSeries* s = series(kSlotServo))
@@ -566,15 +627,21 @@ void TGraphPage::CenterServoAxis()
     Chart1->Replot();
 }
 
-void TGraphPage::DrawServoZeroLine(QPainter& painter)
+void TGraphPage::DrawZeroLines(QPainter& painter)
 {
-    if (!TBRxZero->isChecked() || !ChannelShownAnywhere(2))
-        return;
+    if (TBRxZero->isChecked() && ChannelShownAnywhere(2))
+        DrawZeroLine(painter, TAxisId::Right, QPen(Qt::black, 1, Qt::SolidLine));
+    if (Chart1->AxisVisible(TAxisId::Climb))
+        DrawZeroLine(painter, TAxisId::Climb, QPen(QColor(0x80, 0x80, 0x80), 1, Qt::DashLine));
+}
+
+void TGraphPage::DrawZeroLine(QPainter& painter, TAxisId axis, const QPen& pen)
+{
     const QRect plot = Chart1->PlotRect();
-    const int y = static_cast<int>(std::lround(Chart1->PixelOfValue(TAxisId::Right, 0)));
+    const int y = static_cast<int>(std::lround(Chart1->PixelOfValue(axis, 0)));
     if (y <= plot.top() || y >= plot.bottom())
         return;
-    painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+    painter.setPen(pen);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.drawLine(plot.left(), y, plot.right(), y);
 }
@@ -743,6 +810,8 @@ void TGraphPage::ScrollBar2Change(int position)
         scroll(TAxisId::Right);
     }
     scroll(TAxisId::Voltage);
+    if (Chart1->AxisVisible(TAxisId::Climb) && !Chart1->Automatic(TAxisId::Climb))
+        scroll(TAxisId::Climb);
 }
 
 void TGraphPage::UpdateReadout(const QPoint& chartPos)

@@ -37,7 +37,7 @@ public:
     ~TGraphPage() override;
 
     // --- what the main window calls ---
-    // Creates the five series of a flight already in the list; returns the initial states of its
+    // Creates the six series of a flight already in the list; returns the initial states of its
     // channel columns 1..5. The altitude channel is then switched on by the caller.
     TChannelStates BuildFlightSeries(int row);
     // The chart side of GridCheck: column 1..5 of a row shown or hidden.
@@ -56,6 +56,9 @@ public:
     bool LegendShown() const;
     void SetTableShown(bool shown);
     bool TableShown() const;
+    // The climb-rate curves of the flights whose altitude is shown, on an axis of their own.
+    void SetClimbShown(bool shown);
+    bool ClimbShown() const;
     // True when the grid is visible and some flight shows that column.
     bool ChannelShownAnywhere(int column) const;
     // The flight colour index of a new flight, from the flights open now (excluding `exceptRow`).
@@ -156,6 +159,7 @@ public:
     QToolButton* TBAnnotDialog = nullptr;
     QToolButton* TBCrossHair = nullptr;
     QToolButton* TBRxZero = nullptr;
+    QToolButton* TBClimb = nullptr;
     QToolButton* TBShowTable = nullptr;
     QToolButton* TBShowLegend = nullptr;
     QLabel* LabelPos = nullptr;
@@ -213,7 +217,12 @@ private:
     void ScrollBar1Change(int position);
     void ScrollBar2Change(int position);
     void MinSecClick();
-    void DrawServoZeroLine(QPainter& painter);
+    void DrawZeroLines(QPainter& painter);
+    void DrawZeroLine(QPainter& painter, TAxisId axis, const QPen& pen);
+    // The flight's climb curve is shown while the switch is on and its altitude is shown.
+    void UpdateClimbSeries(int row);
+    // The climb axis is shown while some climb curve is, at the range of the curves.
+    void UpdateClimbAxis();
     QString TimeLabel(TAxisId axis, const QString& label) const;
     // A flight's display slots; every access to them goes through here.
     TFlightSlots* SlotsOf(int row) const;

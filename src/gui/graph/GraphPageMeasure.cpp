@@ -34,6 +34,8 @@ TReadingValues TGraphPage::ReadingsAt(const QPoint& chartPos) const
         v.Servo = Chart1->ValueAtPixel(TAxisId::Right, chartPos.y());
     if (ChannelShownAnywhere(3))
         v.Voltage = Chart1->ValueAtPixel(TAxisId::Voltage, chartPos.y());
+    if (Chart1->AxisVisible(TAxisId::Climb))
+        v.Climb = Chart1->ValueAtPixel(TAxisId::Climb, chartPos.y());
     return v;
 }
 

@@ -85,6 +85,34 @@ TEST(Settings, DefaultsAndOrder)
         last = at;
     }
     EXPECT_NE(text.find("[Pos]\r\nPanelLeft="), std::string::npos);
+    EXPECT_EQ(text.find("Climb="), std::string::npos);
+}
+
+TEST(Settings, ClimbSwitchHasASectionOfItsOwnAfterTheOthers)
+{
+    TIniFile ini;
+    ini.Parse("[Options]\r\nCOM=COM3\r\n[Pos]\r\nPanelLeft=200\r\n[GraphSetup]\r\nTimeMax=31\r\n"
+              "[FormMain]\r\nRLeft=7\r\n");
+    TOptions o;
+    ReadOptions(ini, o, {});
+    EXPECT_FALSE(o.ShowClimb);
+    o.ShowClimb = true;
+    WriteOptions(ini, o);
+    WriteAnalysisOptions(ini, o);
+    EXPECT_EQ(ini.SectionNames(),
+              (std::vector<std::string>{"Options", "Pos", "GraphSetup", "FormMain", "Analysis"}));
+    EXPECT_NE(ini.Text().find("[Analysis]\r\nClimb=1\r\n"), std::string::npos);
+    EXPECT_FALSE(ini.ValueExists("Options", "Climb"));
+
+    TIniFile back;
+    back.Parse(ini.Text());
+    TOptions read;
+    ReadOptions(back, read, {});
+    EXPECT_TRUE(read.ShowClimb);
+    read.ShowClimb = false;
+    WriteAnalysisOptions(back, read);
+    EXPECT_EQ(back.ReadString("Analysis", "Climb", ""), "0");
+    EXPECT_EQ(back.SectionNames(), ini.SectionNames());
 }
 
 TEST(Settings, StoredRootIsTakenOnlyWhenItExists)

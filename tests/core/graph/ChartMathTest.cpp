@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace zirko {
@@ -92,6 +94,19 @@ TEST(ChartMath, ZoomAndCentring)
     const TAxisRange c = CenteredRange({-20, 60});
     EXPECT_DOUBLE_EQ(c.Min, -40);
     EXPECT_DOUBLE_EQ(c.Max, 40);
+}
+
+TEST(ChartMath, SymmetricRangeTakesTheLargerMagnitudeAndNeverCollapses)
+{
+    for (const auto& [low, high, m] :
+         {std::tuple{-3.0, 1.5, 3.0}, std::tuple{0.5, 4.0, 4.0}, std::tuple{-7.0, -2.0, 7.0},
+          std::tuple{0.0, 0.0, 1.0}, std::tuple{-1e-14, 1e-14, 1.0}}) {
+        const TAxisRange r = SymmetricRange(low, high);
+        EXPECT_DOUBLE_EQ(r.Min, -m) << low << " " << high;
+        EXPECT_DOUBLE_EQ(r.Max, m) << low << " " << high;
+    }
+    const TAxisRange nan = SymmetricRange(std::nan(""), std::nan(""));
+    EXPECT_DOUBLE_EQ(nan.Max, 1);
 }
 
 TEST(ChartMath, ScrollBarPositionsAndMoves)

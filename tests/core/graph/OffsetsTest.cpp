@@ -2,19 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace zirko;
 
 TEST(Offsets, TimeShiftMovesEverySeriesOnceAndTheSameNumberTwiceChangesNothing)
 {
     TFlightSlots f;
-    EXPECT_EQ(ApplyShiftX(f, 12.34), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(ApplyShiftX(f, 12.34), (std::vector<int>{0, 1, 2, 3, 4, 5}));
     for (const auto& slot : f) {
         EXPECT_DOUBLE_EQ(slot.OffsetX, 12.34);
         EXPECT_EQ(ShownOffset(slot), (TShownOffset{12.34, 0}));
     }
     EXPECT_TRUE(ApplyShiftX(f, 12.34).empty());
     EXPECT_TRUE(ApplyShiftX(f, 12.34 + 1e-13).empty());
-    EXPECT_EQ(ApplyShiftX(f, 10).size(), 5u);
+    EXPECT_EQ(ApplyShiftX(f, 10).size(), 6u);
+    EXPECT_EQ(ShownOffset(f[kSlotClimb]).Dx, 10);
     EXPECT_EQ(ShownOffset(f[kSlotVoltage]).Dx, 10);
 }
 
@@ -32,19 +35,34 @@ TEST(Offsets, AltitudeShiftCarriesMarkersAndAnnotations)
     EXPECT_TRUE(ApplyShiftY(f, 7, 1).empty());
 }
 
+TEST(Offsets, TheClimbCurveFollowsTheTimeOffsetOnly)
+{
+    TFlightSlots f;
+    ApplyShiftX(f, 4);
+    // A value offset of any channel leaves the climb rate where it is: it is a rate, not a height.
+    for (int k = kSlotAltitude; k <= kSlotVoltage; ++k) {
+        const std::vector<int> changed = ApplyShiftY(f, k, 2.5 + k);
+        EXPECT_EQ(std::count(changed.begin(), changed.end(), kSlotClimb), 0) << k;
+    }
+    EXPECT_TRUE(ApplyShiftY(f, kSlotClimb, 9).empty());
+    EXPECT_EQ(ShownOffset(f[kSlotClimb]), (TShownOffset{4, 0}));
+    EXPECT_EQ(SetShiftOn(f, false), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(ShownOffset(f[kSlotClimb]), TShownOffset{});
+}
+
 TEST(Offsets, SwitchingOffAndOnReturnsEveryPoint)
 {
     TFlightSlots f;
     ApplyShiftX(f, 5);
     ApplyShiftY(f, kSlotVoltage, 0.5);
-    EXPECT_EQ(SetShiftOn(f, false).size(), 5u);
+    EXPECT_EQ(SetShiftOn(f, false).size(), 6u);
     for (const auto& slot : f)
         EXPECT_EQ(ShownOffset(slot), TShownOffset{});
     // While off, a new offset is stored but shows nothing.
     EXPECT_TRUE(ApplyShiftX(f, 7).empty());
     EXPECT_EQ(f[kSlotServo].OffsetX, 7);
     EXPECT_EQ(ShownOffset(f[kSlotServo]), TShownOffset{});
-    EXPECT_EQ(SetShiftOn(f, true).size(), 5u);
+    EXPECT_EQ(SetShiftOn(f, true).size(), 6u);
     EXPECT_EQ(ShownOffset(f[kSlotVoltage]), (TShownOffset{7, 0.5}));
     EXPECT_EQ(ShownOffset(f[kSlotAltitude]), (TShownOffset{7, 0}));
     EXPECT_TRUE(SetShiftOn(f, true).empty());

@@ -72,3 +72,13 @@ TEST(PositionReadout, ListsOnlyTheShownChannels)
               "[1 min 60.0 sec  -2.5% ]");
     EXPECT_EQ(PositionReadout(false, {}, true, '.'), "[ ]");
 }
+
+TEST(PositionReadout, ClimbRateComesLastInMetresPerSecond)
+{
+    EXPECT_EQ(PositionReadout(true, {75.3, 120.44, -2.5, 4.87, -1.26}, true, '.'),
+              "[1 min 15.3 sec  120.4m  -2.5%  4.9V  -1.3m/s ]");
+    EXPECT_EQ(PositionReadout(true, {5, 0, std::nullopt, std::nullopt, 0.04}, false, ','),
+              "[5,0 sec  0,0m/s ]");
+    // Nothing is read off an axis of no active series.
+    EXPECT_EQ(PositionReadout(false, {5, 0, std::nullopt, std::nullopt, 2}, true, '.'), "[ ]");
+}

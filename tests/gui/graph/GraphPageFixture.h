@@ -8,6 +8,7 @@
 #include "platform/files/FlightFile.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -139,6 +140,28 @@ protected:
         Host.Flights.erase(Host.Flights.begin() + row);
         Host.Names.erase(Host.Names.begin() + row);
         Host.Slots.erase(Host.Slots.begin() + row);
+        // The rows after it move up with their climb rates (moved, so what views them stays).
+        std::map<int, std::vector<double>> climbs;
+        for (auto& [r, climb] : Host.Climbs)
+            if (r != row)
+                climbs.emplace(r > row ? r - 1 : r, std::move(climb));
+        Host.Climbs = std::move(climbs);
+    }
+
+    void Hide(int row, int column)
+    {
+        Host.Channels[{column, row}] = TChannelState::Off;
+        Page->ShowChannel(row, column, false);
+    }
+
+    // Types into an offset field and presses Return.
+    static void Type(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
     }
 
     TChart& Chart() { return *Page->Chart1; }

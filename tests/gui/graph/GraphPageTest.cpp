@@ -28,12 +28,12 @@
 namespace zirko {
 namespace {
 
-TEST_F(GraphPageTest, FlightGetsFiveTitledSeriesWithServoOffset)
+TEST_F(GraphPageTest, FlightGetsSixTitledSeriesWithServoOffset)
 {
     const int row = Open({.Samples = 101, .Voltage = true, .RxOffsetY = 2.5});
     const TDataBlock& f = *Host.Flight(row);
     const TFlightSlots& flightSlots = *Host.SeriesInfo(row);
-    const char* suffixes[] = {" (Alt)", " (RX)", " (PowS)", " (Mark)", " (Annot)"};
+    const char* suffixes[] = {" (Alt)", " (RX)", " (PowS)", " (Mark)", " (Annot)", " (Climb)"};
     for (int k = 0; k < kSlotCount; ++k) {
         ASSERT_NE(flightSlots[static_cast<size_t>(k)].Series, nullptr);
         EXPECT_EQ(flightSlots[static_cast<size_t>(k)].Series->Title(), QString("f0") + suffixes[k]);
@@ -434,7 +434,7 @@ TEST_F(GraphPageTest, SeriesOrderAnnotationsAndRemoval)
 
     const int count = Chart().SeriesCount();
     Close(0);
-    EXPECT_EQ(Chart().SeriesCount(), count - 5);
+    EXPECT_EQ(Chart().SeriesCount(), count - kSlotCount);
 }
 
 } // namespace

@@ -330,14 +330,6 @@ protected:
         }
         return all;
     }
-    void Type(QLineEdit* edit, const QString& text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
-    }
     const TSeriesInfo& Slot(int k) { return (*Host.SeriesInfo(0))[static_cast<size_t>(k)]; }
     std::vector<std::vector<std::pair<double, double>>> Recorded;
 };
