@@ -1,6 +1,7 @@
 // zirko-cli render: flights drawn as the Graph page draws them, in every picture format, and the
 // failures that must leave the output alone.
 #include "gui/graph/Chart.h"
+#include "gui/graph/GraphExport.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/graph/OffscreenGraph.h"
 #include "platform/files/FlightFile.h"
@@ -167,6 +168,46 @@ TEST(CliRender, DefaultSizeAndReplacingAnOlderPicture)
     EXPECT_EQ(image.size(), QSize(1200, 800));
     EXPECT_GT(CountNear(image, qRgb(0, 0, 255), image.rect()), 200);
     EXPECT_EQ(CountNear(image, qRgb(255, 0, 0), image.rect()), 0);
+}
+
+TEST(CliRender, ClimbDrawsTheClimbCurvesOnTheirOwnAxis)
+{
+    QTemporaryDir dir;
+    const QString a = WriteFlight(dir, "first.zdf", 0);
+    const QString b = WriteFlight(dir, "second.zdf", 2);
+    const QSize size(640, 480);
+    for (const char* name : {"plain.png", "climb.png", "climb.svg"}) {
+        QStringList args{"render", a, b, "-o", dir.filePath(name), "--size", "640x480"};
+        if (QString(name).startsWith("climb"))
+            args << "--climb";
+        const TRun run = RunCli(args);
+        ASSERT_EQ(0, run.Code) << name << ": " << run.LastErrorLine.toStdString();
+    }
+    const QImage plain(dir.filePath("plain.png"), "PNG");
+    const QImage climb(dir.filePath("climb.png"), "PNG");
+    ExpectBothFlightsDrawn(climb, size);
+    // The curves, in the flights' colours, cover more of the plot (the later flight's on top).
+    const QRect inner(size.width() / 8, size.height() / 8, size.width() / 2, size.height() * 3 / 4);
+    auto coloured = [&inner](const QImage& image) {
+        return CountNear(image, qRgb(0, 0, 255), inner) + CountNear(image, qRgb(255, 0, 0), inner);
+    };
+    EXPECT_GT(coloured(climb), coloured(plain) + 1000);
+    EXPECT_GT(CountNear(climb, qRgb(255, 0, 0), inner), CountNear(plain, qRgb(255, 0, 0), inner));
+    const QByteArray svg = ReadBytes(dir.filePath("climb.svg"));
+    EXPECT_TRUE(svg.contains("Climb (m/s)"));
+
+    // The same picture as the page draws with its switch on.
+    TOffscreenGraph graph;
+    ASSERT_TRUE(graph.OpenFile(a).isEmpty());
+    ASSERT_TRUE(graph.OpenFile(b).isEmpty());
+    graph.Page().SetClimbShown(true);
+    ASSERT_TRUE(graph.SetChartSize(size));
+    graph.Draw();
+    EXPECT_TRUE(graph.Page().Chart1->AxisVisible(TAxisId::Climb));
+    EXPECT_EQ(graph.Page().Chart1->Minimum(TAxisId::Climb),
+              -graph.Page().Chart1->Maximum(TAxisId::Climb));
+    EXPECT_EQ(RenderGraphImage(graph.Source()).convertToFormat(QImage::Format_RGB32),
+              climb.convertToFormat(QImage::Format_RGB32));
 }
 
 TEST(CliRender, FailuresNameTheFaultAndWriteNothing)

@@ -26,6 +26,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace zirko;
 using namespace zirko::test;
 
@@ -96,6 +98,53 @@ TEST_F(FormMainTest, SettingsAreWrittenAtCloseWithoutGraphSetupUnlessConfirmed)
     form->GraphSettings.TimeMax = 31;
     form->close();
     EXPECT_EQ(Stored().ReadFloat("GraphSetup", "TimeMax", 0), 31);
+}
+
+TEST_F(FormMainTest, TheClimbSwitchIsKeptInASectionOfItsOwn)
+{
+    WriteBytes(Paths.SettingsFile, "[Options]\r\nCOM=COM2\r\n[Pos]\r\nPanelLeft=240\r\n");
+    TDataBlock flight;
+    flight.DateText = "9.12.2026 9:00:00";
+    flight.Sampling = 10;
+    flight.ChannelMask = kMaskAltitude;
+    for (int i = 0; i <= 100; ++i) {
+        flight.Time.push_back(i * 0.1);
+        flight.Altitude.push_back(i * 0.25);
+    }
+    const QString path = WriteFlight("climb.zdf", flight);
+    {
+        auto form = Start();
+        EXPECT_FALSE(form->GraphPage->ClimbShown());
+        ASSERT_EQ(form->Flights->OpenDataFile(path), 0);
+        form->PageControl->setCurrentWidget(form->TabGraph);
+        QTest::mouseClick(form->GraphPage->TBClimb, Qt::LeftButton);
+        // The open-flights list hands out the rate: 2.5 m/s all along.
+        const TChartSeries* climb = form->GraphPage->SeriesOf(0, kSlotClimb);
+        ASSERT_TRUE(climb && climb->Active());
+        EXPECT_NEAR(climb->Y(50), 2.5, 1e-9);
+        EXPECT_EQ(climb->Title(), "climb (Climb)");
+        form->close();
+    }
+    TIniFile ini = Stored();
+    EXPECT_EQ(ini.ReadString("Analysis", "Climb", ""), "1");
+    EXPECT_FALSE(ini.ValueExists("Options", "Climb"));
+    // The sections that were there stay first, in their order.
+    const std::vector<std::string> names = ini.SectionNames();
+    ASSERT_GE(names.size(), 3u);
+    EXPECT_EQ(names[0], "Options");
+    EXPECT_EQ(names[1], "Pos");
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Analysis"), 1);
+
+    auto form = Start();
+    EXPECT_TRUE(form->GraphPage->ClimbShown());
+    ASSERT_EQ(form->Flights->OpenDataFile(path), 0);
+    EXPECT_TRUE(form->GraphPage->SeriesOf(0, kSlotClimb)->Active());
+    form->PageControl->setCurrentWidget(form->TabGraph);
+    QTest::mouseClick(form->GraphPage->TBClimb, Qt::LeftButton);
+    EXPECT_FALSE(form->GraphPage->SeriesOf(0, kSlotClimb)->Active());
+    form->close();
+    EXPECT_EQ(Stored().ReadString("Analysis", "Climb", ""), "0");
+    EXPECT_EQ(Stored().SectionNames(), names);
 }
 
 TEST_F(FormMainTest, AutoGridSizeBelowEightSwitchesSizingOffAndIsKept)

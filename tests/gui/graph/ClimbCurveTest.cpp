@@ -238,8 +238,7 @@ TEST_F(ClimbCurveTest, TheReadoutShowsTheClimbRateAtThePointer)
     QTest::mouseMove(plot, p + QPoint(1, 0));
     const double climb = Chart().ValueAtPixel(TAxisId::Climb, p.y());
     ASSERT_GT(climb, 0);
-    const QString expected =
-        QString::fromStdString("  " + FormatDisplay(climb, 1, '.') + "m/s ]");
+    const QString expected = QString::fromStdString("  " + FormatDisplay(climb, 1, '.') + "m/s ]");
     EXPECT_TRUE(Page->LabelPos->text().endsWith(expected)) << Page->LabelPos->text().toStdString();
     EXPECT_TRUE(Page->LabelPos->text().contains("m  "));
 }
