@@ -117,11 +117,12 @@ TEST(Offsets, MovingToOffsetsSwitchesThemOnAndLeavesServoAndVoltageValues)
     ApplyShiftY(f, kSlotServo, 2.5);
     ApplyShiftY(f, kSlotAltitude, 7);
     SetShiftOn(f, false);
-    EXPECT_EQ(MoveOffsetsTo(f, {-12.345, -250.125}), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(MoveOffsetsTo(f, {-12.345, -250.125}), (std::vector<int>{0, 1, 2, 3, 4, 5}));
     for (int k : {kSlotAltitude, kSlotMarker, kSlotAnnotation})
         EXPECT_EQ(ShownOffset(f[size_t(k)]), (TShownOffset{-12.345, -250.125})) << k;
     EXPECT_EQ(ShownOffset(f[kSlotServo]), (TShownOffset{-12.345, 2.5}));
     EXPECT_EQ(ShownOffset(f[kSlotVoltage]), (TShownOffset{-12.345, 0}));
+    EXPECT_EQ(ShownOffset(f[kSlotClimb]), (TShownOffset{-12.345, 0}));
     // The same offsets again change nothing.
     EXPECT_TRUE(MoveOffsetsTo(f, {-12.345, -250.125}).empty());
     // Only the altitude moves: its three slots, each named once.

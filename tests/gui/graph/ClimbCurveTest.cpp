@@ -169,6 +169,13 @@ TEST_F(ClimbCurveTest, TheTimeOffsetMovesTheCurveAndNoValueOffsetDoes)
     expectShiftedBy(info[kSlotClimb].OffsetX);
     Page->ResetFlightShift();
     expectShiftedBy(0);
+
+    // Aligning the launches moves the curve to the launch time, not to the launch height.
+    EXPECT_TRUE(Page->AlignLaunches().empty());
+    EXPECT_NE(info[kSlotAltitude].OffsetY, 0);
+    EXPECT_DOUBLE_EQ(info[kSlotClimb].OffsetX, info[kSlotAltitude].OffsetX);
+    expectShiftedBy(info[kSlotAltitude].OffsetX);
+    EXPECT_TRUE(Chart().Automatic(TAxisId::Climb));
 }
 
 TEST_F(ClimbCurveTest, TheCurveSurvivesZoomPanAndUndoZoomWhichMakesItSymmetricAgain)
