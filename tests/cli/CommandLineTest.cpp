@@ -66,7 +66,7 @@ const std::vector<std::pair<QString, QStringList>> kCommands{
     {"config", {"--port PORT", "--get FILE", "--set FILE", "--wait S"}},
     {"erase", {"--port PORT", "--wait S", "--erase-timeout S"}},
     {"simulate", {"--image FILE", "--firmware TEXT", "--config FILE"}},
-    {"render", {"-o OUT", "--size WxH"}},
+    {"render", {"-o OUT", "--size WxH", "--climb"}},
     {"stats", {}},
 };
 

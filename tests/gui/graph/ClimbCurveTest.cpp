@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollBar>
 #include <QToolButton>
 
 #include <algorithm>
@@ -211,6 +212,14 @@ TEST_F(ClimbCurveTest, TheCurveSurvivesZoomPanAndUndoZoomWhichMakesItSymmetricAg
     EXPECT_TRUE(Climb(0).Active());
     Chart().Replot();
     EXPECT_GT(Climb(0).PlottedCount(), 0);
+
+    // The vertical scroll bar moves it with the other value axes, keeping its span.
+    ASSERT_TRUE(Page->ScrollBar2->isEnabled());
+    const double span = hi - lo;
+    Page->ScrollBar2->setValue(Page->ScrollBar2->value() > 50 ? 10 : 90);
+    EXPECT_NEAR(Chart().Maximum(TAxisId::Climb) - Chart().Minimum(TAxisId::Climb), span, 1e-9);
+    EXPECT_GT(std::fabs(Chart().Maximum(TAxisId::Climb) - hi), span / 10);
+    Chart().SetMinMax(TAxisId::Climb, lo, hi);
 
     // Panning up moves it along with the altitude axis.
     Chart().Replot();
