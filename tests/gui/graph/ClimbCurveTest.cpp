@@ -123,6 +123,19 @@ TEST_F(ClimbCurveTest, AltitudeShownOrHiddenAndFlightsOpenedOrClosedTakeTheirCur
     EXPECT_FALSE(Chart().AxisVisible(TAxisId::Climb));
 }
 
+TEST_F(ClimbCurveTest, AFlightWithoutAltitudeHasNoCurve)
+{
+    Open({.Altitude = false});
+    ClickClimb();
+    EXPECT_TRUE(Host.ClimbRate(0).empty());
+    EXPECT_FALSE(Climb(0).Active());
+    EXPECT_FALSE(Chart().AxisVisible(TAxisId::Climb));
+    Open();
+    EXPECT_TRUE(Climb(1).Active());
+    EXPECT_TRUE(Chart().AxisVisible(TAxisId::Climb));
+    EXPECT_EQ(Chart().LegendTitles().filter("(Climb)"), QStringList{"f1 (Climb)"});
+}
+
 TEST_F(ClimbCurveTest, TheTimeOffsetMovesTheCurveAndNoValueOffsetDoes)
 {
     Open();

@@ -81,6 +81,7 @@ struct TFlightShape {
     bool Voltage = true;
     double RxOffsetY = 0;
     bool FlatAltitude = false; // 50 m all along
+    bool Altitude = true;
 };
 
 class GraphPageTest : public ::testing::Test {
@@ -100,12 +101,14 @@ protected:
         TDataBlock source;
         source.DateText = "1.1.2026";
         source.Sampling = 100;
-        source.ChannelMask = kMaskAltitude | kMaskRx | (shape.Voltage ? kMaskVoltage : 0);
+        source.ChannelMask =
+            (shape.Altitude ? kMaskAltitude : 0) | kMaskRx | (shape.Voltage ? kMaskVoltage : 0);
         for (size_t i = 0; i < shape.Samples; ++i) {
             const double t =
                 static_cast<double>(i) * 100.0 / static_cast<double>(shape.Samples - 1);
             source.Time.push_back(t);
-            source.Altitude.push_back(shape.FlatAltitude ? 50 : 50 + 40 * std::sin(t / 10));
+            if (shape.Altitude)
+                source.Altitude.push_back(shape.FlatAltitude ? 50 : 50 + 40 * std::sin(t / 10));
             source.Rx.push_back(i % 7 == 0 ? 50 : 10);
             if (shape.Voltage)
                 source.Voltage.push_back(4.8 + 0.001 * static_cast<double>(i % 100));
