@@ -31,4 +31,14 @@ uint8_t GetFirstPossibleGrafColorIndex(std::span<const uint8_t> usedIndexes)
     return kFreeColorIndex;
 }
 
+uint32_t ClimbColorOf(uint32_t rgb)
+{
+    uint32_t out = 0;
+    for (int shift : {16, 8, 0}) {
+        const uint32_t c = (rgb >> shift) & 0xFF;
+        out |= ((c + 0xFF + 1) / 2) << shift;
+    }
+    return out;
+}
+
 } // namespace zirko

@@ -14,6 +14,10 @@ inline constexpr uint8_t kFreeColorIndex = 255;
 // 0xRRGGBB per index.
 extern const std::array<uint32_t, kGraphColorCount> GraphColors;
 
+// The colour of a flight's climb-rate curve: its altitude colour 0xRRGGBB lightened halfway to
+// white, so the two curves of one flight are told apart at a glance and still belong together.
+uint32_t ClimbColorOf(uint32_t rgb);
+
 // The lowest index 0..13 that no open flight uses for its altitude slot; 255 when all are taken.
 // `usedIndexes` holds the ColorIndex of slot 0 of every open flight.
 uint8_t GetFirstPossibleGrafColorIndex(std::span<const uint8_t> usedIndexes);

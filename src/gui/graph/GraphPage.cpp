@@ -398,6 +398,7 @@ TChannelStates TGraphPage::BuildFlightSeries(int row)
             // Empty until first shown: the climb rate is worked out only when it is wanted.
             s->SetVerticalAxis(TAxisId::Climb);
             s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
+            s->SetColor(QColor::fromRgb(ClimbColorOf(s->Color().rgb() & 0xFFFFFF)));
             break;
         default:
             break;

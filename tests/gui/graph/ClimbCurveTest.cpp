@@ -2,6 +2,7 @@
 // symmetric around 0, moved by the time offset only, and drawn wherever the chart is drawn.
 #include "GraphPageFixture.h"
 #include "core/app/NumberFormat.h"
+#include "core/graph/GraphColors.h"
 #include "gui/graph/GraphExport.h"
 
 #include <QApplication>
@@ -69,7 +70,9 @@ TEST_F(ClimbCurveTest, TheButtonAddsACurvePerShownAltitudeOnASymmetricAxis)
         EXPECT_DOUBLE_EQ(climb.Y(17), rate[17]);
         EXPECT_DOUBLE_EQ(climb.X(17), Host.Flight(row)->Time[17]);
         EXPECT_EQ(climb.VerticalAxis(), TAxisId::Climb);
-        EXPECT_EQ(climb.Color(), Page->SeriesOf(row, kSlotAltitude)->Color());
+        EXPECT_EQ(climb.Color().rgb() & 0xFFFFFF,
+                  ClimbColorOf(Page->SeriesOf(row, kSlotAltitude)->Color().rgb() & 0xFFFFFF));
+        EXPECT_NE(climb.Color(), Page->SeriesOf(row, kSlotAltitude)->Color());
         EXPECT_EQ(climb.Kind(), TSeriesKind::Line);
     }
     EXPECT_FALSE(Climb(2).Active());
