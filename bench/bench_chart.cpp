@@ -154,7 +154,8 @@ void BM_ScrollBarStep10Flights(benchmark::State& state)
 }
 
 // One mouse move over the chart with 10 flights open, handled as the page handles it (readout,
-// readings table, band or crosshair on the overlay layer) and painted on the widget.
+// readings table, band or crosshair with the values at the pointer on the overlay layer) and
+// painted on the widget.
 void MoveOverChart(benchmark::State& state, bool measuring)
 {
     TGraphPage& page = *PageOf(10).Page;
@@ -172,6 +173,8 @@ void MoveOverChart(benchmark::State& state, bool measuring)
     QApplication::processEvents();
     page.TBGrafRead->setChecked(measuring);
     page.TBCrossHair->setChecked(!measuring);
+    // The values at the pointer with every channel, the climb rate's too.
+    page.SetClimbShown(!measuring);
     const QPoint start = r.topLeft() + QPoint(r.width() / 5, r.height() / 5);
     if (measuring) {
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(start),
@@ -179,9 +182,12 @@ void MoveOverChart(benchmark::State& state, bool measuring)
                           Qt::NoModifier);
         QApplication::sendEvent(plot, &press);
     }
-    // The first move of a measurement sets the start marker, which redraws the chart once.
+    // The first move of a measurement sets the start marker, which redraws the chart once. With
+    // the crosshair it also shows the values at the pointer.
     move(start + QPoint(5, 5));
     QApplication::processEvents();
+    if (!measuring && page.PointerLines.size() != 10)
+        state.SkipWithError("the values at the pointer are not shown for every flight");
     int k = 0;
     for (auto _ : state) {
         move(start + QPoint(20 + k % 400, 10 + k % 300));
@@ -195,6 +201,7 @@ void MoveOverChart(benchmark::State& state, bool measuring)
     }
     page.TBGrafRead->setChecked(false);
     page.TBCrossHair->setChecked(false);
+    page.SetClimbShown(false);
     QApplication::processEvents();
     page.hide();
 }
@@ -207,6 +214,23 @@ void BM_RubberBandMove10Flights(benchmark::State& state)
 void BM_CrosshairMove10Flights(benchmark::State& state)
 {
     MoveOverChart(state, false);
+}
+
+// The lookup alone: every flight's sample nearest the pointer's time and its texts.
+void BM_PointerLines10Flights(benchmark::State& state)
+{
+    TGraphPage& page = *PageOf(10).Page;
+    page.SetClimbShown(true);
+    const QRect r = page.Chart1->PlotRect();
+    size_t lines = 0;
+    int k = 0;
+    for (auto _ : state) {
+        const auto found = page.PointerLinesAt(r.left() + k++ % r.width());
+        lines = found.size();
+        benchmark::DoNotOptimize(found.data());
+    }
+    state.counters["lines"] = static_cast<double>(lines);
+    page.SetClimbShown(false);
 }
 
 // Opening a flight file of kSamples samples until it is drawn: reading, the flight's series and
@@ -245,6 +269,7 @@ BENCHMARK(BM_WheelZoomStep10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_ScrollBarStep10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_RubberBandMove10Flights)->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(BM_CrosshairMove10Flights)->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(BM_PointerLines10Flights)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenFlightUntilDrawn)->Unit(benchmark::kMillisecond)->MinTime(5);
 
 } // namespace

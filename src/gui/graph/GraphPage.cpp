@@ -826,6 +826,9 @@ bool TGraphPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == PanelGraf && event->type() == QEvent::Resize) {
         StringGridOdecet->FitColumns(PanelGraf->contentsRect().width(), Host.AutoGridSize());
+    } else if (watched == Chart1->PlotArea() && event->type() == QEvent::Leave) {
+        // The pointer has gone: no cross, and no values at it.
+        ClearCrosshair();
     } else if (watched == Chart1->PlotArea() && event->type() == QEvent::Wheel) {
         auto* we = static_cast<QWheelEvent*>(event);
         if (HandleWheel(we->globalPosition().toPoint(), we->angleDelta().y())) {

@@ -7,6 +7,7 @@
 #include "core/graph/Offsets.h"
 #include "gui/graph/Chart.h"
 
+#include "core/graph/PointerValues.h"
 #include "core/graph/Readings.h"
 
 #include <QWidget>
@@ -104,6 +105,21 @@ public:
     int CrossY = -1;
     QColor CrossColor{255, 255, 0};
     Qt::PenStyle CrossStyle = Qt::SolidLine;
+
+    // --- values at the pointer: a box on the overlay while the crosshair is drawn ---
+    // One flight that shows at least one channel, read at its sample nearest the pointer's time.
+    struct TPointerLine {
+        int Row = -1;
+        QColor Color;
+        QString Name;
+        std::array<QString, kPointerFields> Values; // time, altitude, servo, voltage, climb
+        bool Outside = false; // the pointer is beyond the flight's ends: the values are greyed
+    };
+    // The lines at the chart time of pixel column x, in grid order.
+    std::vector<TPointerLine> PointerLinesAt(int x) const;
+    // What the box shows now; no lines and a null rectangle while it is hidden.
+    std::vector<TPointerLine> PointerLines;
+    QRect PointerPanelRect;
 
     // --- offsets of the current flight ---
     QCheckBox* CheckBoxShift = nullptr;
@@ -236,6 +252,8 @@ private:
     void AddMeasureMarker(double time, double altitude);
     void PaintOverlay(QPainter& painter);
     void ClearCrosshair();
+    // The box of PointerLines at the crosshair, in a corner of the plot away from it.
+    void PaintPointerPanel(QPainter& painter, const QRect& plot);
 
     void CreateOffsetControls();
     TDataBlock* ShiftFlight(const char* assertion) const;

@@ -178,6 +178,10 @@ void TGraphPage::PaintOverlay(QPainter& painter)
         painter.setPen(QPen(XorOverWhite(CrossColor), 1, CrossStyle));
         painter.drawLine(CrossX, plot.top(), CrossX, plot.bottom());
         painter.drawLine(plot.left(), CrossY, plot.right(), CrossY);
+        PaintPointerPanel(painter, plot);
+    } else {
+        PointerLines.clear();
+        PointerPanelRect = QRect();
     }
     painter.restore();
 }

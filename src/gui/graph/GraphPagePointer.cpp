@@ -1,0 +1,168 @@
+// The values at the pointer: while the crosshair is drawn, a box on the chart's overlay layer lists
+// every shown flight at its sample nearest the pointer's time. It is painted with the cross, so a
+// move costs no relayout and no redraw of the flights.
+#include "core/graph/Offsets.h"
+#include "gui/graph/GraphHost.h"
+#include "gui/graph/GraphPage.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zirko {
+
+namespace {
+
+constexpr int kMargin = 6;  // between the box and the plot's edges
+constexpr int kPadding = 4; // inside the box
+constexpr int kNameChars = 24;
+
+// The flight's colour, darkened just enough to be read on the box's white when it is a light one.
+QColor ReadableOnWhite(const QColor& color)
+{
+    constexpr double kMaxLuma = 140;
+    const double luma = 0.299 * color.red() + 0.587 * color.green() + 0.114 * color.blue();
+    if (luma <= kMaxLuma)
+        return color;
+    const double f = kMaxLuma / luma;
+    return QColor(static_cast<int>(color.red() * f), static_cast<int>(color.green() * f),
+                  static_cast<int>(color.blue() * f));
+}
+
+} // namespace
+
+std::vector<TGraphPage::TPointerLine> TGraphPage::PointerLinesAt(int x) const
+{
+    std::vector<TPointerLine> lines;
+    if (!Host.GridVisible())
+        return lines;
+    const double t = Chart1->ValueAtPixel(TAxisId::Bottom, x);
+    const char sep = Host.DecimalSeparator();
+    for (int row = 0; row < Host.FlightCount(); ++row) {
+        const TDataBlock* f = Host.Flight(row);
+        const TFlightSlots* flightSlots = SlotsOf(row);
+        if (!f || !flightSlots)
+            continue;
+        bool anyShown = false;
+        for (int col = 1; col <= kChannelColumns; ++col)
+            anyShown = anyShown || Host.ChannelState(col, row) == TChannelState::On;
+        if (!anyShown)
+            continue;
+        auto shown = [&](int slot) -> std::optional<TSeriesTransform> {
+            const TChartSeries* s = (*flightSlots)[static_cast<size_t>(slot)].Series;
+            if (!s || Host.ChannelState(slot + 1, row) != TChannelState::On)
+                return std::nullopt;
+            return s->Transform();
+        };
+        TPointerFlight view;
+        view.Time = f->Time;
+        view.Altitude = f->Altitude;
+        view.Servo = f->Rx;
+        view.Voltage = f->Voltage;
+        view.TimeOffset = ShownOffset((*flightSlots)[kSlotAltitude]).Dx;
+        view.AltitudeShown = shown(kSlotAltitude);
+        view.ServoShown = shown(kSlotServo);
+        view.VoltageShown = shown(kSlotVoltage);
+        // The climb rate as its curve shows it, when it does.
+        const TChartSeries* climb = (*flightSlots)[kSlotClimb].Series;
+        if (climb && climb->Active()) {
+            view.Climb = Host.ClimbRate(row);
+            view.ClimbShown = true;
+        }
+        TPointerLine line;
+        line.Row = row;
+        const TChartSeries* altitude = (*flightSlots)[kSlotAltitude].Series;
+        line.Color = altitude ? altitude->Color() : QColor(Qt::black);
+        line.Name = Host.FlightName(row);
+        if (const auto sample = SampleAtPointer(view, t)) {
+            const auto texts = PointerSampleTexts(*sample, Host.DeflectionOnGraph(), sep);
+            for (size_t k = 0; k < kPointerFields; ++k)
+                line.Values[k] = QString::fromStdString(texts[k]);
+            line.Outside = sample->Outside;
+        } else {
+            line.Values.fill(QString::fromUtf8(kNoValue));
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
+{
+    PointerLines = PointerLinesAt(CrossX);
+    PointerPanelRect = QRect();
+    if (PointerLines.empty())
+        return;
+    painter.setFont(Chart1->font());
+    const QFontMetrics fm(painter.font());
+    const int lineHeight = fm.height();
+    const int gap = fm.horizontalAdvance(QStringLiteral("  "));
+    const int swatch = std::max(6, fm.ascent() * 2 / 3);
+    const int nameLimit = fm.averageCharWidth() * kNameChars;
+
+    int nameWidth = 0;
+    std::array<int, kPointerFields> widths{};
+    for (const TPointerLine& line : PointerLines) {
+        nameWidth = std::max(nameWidth, fm.horizontalAdvance(line.Name));
+        for (size_t k = 0; k < kPointerFields; ++k)
+            widths[k] = std::max(widths[k], fm.horizontalAdvance(line.Values[k]));
+    }
+    int valuesWidth = 2 * kPadding + swatch + gap / 2;
+    for (int w : widths)
+        valuesWidth += gap + w;
+
+    // Top right, inside the end of the time axis (the voltage labels stand beyond it); while the
+    // pointer is under that place, top left, else a bottom corner. The names give way to the
+    // values where the plot is narrow: the colour tells the flight.
+    const int timeEnd = static_cast<int>(
+        std::lround(Chart1->PixelOfValue(TAxisId::Bottom, Chart1->Maximum(TAxisId::Bottom))));
+    const int right = std::min(plot.right(), timeEnd) - kMargin;
+    const int room = right - (plot.left() + kMargin);
+    nameWidth = std::clamp(room - valuesWidth, 0, std::min(nameWidth, nameLimit));
+    std::vector<QString> names;
+    names.reserve(PointerLines.size());
+    for (const TPointerLine& line : PointerLines)
+        names.push_back(fm.elidedText(line.Name, Qt::ElideMiddle, nameWidth));
+    const int width = valuesWidth + nameWidth;
+    const int height = 2 * kPadding + lineHeight * static_cast<int>(PointerLines.size());
+    const QPoint corners[4] = {{right - width, plot.top() + kMargin},
+                               {plot.left() + kMargin, plot.top() + kMargin},
+                               {right - width, plot.bottom() - kMargin - height},
+                               {plot.left() + kMargin, plot.bottom() - kMargin - height}};
+    QRect box;
+    for (const QPoint& corner : corners) {
+        box = QRect(corner, QSize(width, height));
+        if (!box.adjusted(-kMargin, -kMargin, kMargin, kMargin).contains(CrossX, CrossY))
+            break;
+    }
+    PointerPanelRect = box;
+
+    painter.setPen(QPen(QColor(128, 128, 128), 1));
+    painter.setBrush(QColor(255, 255, 255, 220));
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    int y = box.top() + kPadding;
+    for (size_t i = 0; i < PointerLines.size(); ++i, y += lineHeight) {
+        const TPointerLine& line = PointerLines[i];
+        int x = box.left() + kPadding;
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(line.Color);
+        painter.drawRect(x, y + (lineHeight - swatch) / 2, swatch - 1, swatch - 1);
+        x += swatch + gap / 2;
+        painter.setPen(ReadableOnWhite(line.Color));
+        painter.drawText(QRect(x, y, nameWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                         names[i]);
+        x += nameWidth;
+        if (line.Outside)
+            painter.setPen(QColor(150, 150, 150));
+        for (size_t k = 0; k < kPointerFields; ++k) {
+            x += gap;
+            painter.drawText(QRect(x, y, widths[k], lineHeight), Qt::AlignRight | Qt::AlignVCenter,
+                             line.Values[k]);
+            x += widths[k];
+        }
+    }
+}
+
+} // namespace zirko
