@@ -38,7 +38,9 @@ TEST_F(GraphPageTest, FlightGetsSixTitledSeriesWithServoOffset)
         ASSERT_NE(flightSlots[static_cast<size_t>(k)].Series, nullptr);
         EXPECT_EQ(flightSlots[static_cast<size_t>(k)].Series->Title(), QString("f0") + suffixes[k]);
         EXPECT_EQ(flightSlots[static_cast<size_t>(k)].ColorIndex, 0);
-        EXPECT_EQ(flightSlots[static_cast<size_t>(k)].Series->Color(), QColor(0, 0, 255));
+        // The climb curve is a lighter blue, so it is not taken for the altitude.
+        EXPECT_EQ(flightSlots[static_cast<size_t>(k)].Series->Color(),
+                  k == kSlotClimb ? QColor(0x80, 0x80, 0xFF) : QColor(0, 0, 255));
     }
     const TChartSeries& servo = *flightSlots[kSlotServo].Series;
     ASSERT_EQ(servo.Count(), 101);
