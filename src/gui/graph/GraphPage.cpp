@@ -57,6 +57,20 @@ QToolButton* MakeButton(QToolBar* bar, const QString& name, const QString& text,
     return b;
 }
 
+// The cursor readout: as wide as its longest text, so it stays put while its text changes, yet
+// never the reason a window cannot get narrower.
+class TReadoutLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+    int PreferredWidth = 0;
+    QSize sizeHint() const override
+    {
+        const QSize hint = QLabel::sizeHint();
+        return {std::max(hint.width(), PreferredWidth), hint.height()};
+    }
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+};
+
 } // namespace
 
 TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Host(host)
@@ -77,7 +91,12 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
     layout->addWidget(PanelGraf);
 
     CreateToolBar();
-    layout->addWidget(ToolBarGraf);
+    ToolRow = new QHBoxLayout;
+    ToolRow->setContentsMargins(0, 0, 0, 0);
+    ToolRow->setSpacing(0);
+    ToolRow->addWidget(ToolBarGraf, 1);
+    ToolRow->addWidget(LabelPos);
+    layout->addLayout(ToolRow);
 
     LayoutChartArea();
     layout->addWidget(ChartArea, 1);
@@ -186,13 +205,10 @@ void TGraphPage::CreateToolBar()
         MakeButton(t, "TBShowTable", "Table", "Show/hide measurement table.", true, "table");
     TBShowTable->setChecked(true);
     TBShowLegend = MakeButton(t, "TBShowLegend", "Legend", "Show/hide legend", true, "legend");
-    auto* spacer = new QWidget(t);
-    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    t->addWidget(spacer);
-    LabelPos = new QLabel("cursor", t);
+    LabelPos = new TReadoutLabel("cursor", this);
     LabelPos->setObjectName("LabelPos");
     LabelPos->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    t->addWidget(LabelPos);
+    LabelPos->setContentsMargins(4, 0, 4, 0);
 
     connect(TBCopyGraph, &QToolButton::clicked, this, [this] { emit CopyGraphRequested(); });
     connect(TBSaveGraph, &QToolButton::clicked, this, [this] { emit SaveGraphRequested(); });
@@ -266,6 +282,7 @@ void TGraphPage::LayoutChartArea()
     checks->addWidget(CheckBox_min_sec);
     checks->addStretch(1);
     checks->addWidget(CheckBox_RxCenter);
+    ChecksRow = checks;
     grid->addWidget(Chart1, 0, 0);
     grid->addWidget(ScrollBar2, 0, 1);
     grid->addWidget(TrackBarY, 0, 2);
@@ -434,6 +451,8 @@ void TGraphPage::ShowChannel(int row, int column, bool on)
         Chart1->Recalculate(TAxisId::Voltage);
         SetTimeAxisEnd();
     }
+    if (column == 2 || column == 3)
+        PlaceReadout();
 }
 
 void TGraphPage::UpdateClimbSeries(int row)
@@ -463,6 +482,7 @@ void TGraphPage::UpdateClimbAxis()
         Chart1->SetAutomatic(TAxisId::Climb, true);
     Chart1->SetAxisVisible(TAxisId::Climb, show);
     Chart1->Recalculate(TAxisId::Climb);
+    PlaceReadout();
 }
 
 void TGraphPage::SetClimbShown(bool shown)
@@ -813,6 +833,63 @@ void TGraphPage::ScrollBar2Change(int position)
     scroll(TAxisId::Voltage);
     if (Chart1->AxisVisible(TAxisId::Climb) && !Chart1->Automatic(TAxisId::Climb))
         scroll(TAxisId::Climb);
+}
+
+void TGraphPage::PlaceReadout()
+{
+    if (!LabelPos || !ToolRow || !ChecksRow)
+        return;
+    // The widest values each shown channel gives, in the longest time text.
+    TReadingValues widest;
+    widest.Time = 5999.9;
+    widest.Altitude = 8888.8;
+    if (ChannelShownAnywhere(2))
+        widest.Servo = -100.0;
+    if (ChannelShownAnywhere(3))
+        widest.Voltage = 88.8;
+    if (Chart1->AxisVisible(TAxisId::Climb))
+        widest.Climb = -88.8;
+    const QString longest =
+        QString::fromStdString(PositionReadout(true, widest, true, Host.DecimalSeparator()));
+    const QMargins m = LabelPos->contentsMargins();
+    const int needed =
+        LabelPos->fontMetrics().horizontalAdvance(longest) + m.left() + m.right() + 2;
+    const bool below = width() < ToolBarGraf->sizeHint().width() + needed;
+    auto* label = static_cast<TReadoutLabel*>(LabelPos);
+    if (label->PreferredWidth != needed) {
+        label->PreferredWidth = needed;
+        label->updateGeometry();
+    }
+    if (below == ReadoutBelow && LabelPos->parentWidget())
+        return;
+    ReadoutBelow = below;
+    ToolRow->removeWidget(LabelPos);
+    ChecksRow->removeWidget(LabelPos);
+    if (below) {
+        LabelPos->setParent(ChartArea);
+        ChecksRow->insertWidget(ChecksRow->count() - 1, LabelPos);
+        ChecksRow->insertSpacing(ChecksRow->count() - 1, 12);
+    } else {
+        // The spacing that stood before "Servo Center" goes with the readout.
+        if (ChecksRow->count() > 3)
+            delete ChecksRow->takeAt(ChecksRow->count() - 2);
+        LabelPos->setParent(this);
+        ToolRow->addWidget(LabelPos);
+    }
+    LabelPos->show();
+}
+
+void TGraphPage::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    PlaceReadout();
+}
+
+void TGraphPage::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        PlaceReadout();
 }
 
 void TGraphPage::UpdateReadout(const QPoint& chartPos)

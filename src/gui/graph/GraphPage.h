@@ -17,6 +17,7 @@
 #include <vector>
 
 class QToolBar;
+class QHBoxLayout;
 class QToolButton;
 class QLabel;
 class QScrollBar;
@@ -193,6 +194,10 @@ public:
 
     static constexpr int kPanelGrafHeight = 92;
 
+    // The readout stands at the right end of the toolbar while the longest text it can show now
+    // fits beside the buttons; on a narrower page it stands below the chart instead.
+    bool ReadoutBelowChart() const { return ReadoutBelow; }
+
 public slots:
     // Space pressed / released on the main window (the main window previews keys). The press
     // returns whether it was taken.
@@ -221,9 +226,14 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateToolBar();
+    // Puts the readout where its longest text for the channels shown fits, and gives it that
+    // width, so that it neither cuts a text off nor moves while the pointer moves.
+    void PlaceReadout();
     void LayoutChartArea();
     void SetTimeAxisEnd();
     void ApplyAxisSetting(int axis, bool automatic, double min, double& max);
@@ -267,6 +277,9 @@ private:
 
     TGraphHost& Host;
     QWidget* ChartArea = nullptr;
+    QHBoxLayout* ToolRow = nullptr;
+    QHBoxLayout* ChecksRow = nullptr;
+    bool ReadoutBelow = false;
 };
 
 } // namespace zirko

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <algorithm>
@@ -273,6 +274,48 @@ TEST_F(ClimbCurveTest, TheReadoutShowsTheClimbRateAtThePointer)
     const QString expected = QString::fromStdString("  " + FormatDisplay(climb, 1, '.') + "m/s ]");
     EXPECT_TRUE(Page->LabelPos->text().endsWith(expected)) << Page->LabelPos->text().toStdString();
     EXPECT_TRUE(Page->LabelPos->text().contains("m  "));
+}
+
+// With every channel and the climb rate the readout no longer fits beside the buttons of a
+// narrow page: it stands below the chart, whole, and goes back as the page widens.
+TEST_F(ClimbCurveTest, TheReadoutMovesBelowTheChartRatherThanBeingCutOff)
+{
+    Open();
+    Show(0, 2);
+    Show(0, 3);
+    ClickClimb();
+    Page->resize(1600, 600);
+    QApplication::processEvents();
+    EXPECT_FALSE(Page->ReadoutBelowChart());
+    EXPECT_EQ(Page->LabelPos->parentWidget(), Page.get());
+
+    Page->resize(640, 600);
+    QApplication::processEvents();
+    ASSERT_TRUE(Page->ReadoutBelowChart());
+    EXPECT_EQ(Page->LabelPos->parentWidget(), Page->Chart1->parentWidget());
+    EXPECT_GT(Page->LabelPos->geometry().top(), Page->ScrollBar1->geometry().bottom());
+    EXPECT_LT(Page->LabelPos->geometry().right(), Page->CheckBox_RxCenter->geometry().left());
+    const QRect plot = Chart().PlotRect();
+    QTest::mouseMove(Chart().PlotArea(), plot.center());
+    const QString text = Page->LabelPos->text();
+    EXPECT_TRUE(text.endsWith("m/s ]")) << text.toStdString();
+    EXPECT_GE(Page->LabelPos->contentsRect().width(),
+              Page->LabelPos->fontMetrics().horizontalAdvance(text));
+    // Moving the pointer changes the text, not where the readout stands.
+    const QRect placed = Page->LabelPos->geometry();
+    QTest::mouseMove(Chart().PlotArea(), plot.topLeft() + QPoint(3, 3));
+    QApplication::processEvents();
+    EXPECT_NE(Page->LabelPos->text(), text);
+    EXPECT_EQ(Page->LabelPos->geometry(), placed);
+
+    // Without the climb rate, servo and voltage the shorter readout fits the toolbar again.
+    ClickClimb();
+    Hide(0, 2);
+    Hide(0, 3);
+    QApplication::processEvents();
+    EXPECT_FALSE(Page->ReadoutBelowChart());
+    EXPECT_EQ(Page->LabelPos->parentWidget(), Page.get());
+    EXPECT_EQ(Page->LabelPos->geometry().center().y(), Page->ToolBarGraf->geometry().center().y());
 }
 
 // Pixels of a colour in the image, within `area`.
