@@ -44,6 +44,7 @@ void WriteOptions(TIniFile& ini, const TOptions& o)
 
 void WriteAnalysisOptions(TIniFile& ini, const TOptions& o)
 {
+    ini.EraseSection(kAnalysisSection);
     ini.WriteBool(kAnalysisSection, "Climb", o.ShowClimb);
 }
 

@@ -42,7 +42,8 @@ void ReadOptions(const TIniFile& ini, TOptions& options,
 // Writes the keys in the order the main window writes them at closing, all but the analysis
 // section's.
 void WriteOptions(TIniFile& ini, const TOptions& options);
-// Writes the analysis section; a file without one gets it after its other sections.
+// Writes the analysis section as the file's last one, wherever it stood before, so that the
+// sections the program has always written keep their places and their order.
 void WriteAnalysisOptions(TIniFile& ini, const TOptions& options);
 
 } // namespace zirko

@@ -270,6 +270,14 @@ void TFormMain::WriteSettings()
     WriteOptions(ini, Options);
     if (GraphSettings.SettingsChanged)
         WriteGraphSettings(ini, GraphSettings);
+    if (!SaveIniFile(AppPaths.SettingsFile.toStdString(), ini))
+        ShowError("Error in writing file.\n" + AppPaths.SettingsFile);
+}
+
+void TFormMain::WriteAnalysisSettings()
+{
+    TIniFile ini = LoadIniFile(AppPaths.SettingsFile.toStdString(), DecimalSeparator())
+                       .value_or(TIniFile(DecimalSeparator()));
     Options.ShowClimb = GraphPage->ClimbShown();
     WriteAnalysisOptions(ini, Options);
     if (!SaveIniFile(AppPaths.SettingsFile.toStdString(), ini))
@@ -301,6 +309,9 @@ void TFormMain::closeEvent(QCloseEvent* event)
         }
         WriteSettings();
         WinStates().SaveWindowStates();
+        // After the window positions, so that the analysis section stands after every section
+        // the program has always written.
+        WriteAnalysisSettings();
         Closed = true;
     }
     event->accept();

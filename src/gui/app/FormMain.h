@@ -48,6 +48,7 @@ public:
     // --- settings ---
     void ReadSettings();
     void WriteSettings();
+    void WriteAnalysisSettings();
     const TAppPaths& Paths() const { return AppPaths; }
     char DecimalSeparator() const;
 

@@ -113,6 +113,13 @@ TEST(Settings, ClimbSwitchHasASectionOfItsOwnAfterTheOthers)
     WriteAnalysisOptions(back, read);
     EXPECT_EQ(back.ReadString("Analysis", "Climb", ""), "0");
     EXPECT_EQ(back.SectionNames(), ini.SectionNames());
+
+    // Sections written after it once (window positions of a first start) go before it again.
+    TIniFile later;
+    later.Parse("[Options]\r\nCOM=COM3\r\n[Analysis]\r\nClimb=1\r\n[Screen]\r\nScreenH=900\r\n");
+    WriteAnalysisOptions(later, read);
+    EXPECT_EQ(later.SectionNames(), (std::vector<std::string>{"Options", "Screen", "Analysis"}));
+    EXPECT_EQ(later.ReadString("Analysis", "Climb", ""), "0");
 }
 
 TEST(Settings, StoredRootIsTakenOnlyWhenItExists)

@@ -134,6 +134,7 @@ TEST_F(FormMainTest, TheClimbSwitchIsKeptInASectionOfItsOwn)
     EXPECT_EQ(names[0], "Options");
     EXPECT_EQ(names[1], "Pos");
     EXPECT_EQ(std::count(names.begin(), names.end(), "Analysis"), 1);
+    EXPECT_EQ(names.back(), "Analysis"); // after the window positions too
 
     auto form = Start();
     EXPECT_TRUE(form->GraphPage->ClimbShown());
