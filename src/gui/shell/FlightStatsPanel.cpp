@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -55,6 +56,31 @@ TFlightStatsPanel::TFlightStatsPanel(QWidget* parent) : QWidget(parent)
         labels << QString::fromStdString(h);
     Table->setHorizontalHeaderLabels(labels);
     row->addWidget(Table, 1);
+
+    Names = new QTableView(Table);
+    Names->setObjectName("TableFlightNames");
+    Names->setModel(Table->model());
+    Names->setFocusPolicy(Qt::NoFocus);
+    Names->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Names->setSelectionMode(QAbstractItemView::NoSelection);
+    Names->setWordWrap(false);
+    Names->setTextElideMode(Qt::ElideNone);
+    Names->setFrameShape(QFrame::NoFrame);
+    Names->verticalHeader()->hide();
+    Names->horizontalHeader()->setSectionsClickable(false);
+    Names->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Names->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Names->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    for (int c = 1; c < Table->columnCount(); ++c)
+        Names->setColumnHidden(c, true);
+    connect(Table->verticalScrollBar(), &QScrollBar::valueChanged, Names->verticalScrollBar(),
+            &QScrollBar::setValue);
+    connect(Table->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column == 0)
+            PlaceNames();
+    });
+    // The viewport has its final size only once the scroll bars are settled.
+    Table->viewport()->installEventFilter(this);
 
     auto* buttons = new QVBoxLayout;
     ButtonCopy = new QPushButton("Copy", this);
@@ -100,6 +126,21 @@ void TFlightStatsPanel::Rebuild()
     Table->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
     Table->verticalHeader()->resizeSections(QHeaderView::ResizeToContents);
     FitHeight();
+    PlaceNames();
+}
+
+void TFlightStatsPanel::PlaceNames()
+{
+    const int frame = Table->frameWidth();
+    const int width = Table->columnWidth(0);
+    Names->setColumnWidth(0, width);
+    Names->horizontalHeader()->setFixedHeight(Table->horizontalHeader()->height());
+    for (int r = 0; r < Table->rowCount(); ++r)
+        Names->setRowHeight(r, Table->rowHeight(r));
+    Names->setGeometry(frame, frame, width,
+                       Table->horizontalHeader()->height() + Table->viewport()->height());
+    Names->verticalScrollBar()->setValue(Table->verticalScrollBar()->value());
+    Names->raise();
 }
 
 void TFlightStatsPanel::PaintRow(int row, bool marked)
@@ -161,6 +202,8 @@ void TFlightStatsPanel::CopyTable()
 
 bool TFlightStatsPanel::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == Table->viewport() && event->type() == QEvent::Resize)
+        PlaceNames();
     if (watched == Table) {
         if (IsCopyKey(event)) {
             // The table copies all of itself, not the one cell an item view would.
@@ -169,8 +212,10 @@ bool TFlightStatsPanel::eventFilter(QObject* watched, QEvent* event)
                 CopyTable();
             return true;
         }
-        if (event->type() == QEvent::Resize)
+        if (event->type() == QEvent::Resize) {
             FitHeight();
+            PlaceNames();
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

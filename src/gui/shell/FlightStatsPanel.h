@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QPushButton;
+class QTableView;
 class QTableWidget;
 
 namespace zirko {
@@ -27,6 +28,9 @@ public:
     static constexpr int kShownRows = 5;
 
     QTableWidget* Table = nullptr;
+    // The name column again, over the table's left edge: the names stay in view while the
+    // numbers scroll sideways under it.
+    QTableView* Names = nullptr;
     QPushButton* ButtonCopy = nullptr;
 
 protected:
@@ -39,6 +43,8 @@ private:
     // The table as high as its header and up to kShownRows rows, plus the horizontal scroll bar
     // while the columns are wider than the table.
     void FitHeight();
+    // The name column's copy takes the place, width and row heights of the table's own.
+    void PlaceNames();
 
     TOpenFlights* Flights = nullptr;
     int Marked = -1;

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextEdit>
@@ -153,6 +154,20 @@ TEST_F(FlightStatsPanelTest, TheCurrentFlightsRowIsMarked)
     columns->setValue(columns->maximum());
     ClickGridRow(2);
     EXPECT_EQ(columns->value(), columns->maximum());
+    // Scrolled to the last column, every row still shows its flight's name at the left edge.
+    QApplication::processEvents();
+    QTableView* names = Panel->Names;
+    ASSERT_TRUE(names->isVisible());
+    EXPECT_EQ(names->columnWidth(0), Table->columnWidth(0));
+    EXPECT_LE(names->geometry().left(), Table->frameWidth());
+    for (int r = 0; r < Table->rowCount(); ++r) {
+        const QRect cell = names->visualRect(names->model()->index(r, 0));
+        const QModelIndex at = names->indexAt(cell.center());
+        EXPECT_EQ(at.row(), r);
+        EXPECT_EQ(at.column(), 0);
+        EXPECT_EQ(at.data().toString(), Form->Flights->Name(r));
+        EXPECT_EQ(names->rowHeight(r), Table->rowHeight(r));
+    }
     ASSERT_EQ(Form->Flights->ActualRow(), 2);
     EXPECT_EQ(Panel->MarkedRow(), 2);
     EXPECT_TRUE(Painted(2));
