@@ -256,10 +256,17 @@ void TFormMain::ReadSettings()
     ReadGraphSettings(ini, GraphSettings);
 }
 
-void TFormMain::WriteSettings()
+void TFormMain::ChangeSettingsFile(const std::function<void(TIniFile&)>& change)
 {
     TIniFile ini = LoadIniFile(AppPaths.SettingsFile.toStdString(), DecimalSeparator())
                        .value_or(TIniFile(DecimalSeparator()));
+    change(ini);
+    if (!SaveIniFile(AppPaths.SettingsFile.toStdString(), ini))
+        ShowError("Error in writing file.\n" + AppPaths.SettingsFile);
+}
+
+void TFormMain::WriteSettings()
+{
     Options.Root = TreeView1->DataDir.toStdString();
     Options.DeflectionOnGraph = DeflectionOnGraph;
     Options.PanelLeft = PanelLeft->width();
@@ -267,21 +274,17 @@ void TFormMain::WriteSettings()
     Options.AutoGridSize = NameColMinWidth;
     Options.ShowTable = GraphPage->TableShown();
     Options.TBShowLegend = GraphPage->LegendShown();
-    WriteOptions(ini, Options);
-    if (GraphSettings.SettingsChanged)
-        WriteGraphSettings(ini, GraphSettings);
-    if (!SaveIniFile(AppPaths.SettingsFile.toStdString(), ini))
-        ShowError("Error in writing file.\n" + AppPaths.SettingsFile);
+    ChangeSettingsFile([this](TIniFile& ini) {
+        WriteOptions(ini, Options);
+        if (GraphSettings.SettingsChanged)
+            WriteGraphSettings(ini, GraphSettings);
+    });
 }
 
 void TFormMain::WriteAnalysisSettings()
 {
-    TIniFile ini = LoadIniFile(AppPaths.SettingsFile.toStdString(), DecimalSeparator())
-                       .value_or(TIniFile(DecimalSeparator()));
     Options.ShowClimb = GraphPage->ClimbShown();
-    WriteAnalysisOptions(ini, Options);
-    if (!SaveIniFile(AppPaths.SettingsFile.toStdString(), ini))
-        ShowError("Error in writing file.\n" + AppPaths.SettingsFile);
+    ChangeSettingsFile([this](TIniFile& ini) { WriteAnalysisOptions(ini, Options); });
 }
 
 void TFormMain::CloseQuery()

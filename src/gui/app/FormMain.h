@@ -49,6 +49,8 @@ public:
     void ReadSettings();
     void WriteSettings();
     void WriteAnalysisSettings();
+    // Loads the settings file, lets `change` edit it and saves it; a failed save is shown.
+    void ChangeSettingsFile(const std::function<void(TIniFile&)>& change);
     const TAppPaths& Paths() const { return AppPaths; }
     char DecimalSeparator() const;
 

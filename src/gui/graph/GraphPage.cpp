@@ -281,8 +281,11 @@ void TGraphPage::LayoutChartArea()
     auto* checks = new QHBoxLayout;
     checks->addWidget(CheckBox_min_sec);
     checks->addStretch(1);
+    // Where the readout stands while it does not fit the toolbar row.
+    ReadoutBelowSlot = new QHBoxLayout;
+    ReadoutBelowSlot->setContentsMargins(0, 0, 12, 0);
+    checks->addLayout(ReadoutBelowSlot);
     checks->addWidget(CheckBox_RxCenter);
-    ChecksRow = checks;
     grid->addWidget(Chart1, 0, 0);
     grid->addWidget(ScrollBar2, 0, 1);
     grid->addWidget(TrackBarY, 0, 2);
@@ -837,7 +840,7 @@ void TGraphPage::ScrollBar2Change(int position)
 
 void TGraphPage::PlaceReadout()
 {
-    if (!LabelPos || !ToolRow || !ChecksRow)
+    if (!LabelPos || !ToolRow || !ReadoutBelowSlot)
         return;
     // The widest values each shown channel gives, in the longest time text.
     TReadingValues widest;
@@ -864,18 +867,9 @@ void TGraphPage::PlaceReadout()
         return;
     ReadoutBelow = below;
     ToolRow->removeWidget(LabelPos);
-    ChecksRow->removeWidget(LabelPos);
-    if (below) {
-        LabelPos->setParent(ChartArea);
-        ChecksRow->insertWidget(ChecksRow->count() - 1, LabelPos);
-        ChecksRow->insertSpacing(ChecksRow->count() - 1, 12);
-    } else {
-        // The spacing that stood before "Servo Center" goes with the readout.
-        if (ChecksRow->count() > 3)
-            delete ChecksRow->takeAt(ChecksRow->count() - 2);
-        LabelPos->setParent(this);
-        ToolRow->addWidget(LabelPos);
-    }
+    ReadoutBelowSlot->removeWidget(LabelPos);
+    LabelPos->setParent(below ? ChartArea : this);
+    (below ? ReadoutBelowSlot : ToolRow)->addWidget(LabelPos);
     LabelPos->show();
 }
 

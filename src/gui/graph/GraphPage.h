@@ -278,7 +278,7 @@ private:
     TGraphHost& Host;
     QWidget* ChartArea = nullptr;
     QHBoxLayout* ToolRow = nullptr;
-    QHBoxLayout* ChecksRow = nullptr;
+    QHBoxLayout* ReadoutBelowSlot = nullptr;
     bool ReadoutBelow = false;
 };
 
