@@ -9,8 +9,10 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <iostream>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace zirko::cli {
 
@@ -56,14 +58,29 @@ bool IntOption(const TArgParser& p, const std::string& name, int& value)
 int RunSimulate(const TArgParser& p)
 {
     TSimulatorOptions options;
+    TImageFaults flightFaults;
+    if (!IntOption(p, "--motor-restart", flightFaults.MotorRestartFlight) ||
+        !IntOption(p, "--servo-loss", flightFaults.ServoLossFlight))
+        return Fail(
+            "--motor-restart and --servo-loss take a flight number, or 0 for every flight.");
+    const bool faultyFlights = p.Option("--motor-restart") || p.Option("--servo-loss");
     if (const auto image = p.Option("--image")) {
+        if (faultyFlights)
+            return Fail("--motor-restart and --servo-loss work on generated flights, not on an "
+                        "--image.");
         if (!ReadFileBytes(*image, options.Memory))
             return Fail("Error in reading file.");
     } else {
         int flights = 3;
         if (!IntOption(p, "--flights", flights) || flights < 0)
             return Fail("--flights takes a number.");
-        options.Memory = GenerateMemoryImage(flights, 20260101);
+        for (const auto& [name, chosen] :
+             {std::pair{"--motor-restart", flightFaults.MotorRestartFlight},
+              std::pair{"--servo-loss", flightFaults.ServoLossFlight}})
+            if (p.Option(name) && (chosen < 0 || chosen > flights))
+                return Fail(std::string(name) + " takes a flight number from 1 to " +
+                            std::to_string(flights) + ", or 0 for every flight.");
+        options.Memory = GenerateMemoryImage(flights, 20260101, 300, flightFaults);
     }
     if (const auto firmware = p.Option("--firmware"))
         options.Firmware = *firmware;
@@ -150,6 +167,12 @@ ZIRKO_CLI_COMMAND(
      {"corrupt-readback", "N", "this many reads after a write return one byte changed"},
      {"wrong-erase-reply", "", "the end of an erase is announced with \"?\" instead of \"E\""},
      {"silent-firmware-after", "N", "the firmware text stops after N bytes"},
+     {"motor-restart", "N",
+      "generated flight N (from 1; 0: every flight) starts its motor a second time, later in the "
+      "flight"},
+     {"servo-loss", "N",
+      "generated flight N (from 1; 0: every flight) loses the servo signal for about a second: the "
+      "servo channel reads about -300 %"},
      {"ignore", "LETTERS", "command letters the logger never answers"},
      {"verbose", "", "says on stderr when a program connects and disconnects"}},
     RunSimulate);

@@ -2,6 +2,7 @@
 #include "core/device/LoggerSimulator.h"
 #include "platform/files/FlightFile.h"
 #include "platform/serial/PseudoTerminal.h"
+#include "support/FlightShape.h"
 #include "support/TestUtil.h"
 
 #include <QDateTime>
@@ -194,6 +195,39 @@ TEST(CliDownload, ProtocolFailuresSaveNothing)
         EXPECT_TRUE(Files(out.path()).isEmpty()) << c.Message.toStdString();
         EXPECT_TRUE(run.Out.isEmpty());
     }
+}
+
+TEST(CliSimulate, FlightFaultSwitchesGiveTheirFlightARestartOrALostServoSignal)
+{
+    TSimulator sim({"--flights", "3", "--motor-restart", "2", "--servo-loss", "3"});
+    QTemporaryDir out;
+    const TRun run = RunCli({"download", "--port", sim.Port, "--out", out.path(), "--date", "d"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    std::vector<size_t> runs;
+    std::vector<size_t> losses;
+    for (const QString& name : Files(out.path())) {
+        const zirko::TDataBlock flight = ReadFlight(out.path() + "/" + name);
+        runs.push_back(zirko::test::MotorRuns(flight.Rx).size());
+        losses.push_back(zirko::test::SignalLosses(flight.Rx).size());
+        EXPECT_GE(*std::max_element(flight.Rx.begin(), flight.Rx.end()), 99.0);
+    }
+    EXPECT_EQ(runs, (std::vector<size_t>{1, 2, 1}));
+    EXPECT_EQ(losses, (std::vector<size_t>{0, 0, 1}));
+
+    // A flight that is not there, or flights the simulator does not make, are refused.
+    const TRun missing = RunCli({"simulate", "--flights", "2", "--motor-restart", "3"});
+    EXPECT_EQ(missing.ExitCode, 1);
+    ASSERT_FALSE(missing.ErrLines().isEmpty());
+    EXPECT_EQ(missing.ErrLines().last(),
+              "--motor-restart takes a flight number from 1 to 2, or 0 for every flight.");
+    const QString image = out.path() + "/memory.bin";
+    ASSERT_TRUE(zirko::test::WriteBytes(image, QByteArray(64, '\x11')));
+    const TRun imaged = RunCli({"simulate", "--image", image, "--servo-loss", "1"});
+    EXPECT_EQ(imaged.ExitCode, 1);
+    ASSERT_FALSE(imaged.ErrLines().isEmpty());
+    EXPECT_EQ(imaged.ErrLines().last(),
+              "--motor-restart and --servo-loss work on generated flights, not on an --image.");
+    EXPECT_TRUE(RunCli({"simulate", "--servo-loss", "x"}).Err.contains("flight number"));
 }
 
 TEST(CliDownload, NoHandshakeInTimeIsExitTwo)

@@ -1,12 +1,10 @@
-// The logger's device side as a state machine, with a generator of recorded flights and faults.
+// The logger's device side as a state machine, with faults it can be told to make.
 #include "core/device/LoggerSimulator.h"
 
 #include "core/device/LoggerProtocol.h"
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
-#include <random>
 #include <utility>
 
 namespace zirko {
@@ -17,31 +15,6 @@ void PutWord(std::vector<uint8_t>& bytes, size_t offset, uint16_t value)
 {
     bytes[offset] = static_cast<uint8_t>(value >> 8);
     bytes[offset + 1] = static_cast<uint8_t>(value & 0xFF);
-}
-
-void AppendWord(std::vector<uint8_t>& bytes, uint16_t value)
-{
-    bytes.push_back(static_cast<uint8_t>(value >> 8));
-    bytes.push_back(static_cast<uint8_t>(value & 0xFF));
-}
-
-// 0xFFFF would read as part of a marker or the end of the data.
-uint16_t ClampSample(double value)
-{
-    return static_cast<uint16_t>(std::clamp(std::lround(value), 0L, 0xFFFEL));
-}
-
-// Pressure in kPa as the logger's sensor word encodes it.
-constexpr double kPressureScale = 65536.0 * 0.009;
-constexpr double kPressureOffset = 10.555555;
-constexpr double kServoCentre = 1532;
-constexpr double kServoPerPercent = 5.1;
-constexpr double kVoltPerStep = 0.0291;
-constexpr double kVoltOffset = 2.476;
-
-double AltitudeFactor(int headerWord7)
-{
-    return 20718.6607 - 0.8485 * headerWord7;
 }
 
 } // namespace
@@ -296,127 +269,6 @@ void TLoggerSimulator::QueueBlock(double nowMs)
     }
     Queue(check, nowMs);
     ++BlocksSentCount;
-}
-
-uint16_t PressureRawForAltitude(double altitude, double groundPressureKpa, int headerWord7)
-{
-    const double pressure = groundPressureKpa * std::exp(-altitude / AltitudeFactor(headerWord7));
-    return ClampSample((pressure - kPressureOffset) * kPressureScale);
-}
-
-double AltitudeForPressureRaw(uint16_t raw, uint16_t groundRaw, int headerWord7)
-{
-    const double pressure = raw / 65536.0 / 0.009 + kPressureOffset;
-    const double ground = groundRaw / 65536.0 / 0.009 + kPressureOffset;
-    return -std::log(pressure / ground) * AltitudeFactor(headerWord7);
-}
-
-std::vector<uint8_t> GenerateFlight(const TFlightProfile& profile, uint32_t seed)
-{
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    std::normal_distribution<double> noise(0.0, 1.0);
-
-    std::vector<uint8_t> bytes = {0xFF, 0xFF, 0xFF, 0xFF};
-    const uint16_t mask = profile.ChannelMask;
-    AppendWord(bytes, static_cast<uint16_t>(profile.Sampling));
-    AppendWord(bytes, mask);
-    AppendWord(bytes, static_cast<uint16_t>(profile.HeaderWord3));
-    AppendWord(bytes, 0);
-    AppendWord(bytes, 0);
-    AppendWord(bytes, 0);
-    AppendWord(bytes, static_cast<uint16_t>(profile.HeaderWord7));
-
-    const double step = std::max(profile.Sampling, 1) / 100.0;
-    const auto samples = static_cast<int64_t>(profile.DurationSeconds / step) + 1;
-    const double duration = profile.DurationSeconds;
-    // Phases of the flight in seconds: on the ground, the climb, thermals, the glide, landed.
-    const double launch = std::min(10.0, duration * 0.05);
-    const double climbEnd = launch + duration * 0.15;
-    const double glideStart = launch + duration * 0.65;
-    const double landing = duration * 0.95;
-    const double topHeight = 120 + 180 * unit(random);
-    const double thermalGain = 40 + 80 * unit(random);
-    const double thermalPeriod = 25 + 20 * unit(random);
-    double heightAtGlide = 0;
-    double servoTarget = 0;
-    double servo = 0;
-    double markerUntil = -1;
-    double nextMarker = launch + 5 + 10 * unit(random);
-
-    for (int64_t j = 0; j < samples; ++j) {
-        const double t = static_cast<double>(j) * step;
-        double height = 0;
-        if (t < launch) {
-            height = 0;
-        } else if (t < climbEnd) {
-            const double x = (t - launch) / (climbEnd - launch);
-            height = topHeight * (1 - (1 - x) * (1 - x));
-        } else if (t < glideStart) {
-            const double x = t - climbEnd;
-            height = topHeight + thermalGain * (x / (glideStart - climbEnd)) +
-                     12 * std::sin(2 * std::numbers::pi * x / thermalPeriod);
-            heightAtGlide = height;
-        } else if (t < landing) {
-            const double x = (t - glideStart) / (landing - glideStart);
-            height = heightAtGlide * (1 - x);
-        }
-        height = std::max(0.0, height + (height > 0 ? 0.3 * noise(random) : 0.0));
-
-        // The pilot's stick: slow moves, and short full-travel pulses that mark moments.
-        if (t >= launch && unit(random) < step / 4)
-            servoTarget = -40 + 80 * unit(random);
-        servo += (servoTarget - servo) * std::min(1.0, step * 2);
-        if (t >= nextMarker && t < landing) {
-            markerUntil = t + 0.5;
-            nextMarker = t + 20 + 30 * unit(random);
-        }
-        const double servoShown = t < markerUntil ? profile.MarkerPercent : servo;
-
-        const double volts =
-            profile.StartVoltage - 0.6 * (t / std::max(duration, 1.0)) + 0.01 * noise(random);
-
-        for (int bit = 15; bit >= 0; --bit) {
-            if ((mask & (1u << bit)) == 0)
-                continue;
-            uint16_t raw = 0;
-            switch (bit) {
-            case 15:
-                raw =
-                    PressureRawForAltitude(height, profile.GroundPressureKpa, profile.HeaderWord7);
-                break;
-            case 14:
-                raw = ClampSample(kServoCentre + servoShown * kServoPerPercent);
-                break;
-            case 11:
-                raw = ClampSample((volts - kVoltOffset) / kVoltPerStep);
-                break;
-            default:
-                raw = ClampSample(500 + 100 * std::sin(t / 7.0 + bit));
-                break;
-            }
-            AppendWord(bytes, raw);
-        }
-    }
-    // A last byte of 0xFF would join the next marker into a run that ends the download.
-    if (bytes.size() > 18 && bytes.back() == 0xFF)
-        bytes.back() = 0xFE;
-    return bytes;
-}
-
-std::vector<uint8_t> GenerateMemoryImage(int flights, uint32_t seed, double durationSeconds)
-{
-    std::vector<uint8_t> image;
-    for (int i = 0; i < flights; ++i) {
-        TFlightProfile profile;
-        profile.HeaderWord3 = i + 1;
-        profile.DurationSeconds = durationSeconds;
-        profile.GroundPressureKpa = 97.0 + 0.5 * (i % 5);
-        profile.HeaderWord7 = 15 + i;
-        const auto flight = GenerateFlight(profile, seed + static_cast<uint32_t>(i) * 7919u);
-        image.insert(image.end(), flight.begin(), flight.end());
-    }
-    return image;
 }
 
 } // namespace zirko

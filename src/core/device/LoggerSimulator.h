@@ -1,5 +1,7 @@
-// The logger's device side as a state machine, with a generator of recorded flights and faults.
+// The logger's device side as a state machine, with faults it can be told to make.
 #pragma once
+
+#include "core/device/FlightGenerator.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -113,30 +115,5 @@ private:
     int BlocksSentCount = 0;
     bool Silent = false;
 };
-
-// A recorded flight as the logger lays it out in its memory.
-struct TFlightProfile {
-    int Sampling = 10;             // 10 ms steps between samples
-    uint16_t ChannelMask = 0xC800; // altitude, RX channel, supply voltage
-    int HeaderWord3 = 0;
-    int HeaderWord7 = 0; // enters the altitude conversion
-    double DurationSeconds = 300;
-    double GroundPressureKpa = 98.5; // the field's air pressure
-    double StartVoltage = 8.3;
-    double MarkerPercent = 100; // servo travel of a marker pulse
-};
-
-// The raw pressure word the logger records at `altitude` metres above the field, and the altitude
-// the program's conversion gives back for a raw word.
-uint16_t PressureRawForAltitude(double altitude, double groundPressureKpa, int headerWord7);
-double AltitudeForPressureRaw(uint16_t raw, uint16_t groundRaw, int headerWord7);
-
-// One flight: marker, seven header words and the samples. A climb, thermals, a glide and the
-// landing; servo moves with marker pulses; a slowly falling supply voltage. No sample word is
-// 0xFFFF and the last byte is never 0xFF, so the flight cannot be taken for a marker or the end.
-std::vector<uint8_t> GenerateFlight(const TFlightProfile& profile, uint32_t seed);
-
-// Several generated flights one after another, as a memory image (erased bytes not included).
-std::vector<uint8_t> GenerateMemoryImage(int flights, uint32_t seed, double durationSeconds = 300);
 
 } // namespace zirko

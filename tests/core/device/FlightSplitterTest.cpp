@@ -185,7 +185,7 @@ TEST(FlightConversion, AGeneratedFlightComesBackInMetres)
     EXPECT_LT(top, 450.0);
     EXPECT_NEAR(flight.Altitude.front(), 0.0, 1e-9);
     EXPECT_NEAR(flight.Altitude.back(), 0.0, 0.5);
-    EXPECT_GT(*std::max_element(flight.Rx.begin(), flight.Rx.end()), 99.0); // a marker pulse
+    EXPECT_GT(*std::max_element(flight.Rx.begin(), flight.Rx.end()), 99.0); // full throttle
     EXPECT_GT(flight.Voltage.front(), flight.Voltage.back());
     EXPECT_NEAR(flight.Time.back(), 400.0, 1e-6);
 
