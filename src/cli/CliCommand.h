@@ -2,6 +2,7 @@
 // the help texts and the manual page are made.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -49,6 +50,7 @@ public:
 
     std::map<std::string, std::vector<std::string>> Values; // by option name without dashes
     std::vector<std::string> Arguments;
+    const struct TCliCommand* Command = nullptr; // the command these were given to
 };
 
 struct TCliCommand {
@@ -79,6 +81,14 @@ std::string ManualPage(const std::string& version);
 
 // Prints the failure text as the last line on stderr and returns exit code 1.
 int Fail(const std::string& message);
+// A command line that cannot be run as given: the message and the command's usage on stderr,
+// exit code 2.
+int UsageFail(const TArgParser& args, const std::string& message);
+// Reads option `name` ("--wait") as a whole number from `least` to `most` into `value`, which
+// stays as it is when the option is absent. Returns the usage error's text when the value is no
+// such number, empty otherwise; nothing is ever computed from a value out of range.
+std::string ReadWholeNumber(const TArgParser& args, const std::string& name, int64_t least,
+                            int64_t most, int64_t& value);
 
 // The exit code of a command line that cannot be run as given.
 inline constexpr int kUsageExitCode = 2;

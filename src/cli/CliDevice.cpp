@@ -4,6 +4,7 @@
 #include "core/app/NumberFormat.h"
 #include "core/device/LoggerProtocol.h"
 #include "platform/files/AppPaths.h"
+#include "platform/files/FileStore.h"
 #include "platform/files/FlightSaver.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
@@ -16,8 +17,10 @@
 #include <QLocale>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <streambuf>
 #include <unistd.h>
@@ -27,17 +30,30 @@ namespace zirko::cli {
 namespace {
 
 constexpr int kDefaultWaitSeconds = 30;
+// The longest wait a timer can run: about 24 days.
+constexpr int64_t kMaxWaitSeconds = std::numeric_limits<int>::max() / 1000;
 constexpr double kDefaultEraseTimeoutSeconds = 120;
+constexpr double kMaxEraseTimeoutSeconds = 1e6;
 
 // Splitting and saving, with the questions answered from the command line.
 class TCliSaveUi final : public TFlightSaveUi {
 public:
-    explicit TCliSaveUi(bool overwrite) : Overwrite(overwrite) {}
+    explicit TCliSaveUi(TOverwriteAnswer answer) : Answer(answer) {}
 
-    TOverwriteAnswer AskOverwrite(const std::string& question) override
+    TOverwriteAnswer AskOverwrite(const TOverwriteQuestion& question) override
     {
-        std::cerr << question << (Overwrite ? " Yes to All" : " No") << std::endl;
-        return Overwrite ? TOverwriteAnswer::YesToAll : TOverwriteAnswer::No;
+        std::cout.flush();
+        std::cerr << question.Text << " "
+                  << (Answer == TOverwriteAnswer::KeepBoth     ? "Keep both"
+                      : Answer == TOverwriteAnswer::RewriteAll ? "Rewrite all"
+                                                               : "Skip")
+                  << std::endl;
+        return Answer;
+    }
+    void FlightAlreadySaved(const std::string& fileName) override
+    {
+        std::cout.flush();
+        std::cerr << AlreadySavedText(fileName) << std::endl;
     }
     void FlightsFound(size_t count) override
     {
@@ -53,7 +69,7 @@ public:
     // The count and the backup's place are printed once the result is known.
     void SaveFinished(const std::string&, const std::string&) override {}
 
-    bool Overwrite;
+    TOverwriteAnswer Answer;
     std::string LastError;
 };
 
@@ -61,7 +77,7 @@ struct TSaveOptions {
     std::string OutDir;
     std::string Name = "Blok";
     std::string DateText;
-    bool Overwrite = false;
+    TOverwriteAnswer Overwrite = TOverwriteAnswer::KeepBoth;
 };
 
 std::string NowDateText()
@@ -74,19 +90,23 @@ std::string ParseSaveOptions(const TArgParser& p, TSaveOptions& options)
 {
     options.OutDir = p.Option("--out").value_or("");
     if (const auto name = p.Option("--name")) {
-        // Only the last part of the name is used; a path would put the flights elsewhere.
-        if (name->find_first_of("/\\") != std::string::npos)
-            return "--name takes a file name without a path.";
+        // Only the file name counts, as for the option it stands for: the flights stay in the
+        // output folder.
         if (std::any_of(name->begin(), name->end(),
                         [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
             return "--name takes a file name without control characters.";
         options.Name = *name;
     }
     options.DateText = p.Option("--date").value_or(NowDateText());
-    const std::string overwrite = p.Option("--overwrite").value_or("no");
-    if (overwrite != "yes" && overwrite != "no")
-        return "--overwrite takes yes or no.";
-    options.Overwrite = overwrite == "yes";
+    const std::string overwrite = p.Option("--overwrite").value_or("keep");
+    if (overwrite == "keep")
+        options.Overwrite = TOverwriteAnswer::KeepBoth;
+    else if (overwrite == "yes")
+        options.Overwrite = TOverwriteAnswer::RewriteAll;
+    else if (overwrite == "no")
+        options.Overwrite = TOverwriteAnswer::Skip;
+    else
+        return "--overwrite takes keep, yes or no.";
     return {};
 }
 
@@ -122,12 +142,13 @@ int RunSplit(const TArgParser& p)
     TSaveOptions options;
     if (const std::string bad = ParseSaveOptions(p, options); !bad.empty())
         return Fail(bad);
-    QFile file(QString::fromStdString(files.front()));
-    if (!file.open(QIODevice::ReadOnly))
+    // A FIFO would block and a device such as /dev/zero would never end.
+    if (const std::string bad = NotRegularFileText(files.front()); !bad.empty())
+        return Fail(bad);
+    std::string bytes;
+    if (!ReadWholeFile(files.front(), bytes))
         return Fail("Error in reading file.");
-    const QByteArray bytes = file.readAll();
-    const std::span image(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                          static_cast<size_t>(bytes.size()));
+    const std::span image(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     const auto last = static_cast<int64_t>(image.size()) - 1;
     return SplitAndSave(image, last, options, {});
 }
@@ -266,9 +287,9 @@ public:
         });
     }
 
-    int Run(int waitSeconds)
+    int Run(int64_t waitSeconds)
     {
-        WaitTimer.start(waitSeconds * 1000);
+        WaitTimer.start(std::chrono::seconds(waitSeconds));
         QTimer::singleShot(0, &Session, &TLoggerSession::Connect);
         Loop.exec();
         return ExitCode;
@@ -347,22 +368,12 @@ private:
     int ExitCode = 1;
 };
 
-// Reads --port and --wait; an empty message means they are usable.
-std::string ParseConnection(const TArgParser& p, QString& port, int& waitSeconds)
+// Reads --port and --wait; an empty message means they are usable, any other is a usage error.
+std::string ParseConnection(const TArgParser& p, QString& port, int64_t& waitSeconds)
 {
     port = QString::fromStdString(p.Option("--port").value_or(""));
     waitSeconds = kDefaultWaitSeconds;
-    if (const auto wait = p.Option("--wait")) {
-        try {
-            size_t used = 0;
-            waitSeconds = std::stoi(*wait, &used);
-            if (used != wait->size() || waitSeconds < 0)
-                return "--wait takes a number of seconds.";
-        } catch (const std::exception&) {
-            return "--wait takes a number of seconds.";
-        }
-    }
-    return {};
+    return ReadWholeNumber(p, "--wait", 0, kMaxWaitSeconds, waitSeconds);
 }
 
 // Reads --erase-timeout: how long the logger may take to erase its memory.
@@ -372,8 +383,8 @@ std::string ParseEraseTimeout(const TArgParser& p, double& seconds)
     if (!text)
         return {};
     const std::optional<double> value = ParseStrictNumber(*text);
-    if (!value || !(*value > 0) || *value > 1e6)
-        return "--erase-timeout takes a positive number of seconds.";
+    if (!value || !(*value > 0) || *value > kMaxEraseTimeoutSeconds)
+        return "--erase-timeout takes a number of seconds above 0, at most 1000000.";
     seconds = *value;
     return {};
 }
@@ -381,9 +392,9 @@ std::string ParseEraseTimeout(const TArgParser& p, double& seconds)
 int RunDownload(const TArgParser& p)
 {
     QString port;
-    int wait = 0;
+    int64_t wait = 0;
     if (const std::string bad = ParseConnection(p, port, wait); !bad.empty())
-        return Fail(bad);
+        return UsageFail(p, bad);
     TSaveOptions options;
     if (const std::string bad = ParseSaveOptions(p, options); !bad.empty())
         return Fail(bad);
@@ -399,13 +410,15 @@ int RunDownload(const TArgParser& p)
 int RunConfig(const TArgParser& p)
 {
     QString port;
-    int wait = 0;
+    int64_t wait = 0;
     if (const std::string bad = ParseConnection(p, port, wait); !bad.empty())
-        return Fail(bad);
+        return UsageFail(p, bad);
     const auto getFile = p.Option("--get");
     const auto setFile = p.Option("--set");
     QByteArray upload;
     if (setFile) {
+        if (const std::string bad = NotRegularFileText(*setFile); !bad.empty())
+            return Fail(bad);
         QFile file(QString::fromStdString(*setFile));
         if (!file.open(QIODevice::ReadOnly))
             return Fail("Error in reading file.");
@@ -441,12 +454,12 @@ int RunConfig(const TArgParser& p)
 int RunErase(const TArgParser& p)
 {
     QString port;
-    int wait = 0;
+    int64_t wait = 0;
     if (const std::string bad = ParseConnection(p, port, wait); !bad.empty())
-        return Fail(bad);
+        return UsageFail(p, bad);
     double eraseTimeout = kDefaultEraseTimeoutSeconds;
     if (const std::string bad = ParseEraseTimeout(p, eraseTimeout); !bad.empty())
-        return Fail(bad);
+        return UsageFail(p, bad);
     TDeviceJob job(TJob::Erase, port);
     // Without a Disconnect button a logger that never finishes must not keep the tool waiting.
     job.Session.SetEraseTimeout(std::llround(eraseTimeout * 1000));
@@ -461,17 +474,21 @@ const TCliOption kPort{"port", "PORT",
                        "zirko-cli simulate printed",
                        "No port given (--port PORT)."};
 const TCliOption kWait{"wait", "S",
-                       "seconds to wait for the logger's handshake (default 30); no handshake "
-                       "in time: exit 2"};
+                       "seconds to wait for the logger's handshake, 0 to 2147483 (default 30); "
+                       "no handshake in time: exit 2"};
 const TCliOption kOut{"out", "DIR", "the folder the flights are saved in",
                       "No output folder given (--out DIR)."};
-const TCliOption kName{"name", "NAME", "the start of the saved files' names (default \"Blok\")"};
+const TCliOption kName{"name", "NAME",
+                       "the start of the saved files' names (default \"Blok\"); of a path only "
+                       "the file name counts"};
 const TCliOption kDate{"date", "TEXT",
                        "the date text of the saved flights (default: now, in the locale's short "
                        "date and long time format)"};
-const TCliOption kOverwrite{"overwrite", "yes|no",
-                            "answers the first \"already exists\" question: yes is Yes to All, "
-                            "no (the default) ends the save"};
+const TCliOption kOverwrite{
+    "overwrite", "keep|yes|no",
+    "a different flight under a taken name: keep (the default) saves it under the next free "
+    "number, yes rewrites the file, no skips that flight; a flight the file already holds is "
+    "never written again"};
 
 ZIRKO_CLI_COMMAND("split",
                   "splits a raw logger memory image into flights and saves them as the download "

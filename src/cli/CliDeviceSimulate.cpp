@@ -1,6 +1,7 @@
 // zirko-cli simulate: the built-in logger on a new pseudo-terminal, until the process is stopped.
 #include "cli/CliCommand.h"
 
+#include "platform/files/FileStore.h"
 #include "platform/serial/PtyServer.h"
 #include "platform/serial/SimulatorDevice.h"
 
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QSocketNotifier>
 #include <csignal>
+#include <initializer_list>
 #include <iostream>
 #include <string>
 #include <sys/socket.h>
@@ -40,29 +42,42 @@ bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes)
     return true;
 }
 
-// "--name N" as a whole number, or `fallback` when absent; false when present but not a number.
-bool IntOption(const TArgParser& p, const std::string& name, int& value)
+// The range of each whole-number option: far beyond any test, never past an int.
+struct TIntOption {
+    const char* Name;
+    int* Value;
+    int64_t Least;
+    int64_t Most;
+};
+
+// Reads the options into their fields; returns the first usage error, empty when all are usable.
+std::string ReadIntOptions(const TArgParser& p, std::initializer_list<TIntOption> options)
 {
-    const auto text = p.Option(name);
-    if (!text)
-        return true;
-    try {
-        size_t used = 0;
-        value = std::stoi(*text, &used);
-        return used == text->size();
-    } catch (const std::exception&) {
-        return false;
+    for (const TIntOption& o : options) {
+        int64_t value = *o.Value;
+        if (std::string bad = ReadWholeNumber(p, o.Name, o.Least, o.Most, value); !bad.empty())
+            return bad;
+        *o.Value = static_cast<int>(value);
     }
+    return {};
 }
+
+constexpr int64_t kMaxBlock = 1000000; // blocks of 264 bytes: more than any logger memory holds
+constexpr int64_t kMaxCount = 1000000;
 
 int RunSimulate(const TArgParser& p)
 {
     TSimulatorOptions options;
+    // A FIFO would block and a device such as /dev/zero would never end.
+    for (const char* file : {"--image", "--config"})
+        if (const std::string bad = NotRegularFileText(p.Option(file).value_or("")); !bad.empty())
+            return Fail(bad);
     TImageFaults flightFaults;
-    if (!IntOption(p, "--motor-restart", flightFaults.MotorRestartFlight) ||
-        !IntOption(p, "--servo-loss", flightFaults.ServoLossFlight))
-        return Fail(
-            "--motor-restart and --servo-loss take a flight number, or 0 for every flight.");
+    if (!ReadIntOptions(p, {{"--motor-restart", &flightFaults.MotorRestartFlight, 0, 1000},
+                            {"--servo-loss", &flightFaults.ServoLossFlight, 0, 1000}})
+             .empty())
+        return UsageFail(
+            p, "--motor-restart and --servo-loss take a flight number, or 0 for every flight.");
     const bool faultyFlights = p.Option("--motor-restart") || p.Option("--servo-loss");
     if (const auto image = p.Option("--image")) {
         if (faultyFlights)
@@ -72,8 +87,8 @@ int RunSimulate(const TArgParser& p)
             return Fail("Error in reading file.");
     } else {
         int flights = 3;
-        if (!IntOption(p, "--flights", flights) || flights < 0)
-            return Fail("--flights takes a number.");
+        if (std::string bad = ReadIntOptions(p, {{"--flights", &flights, 0, 1000}}); !bad.empty())
+            return UsageFail(p, bad);
         for (const auto& [name, chosen] :
              {std::pair{"--motor-restart", flightFaults.MotorRestartFlight},
               std::pair{"--servo-loss", flightFaults.ServoLossFlight}})
@@ -92,15 +107,19 @@ int RunSimulate(const TArgParser& p)
     }
     TSimulatorFaults& f = options.Faults;
     int erase = static_cast<int>(options.EraseMs);
-    if (!IntOption(p, "--pace", options.BytesPerSecond) || !IntOption(p, "--erase-ms", erase) ||
-        !IntOption(p, "--noise", f.NoiseBytes) || !IntOption(p, "--bad-block", f.BadCheckBlock) ||
-        !IntOption(p, "--bad-times", f.BadCheckTimes) ||
-        !IntOption(p, "--silent-after", f.SilentAfterBlock) ||
-        !IntOption(p, "--wrong-echo", f.WrongEchoBlock) ||
-        !IntOption(p, "--bad-config", f.BadConfigChecks) ||
-        !IntOption(p, "--corrupt-readback", f.CorruptReadBacks) ||
-        !IntOption(p, "--silent-firmware-after", f.SilentFirmwareAfter))
-        return Fail("Fault and pacing options take whole numbers.");
+    const std::string bad =
+        ReadIntOptions(p, {{"--pace", &options.BytesPerSecond, 0, 100000000},
+                           {"--erase-ms", &erase, 0, 3600000},
+                           {"--noise", &f.NoiseBytes, 0, kMaxCount},
+                           {"--bad-block", &f.BadCheckBlock, -1, kMaxBlock},
+                           {"--bad-times", &f.BadCheckTimes, 0, kMaxCount},
+                           {"--silent-after", &f.SilentAfterBlock, -1, kMaxBlock},
+                           {"--wrong-echo", &f.WrongEchoBlock, -1, kMaxBlock},
+                           {"--bad-config", &f.BadConfigChecks, 0, kMaxCount},
+                           {"--corrupt-readback", &f.CorruptReadBacks, 0, kMaxCount},
+                           {"--silent-firmware-after", &f.SilentFirmwareAfter, -1, kMaxCount}});
+    if (!bad.empty())
+        return UsageFail(p, bad);
     options.EraseMs = erase;
     f.WrongEraseReply = p.Flag("--wrong-erase-reply");
     f.IgnoredCommands = p.Option("--ignore").value_or("");

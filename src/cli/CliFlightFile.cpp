@@ -7,6 +7,7 @@
 #include "core/flightdata/FlightText.h"
 #include "platform/files/FlightFile.h"
 
+#include <cmath>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -129,9 +130,10 @@ int RunDump(const TArgParser& args)
     return 0;
 }
 
+// JSON has no infinity and no NaN: a result that is not a finite number is null.
 std::string JsonNumber(const std::optional<double>& value)
 {
-    return value ? FormatShortest(*value) : "null";
+    return value && std::isfinite(*value) ? FormatShortest(*value) : "null";
 }
 
 // One object per file, in the order given; nothing is printed unless every file was read.
@@ -149,7 +151,7 @@ int RunStats(const TArgParser& args)
         o << (i ? ",\n" : "\n") << "  {\n";
         o << "    \"file\": " << JsonQuote(DecodeFileText(files[i])) << ",\n";
         o << "    \"samples\": " << s.Samples << ",\n";
-        o << "    \"duration\": " << FormatShortest(s.Duration) << ",\n";
+        o << "    \"duration\": " << JsonNumber(s.Duration) << ",\n";
         const std::pair<const char*, const std::optional<double>*> fields[] = {
             {"startAltitude", &s.StartAltitude}, {"minAltitude", &s.MinAltitude},
             {"maxAltitude", &s.MaxAltitude},     {"altitudeGain", &s.AltitudeGain},
@@ -170,6 +172,9 @@ int RunStats(const TArgParser& args)
 
 int RunCsv(const TArgParser& args)
 {
+    // An export never takes a flight's place.
+    if (auto file = args.Option("-o"); file && IsFlightDataFile(*file))
+        return Fail("\"" + *file + "\" is a flight data file: an export never replaces it.");
     TDataBlock f;
     int code = 0;
     if (!LoadFlight(args, f, code))

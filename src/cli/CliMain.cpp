@@ -7,10 +7,15 @@
 #include <QCommandLineParser>
 #include <QStringList>
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <sstream>
+#include <stdexcept>
 
 namespace zirko::cli {
 
@@ -138,6 +143,7 @@ int RunCommand(const TCliCommand& command, const QStringList& args)
         return 0;
     }
     TArgParser parsed;
+    parsed.Command = &command;
     for (const QString& a : parser.positionalArguments())
         parsed.Arguments.push_back(a.toStdString());
     const TCliArguments& expected = command.Arguments;
@@ -200,6 +206,54 @@ int Fail(const std::string& message)
     std::cerr << message << std::endl;
     return 1;
 }
+
+int UsageFail(const TArgParser& args, const std::string& message)
+{
+    const std::string prefix =
+        args.Command ? std::string("zirko-cli ") + args.Command->Name + ": " : "zirko-cli: ";
+    return UsageError(prefix + message,
+                      args.Command ? CommandUsage(*args.Command) : ProgramUsage());
+}
+
+std::string ReadWholeNumber(const TArgParser& args, const std::string& name, int64_t least,
+                            int64_t most, int64_t& value)
+{
+    const std::optional<std::string> text = args.Option(name);
+    if (!text)
+        return {};
+    int64_t read = 0;
+    const char* end = text->data() + text->size();
+    const auto [stop, error] = std::from_chars(text->data(), end, read);
+    if (text->empty() || error != std::errc() || stop != end || read < least || read > most)
+        return name + " takes a whole number from " + std::to_string(least) + " to " +
+               std::to_string(most) + ".";
+    value = read;
+    return {};
+}
+
+namespace {
+
+// Output that never reached standard output (a full disk, a closed pipe) fails the command: its
+// result is not there.
+int CheckStandardOutput(int code)
+{
+    std::cout.flush();
+    bool failed = !std::cout.good();
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        failed = true;
+    const int error = errno;
+    if (!failed || code != 0)
+        return code;
+    std::cout.clear();
+    std::clearerr(stdout);
+    std::cerr << "Error in writing standard output"
+              << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << "."
+              << std::endl;
+    return 1;
+}
+
+} // namespace
 
 static std::string StripDashes(const std::string& name)
 {
@@ -366,15 +420,15 @@ int main(int argc, char** argv)
         return UsageError("zirko-cli: " + parser.errorText().toStdString(), ProgramUsage());
     if (parser.isSet("help")) {
         std::cout << ProgramHelp();
-        return 0;
+        return CheckStandardOutput(0);
     }
     if (parser.isSet("version")) {
         std::cout << "zirko-cli " << ZIRKO_VERSION << "\n";
-        return 0;
+        return CheckStandardOutput(0);
     }
     if (parser.isSet("help-man")) {
         std::cout << ManualPage(ZIRKO_VERSION);
-        return 0;
+        return CheckStandardOutput(0);
     }
     QStringList rest = parser.positionalArguments();
     if (rest.isEmpty())
@@ -383,5 +437,13 @@ int main(int argc, char** argv)
     const TCliCommand* command = FindCommand(name);
     if (!command)
         return UsageError("zirko-cli: Unknown command: " + name, ProgramUsage());
-    return RunCommand(*command, rest);
+    int code = 1;
+    try {
+        code = RunCommand(*command, rest);
+    } catch (const std::bad_alloc&) {
+        code = Fail("Not enough memory for zirko-cli " + name + ".");
+    } catch (const std::length_error&) {
+        code = Fail("Not enough memory for zirko-cli " + name + ".");
+    }
+    return CheckStandardOutput(code);
 }

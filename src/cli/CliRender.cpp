@@ -5,7 +5,9 @@
 #include "gui/graph/GraphExport.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/graph/OffscreenGraph.h"
+#include "platform/files/FlightFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSize>
 #include <QStringList>
@@ -50,6 +52,8 @@ int RunRender(const TArgParser& p)
     const std::vector<std::string>& files = p.Positional();
     const std::optional<std::string> out = p.Option("-o");
     const QString outName = QString::fromStdString(*out);
+    if (IsFlightDataFile(QFile::encodeName(outName).toStdString()))
+        return Fail("\"" + *out + "\" is a flight data file: a picture never replaces it.");
     if (!kFormats.contains(QFileInfo(outName).suffix().toLower()))
         return Fail("Unknown picture format of \"" + *out +
                     "\": the name must end with .png, .bmp, .svg, .pdf, .emf or .wmf.");

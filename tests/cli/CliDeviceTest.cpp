@@ -148,7 +148,7 @@ TEST(CliDownload, ShowsItsProgressWhenStderrIsATerminal)
     EXPECT_TRUE(text.contains("Data reading started.")) << err.toStdString();
 }
 
-TEST(CliDownload, RecoversFromBadCheckBytesAndAsksBeforeOverwriting)
+TEST(CliDownload, RecoversFromBadCheckBytesAndNeverOverwritesByDefault)
 {
     TSimulator sim({"--flights", "1", "--bad-block", "0", "--bad-times", "3"});
     QTemporaryDir out;
@@ -156,21 +156,49 @@ TEST(CliDownload, RecoversFromBadCheckBytesAndAsksBeforeOverwriting)
         RunCli({"download", "--port", sim.Port, "--out", out.path(), "--name", "Flight0012.zdf"});
     ASSERT_EQ(first.ExitCode, 0) << first.Err.toStdString();
     EXPECT_EQ(Files(out.path()), QStringList{"Flight012.zdf"});
-    const QByteArray saved = zirko::test::ReadBytes(out.path() + "/Flight012.zdf");
+    const QString path = out.path() + "/Flight012.zdf";
+    const QByteArray saved = zirko::test::ReadBytes(path);
 
-    // The default answers No: the existing file stays as it was and the count is 0.
-    const TRun refused = RunCli({"download", "--port", sim.Port, "--out", out.path(), "--name",
-                                 "Flight0012.zdf", "--date", "other"});
-    ASSERT_EQ(refused.ExitCode, 0) << refused.Err.toStdString();
-    EXPECT_TRUE(refused.Out.endsWith("0 files succesfully written.\n"));
-    EXPECT_TRUE(refused.Err.contains("already exists. Rewrite?"));
-    EXPECT_EQ(zirko::test::ReadBytes(out.path() + "/Flight012.zdf"), saved);
+    // The same flight again: already saved, nothing asked or written.
+    const TRun again = RunCli({"download", "--port", sim.Port, "--out", out.path(), "--name",
+                               "Flight0012.zdf", "--date", "other"});
+    ASSERT_EQ(again.ExitCode, 0) << again.Err.toStdString();
+    EXPECT_TRUE(again.Out.endsWith("0 files succesfully written. 1 flight already saved.\n"))
+        << again.Out.toStdString();
+    EXPECT_TRUE(again.Err.contains("Flight already saved as " + path + "."));
+    EXPECT_EQ(zirko::test::ReadBytes(path), saved);
+    EXPECT_EQ(Files(out.path()), QStringList{"Flight012.zdf"});
+
+    // Another flight under that name: kept beside it by default, skipped with no, rewritten
+    // with yes.
+    zirko::TDataBlock other = ReadFlight(path);
+    other.Altitude[3] += 1;
+    ASSERT_TRUE(zirko::WriteDataFile(path.toStdString(), other).Ok());
+    const QByteArray changed = zirko::test::ReadBytes(path);
+    const TRun kept = RunCli({"download", "--port", sim.Port, "--out", out.path(), "--name",
+                              "Flight0012.zdf", "--date", "other"});
+    ASSERT_EQ(kept.ExitCode, 0) << kept.Err.toStdString();
+    EXPECT_TRUE(kept.Out.endsWith("\n1 file succesfully written.\n"));
+    EXPECT_TRUE(kept.Err.contains("Filename " + path +
+                                  " already exists and holds a different "
+                                  "flight. Keep both saves this flight as " +
+                                  out.path() + "/Flight013.zdf. Keep both"))
+        << kept.Err.toStdString();
+    EXPECT_EQ(Files(out.path()), (QStringList{"Flight012.zdf", "Flight013.zdf"}));
+    EXPECT_EQ(zirko::test::ReadBytes(path), changed);
+
+    const TRun skipped = RunCli({"download", "--port", sim.Port, "--out", out.path(), "--name",
+                                 "Flight0012.zdf", "--date", "other", "--overwrite", "no"});
+    ASSERT_EQ(skipped.ExitCode, 0) << skipped.Err.toStdString();
+    EXPECT_TRUE(skipped.Out.endsWith("\n0 files succesfully written. 1 flight skipped.\n"));
+    EXPECT_EQ(zirko::test::ReadBytes(path), changed);
 
     const TRun rewritten = RunCli({"download", "--port", sim.Port, "--out", out.path(), "--name",
                                    "Flight0012.zdf", "--date", "other", "--overwrite", "yes"});
     ASSERT_EQ(rewritten.ExitCode, 0) << rewritten.Err.toStdString();
     EXPECT_TRUE(rewritten.Out.endsWith("1 file succesfully written.\n"));
-    EXPECT_EQ(ReadFlight(out.path() + "/Flight012.zdf").DateText, "other");
+    EXPECT_EQ(ReadFlight(path).DateText, "other");
+    EXPECT_EQ(Files(out.path()).size(), 2);
 }
 
 TEST(CliDownload, ProtocolFailuresSaveNothing)
@@ -246,6 +274,26 @@ TEST(CliDownload, NoHandshakeInTimeIsExitTwo)
     EXPECT_EQ(run.ExitCode, 2);
     ASSERT_FALSE(run.ErrLines().isEmpty());
     EXPECT_EQ(run.ErrLines().last(), "No answer from logger at " + port);
+}
+
+// A long wait is waited for: seconds turn into milliseconds without overflow.
+TEST(CliDownload, TheLongestWaitIsNotCutShort)
+{
+    QTemporaryDir out;
+    QProcess holder;
+    holder.start("python3", {"-c", "import os,sys,time\nm,s=os.openpty()\n"
+                                   "print(os.ttyname(s),flush=True)\ntime.sleep(30)"});
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    const QString port = QString::fromUtf8(holder.readLine()).trimmed();
+    QProcess download;
+    download.start(ZIRKO_CLI_PATH,
+                   {"download", "--port", port, "--out", out.path(), "--wait", "2147483"});
+    ASSERT_TRUE(download.waitForStarted());
+    EXPECT_FALSE(download.waitForFinished(3000)) << download.readAllStandardError().toStdString();
+    download.kill();
+    download.waitForFinished();
+    holder.kill();
+    holder.waitForFinished();
 }
 
 TEST(CliDownload, AMissingPortFailsWithTheOpenText)
@@ -440,20 +488,24 @@ TEST(CliDevice, ALoggerThatStopsAnsweringEndsEveryCommand)
     }
 }
 
-TEST(CliSplit, NamesWithAPathOrControlCharactersAreRefused)
+TEST(CliSplit, NamesWithControlCharactersAreRefusedAndAPathGivesItsFileName)
 {
     QTemporaryDir dir;
     const QString image = dir.path() + "/memory.bin";
     ASSERT_TRUE(
         zirko::test::WriteBytes(image, FlightsEndingInErasedBytes(1) + QByteArray(5, '\xFF')));
-    for (const QString& name :
-         {QString("sub/Blok"), QString("Blok\n001"), QString("Bl\x1b[2Jok")}) {
+    for (const QString& name : {QString("Blok\n001"), QString("Bl\x1b[2Jok")}) {
         const TRun run = RunCli({"split", image, "--out", dir.path() + "/out", "--name", name});
         EXPECT_EQ(run.ExitCode, 1) << name.toStdString();
         EXPECT_TRUE(run.ErrLines().value(0).startsWith("--name takes a file name without"))
             << run.Err.toStdString();
         EXPECT_FALSE(QDir(dir.path() + "/out").exists());
     }
+    const TRun named =
+        RunCli({"split", image, "--out", dir.path() + "/out", "--name", "../sub/Blok"});
+    EXPECT_EQ(named.ExitCode, 0) << named.Err.toStdString();
+    EXPECT_EQ(Files(dir.path() + "/out"), QStringList{"Blok001.zdf"});
+    EXPECT_FALSE(QDir(dir.path() + "/sub").exists());
 }
 
 TEST(CliSplit, ASaveStoppedByTheSizeLimitOrASignalLeavesNoPartialFile)

@@ -297,6 +297,30 @@ TEST(CliRender, FailuresNameTheFaultAndWriteNothing)
     EXPECT_FALSE(QDir(dir.filePath("none")).exists());
 }
 
+// A picture never replaces a flight: a flight file under any name stays byte for byte.
+TEST(CliRender, NeverWritesOntoAFlightFile)
+{
+    QTemporaryDir dir;
+    const QString good = WriteFlight(dir, "good.zdf", 0);
+    const QByteArray flight = ReadBytes(good);
+    const QString disguised = dir.filePath("flight.png");
+    ASSERT_TRUE(WriteBytes(disguised, flight));
+    for (const QString& target : {good, disguised, dir.filePath("new.ZDF")}) {
+        const TRun run = RunCli({"render", good, "-o", target, "--size", "400x320"});
+        EXPECT_EQ(1, run.Code) << target.toStdString();
+        EXPECT_TRUE(run.LastErrorLine.contains("is a flight data file"))
+            << run.LastErrorLine.toStdString();
+    }
+    EXPECT_EQ(ReadBytes(good), flight);
+    EXPECT_EQ(ReadBytes(disguised), flight);
+    EXPECT_FALSE(QFile::exists(dir.filePath("new.ZDF")));
+    // Any other existing file is replaced as before.
+    const QString other = dir.filePath("other.png");
+    ASSERT_TRUE(WriteBytes(other, "<Head not quite"));
+    EXPECT_EQ(0, RunCli({"render", good, "-o", other, "--size", "400x320"}).Code);
+    EXPECT_TRUE(ReadBytes(other).startsWith("\x89PNG"));
+}
+
 // The page behind the command opens flights as the main window does and sizes the chart exactly.
 TEST(OffscreenGraph, OpensFlightsAsTheMainWindowDoes)
 {

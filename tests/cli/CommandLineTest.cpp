@@ -60,9 +60,10 @@ const std::vector<std::pair<QString, QStringList>> kCommands{
     {"dump", {"--marker-threshold T"}},
     {"csv", {"-o OUT.csv"}},
     {"notes", {"--format text|html|rtf"}},
-    {"split", {"--out DIR", "--name NAME", "--date TEXT", "--overwrite yes|no"}},
+    {"split", {"--out DIR", "--name NAME", "--date TEXT", "--overwrite keep|yes|no"}},
     {"download",
-     {"--port PORT", "--out DIR", "--name NAME", "--date TEXT", "--overwrite yes|no", "--wait S"}},
+     {"--port PORT", "--out DIR", "--name NAME", "--date TEXT", "--overwrite keep|yes|no",
+      "--wait S"}},
     {"config", {"--port PORT", "--get FILE", "--set FILE", "--wait S"}},
     {"erase", {"--port PORT", "--wait S", "--erase-timeout S"}},
     {"simulate", {"--image FILE", "--firmware TEXT", "--config FILE"}},
@@ -194,11 +195,51 @@ TEST(CliCommandLine, OptionsReadAsBeforeAndBadValuesStayWorkFailures)
     const TRun threshold = Cli({"info", kSample, "--marker-threshold", "x"});
     EXPECT_EQ(threshold.Code, 1);
     EXPECT_EQ(threshold.ErrLines().last(), "Marker Threshold must be a number value.");
-    for (const char* bad : {"0", "-5", "soon", ""}) {
-        const TRun erase = Cli({"erase", "--port", "/dev/zirko-none", "--erase-timeout", bad});
-        EXPECT_EQ(erase.Code, 1) << bad;
-        EXPECT_EQ(erase.ErrLines().last(), "--erase-timeout takes a positive number of seconds.");
+}
+
+// Every numeric option is checked against its range before anything is computed from it: a value
+// out of range is a usage error.
+TEST(CliCommandLine, NumericOptionsOutOfRangeAreUsageErrors)
+{
+    QTemporaryDir dir;
+    struct TCase {
+        QStringList Args;
+        QString Line;
+    };
+    const QString erase = "zirko-cli erase: --erase-timeout takes a number of seconds above 0, at "
+                          "most 1000000.";
+    const QString wait = "--wait takes a whole number from 0 to 2147483.";
+    const std::vector<TCase> cases{
+        {{"erase", "--port", "/dev/zirko-none", "--erase-timeout", "0"}, erase},
+        {{"erase", "--port", "/dev/zirko-none", "--erase-timeout", "-5"}, erase},
+        {{"erase", "--port", "/dev/zirko-none", "--erase-timeout", "soon"}, erase},
+        {{"erase", "--port", "/dev/zirko-none", "--erase-timeout", ""}, erase},
+        {{"erase", "--port", "/dev/zirko-none", "--erase-timeout", "1e7"}, erase},
+        {{"download", "--port", "/dev/zirko-none", "--out", dir.path(), "--wait", "4294968"},
+         "zirko-cli download: " + wait},
+        {{"download", "--port", "/dev/zirko-none", "--out", dir.path(), "--wait", "-1"},
+         "zirko-cli download: " + wait},
+        {{"config", "--port", "/dev/zirko-none", "--wait", "99999999999999999999"},
+         "zirko-cli config: " + wait},
+        {{"erase", "--port", "/dev/zirko-none", "--wait", "1.5"}, "zirko-cli erase: " + wait},
+        {{"simulate", "--flights", "4000000000"},
+         "zirko-cli simulate: --flights takes a whole number from 0 to 1000."},
+        {{"simulate", "--pace", "x"},
+         "zirko-cli simulate: --pace takes a whole number from 0 to 100000000."},
+        {{"simulate", "--bad-block", "-2"},
+         "zirko-cli simulate: --bad-block takes a whole number from -1 to 1000000."},
+    };
+    for (const TCase& c : cases) {
+        const std::string what = c.Args.join(' ').toStdString();
+        const TRun run = Cli(c.Args);
+        EXPECT_EQ(run.Code, 2) << what << ": " << run.Err.toStdString();
+        const QStringList lines = run.ErrLines();
+        ASSERT_GE(lines.size(), 2) << what;
+        EXPECT_EQ(lines[0], c.Line) << what;
+        EXPECT_TRUE(lines[1].startsWith("usage: zirko-cli " + c.Args[0])) << what;
+        EXPECT_TRUE(run.Out.isEmpty()) << what;
     }
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
 TEST(GuiCommandLine, HelpAndVersionNeedNoWindowSystem)

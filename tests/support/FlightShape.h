@@ -15,8 +15,7 @@ struct TSampleRun {
 };
 
 // The maximal stretches of consecutive samples for which `holds(i)` is true.
-template <class TCondition>
-std::vector<TSampleRun> RunsOf(size_t count, TCondition holds)
+template <class TCondition> std::vector<TSampleRun> RunsOf(size_t count, TCondition holds)
 {
     std::vector<TSampleRun> runs;
     for (size_t i = 0; i < count; ++i) {

@@ -41,6 +41,16 @@ TAnswer TScriptedDialogs::AskYesNoAll(QWidget*, const QString& text)
     Answers.pop_front();
     return a;
 }
+int TScriptedDialogs::AskChoice(QWidget*, const QString& text, const QStringList& buttons,
+                                int defaultButton, int)
+{
+    Log << "choose: " + text + " [" + buttons.join('|') + "]";
+    if (Choices.empty())
+        return defaultButton;
+    const int chosen = Choices.front();
+    Choices.pop_front();
+    return chosen;
+}
 QString TScriptedDialogs::GetSaveFileName(QWidget*, const QString& title, const QString&,
                                           const QString&, const QString&, bool askOverwrite)
 {

@@ -15,6 +15,7 @@ public:
     // Every text shown or asked, in order, prefixed with its kind ("error: ", "ask: ", ...).
     QStringList Log;
     std::deque<TAnswer> Answers;     // for AskYesNo / AskYesNoAll; default Yes when empty
+    std::deque<int> Choices;         // for AskChoice: a button's index; default the default one
     std::deque<QString> FileNames;   // for GetSaveFileName / GetExistingDirectory; empty = cancel
     std::deque<bool> PrinterAnswers; // for SetupPrinter; default false
     std::deque<std::function<int(QDialog&)>> DialogScripts; // for Exec; default rejects
@@ -27,6 +28,8 @@ public:
     void ShowInformation(QWidget*, const QString& text, const QString& button) override;
     TAnswer AskYesNo(QWidget*, const QString& text, bool information) override;
     TAnswer AskYesNoAll(QWidget*, const QString& text) override;
+    int AskChoice(QWidget*, const QString& text, const QStringList& buttons, int defaultButton,
+                  int escapeButton) override;
     QString GetSaveFileName(QWidget*, const QString& title, const QString& dir,
                             const QString& filter, const QString& defaultSuffix,
                             bool askOverwrite) override;

@@ -56,6 +56,22 @@ private:
     double S0 = 0, S1 = 0, S2 = 0, Sh = 0, Sth = 0;
 };
 
+// The mean of n values, never overflowing: the plain sum while it stays finite (ordinary values
+// keep every digit), else the sum of the values scaled down by an exact power of two.
+double Mean(const double* values, size_t n)
+{
+    double sum = 0;
+    for (size_t i = 0; i < n; ++i)
+        sum += values[i];
+    if (std::isfinite(sum) || n == 0)
+        return sum / static_cast<double>(n);
+    constexpr int kScale = 64;
+    double scaled = 0;
+    for (size_t i = 0; i < n; ++i)
+        scaled += std::ldexp(values[i], -kScale);
+    return std::ldexp(scaled / static_cast<double>(n), kScale);
+}
+
 bool HasChannel(const std::vector<double>& channel, size_t samples)
 {
     return samples > 0 && channel.size() >= samples;
@@ -174,10 +190,7 @@ TFlightStats AnalyseFlight(const TDataBlock& flight, const std::vector<double>* 
         const auto [lo, hi] = std::minmax_element(v.begin(), v.begin() + static_cast<long>(n));
         s.MinVoltage = *lo;
         s.MaxVoltage = *hi;
-        double sum = 0;
-        for (size_t i = 0; i < n; ++i)
-            sum += v[i];
-        s.MeanVoltage = sum / static_cast<double>(n);
+        s.MeanVoltage = Mean(v.data(), n);
     }
     return s;
 }

@@ -261,9 +261,9 @@ TFlightLayout DrawLayout(const TFlightProfile& profile, TFlightRandom& random)
         thermal.Entry = std::min(3 * scale, thermal.Duration() / 4);
         layout.Thermals.push_back(thermal);
     }
-    const double freeSeconds = std::max(0.0, layout.ApproachStart -
-                                                 (layout.Launch + layout.Run + layout.Zoom) -
-                                                 layout.RestartSpan());
+    const double freeSeconds =
+        std::max(0.0, layout.ApproachStart - (layout.Launch + layout.Run + layout.Zoom) -
+                          layout.RestartSpan());
     FitThermals(layout.Thermals, freeSeconds, 15 * scale);
 
     double glideSeconds = freeSeconds;
@@ -407,10 +407,10 @@ TFlightPlan BuildPlan(const TFlightLayout& layout)
         const TRange thermalGives{height + kWeakestThermal * circling,
                                   height + kStrongestThermal * circling};
         // The last thermal aims at where the last glide at its own sink meets the approach.
-        const double wanted = i + 2 == glides ? layout.ApproachHeight +
-                                                    layout.Sinks[i + 1] * sinking[i + 1] -
-                                                    powered[i + 1]
-                                              : thermal.Top;
+        const double wanted =
+            i + 2 == glides
+                ? layout.ApproachHeight + layout.Sinks[i + 1] * sinking[i + 1] - powered[i + 1]
+                : thermal.Top;
         const double top = thermalGives.Clamp(tops[i].Clamp(thermalGives.Clamp(wanted)));
         plan.Circlings.push_back({time, time + circling, thermal.Period, thermal.Swing});
         time += circling;
@@ -491,7 +491,8 @@ std::vector<uint8_t> GenerateFlight(const TFlightProfile& profile, uint32_t seed
         double height = track.At(t);
         for (const TCircling& circling : plan.Circlings)
             if (t > circling.Start && t < circling.Stop)
-                height += circling.Swing * std::sin(kTwoPi * (t - circling.Start) / circling.Period);
+                height +=
+                    circling.Swing * std::sin(kTwoPi * (t - circling.Start) / circling.Period);
         const double airborne =
             Clamp01((t - layout.Launch) / 5) * Clamp01((layout.Touchdown - t) / 5);
         for (const TAirWave& wave : layout.Air)

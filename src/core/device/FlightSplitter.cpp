@@ -64,6 +64,31 @@ std::string SavedCountText(int count)
            (count == 1 ? " file succesfully written." : " files succesfully written.");
 }
 
+std::string SaveSummaryText(int written, int skipped, int alreadySaved)
+{
+    std::string text = SavedCountText(written);
+    if (skipped > 0)
+        text +=
+            " " + std::to_string(skipped) + (skipped == 1 ? " flight" : " flights") + " skipped.";
+    if (alreadySaved > 0)
+        text += " " + std::to_string(alreadySaved) + (alreadySaved == 1 ? " flight" : " flights") +
+                " already saved.";
+    return text;
+}
+
+std::string OverwriteQuestionText(const std::string& fileName, const std::string& freeName)
+{
+    return "Filename " + fileName +
+           " already exists and holds a different flight. Keep both "
+           "saves this flight as " +
+           freeName + ".";
+}
+
+std::string AlreadySavedText(const std::string& fileName)
+{
+    return "Flight already saved as " + fileName + ".";
+}
+
 std::string SavedSoFarText(int count)
 {
     return count == 0 ? std::string("0 files saved.") : SavedCountText(count);
@@ -209,7 +234,9 @@ std::vector<TImageFlight> SplitMemoryImage(std::span<const uint8_t> image, int64
                                 std::to_string(segment.DataStart - kHeaderBytes) +
                                 ") has no recorded channel and was not saved.";
         } else {
-            flight.FileName = FlightFileName(name.BaseName, number++);
+            flight.BaseName = name.BaseName;
+            flight.Number = number++;
+            flight.FileName = FlightFileName(name.BaseName, flight.Number);
             flight.Record = BuildFlight(image, segment, settings.DateText);
         }
         flights.push_back(std::move(flight));

@@ -37,6 +37,13 @@ TSaveName SaveNameFromDefault(const std::string& defaultFileName);
 std::string FlightFileName(const std::string& baseName, int number);
 // "1 file succesfully written." / "N files succesfully written."
 std::string SavedCountText(int count);
+// The closing count of a save: SavedCountText, then how many flights were skipped and how many
+// were already saved, each only when there were some.
+std::string SaveSummaryText(int written, int skipped, int alreadySaved);
+// The question for a different flight under a taken name, with where Keep both saves it.
+std::string OverwriteQuestionText(const std::string& fileName, const std::string& freeName);
+// The note for a flight the file of its name already holds.
+std::string AlreadySavedText(const std::string& fileName);
 // The running count while saving: as SavedCountText, "0 files saved." when there was nothing.
 std::string SavedSoFarText(int count);
 // The line that tells where the raw backup of a download is, or nothing without one.
@@ -66,6 +73,8 @@ struct TSplitSettings {
 struct TImageFlight {
     TFlightSegment Segment;
     std::string FileName; // "Block001.zdf"; empty for a skipped flight
+    std::string BaseName; // "Block": the name without its number
+    int Number = 0;       // 1 for "Block001.zdf"
     TDataBlock Record;
     std::string SkipReason; // the message shown instead of saving; empty for a flight to save
 };

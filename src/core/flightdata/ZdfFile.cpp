@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 #include <functional>
+#include <new>
 
 namespace zirko {
 
@@ -115,7 +116,19 @@ bool ParseHeaderInteger(std::string_view line, int32_t& value)
 
 } // namespace
 
-TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double markerThreshold)
+uint64_t SampleMemoryBytes(int64_t samples, int32_t channelMask)
+{
+    uint64_t perSample = sizeof(double); // Time
+    for (const auto& ch : kChannels)
+        if (channelMask & ch.Mask)
+            perSample += sizeof(double);
+    if (channelMask & kMaskRx)
+        perSample += sizeof(int32_t);
+    return static_cast<uint64_t>(std::max<int64_t>(samples, 0)) * perSample;
+}
+
+TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double markerThreshold,
+                          size_t memoryLimit)
 {
     TReadResult result;
     TLineReader reader(content);
@@ -162,6 +175,11 @@ TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double m
         }
         while (!reader.AtEof() && reader.ReadLine() != "<Data>") {
         }
+
+        // Every line is a sample, an empty one too: the count decides the memory, so a file of
+        // millions of empty lines is refused before the arrays grow past what may be had.
+        if (SampleMemoryBytes(n, flight.ChannelMask) > memoryLimit)
+            throw std::bad_alloc();
 
         const int k = ChannelCount(flight.ChannelMask);
         // Column 0 is Time; the next columns belong to the set mask bits from 15 down. Columns of
@@ -435,6 +453,26 @@ std::string FormatDataFile(const TDataBlock& flight, TWriteResult* failure)
     });
     EmitColumns(flight, columns, writer);
     return out;
+}
+
+TDataBlock AsStored(const TDataBlock& flight)
+{
+    TDataBlock stored;
+    const std::string text = FormatDataFile(flight);
+    if (text.empty() || ParseDataFile(text, stored, 0.0).Status != TReadStatus::Ok)
+        return {};
+    return stored;
+}
+
+bool SameRecordedFlight(const TDataBlock& a, const TDataBlock& b)
+{
+    if (a.Sampling != b.Sampling || a.ChannelMask != b.ChannelMask ||
+        a.HeaderWord3 != b.HeaderWord3 || a.HeaderWord4 != b.HeaderWord4 ||
+        a.HeaderWord5 != b.HeaderWord5 || a.HeaderWord6 != b.HeaderWord6 ||
+        a.HeaderWord7 != b.HeaderWord7 || a.Time != b.Time)
+        return false;
+    return std::all_of(kChannels.begin(), kChannels.end(),
+                       [&](const auto& ch) { return a.*ch.Array == b.*ch.Array; });
 }
 
 } // namespace zirko

@@ -4,6 +4,7 @@
 #include "core/app/ByteSink.h"
 #include "core/flightdata/DataBlock.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,8 +30,13 @@ struct TReadResult {
 };
 
 // Reads a flight file's bytes into a freshly created record. On anything but Ok the record must
-// be discarded.
-TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double markerThreshold);
+// be discarded. The samples take 8 bytes per line for Time and each kept channel (4 more for the
+// marker flags); when that is more than `memoryLimit` bytes nothing is allocated and
+// std::bad_alloc is thrown, as when an allocation fails while reading.
+TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double markerThreshold,
+                          size_t memoryLimit = SIZE_MAX);
+// The bytes the arrays of a flight of `samples` samples take with this channel mask.
+uint64_t SampleMemoryBytes(int64_t samples, int32_t channelMask);
 
 // The largest flight file the reader takes; anything larger is "Error in reading file.".
 inline constexpr int64_t kMaxFlightFileBytes = int64_t{1} << 30;
@@ -56,5 +62,12 @@ TWriteResult CheckDataFile(const TDataBlock& flight);
 bool EmitDataFile(const TDataBlock& flight, const TByteSink& sink);
 // Serialises a flight exactly as it is written to disk.
 std::string FormatDataFile(const TDataBlock& flight, TWriteResult* failure = nullptr);
+
+// The record as it reads back once written (time to 0.1, the channels to 0.01); empty when it
+// cannot be written.
+TDataBlock AsStored(const TDataBlock& flight);
+// Whether two records hold the same recorded flight: the same header words and the same samples
+// of every channel. The date, annotations, notes and offsets, which the user edits, do not count.
+bool SameRecordedFlight(const TDataBlock& a, const TDataBlock& b);
 
 } // namespace zirko

@@ -30,6 +30,7 @@
 #include <QStatusBar>
 #include <QTextLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zirko {
 
@@ -441,16 +442,17 @@ namespace {
 class TWindowSaveUi final : public TFlightSaveUi {
 public:
     explicit TWindowSaveUi(TZirkoComForm& form) : Form(form) {}
-    TOverwriteAnswer AskOverwrite(const std::string& question) override
+    TOverwriteAnswer AskOverwrite(const TOverwriteQuestion& question) override
     {
-        switch (Dialogs().AskYesNoAll(&Form, QString::fromStdString(question))) {
-        case TAnswer::Yes:
-            return TOverwriteAnswer::Yes;
-        case TAnswer::YesToAll:
-            return TOverwriteAnswer::YesToAll;
-        default:
-            return TOverwriteAnswer::No;
-        }
+        // In the order of TOverwriteAnswer; Keep both loses nothing, Esc skips only this flight.
+        const QStringList buttons{"Keep both", "Rewrite", "Rewrite all", "Skip"};
+        const int chosen =
+            Dialogs().AskChoice(&Form, QString::fromStdString(question.Text), buttons, 0, 3);
+        return static_cast<TOverwriteAnswer>(std::clamp(chosen, 0, 3));
+    }
+    void FlightAlreadySaved(const std::string& fileName) override
+    {
+        Form.SetStatus(QString::fromStdString(AlreadySavedText(fileName)));
     }
     void FlightsFound(size_t count) override
     {

@@ -9,6 +9,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <algorithm>
+#include <vector>
 
 namespace zirko {
 
@@ -54,6 +56,22 @@ public:
         default:
             return TAnswer::No;
         }
+    }
+    int AskChoice(QWidget* parent, const QString& text, const QStringList& buttons,
+                  int defaultButton, int escapeButton) override
+    {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text,
+                        QMessageBox::NoButton, parent);
+        std::vector<QPushButton*> added;
+        for (const QString& caption : buttons)
+            added.push_back(box.addButton(caption, QMessageBox::ActionRole));
+        if (defaultButton >= 0 && defaultButton < static_cast<int>(added.size()))
+            box.setDefaultButton(added[static_cast<size_t>(defaultButton)]);
+        if (escapeButton >= 0 && escapeButton < static_cast<int>(added.size()))
+            box.setEscapeButton(added[static_cast<size_t>(escapeButton)]);
+        box.exec();
+        const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
+        return chosen == added.end() ? escapeButton : static_cast<int>(chosen - added.begin());
     }
     QString GetSaveFileName(QWidget* parent, const QString& title, const QString& dir,
                             const QString& filter, const QString& defaultSuffix,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QWidget;
@@ -30,6 +31,10 @@ public:
     virtual TAnswer AskYesNo(QWidget* parent, const QString& text, bool information = false) = 0;
     // Confirmation with Yes, No and Yes to All.
     virtual TAnswer AskYesNoAll(QWidget* parent, const QString& text) = 0;
+    // A question with the buttons captioned `buttons`, in order; returns the index of the one
+    // chosen. Enter chooses `defaultButton`; Esc and closing the box choose `escapeButton`.
+    virtual int AskChoice(QWidget* parent, const QString& text, const QStringList& buttons,
+                          int defaultButton, int escapeButton) = 0;
 
     // Empty result: cancelled. With `askOverwrite` off an existing file is chosen without a
     // question.

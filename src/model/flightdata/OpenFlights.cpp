@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 
 namespace zirko {
@@ -97,35 +98,56 @@ int TOpenFlights::OpenDataFile(const QString& fileName)
 {
     if (!QFileInfo(fileName).isFile())
         return -1;
-    auto flight = std::make_unique<TDataBlock>();
-    int count = -1;
-    const TReadResult result = ReadDataFile(QFile::encodeName(fileName).toStdString(), *flight,
-                                            MarkerThreshold ? MarkerThreshold() : 0.0);
-    switch (result.Status) {
-    case TReadStatus::Ok:
-        count = result.Count;
-        break;
-    case TReadStatus::Failed:
-        Questions.ShowError("Error by opening datafile \"" + fileName + "\"! \r" +
-                            QString::fromStdString(result.Message));
-        count = -1;
-        break;
-    case TReadStatus::IoError:
-        Questions.ShowError(QString::fromStdString(result.Message));
-        count = 0;
-        break;
-    }
-    if (count < 1)
+    const std::string path = QFile::encodeName(fileName).toStdString();
+    // Running out of memory for one flight is told, and the program and the flights already open
+    // go on as they were.
+    const auto outOfMemory = [&] {
+        Questions.ShowError(QString::fromStdString(NotEnoughMemoryText(path)));
         return -1;
+    };
+    std::unique_ptr<TOpenFlight> entry;
+    try {
+        auto flight = std::make_unique<TDataBlock>();
+        int count = -1;
+        const TReadResult result =
+            ReadDataFile(path, *flight, MarkerThreshold ? MarkerThreshold() : 0.0);
+        switch (result.Status) {
+        case TReadStatus::Ok:
+            count = result.Count;
+            break;
+        case TReadStatus::Failed:
+            Questions.ShowError("Error by opening datafile \"" + fileName + "\"! \r" +
+                                QString::fromStdString(result.Message));
+            count = -1;
+            break;
+        case TReadStatus::IoError:
+            Questions.ShowError(QString::fromStdString(result.Message));
+            count = 0;
+            break;
+        }
+        if (count < 1)
+            return -1;
 
-    auto entry = std::make_unique<TOpenFlight>();
-    entry->Channels = InitialChannelStates(*flight);
-    entry->Record = std::move(flight);
-    entry->FileName = fileName;
-    entry->Name = QString::fromStdString(FlightNameOf(fileName.toStdString()));
+        entry = std::make_unique<TOpenFlight>();
+        entry->Channels = InitialChannelStates(*flight);
+        entry->Record = std::move(flight);
+        entry->FileName = fileName;
+        entry->Name = QString::fromStdString(FlightNameOf(fileName.toStdString()));
+        DataList.reserve(DataList.size() + 1);
+    } catch (const std::bad_alloc&) {
+        return outOfMemory();
+    } catch (const std::length_error&) {
+        return outOfMemory();
+    }
     DataList.push_back(std::move(entry));
     const int row = FlightCount() - 1;
-    emit FlightOpened(row);
+    try {
+        emit FlightOpened(row);
+    } catch (const std::bad_alloc&) {
+        // What the views built for it so far goes with it.
+        DropFlight(row);
+        return outOfMemory();
+    }
     // The altitude is switched on even for a flight that recorded none.
     DataList.back()->Channels[0] = TChannelState::On;
     GridCheck(1, row, true);

@@ -15,9 +15,18 @@
 
 namespace zirko {
 
+std::string NotRegularFileText(const std::filesystem::path& fileName)
+{
+    struct stat st {};
+    if (::stat(fileName.c_str(), &st) != 0 || S_ISREG(st.st_mode))
+        return {};
+    return fileName.string() + " is not a regular file.";
+}
+
 bool ReadWholeFile(const std::filesystem::path& fileName, std::string& content)
 {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO is refused below instead of waiting for a writer.
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st {};
@@ -147,15 +156,22 @@ bool LinkUnnamed(int fd, const std::filesystem::path& name)
 // The data goes into an unnamed file of the target's folder (or, where the file system has no
 // such files, a temporary one beside the target, removed on every failure). Replacing keeps the
 // old file's permissions and refuses a file the user may not write; creating never replaces a
-// file of that name that appeared meanwhile.
+// file of that name that appeared meanwhile, nor a link to a missing file.
 TFileSave SaveProducedFile(const std::filesystem::path& fileName, TSaveMode mode,
                            const TByteProducer& produce)
 {
-    const std::filesystem::path target = FollowLinks(fileName);
+    std::filesystem::path target = FollowLinks(fileName);
     if (target.empty())
         return TFileSave::Failed;
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
+    // A link whose target is missing is a name that is taken, and nothing is made through it:
+    // the target could lie anywhere. Replacing puts the file in the link's place.
+    if (!exists && target != fileName) {
+        if (mode == TSaveMode::CreateNew)
+            return TFileSave::Exists;
+        target = fileName;
+    }
     if (exists && mode == TSaveMode::CreateNew)
         return TFileSave::Exists;
     if (exists && (!S_ISREG(old.st_mode) || !MayWrite(target, old)))

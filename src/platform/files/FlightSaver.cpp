@@ -4,8 +4,11 @@
 #include "platform/files/FlightFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <optional>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace zirko {
@@ -32,6 +35,18 @@ std::string TimeStamp()
                   static_cast<int>(time.seconds().count()));
     return text;
 }
+
+// Whether a file of this name is there; a link whose target is missing takes its name too.
+bool NameTaken(const std::string& fileName)
+{
+    struct stat st {};
+    return ::lstat(fileName.c_str(), &st) == 0 || errno != ENOENT;
+}
+
+// How often one flight is tried when names are taken again between the look and the write.
+constexpr int kSaveAttempts = 100;
+// How many numbers Keep both looks at for a free name.
+constexpr int kFreeNameLooks = 100000;
 
 } // namespace
 
@@ -115,43 +130,77 @@ TSplitResult TFlightSaver::SaveFlights(const std::vector<TImageFlight>& flights,
         }
     }
 
-    bool asking = true;
+    // Keep both takes numbers above every one this download gives out, so no later flight of it
+    // meets a file made by this one.
+    int nextFree = 1;
+    for (const TImageFlight& flight : flights)
+        nextFree = std::max(nextFree, flight.Number + 1);
+    bool rewriteAll = false;
     for (const TImageFlight& flight : flights) {
         if (!flight.SkipReason.empty()) {
             ui.FlightNotSaved(flight.SkipReason);
             continue;
         }
-        const std::string fileName = folder + flight.FileName;
-        // Yes replaces the file; No ends the whole save.
-        auto mayReplace = [&] {
-            const TOverwriteAnswer answer =
-                ui.AskOverwrite("Filename " + fileName + " already exists. Rewrite?");
-            if (answer == TOverwriteAnswer::YesToAll)
-                asking = false;
-            return answer != TOverwriteAnswer::No;
+        // The flight as its file reads back, to tell it from another under the same name.
+        std::optional<TDataBlock> stored;
+        const auto heldAlready = [&](const std::string& fileName) {
+            if (!stored)
+                stored = AsStored(flight.Record);
+            TDataBlock onDisk;
+            const TReadResult read = ReadDataFile(fileName, onDisk, 0.0);
+            return read.Status == TReadStatus::Ok && read.Count > 0 &&
+                   SameRecordedFlight(onDisk, *stored);
         };
-        TSaveMode mode = asking ? TSaveMode::CreateNew : TSaveMode::Replace;
-        if (asking && fs::exists(fileName, error)) {
-            if (!mayReplace())
+        std::string fileName = folder + flight.FileName;
+        // A name may be taken between the look and the write: it is then looked at again, as one
+        // that was there before.
+        bool done = false;
+        for (int attempt = 0; attempt < kSaveAttempts && !done; ++attempt) {
+            done = true;
+            TSaveMode mode = TSaveMode::CreateNew;
+            if (NameTaken(fileName)) {
+                if (heldAlready(fileName)) {
+                    ++result.AlreadySaved;
+                    ui.FlightAlreadySaved(fileName);
+                    break;
+                }
+                std::string freeName = folder + FlightFileName(flight.BaseName, nextFree);
+                for (int look = 0; look < kFreeNameLooks && NameTaken(freeName); ++look)
+                    freeName = folder + FlightFileName(flight.BaseName, ++nextFree);
+                TOverwriteAnswer answer = TOverwriteAnswer::RewriteAll;
+                if (!rewriteAll)
+                    answer = ui.AskOverwrite(
+                        {fileName, freeName, OverwriteQuestionText(fileName, freeName)});
+                if (answer == TOverwriteAnswer::Skip) {
+                    ++result.Skipped;
+                    break;
+                }
+                if (answer == TOverwriteAnswer::KeepBoth) {
+                    fileName = freeName;
+                    ++nextFree;
+                    done = false;
+                    continue;
+                }
+                rewriteAll = rewriteAll || answer == TOverwriteAnswer::RewriteAll;
+                mode = TSaveMode::Replace;
+            }
+            const TWriteResult written = WriteDataFile(fileName, flight.Record, mode);
+            if (written.Status == TWriteStatus::Exists) {
+                done = false;
+                continue;
+            }
+            if (!written.Ok()) {
+                ui.FlightNotSaved(kMsgWriteIo);
                 break;
-            mode = TSaveMode::Replace;
+            }
+            ++result.Saved;
+            ui.FilesWritten(result.Saved);
+            break;
         }
-        TWriteResult written = WriteDataFile(fileName, flight.Record, mode);
-        // Another program saved a file of this name meanwhile: it is asked about as one that
-        // was there before.
-        if (written.Status == TWriteStatus::Exists) {
-            if (!mayReplace())
-                break;
-            written = WriteDataFile(fileName, flight.Record, TSaveMode::Replace);
-        }
-        if (!written.Ok()) {
+        if (!done)
             ui.FlightNotSaved(kMsgWriteIo);
-            continue;
-        }
-        ++result.Saved;
-        ui.FilesWritten(result.Saved);
     }
-    result.CountText = SavedCountText(result.Saved);
+    result.CountText = SaveSummaryText(result.Saved, result.Skipped, result.AlreadySaved);
     return result;
 }
 

@@ -11,14 +11,30 @@
 
 namespace zirko {
 
-enum class TOverwriteAnswer { Yes, No, YesToAll };
+// What to do with a flight whose file name is taken by a different flight.
+enum class TOverwriteAnswer {
+    KeepBoth,   // the flight is saved under the next free number (the default)
+    Rewrite,    // the file is replaced by this flight
+    RewriteAll, // this and every later different flight replace their files without a question
+    Skip,       // this flight is not saved; the save goes on with the next
+};
+
+// The question asked for a different flight under a taken name.
+struct TOverwriteQuestion {
+    std::string FileName; // the taken name
+    std::string FreeName; // where Keep both saves the flight
+    std::string Text;     // the question as shown
+};
 
 // What saving tells and asks; the device window and zirko-cli show it each their own way.
 class TFlightSaveUi {
 public:
     virtual ~TFlightSaveUi() = default;
-    // "Filename ... already exists. Rewrite?" with Yes, No and Yes to All.
-    virtual TOverwriteAnswer AskOverwrite(const std::string& question) = 0;
+    // A file of the flight's name holds another flight: Keep both, Rewrite, Rewrite all or Skip.
+    virtual TOverwriteAnswer AskOverwrite(const TOverwriteQuestion& question) = 0;
+    // The file of the flight's name holds this very flight (the same header words and samples):
+    // it is not written again and no question is asked.
+    virtual void FlightAlreadySaved(const std::string& fileName) = 0;
     // The image was split into `count` flights, skipped ones included.
     virtual void FlightsFound(size_t count) = 0;
     // A flight was not saved (no channel, or its file could not be written); the save goes on.
@@ -42,6 +58,8 @@ struct TSaverPaths {
 struct TSplitResult {
     int Segments = 0;       // flights found
     int Saved = 0;          // files really written
+    int Skipped = 0;        // different flights under taken names the answer skipped
+    int AlreadySaved = 0;   // flights the file of their name already held
     std::string CountText;  // the count text of the closing box (empty when nothing was found)
     std::string BackupPath; // where the raw image was kept, empty when it was not
     std::string Error;      // a failure that ends the save and the connection ("Cannot create ")
@@ -55,7 +73,9 @@ public:
     // The image is everything read; flights are looked for up to `lastDataIndex`.
     TSplitResult DataReadingFinished(std::span<const uint8_t> image, int64_t lastDataIndex,
                                      const TSplitSettings& settings, TFlightSaveUi& ui) const;
-    // Writes the flights in order; No to an overwrite question ends the save.
+    // Writes the flights in order. A name taken by the same flight is left alone, one taken by
+    // another flight is asked about; a link whose target is missing counts as taken, and nothing
+    // is ever created outside the data folder.
     TSplitResult SaveFlights(const std::vector<TImageFlight>& flights, TFlightSaveUi& ui) const;
     // Stores the image under a new time-stamped name and drops the oldest backups; returns its
     // path, or nothing when no backup could be kept.

@@ -215,6 +215,20 @@ TEST(FlightStats, MissingChannelsAndTooFewSamplesGiveNoValues)
     EXPECT_TRUE(s.MaxClimbRate);
 }
 
+// Values near the largest double: their sum overflows, their mean does not.
+TEST(FlightStats, TheMeanOfHugeValuesDoesNotOverflow)
+{
+    TDataBlock f;
+    f.Time = {0, 1, 2, 3};
+    f.Voltage = {1.5e308, 1.7e308, 1.6e308, 1.4e308};
+    auto s = AnalyseFlight(f);
+    ASSERT_TRUE(s.MeanVoltage);
+    EXPECT_NEAR(*s.MeanVoltage / 1e308, 1.55, 1e-12);
+    f.Voltage = {-1.7e308, -1.7e308, 1.7e308, 1.6e308};
+    s = AnalyseFlight(f);
+    EXPECT_NEAR(*s.MeanVoltage / 1e308, -0.025, 1e-12);
+}
+
 TEST(FlightStats, AGivenClimbRateIsUsedAndLaunchIndexNamesTheSample)
 {
     const TDataBlock f = Heights({100, 101, 103, 104, 100});

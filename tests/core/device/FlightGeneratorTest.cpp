@@ -174,8 +174,8 @@ TEST(GeneratedFlight, ALostServoSignalReadsAboutMinus300ForAMomentAndChangesNoth
 
 TEST(GeneratedMemoryImage, FaultSwitchesPickOneFlightOrEveryFlight)
 {
-    const auto flights = Split(GenerateMemoryImage(3, 40, 120, {.MotorRestartFlight = 2,
-                                                                .ServoLossFlight = 0}));
+    const auto flights =
+        Split(GenerateMemoryImage(3, 40, 120, {.MotorRestartFlight = 2, .ServoLossFlight = 0}));
     ASSERT_EQ(flights.size(), 3u);
     std::vector<size_t> runs;
     std::vector<size_t> losses;

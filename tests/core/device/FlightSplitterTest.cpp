@@ -126,6 +126,15 @@ TEST(FlightFileNames, NumberingFollowsTheDefaultName)
     EXPECT_EQ(SaveNameFromDefault("Fly-123.zdf").BaseName, "Fly-123");
 }
 
+TEST(FlightFileNames, TheClosingCountAddsSkippedAndAlreadySavedFlightsOnlyWhenThereAreSome)
+{
+    EXPECT_EQ(SaveSummaryText(3, 0, 0), "3 files succesfully written.");
+    EXPECT_EQ(SaveSummaryText(1, 1, 0), "1 file succesfully written. 1 flight skipped.");
+    EXPECT_EQ(SaveSummaryText(0, 2, 1),
+              "0 files succesfully written. 2 flights skipped. 1 flight already saved.");
+    EXPECT_EQ(SaveSummaryText(0, 0, 4), "0 files succesfully written. 4 flights already saved.");
+}
+
 TEST(FlightConversion, SixHundredBytesOfThreeChannelsAreOneHundredSamples)
 {
     auto image = ImageWithEnd(18 + 600);

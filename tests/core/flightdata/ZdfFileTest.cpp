@@ -1,6 +1,7 @@
 #include "core/flightdata/ZdfFile.h"
 
 #include <gtest/gtest.h>
+#include <new>
 #include <string>
 
 using namespace zirko;
@@ -33,6 +34,53 @@ TEST(ZdfReader, MissingColumnsReadAsZeroAndExtraColumnsAreIgnored)
     EXPECT_TRUE(f.MarkerFlags.empty());
     EXPECT_EQ(f.HeaderWord7, 7);
     EXPECT_EQ(f.DateText, "12.3.2026 10:00:00");
+}
+
+// The memory the samples need is known from the line count before anything is allocated.
+TEST(ZdfReader, AFlightLargerThanTheLimitThrowsBeforeAllocating)
+{
+    const std::string text =
+        Header(0x8800) + "<Data>\r\n" + std::string(1000, '\n') + "</Data>\r\n";
+    EXPECT_EQ(SampleMemoryBytes(1000, 0x8800), 24000u);
+    EXPECT_EQ(SampleMemoryBytes(1000, 0x4000), 20000u); // servo: 4 more bytes for the marker
+    EXPECT_EQ(SampleMemoryBytes(1000, 0x01FF), 8000u);  // the low bits are not stored
+    TDataBlock f;
+    EXPECT_THROW(ParseDataFile(text, f, 0, 23999), std::bad_alloc);
+    TDataBlock g;
+    const TReadResult r = ParseDataFile(text, g, 0, 24000);
+    EXPECT_EQ(r.Count, 1000);
+    EXPECT_EQ(g.Voltage, std::vector<double>(1000, 0.0));
+}
+
+// A downloaded flight is the one in a file when its header words and samples are, whatever the
+// user wrote into the file since.
+TEST(ZdfRecords, TheSameRecordedFlightIgnoresWhatTheUserEdits)
+{
+    TDataBlock f;
+    ASSERT_EQ(Parse(Header(0x8800) + "<Data>\r\n0.0,1.5,4.9\r\n0.1,2,4.8\r\n</Data>\r\n", f).Count,
+              2);
+    TDataBlock downloaded = f;
+    downloaded.Altitude = {1.4999999, 2.0000001}; // as converted, before the file's rounding
+    downloaded.Voltage = {4.9000001, 4.8};
+    const TDataBlock stored = AsStored(downloaded);
+    EXPECT_TRUE(SameRecordedFlight(f, stored));
+    TDataBlock edited = f;
+    edited.DateText = "later";
+    edited.Notes = "notes";
+    edited.Annotations = {{0.1, 2, "top"}};
+    edited.RxOffsetY = 3;
+    EXPECT_TRUE(SameRecordedFlight(edited, stored));
+    TDataBlock other = f;
+    other.HeaderWord5 = 0;
+    EXPECT_FALSE(SameRecordedFlight(other, stored));
+    other = f;
+    other.Voltage[1] = 4.81;
+    EXPECT_FALSE(SameRecordedFlight(other, stored));
+    other = f;
+    other.Time.push_back(0.2);
+    other.Altitude.push_back(0);
+    other.Voltage.push_back(0);
+    EXPECT_FALSE(SameRecordedFlight(other, stored));
 }
 
 TEST(ZdfReader, LowMaskBitsCountAsColumnsButAreNotStored)

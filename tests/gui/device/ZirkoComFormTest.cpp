@@ -1,6 +1,7 @@
 #include "gui/device/ZirkoComForm.h"
 #include "core/device/LoggerProtocol.h"
 #include "core/device/LoggerSimulator.h"
+#include "platform/files/FlightFile.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 #include "platform/serial/PtyServer.h"
@@ -317,7 +318,7 @@ TEST(ZirkoComForm, WholeSessionWithTheSimulator)
     EXPECT_TRUE(f.EditVoltspy->isEnabled());
     const QString voltspy = f.EditVoltspy->text();
 
-    // Download: every flight lands in the data folder, a second one asks before overwriting.
+    // Download: every flight lands in the data folder.
     QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
     EXPECT_FALSE(f.ButtonClose->isEnabled());
     ASSERT_TRUE(WaitIdle(f));
@@ -327,10 +328,32 @@ TEST(ZirkoComForm, WholeSessionWithTheSimulator)
                 t.Scripted.Log.filter("info: 3 files succesfully written.").size() == 1);
     EXPECT_TRUE(f.LabelData->text().startsWith("Number of bytes read: "));
     EXPECT_NE(f.LabelRecordingTime->text(), "0 s");
-    t.Scripted.Answers = {TAnswer::YesToAll};
+    // The same memory again: every flight is already saved, nothing is asked or written.
     QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
     ASSERT_TRUE(WaitIdle(f));
-    EXPECT_EQ(t.Scripted.Log.filter("askall: Filename ").size(), 1);
+    EXPECT_TRUE(t.Scripted.Log.filter("choose: ").isEmpty());
+    EXPECT_EQ(
+        t.Scripted.Log.filter("info: 0 files succesfully written. 3 flights already saved.").size(),
+        1);
+    EXPECT_EQ(QDir(data.path()).entryList({"*.zdf"}), files);
+    // Another flight under a taken name is asked about; Enter keeps both.
+    const std::string second = QDir(data.path()).filePath("Block002.zdf").toStdString();
+    TDataBlock changed;
+    ASSERT_EQ(ReadDataFile(second, changed, 0).Status, TReadStatus::Ok);
+    changed.Altitude[0] += 10;
+    ASSERT_TRUE(WriteDataFile(second, changed).Ok());
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    const QStringList asked = t.Scripted.Log.filter("choose: ");
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains("Block002.zdf already exists and holds a different flight"));
+    EXPECT_TRUE(asked[0].endsWith("Block004.zdf. [Keep both|Rewrite|Rewrite all|Skip]"))
+        << asked[0].toStdString();
+    EXPECT_EQ(QDir(data.path()).entryList({"*.zdf"}),
+              QStringList({"Block001.zdf", "Block002.zdf", "Block003.zdf", "Block004.zdf"}));
+    EXPECT_EQ(
+        t.Scripted.Log.filter("info: 1 file succesfully written. 2 flights already saved.").size(),
+        1);
 
     // Upload with read-back, then a fresh read shows what was written.
     TypeInto(f.EditVoltspy, "6");

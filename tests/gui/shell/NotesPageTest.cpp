@@ -402,6 +402,10 @@ public:
         return Script.AskYesNo(p, t, i);
     }
     TAnswer AskYesNoAll(QWidget* p, const QString& t) override { return Script.AskYesNoAll(p, t); }
+    int AskChoice(QWidget* p, const QString& t, const QStringList& b, int d, int e) override
+    {
+        return Script.AskChoice(p, t, b, d, e);
+    }
     QString GetSaveFileName(QWidget* p, const QString& t, const QString& d, const QString& f,
                             const QString& s, bool a) override
     {

@@ -169,6 +169,45 @@ TEST_F(OpenFlightsModelTest, UnreadableFilesAreNotOpened)
     EXPECT_EQ(Flights.ActualRow(), -1);
 }
 
+// A flight that does not fit in memory is told about; the flights already open stay as they were.
+TEST_F(OpenFlightsModelTest, AFlightTooLargeForMemoryIsToldAndTheOthersStay)
+{
+    const std::vector<QString> paths = OpenSome(2);
+    // Ten thousand empty data lines: every one a sample of time, altitude, servo and voltage.
+    const QString empty = Dir.filePath("empty-lines.zdf");
+    QFile file(empty);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<Header>\r\nd\r\n10\r\n51200\r\n0\r\n0\r\n0\r\n0\r\n0\r\n</Header>\r\n"
+               "<Data>\r\n" +
+               QByteArray("\r\n").repeated(10000) + "</Data>\r\n");
+    file.close();
+    ASSERT_EQ(SampleMemoryBytes(10000, 0xC800), 10000u * 36);
+    SetFlightMemoryLimit(300000);
+    const int row = Flights.OpenDataFile(empty);
+    SetFlightMemoryLimit(0);
+    EXPECT_EQ(row, -1);
+    EXPECT_EQ(Questions.Errors(), QStringList{"error: Not enough memory to open " + empty + "."});
+    EXPECT_TRUE(Events.isEmpty());
+    EXPECT_EQ(Names(), (std::vector<QString>{"a", "b"}));
+    EXPECT_EQ(Flights.Flight(1)->Altitude[5], 2);
+    // Below the limit the same file opens, every empty line a sample of zeros.
+    EXPECT_EQ(Flights.OpenDataFile(empty), 2);
+    EXPECT_EQ(Flights.Flight(2)->Time.size(), 10000u);
+    EXPECT_EQ(Flights.Flight(2)->Voltage.back(), 0);
+
+    // An allocation that fails while a view takes in the flight: the flight is dropped again.
+    Questions.Log.clear();
+    Events.clear();
+    const QMetaObject::Connection failing = QObject::connect(&Flights, &TOpenFlights::FlightOpened,
+                                                             [](int) { throw std::bad_alloc(); });
+    EXPECT_EQ(Flights.OpenDataFile(paths[0]), -1);
+    QObject::disconnect(failing);
+    EXPECT_EQ(Questions.Errors(),
+              QStringList{"error: Not enough memory to open " + paths[0] + "."});
+    EXPECT_EQ(Events, (QStringList{"opened 3", "closing 3", "closed 3"}));
+    EXPECT_EQ(Flights.FlightCount(), 3);
+}
+
 TEST_F(OpenFlightsModelTest, ChannelsToggleButUnavailableOnesStayGreyed)
 {
     Write("b.zdf", MakeFlight(5, false));

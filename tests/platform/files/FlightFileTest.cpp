@@ -150,9 +150,84 @@ TEST(ZdfReader, UnreadableFileIsAnInputFailure)
     EXPECT_EQ(r.Status, TReadStatus::IoError);
     EXPECT_EQ(r.Count, 0);
     EXPECT_EQ(r.Message, kMsgReadIo);
-    auto d = ReadDataFile(dir.Path, f, 0); // a folder is not a flight file
-    EXPECT_EQ(d.Status, TReadStatus::IoError);
     EXPECT_EQ(ReadDataFile("", f, 0).Count, 0);
+}
+
+// A FIFO would block the reader and a device would never end: neither is opened.
+TEST(ZdfReader, AnythingButARegularFileIsRefusedUnopened)
+{
+    TTempDir dir;
+    const fs::path fifo = dir.Path / "pipe.zdf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const fs::path& path : {fifo, fs::path("/dev/zero"), dir.Path}) {
+        TDataBlock f;
+        const TReadResult r = ReadDataFile(path, f, 0);
+        EXPECT_EQ(r.Status, TReadStatus::IoError) << path;
+        EXPECT_EQ(r.Count, 0);
+        EXPECT_EQ(r.Message, path.string() + " is not a regular file.");
+        EXPECT_EQ(NotRegularFileText(path), r.Message);
+    }
+    // A link to a flight file is read as the file.
+    const fs::path flight = dir.Path / "flight.zdf";
+    ASSERT_TRUE(WriteDataFile(flight, SampleFlight()).Ok());
+    fs::create_symlink(flight, dir.Path / "link.zdf");
+    TDataBlock f;
+    EXPECT_EQ(ReadDataFile(dir.Path / "link.zdf", f, 0).Count, 50);
+    EXPECT_EQ(NotRegularFileText(dir.Path / "link.zdf"), "");
+    EXPECT_EQ(NotRegularFileText(dir.Path / "missing.zdf"), "");
+    std::string content;
+    EXPECT_FALSE(ReadWholeFile(fifo, content));
+}
+
+// Every line is a sample, an empty one too; a file whose samples would not fit is told about
+// before the arrays grow.
+TEST(ZdfReader, AFlightLargerThanTheMemoryLimitIsRefused)
+{
+    TTempDir dir;
+    const fs::path file = dir.Path / "empty-lines.zdf";
+    std::ofstream(file, std::ios::binary)
+        << "<Header>\r\nd\r\n10\r\n"
+        << 0xFE00 << "\r\n0\r\n0\r\n0\r\n0\r\n0\r\n</Header>\r\n<Data>\r\n"
+        << std::string(20000, '\n') << "</Data>\r\n";
+    EXPECT_EQ(SampleMemoryBytes(20000, 0xFE00), 20000u * 68);
+    SetFlightMemoryLimit(20000 * 68 - 1);
+    TDataBlock f;
+    const TReadResult refused = ReadDataFile(file, f, 0);
+    SetFlightMemoryLimit(20000 * 68);
+    TDataBlock g;
+    const TReadResult read = ReadDataFile(file, g, 0);
+    SetFlightMemoryLimit(0);
+    EXPECT_EQ(refused.Status, TReadStatus::IoError);
+    EXPECT_EQ(refused.Message, "Not enough memory to open " + file.string() + ".");
+    EXPECT_TRUE(f.Time.empty());
+    EXPECT_EQ(read.Status, TReadStatus::Ok);
+    EXPECT_EQ(read.Count, 20000);
+    EXPECT_EQ(g.Aux0200.size(), 20000u);
+    EXPECT_GT(FlightMemoryLimit(), size_t{1} << 24);
+}
+
+// What a picture must never replace: a ".zdf" name, or a file that starts as a flight file does.
+TEST(FlightDataFile, IsKnownByItsNameOrItsStart)
+{
+    TTempDir dir;
+    const auto write = [&](const char* name, const std::string& content) {
+        std::ofstream(dir.Path / name, std::ios::binary) << content;
+        return dir.Path / name;
+    };
+    EXPECT_TRUE(IsFlightDataFile(dir.Path / "missing.zdf"));
+    EXPECT_TRUE(IsFlightDataFile(dir.Path / "MISSING.Zdf"));
+    EXPECT_TRUE(IsFlightDataFile(write("flight.png", "<Header>\r\n9.12.2026\r\n")));
+    EXPECT_TRUE(IsFlightDataFile(write("bare", "<Header>")));
+    EXPECT_FALSE(IsFlightDataFile(dir.Path / "missing.png"));
+    EXPECT_FALSE(IsFlightDataFile(write("short.png", "<Heade")));
+    EXPECT_FALSE(IsFlightDataFile(write("lower.png", "<header>\r\n")));
+    EXPECT_FALSE(IsFlightDataFile(write("picture.png", "\x89PNG\r\n")));
+    EXPECT_FALSE(IsFlightDataFile(dir.Path));
+    fs::create_symlink(dir.Path / "flight.png", dir.Path / "link.bmp");
+    EXPECT_TRUE(IsFlightDataFile(dir.Path / "link.bmp"));
+    // A FIFO is not opened: the question returns at once.
+    ASSERT_EQ(::mkfifo((dir.Path / "pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(IsFlightDataFile(dir.Path / "pipe"));
 }
 
 namespace {
@@ -217,12 +292,18 @@ TEST(ZdfWriter, ReplacingKeepsThePermissionsAndFollowsALink)
     EXPECT_EQ(Perms(target), mode);
     EXPECT_EQ(Entries(dir.Path / "real"), std::vector<std::string>{"flight.zdf"});
 
-    // A link to a file not there yet makes the file and stays a link.
+    // Nothing is made through a link to a file that is not there: a new file finds the name
+    // taken, a replacing one takes the link's place.
     const fs::path dangling = dir.Path / "later.zdf";
     fs::create_symlink("real/later.zdf", dangling);
-    ASSERT_TRUE(WriteDataFile(dangling, SampleFlight(), TSaveMode::CreateNew).Ok());
+    EXPECT_EQ(WriteDataFile(dangling, SampleFlight(), TSaveMode::CreateNew).Status,
+              TWriteStatus::Exists);
     EXPECT_TRUE(fs::is_symlink(dangling));
-    EXPECT_TRUE(fs::is_regular_file(dir.Path / "real" / "later.zdf"));
+    EXPECT_FALSE(fs::exists(dir.Path / "real" / "later.zdf"));
+    ASSERT_TRUE(WriteDataFile(dangling, SampleFlight(), TSaveMode::Replace).Ok());
+    EXPECT_FALSE(fs::is_symlink(dangling));
+    EXPECT_TRUE(fs::is_regular_file(dangling));
+    EXPECT_EQ(Entries(dir.Path / "real"), std::vector<std::string>{"flight.zdf"});
 }
 
 TEST(ZdfWriter, ANewFileNeverReplacesOneThatIsThere)

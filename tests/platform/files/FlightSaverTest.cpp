@@ -21,14 +21,20 @@ namespace fs = std::filesystem;
 
 class TRecordingUi final : public TFlightSaveUi {
 public:
-    TOverwriteAnswer AskOverwrite(const std::string& question) override
+    // Without an answer given the question skips the flight: nothing is written unasked.
+    TOverwriteAnswer AskOverwrite(const TOverwriteQuestion& question) override
     {
-        Questions.push_back(question);
+        Questions.push_back(question.Text);
+        FreeNames.push_back(question.FreeName);
         if (Answers.empty())
-            return TOverwriteAnswer::No;
+            return TOverwriteAnswer::Skip;
         const auto answer = Answers.front();
         Answers.pop_front();
         return answer;
+    }
+    void FlightAlreadySaved(const std::string& fileName) override
+    {
+        AlreadySaved.push_back(fileName);
     }
     // The texts the device window shows for each report.
     void FlightsFound(size_t count) override { Status.push_back(ReadingFinishedText(count)); }
@@ -40,7 +46,8 @@ public:
     }
 
     std::deque<TOverwriteAnswer> Answers;
-    std::vector<std::string> Questions, Errors, Information, Status, InitLabels;
+    std::vector<std::string> Questions, FreeNames, AlreadySaved, Errors, Information, Status,
+        InitLabels;
 };
 
 class TTempFolder {
@@ -129,42 +136,117 @@ TEST_F(FlightSaving, EveryFlightIsWrittenUnderTheNextNumber)
     EXPECT_FALSE(fs::exists(Saved("Block004.zdf")));
 }
 
-TEST_F(FlightSaving, YesToAllOverwritesEveryLaterFileWithoutAsking)
+TEST_F(FlightSaving, RewriteAllRewritesEveryLaterFileWithoutAsking)
 {
     for (const char* name : {"Flight012.zdf", "Flight013.zdf", "Flight014.zdf"})
         std::ofstream(Saved(name)) << "old";
     DefaultName = "Flight0012.zdf";
-    Ui.Answers = {TOverwriteAnswer::YesToAll};
+    Ui.Answers = {TOverwriteAnswer::RewriteAll};
     const auto result = Save(ThreeFlights());
-    EXPECT_EQ(Ui.Questions, std::vector<std::string>{"Filename " + Folder.Path.string() +
-                                                     "/Flight012.zdf already exists. Rewrite?"});
+    const std::string taken = Folder.Path.string() + "/Flight012.zdf";
+    EXPECT_EQ(Ui.Questions,
+              std::vector<std::string>{"Filename " + taken +
+                                       " already exists and holds a different flight. Keep "
+                                       "both saves this flight as " +
+                                       Folder.Path.string() + "/Flight015.zdf."});
     EXPECT_EQ(result.Saved, 3);
     EXPECT_GT(fs::file_size(Saved("Flight014.zdf")), 3u);
+    EXPECT_FALSE(fs::exists(Saved("Flight015.zdf")));
 }
 
-TEST_F(FlightSaving, NoEndsTheSaveButTheBackupKeepsTheFlights)
+// A second download of the same memory: every flight is already there, nothing is asked or written.
+TEST_F(FlightSaving, FlightsAlreadySavedAreLeftAloneWithoutAQuestion)
+{
+    ASSERT_EQ(Save(ThreeFlights()).Saved, 3);
+    // The user's notes and a later date do not make it another flight.
+    TDataBlock edited;
+    ASSERT_EQ(ReadDataFile(Saved("Block002.zdf"), edited, 0).Status, TReadStatus::Ok);
+    edited.Notes = "thermal at the wood";
+    edited.DateText = "1.1.2020";
+    ASSERT_TRUE(WriteDataFile(Saved("Block002.zdf"), edited).Ok());
+    const std::string before = FileText(Saved("Block002.zdf"));
+    Ui = {};
+    const auto result = Save(ThreeFlights());
+    EXPECT_TRUE(Ui.Questions.empty());
+    EXPECT_EQ(result.Saved, 0);
+    EXPECT_EQ(result.AlreadySaved, 3);
+    EXPECT_EQ(Ui.AlreadySaved.size(), 3u);
+    EXPECT_EQ(AlreadySavedText(Ui.AlreadySaved[1]),
+              "Flight already saved as " + Saved("Block002.zdf").string() + ".");
+    EXPECT_TRUE(Ui.Information[0].starts_with("0 files succesfully written. 3 flights already "
+                                              "saved.\n"));
+    EXPECT_EQ(FileText(Saved("Block002.zdf")), before);
+    EXPECT_FALSE(fs::exists(Saved("Block004.zdf")));
+}
+
+// A second download with other flights under the first one's names: each answer decides one flight.
+TEST_F(FlightSaving, ADifferentFlightUnderATakenNameIsAskedAbout)
+{
+    ASSERT_EQ(Save(ThreeFlights()).Saved, 3);
+    auto other = ThreeFlights();
+    for (size_t flight = 0; flight < 3; ++flight)
+        PutWord(other, flight * 58 + 8, 7); // another header word
+    const std::string first = FileText(Saved("Block001.zdf"));
+
+    // Keep both takes the next free numbers; Skip skips that flight only.
+    Ui = {};
+    Ui.Answers = {TOverwriteAnswer::KeepBoth, TOverwriteAnswer::Skip, TOverwriteAnswer::KeepBoth};
+    auto result = Save(other);
+    EXPECT_EQ(Ui.Questions.size(), 3u);
+    EXPECT_EQ(Ui.FreeNames, (std::vector<std::string>{Saved("Block004.zdf").string(),
+                                                      Saved("Block005.zdf").string(),
+                                                      Saved("Block005.zdf").string()}));
+    EXPECT_EQ(result.Saved, 2);
+    EXPECT_EQ(result.Skipped, 1);
+    EXPECT_EQ(Ui.Information[0].substr(0, Ui.Information[0].find('\n')),
+              "2 files succesfully written. 1 flight skipped.");
+    EXPECT_EQ(FileText(Saved("Block001.zdf")), first);
+    TDataBlock kept;
+    ASSERT_EQ(ReadDataFile(Saved("Block004.zdf"), kept, 0).Status, TReadStatus::Ok);
+    EXPECT_EQ(kept.HeaderWord3, 7);
+    EXPECT_TRUE(fs::exists(Saved("Block005.zdf")));
+    EXPECT_FALSE(fs::exists(Saved("Block006.zdf")));
+
+    // Again: only the file of the flight's own name is compared, so each is asked about anew.
+    Ui = {};
+    Ui.Answers = {TOverwriteAnswer::Rewrite};
+    result = Save(other);
+    EXPECT_EQ(Ui.Questions.size(), 3u);
+    EXPECT_EQ(result.Saved, 1);
+    EXPECT_EQ(result.Skipped, 2);
+    EXPECT_EQ(result.AlreadySaved, 0);
+    EXPECT_EQ(Ui.Information[0].substr(0, Ui.Information[0].find('\n')),
+              "1 file succesfully written. 2 flights skipped.");
+    ASSERT_EQ(ReadDataFile(Saved("Block001.zdf"), kept, 0).Status, TReadStatus::Ok);
+    EXPECT_EQ(kept.HeaderWord3, 7);
+}
+
+TEST_F(FlightSaving, TheBackupKeepsWhatWasSkippedForALaterSplit)
 {
     std::ofstream(Saved("Block002.zdf")) << "old";
     const auto image = ThreeFlights();
     const auto result = Save(image);
     EXPECT_EQ(Ui.Questions.size(), 1u);
-    EXPECT_EQ(result.Saved, 1);
-    EXPECT_FALSE(fs::exists(Saved("Block003.zdf")));
-    EXPECT_TRUE(Ui.Information[0].starts_with("1 file succesfully written."));
+    EXPECT_EQ(result.Saved, 2);
+    EXPECT_EQ(result.Skipped, 1);
+    EXPECT_TRUE(fs::exists(Saved("Block003.zdf")));
 
-    // The backup is the image as downloaded; splitting it again saves the rest.
+    // The backup is the image as downloaded; splitting it again saves the skipped flight.
     std::ifstream backup(result.BackupPath, std::ios::binary);
     const std::vector<uint8_t> kept((std::istreambuf_iterator<char>(backup)), {});
     EXPECT_EQ(kept, image);
     TRecordingUi yes;
-    yes.Answers = {TOverwriteAnswer::YesToAll};
-    EXPECT_EQ(SaveImage(kept, LastIndex(kept), Folder.Path.string(), "d", yes).Saved, 3);
+    yes.Answers = {TOverwriteAnswer::RewriteAll};
+    const auto again = SaveImage(kept, LastIndex(kept), Folder.Path.string(), "d", yes);
+    EXPECT_EQ(again.Saved, 1);
+    EXPECT_EQ(again.AlreadySaved, 2);
+    EXPECT_GT(fs::file_size(Saved("Block002.zdf")), 3u);
 }
 
 TEST_F(FlightSaving, AFailedWriteIsReportedAndTheNextFlightStillSaved)
 {
     fs::create_directory(Saved("Block002.zdf")); // a folder where the file should go
-    Ui.Answers = {TOverwriteAnswer::Yes};
+    Ui.Answers = {TOverwriteAnswer::Rewrite};
     const auto result = Save(ThreeFlights());
     EXPECT_EQ(Ui.Errors, std::vector<std::string>{"Error in writing file."});
     EXPECT_EQ(result.Saved, 2);
@@ -178,12 +260,41 @@ TEST_F(FlightSaving, AReadOnlyFlightIsRefusedAndNotCountedAndTheOthersSave)
     const std::string before = FileText(Saved("Block002.zdf"));
     fs::permissions(Saved("Block002.zdf"), fs::perms::owner_read);
     Ui = {};
-    Ui.Answers = {TOverwriteAnswer::YesToAll};
-    const auto result = Save(ThreeFlights());
+    Ui.Answers = {TOverwriteAnswer::RewriteAll};
+    auto other = ThreeFlights();
+    for (size_t flight = 0; flight < 3; ++flight)
+        PutWord(other, flight * 58 + 8, 9);
+    const auto result = Save(other);
     EXPECT_EQ(Ui.Errors, std::vector<std::string>{"Error in writing file."});
+    EXPECT_EQ(Ui.Questions.size(), 1u);
     EXPECT_EQ(result.Saved, 2);
     EXPECT_EQ(FileText(Saved("Block002.zdf")), before);
     EXPECT_EQ(fs::status(Saved("Block002.zdf")).permissions(), fs::perms::owner_read);
+}
+
+// A link in the data folder whose target is missing is a taken name; nothing is ever made through
+// it, whatever the answer.
+TEST_F(FlightSaving, ALinkToAMissingFileIsATakenNameAndNothingIsMadeOutside)
+{
+    fs::create_directory(Saved("data"));
+    const fs::path outside = Folder.Path / "outside.zdf";
+    for (const char* name : {"Block001.zdf", "Block002.zdf", "Block003.zdf"})
+        fs::create_symlink(outside, Saved("data") / name);
+    const auto image = ThreeFlights();
+    const auto save = [&] {
+        return SaveImage(image, LastIndex(image), Saved("data").string(), "d", Ui);
+    };
+    Ui.Answers = {TOverwriteAnswer::KeepBoth, TOverwriteAnswer::Skip, TOverwriteAnswer::Rewrite};
+    const auto result = save();
+    EXPECT_EQ(Ui.Questions.size(), 3u);
+    EXPECT_EQ(result.Saved, 2);
+    EXPECT_FALSE(fs::exists(outside));
+    EXPECT_TRUE(fs::is_regular_file(Saved("data") / "Block004.zdf"));
+    EXPECT_TRUE(fs::is_symlink(Saved("data") / "Block001.zdf"));
+    EXPECT_TRUE(fs::is_symlink(Saved("data") / "Block002.zdf"));
+    // Rewrite puts the flight in the link's place, in the folder.
+    EXPECT_FALSE(fs::is_symlink(Saved("data") / "Block003.zdf"));
+    EXPECT_TRUE(fs::is_regular_file(Saved("data") / "Block003.zdf"));
 }
 
 TEST_F(FlightSaving, TheBackupKeepsEverythingReadAlsoPastTheImage)
@@ -198,7 +309,8 @@ TEST_F(FlightSaving, TheBackupKeepsEverythingReadAlsoPastTheImage)
     EXPECT_EQ(backup, std::string(image.begin(), image.end()));
 }
 
-// Two downloads saved into one folder at the same moment, each answering No to an existing file.
+// Two downloads of the same memory saved into one folder at the same moment: each flight is written
+// once, the other saver finds it already saved.
 TEST(FlightSavingRace, TwoSaversNeverBothWriteTheSameFile)
 {
     auto image = GenerateMemoryImage(3, 11, 240);
@@ -207,14 +319,16 @@ TEST(FlightSavingRace, TwoSaversNeverBothWriteTheSameFile)
         TTempFolder folder;
         std::atomic<int> ready = 0;
         int saved[2] = {0, 0};
+        int already[2] = {0, 0};
         auto save = [&](int saver) {
             TRecordingUi ui;
             ++ready;
             while (ready < 2) {
             }
-            saved[saver] = SaveImage(image, LastIndex(image), folder.Path.string(),
-                                     "saver " + std::to_string(saver), ui, "Blok")
-                               .Saved;
+            const TSplitResult result = SaveImage(image, LastIndex(image), folder.Path.string(),
+                                                  "saver " + std::to_string(saver), ui, "Blok");
+            saved[saver] = result.Saved;
+            already[saver] = result.AlreadySaved;
         };
         std::thread first(save, 0);
         std::thread second(save, 1);
@@ -227,6 +341,7 @@ TEST(FlightSavingRace, TwoSaversNeverBothWriteTheSameFile)
         }
         // Every success a saver reports is a file of its own on disk.
         EXPECT_EQ(saved[0] + saved[1], files) << "round " << round;
+        EXPECT_EQ(already[0] + already[1], 3) << "round " << round;
         EXPECT_EQ(files, 3);
     }
 }
