@@ -495,7 +495,11 @@ ZIRKO_CLI_COMMAND("split",
                   "does",
                   {"IMAGE", "a memory image, e.g. a raw backup the download kept", false,
                    "No memory image given."},
-                  {kOut, kName, kDate, kOverwrite}, RunSplit);
+                  {kOut, kName, kDate, kOverwrite}, RunSplit,
+                  "stdout shows \"Data reading finished (N blocks read.)\", then the count: \"N "
+                  "files succesfully written.\", followed by \"K flights skipped.\" and \"M "
+                  "flights already saved.\" when there are some. Each question about a taken "
+                  "name with its answer, and each flight already saved, appear on stderr.");
 ZIRKO_CLI_COMMAND("download",
                   "connects to a logger, reads firmware and configuration, downloads the "
                   "memory, then splits and saves as split does",
