@@ -96,9 +96,16 @@ bool TOpenFlights::ChannelShownAnywhere(int column) const
 
 int TOpenFlights::OpenDataFile(const QString& fileName)
 {
-    if (!QFileInfo(fileName).isFile())
-        return -1;
     const std::string path = QFile::encodeName(fileName).toStdString();
+    const QFileInfo info(fileName);
+    // A FIFO or a device is told about and never opened: it would block or never end. Folders
+    // and missing files are passed over as before.
+    if (const std::string other = NotRegularFileText(path); !other.empty() && !info.isDir()) {
+        Questions.ShowError(QString::fromStdString(other));
+        return -1;
+    }
+    if (!info.isFile())
+        return -1;
     // Running out of memory for one flight is told, and the program and the flights already open
     // go on as they were.
     const auto outOfMemory = [&] {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <sys/stat.h>
 
 using namespace zirko;
 
@@ -167,6 +168,14 @@ TEST_F(OpenFlightsModelTest, UnreadableFilesAreNotOpened)
     EXPECT_TRUE(Flights.Empty());
     EXPECT_TRUE(Events.isEmpty());
     EXPECT_EQ(Flights.ActualRow(), -1);
+
+    // A FIFO is told about without being opened (opening it would wait for a writer).
+    Questions.Log.clear();
+    const QString fifo = Dir.filePath("pipe.zdf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(Flights.OpenDataFile(fifo), -1);
+    EXPECT_EQ(Questions.Errors(), QStringList{"error: " + fifo + " is not a regular file."});
+    EXPECT_TRUE(Flights.Empty());
 }
 
 // A flight that does not fit in memory is told about; the flights already open stay as they were.
