@@ -81,6 +81,9 @@ std::string ManualPage(const std::string& version);
 
 // Prints the failure text as the last line on stderr and returns exit code 1.
 int Fail(const std::string& message);
+// Flushes standard output; when some of it could not be written (a full disk, a closed pipe)
+// and `code` is 0, says so on stderr and returns 1, else returns `code`.
+int CheckStandardOutput(int code);
 // A command line that cannot be run as given: the message and the command's usage on stderr,
 // exit code 2.
 int UsageFail(const TArgParser& args, const std::string& message);

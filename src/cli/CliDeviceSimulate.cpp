@@ -145,7 +145,12 @@ int RunSimulate(const TArgParser& p)
     ::sigaction(SIGINT, &action, nullptr);
 
     std::cout << created.Server->DevicePath().toStdString() << std::endl;
-    std::cout.flush();
+    // Without its device path on stdout nobody can use the simulator: serving would be in vain.
+    if (const int code = CheckStandardOutput(0); code != 0) {
+        ::close(gSignalPipe[0]);
+        ::close(gSignalPipe[1]);
+        return code;
+    }
     const bool verbose = p.Flag("--verbose");
     QObject::connect(created.Server.get(), &TPtyServer::ClientConnected, [verbose] {
         if (verbose)

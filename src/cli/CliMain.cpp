@@ -231,8 +231,6 @@ std::string ReadWholeNumber(const TArgParser& args, const std::string& name, int
     return {};
 }
 
-namespace {
-
 // Output that never reached standard output (a full disk, a closed pipe) fails the command: its
 // result is not there.
 int CheckStandardOutput(int code)
@@ -252,8 +250,6 @@ int CheckStandardOutput(int code)
               << std::endl;
     return 1;
 }
-
-} // namespace
 
 static std::string StripDashes(const std::string& name)
 {

@@ -62,6 +62,7 @@ TEST(CliOutput, AFailedWriteToStandardOutputFailsTheCommand)
         {"split", kInputs + "memory.img", "--out", dir.filePath("out"), "--date", "d"},
         {"--help"},
         {"info", "--help"},
+        {"simulate", "--flights", "0"}, // nobody could learn its device path
     };
     for (const QStringList& args : commands) {
         const std::string what = args.join(' ').toStdString();
@@ -70,6 +71,8 @@ TEST(CliOutput, AFailedWriteToStandardOutputFailsTheCommand)
         ASSERT_FALSE(run.ErrLines.isEmpty()) << what;
         EXPECT_TRUE(run.ErrLines.last().startsWith("Error in writing standard output"))
             << what << ": " << run.ErrLines.last().toStdString();
+        if (args.front() == "simulate")
+            continue;
         // The same command into a file succeeds.
         const QString file = dir.filePath("stdout.txt");
         EXPECT_EQ(RunCli(args, {}, file).Code, 0) << what;
