@@ -79,7 +79,7 @@ bool HasChannel(const std::vector<double>& channel, size_t samples)
 
 } // namespace
 
-size_t ClimbHalfWindow(const std::vector<double>& time)
+size_t SlopeHalfWindow(const std::vector<double>& time, double halfSeconds)
 {
     const size_t n = time.size();
     if (n < 2)
@@ -87,24 +87,24 @@ size_t ClimbHalfWindow(const std::vector<double>& time)
     const double dt = (time[n - 1] - time[0]) / static_cast<double>(n - 1);
     if (!(dt > 0))
         return 1;
-    const double k = std::floor(0.5 / dt + 0.5);
+    const double k = std::floor(halfSeconds / dt + 0.5);
     if (!(k >= 1))
         return 1;
     return k >= static_cast<double>(n) ? n : static_cast<size_t>(k);
 }
 
-void ComputeClimbRate(const std::vector<double>& time, const std::vector<double>& altitude,
-                      std::vector<double>& out)
+void ComputeSlope(const std::vector<double>& time, const std::vector<double>& value,
+                  size_t halfWindow, std::vector<double>& out)
 {
-    const size_t n = std::min(time.size(), altitude.size());
+    const size_t n = std::min(time.size(), value.size());
     out.assign(time.size(), 0.0);
     if (n == 0)
         return;
-    const size_t k = ClimbHalfWindow(time);
+    const size_t k = std::max<size_t>(1, halfWindow);
     // The sums are taken afresh every `block` samples, which bounds the rounding that adding and
     // removing samples gathers, at a cost of one window per block.
     const size_t block = std::max<size_t>(64, 2 * k + 1);
-    TSlopeWindow window(time, altitude);
+    TSlopeWindow window(time, value);
     size_t lo = 0;
     size_t hi = 0;
     size_t rebaseAt = 0;
@@ -124,6 +124,12 @@ void ComputeClimbRate(const std::vector<double>& time, const std::vector<double>
         }
         out[i] = window.Slope();
     }
+}
+
+void ComputeClimbRate(const std::vector<double>& time, const std::vector<double>& altitude,
+                      std::vector<double>& out)
+{
+    ComputeSlope(time, altitude, ClimbHalfWindow(time), out);
 }
 
 std::vector<double> ClimbRate(const TDataBlock& flight)
@@ -146,6 +152,18 @@ std::optional<size_t> LaunchIndex(const TDataBlock& flight)
     return std::nullopt;
 }
 
+std::optional<size_t> LandingIndex(const TDataBlock& flight)
+{
+    const size_t n = flight.Time.size();
+    if (!HasChannel(flight.Altitude, n))
+        return std::nullopt;
+    const double end = flight.Altitude[n - 1];
+    for (size_t i = n; i-- > 0;)
+        if (flight.Altitude[i] - end >= kLaunchHeight)
+            return i;
+    return std::nullopt;
+}
+
 TFlightStats AnalyseFlight(const TDataBlock& flight, const std::vector<double>* climb)
 {
     TFlightStats s;
@@ -163,13 +181,8 @@ TFlightStats AnalyseFlight(const TDataBlock& flight, const std::vector<double>* 
         s.AltitudeGain = *hi - a[0];
         if (auto launch = LaunchIndex(flight))
             s.LaunchTime = t[*launch];
-        const double end = a[n - 1];
-        for (size_t i = n; i-- > 0;) {
-            if (a[i] - end >= kLaunchHeight) {
-                s.LandingTime = t[i];
-                break;
-            }
-        }
+        if (auto landing = LandingIndex(flight))
+            s.LandingTime = t[*landing];
         if (s.LaunchTime && s.LandingTime && *s.LandingTime - *s.LaunchTime >= 0)
             s.TimeAloft = *s.LandingTime - *s.LaunchTime;
         if (n >= 2) {

@@ -10,14 +10,26 @@
 
 namespace zirko {
 
-// Half the width, in samples, of the window the climb rate is taken over: about half a second
-// of the flight's mean sample period, at least one sample.
-size_t ClimbHalfWindow(const std::vector<double>& time);
+// Half the width, in samples, of a window spanning about `halfSeconds` on either side of a
+// sample at the flight's mean sample period: floor(halfSeconds / dt + 0.5), at least one sample
+// (one where no time passes), at most the flight's length.
+size_t SlopeHalfWindow(const std::vector<double>& time, double halfSeconds);
 
-// The climb rate in m/s at every sample: the least-squares slope of the altitude against time
-// over the samples within ClimbHalfWindow on either side (fewer at the ends), 0 where all those
-// samples share one time. `altitude` holds at least as many values as `time`; `out` gets one
-// value per time. Linear in the number of samples.
+// The least-squares slope of `value` against `time` at every sample, over the samples within
+// `halfWindow` on either side (fewer at the ends), 0 where all those samples share one time.
+// `value` holds at least as many values as `time`; `out` gets one value per time. Linear in the
+// number of samples, whatever the window.
+void ComputeSlope(const std::vector<double>& time, const std::vector<double>& value,
+                  size_t halfWindow, std::vector<double>& out);
+
+// The climb rate is the altitude's slope over about one second.
+inline constexpr double kClimbHalfSeconds = 0.5;
+inline size_t ClimbHalfWindow(const std::vector<double>& time)
+{
+    return SlopeHalfWindow(time, kClimbHalfSeconds);
+}
+
+// The climb rate in m/s at every sample (ComputeSlope over ClimbHalfWindow).
 void ComputeClimbRate(const std::vector<double>& time, const std::vector<double>& altitude,
                       std::vector<double>& out);
 std::vector<double> ClimbRate(const TDataBlock& flight);
@@ -49,5 +61,7 @@ TFlightStats AnalyseFlight(const TDataBlock& flight, const std::vector<double>* 
 
 // Index of the launch sample: the first whose altitude is kLaunchHeight or more over the start.
 std::optional<size_t> LaunchIndex(const TDataBlock& flight);
+// Index of the landing sample: the last whose altitude is kLaunchHeight or more over the end.
+std::optional<size_t> LandingIndex(const TDataBlock& flight);
 
 } // namespace zirko
