@@ -2,6 +2,7 @@
 // and the usage, and work failures stay exit 1.
 #include "ZirkoVersion.h"
 #include "core/analysis/FlightAnalysis.h"
+#include "core/analysis/FlightEvents.h"
 #include "platform/files/FlightFile.h"
 #include "support/TestUtil.h"
 
@@ -69,6 +70,8 @@ const std::vector<std::pair<QString, QStringList>> kCommands{
     {"simulate", {"--image FILE", "--firmware TEXT", "--config FILE"}},
     {"render", {"-o OUT", "--size WxH", "--climb"}},
     {"stats", {}},
+    {"events",
+     {"--rules none|f5j|ales", "--motor-threshold P", "--ales-height M", "--low-voltage V"}},
 };
 
 } // namespace
@@ -167,6 +170,19 @@ TEST(CliCommandLine, UsageErrorsExitTwoWithOneLineAndTheUsage)
         {{"render", kSample, "-o", dir.filePath("x.png"), "--colour", "red"},
          "zirko-cli render: Unknown option 'colour'.",
          "usage: zirko-cli render"},
+        {{"events", kSample, "--rules", "f3j"},
+         "zirko-cli events: Unknown rule set 'f3j' (none, f5j or ales).",
+         "usage: zirko-cli events FILE..."},
+        {{"events", kSample, "--rules", "F5J"},
+         "zirko-cli events: Unknown rule set 'F5J' (none, f5j or ales).",
+         "usage: zirko-cli events"},
+        {{"events", kSample, "--ales-height", "high"},
+         "zirko-cli events: --ales-height takes a number, not 'high'.",
+         "usage: zirko-cli events"},
+        {{"events", "--low-voltage", "3,5", kSample},
+         "zirko-cli events: --low-voltage takes a number, not '3,5'.",
+         "usage: zirko-cli events"},
+        {{"events"}, "No flight file given.", "usage: zirko-cli events"},
     };
     for (const TCase& c : cases) {
         const std::string what = c.Args.join(' ').toStdString();
@@ -362,6 +378,120 @@ TEST(CliStats, OneObjectPerFileInOrderAndNothingPrintedWhenAFileFails)
     EXPECT_EQ(b["minVoltage"].toDouble(), *s.MinVoltage);
 
     const TRun failed = Cli({"stats", first, dir.filePath("none.zdf"), second});
+    EXPECT_EQ(failed.Code, 1);
+    EXPECT_TRUE(failed.Out.isEmpty()) << failed.Out.toStdString();
+    EXPECT_EQ(failed.ErrLines().last(), "Error in reading file.");
+}
+
+// The events of a written flight read back through Qt's JSON parser as the core finds them.
+TEST(CliEvents, OneObjectPerFileWithTheOptionsGivenAndNothingPrintedWhenAFileFails)
+{
+    QTemporaryDir dir;
+    // The motor at 80 % from 2 s to 12 s and at 30 % from 40 s to 41 s; 8 m/s while it runs.
+    zirko::TDataBlock glider;
+    glider.DateText = "9.12.2026 8:00:00";
+    glider.Sampling = 10;
+    glider.ChannelMask = 0x8000 | 0x4000 | 0x0800;
+    double height = 50;
+    for (int i = 0; i <= 900; ++i) {
+        const double t = i / 10.0;
+        const double rx = t >= 2 && t < 12 ? 80 : t >= 40 && t < 41 ? 30 : -100;
+        height += rx > 0 ? 0.8 : t < 2 || height <= 50 ? 0 : -0.1;
+        glider.Time.push_back(t);
+        glider.Rx.push_back(rx);
+        glider.Altitude.push_back(height);
+        glider.Voltage.push_back(rx > 0 ? 3.6 : 4.1);
+    }
+    zirko::TDataBlock ground = glider;
+    ground.ChannelMask = 0x0800;
+    ground.Rx.clear();
+    ground.Altitude.clear();
+    const QString first = dir.filePath("glider.zdf");
+    const QString second = dir.filePath("ground.zdf");
+    ASSERT_TRUE(zirko::WriteDataFile(first.toStdString(), glider).Ok());
+    ASSERT_TRUE(zirko::WriteDataFile(second.toStdString(), ground).Ok());
+
+    const TRun run = Cli({"events", first, second, "--rules", "f5j", "--motor-threshold", "50",
+                          "--low-voltage", "3.8"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    QJsonParseError error;
+    const QJsonArray all = QJsonDocument::fromJson(run.Out.toUtf8(), &error).array();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    ASSERT_EQ(all.size(), 2);
+    const QJsonObject g = all[0].toObject();
+    EXPECT_EQ(g["file"].toString(), first);
+    EXPECT_EQ(g["rules"].toString(), "f5j");
+
+    zirko::TDataBlock stored;
+    ASSERT_EQ(zirko::ReadDataFile(first.toStdString(), stored, 0).Status, zirko::TReadStatus::Ok);
+    zirko::TEventOptions options;
+    options.Rules = zirko::TRules::F5j;
+    options.MotorThreshold = 50;
+    options.LowVoltage = 3.8;
+    const zirko::TFlightEvents e = zirko::AnalyseEvents(stored, options);
+    // The 30 % run is under the threshold: one run, no restart.
+    const QJsonArray runs = g["motorRuns"].toArray();
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_EQ(runs[0].toObject()["start"].toDouble(), 2);
+    EXPECT_EQ(runs[0].toObject()["stop"].toDouble(), 12);
+    EXPECT_EQ(runs[0].toObject()["duration"].toDouble(), e.MotorRuns[0].Duration());
+    EXPECT_EQ(g["motorTime"].toDouble(), *e.MotorTime);
+    EXPECT_EQ(g["launch"].toDouble(), 2);
+    EXPECT_EQ(g["startHeight"].toDouble(), *e.StartHeight);
+    EXPECT_NEAR(g["startHeight"].toDouble(), 80, 1e-6);
+    EXPECT_EQ(g["startHeightTime"].toDouble(), *e.StartHeightTime);
+    EXPECT_EQ(g["landing"].toDouble(), *e.Landing);
+    EXPECT_EQ(g["flightTime"].toDouble(), *e.FlightTime);
+    EXPECT_EQ(g["penalty"].toDouble(), *e.Penalty);
+    const QJsonArray warnings = g["warnings"].toArray();
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_EQ(warnings[0].toObject()["code"].toString(), "low-voltage");
+    EXPECT_EQ(warnings[0].toObject()["time"].toDouble(), 2);
+    EXPECT_EQ(warnings[0].toObject()["text"].toString().toStdString(), e.Warnings[0].Text);
+    const QJsonArray phases = g["phases"].toArray();
+    ASSERT_EQ(static_cast<size_t>(phases.size()), e.Phases.size());
+    ASSERT_GE(phases.size(), 2);
+    EXPECT_EQ(phases[0].toObject()["kind"].toString(), "motor");
+    EXPECT_EQ(phases[1].toObject()["kind"].toString(), "glide");
+    for (qsizetype i = 0; i < phases.size(); ++i) {
+        const QJsonObject p = phases[i].toObject();
+        EXPECT_EQ(p["start"].toDouble(), e.Phases[i].Start);
+        EXPECT_EQ(p["stop"].toDouble(), e.Phases[i].Stop);
+        EXPECT_EQ(p["gain"].toDouble(), e.Phases[i].Gain);
+        EXPECT_EQ(p["rate"].toDouble(), e.Phases[i].Rate);
+    }
+    EXPECT_EQ(g["climbCount"].toInt(), 0);
+    EXPECT_TRUE(g["bestClimbRate"].isNull());
+    EXPECT_EQ(g["glideSinkRate"].toDouble(), *e.GlideSinkRate);
+
+    // Voltage only: the servo's and the altitude's fields are there, as null.
+    const QJsonObject v = all[1].toObject();
+    for (const char* field :
+         {"motorRuns", "motorTime", "launch", "startHeight", "startHeightTime", "landing",
+          "flightTime", "penalty", "phases", "bestClimbRate", "glideSinkRate"}) {
+        EXPECT_TRUE(v.contains(field)) << field;
+        EXPECT_TRUE(v[field].isNull()) << field;
+    }
+    EXPECT_EQ(v["climbCount"].toInt(), 0);
+    EXPECT_EQ(v["warnings"].toArray().size(), 1);
+
+    // The defaults: no rules, the threshold 0 (both runs), no voltage check, 200 m.
+    const TRun plain = Cli({"events", first});
+    ASSERT_EQ(plain.Code, 0) << plain.Err.toStdString();
+    const QJsonObject p = QJsonDocument::fromJson(plain.Out.toUtf8()).array()[0].toObject();
+    EXPECT_EQ(p["rules"].toString(), "none");
+    EXPECT_EQ(p["motorRuns"].toArray().size(), 2);
+    EXPECT_TRUE(p["penalty"].isNull());
+    EXPECT_TRUE(p["warnings"].toArray().isEmpty());
+    const TRun ales = Cli({"events", first, "--rules", "ales", "--ales-height", "79.5"});
+    const QJsonArray alesWarnings =
+        QJsonDocument::fromJson(ales.Out.toUtf8()).array()[0].toObject()["warnings"].toArray();
+    ASSERT_EQ(alesWarnings.size(), 2);
+    EXPECT_EQ(alesWarnings[0].toObject()["text"].toString(),
+              "Altitude 80.0 m before motor cut (limit 79.5 m)");
+    EXPECT_EQ(alesWarnings[1].toObject()["code"].toString(), "motor-restart");
+
+    const TRun failed = Cli({"events", first, dir.filePath("none.zdf")});
     EXPECT_EQ(failed.Code, 1);
     EXPECT_TRUE(failed.Out.isEmpty()) << failed.Out.toStdString();
     EXPECT_EQ(failed.ErrLines().last(), "Error in reading file.");
