@@ -90,6 +90,20 @@ void BM_FullReplot10FlightsClimb(benchmark::State& state)
 {
     Replot(state, 10, 0, 1, true);
 }
+// With every flight's motor runs as bands (about 800 runs a flight, each narrower than a pixel
+// column when the whole flight shows), its start height and its climb phases tinted. The events
+// are found once, at the first draw, and kept: not part of a replot.
+void BM_FullReplot10FlightsMotorPhases(benchmark::State& state)
+{
+    TGraphPage& page = *PageOf(10).Page;
+    page.SetMotorShown(true);
+    page.SetPhasesShown(true);
+    page.Chart1->Replot();
+    Replot(state, 10, 0, 1);
+    state.counters["bands"] = static_cast<double>(page.EventBands.size());
+    page.SetMotorShown(false);
+    page.SetPhasesShown(false);
+}
 // From 40 % of the flights on, so the flights end 60 % into the plot.
 void BM_PartReplot10Flights(benchmark::State& state)
 {
@@ -263,6 +277,7 @@ BENCHMARK(BM_ReduceOneSeries)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullReplot1Flight)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_FullReplot10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_FullReplot10FlightsClimb)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_FullReplot10FlightsMotorPhases)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_PartReplot10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_ZoomedReplot10Flights1Percent)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_WheelZoomStep10Flights)->Unit(benchmark::kMillisecond)->MinTime(2);

@@ -280,6 +280,19 @@ std::optional<TRules> ParseRules(std::string_view name)
     return std::nullopt;
 }
 
+const char* RulesTitle(TRules rules)
+{
+    switch (rules) {
+    case TRules::F5j:
+        return "F5J";
+    case TRules::Ales:
+        return "ALES";
+    case TRules::None:
+        break;
+    }
+    return "None";
+}
+
 const char* WarningCodeName(TWarningCode code)
 {
     switch (code) {

@@ -18,12 +18,16 @@ enum class TRules { None, F5j, Ales };
 // "none", "f5j", "ales": the names of the command line and the settings file.
 const char* RulesName(TRules rules);
 std::optional<TRules> ParseRules(std::string_view name);
+// "None", "F5J", "ALES": the names the windows show.
+const char* RulesTitle(TRules rules);
 
 struct TEventOptions {
     TRules Rules = TRules::None;
     double MotorThreshold = 0; // servo %, the motor runs while the servo is above it
     double AlesHeight = 200;   // m over the start, the limiter's cut height
     double LowVoltage = 0;     // V, 0: no voltage check
+
+    bool operator==(const TEventOptions&) const = default;
 };
 
 // Two times closer than this are one time.

@@ -23,6 +23,16 @@ void ReadOptions(const TIniFile& ini, TOptions& o,
     o.ShowTable = ini.ReadBool(kOptionsSection, "ShowTable", o.ShowTable);
     o.TBShowLegend = ini.ReadBool(kOptionsSection, "TBShowLegend", o.TBShowLegend);
     o.ShowClimb = ini.ReadBool(kAnalysisSection, "Climb", o.ShowClimb);
+    o.ShowMotor = ini.ReadBool(kAnalysisSection, "Motor", o.ShowMotor);
+    o.ShowPhases = ini.ReadBool(kAnalysisSection, "Phases", o.ShowPhases);
+    // A rule set this program does not know leaves the default.
+    if (const auto rules =
+            ParseRules(ini.ReadString(kAnalysisSection, "Rules", RulesName(o.Events.Rules))))
+        o.Events.Rules = *rules;
+    o.Events.MotorThreshold =
+        ini.ReadFloat(kAnalysisSection, "MotorThreshold", o.Events.MotorThreshold);
+    o.Events.AlesHeight = ini.ReadFloat(kAnalysisSection, "AlesHeight", o.Events.AlesHeight);
+    o.Events.LowVoltage = ini.ReadFloat(kAnalysisSection, "LowVoltage", o.Events.LowVoltage);
 }
 
 void WriteOptions(TIniFile& ini, const TOptions& o)
@@ -46,6 +56,12 @@ void WriteAnalysisOptions(TIniFile& ini, const TOptions& o)
 {
     ini.EraseSection(kAnalysisSection);
     ini.WriteBool(kAnalysisSection, "Climb", o.ShowClimb);
+    ini.WriteBool(kAnalysisSection, "Motor", o.ShowMotor);
+    ini.WriteBool(kAnalysisSection, "Phases", o.ShowPhases);
+    ini.WriteString(kAnalysisSection, "Rules", RulesName(o.Events.Rules));
+    ini.WriteFloat(kAnalysisSection, "MotorThreshold", o.Events.MotorThreshold);
+    ini.WriteFloat(kAnalysisSection, "AlesHeight", o.Events.AlesHeight);
+    ini.WriteFloat(kAnalysisSection, "LowVoltage", o.Events.LowVoltage);
 }
 
 } // namespace zirko

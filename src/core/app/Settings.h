@@ -2,6 +2,7 @@
 // order.
 #pragma once
 
+#include "core/analysis/FlightEvents.h"
 #include "core/app/IniFile.h"
 
 #include <functional>
@@ -28,7 +29,10 @@ struct TOptions {
     int AutoGridSize = 10; // NameColMinWidth
     bool ShowTable = true;
     bool TBShowLegend = false;
-    bool ShowClimb = false; // the Graph page's climb-rate curves
+    bool ShowClimb = false;  // the Graph page's climb-rate curves
+    bool ShowMotor = false;  // the Graph page's motor runs and start heights
+    bool ShowPhases = false; // the Graph page's climb phases
+    TEventOptions Events;    // how the flights' events are found
 
     bool operator==(const TOptions&) const = default;
 };

@@ -236,6 +236,8 @@ void TFormMain::FormShowFirst()
     TreeView1->NotifyEnabled = true;
     ApplyChartSettings();
     GraphPage->SetClimbShown(Options.ShowClimb);
+    GraphPage->SetMotorShown(Options.ShowMotor);
+    GraphPage->SetPhasesShown(Options.ShowPhases);
 }
 
 void TFormMain::ReadSettings()
@@ -254,6 +256,7 @@ void TFormMain::ReadSettings()
     WinStates().SetSaveWindowsPos(Options.SaveWindowsPos);
     NameColMinWidth = Options.AutoGridSize;
     ReadGraphSettings(ini, GraphSettings);
+    Flights->SetEventOptions(Options.Events);
 }
 
 void TFormMain::ChangeSettingsFile(const std::function<void(TIniFile&)>& change)
@@ -284,6 +287,8 @@ void TFormMain::WriteSettings()
 void TFormMain::WriteAnalysisSettings()
 {
     Options.ShowClimb = GraphPage->ClimbShown();
+    Options.ShowMotor = GraphPage->MotorShown();
+    Options.ShowPhases = GraphPage->PhasesShown();
     ChangeSettingsFile([this](TIniFile& ini) { WriteAnalysisOptions(ini, Options); });
 }
 
@@ -398,9 +403,12 @@ void TFormMain::ExecuteOptions()
 {
     const auto result = TFormOptions::ExecuteOptions(
         *FormOptions, TreeView1->DataDir, QString::fromStdString(Options.COM),
-        QString::fromStdString(Options.DefFileName), Options.MarkerThreshold);
+        QString::fromStdString(Options.DefFileName), Options.MarkerThreshold, Options.Events);
     if (!result)
         return;
+    // The open flights' events follow at once: the pages show them anew.
+    Options.Events = result->Events;
+    Flights->SetEventOptions(Options.Events);
     Options.COM = result->PortName.toStdString();
     Options.DefFileName = result->DefaultFileName.toStdString();
     if (result->MarkerThreshold)

@@ -11,6 +11,8 @@
 #include "gui/graph/GraphPage.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/shell/DataTree.h"
+#include "gui/shell/FlightEventsPanel.h"
+#include "gui/shell/NotesPage.h"
 #include "model/flightdata/OpenFlights.h"
 
 #include "core/app/NumberFormat.h"
@@ -37,6 +39,12 @@ void TFormMain::CreateGraphPage()
     GraphPage = new TGraphPage(*GraphHostAdapter, TabGraph);
     GraphHostAdapter->Observe(*GraphPage);
     TabGraph->layout()->addWidget(GraphPage);
+    // A stretch chosen among the events of the information page is shown on the Graph page.
+    connect(NotesPage->EventsPanel, &TFlightEventsPanel::StretchRequested, this,
+            [this](int row, double from, double to) {
+                PageControl->setCurrentWidget(TabGraph);
+                GraphPage->ShowFlightStretch(row, from, to);
+            });
     FormAnnotEdit = new TFormAnnotEdit(this);
     FormAnnot = new TFormAnnot(*GraphHostAdapter, *FormAnnotEdit, this);
     FormGraphSetup = new TFormGraphSetup(this);

@@ -1,5 +1,6 @@
 #include "gui/flightdata/FlightGrid.h"
 
+#include "core/analysis/EventsTable.h"
 #include "gui/services/UserDialogs.h"
 #include "model/flightdata/OpenFlights.h"
 
@@ -15,12 +16,37 @@
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace zirko {
 
 namespace {
 
 const QColor kSelectedColor(134, 208, 249);
 const QColor kBorderColor(128, 128, 128);
+
+// A small warning triangle at the right end of a name cell, on white so the name under it
+// cannot hide it.
+void PaintWarningMark(QPainter& p, const QRect& cell)
+{
+    const int size = std::min(cell.height() - 4, 14);
+    if (size < 6)
+        return;
+    const QRectF box(cell.right() - size - 2, cell.top() + (cell.height() - size) / 2.0, size,
+                     size);
+    p.setClipping(false);
+    p.fillRect(box.adjusted(-2, 0, 2, 0), Qt::white);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(QColor(150, 100, 0), 1));
+    p.setBrush(QColor(255, 200, 0));
+    p.drawPolygon(QPolygonF({QPointF(box.center().x(), box.top() + 0.5),
+                             QPointF(box.right() - 0.5, box.bottom() - 0.5),
+                             QPointF(box.left() + 0.5, box.bottom() - 0.5)}));
+    p.setPen(QPen(Qt::black, std::max(1.0, size / 8.0)));
+    const double x = box.center().x();
+    p.drawLine(QPointF(x, box.top() + size * 0.35), QPointF(x, box.top() + size * 0.68));
+    p.drawPoint(QPointF(x, box.top() + size * 0.82));
+}
 
 class TFlightGridDelegate : public QStyledItemDelegate {
 public:
@@ -74,6 +100,9 @@ public:
             }
             Grid->style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, p, Grid);
         }
+        if (col == kGridNameCol && flights && flights->Events(row) &&
+            !flights->Events(row)->Warnings.empty())
+            PaintWarningMark(*p, r);
         p->restore();
     }
 
@@ -128,6 +157,9 @@ void TFlightGrid::Observe(TOpenFlights& flights)
             [&flights](int row) { flights.GridChangeActualFile(row, flights.ActualRow()); });
     connect(this, &TFlightGrid::CloseRequested, &flights, &TOpenFlights::CloseDataFile);
     connect(this, &TFlightGrid::MenuRequested, this, &TFlightGrid::PopupGridAt);
+    // A flight's warnings are marked in its name cell.
+    connect(&flights, &TOpenFlights::EventsChanged, this, [this] { viewport()->update(); });
+    connect(&flights, &TOpenFlights::FlightSaved, this, [this] { viewport()->update(); });
 }
 
 void TFlightGrid::FlightOpened(int row)
@@ -307,8 +339,16 @@ void TFlightGrid::mouseMoveEvent(QMouseEvent* event)
 QString TFlightGrid::HintText(int col, int row) const
 {
     static const char* kNames[] = {"Altitude", "Servo", "Voltage", "Marker", "Annotation"};
-    if (col == kGridNameCol)
-        return OpenFlights ? OpenFlights->FileName(row) : QString();
+    if (col == kGridNameCol) {
+        if (!OpenFlights)
+            return {};
+        // The file, then what the warning mark stands for.
+        QString hint = OpenFlights->FileName(row);
+        if (const TFlightEvents* events = OpenFlights->Events(row))
+            if (!events->Warnings.empty())
+                hint += "\n" + QString::fromStdString(WarningsHint(*events));
+        return hint;
+    }
     if (col >= 1 && col <= 5)
         return kNames[col - 1];
     return {};

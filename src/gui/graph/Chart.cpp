@@ -24,6 +24,7 @@ namespace zirko {
 
 namespace {
 
+const QString kBeforeDrawLayer = "chartbeforedraw";
 const QString kAfterDrawLayer = "chartafterdraw";
 const QString kOverlayLayer = "chartoverlay"; // "overlay" is QCustomPlot's own
 // Point series up to this size are handed over whole.
@@ -781,11 +782,13 @@ TChart::TChart(QWidget* parent) : QWidget(parent)
         ApplyRange(static_cast<TAxisId>(a));
     }
 
+    PlotWidget->addLayer(kBeforeDrawLayer, PlotWidget->layer("main"), QCustomPlot::limBelow);
     PlotWidget->addLayer(kAfterDrawLayer, PlotWidget->layer("main"), QCustomPlot::limAbove);
     PlotWidget->addLayer(kOverlayLayer, PlotWidget->layer("overlay"), QCustomPlot::limAbove);
     AfterDrawLayer = PlotWidget->layer(kAfterDrawLayer);
     OverlayLayer = PlotWidget->layer(kOverlayLayer);
     OverlayLayer->setMode(QCPLayer::lmBuffered);
+    BeforeDrawItem = new TChartLayerable(PlotWidget, kBeforeDrawLayer, BeforeDraw, false);
     AfterDrawItem = new TChartLayerable(PlotWidget, kAfterDrawLayer, AfterDraw, false);
     OverlayItem = new TChartLayerable(PlotWidget, kOverlayLayer, OverlayPaint, true);
 

@@ -252,6 +252,9 @@ public:
 
     // --- drawing ---
     QRect PlotRect() const;
+    // Painted under the series, over the grid, with every full draw (and in images, prints and
+    // exports).
+    std::function<void(QPainter&)> BeforeDraw;
     // Painted after the series with every full draw (and in images, prints and exports).
     std::function<void(QPainter&)> AfterDraw;
     // Painted on a layer of its own, redrawn alone by RedrawOverlay (not in exports).
@@ -322,6 +325,7 @@ private:
     QCPLayer* AfterDrawLayer;
     QCPLayer* OverlayLayer;
     QCPLayoutGrid* LegendRow; // the row above the plot while the legend is shown
+    TChartLayerable* BeforeDrawItem;
     TChartLayerable* AfterDrawItem;
     TChartLayerable* OverlayItem;
     std::array<TAxisState, kAxisCount> Axes;

@@ -34,6 +34,9 @@ void TFlightsGraphHost::Observe(TGraphPage& page)
             [this](int row) { Page->RetitleFlightSeries(row); });
     connect(&Flights, &TOpenFlights::SaveStarting, &page,
             [this](int row) { CollectAnnotations(row); });
+    // A saved flight's events are taken anew, as are all of them when the options change.
+    connect(&Flights, &TOpenFlights::EventsChanged, &page, [this] { Page->Chart1->Replot(); });
+    connect(&Flights, &TOpenFlights::FlightSaved, &page, [this] { Page->Chart1->Replot(); });
 }
 
 int TFlightsGraphHost::FlightCount() const
@@ -54,6 +57,11 @@ TFlightSlots* TFlightsGraphHost::SeriesInfo(int row) const
 const std::vector<double>& TFlightsGraphHost::ClimbRate(int row) const
 {
     return Flights.ClimbRate(row);
+}
+
+const TFlightEvents* TFlightsGraphHost::Events(int row) const
+{
+    return Flights.Events(row);
 }
 
 QString TFlightsGraphHost::FlightName(int row) const

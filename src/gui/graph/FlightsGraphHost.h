@@ -37,6 +37,7 @@ public:
     TDataBlock* Flight(int row) const override;
     TFlightSlots* SeriesInfo(int row) const override;
     const std::vector<double>& ClimbRate(int row) const override;
+    const TFlightEvents* Events(int row) const override;
     QString FlightName(int row) const override;
     TChannelState ChannelState(int col, int row) const override;
     bool GridVisible() const override;

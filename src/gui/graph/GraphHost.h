@@ -1,6 +1,7 @@
 // What the graph page needs from its surroundings: the open flights, their channels and settings.
 #pragma once
 
+#include "core/analysis/FlightEvents.h"
 #include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/GraphSettings.h"
@@ -26,6 +27,9 @@ public:
     // The flight's climb rate in m/s, one value per sample; empty when the row holds no flight or
     // the flight has no altitude. Worked out once, when first asked for.
     virtual const std::vector<double>& ClimbRate(int row) const = 0;
+    // The flight's motor runs, start height, warnings and phases; null when the row holds no
+    // flight. Found once, when first asked for, and again when the options change.
+    virtual const TFlightEvents* Events(int row) const = 0;
     // The flight's name as the grid shows it (file name without folder and ".zdf").
     virtual QString FlightName(int row) const = 0;
     // Channel column 1..5 of a row.

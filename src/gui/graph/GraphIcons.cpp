@@ -154,6 +154,23 @@ const std::map<QString, TPainterFn>& Painters()
              p.setBrush(kBlue);
              p.drawPolygon(QPolygonF({{16.5, 2.5}, {10.5, 4}, {15, 8.5}}));
          }},
+        {"motor",
+         [](QPainter& p) {
+             // A propeller over a band.
+             p.fillRect(QRectF(5, 1.5, 10, 17), QColor(110, 150, 220, 90));
+             p.setPen(QPen(kInk, 1.2));
+             p.setBrush(kBlue);
+             p.drawEllipse(QPointF(10, 10), 1.8, 1.8);
+             p.drawEllipse(QRectF(8.6, 2, 2.8, 6.4));
+             p.drawEllipse(QRectF(8.6, 11.6, 2.8, 6.4));
+         }},
+        {"phases",
+         [](QPainter& p) {
+             // A climb tinted between two glides.
+             p.fillRect(QRectF(7, 1.5, 6, 17), QColor(90, 180, 90, 110));
+             p.setPen(QPen(kBlue, 1.6));
+             p.drawPolyline(QPolygonF({{1.5, 9}, {7, 13}, {13, 5}, {18.5, 9}}));
+         }},
         {"table",
          [](QPainter& p) {
              p.setPen(QPen(kInk, 1.1));

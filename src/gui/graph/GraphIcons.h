@@ -11,8 +11,8 @@ class QPainter;
 namespace zirko {
 
 // Names: "copy", "save", "print", "setup", "zoomout", "undozoom", "zoomin", "measure", "annot",
-// "cross", "rxzero", "table", "legend", "cut", "paste", "undo", "alignleft", "aligncenter",
-// "alignright". An unknown name gives a null icon.
+// "cross", "rxzero", "climb", "motor", "phases", "table", "legend", "cut", "paste", "undo",
+// "alignleft", "aligncenter", "alignright". An unknown name gives a null icon.
 QIcon GraphIcon(const QString& name);
 
 // An icon `paint` draws on a 20 × 20 canvas, sharp at one and two device pixels per pixel.

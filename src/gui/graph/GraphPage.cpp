@@ -136,7 +136,11 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
     Chart1->LabelHook = [this](TAxisId axis, const QString& label) {
         return TimeLabel(axis, label);
     };
-    Chart1->AfterDraw = [this](QPainter& painter) { DrawZeroLines(painter); };
+    Chart1->BeforeDraw = [this](QPainter& painter) { DrawEventBands(painter); };
+    Chart1->AfterDraw = [this](QPainter& painter) {
+        DrawZeroLines(painter);
+        DrawStartHeights(painter);
+    };
 
     connect(Chart1, &TChart::Zoomed, this, [this](const QRect& rect) { ChartZoom(rect); });
     connect(Chart1, &TChart::UndoZoomed, this, [this] { ChartUndoZoom(); });
@@ -171,6 +175,7 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
 TGraphPage::~TGraphPage()
 {
     Chart1->LabelHook = nullptr;
+    Chart1->BeforeDraw = nullptr;
     Chart1->AfterDraw = nullptr;
     Chart1->OverlayPaint = nullptr;
     // An offset field left while the page goes away finishes its edit: the page is gone then.
@@ -200,6 +205,8 @@ void TGraphPage::CreateToolBar()
     TBCrossHair = MakeButton(t, "TBCrossHair", "Cross", "CrossHair Cursor", true, "cross");
     TBRxZero = MakeButton(t, "TBRxZero", "Rx 0", "Show/hide Rx zero line", true, "rxzero");
     TBClimb = MakeButton(t, "TBClimb", "Climb", "Climb rate", true, "climb");
+    TBMotor = MakeButton(t, "TBMotor", "Motor", "Motor runs and start height", true, "motor");
+    TBPhases = MakeButton(t, "TBPhases", "Phases", "Climb phases", true, "phases");
     t->addSeparator();
     TBShowTable =
         MakeButton(t, "TBShowTable", "Table", "Show/hide measurement table.", true, "table");
@@ -233,6 +240,8 @@ void TGraphPage::CreateToolBar()
         UpdateClimbAxis();
         UpdateScrollBars();
     });
+    for (QToolButton* events : {TBMotor, TBPhases})
+        connect(events, &QToolButton::toggled, this, [this] { Chart1->Replot(); });
     connect(TBShowTable, &QToolButton::toggled, this, [this](bool on) {
         PanelGraf->setFixedHeight(on ? kPanelGrafHeight : 0);
         emit TableShownChanged(on);

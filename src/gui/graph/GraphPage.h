@@ -61,6 +61,16 @@ public:
     // The climb-rate curves of the flights whose altitude is shown, on an axis of their own.
     void SetClimbShown(bool shown);
     bool ClimbShown() const;
+    // Each shown flight's motor runs as translucent bands in its colour under its curves, its
+    // start height marked with its value and a line where the start height window ends.
+    void SetMotorShown(bool shown);
+    bool MotorShown() const;
+    // Each shown flight's climb phases tinted under its curves.
+    void SetPhasesShown(bool shown);
+    bool PhasesShown() const;
+    // Zooms the time axis onto [from, to] of a flight's own time, with a margin on either side;
+    // the value axes take the range of what shows there.
+    void ShowFlightStretch(int row, double from, double to);
     // True when the grid is visible and some flight shows that column.
     bool ChannelShownAnywhere(int column) const;
     // The flight colour index of a new flight, from the flights open now (excluding `exceptRow`).
@@ -115,9 +125,26 @@ public:
         QString Name;
         std::array<QString, kPointerFields> Values; // time, altitude, servo, voltage, climb
         bool Outside = false; // the pointer is beyond the flight's ends: the values are greyed
+        bool Motor = false;   // the flight's motor runs at that sample
     };
     // The lines at the chart time of pixel column x, in grid order.
     std::vector<TPointerLine> PointerLinesAt(int x) const;
+    // --- events drawn with the flights (what the last full draw drew) ---
+    enum class TBandKind { Motor, Climb };
+    struct TEventBand {
+        int Row = -1;
+        TBandKind Kind = TBandKind::Motor;
+        QRect Rect; // plot pixels; neighbouring runs closer than a pixel share one band
+    };
+    std::vector<TEventBand> EventBands;
+    struct TStartMark {
+        int Row = -1;
+        QPoint At;           // the start height point
+        QString Text;        // "183.4 m"
+        int WindowEndX = -1; // the line at motor stop + 10 s; -1 when off the plot
+    };
+    std::vector<TStartMark> StartMarks;
+
     // What the box shows now; no lines and a null rectangle while it is hidden.
     std::vector<TPointerLine> PointerLines;
     QRect PointerPanelRect;
@@ -177,6 +204,8 @@ public:
     QToolButton* TBCrossHair = nullptr;
     QToolButton* TBRxZero = nullptr;
     QToolButton* TBClimb = nullptr;
+    QToolButton* TBMotor = nullptr;
+    QToolButton* TBPhases = nullptr;
     QToolButton* TBShowTable = nullptr;
     QToolButton* TBShowLegend = nullptr;
     QLabel* LabelPos = nullptr;
@@ -249,6 +278,13 @@ private:
     void UpdateClimbSeries(int row);
     // The climb axis is shown while some climb curve is, at the range of the curves.
     void UpdateClimbAxis();
+    // A flight some channel of which is shown, and the time offset its curves are drawn with.
+    bool FlightShown(int row) const;
+    double TimeOffsetOf(int row) const;
+    QColor FlightColor(int row) const;
+    // Under the curves: the motor bands and climb tints; over them: the start heights.
+    void DrawEventBands(QPainter& painter);
+    void DrawStartHeights(QPainter& painter);
     QString TimeLabel(TAxisId axis, const QString& label) const;
     // A flight's display slots; every access to them goes through here.
     TFlightSlots* SlotsOf(int row) const;

@@ -81,6 +81,9 @@ std::vector<TGraphPage::TPointerLine> TGraphPage::PointerLinesAt(int x) const
             for (size_t k = 0; k < kPointerFields; ++k)
                 line.Values[k] = QString::fromStdString(texts[k]);
             line.Outside = sample->Outside;
+            if (!sample->Outside)
+                if (const TFlightEvents* events = Host.Events(row))
+                    line.Motor = MotorRunsAt(*events, sample->Index);
         } else {
             line.Values.fill(QString::fromUtf8(kNoValue));
         }
@@ -112,6 +115,13 @@ void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
     int valuesWidth = 2 * kPadding + swatch + gap / 2;
     for (int w : widths)
         valuesWidth += gap + w;
+    // "motor" after the values of a flight whose motor runs there.
+    const QString motorText = QStringLiteral("motor");
+    const bool anyMotor = std::any_of(PointerLines.begin(), PointerLines.end(),
+                                      [](const TPointerLine& line) { return line.Motor; });
+    const int motorWidth = anyMotor ? fm.horizontalAdvance(motorText) : 0;
+    if (anyMotor)
+        valuesWidth += gap + motorWidth;
 
     // Top right, inside the end of the time axis (the voltage labels stand beyond it); while the
     // pointer is under that place, top left, else a bottom corner. The names give way to the
@@ -162,6 +172,9 @@ void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
                              line.Values[k]);
             x += widths[k];
         }
+        if (line.Motor)
+            painter.drawText(QRect(x + gap, y, motorWidth, lineHeight),
+                             Qt::AlignLeft | Qt::AlignVCenter, motorText);
     }
 }
 

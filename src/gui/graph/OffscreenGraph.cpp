@@ -46,6 +46,16 @@ const std::vector<double>& TOffscreenGraphHost::ClimbRate(int row) const
     return *climb;
 }
 
+const TFlightEvents* TOffscreenGraphHost::Events(int row) const
+{
+    if (row < 0 || row >= FlightCount())
+        return nullptr;
+    auto& events = FoundEvents[static_cast<size_t>(row)];
+    if (!events)
+        events = AnalyseEvents(*Flights[static_cast<size_t>(row)], Options.Events);
+    return &*events;
+}
+
 QString TOffscreenGraphHost::FlightName(int row) const
 {
     if (row < 0 || row >= FlightCount())
@@ -65,6 +75,7 @@ int TOffscreenGraphHost::AddFlight(std::unique_ptr<TDataBlock> flight, const QSt
     Names.push_back(name);
     Slots.push_back(std::make_unique<TFlightSlots>());
     Climbs.emplace_back();
+    FoundEvents.emplace_back();
     return FlightCount() - 1;
 }
 

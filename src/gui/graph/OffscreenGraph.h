@@ -31,6 +31,7 @@ public:
     TDataBlock* Flight(int row) const override;
     TFlightSlots* SeriesInfo(int row) const override;
     const std::vector<double>& ClimbRate(int row) const override;
+    const TFlightEvents* Events(int row) const override;
     QString FlightName(int row) const override;
     TChannelState ChannelState(int col, int row) const override;
     bool GridVisible() const override { return !Flights.empty(); }
@@ -60,6 +61,7 @@ private:
     std::vector<QString> Names;
     std::vector<std::unique_ptr<TFlightSlots>> Slots;
     mutable std::vector<std::optional<std::vector<double>>> Climbs;
+    mutable std::vector<std::optional<TFlightEvents>> FoundEvents;
     std::map<std::pair<int, int>, TChannelState> Channels;
     std::set<int> ModifiedRows;
 };

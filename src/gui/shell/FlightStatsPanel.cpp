@@ -100,6 +100,7 @@ void TFlightStatsPanel::Observe(TOpenFlights& flights)
     for (auto signal : {&TOpenFlights::FlightOpened, &TOpenFlights::FlightClosed,
                         &TOpenFlights::FlightRenamed, &TOpenFlights::FlightSaved})
         connect(&flights, signal, this, &TFlightStatsPanel::Rebuild);
+    connect(&flights, &TOpenFlights::EventsChanged, this, &TFlightStatsPanel::Rebuild);
     connect(&flights, &TOpenFlights::CurrentChanged, this, &TFlightStatsPanel::MarkRow);
     Rebuild();
 }
@@ -115,7 +116,7 @@ void TFlightStatsPanel::Rebuild()
         const TFlightStats* stats = Flights->Stats(r);
         if (!stats)
             continue;
-        const std::vector<std::string> cells = StatsCells(*stats, sep);
+        const std::vector<std::string> cells = StatsCells(*stats, sep, Flights->Events(r));
         for (size_t c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(QString::fromStdString(cells[c]));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -194,7 +195,7 @@ void TFlightStatsPanel::CopyTable()
     std::vector<TStatsRow> rows;
     if (Flights) {
         for (int r = 0; r < Flights->FlightCount(); ++r)
-            rows.push_back({Flights->Name(r).toStdString(), Flights->Stats(r)});
+            rows.push_back({Flights->Name(r).toStdString(), Flights->Stats(r), Flights->Events(r)});
     }
     QGuiApplication::clipboard()->setText(
         QString::fromStdString(StatsCopyText(rows, UserDecimalSeparator())));

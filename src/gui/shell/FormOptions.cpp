@@ -6,8 +6,11 @@
 #include "gui/services/WinStates.h"
 
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QFrame>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -35,13 +38,28 @@ QString MarkerText(double value)
     return QString::fromStdString(FormatFixed(value, 2)).trimmed();
 }
 
+// The dialog's height without the analysis group.
+constexpr int kBaseHeight = 200;
+constexpr int kWidth = 273;
+
+QDoubleSpinBox* NumberBox(QWidget* parent, const char* name, double min, double max, int decimals,
+                          const char* suffix)
+{
+    auto* box = new QDoubleSpinBox(parent);
+    box->setObjectName(name);
+    box->setRange(min, max);
+    box->setDecimals(decimals);
+    box->setSuffix(suffix);
+    box->setAccelerated(true);
+    return box;
+}
+
 } // namespace
 
 TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent)
 {
     setObjectName("FormOptions");
     setWindowTitle("Options");
-    setFixedSize(273, 200);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -97,6 +115,31 @@ TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent)
     MarkerEdit->setVisible(false);
     body->addStretch(1);
 
+    GroupAnalysis = new QGroupBox("Analysis", this);
+    GroupAnalysis->setObjectName("GroupAnalysis");
+    auto* analysis = new QFormLayout(GroupAnalysis);
+    analysis->setContentsMargins(6, 4, 6, 4);
+    analysis->setVerticalSpacing(3);
+    analysis->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    ComboBoxRules = new QComboBox(GroupAnalysis);
+    ComboBoxRules->setObjectName("ComboBoxRules");
+    for (TRules rules : {TRules::None, TRules::F5j, TRules::Ales})
+        ComboBoxRules->addItem(RulesTitle(rules), static_cast<int>(rules));
+    analysis->addRow("Contest rules:", ComboBoxRules);
+    EditMotorThreshold = NumberBox(GroupAnalysis, "EditMotorThreshold", -300, 300, 1, " %");
+    EditMotorThreshold->setToolTip("The motor runs while the servo channel is above this.");
+    analysis->addRow("Motor threshold:", EditMotorThreshold);
+    EditAlesHeight = NumberBox(GroupAnalysis, "EditAlesHeight", 0, 10000, 1, " m");
+    EditAlesHeight->setToolTip(
+        "The height over the start at which an ALES limiter cuts the motor.");
+    analysis->addRow("ALES height:", EditAlesHeight);
+    EditLowVoltage = NumberBox(GroupAnalysis, "EditLowVoltage", 0, 100, 2, " V");
+    EditLowVoltage->setSpecialValueText("off");
+    EditLowVoltage->setSingleStep(0.1);
+    EditLowVoltage->setToolTip("Warns of the voltage below this; off checks nothing.");
+    analysis->addRow("Low voltage:", EditLowVoltage);
+    body->addWidget(GroupAnalysis);
+
     PanelBottom = new QFrame(this);
     PanelBottom->setFrameShape(QFrame::StyledPanel);
     auto* buttons = new QHBoxLayout(PanelBottom);
@@ -109,6 +152,9 @@ TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent)
     buttons->addWidget(ButtonCancel);
     outer->addWidget(PanelBottom);
 
+    // The fields above the group keep the room they always had; the group adds what it needs at
+    // the font in use.
+    setFixedSize(kWidth, kBaseHeight + GroupAnalysis->sizeHint().height() + body->spacing());
     connect(ButtonOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ButtonFolder, &QToolButton::clicked, this, &TFormOptions::ChooseFolder);
@@ -134,7 +180,8 @@ QString TFormOptions::ShortFolderText(const QString& path)
 }
 
 void TFormOptions::Fill(const QString& rootFolder, const QString& portName,
-                        const QString& defaultFileName, double markerThreshold)
+                        const QString& defaultFileName, double markerThreshold,
+                        const TEventOptions& events)
 {
     RootFolder = rootFolder;
     // A stored port the system does not list now stays as it was, not silently replaced.
@@ -145,6 +192,14 @@ void TFormOptions::Fill(const QString& rootFolder, const QString& portName,
     EditDefFileName->setText(defaultFileName);
     MarkerThreshold = markerThreshold;
     MarkerEdit->setText(MarkerText(markerThreshold));
+    ComboBoxRules->setCurrentIndex(ComboBoxRules->findData(static_cast<int>(events.Rules)));
+    EditMotorThreshold->setValue(events.MotorThreshold);
+    EditAlesHeight->setValue(events.AlesHeight);
+    EditLowVoltage->setValue(events.LowVoltage);
+    // A value the boxes cannot show exactly is kept unless the user changes its box.
+    ShownEvents = events;
+    FilledEvents = {ComboBoxRules->currentIndex(), EditMotorThreshold->value(),
+                    EditAlesHeight->value(), EditLowVoltage->value()};
     UpdateRootLabel();
 }
 
@@ -163,17 +218,33 @@ std::optional<double> TFormOptions::MarkerThresholdResult() const
     return ParseStrictNumber(MarkerEdit->text().toStdString());
 }
 
+TEventOptions TFormOptions::EventsResult() const
+{
+    TEventOptions events = ShownEvents;
+    if (ComboBoxRules->currentIndex() != FilledEvents.Rules)
+        events.Rules = static_cast<TRules>(ComboBoxRules->currentData().toInt());
+    if (EditMotorThreshold->value() != FilledEvents.MotorThreshold)
+        events.MotorThreshold = EditMotorThreshold->value();
+    if (EditAlesHeight->value() != FilledEvents.AlesHeight)
+        events.AlesHeight = EditAlesHeight->value();
+    if (EditLowVoltage->value() != FilledEvents.LowVoltage)
+        events.LowVoltage = EditLowVoltage->value();
+    return events;
+}
+
 TOptionsResult TFormOptions::Result() const
 {
-    return {RootFolderResult(), PortNameResult(), DefaultFileNameResult(), MarkerThresholdResult()};
+    return {RootFolderResult(), PortNameResult(), DefaultFileNameResult(), MarkerThresholdResult(),
+            EventsResult()};
 }
 
 std::optional<TOptionsResult>
 TFormOptions::ExecuteOptions(TFormOptions& form, const QString& rootFolder, const QString& portName,
-                             const QString& defaultFileName, double markerThreshold)
+                             const QString& defaultFileName, double markerThreshold,
+                             const TEventOptions& events)
 {
     for (;;) {
-        form.Fill(rootFolder, portName, defaultFileName, markerThreshold);
+        form.Fill(rootFolder, portName, defaultFileName, markerThreshold, events);
         if (Dialogs().Exec(form) != QDialog::Accepted)
             return std::nullopt;
         const QFileInfo folder(form.RootFolder);

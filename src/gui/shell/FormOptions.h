@@ -1,12 +1,17 @@
-// The options dialog: root data folder, logger port, default file name, marker threshold.
+// The options dialog: root data folder, logger port, default file name, marker threshold, and
+// how the flights' events are found.
 #pragma once
+
+#include "core/analysis/FlightEvents.h"
 
 #include <QDialog>
 
 #include <optional>
 
 class QComboBox;
+class QDoubleSpinBox;
 class QFrame;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -20,6 +25,7 @@ struct TOptionsResult {
     QString PortName; // as chosen or typed; empty opens the default port
     QString DefaultFileName;
     std::optional<double> MarkerThreshold; // only when the marker box holds a number
+    TEventOptions Events;
 };
 
 class TFormOptions : public QDialog {
@@ -33,19 +39,21 @@ public:
 
     // Fills the dialog before it is shown.
     void Fill(const QString& rootFolder, const QString& portName, const QString& defaultFileName,
-              double markerThreshold);
+              double markerThreshold, const TEventOptions& events = {});
 
     QString RootFolderResult() const { return RootFolder; }
     QString PortNameResult() const;
     QString DefaultFileNameResult() const;
     std::optional<double> MarkerThresholdResult() const;
+    TEventOptions EventsResult() const;
     TOptionsResult Result() const;
 
     // Fills and shows the dialog until it is cancelled or accepted with an existing folder;
     // "Invalid directory!" reopens it from the given values.
     static std::optional<TOptionsResult>
     ExecuteOptions(TFormOptions& form, const QString& rootFolder, const QString& portName,
-                   const QString& defaultFileName, double markerThreshold);
+                   const QString& defaultFileName, double markerThreshold,
+                   const TEventOptions& events = {});
 
     // The label text for a folder: "..." and the last 30 characters of a longer path.
     static QString ShortFolderText(const QString& path);
@@ -59,6 +67,12 @@ public:
     QLineEdit* EditDefFileName = nullptr;
     QLabel* LabelMarker = nullptr;
     QLineEdit* MarkerEdit = nullptr;
+    // The "Analysis" group: the contest rules and what the flights' events are found by.
+    QGroupBox* GroupAnalysis = nullptr;
+    QComboBox* ComboBoxRules = nullptr;
+    QDoubleSpinBox* EditMotorThreshold = nullptr;
+    QDoubleSpinBox* EditAlesHeight = nullptr;
+    QDoubleSpinBox* EditLowVoltage = nullptr; // 0 reads "off"
     QFrame* PanelBottom = nullptr;
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
@@ -78,6 +92,14 @@ private:
 
     QString RootFolder;
     double MarkerThreshold = 0;
+    // The event options as filled in, and what their boxes showed then.
+    TEventOptions ShownEvents;
+    struct TFilledBoxes {
+        int Rules = 0;
+        double MotorThreshold = 0;
+        double AlesHeight = 0;
+        double LowVoltage = 0;
+    } FilledEvents;
 };
 
 } // namespace zirko

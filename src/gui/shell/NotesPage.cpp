@@ -3,6 +3,7 @@
 #include "gui/graph/GraphIcons.h"
 #include "gui/services/KeyFilter.h"
 #include "gui/services/UserDialogs.h"
+#include "gui/shell/FlightEventsPanel.h"
 #include "gui/shell/FlightStatsPanel.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
@@ -225,6 +226,8 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
 
     StatsPanel = new TFlightStatsPanel(this);
     page->addWidget(StatsPanel);
+    EventsPanel = new TFlightEventsPanel(this);
+    page->addWidget(EventsPanel);
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName("RichEdit1");

@@ -20,6 +20,7 @@ class QToolButton;
 
 namespace zirko {
 
+class TFlightEventsPanel;
 class TFlightStatsPanel;
 class TOpenFlights;
 
@@ -85,6 +86,8 @@ public:
 
     // The numbers of every open flight, between the boxes and the notes.
     TFlightStatsPanel* StatsPanel = nullptr;
+    // The current flight's events, between the numbers and the notes.
+    TFlightEventsPanel* EventsPanel = nullptr;
     QTextEdit* RichEdit1 = nullptr;
 
     QMenu* PopupMenu = nullptr;

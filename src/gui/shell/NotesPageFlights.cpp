@@ -4,6 +4,7 @@
 #include "core/app/TextCodec.h"
 #include "core/flightdata/FlightText.h"
 #include "gui/services/UserLocale.h"
+#include "gui/shell/FlightEventsPanel.h"
 #include "gui/shell/FlightStatsPanel.h"
 #include "model/flightdata/OpenFlights.h"
 
@@ -16,6 +17,7 @@ namespace zirko {
 void TNotesPage::ObserveFlights(TOpenFlights& flights)
 {
     StatsPanel->Observe(flights);
+    EventsPanel->Observe(flights);
     connect(&flights, &TOpenFlights::EditsWanted, this, [this, &flights](int row) {
         if (!NotesModified())
             return;

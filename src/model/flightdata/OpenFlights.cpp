@@ -273,6 +273,7 @@ bool TOpenFlights::SaveDataFile(int row, bool ask)
     switch (result.Status) {
     case TWriteStatus::Ok:
         entry->Stats.reset();
+        entry->Events.reset();
         SetModified(row, false);
         emit FlightSaved(row);
         return true;
@@ -321,6 +322,30 @@ const TFlightStats* TOpenFlights::Stats(int row) const
         entry->Stats = AnalyseFlight(*entry->Record, climb.empty() ? nullptr : &climb);
     }
     return &*entry->Stats;
+}
+
+const TFlightEvents* TOpenFlights::Events(int row) const
+{
+    const TOpenFlight* entry = At(row);
+    if (!entry || !entry->Record)
+        return nullptr;
+    if (!entry->Events)
+        entry->Events = AnalyseEvents(*entry->Record, Options);
+    return &*entry->Events;
+}
+
+void TOpenFlights::SetEventOptions(const TEventOptions& options)
+{
+    if (options == Options)
+        return;
+    Options = options;
+    for (int row = 0; row < FlightCount(); ++row) {
+        TOpenFlight* entry = At(row);
+        entry->Events.reset();
+        if (entry->Record)
+            entry->Events = AnalyseEvents(*entry->Record, Options);
+    }
+    emit EventsChanged();
 }
 
 void TOpenFlights::DropFlight(int row)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/analysis/FlightAnalysis.h"
+#include "core/analysis/FlightEvents.h"
 #include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/SeriesInfo.h"
@@ -42,6 +43,8 @@ struct TOpenFlight {
     // save.
     mutable std::optional<std::vector<double>> Climb;
     mutable std::optional<TFlightStats> Stats;
+    // Found by the event options of the list; taken anew when they change and after a save.
+    mutable std::optional<TFlightEvents> Events;
 };
 
 // Row i is the flight in grid row i. Observers hear of every change through the signals, in the
@@ -105,6 +108,13 @@ public:
     const std::vector<double>& ClimbRate(int row) const;
     // The flight's numbers; null when the row holds no flight.
     const TFlightStats* Stats(int row) const;
+    // The flight's motor runs, start height, warnings and phases by EventOptions; null when the
+    // row holds no flight.
+    const TFlightEvents* Events(int row) const;
+    const TEventOptions& EventOptions() const { return Options; }
+    // Every open flight's events are found anew by the new options at once; EventsChanged tells
+    // the observers. The same options change nothing.
+    void SetEventOptions(const TEventOptions& options);
     uint32_t Color(int row) const;
     // Some open flight shows that channel column.
     bool ChannelShownAnywhere(int column) const;
@@ -130,6 +140,8 @@ signals:
     void SaveStarting(int row);
     // The record of `row` was written to its file.
     void FlightSaved(int row);
+    // The events of every open flight were found anew (the options changed).
+    void EventsChanged();
 
 private:
     TOpenFlight* At(int row) const;
@@ -140,6 +152,7 @@ private:
     std::vector<std::unique_ptr<TOpenFlight>> DataList;
     int CurrentRow = -1; // the ActualRow of the grid
     std::function<double()> MarkerThreshold;
+    TEventOptions Options;
 };
 
 } // namespace zirko

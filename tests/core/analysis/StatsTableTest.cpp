@@ -54,8 +54,9 @@ std::vector<std::string> Fields(const std::string& line)
 TEST(StatsTable, CellsCarryUnitsDecimalsAndTheUsersSeparator)
 {
     const std::vector<std::string> expected = {
-        "951",    "95.0 s", "212.3 m", "212.0 m", "348.3 m", "135.9 m", "4.5 s",
-        "90.0 s", "85.5 s", "1.8 m/s", "3.1 m/s", "11.72 V", "12.60 V", "12.04 V"};
+        "951",     "95.0 s",  "212.3 m",   "212.0 m",   "348.3 m",   "135.9 m",
+        "4.5 s",   "90.0 s",  "85.5 s",    "1.8 m/s",   "3.1 m/s",   "11.72 V",
+        "12.60 V", "12.04 V", kAbsentCell, kAbsentCell, kAbsentCell, kAbsentCell}; // no events
     EXPECT_EQ(StatsCells(FullStats(), '.'), expected);
 
     const std::vector<std::string> comma = StatsCells(FullStats(), ',');
@@ -104,9 +105,10 @@ TEST(StatsTable, CopyTextHasAHeaderWithUnitsAndBareNumbersPerFlight)
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "Flight\tSamples\tDuration (s)\tStart alt. (m)\tMin. alt. (m)\tMax. alt. "
                         "(m)\tGain (m)\tLaunch (s)\tLanding (s)\tAloft (s)\tMax. climb (m/s)\t"
-                        "Max. sink (m/s)\tMin. voltage (V)\tMax. voltage (V)\tMean voltage (V)");
+                        "Max. sink (m/s)\tMin. voltage (V)\tMax. voltage (V)\tMean voltage (V)\t"
+                        "Motor time (s)\tStart height (m)\tPenalty (pt)\tWarnings");
     EXPECT_EQ(lines[1], "morning\t951\t95,0\t212,3\t212,0\t348,3\t135,9\t4,5\t90,0\t85,5\t1,8\t"
-                        "3,1\t11,72\t12,60\t12,04");
+                        "3,1\t11,72\t12,60\t12,04\t\t\t\t");
     // Absent values leave their fields empty; a tab in a name cannot shift the columns.
     const std::vector<std::string> second = Fields(lines[2]);
     ASSERT_EQ(second.size(), StatsHeaders().size());
@@ -120,4 +122,40 @@ TEST(StatsTable, CopyTextHasAHeaderWithUnitsAndBareNumbersPerFlight)
 
     // Without flights only the header remains.
     EXPECT_EQ(Lines(StatsCopyText({}, '.')).size(), 1u);
+}
+
+TEST(StatsTable, EventColumnsShowMotorTimeStartHeightPenaltyAndTheWarningsCodes)
+{
+    TFlightEvents e;
+    e.MotorTime = 27.04;
+    e.StartHeight = 183.46;
+    e.Penalty = 91.73;
+    e.Warnings = {{TWarningCode::MotorRestart, 60, "Motor restarted at 60.0 s", 60, 61},
+                  {TWarningCode::LowVoltage, 80, "Voltage below", 80, 90},
+                  {TWarningCode::MotorRestart, 120, "Motor restarted at 120.0 s", 120, 121}};
+    const TFlightStats stats = FullStats();
+    const std::vector<std::string> cells = StatsCells(stats, ',', &e);
+    ASSERT_EQ(cells.size(), StatsHeaders().size() - 1);
+    const std::vector<std::string> events(cells.end() - 4, cells.end());
+    EXPECT_EQ(events, (std::vector<std::string>{"27,0 s", "183,5 m", "91,7 pt",
+                                                "3: motor-restart, low-voltage"}));
+    EXPECT_EQ(StatsHeaders()[StatsHeaders().size() - 4], "Motor time");
+
+    // Without a servo or under no rules the values are absent; no warning is a count of 0.
+    TFlightEvents quiet;
+    const std::vector<std::string> none = StatsCells(stats, '.', &quiet);
+    EXPECT_EQ(std::vector<std::string>(none.end() - 4, none.end()),
+              (std::vector<std::string>{kAbsentCell, kAbsentCell, kAbsentCell, "0"}));
+
+    // The copy holds the bare numbers and the count.
+    const std::vector<std::string> lines =
+        Lines(StatsCopyText({{"f5j", &stats, &e}, {"quiet", &stats, &quiet}}, '.'));
+    ASSERT_EQ(lines.size(), 3u);
+    const std::vector<std::string> first = Fields(lines[1]);
+    ASSERT_EQ(first.size(), StatsHeaders().size());
+    EXPECT_EQ(std::vector<std::string>(first.end() - 4, first.end()),
+              (std::vector<std::string>{"27.0", "183.5", "91.7", "3"}));
+    const std::vector<std::string> second = Fields(lines[2]);
+    EXPECT_EQ(std::vector<std::string>(second.end() - 4, second.end()),
+              (std::vector<std::string>{"", "", "", "0"}));
 }

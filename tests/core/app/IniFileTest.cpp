@@ -122,6 +122,39 @@ TEST(Settings, ClimbSwitchHasASectionOfItsOwnAfterTheOthers)
     EXPECT_EQ(later.ReadString("Analysis", "Climb", ""), "0");
 }
 
+TEST(Settings, EventOptionsAndSwitchesLiveInTheAnalysisSection)
+{
+    TIniFile ini(',');
+    TOptions o;
+    ReadOptions(ini, o, {});
+    EXPECT_EQ(o.Events, TEventOptions{});
+    EXPECT_EQ(o.Events.AlesHeight, 200);
+    EXPECT_FALSE(o.ShowMotor || o.ShowPhases);
+
+    o.ShowMotor = true;
+    o.ShowPhases = true;
+    o.Events = {TRules::Ales, 12.5, 150, 3.7};
+    WriteAnalysisOptions(ini, o);
+    EXPECT_NE(ini.Text().find("[Analysis]\r\nClimb=0\r\nMotor=1\r\nPhases=1\r\nRules=ales\r\n"
+                              "MotorThreshold=12,5\r\nAlesHeight=150\r\nLowVoltage=3,7\r\n"),
+              std::string::npos)
+        << ini.Text();
+    TIniFile back(',');
+    back.Parse(ini.Text());
+    TOptions read;
+    ReadOptions(back, read, {});
+    EXPECT_EQ(read.Events, o.Events);
+    EXPECT_TRUE(read.ShowMotor && read.ShowPhases);
+
+    // An unknown rule set or a value that is no number leaves the default.
+    back.Parse("[Analysis]\r\nRules=F3K\r\nAlesHeight=high\r\nLowVoltage=4,2\r\n");
+    TOptions unknown;
+    ReadOptions(back, unknown, {});
+    EXPECT_EQ(unknown.Events.Rules, TRules::None);
+    EXPECT_EQ(unknown.Events.AlesHeight, 200);
+    EXPECT_EQ(unknown.Events.LowVoltage, 4.2);
+}
+
 TEST(Settings, StoredRootIsTakenOnlyWhenItExists)
 {
     TIniFile ini;

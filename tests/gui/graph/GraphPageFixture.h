@@ -50,6 +50,17 @@ public:
             it = Climbs.emplace(row, zirko::ClimbRate(*Flights[static_cast<size_t>(row)])).first;
         return it->second;
     }
+    TEventOptions EventOptions;
+    mutable std::map<int, TFlightEvents> FoundEvents;
+    const TFlightEvents* Events(int row) const override
+    {
+        if (!Flight(row))
+            return nullptr;
+        auto it = FoundEvents.find(row);
+        if (it == FoundEvents.end())
+            it = FoundEvents.emplace(row, AnalyseEvents(*Flight(row), EventOptions)).first;
+        return &it->second;
+    }
     QString FlightName(int row) const override { return Names[static_cast<size_t>(row)]; }
     TChannelState ChannelState(int col, int row) const override
     {
@@ -113,12 +124,19 @@ protected:
             if (shape.Voltage)
                 source.Voltage.push_back(4.8 + 0.001 * static_cast<double>(i % 100));
         }
+        return OpenRecord(source, shape.RxOffsetY);
+    }
+
+    // Writes `source` as a flight file, reads it back and opens it as the main window does, its
+    // altitude shown.
+    int OpenRecord(const TDataBlock& source, double rxOffsetY = 0)
+    {
         const QString path = Dir.filePath(QString("f%1.zdf").arg(Host.FlightCount()));
         EXPECT_TRUE(WriteDataFile(path.toStdString(), source).Ok());
         auto flight = std::make_unique<TDataBlock>();
         const TReadResult read = ReadDataFile(path.toStdString(), *flight, 30);
         EXPECT_EQ(read.Status, TReadStatus::Ok) << read.Message;
-        flight->RxOffsetY = shape.RxOffsetY;
+        flight->RxOffsetY = rxOffsetY;
         Host.Flights.push_back(std::move(flight));
         Host.Names.push_back(QString("f%1").arg(Host.FlightCount() - 1));
         Host.Slots.push_back(std::make_unique<TFlightSlots>());

@@ -100,7 +100,7 @@ TEST_F(FlightStatsPanelTest, RowsFollowTheFlightsInGridOrderWithTheirNumbers)
     ASSERT_NO_FATAL_FAILURE(Open("noon", 300, false));
     ASSERT_NO_FATAL_FAILURE(Open("evening", 100));
     EXPECT_EQ(Names(), (QStringList{"morning", "noon", "evening"}));
-    ASSERT_EQ(Table->columnCount(), 15);
+    ASSERT_EQ(Table->columnCount(), 19);
     EXPECT_EQ(Table->horizontalHeaderItem(0)->text(), "Flight");
     EXPECT_EQ(Table->horizontalHeaderItem(5)->text(), "Max. alt.");
     // samples, duration, start, min, max, gain, launch, landing, aloft, climb, sink, voltages
@@ -113,6 +113,11 @@ TEST_F(FlightStatsPanelTest, RowsFollowTheFlightsInGridOrderWithTheirNumbers)
     EXPECT_EQ(Cell(2, 5), "116.0 m");
     EXPECT_EQ(Cell(1, 12), QString::fromUtf8(kAbsentCell)); // no voltage
     EXPECT_EQ(Table->item(0, 3)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
+    // The servo stays at 0 %: no motor run, no start height, no penalty without rules, no warning.
+    EXPECT_EQ(Cell(0, 15), "0.0 s");
+    EXPECT_EQ(Cell(0, 16), QString::fromUtf8(kAbsentCell));
+    EXPECT_EQ(Cell(0, 17), QString::fromUtf8(kAbsentCell));
+    EXPECT_EQ(Cell(0, 18), "0");
 
     // Closing the first row moves the others up; a rename shows the new name.
     Form->Flights->CloseDataFile(0);
@@ -190,10 +195,11 @@ TEST_F(FlightStatsPanelTest, CopyButtonAndCtrlCPutTheWholeTableOnTheClipboard)
     const QString expected =
         "Flight\tSamples\tDuration (s)\tStart alt. (m)\tMin. alt. (m)\tMax. alt. (m)\tGain (m)\t"
         "Launch (s)\tLanding (s)\tAloft (s)\tMax. climb (m/s)\tMax. sink (m/s)\tMin. voltage (V)\t"
-        "Max. voltage (V)\tMean voltage (V)\n"
+        "Max. voltage (V)\tMean voltage (V)\tMotor time (s)\tStart height (m)\tPenalty (pt)\t"
+        "Warnings\n"
         "morning\t41\t20,0\t200,0\t200,0\t216,0\t16,0\t3,0\t17,0\t14,0\t2,0\t2,0\t11,25\t12,50\t"
-        "11,86\n"
-        "noon\t41\t20,0\t300,0\t300,0\t316,0\t16,0\t3,0\t17,0\t14,0\t2,0\t2,0\t\t\t\n";
+        "11,86\t0,0\t\t\t0\n"
+        "noon\t41\t20,0\t300,0\t300,0\t316,0\t16,0\t3,0\t17,0\t14,0\t2,0\t2,0\t\t\t\t0,0\t\t\t0\n";
     Form->PageControl->setCurrentWidget(Form->TabInfo);
     QApplication::clipboard()->setText("before");
     QTest::mouseClick(Panel->ButtonCopy, Qt::LeftButton);

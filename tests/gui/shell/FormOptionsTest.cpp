@@ -6,7 +6,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -46,7 +49,11 @@ protected:
 TEST_F(FormOptionsTest, LayoutAndPortList)
 {
     EXPECT_EQ("Options", Form.windowTitle());
-    EXPECT_EQ(QSize(273, 200), Form.size());
+    // The fields above the analysis group have their 200 pixels; the group adds its own height.
+    EXPECT_EQ(273, Form.width());
+    EXPECT_EQ(200 + Form.GroupAnalysis->sizeHint().height() +
+                  Form.layout()->itemAt(0)->layout()->spacing(),
+              Form.height());
     EXPECT_EQ(Form.minimumSize(), Form.maximumSize());
     EXPECT_TRUE(Form.ComboBoxCOM->isEditable());
     EXPECT_EQ("Block", Form.EditDefFileName->text());
@@ -238,3 +245,44 @@ TEST_F(FormOptionsTest, MarkerBoxChecksItsNumberWhenLeft)
 }
 
 } // namespace
+
+TEST_F(FormOptionsTest, AnalysisGroupShowsTheEventOptionsAndKeepsWhatItCannotShow)
+{
+    TEventOptions events{TRules::Ales, 12.5, 180, 3.7};
+    Form.Fill(Temp.path(), "COM1", "Blok", 0, events);
+    Form.show();
+    EXPECT_EQ(Form.GroupAnalysis->title(), "Analysis");
+    EXPECT_EQ(Form.ComboBoxRules->currentText(), "ALES");
+    EXPECT_EQ(Form.ComboBoxRules->count(), 3);
+    EXPECT_EQ(Form.EditMotorThreshold->value(), 12.5);
+    EXPECT_EQ(Form.EditAlesHeight->value(), 180);
+    EXPECT_EQ(Form.EditLowVoltage->value(), 3.7);
+    EXPECT_EQ(Form.EventsResult(), events);
+
+    // 0 V checks nothing and reads "off".
+    Form.Fill(Temp.path(), "COM1", "Blok", 0, {});
+    EXPECT_EQ(Form.EditLowVoltage->text(), "off");
+    EXPECT_EQ(Form.EventsResult(), TEventOptions{});
+
+    // A threshold with more decimals than the box shows stays as it was unless it is changed.
+    events.MotorThreshold = 12.345;
+    Dialogs->DialogScripts.push_back([this](QDialog& d) { return ShowAndClick(d, Form.ButtonOK); });
+    auto result = TFormOptions::ExecuteOptions(Form, Temp.path(), "COM1", "Blok", 0, events);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->Events, events);
+    Dialogs->DialogScripts.push_back([this](QDialog& d) {
+        d.show();
+        Form.ComboBoxRules->setFocus();
+        QTest::keyClick(Form.ComboBoxRules, Qt::Key_Up); // ALES to F5J
+        Form.EditMotorThreshold->setFocus();
+        Form.EditMotorThreshold->selectAll();
+        QTest::keyClicks(Form.EditMotorThreshold, "7.5");
+        QTest::mouseClick(Form.ButtonOK, Qt::LeftButton);
+        return d.result();
+    });
+    result = TFormOptions::ExecuteOptions(Form, Temp.path(), "COM1", "Blok", 0, events);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->Events.Rules, TRules::F5j);
+    EXPECT_EQ(result->Events.MotorThreshold, 7.5);
+    EXPECT_EQ(result->Events.AlesHeight, 180);
+}

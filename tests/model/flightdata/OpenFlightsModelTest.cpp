@@ -429,3 +429,46 @@ TEST_F(OpenFlightsModelTest, AnalysisStaysWithItsFlightAcrossClosesAndIsTakenAne
     EXPECT_EQ(Events.last(), "saved 0");
     EXPECT_EQ(Flights.Stats(0)->MeanVoltage, 4.5);
 }
+
+TEST_F(OpenFlightsModelTest, EventsFollowTheOptionsAtOnceAndAreTakenAnewAfterASave)
+{
+    OpenSome(2);
+    int told = 0;
+    QObject::connect(&Flights, &TOpenFlights::EventsChanged, [&told] { ++told; });
+    // The servo is at 50 % every third sample: four runs, and under f5j three restarts.
+    const TFlightEvents* a = Flights.Events(0);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->MotorRuns.size(), 4u);
+    EXPECT_EQ(a->Rules, TRules::None);
+    EXPECT_TRUE(a->Warnings.empty());
+    EXPECT_EQ(Flights.Events(0), a); // kept
+    EXPECT_FALSE(Flights.Events(2));
+    EXPECT_FALSE(Flights.Events(-1));
+
+    TEventOptions f5j;
+    f5j.Rules = TRules::F5j;
+    Flights.SetEventOptions(f5j);
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(Flights.EventOptions(), f5j);
+    for (int row : {0, 1}) {
+        EXPECT_EQ(Flights.Events(row)->Rules, TRules::F5j);
+        EXPECT_EQ(Flights.Events(row)->Warnings.size(), 3u);
+        EXPECT_TRUE(Flights.Events(row)->Penalty);
+    }
+    Flights.SetEventOptions(f5j);
+    EXPECT_EQ(told, 1); // nothing changed
+
+    f5j.MotorThreshold = 50; // strictly above: no run
+    Flights.SetEventOptions(f5j);
+    EXPECT_EQ(told, 2);
+    EXPECT_TRUE(Flights.Events(1)->MotorRuns.empty());
+
+    // What the chart puts into the record as a save starts counts from then on.
+    QObject::connect(&Flights, &TOpenFlights::SaveStarting,
+                     [this](int row) { Flights.Flight(row)->Rx.assign(10, 80); });
+    Flights.SaveFlight(1);
+    ASSERT_EQ(Flights.Events(1)->MotorRuns.size(), 1u);
+    EXPECT_EQ(Flights.Events(1)->MotorRuns[0].Stop, 4.5);
+    Flights.CloseDataFile(0);
+    EXPECT_EQ(Flights.Events(0)->MotorRuns.size(), 1u); // the saved flight moved up
+}

@@ -1,0 +1,153 @@
+#include "gui/shell/FlightEventsPanel.h"
+
+#include "core/analysis/EventsTable.h"
+#include "gui/services/UserLocale.h"
+#include "model/flightdata/OpenFlights.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QTableWidget>
+
+#include <algorithm>
+
+namespace zirko {
+
+namespace {
+
+// Where an item's stretch of the flight is kept.
+constexpr int kFromRole = Qt::UserRole;
+constexpr int kToRole = Qt::UserRole + 1;
+
+void KeepStretch(QTableWidgetItem* item, double from, double to)
+{
+    item->setData(kFromRole, from);
+    item->setData(kToRole, to);
+}
+
+} // namespace
+
+TFlightEventsPanel::TFlightEventsPanel(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("FlightEventsPanel");
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 2, 4, 2);
+
+    LabelSummary = new QLabel(this);
+    LabelSummary->setObjectName("LabelEventsSummary");
+    LabelSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LabelSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    row->addWidget(LabelSummary);
+
+    ListWarnings = new QListWidget(this);
+    ListWarnings->setObjectName("ListWarnings");
+    ListWarnings->setToolTip("Warnings; a double click shows the stretch on the graph");
+    ListWarnings->setSelectionMode(QAbstractItemView::SingleSelection);
+    row->addWidget(ListWarnings, 2);
+
+    TableEvents = new QTableWidget(this);
+    TableEvents->setObjectName("TableEvents");
+    TableEvents->setToolTip("Motor runs and phases; a double click shows the stretch on the graph");
+    TableEvents->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TableEvents->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TableEvents->setSelectionMode(QAbstractItemView::SingleSelection);
+    TableEvents->setWordWrap(false);
+    TableEvents->verticalHeader()->hide();
+    // A long flight has thousands of motor runs: the columns are measured on the first rows only,
+    // and the rows keep one height.
+    TableEvents->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    TableEvents->horizontalHeader()->setResizeContentsPrecision(100);
+    TableEvents->horizontalHeader()->setSectionsClickable(false);
+    TableEvents->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QStringList headers;
+    for (const std::string& h : EventsHeaders())
+        headers << QString::fromStdString(h);
+    TableEvents->setColumnCount(static_cast<int>(headers.size()));
+    TableEvents->setHorizontalHeaderLabels(headers);
+    row->addWidget(TableEvents, 3);
+
+    // As high as the summary's lines or kShownRows rows of the table, whichever is more.
+    const int rowHeight = TableEvents->verticalHeader()->defaultSectionSize();
+    const int tableHeight = TableEvents->horizontalHeader()->sizeHint().height() +
+                            kShownRows * rowHeight + 2 * TableEvents->frameWidth();
+    const int summaryHeight = fontMetrics().lineSpacing() * 6 + 4;
+    setFixedHeight(std::max(tableHeight, summaryHeight) + 4);
+
+    connect(TableEvents, &QTableWidget::itemDoubleClicked, this, [this](QTableWidgetItem* item) {
+        if (Row >= 0 && item)
+            emit StretchRequested(Row, item->data(kFromRole).toDouble(),
+                                  item->data(kToRole).toDouble());
+    });
+    connect(ListWarnings, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        if (Row >= 0 && item)
+            emit StretchRequested(Row, item->data(kFromRole).toDouble(),
+                                  item->data(kToRole).toDouble());
+    });
+    Clear();
+}
+
+void TFlightEventsPanel::Observe(TOpenFlights& flights)
+{
+    Flights = &flights;
+    connect(&flights, &TOpenFlights::CurrentChanged, this, &TFlightEventsPanel::ShowRow);
+    connect(&flights, &TOpenFlights::EventsChanged, this,
+            [this] { ShowRow(Flights->ActualRow()); });
+    connect(&flights, &TOpenFlights::FlightSaved, this, [this](int row) {
+        if (row == Row)
+            ShowRow(row);
+    });
+    connect(&flights, &TOpenFlights::FlightClosed, this, [this] { ShowRow(Flights->ActualRow()); });
+    ShowRow(flights.ActualRow());
+}
+
+void TFlightEventsPanel::Clear()
+{
+    Row = -1;
+    LabelSummary->setText("Events: no flight");
+    ListWarnings->clear();
+    TableEvents->setRowCount(0);
+}
+
+void TFlightEventsPanel::ShowRow(int row)
+{
+    const TFlightEvents* events = Flights ? Flights->Events(row) : nullptr;
+    if (!events) {
+        Clear();
+        return;
+    }
+    Row = row;
+    const char sep = UserDecimalSeparator();
+    QStringList summary;
+    for (const std::string& line : EventsSummary(*events, sep))
+        summary << QString::fromStdString(line);
+    LabelSummary->setText(summary.join('\n'));
+
+    ListWarnings->clear();
+    for (const TWarningRow& w : WarningRows(*events, sep)) {
+        auto* item = new QListWidgetItem(QString::fromStdString(w.Time + "  " + w.Text));
+        item->setData(kFromRole, w.From);
+        item->setData(kToRole, w.To);
+        ListWarnings->addItem(item);
+    }
+    if (ListWarnings->count() == 0) {
+        auto* none = new QListWidgetItem("No warnings");
+        none->setFlags(Qt::NoItemFlags);
+        ListWarnings->addItem(none);
+    }
+
+    const std::vector<TEventRow> rows = EventsRows(*events, sep);
+    TableEvents->setUpdatesEnabled(false);
+    TableEvents->setRowCount(static_cast<int>(rows.size()));
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t c = 0; c < rows[r].Cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(rows[r].Cells[c]));
+            item->setTextAlignment((c == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+            KeepStretch(item, rows[r].From, rows[r].To);
+            TableEvents->setItem(static_cast<int>(r), static_cast<int>(c), item);
+        }
+    }
+    TableEvents->setUpdatesEnabled(true);
+}
+
+} // namespace zirko

@@ -1,0 +1,45 @@
+// The events of the current flight on the information page: a summary, its warnings and a table
+// of its motor runs and phases. A double click on a warning or a row asks for that stretch of the
+// flight on the chart.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QListWidget;
+class QTableWidget;
+
+namespace zirko {
+
+class TOpenFlights;
+
+class TFlightEventsPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFlightEventsPanel(QWidget* parent = nullptr);
+
+    // From now on the panel shows the events of the current flight of `flights`.
+    void Observe(TOpenFlights& flights);
+    // The flight whose events are shown; -1 for none.
+    int ShownRow() const { return Row; }
+
+    // Rows the table shows before it scrolls, so the notes below keep their room.
+    static constexpr int kShownRows = 5;
+
+    QLabel* LabelSummary = nullptr;
+    QListWidget* ListWarnings = nullptr;
+    QTableWidget* TableEvents = nullptr;
+
+signals:
+    // The stretch [from, to] of the flight in `row`, in its own time, is to be shown on the chart.
+    void StretchRequested(int row, double from, double to);
+
+private:
+    void ShowRow(int row);
+    void Clear();
+
+    TOpenFlights* Flights = nullptr;
+    int Row = -1;
+};
+
+} // namespace zirko
