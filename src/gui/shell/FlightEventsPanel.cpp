@@ -9,12 +9,16 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTableWidget>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace zirko {
 
 namespace {
+
+// The summary has at most this many lines.
+constexpr int kSummaryLines = 6;
 
 // Where an item's stretch of the flight is kept.
 constexpr int kFromRole = Qt::UserRole;
@@ -34,11 +38,17 @@ TFlightEventsPanel::TFlightEventsPanel(QWidget* parent) : QWidget(parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 2, 4, 2);
 
-    LabelSummary = new QLabel(this);
-    LabelSummary->setObjectName("LabelEventsSummary");
-    LabelSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    LabelSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    row->addWidget(LabelSummary);
+    auto* summary = new QVBoxLayout;
+    summary->setSpacing(0);
+    for (int i = 0; i < kSummaryLines; ++i) {
+        auto* line = new QLabel(this);
+        line->setObjectName(QString("LabelEventsSummary%1").arg(i));
+        line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        summary->addWidget(line);
+        SummaryLines.push_back(line);
+    }
+    summary->addStretch(1);
+    row->addLayout(summary);
 
     ListWarnings = new QListWidget(this);
     ListWarnings->setObjectName("ListWarnings");
@@ -71,7 +81,7 @@ TFlightEventsPanel::TFlightEventsPanel(QWidget* parent) : QWidget(parent)
     const int rowHeight = TableEvents->verticalHeader()->defaultSectionSize();
     const int tableHeight = TableEvents->horizontalHeader()->sizeHint().height() +
                             kShownRows * rowHeight + 2 * TableEvents->frameWidth();
-    const int summaryHeight = fontMetrics().lineSpacing() * 6 + 4;
+    const int summaryHeight = SummaryLines.front()->sizeHint().height() * kSummaryLines + 4;
     setFixedHeight(std::max(tableHeight, summaryHeight) + 4);
 
     connect(TableEvents, &QTableWidget::itemDoubleClicked, this, [this](QTableWidgetItem* item) {
@@ -101,10 +111,28 @@ void TFlightEventsPanel::Observe(TOpenFlights& flights)
     ShowRow(flights.ActualRow());
 }
 
+void TFlightEventsPanel::ShowSummary(const QStringList& lines)
+{
+    for (size_t i = 0; i < SummaryLines.size(); ++i) {
+        const bool used = static_cast<qsizetype>(i) < lines.size();
+        SummaryLines[i]->setText(used ? lines[static_cast<qsizetype>(i)] : QString());
+        SummaryLines[i]->setVisible(used);
+    }
+}
+
+QString TFlightEventsPanel::SummaryText() const
+{
+    QStringList lines;
+    for (const QLabel* line : SummaryLines)
+        if (!line->isHidden())
+            lines << line->text();
+    return lines.join('\n');
+}
+
 void TFlightEventsPanel::Clear()
 {
     Row = -1;
-    LabelSummary->setText("Events: no flight");
+    ShowSummary({"Events: no flight"});
     ListWarnings->clear();
     TableEvents->setRowCount(0);
 }
@@ -121,7 +149,7 @@ void TFlightEventsPanel::ShowRow(int row)
     QStringList summary;
     for (const std::string& line : EventsSummary(*events, sep))
         summary << QString::fromStdString(line);
-    LabelSummary->setText(summary.join('\n'));
+    ShowSummary(summary);
 
     ListWarnings->clear();
     for (const TWarningRow& w : WarningRows(*events, sep)) {

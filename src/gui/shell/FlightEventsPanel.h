@@ -3,7 +3,10 @@
 // flight on the chart.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
+
+#include <vector>
 
 class QLabel;
 class QListWidget;
@@ -26,7 +29,9 @@ public:
     // Rows the table shows before it scrolls, so the notes below keep their room.
     static constexpr int kShownRows = 5;
 
-    QLabel* LabelSummary = nullptr;
+    // The summary, a label per line; the lines a flight does not need are hidden.
+    std::vector<QLabel*> SummaryLines;
+    QString SummaryText() const; // the shown lines, joined by "\n"
     QListWidget* ListWarnings = nullptr;
     QTableWidget* TableEvents = nullptr;
 
@@ -36,6 +41,7 @@ signals:
 
 private:
     void ShowRow(int row);
+    void ShowSummary(const QStringList& lines);
     void Clear();
 
     TOpenFlights* Flights = nullptr;

@@ -74,7 +74,7 @@ protected:
     {
         ASSERT_GE(Form->Flights->OpenDataFile(WriteFlight(name + ".zdf", flight)), 0);
     }
-    QString Summary() const { return Panel->LabelSummary->text(); }
+    QString Summary() const { return Panel->SummaryText(); }
     int TableRowOf(const QString& kind) const
     {
         for (int r = 0; r < Panel->TableEvents->rowCount(); ++r)
@@ -269,9 +269,14 @@ TEST_F(FlightEventsPanelTest, OptionsAndPanelShowEveryTextWholeAtALargerFont)
         Panel = Form->NotesPage->EventsPanel;
         ASSERT_NO_FATAL_FAILURE(Open("restart", Glider(true)));
         QTest::qWait(20);
-        const QLabel* summary = Panel->LabelSummary;
-        EXPECT_GE(summary->height(), summary->sizeHint().height()) << scale;
-        EXPECT_GE(summary->width(), summary->sizeHint().width()) << scale;
+        for (const QLabel* line : Panel->SummaryLines) {
+            if (line->isHidden())
+                continue;
+            EXPECT_GE(line->height(), line->sizeHint().height()) << scale;
+            EXPECT_GE(line->contentsRect().width(),
+                      line->fontMetrics().horizontalAdvance(line->text()))
+                << scale << " " << line->text().toStdString();
+        }
         EXPECT_GE(Form->RichEdit1->height(), 3 * Form->RichEdit1->fontMetrics().height()) << scale;
     }
     QApplication::setFont(original);
