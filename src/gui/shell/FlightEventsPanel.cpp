@@ -54,7 +54,7 @@ TFlightEventsPanel::TFlightEventsPanel(QWidget* parent) : QWidget(parent)
     ListWarnings->setObjectName("ListWarnings");
     ListWarnings->setToolTip("Warnings; a double click shows the stretch on the graph");
     ListWarnings->setSelectionMode(QAbstractItemView::SingleSelection);
-    row->addWidget(ListWarnings, 2);
+    row->addWidget(ListWarnings, 1);
 
     TableEvents = new QTableWidget(this);
     TableEvents->setObjectName("TableEvents");
@@ -70,12 +70,17 @@ TFlightEventsPanel::TFlightEventsPanel(QWidget* parent) : QWidget(parent)
     TableEvents->horizontalHeader()->setResizeContentsPrecision(100);
     TableEvents->horizontalHeader()->setSectionsClickable(false);
     TableEvents->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    TableEvents->verticalHeader()->setMinimumSectionSize(1);
+    TableEvents->verticalHeader()->setDefaultSectionSize(TableEvents->fontMetrics().height() + 4);
+    // As wide as its columns where the page has the room; the warnings take what is left.
+    TableEvents->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    TableEvents->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QStringList headers;
     for (const std::string& h : EventsHeaders())
         headers << QString::fromStdString(h);
     TableEvents->setColumnCount(static_cast<int>(headers.size()));
     TableEvents->setHorizontalHeaderLabels(headers);
-    row->addWidget(TableEvents, 3);
+    row->addWidget(TableEvents);
 
     // As high as the summary's lines or kShownRows rows of the table, whichever is more.
     const int rowHeight = TableEvents->verticalHeader()->defaultSectionSize();
