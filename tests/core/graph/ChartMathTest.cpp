@@ -59,17 +59,18 @@ TEST(ChartMath, TimeAxisEndLeavesTheVoltageStrip)
 
 TEST(ChartMath, MinSecLabels)
 {
-    EXPECT_EQ(MinSecLabel("65"), "1:5");
-    EXPECT_EQ(MinSecLabel("-65"), "-1:-5");
+    EXPECT_EQ(MinSecLabel("65"), "1:05");
+    EXPECT_EQ(MinSecLabel("-65"), "-1:05");
+    EXPECT_EQ(MinSecLabel("-5"), "-0:05");
     EXPECT_EQ(MinSecLabel("12.5"), "12.5");
     EXPECT_EQ(MinSecLabel("1\xC2\xA0"
                           "200"),
-              "20:0");
-    EXPECT_EQ(MinSecLabel("0"), "0:0");
+              "20:00");
+    EXPECT_EQ(MinSecLabel("0"), "0:00");
     EXPECT_EQ(MinSecLabel("abc"), "abc");
     // Labels grouped with the user's separator lose that one.
-    EXPECT_EQ(MinSecLabel("1,200", ","), "20:0");
-    EXPECT_EQ(MinSecLabel("1.200", "."), "20:0");
+    EXPECT_EQ(MinSecLabel("1,200", ","), "20:00");
+    EXPECT_EQ(MinSecLabel("1.200", "."), "20:00");
     EXPECT_EQ(MinSecLabel("1,200", ""), "1,200");
 }
 
