@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -82,6 +84,34 @@ TEST(ChartMath, AxisNumbersAreGroupedWithAtMostTheGivenDecimals)
     EXPECT_EQ(FormatAxisNumber(-1000, 2, nbsp, '.'), "-1" + nbsp + "000");
     EXPECT_EQ(FormatAxisNumber(-0.001, 2, nbsp, '.'), "0");
     EXPECT_EQ(FormatAxisNumber(100, 0, ",", '.'), "100");
+}
+
+TEST(ChartMath, TickStepsGiveLabelsThatDiffer)
+{
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(0.05, 1), 0.1); // was "0.7, 0.7, 0.6, 0.6"
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(0.25, 1), 0.5);
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(2.5, 0), 5);
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(2.5, 1), 2.5);
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(0.05, 2), 0.05);
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(0.15, 2), 0.15);
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(20, 1), 20);
+    // Every step the axis ticker can choose, from any start, gives distinct labels that keep
+    // the step's spacing.
+    for (int decimals = 0; decimals <= 2; ++decimals) {
+        for (int power = -4; power <= 3; ++power) {
+            for (const double mantissa : {1.0, 2.0, 2.5, 5.0}) {
+                const double asked = mantissa * std::pow(10.0, power);
+                const double step = DistinctLabelStep(asked, decimals);
+                EXPECT_GE(step, asked * (1 - 1e-9)) << asked;
+                EXPECT_LE(step, std::max(asked * 2.5, std::pow(10.0, -decimals))) << asked;
+                std::set<std::string> labels;
+                const double first = std::floor(-3.7 / step) * step;
+                for (int i = 0; i < 12; ++i)
+                    labels.insert(FormatAxisNumber(first + i * step, decimals, "", '.'));
+                EXPECT_EQ(labels.size(), 12u) << asked << " with " << decimals << " decimals";
+            }
+        }
+    }
 }
 
 TEST(ChartMath, ZoomAndCentring)
