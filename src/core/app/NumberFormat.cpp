@@ -114,7 +114,17 @@ std::string FormatFlightTime(double seconds, char decimalSeparator)
 
 std::string FormatMinSec(long long seconds)
 {
-    return std::to_string(seconds / 60) + ":" + std::to_string(seconds % 60);
+    // The magnitude is taken unsigned so that the most negative value has one too; the sign
+    // stands once, in front of the minutes.
+    const unsigned long long magnitude = seconds < 0
+                                             ? 0ULL - static_cast<unsigned long long>(seconds)
+                                             : static_cast<unsigned long long>(seconds);
+    const unsigned long long s = magnitude % 60;
+    std::string text = seconds < 0 ? "-" : "";
+    text += std::to_string(magnitude / 60);
+    text += s < 10 ? ":0" : ":";
+    text += std::to_string(s);
+    return text;
 }
 
 std::string_view TrimBlanks(std::string_view text)

@@ -23,7 +23,7 @@ std::string FormatShortest(double value);
 // "2 min 5.5 sec", "42.0 sec", "-1 min -15.3 sec".
 std::string FormatFlightTime(double seconds, char decimalSeparator = '.');
 
-// "1:5" for 65 and "-1:-5" for -65.
+// Minutes and two-digit seconds: "1:05" for 65, "-1:05" for -65, "-0:30" for -30.
 std::string FormatMinSec(long long seconds);
 
 // A complete decimal number: optional sign, digits, optional "." and fraction, optional

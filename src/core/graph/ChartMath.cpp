@@ -71,6 +71,25 @@ std::string FormatAxisNumber(double value, int decimals, const std::string& grou
     return out;
 }
 
+double DistinctLabelStep(double step, int decimals)
+{
+    if (!std::isfinite(step) || step <= 0)
+        return step;
+    const double unit = std::pow(10.0, -decimals);
+    // Steps are made by multiplying decimal mantissas: allow for the rounding of that.
+    constexpr double kSlack = 1e-9;
+    if (step < unit * (1 - kSlack))
+        return unit;
+    const double units = step / unit;
+    if (std::abs(units - std::round(units)) <= kSlack * units)
+        return step;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(step)));
+    for (const double mantissa : {1.0, 2.0, 5.0})
+        if (mantissa * magnitude >= step * (1 - kSlack))
+            return mantissa * magnitude;
+    return 10 * magnitude;
+}
+
 TAxisRange ZoomByPercent(TAxisRange range, double percent)
 {
     const double d = (range.Max - range.Min) * (percent - 100.0) / 100.0;

@@ -35,6 +35,12 @@ std::string MinSecLabel(const std::string& label, const std::string& groupSepara
 std::string FormatAxisNumber(double value, int decimals, const std::string& groupSeparator,
                              char decimalSeparator);
 
+// A tick step whose labels, shown with at most `decimals` decimals, all differ: a step finer than
+// the last decimal becomes one unit of it, and a step that is not a whole number of those units
+// (0.25 shown with one decimal) becomes the next of 1, 2 or 5 times a power of ten. Any other step
+// stays as it is.
+double DistinctLabelStep(double step, int decimals);
+
 // Zoom by percentage: [min + d, max - d] with d = (max - min) * (p - 100) / 100.
 TAxisRange ZoomByPercent(TAxisRange range, double percent);
 

@@ -430,6 +430,7 @@ void TFormMain::ExecuteReadData()
     ZirkoComForm->SetBackupFolder(AppPaths.BackupDir);
     ZirkoComForm->Execute();
     // The window keeps what the user changed there and what a save filled in.
+    Options.COM = ZirkoComForm->PortName().toStdString();
     Options.DefFileName = ZirkoComForm->DefaultFileName().toStdString();
     Options.FlightTemperature = ZirkoComForm->FlightTemperature();
     TreeView1->RefreshTreeView();

@@ -2,17 +2,20 @@
 
 #include "core/app/NumberFormat.h"
 #include "core/device/LoggerProtocol.h"
+#include "core/device/PortChoice.h"
 #include "gui/services/KeyFilter.h"
 #include "gui/services/UserDialogs.h"
 #include "platform/files/AppPaths.h"
 #include "platform/files/FlightSaver.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
+#include "platform/serial/SerialPort.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -141,6 +144,7 @@ TZirkoComForm::TZirkoComForm(QWidget* parent) : QDialog(parent)
     setObjectName("ZirkoComForm");
     setWindowTitle("Data Reading");
     Options.BackupFolder = DefaultBackupDir();
+    ListPorts = SystemPortNames;
     Link = new TLoggerSession(this);
     BuildControls();
     WireSession();
@@ -175,11 +179,25 @@ void TZirkoComForm::BuildControls()
     Lamp = new TStatusLamp(this);
     LabelTop = new TTopLabel(this);
     LabelTop->setObjectName("LabelTop");
+    // The port to connect to: one the system lists, the Simulator, or a typed device path (the
+    // system lists no pseudo-terminals).
+    auto* portLabel = new QLabel("Port:", this);
+    ComboPort = new QComboBox(this);
+    ComboPort->setObjectName("ComboPort");
+    ComboPort->setEditable(true);
+    ComboPort->setInsertPolicy(QComboBox::NoInsert);
+    ComboPort->setCompleter(nullptr);
+    // Its width does not follow the names, so the window keeps its size and place.
+    ComboPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboPort->setMinimumContentsLength(12);
+    portLabel->setBuddy(ComboPort);
     auto* top = new QHBoxLayout;
     top->addWidget(ButtonConnect);
     top->addWidget(ButtonDisconnect);
     top->addWidget(Lamp);
-    top->addStretch(1);
+    top->addSpacing(kSpacing);
+    top->addWidget(portLabel);
+    top->addWidget(ComboPort, 1);
 
     auto* data = group("Data handling:", "GroupData");
     ButtonReadData = new QPushButton("Read Data", data);
@@ -337,6 +355,7 @@ void TZirkoComForm::BuildControls()
         b->setDefault(false);
     }
 
+    connect(ComboPort, &QComboBox::currentTextChanged, this, &TZirkoComForm::PortEdited);
     connect(ButtonConnect, &QPushButton::clicked, this, &TZirkoComForm::ConnectClick);
     connect(ButtonDisconnect, &QPushButton::clicked, this, &TZirkoComForm::DisconnectClick);
     connect(ButtonReadData, &QPushButton::clicked, this, &TZirkoComForm::ReadDataClick);
@@ -351,6 +370,7 @@ void TZirkoComForm::WireSession()
     connect(Link, &TLoggerSession::StatusText, this, &TZirkoComForm::SetStatus);
     connect(Link, &TLoggerSession::ConnectFailed, this, &TZirkoComForm::SetTopLabel);
     connect(Link, &TLoggerSession::PortOpened, this, [this] {
+        ComboPort->setEnabled(false);
         ButtonConnect->setEnabled(false);
         ButtonDisconnect->setEnabled(true);
         SetLamp(TLampColour::Yellow);
@@ -427,6 +447,7 @@ void TZirkoComForm::WireSession()
         // The next logger may carry other firmware.
         LabelFirmware->setText(kFirmwareCaption);
         SetLamp(TLampColour::Red);
+        ComboPort->setEnabled(true);
         ButtonConnect->setEnabled(true);
         ButtonDisconnect->setEnabled(false);
         ButtonClose->setEnabled(true);
@@ -824,6 +845,8 @@ void TZirkoComForm::showEvent(QShowEvent* event)
     SetOperationButtons(
         {ButtonReadData, ButtonUpload, ButtonDownloadCfg, ButtonErase, ButtonDisconnect}, false);
     SetTopLabel(" ");
+    ComboPort->setEnabled(true);
+    FillPortChoice();
     LabelInit->clear();
     LabelData->clear();
     LabelFirmware->setText(kFirmwareCaption);
@@ -841,10 +864,61 @@ int TZirkoComForm::Execute()
     return exec();
 }
 
+void TZirkoComForm::SetPortName(const QString& name)
+{
+    Options.PortName = name;
+    if (!isVisible())
+        return;
+    FillingPorts = true;
+    const int listed = ComboPort->findText(name);
+    if (listed >= 0)
+        ComboPort->setCurrentIndex(listed);
+    else
+        ComboPort->setEditText(name);
+    FillingPorts = false;
+}
+
+void TZirkoComForm::FillPortChoice()
+{
+    const QStringList found = ListPorts ? ListPorts() : QStringList();
+    std::vector<std::string> names;
+    for (const QString& name : found)
+        names.push_back(name.toStdString());
+    const bool present = found.contains(Options.PortName) || PortPresent(Options.PortName);
+    const TPortChoice choice = ChoosePort(Options.PortName.toStdString(), names, present);
+    FillingPorts = true;
+    ComboPort->clear();
+    ComboPort->addItems(found);
+    ComboPort->addItem(kSimulatorPortName);
+    const QString port = QString::fromStdString(choice.Port);
+    const int listed = ComboPort->findText(port);
+    if (listed >= 0)
+        ComboPort->setCurrentIndex(listed);
+    else
+        ComboPort->setEditText(port);
+    FillingPorts = false;
+    // The stored port stays in the settings until another one is used or chosen.
+    PortNote = QString::fromStdString(choice.Note);
+    if (!PortNote.isEmpty())
+        SetTopLabel(PortNote);
+}
+
+void TZirkoComForm::PortEdited(const QString& text)
+{
+    if (FillingPorts)
+        return;
+    Options.PortName = text.trimmed();
+    // The note was about the port offered; the user has chosen now.
+    if (!PortNote.isEmpty() && LabelTop->text() == PortNote)
+        SetTopLabel(" ");
+    PortNote.clear();
+}
+
 void TZirkoComForm::ConnectClick()
 {
     if (Link->PortOpen())
         return;
+    Options.PortName = ComboPort->currentText().trimmed();
     Link->SetPortName(Options.PortName);
     Link->Connect();
 }

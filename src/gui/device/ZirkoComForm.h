@@ -4,12 +4,14 @@
 #include "core/device/ConfigRecord.h"
 
 #include <QDialog>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <span>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -49,9 +51,11 @@ public:
     explicit TZirkoComForm(QWidget* parent = nullptr);
     ~TZirkoComForm() override;
 
-    // Options the main window loads and saves.
+    // Options the main window loads and saves. The port is the one chosen in the window last
+    // (used for connecting or picked there); while the window is shown, a name set here is what
+    // its port field shows.
     QString PortName() const { return Options.PortName; }
-    void SetPortName(const QString& name) { Options.PortName = name; }
+    void SetPortName(const QString& name);
     QString DataFolder() const { return Options.DataFolder; }
     void SetDataFolder(const QString& folder) { Options.DataFolder = folder; }
     QString DefaultFileName() const { return Options.DefaultFileName; }
@@ -85,7 +89,11 @@ public:
     void ShowProgress(qint64 bytes, qint64 scale);
     void ToggleNumbersStrip();
 
+    // The serial ports the system lists; the port field offers them and the Simulator.
+    std::function<QStringList()> ListPorts;
+
     // Controls.
+    QComboBox* ComboPort = nullptr;
     QPushButton* ButtonConnect = nullptr;
     QPushButton* ButtonDisconnect = nullptr;
     TStatusLamp* Lamp = nullptr;
@@ -149,6 +157,10 @@ private:
     void WireSession();
     void WireEdits();
     void SetLamp(TLampColour colour);
+    // Offers the ports found and preselects the stored one, or the first port found when the
+    // stored one is not there (the top label says so).
+    void FillPortChoice();
+    void PortEdited(const QString& text);
     void DataReadingFinished(std::span<const uint8_t> image, qint64 lastDataIndex);
     void StoreWordFromEdit(QLineEdit* edit, size_t offset, int limit);
     void EditLeft(QLineEdit* edit);
@@ -164,6 +176,8 @@ private:
     };
     TOptions Options;
     bool ClosingNow = false;
+    bool FillingPorts = false;
+    QString PortNote; // what the top label says about the port offered
     TLoggerSession* Link = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include "model/flightdata/OpenFlights.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -81,7 +82,11 @@ public:
             p->setClipRect(QRect(QPoint(r.left() + 1, r.top()), r.bottomRight()));
             p->setPen(Qt::black);
             p->setFont(Grid->font());
-            p->drawText(QPoint(r.left() + 2, r.top() + 3 + p->fontMetrics().ascent()), text);
+            // Centred in the row, which is as high as the font's ascent and descent together:
+            // underscores and descenders stay inside.
+            const QFontMetrics metrics = p->fontMetrics();
+            const int top = r.top() + std::max(0, (r.height() - metrics.height() + 1) / 2);
+            p->drawText(QPoint(r.left() + 2, top + metrics.ascent()), text);
         } else if (col <= 5) {
             QStyleOptionButton box;
             box.rect =
@@ -120,7 +125,7 @@ TFlightGrid::TFlightGrid(QWidget* parent) : QTableWidget(0, kGridColumns, parent
     horizontalHeader()->setMinimumSectionSize(1);
     horizontalHeader()->setDefaultSectionSize(kGridDefaultColWidth);
     verticalHeader()->setMinimumSectionSize(1);
-    verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+    verticalHeader()->setDefaultSectionSize(RowHeightFor(font()));
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // The columns beyond the check boxes are never shown.
     for (int col = kGridVisibleColumns; col < kGridColumns; ++col)
@@ -137,6 +142,23 @@ TFlightGrid::TFlightGrid(QWidget* parent) : QTableWidget(0, kGridColumns, parent
         if (!Silent && col == kGridNameCol && row >= 0)
             emit RowSelected(row);
     });
+}
+
+int TFlightGrid::RowHeightFor(const QFont& font)
+{
+    // The font's whole height and a pixel of room above and below it.
+    return std::max(kGridRowHeight, QFontMetrics(font).height() + 2);
+}
+
+void TFlightGrid::changeEvent(QEvent* event)
+{
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        const int height = RowHeightFor(font());
+        verticalHeader()->setDefaultSectionSize(height);
+        for (int row = 0; row < rowCount(); ++row)
+            setRowHeight(row, height);
+    }
 }
 
 void TFlightGrid::Observe(TOpenFlights& flights)

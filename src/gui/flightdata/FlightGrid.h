@@ -35,6 +35,8 @@ public:
     void SelectRowSilently(int row);
     // Cell rectangle in viewport coordinates.
     QRect CellRect(int col, int row) const;
+    // Rows are at least kGridRowHeight high and always hold the font's full height.
+    static int RowHeightFor(const QFont& font);
 
     int HintCol = -1;
     int HintRow = -1;
@@ -55,6 +57,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // The hint of a cell: the file path on the name, the channel on a check box.

@@ -94,15 +94,16 @@ public:
 protected:
     double getTickStep(const QCPRange& range) override
     {
+        // No two labels may read the same in the axis's number format.
         if (Step <= 0)
-            return QCPAxisTicker::getTickStep(range);
+            return DistinctLabelStep(QCPAxisTicker::getTickStep(range), Decimals);
         // A fixed step is kept as long as the labels do not run into each other.
         const QCPAxis* axis = Chart.AxisOf(Axis);
         const double pixels = axis->orientation() == Qt::Horizontal ? axis->axisRect()->width()
                                                                     : axis->axisRect()->height();
         const double most = std::max(2.0, pixels / kMinLabelSpacing);
         const double count = range.size() / Step;
-        return count <= most ? Step : Step * std::ceil(count / most);
+        return DistinctLabelStep(count <= most ? Step : Step * std::ceil(count / most), Decimals);
     }
     QVector<double> createTickVector(double tickStep, const QCPRange& range) override
     {
@@ -768,6 +769,7 @@ TChart::TChart(QWidget* parent) : QWidget(parent)
     // Outermost on the right. While hidden it takes no room, so the other axes stand where they
     // would without it.
     ClimbAxis = PlotWidget->axisRect()->addAxis(QCPAxis::atRight);
+    Axes[static_cast<size_t>(TAxisId::Climb)].Shown = false;
     ClimbAxis->setVisible(false);
     ClimbAxis->grid()->setVisible(false);
     ClimbAxis->setLayer("axes");
@@ -903,10 +905,19 @@ void TChart::ReorderLayers()
 void TChart::RebuildLegend()
 {
     // The legend lists what is drawn, in the order of the series list.
-    PlotWidget->legend->clearItems();
+    QCPLegend* legend = PlotWidget->legend;
+    legend->clearItems();
     for (TChartSeries* s : SeriesList)
         if (s->InLegend && s->IsActive)
             s->Graph->addToLegend();
+    // An item is as high as its font, but the plot clips what it draws one pixel above the
+    // item's bottom, and some glyphs reach below the descent: without room below the text,
+    // underscores vanish and descenders are cut.
+    const QFontMetrics metrics(legend->font());
+    const int inkBelow = metrics.tightBoundingRect("_gjpqy|").bottom() + 1 - metrics.descent();
+    const QMargins room(0, 0, 0, 1 + std::max(0, inkBelow));
+    for (int i = 0; i < legend->itemCount(); ++i)
+        legend->item(i)->setMargins(room);
     FitLegend();
 }
 
@@ -1039,15 +1050,37 @@ void TChart::SetSymmetric(TAxisId axis, bool symmetric)
 
 bool TChart::AxisVisible(TAxisId axis) const
 {
-    return AxisOf(axis)->visible();
+    return Axes[static_cast<size_t>(axis)].Shown;
 }
 
 void TChart::SetAxisVisible(TAxisId axis, bool visible)
 {
     if (AxisVisible(axis) == visible)
         return;
-    AxisOf(axis)->setVisible(visible);
+    Axes[static_cast<size_t>(axis)].Shown = visible;
     QueueReplot();
+}
+
+bool TChart::AxisInUse(TAxisId axis) const
+{
+    if (axis == TAxisId::Left || axis == TAxisId::Bottom)
+        return true;
+    return std::any_of(SeriesList.begin(), SeriesList.end(), [axis](const TChartSeries* s) {
+        return s->Active() && s->VerticalAxis() == axis && s->Count() > 0;
+    });
+}
+
+bool TChart::AxisLaidOut(TAxisId axis) const
+{
+    return AxisOf(axis)->visible();
+}
+
+void TChart::LayOutAxes()
+{
+    for (int a = 0; a < kAxisCount; ++a) {
+        const auto id = static_cast<TAxisId>(a);
+        AxisOf(id)->setVisible(AxisVisible(id) && AxisInUse(id));
+    }
 }
 
 void TChart::RecalculateAll()
@@ -1267,6 +1300,14 @@ void TChart::RefreshSeriesData()
     if (Refreshing)
         return;
     Refreshing = true;
+    LayOutAxes();
+    // The series are reduced for the plot width of this drawing. The plot lays itself out only
+    // after this, so a chart first shown, resized, or with an axis come or gone would otherwise
+    // get the points for the width it had before.
+    QCPLayoutGrid* layout = PlotWidget->plotLayout();
+    for (const auto phase :
+         {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins, QCPLayoutElement::upLayout})
+        layout->update(phase);
     const TAxisState& x = Axes[static_cast<size_t>(TAxisId::Bottom)];
     const double endFraction = std::clamp(x.EndPercent, 1.0, 100.0) / 100.0;
     const int columns =

@@ -207,6 +207,12 @@ public:
     // starts shown.
     bool AxisVisible(TAxisId axis) const;
     void SetAxisVisible(TAxisId axis, bool visible);
+    // Something is drawn on the axis: an active series with points. Altitude and time always are,
+    // as the plot's frame. A shown axis with nothing on it takes no room and shows no labels
+    // (its range still follows zooms, for when something comes onto it).
+    bool AxisInUse(TAxisId axis) const;
+    // The axis has its place beside the plot at the last drawing.
+    bool AxisLaidOut(TAxisId axis) const;
     void RecalculateAll();
     double ValueAtPixel(TAxisId axis, double pixel) const;
     double PixelOfValue(TAxisId axis, double value) const;
@@ -302,6 +308,8 @@ private:
     // The value axes that zooms and drags move: the plot's own and shown.
     std::vector<TAxisId> StandardValueAxes() const;
     void ApplyRange(TAxisId axis);
+    // Gives room to the axes that are shown and in use, and none to the others.
+    void LayOutAxes();
     void RefreshSeriesData();
     void SeriesChanged(TChartSeries* series);
     void ReorderLayers();
@@ -314,6 +322,7 @@ private:
     struct TAxisState {
         bool Automatic = true;
         bool Symmetric = false;
+        bool Shown = true;
         double Min = 0;
         double Max = 1;
         double EndPercent = 100;

@@ -631,7 +631,10 @@ void TGraphPage::SetTimeAxisEnd()
 {
     // A chart that was never laid out can have a plot narrower than nothing, which gives more
     // than 100 percent; the axis keeps at most 100, and asking again each draw would never end.
-    const int percent = std::min(100, TimeAxisEndPercent(Chart1->PlotRect().width()));
+    // The strip is for the voltage labels: without a voltage curve the time axis runs to the edge.
+    const int percent = Chart1->AxisInUse(TAxisId::Voltage)
+                            ? std::min(100, TimeAxisEndPercent(Chart1->PlotRect().width()))
+                            : 100;
     if (Chart1->EndPosition(TAxisId::Bottom) != percent)
         Chart1->SetEndPosition(TAxisId::Bottom, percent);
 }

@@ -4,6 +4,7 @@
 #include "gui/services/KeyFilter.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/services/WinStates.h"
+#include "platform/serial/SerialPort.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSerialPortInfo>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -162,9 +162,7 @@ TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent)
 
 QStringList TFormOptions::AvailablePortNames()
 {
-    QStringList names;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        names << info.portName();
+    QStringList names = SystemPortNames();
     if (names.isEmpty())
         names << "COM1"
               << "COM2"

@@ -1,5 +1,10 @@
 #include "platform/serial/SerialPort.h"
+
+#include "core/device/PortChoice.h"
 #include "platform/serial/PseudoTerminal.h"
+
+#include <QFileInfo>
+#include <QSerialPortInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,6 +26,22 @@ QString DevicePath(const QString& portName)
     return portName.startsWith('/') || portName.startsWith("./") || portName.startsWith("../")
                ? portName
                : "/dev/" + portName;
+}
+
+QStringList SystemPortNames()
+{
+    QStringList names;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        names << info.portName();
+    return names;
+}
+
+bool PortPresent(const QString& portName)
+{
+    if (portName == kSimulatorPortName)
+        return true;
+    const QString name = portName.isEmpty() ? QString(kDefaultPortName) : portName;
+    return QFileInfo::exists(DevicePath(name));
 }
 
 namespace {
@@ -68,7 +89,7 @@ TSerialPort::~TSerialPort()
 TOpenResult TSerialPort::OpenPort(const QString& portName)
 {
     Close();
-    Name = portName.isEmpty() ? QString("COM1") : portName;
+    Name = portName.isEmpty() ? QString(kDefaultPortName) : portName;
     // A path opens as given (pseudo-terminals are never listed); a bare name is looked up.
     SerialPort.setPortName(Name);
     SerialPort.setReadBufferSize(kReadBufferSize);

@@ -16,6 +16,12 @@ inline constexpr qint64 kReadBufferSize = 600000;
 QString CreateFileFailedText(int errorNumber, const QString& portName);
 // The device a port name opens: a path as given, a bare name under /dev.
 QString DevicePath(const QString& portName);
+// The serial ports the system lists now, by the names a port setting holds ("ttyUSB0"). It lists
+// no pseudo-terminals.
+QStringList SystemPortNames();
+// Whether a port name leads to something that can be opened now: the simulator or an existing
+// device.
+bool PortPresent(const QString& portName);
 inline constexpr const char* kPurgeCommFailed = "PurgeComm failed";
 inline constexpr const char* kEscapeCommFailed = "EscapeCommFunction failed";
 // What an unplugged device or a vanished peer reports.

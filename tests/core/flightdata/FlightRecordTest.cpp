@@ -2,6 +2,7 @@
 #include "core/flightdata/FlightText.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace zirko;
 
@@ -24,8 +25,11 @@ TEST(NumberText, FixedFileNumbersAndTrimmedDisplayNumbers)
     EXPECT_EQ(FormatFixed(1e7, 1), "10000000.0");
     EXPECT_EQ(FormatDisplay(3.14159, 3, ','), "3,142");
     EXPECT_EQ(FormatDisplay(-2.25, 1), "-2.2"); // ties of the binary value go to even
-    EXPECT_EQ(FormatMinSec(65), "1:5");
-    EXPECT_EQ(FormatMinSec(-65), "-1:-5");
+    EXPECT_EQ(FormatMinSec(65), "1:05");
+    EXPECT_EQ(FormatMinSec(-65), "-1:05");
+    EXPECT_EQ(FormatMinSec(-30), "-0:30");
+    EXPECT_EQ(FormatMinSec(600), "10:00");
+    EXPECT_EQ(FormatMinSec(std::numeric_limits<long long>::min()), "-153722867280912930:08");
 }
 
 TEST(NumberText, StrictNumbersAcceptOnlyTheFileGrammar)

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -59,17 +61,18 @@ TEST(ChartMath, TimeAxisEndLeavesTheVoltageStrip)
 
 TEST(ChartMath, MinSecLabels)
 {
-    EXPECT_EQ(MinSecLabel("65"), "1:5");
-    EXPECT_EQ(MinSecLabel("-65"), "-1:-5");
+    EXPECT_EQ(MinSecLabel("65"), "1:05");
+    EXPECT_EQ(MinSecLabel("-65"), "-1:05");
+    EXPECT_EQ(MinSecLabel("-5"), "-0:05");
     EXPECT_EQ(MinSecLabel("12.5"), "12.5");
     EXPECT_EQ(MinSecLabel("1\xC2\xA0"
                           "200"),
-              "20:0");
-    EXPECT_EQ(MinSecLabel("0"), "0:0");
+              "20:00");
+    EXPECT_EQ(MinSecLabel("0"), "0:00");
     EXPECT_EQ(MinSecLabel("abc"), "abc");
     // Labels grouped with the user's separator lose that one.
-    EXPECT_EQ(MinSecLabel("1,200", ","), "20:0");
-    EXPECT_EQ(MinSecLabel("1.200", "."), "20:0");
+    EXPECT_EQ(MinSecLabel("1,200", ","), "20:00");
+    EXPECT_EQ(MinSecLabel("1.200", "."), "20:00");
     EXPECT_EQ(MinSecLabel("1,200", ""), "1,200");
 }
 
@@ -81,6 +84,34 @@ TEST(ChartMath, AxisNumbersAreGroupedWithAtMostTheGivenDecimals)
     EXPECT_EQ(FormatAxisNumber(-1000, 2, nbsp, '.'), "-1" + nbsp + "000");
     EXPECT_EQ(FormatAxisNumber(-0.001, 2, nbsp, '.'), "0");
     EXPECT_EQ(FormatAxisNumber(100, 0, ",", '.'), "100");
+}
+
+TEST(ChartMath, TickStepsGiveLabelsThatDiffer)
+{
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(0.05, 1), 0.1); // was "0.7, 0.7, 0.6, 0.6"
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(0.25, 1), 0.5);
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(2.5, 0), 5);
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(2.5, 1), 2.5);
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(0.05, 2), 0.05);
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(0.15, 2), 0.15);
+    EXPECT_DOUBLE_EQ(DistinctLabelStep(20, 1), 20);
+    // Every step the axis ticker can choose, from any start, gives distinct labels that keep
+    // the step's spacing.
+    for (int decimals = 0; decimals <= 2; ++decimals) {
+        for (int power = -4; power <= 3; ++power) {
+            for (const double mantissa : {1.0, 2.0, 2.5, 5.0}) {
+                const double asked = mantissa * std::pow(10.0, power);
+                const double step = DistinctLabelStep(asked, decimals);
+                EXPECT_GE(step, asked * (1 - 1e-9)) << asked;
+                EXPECT_LE(step, std::max(asked * 2.5, std::pow(10.0, -decimals))) << asked;
+                std::set<std::string> labels;
+                const double first = std::floor(-3.7 / step) * step;
+                for (int i = 0; i < 12; ++i)
+                    labels.insert(FormatAxisNumber(first + i * step, decimals, "", '.'));
+                EXPECT_EQ(labels.size(), 12u) << asked << " with " << decimals << " decimals";
+            }
+        }
+    }
 }
 
 TEST(ChartMath, ZoomAndCentring)

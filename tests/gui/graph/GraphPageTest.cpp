@@ -187,6 +187,7 @@ TEST_F(GraphPageTest, FifteenthFlightTakesFiveFreeColoursAndAClosedIndexIsReused
 TEST_F(GraphPageTest, TimeAxisEndsBeforeTheVoltageStrip)
 {
     Open();
+    Show(0, 3);
     Chart().Replot();
     Chart().Replot();
     const int w = Chart().PlotRect().width();
