@@ -69,6 +69,9 @@ const std::vector<std::pair<QString, QStringList>> kCommands{
     {"simulate", {"--image FILE", "--firmware TEXT", "--config FILE"}},
     {"render", {"-o OUT", "--size WxH", "--climb"}},
     {"stats", {}},
+    {"import",
+     {"--out DIR", "--format auto|csv|igc", "--map altitude=COL,servo=COL,voltage=COL",
+      "--name NAME"}},
 };
 
 } // namespace

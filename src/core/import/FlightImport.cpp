@@ -34,10 +34,26 @@ std::optional<TImportFormat> ParseImportFormat(std::string_view word)
     return std::nullopt;
 }
 
+namespace {
+
+std::string_view Ending(std::string_view fileName)
+{
+    const size_t dot = fileName.find_last_of("./\\");
+    return dot == std::string_view::npos || fileName[dot] != '.' ? std::string_view{}
+                                                                 : fileName.substr(dot);
+}
+
+} // namespace
+
+bool IsImportSource(std::string_view fileName)
+{
+    const std::string_view ending = Ending(fileName);
+    return SameName(ending, ".csv") || SameName(ending, ".igc");
+}
+
 TImportFormat DetectImportFormat(std::string_view fileName, std::string_view content)
 {
-    const size_t dot = fileName.find_last_of('.');
-    const std::string_view ending = dot == std::string_view::npos ? "" : fileName.substr(dot);
+    const std::string_view ending = Ending(fileName);
     if (SameName(ending, ".igc"))
         return TImportFormat::Igc;
     if (SameName(ending, ".csv"))
@@ -58,8 +74,8 @@ TColumnChoiceParse ParseColumnChoice(std::string_view text)
         text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
         const size_t equals = item.find('=');
         const std::string_view key = TrimField(item.substr(0, equals));
-        std::optional<std::string>* target = key == "altitude" ? &parse.Choice.Altitude
-                                             : key == "servo"  ? &parse.Choice.Servo
+        std::optional<std::string>* target = key == "altitude"  ? &parse.Choice.Altitude
+                                             : key == "servo"   ? &parse.Choice.Servo
                                              : key == "voltage" ? &parse.Choice.Voltage
                                                                 : nullptr;
         if (equals == std::string_view::npos || target == nullptr) {
@@ -87,8 +103,8 @@ std::string FormatColumnChoice(const TColumnChoice& choice)
     return text;
 }
 
-TImportResult ParseImport(std::string_view content, std::string_view fileName,
-                          TImportFormat format, const TColumnChoice& choice)
+TImportResult ParseImport(std::string_view content, std::string_view fileName, TImportFormat format,
+                          const TColumnChoice& choice)
 {
     if (format == TImportFormat::Auto)
         format = DetectImportFormat(fileName, content);
@@ -105,14 +121,18 @@ std::string ImportedStartText(const TImportedFlight& flight)
     return flight.StartDate.empty() ? std::string(text) : flight.StartDate + " " + text;
 }
 
-std::string ImportedColumnsText(const TImportResult& source)
+std::string ImportedColumnsText(const TImportResult& source, const TImportedFlight* flight)
 {
     std::string text;
-    const std::pair<const char*, const std::string*> used[] = {{"altitude", &source.AltitudeColumn},
-                                                               {"servo", &source.ServoColumn},
-                                                               {"voltage", &source.VoltageColumn}};
-    for (const auto& [channel, column] : used) {
-        if (column->empty())
+    const struct {
+        const char* Channel;
+        const std::string* Column;
+        const std::vector<double>* Values;
+    } used[] = {{"altitude", &source.AltitudeColumn, flight ? &flight->Altitude : nullptr},
+                {"servo", &source.ServoColumn, flight ? &flight->Servo : nullptr},
+                {"voltage", &source.VoltageColumn, flight ? &flight->Voltage : nullptr}};
+    for (const auto& [channel, column, values] : used) {
+        if (column->empty() || (values && values->empty()))
             continue;
         if (!text.empty())
             text += ", ";
@@ -121,8 +141,7 @@ std::string ImportedColumnsText(const TImportResult& source)
     return text;
 }
 
-TDataBlock MakeImportedBlock(const TImportResult& source, size_t index,
-                             std::string_view sourceName)
+TDataBlock MakeImportedBlock(const TImportResult& source, size_t index, std::string_view sourceName)
 {
     const TImportedFlight& flight = source.Flights.at(index);
     TDataBlock block;
@@ -158,7 +177,8 @@ TDataBlock MakeImportedBlock(const TImportResult& source, size_t index,
         block.Voltage = flight.Voltage;
     }
     block.Notes = "Imported from " + ImportBaseFileName(sourceName) + " (" +
-                  ImportFormatText(source.Format) + ")\r\nColumns: " + ImportedColumnsText(source);
+                  ImportFormatText(source.Format) +
+                  ")\r\nColumns: " + ImportedColumnsText(source, &flight);
     if (source.Flights.size() > 1)
         block.Notes += "\r\nFlight " + std::to_string(index + 1) + " of " +
                        std::to_string(source.Flights.size()) + " in the file";
@@ -168,8 +188,7 @@ TDataBlock MakeImportedBlock(const TImportResult& source, size_t index,
 std::string ImportBaseFileName(std::string_view sourcePath)
 {
     const size_t slash = sourcePath.find_last_of("/\\");
-    return std::string(slash == std::string_view::npos ? sourcePath
-                                                       : sourcePath.substr(slash + 1));
+    return std::string(slash == std::string_view::npos ? sourcePath : sourcePath.substr(slash + 1));
 }
 
 std::string ImportBaseName(std::string_view sourcePath)

@@ -17,6 +17,8 @@ enum class TImportFormat { Auto, Csv, Igc };
 std::string ImportFormatText(TImportFormat format);
 // "auto", "csv", "igc" as zirko-cli takes them; nothing for another word.
 std::optional<TImportFormat> ParseImportFormat(std::string_view word);
+// Whether a file's ending (.csv, .igc, any case) names one of the formats imported.
+bool IsImportSource(std::string_view fileName);
 // The format of a file: by its ending (.csv, .igc, any case), else by its first bytes.
 TImportFormat DetectImportFormat(std::string_view fileName, std::string_view content);
 
@@ -46,10 +48,7 @@ struct TImportedFlight {
     std::vector<double> Altitude;     // absolute, metres
     std::vector<double> Servo;        // percent of servo travel
     std::vector<double> Voltage;      // volts
-    int64_t DurationMilliseconds() const
-    {
-        return Millisecond.empty() ? 0 : Millisecond.back();
-    }
+    int64_t DurationMilliseconds() const { return Millisecond.empty() ? 0 : Millisecond.back(); }
 };
 
 // What a source file holds: the flights found, or why it is refused.
@@ -67,8 +66,8 @@ struct TImportResult {
 };
 
 // Reads a source file's bytes; `fileName` names it in the messages and picks the format on Auto.
-TImportResult ParseImport(std::string_view content, std::string_view fileName,
-                          TImportFormat format, const TColumnChoice& choice);
+TImportResult ParseImport(std::string_view content, std::string_view fileName, TImportFormat format,
+                          const TColumnChoice& choice);
 
 // The flight record of flight `index` of `source`: times from 0 at its first row with one decimal,
 // altitude relative to the first row (whose altitude is kept as "StartElevation=" in the extra
@@ -79,8 +78,10 @@ TDataBlock MakeImportedBlock(const TImportResult& source, size_t index,
 
 // "2024-05-18 14:03:12" (or only the time without a date) of a flight's first row.
 std::string ImportedStartText(const TImportedFlight& flight);
-// The columns used, as the preview and the notes show them: "altitude Alt(m), servo Thr".
-std::string ImportedColumnsText(const TImportResult& source);
+// The columns used, as the preview and the notes show them: "altitude Alt(m), servo Thr"; with a
+// flight, only those that gave it values.
+std::string ImportedColumnsText(const TImportResult& source,
+                                const TImportedFlight* flight = nullptr);
 
 // The name of the n-th file written from a source: base plus a three-digit number, with "_"
 // between when the base ends in a digit ("Glider001.zdf", "Glider-2024-05-18_001.zdf").

@@ -1,8 +1,8 @@
 // Telemetry CSV logs read into flights and written as flight files, compared sample by sample.
+#include "core/import/TelemetryCsv.h"
 #include "core/app/NumberFormat.h"
 #include "core/flightdata/ZdfFile.h"
 #include "core/import/FlightImport.h"
-#include "core/import/TelemetryCsv.h"
 
 #include <gtest/gtest.h>
 
@@ -73,18 +73,18 @@ std::vector<std::vector<TReferenceRow>> ReferenceSessions(const std::string& tex
 TEST(TelemetryCsvImport, ARealisticLogGivesEverySessionWithEverySampleConverted)
 {
     const std::string text = ReadTestFile("Glider-2024-05-18.csv");
-    const TImportResult source = ParseImport(text, "logs/Glider-2024-05-18.csv",
-                                             TImportFormat::Auto, TColumnChoice{});
+    const TImportResult source =
+        ParseImport(text, "logs/Glider-2024-05-18.csv", TImportFormat::Auto, TColumnChoice{});
     ASSERT_TRUE(source.Ok()) << source.Error;
     EXPECT_EQ(source.Format, TImportFormat::Csv);
     EXPECT_EQ(ImportedColumnsText(source), "altitude Alt(m), servo Thr, voltage RxBt(V)");
     // A row without voltage, a row cut short, a row without a readable time, and two rows of the
     // evening flight without altitude.
     EXPECT_EQ(source.SkippedRows, 5);
-    EXPECT_EQ(ImportSummaryText("logs/Glider-2024-05-18.csv", source.Flights.size(),
-                                source.SkippedRows),
-              "3 flights imported from Glider-2024-05-18.csv. 5 rows could not be read and were "
-              "skipped.");
+    EXPECT_EQ(
+        ImportSummaryText("logs/Glider-2024-05-18.csv", source.Flights.size(), source.SkippedRows),
+        "3 flights imported from Glider-2024-05-18.csv. 5 rows could not be read and were "
+        "skipped.");
 
     const auto sessions = ReferenceSessions(text);
     ASSERT_EQ(source.Flights.size(), sessions.size());
@@ -114,12 +114,17 @@ TEST(TelemetryCsvImport, ARealisticLogGivesEverySessionWithEverySampleConverted)
             }
         }
         if (masks[f] & kMaskAltitude)
-            EXPECT_EQ(block.ExtraLines, std::vector<std::string>{
-                                            "StartElevation=" + FormatFixed(rows[0].Altitude, 2)});
+            EXPECT_EQ(block.ExtraLines, std::vector<std::string>{"StartElevation=" +
+                                                                 FormatFixed(rows[0].Altitude, 2)});
         else
             EXPECT_TRUE(block.ExtraLines.empty());
         EXPECT_EQ(block.Notes.substr(0, block.Notes.find('\r')),
                   "Imported from Glider-2024-05-18.csv (telemetry CSV)");
+        // The session without vario readings names the columns that gave it values.
+        EXPECT_NE(block.Notes.find(f == 1 ? "\r\nColumns: servo Thr, voltage RxBt(V)\r\n"
+                                          : "\r\nColumns: altitude Alt(m), servo Thr, voltage "
+                                            "RxBt(V)\r\n"),
+                  std::string::npos);
     }
 }
 
@@ -148,8 +153,8 @@ TEST(TelemetryCsvImport, PulseAndFeetColumnsAreConvertedAndAChoiceOverridesTheNa
     EXPECT_DOUBLE_EQ(flight.Servo[1], 512 / 5.12);
     EXPECT_TRUE(flight.Voltage.empty());
     EXPECT_EQ(MakeImportedBlock(chosen, 0, "a.csv").ChannelMask, 0xC000);
-    EXPECT_EQ(chosen.Columns, (std::vector<std::string>{"GAlt(m)", "Alt(ft)", "CH3(us)",
-                                                        "CH1(us)", "VFAS(V)", "A1(V)"}));
+    EXPECT_EQ(chosen.Columns, (std::vector<std::string>{"GAlt(m)", "Alt(ft)", "CH3(us)", "CH1(us)",
+                                                        "VFAS(V)", "A1(V)"}));
 }
 
 TEST(TelemetryCsvImport, GapsBackwardTimesAndARepeatedHeaderStartNewFlights)
@@ -194,8 +199,10 @@ TEST(TelemetryCsvImport, FilesThatCannotBeReadRightAreRefusedWithTheirReason)
         {"Date,Time,Alt(m)\n2024-06-01,8h,1\n2024-13-01,08:00:00.000,2\n",
          {},
          "f.csv: no row with a readable date and time."},
-        {"Date,Time,Alt(m)\n2024-06-01,08:00:00.000,\n", {}, "f.csv: no values in the columns "
-                                                           "altitude Alt(m)."},
+        {"Date,Time,Alt(m)\n2024-06-01,08:00:00.000,\n",
+         {},
+         "f.csv: no values in the columns "
+         "altitude Alt(m)."},
         // A decimal comma in a quoted field, and one that splits every row into more fields.
         {"Date,Time,Alt(m)\n2024-06-01,08:00:00.000,\"12,5\"\n",
          {},
@@ -213,8 +220,8 @@ TEST(TelemetryCsvImport, FilesThatCannotBeReadRightAreRefusedWithTheirReason)
         EXPECT_TRUE(result.Flights.empty()) << c.Text;
     }
     // The log a spreadsheet saved with semicolons and decimal commas.
-    const TImportResult locale = ParseImport(ReadTestFile("locale-comma.csv"), "locale-comma.csv",
-                                             TImportFormat::Auto, {});
+    const TImportResult locale =
+        ParseImport(ReadTestFile("locale-comma.csv"), "locale-comma.csv", TImportFormat::Auto, {});
     EXPECT_NE(locale.Error.find("locale-comma.csv, line 2: \"09:00:05,000\" is written with a "
                                 "decimal comma."),
               std::string::npos);
