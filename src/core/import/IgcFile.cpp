@@ -48,8 +48,8 @@ TImportResult ParseIgcFile(std::string_view content, std::string_view fileName,
     size_t pos = 0;
     while (pos < content.size()) {
         const void* lf = std::memchr(content.data() + pos, '\n', content.size() - pos);
-        const size_t end =
-            lf ? static_cast<size_t>(static_cast<const char*>(lf) - content.data()) : content.size();
+        const size_t end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - content.data())
+                              : content.size();
         std::string_view line = content.substr(pos, end - pos);
         pos = end + 1;
         if (!line.empty() && line.back() == '\r')
@@ -147,15 +147,14 @@ TImportResult ParseIgcFile(std::string_view content, std::string_view fileName,
         const double gnss = ParseAltitude(record.substr(30, 5));
         double noise = kNoValue;
         if (servo && record.size() >= static_cast<size_t>(servo->Last)) {
-            const int raw = ParseDigits(record.substr(static_cast<size_t>(servo->First - 1),
-                                                      static_cast<size_t>(servo->Last -
-                                                                          servo->First + 1)));
+            const int raw =
+                ParseDigits(record.substr(static_cast<size_t>(servo->First - 1),
+                                          static_cast<size_t>(servo->Last - servo->First + 1)));
             if (raw >= 0 && raw <= 999)
                 noise = raw * 200.0 / 999.0 - 100.0;
         }
-        if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 ||
-            seconds > 59 || std::isnan(pressure) || std::isnan(gnss) ||
-            (servo && std::isnan(noise))) {
+        if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59 ||
+            std::isnan(pressure) || std::isnan(gnss) || (servo && std::isnan(noise))) {
             ++result.SkippedRows;
             continue;
         }

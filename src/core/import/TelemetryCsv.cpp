@@ -45,7 +45,10 @@ void SplitFields(std::string_view line, char separator, std::vector<std::string_
     }
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // "12,5" or "-0,25": a number that a locale with a decimal comma wrote.
 bool IsCommaDecimal(std::string_view text)
@@ -88,8 +91,7 @@ bool ParseDate(std::string_view text, TCivilDate& date)
     date.Year = ParseDigits(text.substr(0, 4));
     date.Month = ParseDigits(text.substr(a + 1, b - a - 1));
     date.Day = ParseDigits(text.substr(b + 1));
-    return date.Year >= 0 && date.Month >= 1 && date.Month <= 12 && date.Day >= 1 &&
-           date.Day <= 31;
+    return date.Year >= 0 && date.Month >= 1 && date.Month <= 12 && date.Day >= 1 && date.Day <= 31;
 }
 
 // "hh:mm:ss" or "hh:mm:ss.sss" (any number of decimals): milliseconds after midnight.
@@ -198,7 +200,10 @@ TChannelColumn MakeColumn(int index, const std::string& name, int channel)
     return column;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
 
 std::string CommaDecimalMessage(std::string_view fileName, int64_t line, std::string_view cell)
 {
@@ -234,8 +239,8 @@ TImportResult ParseTelemetryCsv(std::string_view content, std::string_view fileN
 
     while (pos < content.size()) {
         const void* lf = std::memchr(content.data() + pos, '\n', content.size() - pos);
-        const size_t end =
-            lf ? static_cast<size_t>(static_cast<const char*>(lf) - content.data()) : content.size();
+        const size_t end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - content.data())
+                              : content.size();
         std::string_view line = content.substr(pos, end - pos);
         pos = end + 1;
         ++lineNumber;
@@ -246,8 +251,8 @@ TImportResult ParseTelemetryCsv(std::string_view content, std::string_view fileN
 
         if (header.empty()) {
             const std::string_view names = TrimField(line);
-            separator = names.find(',') != std::string_view::npos   ? ','
-                        : names.find(';') != std::string_view::npos ? ';'
+            separator = names.find(',') != std::string_view::npos    ? ','
+                        : names.find(';') != std::string_view::npos  ? ';'
                         : names.find('\t') != std::string_view::npos ? '\t'
                                                                      : ',';
             SplitFields(names, separator, fields);
@@ -357,8 +362,8 @@ TImportResult ParseTelemetryCsv(std::string_view content, std::string_view fileN
         }
         const int64_t dayStart = DaysFromCivil(date.Year, date.Month, date.Day) * kDayMilliseconds;
         const int64_t at = dayStart + milliseconds;
-        if (rows.HasRows() &&
-            (at - rows.LastMilliseconds() > kSessionGapMilliseconds || at < rows.LastMilliseconds()))
+        if (rows.HasRows() && (at - rows.LastMilliseconds() > kSessionGapMilliseconds ||
+                               at < rows.LastMilliseconds()))
             rows.CloseSession();
         if (!rows.HasRows())
             dayText = CivilDateText(date.Year, date.Month, date.Day);

@@ -1,6 +1,6 @@
 // The flight record made of an imported flight, the names of its files and the choice of columns.
-#include "core/flightdata/ZdfFile.h"
 #include "core/import/FlightImport.h"
+#include "core/flightdata/ZdfFile.h"
 
 #include <gtest/gtest.h>
 
@@ -53,9 +53,9 @@ TEST(ImportNames, FilesAreNamedAfterTheSourceWithARunningNumber)
     EXPECT_EQ(ImportFileName("Glider", 1234), "Glider1234.zdf");
     EXPECT_EQ(CheckImportName("Evening"), "");
     for (const char* bad : {"", ".", "..", "a/b", "a\\b"})
-        EXPECT_EQ(CheckImportName(bad),
-                  "The name \"" + std::string(bad) + "\" cannot name the files: give a name "
-                                                     "without a folder.");
+        EXPECT_EQ(CheckImportName(bad), "The name \"" + std::string(bad) +
+                                            "\" cannot name the files: give a name "
+                                            "without a folder.");
     EXPECT_EQ(ImportSummaryText("x/a.igc", 1, 1),
               "1 flight imported from a.igc. 1 row could not be read and was skipped.");
     EXPECT_EQ(ImportSummaryText("a.igc", 2, 0), "2 flights imported from a.igc.");
@@ -63,7 +63,8 @@ TEST(ImportNames, FilesAreNamedAfterTheSourceWithARunningNumber)
 
 TEST(ImportChoice, TheMapTextNamesColumnsPerChannelAndAnEmptyOneLeavesTheChannelOut)
 {
-    const TColumnChoiceParse parse = ParseColumnChoice("servo=CH3(us), altitude = Alt(ft),voltage=");
+    const TColumnChoiceParse parse =
+        ParseColumnChoice("servo=CH3(us), altitude = Alt(ft),voltage=");
     ASSERT_EQ(parse.Error, "");
     EXPECT_EQ(parse.Choice.Servo, "CH3(us)");
     EXPECT_EQ(parse.Choice.Altitude, "Alt(ft)");

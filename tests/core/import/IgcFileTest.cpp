@@ -1,7 +1,7 @@
 // IGC files read into flights and written as flight files, compared sample by sample.
+#include "core/import/IgcFile.h"
 #include "core/flightdata/ZdfFile.h"
 #include "core/import/FlightImport.h"
-#include "core/import/IgcFile.h"
 
 #include <gtest/gtest.h>
 
@@ -49,8 +49,7 @@ TEST(IgcImport, EngineNoiseAndPressureAltitudeOfEveryFixAcrossMidnight)
     }
     ASSERT_EQ(fixes.size(), 69u);
 
-    const TDataBlock written =
-        MakeImportedBlock(source, 0, "/media/card/evening-flight.igc");
+    const TDataBlock written = MakeImportedBlock(source, 0, "/media/card/evening-flight.igc");
     TDataBlock block;
     ASSERT_EQ(ParseDataFile(FormatDataFile(written), block, 0).Status, TReadStatus::Ok);
     EXPECT_EQ(block.ChannelMask, 0xC000);
@@ -125,9 +124,9 @@ TEST(IgcImport, ChoicesItCannotServeAndFilesWithoutFixesAreRefused)
     EXPECT_EQ(ParseIgcFile("AXXX\r\nHFDTE010624\r\nB12\r\nB99000049N\r\n", "n.igc", {}).Error,
               "n.igc: no B record with a readable time; it is not an IGC file.");
     // Without the ENL bytes in a fix, the fix is skipped, not read as a zero.
-    const TImportResult shortFix = ParseIgcFile(
-        "I013638ENL\nB1200004907400N01639200EA0010000450999\nB1200014907400N01639200EA00100004509\n",
-        "s.igc", {});
+    const TImportResult shortFix = ParseIgcFile("I013638ENL\nB1200004907400N01639200EA0010000450999"
+                                                "\nB1200014907400N01639200EA00100004509\n",
+                                                "s.igc", {});
     ASSERT_TRUE(shortFix.Ok());
     EXPECT_EQ(shortFix.SkippedRows, 1);
     EXPECT_EQ(shortFix.Flights[0].Servo, (std::vector<double>{100}));
