@@ -462,7 +462,8 @@ void TFormMain::ImportFlights(const QStringList& files)
                   [&ini](const std::string& layout) { return ReadImportChoice(ini, layout); });
     FormImport->SetPlan(&plan, QDir(TreeView1->DataDir).filePath("Imported"), DecimalSeparator());
     const int result = Dialogs().Exec(*FormImport);
-    const QString folder = FormImport->Folder();
+    // A folder typed without its path lies in the data folder.
+    const QString folder = QDir(TreeView1->DataDir).absoluteFilePath(FormImport->Folder());
     FormImport->SetPlan(nullptr, QString(), DecimalSeparator());
     if (result != QDialog::Accepted)
         return;

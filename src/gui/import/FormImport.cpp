@@ -197,7 +197,8 @@ void TFormImport::ChoiceChanged()
 
 void TFormImport::ChooseFolder()
 {
-    const QString folder = Dialogs().GetExistingDirectory(this, "Save imported flights to", Folder());
+    const QString folder =
+        Dialogs().GetExistingDirectory(this, "Save imported flights to", Folder());
     if (!folder.isEmpty())
         EditFolder->setText(folder);
 }

@@ -49,8 +49,7 @@ TImportResult ReadImportSource(const std::filesystem::path& fileName, TImportFor
 }
 
 TImportWrite WriteImportedFlights(const TImportResult& source, const std::string& sourceName,
-                                  const std::filesystem::path& folder,
-                                  const std::string& baseName)
+                                  const std::filesystem::path& folder, const std::string& baseName)
 {
     TImportWrite write;
     std::error_code error;

@@ -25,7 +25,6 @@ struct TImportWrite {
 // ImportFileName(baseName, n), n the next number whose file does not exist, so no file is ever
 // written over. `sourceName` goes into the notes.
 TImportWrite WriteImportedFlights(const TImportResult& source, const std::string& sourceName,
-                                  const std::filesystem::path& folder,
-                                  const std::string& baseName);
+                                  const std::filesystem::path& folder, const std::string& baseName);
 
 } // namespace zirko

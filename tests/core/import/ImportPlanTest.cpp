@@ -54,9 +54,8 @@ TEST(ImportPlan, AChoiceServesEveryFileOfItsLayoutAndIsRememberedForIt)
 
     // A later import of the same layout starts from the remembered choice.
     TImportPlan later = MakePlan(reads);
-    later.AddFiles({"/logs/b.csv", "/logs/c.csv"}, [&back](const std::string& layout) {
-        return ReadImportChoice(back, layout);
-    });
+    later.AddFiles({"/logs/b.csv", "/logs/c.csv"},
+                   [&back](const std::string& layout) { return ReadImportChoice(back, layout); });
     EXPECT_EQ(later.Choice(0).Servo, "CH3(us)");
     EXPECT_EQ(later.Source(0).ServoColumn, "CH3(us)");
     EXPECT_EQ(later.Source(1).ServoColumn, "");

@@ -1,8 +1,8 @@
 // File > Import flights... and files dropped on the main window: the preview, the choice of
 // columns remembered per layout, the files written into the data folder and shown in the tree.
+#include "gui/import/FormImport.h"
 #include "core/app/IniFile.h"
 #include "core/import/ImportPlan.h"
-#include "gui/import/FormImport.h"
 #include "gui/shell/DataTree.h"
 #include "model/flightdata/OpenFlights.h"
 #include "platform/files/FlightFile.h"
@@ -88,8 +88,8 @@ TEST_F(FormImportTest, TheMenuPreviewsTheFlightsAndWritesThemWithTheColumnsChose
     ClickImportMenu();
 
     const QString folder = Dir.path() + "/Imported/";
-    for (const char* name : {"Glider-2024-05-18_001", "Glider-2024-05-18_002",
-                             "Glider-2024-05-18_003"}) {
+    for (const char* name :
+         {"Glider-2024-05-18_001", "Glider-2024-05-18_002", "Glider-2024-05-18_003"}) {
         EXPECT_TRUE(QFile::exists(folder + name + ".zdf")) << name;
         EXPECT_NE(Form->TreeView1->FindNode(QString("Imported/") + name), nullptr) << name;
     }
@@ -105,11 +105,12 @@ TEST_F(FormImportTest, TheMenuPreviewsTheFlightsAndWritesThemWithTheColumnsChose
 
     // The choice is kept for this layout and offered again.
     const TIniFile ini = Stored();
-    const auto layout = std::string("Date,Time,1RSS(dB),2RSS(dB),RQly(%),RSNR(dB),ANT,RFMD,TPWR(mW),"
-                                    "TRSS(dB),TQly(%),TSNR(dB),RxBt(V),Curr(A),Capa(mAh),Bat%(%),"
-                                    "VSpd(m/s),Alt(m),GPS,GSpd(kmh),Hdg(@),Sats,Rud,Ele,Thr,Ail,S1,"
-                                    "6P,S2,LS,RS,SA,SB,SC,SD,SE,SF,SG,SH,CH1(us),CH2(us),CH3(us),"
-                                    "CH4(us),LSW,TxBat(V)");
+    const auto layout =
+        std::string("Date,Time,1RSS(dB),2RSS(dB),RQly(%),RSNR(dB),ANT,RFMD,TPWR(mW),"
+                    "TRSS(dB),TQly(%),TSNR(dB),RxBt(V),Curr(A),Capa(mAh),Bat%(%),"
+                    "VSpd(m/s),Alt(m),GPS,GSpd(kmh),Hdg(@),Sats,Rud,Ele,Thr,Ail,S1,"
+                    "6P,S2,LS,RS,SA,SB,SC,SD,SE,SF,SG,SH,CH1(us),CH2(us),CH3(us),"
+                    "CH4(us),LSW,TxBat(V)");
     const auto kept = ReadImportChoice(ini, layout);
     ASSERT_TRUE(kept.has_value());
     EXPECT_EQ(FormatColumnChoice(*kept), "servo=CH3(us),voltage=");

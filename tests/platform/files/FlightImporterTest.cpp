@@ -1,6 +1,6 @@
 // Importing from disk: sources read, flights written under free names and never over a file.
-#include "platform/files/FlightFile.h"
 #include "platform/files/FlightImporter.h"
+#include "platform/files/FlightFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -77,7 +77,8 @@ TEST(FlightImporter, SourcesThatCannotBeReadAndFoldersThatCannotBeMadeAreMessage
 
     const TImportResult source = ReadImportSource(kLog, TImportFormat::Csv, {});
     std::ofstream(dir.Path / "file") << "x";
-    const TImportWrite write = WriteImportedFlights(source, "a.csv", dir.Path / "file" / "sub", "a");
+    const TImportWrite write =
+        WriteImportedFlights(source, "a.csv", dir.Path / "file" / "sub", "a");
     EXPECT_EQ(write.Error, "Cannot create " + (dir.Path / "file" / "sub").string());
     EXPECT_TRUE(write.Written.empty());
 }
