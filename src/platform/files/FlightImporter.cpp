@@ -3,6 +3,7 @@
 #include "platform/files/FlightFile.h"
 
 #include <fcntl.h>
+#include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -22,8 +23,13 @@ TImportResult ReadImportSource(const std::filesystem::path& fileName, TImportFor
 {
     const std::string name = fileName.string();
     TImportResult failure;
+    // A FIFO would block the open, a device never end: such names are refused unopened.
+    if (std::string notRegular = NotRegularFileText(fileName); !notRegular.empty()) {
+        failure.Error = std::move(notRegular);
+        return failure;
+    }
     failure.Error = name + ": " + kMsgReadIo;
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return failure;
     struct stat st {};
@@ -41,9 +47,15 @@ TImportResult ReadImportSource(const std::filesystem::path& fileName, TImportFor
     if (map == MAP_FAILED)
         return failure;
     ::madvise(map, static_cast<size_t>(st.st_size), MADV_SEQUENTIAL);
-    TImportResult result = ParseImport(
-        std::string_view(static_cast<const char*>(map), static_cast<size_t>(st.st_size)), name,
-        format, choice);
+    TImportResult result;
+    try {
+        result = ParseImport(
+            std::string_view(static_cast<const char*>(map), static_cast<size_t>(st.st_size)), name,
+            format, choice);
+    } catch (const std::bad_alloc&) {
+        result = {};
+        result.Error = NotEnoughMemoryText(fileName);
+    }
     ::munmap(map, static_cast<size_t>(st.st_size));
     return result;
 }

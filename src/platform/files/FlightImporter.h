@@ -10,7 +10,8 @@
 namespace zirko {
 
 // Reads and parses a source file; a file that cannot be read is refused with
-// "NAME: Error in reading file.".
+// "NAME: Error in reading file.", anything but a regular file unopened with "NAME is not a
+// regular file.", and a source too large for memory with "Not enough memory to open NAME.".
 TImportResult ReadImportSource(const std::filesystem::path& fileName, TImportFormat format,
                                const TColumnChoice& choice);
 

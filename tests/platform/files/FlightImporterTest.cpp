@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace zirko;
@@ -69,7 +70,11 @@ TEST(FlightImporter, SourcesThatCannotBeReadAndFoldersThatCannotBeMadeAreMessage
     EXPECT_EQ(ReadImportSource(missing, TImportFormat::Auto, {}).Error,
               missing.string() + ": Error in reading file.");
     EXPECT_EQ(ReadImportSource(dir.Path, TImportFormat::Auto, {}).Error,
-              dir.Path.string() + ": Error in reading file.");
+              NotRegularFileText(dir.Path));
+    // A FIFO is refused without the open that would wait for a writer.
+    ASSERT_EQ(::mkfifo((dir.Path / "pipe.csv").c_str(), 0600), 0);
+    EXPECT_EQ(ReadImportSource(dir.Path / "pipe.csv", TImportFormat::Auto, {}).Error,
+              (dir.Path / "pipe.csv").string() + " is not a regular file.");
     std::ofstream(dir.Path / "empty.igc");
     EXPECT_EQ(ReadImportSource(dir.Path / "empty.igc", TImportFormat::Auto, {}).Error,
               (dir.Path / "empty.igc").string() +
