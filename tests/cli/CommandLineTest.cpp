@@ -72,6 +72,9 @@ const std::vector<std::pair<QString, QStringList>> kCommands{
     {"stats", {}},
     {"events",
      {"--rules none|f5j|ales", "--motor-threshold P", "--ales-height M", "--low-voltage V"}},
+    {"import",
+     {"--out DIR", "--format auto|csv|igc", "--map altitude=COL,servo=COL,voltage=COL",
+      "--name NAME"}},
 };
 
 } // namespace

@@ -70,6 +70,16 @@ QString TScriptedDialogs::GetExistingDirectory(QWidget*, const QString& title, c
     FileNames.pop_front();
     return f;
 }
+QStringList TScriptedDialogs::GetOpenFileNames(QWidget*, const QString& title, const QString&,
+                                               const QString&)
+{
+    Log << "open: " + title;
+    if (FileLists.empty())
+        return {};
+    QStringList files = FileLists.front();
+    FileLists.pop_front();
+    return files;
+}
 bool TScriptedDialogs::SetupPrinter(QWidget*, QPrinter&)
 {
     Log << "printer";

@@ -14,10 +14,11 @@ class TScriptedDialogs final : public TUserDialogs {
 public:
     // Every text shown or asked, in order, prefixed with its kind ("error: ", "ask: ", ...).
     QStringList Log;
-    std::deque<TAnswer> Answers;     // for AskYesNo / AskYesNoAll; default Yes when empty
-    std::deque<int> Choices;         // for AskChoice: a button's index; default the default one
-    std::deque<QString> FileNames;   // for GetSaveFileName / GetExistingDirectory; empty = cancel
-    std::deque<bool> PrinterAnswers; // for SetupPrinter; default false
+    std::deque<TAnswer> Answers;       // for AskYesNo / AskYesNoAll; default Yes when empty
+    std::deque<int> Choices;           // for AskChoice: a button's index; default the default one
+    std::deque<QString> FileNames;     // for GetSaveFileName / GetExistingDirectory; empty = cancel
+    std::deque<QStringList> FileLists; // for GetOpenFileNames; empty = cancel
+    std::deque<bool> PrinterAnswers;   // for SetupPrinter; default false
     std::deque<std::function<int(QDialog&)>> DialogScripts; // for Exec; default rejects
     std::deque<QColor> Colors;                              // for ChooseColor; empty = cancel
     // Error boxes run their own event loop this long, as a modal box does while it is open.
@@ -34,6 +35,8 @@ public:
                             const QString& filter, const QString& defaultSuffix,
                             bool askOverwrite) override;
     QString GetExistingDirectory(QWidget*, const QString& title, const QString& start) override;
+    QStringList GetOpenFileNames(QWidget*, const QString& title, const QString& dir,
+                                 const QString& filter) override;
     bool SetupPrinter(QWidget*, QPrinter& printer) override;
     bool ChooseFont(QWidget*, QFont& font) override;
     bool ChooseColor(QWidget*, QColor& color) override;

@@ -13,6 +13,7 @@ void TDataBlock::Clear()
     Notes.clear();
     Annotations.clear();
     MarkerFlags.clear();
+    ExtraLines.clear();
 }
 
 int ChannelCount(int32_t channelMask)

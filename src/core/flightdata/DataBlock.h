@@ -36,6 +36,9 @@ struct TDataBlock {
     std::string Notes; // rich text bytes exactly as the notes editor saved them
     std::vector<TAnotace> Annotations;
     std::vector<int32_t> MarkerFlags;
+    // The lines of the file's extra section other than RxOffsetY, as stored and in their order:
+    // details other programs and importers keep there ("StartElevation=…") survive a save.
+    std::vector<std::string> ExtraLines;
 
     // Empties every array, the notes and the annotations (what closing a flight does).
     void Clear();

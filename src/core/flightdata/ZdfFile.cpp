@@ -260,6 +260,7 @@ TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double m
         }
 
         flight.RxOffsetY = 0;
+        flight.ExtraLines.clear();
         haveLine = false;
         while (!reader.AtEof()) {
             if (reader.ReadLine() == "<Extra>") {
@@ -276,6 +277,8 @@ TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double m
                         rest = line;
                     rest = TrimBlanks(rest);
                     flight.RxOffsetY = TakeNumber(rest);
+                } else {
+                    flight.ExtraLines.emplace_back(line);
                 }
                 line = reader.ReadLine();
             }
@@ -416,6 +419,8 @@ bool EmitColumns(const TDataBlock& flight, const std::vector<const std::vector<d
     w.Append("RxOffsetY=");
     w.Commit(WriteFixed(w.Reserve(400), flight.RxOffsetY, 2));
     w.Append("\r\n");
+    for (const auto& extra : flight.ExtraLines)
+        w.Line(SingleLine(extra));
     w.Line("</Extra>");
     return w.Flush();
 }

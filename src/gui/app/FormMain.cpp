@@ -1,12 +1,15 @@
 #include "gui/app/FormMain.h"
 
 #include "core/app/IniFile.h"
+#include "core/app/TextCodec.h"
+#include "core/import/ImportPlan.h"
 #include "gui/app/FormAbout.h"
 #include "gui/device/ZirkoComForm.h"
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/flightdata/FlightsDialogs.h"
 #include "gui/graph/FlightsGraphHost.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/import/FormImport.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/services/UserLocale.h"
 #include "gui/services/WinStates.h"
@@ -15,12 +18,15 @@
 #include "gui/shell/FormOptions.h"
 #include "gui/shell/NotesPage.h"
 #include "model/flightdata/OpenFlights.h"
+#include "platform/files/FlightImporter.h"
 #include "platform/files/SettingsFile.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QFormLayout>
@@ -32,11 +38,13 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -68,6 +76,8 @@ TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent) : QMainWindow(pare
     CreateGraphPage();
     ZirkoComForm = new TZirkoComForm(this);
     FormOptions = new TFormOptions(this);
+    FormImport = new TFormImport(this);
+    setAcceptDrops(true);
     connect(FormOptions, &TFormOptions::FolderChosen, TreeView1, &TDataTree::WatchFolder);
     ObserveFlights();
     qApp->installEventFilter(this);
@@ -115,6 +125,8 @@ void TFormMain::CreateMenu()
     QMenu* file = menuBar()->addMenu("File");
     mnuOptions =
         file->addAction("Options", QKeySequence("Ctrl+O"), this, &TFormMain::ExecuteOptions);
+    mnuImport = file->addAction("Import flights...", this, &TFormMain::ExecuteImport);
+    mnuImport->setObjectName("mnuImport");
     mnuRefreshMain = file->addAction("Refresh", QKeySequence("Ctrl+F"));
     mnuRefreshMain->setObjectName("mnuRefreshMain");
     mnuExit = file->addAction("Exit", this, &QWidget::close);
@@ -434,6 +446,103 @@ void TFormMain::ExecuteReadData()
     Options.DefFileName = ZirkoComForm->DefaultFileName().toStdString();
     Options.FlightTemperature = ZirkoComForm->FlightTemperature();
     TreeView1->RefreshTreeView();
+}
+
+void TFormMain::ExecuteImport()
+{
+    const QStringList files = Dialogs().GetOpenFileNames(
+        this, "Import flights", TreeView1->DataDir,
+        "Telemetry logs and IGC files (*.csv *.CSV *.igc *.IGC);;All files (*)");
+    if (!files.isEmpty())
+        ImportFlights(files);
+}
+
+void TFormMain::ImportFlights(const QStringList& files)
+{
+    TImportPlan plan([](const std::string& file, const TColumnChoice& choice) {
+        return ReadImportSource(file, TImportFormat::Auto, choice);
+    });
+    const TIniFile ini = LoadIniFile(AppPaths.SettingsFile.toStdString(), DecimalSeparator())
+                             .value_or(TIniFile(DecimalSeparator()));
+    std::vector<std::string> paths;
+    for (const QString& file : files)
+        paths.push_back(QFileInfo(file).absoluteFilePath().toStdString());
+    plan.AddFiles(paths,
+                  [&ini](const std::string& layout) { return ReadImportChoice(ini, layout); });
+    FormImport->SetPlan(&plan, QDir(TreeView1->DataDir).filePath("Imported"), DecimalSeparator());
+    const int result = Dialogs().Exec(*FormImport);
+    // A folder typed without its path lies in the data folder.
+    const QString folder = QDir(TreeView1->DataDir).absoluteFilePath(FormImport->Folder());
+    FormImport->SetPlan(nullptr, QString(), DecimalSeparator());
+    if (result != QDialog::Accepted)
+        return;
+    if (const auto chosen = plan.ChosenLayouts(); !chosen.empty())
+        ChangeSettingsFile([&chosen](TIniFile& settings) {
+            for (const auto& [layout, choice] : chosen)
+                WriteImportChoice(settings, layout, choice);
+        });
+
+    QStringList report;
+    QString failure;
+    for (size_t i = 0; i < plan.FileCount() && failure.isEmpty(); ++i) {
+        const TImportResult& source = plan.Source(i);
+        if (!source.Ok()) {
+            report << QString::fromStdString(DecodeFileText(source.Error));
+            continue;
+        }
+        const TImportWrite write = WriteImportedFlights(source, plan.File(i), folder.toStdString(),
+                                                        ImportBaseName(plan.File(i)));
+        if (!write.Ok())
+            failure = QString::fromStdString(DecodeFileText(write.Error));
+        else
+            report << QString::fromStdString(DecodeFileText(
+                ImportSummaryText(plan.File(i), source.Flights.size(), source.SkippedRows)));
+    }
+    // The new files show in the tree before any message is read.
+    TreeView1->RefreshTreeView();
+    if (!failure.isEmpty())
+        ShowError(failure);
+    if (!report.isEmpty())
+        Dialogs().ShowInformation(this, report.join("\n"));
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QMimeData* mime = event->mimeData();
+    if (mime->hasUrls())
+        for (const QUrl& url : mime->urls())
+            if (url.isLocalFile()) {
+                event->acceptProposedAction();
+                return;
+            }
+    event->ignore();
+}
+
+void TFormMain::dropEvent(QDropEvent* event)
+{
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    DropFiles(files);
+}
+
+void TFormMain::DropFiles(const QStringList& files)
+{
+    QStringList imports;
+    for (const QString& file : files) {
+        if (IsImportSource(file.toStdString()))
+            imports << file;
+        else if (file.endsWith(".zdf", Qt::CaseInsensitive))
+            OpenFlightFile(file);
+    }
+    if (!imports.isEmpty())
+        ImportFlights(imports);
 }
 
 } // namespace zirko

@@ -34,6 +34,7 @@ class TFormAnnot;
 class TFlightsGraphHost;
 class TFlightsDialogs;
 class TOpenFlights;
+class TFormImport;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -92,6 +93,7 @@ public:
     // Chart pixel position where PopupGraf was opened.
     QPoint PopupPos;
     QAction* mnuOptions = nullptr;
+    QAction* mnuImport = nullptr;
     QAction* mnuRefreshMain = nullptr;
     QAction* mnuExit = nullptr;
     QAction* mnuReadData = nullptr;
@@ -105,6 +107,7 @@ public:
     TFormGraphSetup* FormGraphSetup = nullptr;
     TFormAnnotEdit* FormAnnotEdit = nullptr;
     TFormAnnot* FormAnnot = nullptr;
+    TFormImport* FormImport = nullptr;
 
 signals:
     void FirstShown();
@@ -113,11 +116,19 @@ public slots:
     void ExecuteOptions();
     void ExecuteReadData();
     void ShowAbout();
+    // File > Import flights...: other loggers' files chosen, previewed and written as flights.
+    void ExecuteImport();
+    // The import dialog over these files; what it writes goes to the tree at once.
+    void ImportFlights(const QStringList& files);
+    // Files dropped on the window: flight files open, other loggers' files are imported.
+    void DropFiles(const QStringList& files);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenu();

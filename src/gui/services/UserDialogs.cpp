@@ -90,6 +90,11 @@ public:
     {
         return QFileDialog::getExistingDirectory(parent, title, start);
     }
+    QStringList GetOpenFileNames(QWidget* parent, const QString& title, const QString& dir,
+                                 const QString& filter) override
+    {
+        return QFileDialog::getOpenFileNames(parent, title, dir, filter);
+    }
     bool SetupPrinter(QWidget* parent, QPrinter& printer) override
     {
         QPrintDialog dialog(&printer, parent);

@@ -43,6 +43,9 @@ public:
                                     bool askOverwrite = true) = 0;
     virtual QString GetExistingDirectory(QWidget* parent, const QString& title,
                                          const QString& start) = 0;
+    // Files to open, several at once; empty: cancelled.
+    virtual QStringList GetOpenFileNames(QWidget* parent, const QString& title, const QString& dir,
+                                         const QString& filter) = 0;
     // Printer set-up; false when cancelled.
     virtual bool SetupPrinter(QWidget* parent, QPrinter& printer) = 0;
     // Font dialog; false when cancelled.

@@ -196,15 +196,24 @@ TEST(ZdfReader, ExtraSectionIsOnlyFoundAfterTheNotes)
     EXPECT_EQ(f.RxOffsetY, 0);
 }
 
-TEST(ZdfReader, LaterRxOffsetLineWinsAndOtherExtraLinesAreIgnored)
+TEST(ZdfReader, LaterRxOffsetLineWinsAndOtherExtraLinesAreKeptAndWrittenBack)
 {
     TDataBlock f;
     auto r = Parse(Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\n</"
                                     "Text>\r\n<Extra>\r\nRxOffsetY=1.5\r\nFoo=bar\r\n"
-                                    "xRxOffsetY = -2.25\r\nRxOffsetY=\r\n</Extra>\r\n",
+                                    "xRxOffsetY = -2.25\r\n\r\nStartElevation=312.40\r\n"
+                                    "RxOffsetY=\r\n</Extra>\r\n",
                    f);
     ASSERT_EQ(r.Status, TReadStatus::Ok);
     EXPECT_EQ(f.RxOffsetY, 0); // the last one is empty, which reads as 0
+    EXPECT_EQ(f.ExtraLines, (std::vector<std::string>{"Foo=bar", "", "StartElevation=312.40"}));
+    const std::string written = FormatDataFile(f);
+    EXPECT_NE(written.find("<Extra>\r\nRxOffsetY=0.00\r\nFoo=bar\r\n\r\nStartElevation=312.40"
+                           "\r\n</Extra>\r\n"),
+              std::string::npos);
+    TDataBlock back;
+    ASSERT_EQ(Parse(written, back).Status, TReadStatus::Ok);
+    EXPECT_EQ(back.ExtraLines, f.ExtraLines);
     TDataBlock g;
     r = Parse(Header(0x8000) + "<Data>\r\n1,2\r\n</Data>\r\n<Text>\r\n</"
                                "Text>\r\n<Extra>\r\nRxOffsetY=1.5\r\nxRxOffsetY = -2.25\r\n"

@@ -415,6 +415,11 @@ public:
     {
         return Script.GetExistingDirectory(p, t, s);
     }
+    QStringList GetOpenFileNames(QWidget* p, const QString& t, const QString& d,
+                                 const QString& f) override
+    {
+        return Script.GetOpenFileNames(p, t, d, f);
+    }
     bool ChooseColor(QWidget* p, QColor& c) override { return Script.ChooseColor(p, c); }
     int Exec(QDialog& d) override { return Script.Exec(d); }
 };
