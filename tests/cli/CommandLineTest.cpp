@@ -75,6 +75,8 @@ const std::vector<std::pair<QString, QStringList>> kCommands{
     {"import",
      {"--out DIR", "--format auto|csv|igc", "--map altitude=COL,servo=COL,voltage=COL",
       "--name NAME"}},
+    {"logbook", {"--filter EXPR", "--sort FIELD[,FIELD...]", "--format json|csv", "--no-cache"}},
+    {"tag", {"--model M", "--site S", "--pilot P", "--tags T", "--add-tag T", "--remove-tag T"}},
 };
 
 } // namespace
