@@ -23,9 +23,19 @@ void TScriptedDialogs::ShowInformation(QWidget*, const QString& text, const QStr
 {
     Log << "info: " + text;
 }
-TAnswer TScriptedDialogs::AskYesNo(QWidget*, const QString& text, bool)
+TAnswer TScriptedDialogs::AskYesNo(QWidget*, const QString& text, bool, TAnswer defaultAnswer)
 {
     Log << "ask: " + text;
+    Defaults.push_back(defaultAnswer);
+    if (Answers.empty())
+        return TAnswer::Yes;
+    TAnswer a = Answers.front();
+    Answers.pop_front();
+    return a;
+}
+TAnswer TScriptedDialogs::AskYesNoCancel(QWidget*, const QString& text)
+{
+    Log << "ask (cancel): " + text;
     if (Answers.empty())
         return TAnswer::Yes;
     TAnswer a = Answers.front();
@@ -60,6 +70,30 @@ QString TScriptedDialogs::GetSaveFileName(QWidget*, const QString& title, const 
     QString f = FileNames.front();
     FileNames.pop_front();
     return f;
+}
+TSaveChoice TScriptedDialogs::GetSaveFileNameOfType(QWidget*, const QString& title, const QString&,
+                                                    const QString& filters)
+{
+    Log << "save: " + title;
+    if (FileNames.empty())
+        return {};
+    TSaveChoice choice{FileNames.front(), filters.section(";;", 0, 0)};
+    FileNames.pop_front();
+    if (!Filters.empty()) {
+        choice.Filter = Filters.front();
+        Filters.pop_front();
+    }
+    return choice;
+}
+QStringList TScriptedDialogs::GetOpenFileNames(QWidget*, const QString& title, const QString&,
+                                               const QString&)
+{
+    Log << "open: " + title;
+    if (OpenFileLists.empty())
+        return {};
+    QStringList files = OpenFileLists.front();
+    OpenFileLists.pop_front();
+    return files;
 }
 QString TScriptedDialogs::GetExistingDirectory(QWidget*, const QString& title, const QString&)
 {

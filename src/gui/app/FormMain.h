@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QSplitter;
 class QTabWidget;
@@ -41,9 +43,15 @@ public:
     explicit TFormMain(const TAppPaths& paths, QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // Opens a flight named on the command line: through its tree node when it lies in the data
-    // folder (so the tree shows it open), otherwise straight into the list. Returns the grid row.
+    // Opens a flight file from anywhere (command line, File menu, recent flights, a drop): through
+    // its tree node when the tree shows it, otherwise straight into the list; a flight already
+    // open becomes the current one instead. Returns the grid row, -1 when it could not be opened
+    // (the message has been shown).
     int OpenFlightFile(const QString& fileName);
+    // Files dropped on the window or handed over otherwise, each opened as what it is.
+    void OpenDroppedFiles(const QStringList& fileNames);
+    // The flights opened last, newest first (full paths).
+    const std::vector<std::string>& RecentFlights() const { return Recent; }
 
     // --- settings ---
     void ReadSettings();
@@ -91,6 +99,9 @@ public:
     QAction* pmnuResetShift = nullptr;
     // Chart pixel position where PopupGraf was opened.
     QPoint PopupPos;
+    QAction* mnuOpenFlight = nullptr;
+    QMenu* mnuRecent = nullptr;
+    QAction* mnuSaveFlight = nullptr;
     QAction* mnuOptions = nullptr;
     QAction* mnuRefreshMain = nullptr;
     QAction* mnuExit = nullptr;
@@ -110,6 +121,10 @@ signals:
     void FirstShown();
 
 public slots:
+    // File > Open flight: one or several flight files from anywhere.
+    void ExecuteOpenFlight();
+    // Ctrl+S: the current flight with the editor's notes, as the open-flights menu saves it.
+    void SaveCurrentFlight();
     void ExecuteOptions();
     void ExecuteReadData();
     void ShowAbout();
@@ -118,9 +133,12 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenu();
+    void FillRecentMenu();
     void CreatePanels();
     QWidget* CreateInfoPage();
     void FormShowFirst();
@@ -152,6 +170,7 @@ private:
     bool Shown = false;
     bool Closed = false;
     int PanelLeftWidth = 233;
+    std::vector<std::string> Recent;
 };
 
 } // namespace zirko

@@ -58,7 +58,6 @@ public:
         const int col = index.column();
         const int row = index.row();
         const QRect r = option.rect;
-        const QString text = Grid->Cell(col, row);
         const TOpenFlights* flights = Grid->Flights();
         QColor background = Qt::white;
         if (col >= 1 && col <= 5) {
@@ -80,8 +79,9 @@ public:
         if (col == 0) {
             p->setClipRect(QRect(QPoint(r.left() + 1, r.top()), r.bottomRight()));
             p->setPen(Qt::black);
-            p->setFont(Grid->font());
-            p->drawText(QPoint(r.left() + 2, r.top() + 3 + p->fontMetrics().ascent()), text);
+            p->setFont(Grid->NameFont(row));
+            p->drawText(QPoint(r.left() + 2, r.top() + 3 + p->fontMetrics().ascent()),
+                        Grid->ShownName(row));
         } else if (col <= 5) {
             QStyleOptionButton box;
             box.rect =
@@ -151,6 +151,7 @@ void TFlightGrid::Observe(TOpenFlights& flights)
     connect(&flights, &TOpenFlights::CurrentChanged, this, &TFlightGrid::SelectRowSilently);
     connect(&flights, &TOpenFlights::ChannelChanged, this, [this] { viewport()->update(); });
     connect(&flights, &TOpenFlights::ColorChanged, this, [this] { viewport()->update(); });
+    connect(&flights, &TOpenFlights::ModifiedChanged, this, [this] { viewport()->update(); });
 
     connect(this, &TFlightGrid::CheckClicked, &flights, &TOpenFlights::ToggleChannel);
     connect(this, &TFlightGrid::RowSelected, &flights,
@@ -160,6 +161,19 @@ void TFlightGrid::Observe(TOpenFlights& flights)
     // A flight's warnings are marked in its name cell.
     connect(&flights, &TOpenFlights::EventsChanged, this, [this] { viewport()->update(); });
     connect(&flights, &TOpenFlights::FlightSaved, this, [this] { viewport()->update(); });
+}
+
+QString TFlightGrid::ShownName(int row) const
+{
+    const QString name = Cell(kGridNameCol, row);
+    return OpenFlights && OpenFlights->Modified(row) ? name + kModifiedMark : name;
+}
+
+QFont TFlightGrid::NameFont(int row) const
+{
+    QFont f = font();
+    f.setBold(OpenFlights && OpenFlights->Modified(row));
+    return f;
 }
 
 void TFlightGrid::FlightOpened(int row)

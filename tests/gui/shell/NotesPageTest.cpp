@@ -397,9 +397,13 @@ public:
     {
         Script.ShowInformation(p, t, b);
     }
-    TAnswer AskYesNo(QWidget* p, const QString& t, bool i) override
+    TAnswer AskYesNo(QWidget* p, const QString& t, bool i, TAnswer d) override
     {
-        return Script.AskYesNo(p, t, i);
+        return Script.AskYesNo(p, t, i, d);
+    }
+    TAnswer AskYesNoCancel(QWidget* p, const QString& t) override
+    {
+        return Script.AskYesNoCancel(p, t);
     }
     TAnswer AskYesNoAll(QWidget* p, const QString& t) override { return Script.AskYesNoAll(p, t); }
     int AskChoice(QWidget* p, const QString& t, const QStringList& b, int d, int e) override
@@ -410,6 +414,16 @@ public:
                             const QString& s, bool a) override
     {
         return Script.GetSaveFileName(p, t, d, f, s, a);
+    }
+    TSaveChoice GetSaveFileNameOfType(QWidget* p, const QString& t, const QString& d,
+                                      const QString& f) override
+    {
+        return Script.GetSaveFileNameOfType(p, t, d, f);
+    }
+    QStringList GetOpenFileNames(QWidget* p, const QString& t, const QString& d,
+                                 const QString& f) override
+    {
+        return Script.GetOpenFileNames(p, t, d, f);
     }
     QString GetExistingDirectory(QWidget* p, const QString& t, const QString& s) override
     {
