@@ -1,6 +1,7 @@
 #include "support/MainWindowFixture.h"
 
 #include "gui/services/WinStates.h"
+#include "gui/shell/DataTree.h"
 #include "platform/files/FlightFile.h"
 
 #include <QDir>
@@ -33,7 +34,14 @@ std::unique_ptr<TFormMain> TMainWindowFixture::NewForm(const QSize& size) const
         form->resize(size);
     form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    // The tree reads the data folder on a thread of its own.
+    EXPECT_TRUE(WaitForTree(*form));
     return form;
+}
+
+bool TMainWindowFixture::WaitForTree(const TFormMain& form)
+{
+    return QTest::qWaitFor([&form] { return !form.TreeView1->IsBuilding(); }, 20000);
 }
 
 void TMainWindowFixture::StartForm(const QSize& size)

@@ -23,6 +23,8 @@ protected:
 
     // A new main window over Paths, shown and exposed; `size` is given before it shows.
     std::unique_ptr<TFormMain> NewForm(const QSize& size = {}) const;
+    // Waits until the data folder tree has been read; false when it took too long.
+    static bool WaitForTree(const TFormMain& form);
     // The same window kept in Form for the test and dropped at its end.
     void StartForm(const QSize& size = {});
     // Writes `flight` as the file `relative` below the private folder (folders made as needed)

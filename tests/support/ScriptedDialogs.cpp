@@ -23,9 +23,19 @@ void TScriptedDialogs::ShowInformation(QWidget*, const QString& text, const QStr
 {
     Log << "info: " + text;
 }
-TAnswer TScriptedDialogs::AskYesNo(QWidget*, const QString& text, bool)
+TAnswer TScriptedDialogs::AskYesNo(QWidget*, const QString& text, bool, TAnswer defaultAnswer)
 {
     Log << "ask: " + text;
+    Defaults.push_back(defaultAnswer);
+    if (Answers.empty())
+        return TAnswer::Yes;
+    TAnswer a = Answers.front();
+    Answers.pop_front();
+    return a;
+}
+TAnswer TScriptedDialogs::AskYesNoCancel(QWidget*, const QString& text)
+{
+    Log << "ask (cancel): " + text;
     if (Answers.empty())
         return TAnswer::Yes;
     TAnswer a = Answers.front();
@@ -61,6 +71,30 @@ QString TScriptedDialogs::GetSaveFileName(QWidget*, const QString& title, const 
     FileNames.pop_front();
     return f;
 }
+TSaveChoice TScriptedDialogs::GetSaveFileNameOfType(QWidget*, const QString& title, const QString&,
+                                                    const QString& filters)
+{
+    Log << "save: " + title;
+    if (FileNames.empty())
+        return {};
+    TSaveChoice choice{FileNames.front(), filters.section(";;", 0, 0)};
+    FileNames.pop_front();
+    if (!Filters.empty()) {
+        choice.Filter = Filters.front();
+        Filters.pop_front();
+    }
+    return choice;
+}
+QStringList TScriptedDialogs::GetOpenFileNames(QWidget*, const QString& title, const QString&,
+                                               const QString&)
+{
+    Log << "open: " + title;
+    if (OpenFileLists.empty())
+        return {};
+    QStringList files = OpenFileLists.front();
+    OpenFileLists.pop_front();
+    return files;
+}
 QString TScriptedDialogs::GetExistingDirectory(QWidget*, const QString& title, const QString&)
 {
     Log << "folder: " + title;
@@ -69,16 +103,6 @@ QString TScriptedDialogs::GetExistingDirectory(QWidget*, const QString& title, c
     QString f = FileNames.front();
     FileNames.pop_front();
     return f;
-}
-QStringList TScriptedDialogs::GetOpenFileNames(QWidget*, const QString& title, const QString&,
-                                               const QString&)
-{
-    Log << "open: " + title;
-    if (FileLists.empty())
-        return {};
-    QStringList files = FileLists.front();
-    FileLists.pop_front();
-    return files;
 }
 bool TScriptedDialogs::SetupPrinter(QWidget*, QPrinter&)
 {

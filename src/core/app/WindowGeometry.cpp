@@ -2,17 +2,39 @@
 
 #include "core/app/Settings.h"
 
+#include <algorithm>
+
 namespace zirko {
 
 namespace {
-void ReadRect(const TIniFile& ini, const std::string& section, const char* prefix, TWinRect& r)
+
+// Far beyond any screen, near enough to zero that widths and heights cannot overflow an int.
+constexpr long long kCoordinateLimit = 1'000'000;
+
+int ReadCoordinate(const TIniFile& ini, const std::string& section, const std::string& key,
+                   int current)
+{
+    return static_cast<int>(
+        std::clamp(ini.ReadInteger(section, key, current), -kCoordinateLimit, kCoordinateLimit));
+}
+
+void ReadRect(const TIniFile& ini, const std::string& section, const char* prefix,
+              const TWinRect& available, TWinRect& r)
 {
     const std::string p = prefix;
-    r.Left = static_cast<int>(ini.ReadInteger(section, p + "Left", r.Left));
-    r.Right = static_cast<int>(ini.ReadInteger(section, p + "Right", r.Right));
-    r.Top = static_cast<int>(ini.ReadInteger(section, p + "Top", r.Top));
-    r.Bottom = static_cast<int>(ini.ReadInteger(section, p + "Bottom", r.Bottom));
+    bool stored = false;
+    for (const char* side : {"Left", "Right", "Top", "Bottom"})
+        stored = stored || ini.ValueExists(section, p + side);
+    if (!stored)
+        return;
+    TWinRect read;
+    read.Left = ReadCoordinate(ini, section, p + "Left", r.Left);
+    read.Right = ReadCoordinate(ini, section, p + "Right", r.Right);
+    read.Top = ReadCoordinate(ini, section, p + "Top", r.Top);
+    read.Bottom = ReadCoordinate(ini, section, p + "Bottom", r.Bottom);
+    r = FitRectToArea(read, available, r);
 }
+
 void WriteRect(TIniFile& ini, const std::string& section, const char* prefix, const TWinRect& r)
 {
     const std::string p = prefix;
@@ -23,16 +45,33 @@ void WriteRect(TIniFile& ini, const std::string& section, const char* prefix, co
 }
 } // namespace
 
+TWinRect FitRectToArea(const TWinRect& r, const TWinRect& area, const TWinRect& fallback)
+{
+    if (r.Right <= r.Left || r.Bottom <= r.Top)
+        return fallback;
+    if (area.Right <= area.Left || area.Bottom <= area.Top)
+        return r;
+    const int width = std::min(r.Right - r.Left, area.Right - area.Left);
+    const int height = std::min(r.Bottom - r.Top, area.Bottom - area.Top);
+    TWinRect fitted;
+    fitted.Left = std::clamp(r.Left, area.Left, area.Right - width);
+    fitted.Top = std::clamp(r.Top, area.Top, area.Bottom - height);
+    fitted.Right = fitted.Left + width;
+    fitted.Bottom = fitted.Top + height;
+    return fitted;
+}
+
 TRestoredGeometry ReadWindowGeometry(const TIniFile& ini, const std::string& windowName,
-                                     const TWindowGeometry& current, int screenH, int screenW)
+                                     const TWindowGeometry& current, int screenH, int screenW,
+                                     const TWinRect& available)
 {
     TRestoredGeometry out;
     out.Geometry = current;
     out.ScreenH = static_cast<int>(ini.ReadInteger(kScreenSection, "ScreenH", screenH));
     out.ScreenW = static_cast<int>(ini.ReadInteger(kScreenSection, "ScreenW", screenW));
     if (screenH >= out.ScreenH && screenW >= out.ScreenW) {
-        ReadRect(ini, windowName, "NR", out.Geometry.NR);
-        ReadRect(ini, windowName, "R", out.Geometry.R);
+        ReadRect(ini, windowName, "NR", available, out.Geometry.NR);
+        ReadRect(ini, windowName, "R", available, out.Geometry.R);
     }
     out.Geometry.State = static_cast<int>(ini.ReadInteger(windowName, "State", current.State));
     return out;

@@ -3,6 +3,8 @@
 #include "core/app/IniFile.h"
 #include "core/app/TextCodec.h"
 #include "core/import/ImportPlan.h"
+#include "core/app/RecentFiles.h"
+#include "core/shell/FileKinds.h"
 #include "gui/app/FormAbout.h"
 #include "gui/device/ZirkoComForm.h"
 #include "gui/flightdata/FlightGrid.h"
@@ -79,15 +81,19 @@ TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent) : QMainWindow(pare
     FormImport = new TFormImport(this);
     setAcceptDrops(true);
     connect(FormOptions, &TFormOptions::FolderChosen, TreeView1, &TDataTree::WatchFolder);
+    connect(TreeView1, &TDataTree::Trashed, this, [this](const QString& path) {
+        statusBar()->showMessage("Moved to the trash: " + QDir::toNativeSeparators(path));
+    });
     ObserveFlights();
     qApp->installEventFilter(this);
 }
 
 void TFormMain::ObserveFlights()
 {
-    connect(Flights, &TOpenFlights::FlightOpened, this, [this] {
+    connect(Flights, &TOpenFlights::FlightOpened, this, [this](int row) {
         SetPagesEnabled(true);
         ResizeNameColumn();
+        AddRecentFile(Recent, Flights->FileName(row).toStdString());
     });
     connect(Flights, &TOpenFlights::FlightClosed, this, [this] {
         if (Flights->Empty())
@@ -123,6 +129,15 @@ char TFormMain::DecimalSeparator() const
 void TFormMain::CreateMenu()
 {
     QMenu* file = menuBar()->addMenu("File");
+    mnuOpenFlight = file->addAction("Open flight...", this, &TFormMain::ExecuteOpenFlight);
+    mnuOpenFlight->setObjectName("mnuOpenFlight");
+    mnuRecent = file->addMenu("Recent flights");
+    mnuRecent->setObjectName("mnuRecent");
+    connect(mnuRecent, &QMenu::aboutToShow, this, &TFormMain::FillRecentMenu);
+    mnuSaveFlight =
+        file->addAction("Save flight", QKeySequence("Ctrl+S"), this, &TFormMain::SaveCurrentFlight);
+    mnuSaveFlight->setObjectName("mnuSaveFlight");
+    file->addSeparator();
     mnuOptions =
         file->addAction("Options", QKeySequence("Ctrl+O"), this, &TFormMain::ExecuteOptions);
     mnuImport = file->addAction("Import flights...", this, &TFormMain::ExecuteImport);
@@ -269,6 +284,7 @@ void TFormMain::ReadSettings()
     NameColMinWidth = Options.AutoGridSize;
     ReadGraphSettings(ini, GraphSettings);
     Flights->SetEventOptions(Options.Events);
+    Recent = ReadRecentFiles(ini);
 }
 
 void TFormMain::ChangeSettingsFile(const std::function<void(TIniFile&)>& change)
@@ -293,6 +309,7 @@ void TFormMain::WriteSettings()
         WriteOptions(ini, Options);
         if (GraphSettings.SettingsChanged)
             WriteGraphSettings(ini, GraphSettings);
+        WriteRecentFiles(ini, Recent);
     });
 }
 
@@ -355,7 +372,9 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
                 return false;
             };
             if (key->key() == Qt::Key_Escape && !inPlaceEditor(w)) {
-                if (Dialogs().AskYesNo(this, "Are you sure to exit application?") == TAnswer::Yes)
+                // A stray Esc must not end the program: Enter answers No.
+                if (Dialogs().AskYesNo(this, "Are you sure to exit application?", false,
+                                       TAnswer::No) == TAnswer::Yes)
                     close();
                 return true;
             }
@@ -383,26 +402,125 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 
 int TFormMain::OpenFlightFile(const QString& fileName)
 {
-    const QString path = QFileInfo(fileName).absoluteFilePath();
-    const QString relative = QDir(TreeView1->DataDir).relativeFilePath(path);
-    if (!relative.startsWith("..") && QFileInfo(relative).isRelative()) {
-        QString nodePath = relative;
-        const int dot = nodePath.lastIndexOf('.');
-        if (dot > 0)
-            nodePath.truncate(dot);
-        if (TTreeNode* node = TreeView1->FindNode(nodePath);
-            node && node->Data() && !node->Data()->IsFolder) {
-            if (node->Data()->GridRow < 0) {
-                TreeView1->setCurrentItem(node);
-                TreeView1->TreeView1DblClick();
-            }
-            return node->Data()->GridRow;
+    const QString path = QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
+    const QString real = QFileInfo(path).canonicalFilePath();
+    for (int row = 0; row < Flights->FlightCount(); ++row) {
+        const QString open = Flights->FileName(row);
+        if (open == path || (!real.isEmpty() && QFileInfo(open).canonicalFilePath() == real)) {
+            MakeRowCurrent(row);
+            AddRecentFile(Recent, path.toStdString());
+            return row;
         }
     }
-    const int row = Flights->OpenDataFile(path);
-    if (row < 0)
-        ShowError("Chyba při otevírání souboru!");
+    int row = -1;
+    if (TTreeNode* node = TreeView1->NodeOfFile(path); node && node->Data()) {
+        TreeView1->setCurrentItem(node);
+        TreeView1->TreeView1DblClick(); // shows its own message when the file cannot be read
+        row = node->Data()->GridRow;
+    } else {
+        row = Flights->OpenDataFile(path);
+        if (row < 0)
+            ShowError("Chyba při otevírání souboru!");
+    }
+    // A flight file that is gone is no longer offered.
+    if (row < 0 && !QFileInfo(path).isFile())
+        RemoveRecentFile(Recent, path.toStdString());
     return row;
+}
+
+void TFormMain::ExecuteOpenFlight()
+{
+    const QStringList files = Dialogs().GetOpenFileNames(this, "Open flight", TreeView1->DataDir,
+                                                         "Zirko data (*.zdf);;All files (*)");
+    for (const QString& file : files)
+        OpenFlightFile(file);
+}
+
+void TFormMain::FillRecentMenu()
+{
+    mnuRecent->clear();
+    int number = 0;
+    for (const std::string& entry : Recent) {
+        const QString path = QString::fromStdString(entry);
+        QAction* action =
+            mnuRecent->addAction(QString("&%1 %2").arg(++number).arg(QFileInfo(path).fileName()),
+                                 this, [this, path] { OpenFlightFile(path); });
+        action->setData(path);
+        action->setToolTip(QDir::toNativeSeparators(path));
+        action->setStatusTip(QDir::toNativeSeparators(path));
+    }
+    if (Recent.empty())
+        mnuRecent->addAction("(none)")->setEnabled(false);
+    mnuRecent->setToolTipsVisible(true);
+}
+
+void TFormMain::SaveCurrentFlight()
+{
+    const int row = Flights->ActualRow();
+    if (row < 0)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Flights->SaveFlight(row);
+    QApplication::restoreOverrideCursor();
+}
+
+void TFormMain::OpenDroppedFiles(const QStringList& fileNames)
+{
+    // Telemetry logs and IGC files go to the import, the rest is opened or named.
+    QStringList imports;
+    std::vector<std::string> names;
+    for (const QString& name : fileNames) {
+        if (IsImportSource(name.toStdString()))
+            imports << name;
+        else
+            names.push_back(name.toStdString());
+    }
+    const TFilesByKind sorted = SortFilesByKind(names);
+    for (const std::string& flight : sorted.Flights)
+        OpenFlightFile(QString::fromStdString(flight));
+    if (!sorted.Other.empty()) {
+        QStringList other;
+        for (const std::string& name : sorted.Other)
+            other << QDir::toNativeSeparators(QString::fromStdString(name));
+        ShowError("These files are not flight data files (.zdf) and were not opened:\n" +
+                  other.join('\n'));
+    }
+    if (!imports.isEmpty())
+        ImportFlights(imports);
+}
+
+namespace {
+QStringList LocalFiles(const QMimeData* mime)
+{
+    QStringList files;
+    if (mime)
+        for (const QUrl& url : mime->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+    return files;
+}
+} // namespace
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (LocalFiles(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event)
+{
+    const QStringList files = LocalFiles(event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Opened once the drop has ended, so that messages do not appear inside the drag.
+    QMetaObject::invokeMethod(
+        this, [this, files] { OpenDroppedFiles(files); }, Qt::QueuedConnection);
 }
 
 void TFormMain::ShowAbout()
@@ -504,45 +622,6 @@ void TFormMain::ImportFlights(const QStringList& files)
         ShowError(failure);
     if (!report.isEmpty())
         Dialogs().ShowInformation(this, report.join("\n"));
-}
-
-void TFormMain::dragEnterEvent(QDragEnterEvent* event)
-{
-    const QMimeData* mime = event->mimeData();
-    if (mime->hasUrls())
-        for (const QUrl& url : mime->urls())
-            if (url.isLocalFile()) {
-                event->acceptProposedAction();
-                return;
-            }
-    event->ignore();
-}
-
-void TFormMain::dropEvent(QDropEvent* event)
-{
-    QStringList files;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            files << url.toLocalFile();
-    if (files.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    DropFiles(files);
-}
-
-void TFormMain::DropFiles(const QStringList& files)
-{
-    QStringList imports;
-    for (const QString& file : files) {
-        if (IsImportSource(file.toStdString()))
-            imports << file;
-        else if (file.endsWith(".zdf", Qt::CaseInsensitive))
-            OpenFlightFile(file);
-    }
-    if (!imports.isEmpty())
-        ImportFlights(imports);
 }
 
 } // namespace zirko

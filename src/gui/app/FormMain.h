@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QSplitter;
 class QTabWidget;
@@ -42,9 +44,15 @@ public:
     explicit TFormMain(const TAppPaths& paths, QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // Opens a flight named on the command line: through its tree node when it lies in the data
-    // folder (so the tree shows it open), otherwise straight into the list. Returns the grid row.
+    // Opens a flight file from anywhere (command line, File menu, recent flights, a drop): through
+    // its tree node when the tree shows it, otherwise straight into the list; a flight already
+    // open becomes the current one instead. Returns the grid row, -1 when it could not be opened
+    // (the message has been shown).
     int OpenFlightFile(const QString& fileName);
+    // Files dropped on the window or handed over otherwise, each opened as what it is.
+    void OpenDroppedFiles(const QStringList& fileNames);
+    // The flights opened last, newest first (full paths).
+    const std::vector<std::string>& RecentFlights() const { return Recent; }
 
     // --- settings ---
     void ReadSettings();
@@ -92,6 +100,9 @@ public:
     QAction* pmnuResetShift = nullptr;
     // Chart pixel position where PopupGraf was opened.
     QPoint PopupPos;
+    QAction* mnuOpenFlight = nullptr;
+    QMenu* mnuRecent = nullptr;
+    QAction* mnuSaveFlight = nullptr;
     QAction* mnuOptions = nullptr;
     QAction* mnuImport = nullptr;
     QAction* mnuRefreshMain = nullptr;
@@ -113,6 +124,10 @@ signals:
     void FirstShown();
 
 public slots:
+    // File > Open flight: one or several flight files from anywhere.
+    void ExecuteOpenFlight();
+    // Ctrl+S: the current flight with the editor's notes, as the open-flights menu saves it.
+    void SaveCurrentFlight();
     void ExecuteOptions();
     void ExecuteReadData();
     void ShowAbout();
@@ -121,7 +136,6 @@ public slots:
     // The import dialog over these files; what it writes goes to the tree at once.
     void ImportFlights(const QStringList& files);
     // Files dropped on the window: flight files open, other loggers' files are imported.
-    void DropFiles(const QStringList& files);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -132,6 +146,7 @@ protected:
 
 private:
     void CreateMenu();
+    void FillRecentMenu();
     void CreatePanels();
     QWidget* CreateInfoPage();
     void FormShowFirst();
@@ -163,6 +178,7 @@ private:
     bool Shown = false;
     bool Closed = false;
     int PanelLeftWidth = 233;
+    std::vector<std::string> Recent;
 };
 
 } // namespace zirko

@@ -958,7 +958,8 @@ void TZirkoComForm::EraseClick()
         ShowError("Not connected.");
         return;
     }
-    if (Dialogs().AskYesNo(this, "Erase memory?", true) != TAnswer::Yes)
+    // Erasing loses every flight not yet downloaded: Enter answers No.
+    if (Dialogs().AskYesNo(this, "Erase memory?", true, TAnswer::No) != TAnswer::Yes)
         return;
     SetOperationButtons({ButtonClose, ButtonUpload, ButtonDownloadCfg, ButtonReadData}, false);
     LabelInit->clear();

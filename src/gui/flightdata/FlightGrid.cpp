@@ -59,7 +59,6 @@ public:
         const int col = index.column();
         const int row = index.row();
         const QRect r = option.rect;
-        const QString text = Grid->Cell(col, row);
         const TOpenFlights* flights = Grid->Flights();
         QColor background = Qt::white;
         if (col >= 1 && col <= 5) {
@@ -81,12 +80,12 @@ public:
         if (col == 0) {
             p->setClipRect(QRect(QPoint(r.left() + 1, r.top()), r.bottomRight()));
             p->setPen(Qt::black);
-            p->setFont(Grid->font());
+            p->setFont(Grid->NameFont(row));
             // Centred in the row, which is as high as the font's ascent and descent together:
             // underscores and descenders stay inside.
             const QFontMetrics metrics = p->fontMetrics();
             const int top = r.top() + std::max(0, (r.height() - metrics.height() + 1) / 2);
-            p->drawText(QPoint(r.left() + 2, top + metrics.ascent()), text);
+            p->drawText(QPoint(r.left() + 2, top + metrics.ascent()), Grid->ShownName(row));
         } else if (col <= 5) {
             QStyleOptionButton box;
             box.rect =
@@ -173,6 +172,7 @@ void TFlightGrid::Observe(TOpenFlights& flights)
     connect(&flights, &TOpenFlights::CurrentChanged, this, &TFlightGrid::SelectRowSilently);
     connect(&flights, &TOpenFlights::ChannelChanged, this, [this] { viewport()->update(); });
     connect(&flights, &TOpenFlights::ColorChanged, this, [this] { viewport()->update(); });
+    connect(&flights, &TOpenFlights::ModifiedChanged, this, [this] { viewport()->update(); });
 
     connect(this, &TFlightGrid::CheckClicked, &flights, &TOpenFlights::ToggleChannel);
     connect(this, &TFlightGrid::RowSelected, &flights,
@@ -182,6 +182,19 @@ void TFlightGrid::Observe(TOpenFlights& flights)
     // A flight's warnings are marked in its name cell.
     connect(&flights, &TOpenFlights::EventsChanged, this, [this] { viewport()->update(); });
     connect(&flights, &TOpenFlights::FlightSaved, this, [this] { viewport()->update(); });
+}
+
+QString TFlightGrid::ShownName(int row) const
+{
+    const QString name = Cell(kGridNameCol, row);
+    return OpenFlights && OpenFlights->Modified(row) ? name + kModifiedMark : name;
+}
+
+QFont TFlightGrid::NameFont(int row) const
+{
+    QFont f = font();
+    f.setBold(OpenFlights && OpenFlights->Modified(row));
+    return f;
 }
 
 void TFlightGrid::FlightOpened(int row)

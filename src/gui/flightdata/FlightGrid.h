@@ -1,6 +1,7 @@
 // The open-flights grid: one row per open flight, its name and a check box per chart channel.
 #pragma once
 
+#include <QFont>
 #include <QTableWidget>
 
 class QMenu;
@@ -15,6 +16,7 @@ inline constexpr int kGridColumns = 8;
 inline constexpr int kGridVisibleColumns = 6;
 inline constexpr int kGridDefaultColWidth = 17;
 inline constexpr int kGridRowHeight = 17;
+inline constexpr const char* kModifiedMark = " *";
 
 class TFlightGrid : public QTableWidget {
     Q_OBJECT
@@ -28,6 +30,10 @@ public:
     const TOpenFlights* Flights() const { return OpenFlights; }
 
     QString Cell(int col, int row) const;
+    // The name as the grid shows it: a flight with unsaved changes is marked by kModifiedMark
+    // after its name, which is drawn in bold.
+    QString ShownName(int row) const;
+    QFont NameFont(int row) const;
     void SetCell(int col, int row, const QString& text);
     // The selected row (the current flight's row as the grid shows it), -1 for none.
     int SelectedRow() const;

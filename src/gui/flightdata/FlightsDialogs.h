@@ -22,6 +22,17 @@ public:
     {
         return Dialogs().AskYesNo(&Window, text) == TAnswer::Yes;
     }
+    TYesNoCancel AskYesNoCancel(const QString& text) override
+    {
+        switch (Dialogs().AskYesNoCancel(&Window, text)) {
+        case TAnswer::Yes:
+            return TYesNoCancel::Yes;
+        case TAnswer::No:
+            return TYesNoCancel::No;
+        default:
+            return TYesNoCancel::Cancel;
+        }
+    }
     QString AskSaveFileName(const QString& title) override
     {
         return Dialogs().GetSaveFileName(&Window, title, DataDir(), "Zirko data (*.zdf)", "zdf");

@@ -532,8 +532,15 @@ void TChartSeries::SetActive(bool active)
 
 void TChartSeries::SetTitle(const QString& title)
 {
+    if (SeriesTitle == title)
+        return;
     SeriesTitle = title;
     Graph->setName(title);
+    // The legend's cells are sized to the titles they hold: a longer title needs them anew.
+    if (InLegend && IsActive) {
+        Owner.RebuildLegend();
+        Owner.QueueReplot();
+    }
 }
 
 void TChartSeries::SetColor(const QColor& color)

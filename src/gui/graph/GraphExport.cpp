@@ -1,18 +1,22 @@
 #include "gui/graph/GraphExport.h"
 
 #include "gui/services/UserDialogs.h"
+#include "platform/files/FlightFile.h"
 #include "platform/metafile/ClippingPaintDevice.h"
 #include "platform/metafile/EmfPaintDevice.h"
 #include "platform/metafile/WmfPaintDevice.h"
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QScreen>
 #include <QSvgGenerator>
@@ -197,16 +201,42 @@ bool SaveGraph(QWidget* parent, const TChartSource& chart, const QString& fileNa
     return false;
 }
 
+QString PictureFileName(const QString& typed, const QString& filter)
+{
+    if (!QFileInfo(typed).suffix().isEmpty())
+        return typed;
+    static const QRegularExpression kPattern(R"(\*\.(\w+))");
+    const QRegularExpressionMatch match = kPattern.match(filter);
+    const QString ending = match.hasMatch() ? match.captured(1) : QString(kPictureDefaultSuffix);
+    QString name = typed;
+    while (name.endsWith('.'))
+        name.chop(1);
+    return name + '.' + ending;
+}
+
 QString ExecuteSaveGraph(QWidget* parent, const TChartSource& chart, const QString& folder)
 {
-    // A picture replaces an existing file without a question.
-    QString fileName = Dialogs().GetSaveFileName(parent, "Save Graph as Image", folder,
-                                                 kPictureFilter, kPictureDefaultSuffix, false);
-    if (fileName.isEmpty())
+    const TSaveChoice choice =
+        Dialogs().GetSaveFileNameOfType(parent, "Save Graph as Image", folder, kPictureFilter);
+    if (choice.FileName.isEmpty())
         return {};
-    if (QFileInfo(fileName).suffix().isEmpty())
-        fileName += QString(".") + kPictureDefaultSuffix;
-    SaveGraph(parent, chart, fileName);
+    const QString fileName = PictureFileName(choice.FileName, choice.Filter);
+    const QString shown = QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+    // A flight typed by mistake, or a picture named after one, must never cost the flight.
+    if (IsFlightDataFile(QFile::encodeName(fileName).toStdString())) {
+        Dialogs().ShowError(parent, "\"" + shown +
+                                        "\" is a flight data file. A picture never replaces it: "
+                                        "choose another name.");
+        return {};
+    }
+    if (QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink()) {
+        if (Dialogs().AskYesNo(parent,
+                               "\"" + shown + "\" already exists. Do you want to replace it?",
+                               false, TAnswer::No) != TAnswer::Yes)
+            return {};
+    }
+    if (!SaveGraph(parent, chart, fileName))
+        return {};
     return fileName;
 }
 

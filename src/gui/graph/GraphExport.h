@@ -51,7 +51,13 @@ void CopyGraphToClipboard(const TChartSource& chart);
 // Saves without a question; a failure is shown as "Error by saving Graph as Image file ...".
 bool SaveGraph(QWidget* parent, const TChartSource& chart, const QString& fileName);
 
-// The picture save dialog, then SaveGraph; cancel does nothing. Returns the chosen file name.
+// The name a picture is saved under: as typed when it has an ending, otherwise with the ending
+// of the type chosen in the dialog (`filter`, e.g. "PNG (*.png)"), a bitmap's without one.
+QString PictureFileName(const QString& typed, const QString& filter);
+
+// The picture save dialog, then SaveGraph. A flight data file is never replaced (a message, nothing
+// written); any other existing file only after a Yes (No is the default). Returns the name
+// written, empty when nothing was (cancelled, refused or not replaced).
 QString ExecuteSaveGraph(QWidget* parent, const TChartSource& chart,
                          const QString& folder = QString());
 

@@ -147,6 +147,8 @@ public:
 
     // What the box shows now; no lines and a null rectangle while it is hidden.
     std::vector<TPointerLine> PointerLines;
+    // The names as the box shows them: whole while they fit beside the values.
+    std::vector<QString> PointerNamesShown;
     QRect PointerPanelRect;
 
     // --- offsets of the current flight ---

@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kMargin = 6;  // between the box and the plot's edges
 constexpr int kPadding = 4; // inside the box
-constexpr int kNameChars = 24;
 
 // The flight's colour, darkened just enough to be read on the box's white when it is a light one.
 QColor ReadableOnWhite(const QColor& color)
@@ -95,6 +94,7 @@ std::vector<TGraphPage::TPointerLine> TGraphPage::PointerLinesAt(int x) const
 void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
 {
     PointerLines = PointerLinesAt(CrossX);
+    PointerNamesShown.clear();
     PointerPanelRect = QRect();
     if (PointerLines.empty())
         return;
@@ -103,7 +103,6 @@ void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
     const int lineHeight = fm.height();
     const int gap = fm.horizontalAdvance(QStringLiteral("  "));
     const int swatch = std::max(6, fm.ascent() * 2 / 3);
-    const int nameLimit = fm.averageCharWidth() * kNameChars;
 
     int nameWidth = 0;
     std::array<int, kPointerFields> widths{};
@@ -124,13 +123,13 @@ void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
         valuesWidth += gap + motorWidth;
 
     // Top right, inside the end of the time axis (the voltage labels stand beyond it); while the
-    // pointer is under that place, top left, else a bottom corner. The names give way to the
-    // values where the plot is narrow: the colour tells the flight.
+    // pointer is under that place, top left, else a bottom corner. The names are shortened only
+    // where the plot is too narrow for them beside the values: the colour tells the flight.
     const int timeEnd = static_cast<int>(
         std::lround(Chart1->PixelOfValue(TAxisId::Bottom, Chart1->Maximum(TAxisId::Bottom))));
     const int right = std::min(plot.right(), timeEnd) - kMargin;
     const int room = right - (plot.left() + kMargin);
-    nameWidth = std::clamp(room - valuesWidth, 0, std::min(nameWidth, nameLimit));
+    nameWidth = std::clamp(room - valuesWidth, 0, nameWidth);
     std::vector<QString> names;
     names.reserve(PointerLines.size());
     for (const TPointerLine& line : PointerLines)
@@ -148,6 +147,7 @@ void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
             break;
     }
     PointerPanelRect = box;
+    PointerNamesShown = names;
 
     painter.setPen(QPen(QColor(128, 128, 128), 1));
     painter.setBrush(QColor(255, 255, 255, 220));

@@ -37,12 +37,29 @@ public:
         box.addButton(button, QMessageBox::AcceptRole);
         box.exec();
     }
-    TAnswer AskYesNo(QWidget* parent, const QString& text, bool information) override
+    TAnswer AskYesNo(QWidget* parent, const QString& text, bool information,
+                     TAnswer defaultAnswer) override
     {
         QMessageBox box(information ? QMessageBox::Information : QMessageBox::Question,
                         QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,
                         parent);
+        box.setDefaultButton(defaultAnswer == TAnswer::No ? QMessageBox::No : QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? TAnswer::Yes : TAnswer::No;
+    }
+    TAnswer AskYesNoCancel(QWidget* parent, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return TAnswer::Yes;
+        case QMessageBox::No:
+            return TAnswer::No;
+        default:
+            return TAnswer::Cancel;
+        }
     }
     TAnswer AskYesNoAll(QWidget* parent, const QString& text) override
     {
@@ -85,15 +102,25 @@ public:
             return {};
         return dialog.selectedFiles().first();
     }
-    QString GetExistingDirectory(QWidget* parent, const QString& title,
-                                 const QString& start) override
+    TSaveChoice GetSaveFileNameOfType(QWidget* parent, const QString& title, const QString& dir,
+                                      const QString& filters) override
     {
-        return QFileDialog::getExistingDirectory(parent, title, start);
+        QFileDialog dialog(parent, title, dir, filters);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return {dialog.selectedFiles().first(), dialog.selectedNameFilter()};
     }
     QStringList GetOpenFileNames(QWidget* parent, const QString& title, const QString& dir,
                                  const QString& filter) override
     {
         return QFileDialog::getOpenFileNames(parent, title, dir, filter);
+    }
+    QString GetExistingDirectory(QWidget* parent, const QString& title,
+                                 const QString& start) override
+    {
+        return QFileDialog::getExistingDirectory(parent, title, start);
     }
     bool SetupPrinter(QWidget* parent, QPrinter& printer) override
     {

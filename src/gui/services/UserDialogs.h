@@ -16,6 +16,12 @@ namespace zirko {
 
 enum class TAnswer { Yes, No, YesToAll, Cancel };
 
+// A file chosen in a save dialog with several types, and the type's filter chosen with it.
+struct TSaveChoice {
+    QString FileName; // empty: cancelled
+    QString Filter;   // one entry of the dialog's filter list, e.g. "PNG (*.png)"
+};
+
 class TUserDialogs {
 public:
     virtual ~TUserDialogs() = default;
@@ -28,7 +34,11 @@ public:
     virtual void ShowInformation(QWidget* parent, const QString& text,
                                  const QString& button = "OK") = 0;
     // Question with Yes and No; `information` uses the information icon instead of the question.
-    virtual TAnswer AskYesNo(QWidget* parent, const QString& text, bool information = false) = 0;
+    // `defaultAnswer` is the button that Enter presses (Yes or No).
+    virtual TAnswer AskYesNo(QWidget* parent, const QString& text, bool information = false,
+                             TAnswer defaultAnswer = TAnswer::Yes) = 0;
+    // Question with Yes, No and Cancel (the default, also for Esc and closing the box).
+    virtual TAnswer AskYesNoCancel(QWidget* parent, const QString& text) = 0;
     // Confirmation with Yes, No and Yes to All.
     virtual TAnswer AskYesNoAll(QWidget* parent, const QString& text) = 0;
     // A question with the buttons captioned `buttons`, in order; returns the index of the one
@@ -41,11 +51,15 @@ public:
     virtual QString GetSaveFileName(QWidget* parent, const QString& title, const QString& dir,
                                     const QString& filter, const QString& defaultSuffix,
                                     bool askOverwrite = true) = 0;
-    virtual QString GetExistingDirectory(QWidget* parent, const QString& title,
-                                         const QString& start) = 0;
-    // Files to open, several at once; empty: cancelled.
+    // A save dialog offering the types of `filters` (";;"-separated); the name is returned as
+    // typed, without an ending added and without asking about an existing file.
+    virtual TSaveChoice GetSaveFileNameOfType(QWidget* parent, const QString& title,
+                                              const QString& dir, const QString& filters) = 0;
+    // Existing files to open, several at once; empty when cancelled.
     virtual QStringList GetOpenFileNames(QWidget* parent, const QString& title, const QString& dir,
                                          const QString& filter) = 0;
+    virtual QString GetExistingDirectory(QWidget* parent, const QString& title,
+                                         const QString& start) = 0;
     // Printer set-up; false when cancelled.
     virtual bool SetupPrinter(QWidget* parent, QPrinter& printer) = 0;
     // Font dialog; false when cancelled.

@@ -23,11 +23,42 @@ QRect FromRect(const TWinRect& r)
     return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
 }
 
+QScreen* ScreenOf(QWidget* window)
+{
+    return window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+}
+
 QSize ScreenSize(QWidget* window)
 {
-    QScreen* screen =
-        window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    QScreen* screen = ScreenOf(window);
     return screen ? screen->size() : QSize(0, 0);
+}
+
+// Where a window may stand: the screen without the desktop's panels, all screens together.
+QRect AvailableArea(QWidget* window)
+{
+    QScreen* screen = ScreenOf(window);
+    return screen ? screen->availableVirtualGeometry() : QRect();
+}
+
+// The window system's frame around the window's client area, as far as it is known yet.
+QMargins FrameMargins(const QWidget* window)
+{
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    const bool sound =
+        margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
+    return sound ? margins : QMargins();
+}
+
+// Places the client area at `client`: the position is given for the frame, as the window
+// system takes it, so the window lands where it was and its frame stays on the screen.
+void Place(QWidget* window, const QRect& client, const QMargins& frame)
+{
+    window->resize(client.size());
+    window->move(client.topLeft() - QPoint(frame.left(), frame.top()));
 }
 
 TIniFile LoadSettings(const QString& fileName)
@@ -65,8 +96,11 @@ void TWinStates::RestoreWindowState(QWidget* window)
                                             : kWinNormal;
     const QSize screen = ScreenSize(window);
     const TIniFile ini = LoadSettings(SettingsFile);
-    const TRestoredGeometry stored = ReadWindowGeometry(ini, window->objectName().toStdString(),
-                                                        current, screen.height(), screen.width());
+    // The stored rectangles are client areas: they fit where the frame around them still does.
+    const QMargins frame = FrameMargins(window);
+    const TRestoredGeometry stored =
+        ReadWindowGeometry(ini, window->objectName().toStdString(), current, screen.height(),
+                           screen.width(), ToRect(AvailableArea(window).marginsRemoved(frame)));
     ScreenH = stored.ScreenH;
     ScreenW = stored.ScreenW;
     const QRect r = FromRect(stored.Geometry.R);
@@ -74,23 +108,23 @@ void TWinStates::RestoreWindowState(QWidget* window)
     switch (stored.Geometry.State) {
     case kWinMaximized:
         if (nr.isValid())
-            window->setGeometry(nr);
+            Place(window, nr, frame);
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
         break;
     case kWinMinimized:
         if (nr.isValid())
-            window->setGeometry(nr);
+            Place(window, nr, frame);
         window->setWindowState(window->windowState() | Qt::WindowMinimized);
         break;
     case kWinNormal:
         if (r.isValid())
-            window->setGeometry(r);
+            Place(window, r, frame);
         window->setWindowState(window->windowState() &
                                ~(Qt::WindowMaximized | Qt::WindowMinimized));
         break;
     default:
         if (r.isValid())
-            window->setGeometry(r);
+            Place(window, r, frame);
         break;
     }
     Registered.push_back({window, window->objectName()});

@@ -2,6 +2,7 @@
 
 #include "core/flightdata/FlightText.h"
 #include "core/shell/Assertion.h"
+#include "core/shell/FolderScan.h"
 #include "core/shell/TreeNaming.h"
 #include "gui/services/UserDialogs.h"
 #include "model/flightdata/OpenFlights.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QDrag>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QKeyEvent>
@@ -37,7 +39,7 @@ constexpr const char* kNodeMime = "application/x-zirko-tree-node";
 // A burst of changes (a download writes many files) refreshes the tree once.
 constexpr int kNotifyDelayMs = 100;
 constexpr int kScrollRepeatMs = 80;
-constexpr qsizetype kMaxWalkedFolders = 20000;
+constexpr qsizetype kMaxWalkedFolders = static_cast<qsizetype>(kMaxTreeFolders);
 
 std::string Utf8(const QString& text)
 {
@@ -190,7 +192,7 @@ TDataTree::TDataTree(TOpenFlights& flights, QWidget* parent) : QTreeWidget(paren
     connect(NotifyTimer, &QTimer::timeout, this, [this] {
         if (Quitting || QCoreApplication::closingDown())
             return;
-        if (!NotifyEnabled || Busy > 0) {
+        if (!NotifyEnabled || Busy > 0 || Building) {
             NotifyTimer->start(); // one of our own operations is running: look again later
             return;
         }
@@ -211,12 +213,16 @@ TDataTree::TDataTree(TOpenFlights& flights, QWidget* parent) : QTreeWidget(paren
             SetImage(AsNode(item), kImageFolder);
     });
     connect(&flights, &TOpenFlights::FlightClosed, this, &TDataTree::CancelGridRowFlag);
+    // However a flight was opened, renamed or saved under a new name, its file's node shows it.
+    connect(&flights, &TOpenFlights::FlightOpened, this, &TDataTree::MarkOpenFlights);
+    connect(&flights, &TOpenFlights::FlightRenamed, this, &TDataTree::MarkOpenFlights);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { Quitting = true; });
 }
 
 TDataTree::~TDataTree()
 {
     Quitting = true;
+    StopScan();
 }
 
 void TDataTree::ShowError(const QString& text)
@@ -288,6 +294,46 @@ bool TDataTree::Contains(const QTreeWidgetItem* node) const
     return false;
 }
 
+TTreeNode* TDataTree::NodeOfFile(const QString& path) const
+{
+    QTreeWidgetItem* node = RootNode();
+    if (!node || path.isEmpty())
+        return nullptr;
+    const QString relative = QDir(RootPath()).relativeFilePath(QDir::cleanPath(path));
+    if (relative == ".." || relative.startsWith("../") || QDir::isAbsolutePath(relative))
+        return nullptr;
+    const QStringList parts = relative.split('/', Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < parts.size() && node; ++i) {
+        const bool file = i == parts.size() - 1;
+        QTreeWidgetItem* next = nullptr;
+        for (int k = 0; k < node->childCount() && !next; ++k) {
+            const TTreeNode* child = AsNode(node->child(k));
+            const TNodeData* p = child->Data();
+            // A file node names its file as it is on disk ("X.ZDF" shows as "X").
+            if (p && p->IsFolder != file && (file ? p->FileName : child->text(0)) == parts[i])
+                next = node->child(k);
+        }
+        node = next;
+    }
+    return node && node != RootNode() ? AsNode(node) : nullptr;
+}
+
+void TDataTree::MarkOpenFlights()
+{
+    QHash<const QTreeWidgetItem*, int> open;
+    for (int row = 0; row < Flights.FlightCount(); ++row)
+        if (const TTreeNode* node = NodeOfFile(Flights.FileName(row)); node && !open.contains(node))
+            open.insert(node, row);
+    for (QTreeWidgetItemIterator it(this); *it; ++it) {
+        TTreeNode* node = AsNode(*it);
+        TNodeData* p = node->Data();
+        if (!p || p->IsFolder)
+            continue;
+        p->GridRow = open.value(node, -1);
+        SetImage(node, p->GridRow >= 0 ? kImageFlightOpen : kImageFlight);
+    }
+}
+
 TTreeNode* TDataTree::FindNode(const QString& relativePath) const
 {
     QTreeWidgetItem* node = RootNode();
@@ -340,7 +386,7 @@ bool TDataTree::NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) con
                            }) < 0;
 }
 
-void TDataTree::SortBranch(TTreeNode* node)
+void TDataTree::SortBranch(QTreeWidgetItem* node)
 {
     QList<QTreeWidgetItem*> children = node->takeChildren();
     std::stable_sort(
@@ -348,7 +394,7 @@ void TDataTree::SortBranch(TTreeNode* node)
         [this](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return NodeLess(a, b); });
     for (QTreeWidgetItem* child : children)
         if (child->childCount() > 0)
-            SortBranch(AsNode(child));
+            SortBranch(child);
     node->addChildren(children);
 }
 
@@ -381,82 +427,137 @@ void TDataTree::Reposition(TTreeNode* node)
         setCurrentItem(node);
 }
 
-void TDataTree::RunSearch(const QString& path, TTreeNode* parent, bool checkExisting)
+void TDataTree::AddScanned(const TFolderScan& scan, TTreeNode* rootNode, bool fresh)
 {
-    const QFileInfoList entries = QDir(path).entryInfoList(
-        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::NoSort);
-    QHash<QString, TTreeNode*> files;
-    QHash<QString, TTreeNode*> folders;
-    if (checkExisting) {
-        for (int i = 0; i < parent->childCount(); ++i) {
-            TTreeNode* child = AsNode(parent->child(i));
-            const TNodeData* p = child->Data();
-            if (!p) {
-                ZIRKO_ASSERT(false, "P<>nil in IsInTN", kUnit);
-                continue;
+    const size_t count = scan.Folders.size();
+    if (count == 0)
+        return;
+    std::vector<std::vector<size_t>> subfolders(count);
+    for (size_t i = 1; i < count; ++i)
+        subfolders[static_cast<size_t>(scan.Folders[i].Parent)].push_back(i);
+    // A fresh tree is built detached, sorted once and attached in one step; so is every folder
+    // that a refresh finds new, below its place in the tree.
+    QTreeWidgetItem holder;
+    std::vector<QTreeWidgetItem*> nodes(count, nullptr);
+    std::vector<bool> detached(count, fresh);
+    std::vector<std::pair<QTreeWidgetItem*, TTreeNode*>> newBranches;
+    nodes[0] = fresh ? &holder : rootNode;
+    for (size_t i = 0; i < count; ++i) {
+        QTreeWidgetItem* parent = nodes[i];
+        if (!parent)
+            continue;
+        QHash<QString, TTreeNode*> folders;
+        QSet<QString> files;
+        if (!detached[i]) {
+            for (int k = 0; k < parent->childCount(); ++k) {
+                TTreeNode* child = AsNode(parent->child(k));
+                const TNodeData* p = child->Data();
+                if (!p) {
+                    ZIRKO_ASSERT(false, "P<>nil in IsInTN", kUnit);
+                    continue;
+                }
+                if (p->IsFolder)
+                    folders.insert(child->text(0), child);
+                else
+                    files.insert(p->FileName);
             }
-            (p->IsFolder ? folders : files)
-                .insert(p->IsFolder ? child->text(0) : p->FileName, child);
         }
-    }
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    SearchChain.push_back(canonical);
-    for (const QFileInfo& entry : entries) {
-        const QString name = entry.fileName();
-        if (!entry.isDir()) {
-            if (!IsFlightFileName(Utf8(name)))
-                continue;
-            if (checkExisting && files.contains(name))
+        for (const std::string& file : scan.Folders[i].Files) {
+            const QString name = QFile::decodeName(QByteArray::fromStdString(file));
+            if (files.contains(name))
                 continue;
             TTreeNode* node = NewNode(FromUtf8(FlightNodeText(Utf8(name))), false, name);
-            if (checkExisting)
-                InsertSorted(parent, node);
-            else
+            if (detached[i])
                 parent->addChild(node);
-            continue;
+            else
+                InsertSorted(parent, node);
         }
-        if (entry.isSymLink()) {
-            // A link back to a folder being searched would make the tree endless.
-            const QString target = entry.canonicalFilePath();
-            const QString prefix = target.endsWith('/') ? target : target + '/';
-            const bool loops =
-                target.isEmpty() ||
-                std::any_of(SearchChain.begin(), SearchChain.end(),
-                            [&](const QString& c) { return c == target || c.startsWith(prefix); });
-            if (loops)
+        for (size_t k : subfolders[i]) {
+            const QString name = QFile::decodeName(QByteArray::fromStdString(scan.Folders[k].Name));
+            if (TTreeNode* existing = folders.value(name)) {
+                nodes[k] = existing;
                 continue;
-        }
-        TTreeNode* node = checkExisting ? folders.value(name) : nullptr;
-        if (node) {
-            RunSearch(entry.filePath(), node, true);
-            continue;
-        }
-        node = NewNode(name, true, name);
-        RunSearch(entry.filePath(), node, false);
-        if (checkExisting) {
-            SortBranch(node);
-            InsertSorted(parent, node);
-        } else {
-            parent->addChild(node);
+            }
+            TTreeNode* node = NewNode(name, true, name);
+            nodes[k] = node;
+            detached[k] = true;
+            if (detached[i])
+                parent->addChild(node);
+            else
+                newBranches.emplace_back(parent, node);
         }
     }
-    SearchChain.pop_back();
+    for (const auto& [parent, branch] : newBranches) {
+        SortBranch(branch);
+        InsertSorted(parent, branch);
+    }
+    if (fresh) {
+        SortBranch(&holder);
+        rootNode->addChildren(holder.takeChildren());
+    }
 }
 
 void TDataTree::BuildTree()
 {
-    TBusy busy(Busy);
+    StopScan();
     const QString root = RootPath();
     ClearTreeView();
     const QString rootText = FromUtf8(RootNodeText(Utf8(root)));
-    TTreeNode* rootNode = NewNode(rootText, true, rootText);
-    setUpdatesEnabled(false);
-    RunSearch(root, rootNode, false);
-    SortBranch(rootNode);
-    addTopLevelItem(rootNode);
-    rootNode->setExpanded(true);
-    setUpdatesEnabled(true);
-    SyncWatcher();
+    // The root shows at once; its folders and files follow once a thread has read them, so a
+    // large data folder never holds up the window.
+    addTopLevelItem(NewNode(rootText, true, rootText));
+    Building = true;
+    const quint64 generation = ++ScanGeneration;
+    ScanCancel.store(false);
+    const std::string path = QFile::encodeName(root).toStdString();
+    const size_t limit = MaxFolders;
+    ScanThread = std::thread([this, path, limit, generation] {
+        auto scan = std::make_shared<const TFolderScan>(ScanFolderTree(path, limit, &ScanCancel));
+        // The tree waits for this thread before it goes, so it is still there to be told.
+        QMetaObject::invokeMethod(
+            this, [this, scan, generation] { ScanDone(generation, *scan); }, Qt::QueuedConnection);
+    });
+}
+
+void TDataTree::StopScan()
+{
+    ScanCancel.store(true);
+    if (ScanThread.joinable())
+        ScanThread.join();
+    ++ScanGeneration; // what the stopped scan posted is for a tree that is gone
+    Building = false;
+}
+
+void TDataTree::ScanDone(quint64 generation, const TFolderScan& scan)
+{
+    if (generation != ScanGeneration)
+        return;
+    if (ScanThread.joinable())
+        ScanThread.join(); // it has nothing left to do but end
+    Building = false;
+    TTreeNode* rootNode = RootNode();
+    if (!rootNode)
+        return;
+    {
+        TBusy busy(Busy);
+        setUpdatesEnabled(false);
+        AddScanned(scan, rootNode, true);
+        rootNode->setExpanded(true);
+        setUpdatesEnabled(true);
+        MarkOpenFlights();
+        SyncWatcher();
+    }
+    emit TreeBuilt();
+    if (!scan.Complete && !scan.Folders.empty())
+        Dialogs().ShowInformation(window(), "The data folder " +
+                                                QDir::toNativeSeparators(RootPath()) +
+                                                " holds more than " + QString::number(MaxFolders) +
+                                                " folders. The tree shows the first " +
+                                                QString::number(MaxFolders) + " of them.");
+    if (RefreshPending) {
+        RefreshPending = false;
+        RefreshTreeView();
+    }
 }
 
 const TTreeNode* TDataTree::Twin(const QTreeWidgetItem* parent, const QString& text,
@@ -500,6 +601,10 @@ void TDataTree::CheckTreeExists(TTreeNode* node, const QString& path)
 
 void TDataTree::RefreshTreeView()
 {
+    if (Building) {
+        RefreshPending = true; // the build under way is followed by a refresh
+        return;
+    }
     TWaitCursor wait;
     TBusy busy(Busy);
     const QString root = RootPath();
@@ -507,11 +612,12 @@ void TDataTree::RefreshTreeView()
         if (QFileInfo(root).isDir()) {
             if (!RootNode()) {
                 BuildTree(); // the root folder is back after it had vanished
-            } else {
-                CheckTreeExists(RootNode(), root);
-                if (TTreeNode* rootNode = RootNode())
-                    RunSearch(root, rootNode, true);
+                return;
             }
+            CheckTreeExists(RootNode(), root);
+            if (TTreeNode* rootNode = RootNode())
+                AddScanned(ScanFolderTree(QFile::encodeName(root).toStdString(), MaxFolders),
+                           rootNode, false);
         } else {
             CloseAllFlights();
             ClearTreeView();
@@ -519,6 +625,7 @@ void TDataTree::RefreshTreeView()
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()));
     }
+    MarkOpenFlights();
     SyncWatcher();
 }
 
@@ -576,11 +683,20 @@ void TDataTree::RenameGridRow(int row, const QString& fullPath)
 
 void TDataTree::FollowOpenFlights(TTreeNode* branch)
 {
-    const TNodeData* p = branch->Data();
-    if (p && !p->IsFolder && p->GridRow >= 0)
-        RenameGridRow(p->GridRow, GetFullName(branch));
-    for (int i = 0; i < branch->childCount(); ++i)
-        FollowOpenFlights(AsNode(branch->child(i)));
+    // Every new path is taken before the first rename is told: each rename marks the tree anew.
+    std::vector<std::pair<int, QString>> moved;
+    std::vector<const QTreeWidgetItem*> pending{branch};
+    while (!pending.empty()) {
+        const QTreeWidgetItem* node = pending.back();
+        pending.pop_back();
+        const TNodeData* p = AsNode(node)->Data();
+        if (p && !p->IsFolder && p->GridRow >= 0)
+            moved.emplace_back(p->GridRow, GetFullName(node));
+        for (int i = 0; i < node->childCount(); ++i)
+            pending.push_back(node->child(i));
+    }
+    for (const auto& [row, path] : moved)
+        RenameGridRow(row, path);
 }
 
 // --- opening and closing ---------------------------------------------------------------------
@@ -827,20 +943,26 @@ void TDataTree::mnuDeleteClick()
         return;
     }
     TBusy busy(Busy);
+    const QString path = GetFullName(node);
+    // Flights read from what goes are closed first, as closing them does; a Cancel keeps
+    // everything, and so does a save that failed.
+    const std::vector<int> rows = Flights.RowsOfFilesIn(path);
+    if (!rows.empty() && !Flights.CloseFlightsForRemoval(rows))
+        return;
+    if (!Contains(node))
+        return;
     {
         TNotifyOff off(NotifyEnabled);
         try {
             TFileResult result;
             {
                 TWaitCursor wait;
-                result = RecycleFile(GetFullName(node));
+                result = RecycleFile(path);
             }
             if (result.Ok) {
-                if (p->GridRow >= 0)
-                    Flights.CloseDataFile(p->GridRow);
-                if (Contains(node))
-                    delete node;
+                delete node;
                 SyncWatcher();
+                emit Trashed(path);
             } else {
                 ShowError("Chyba při odstraňování " + text +
                           "\rError=" + QString::number(result.Error));
@@ -1091,8 +1213,9 @@ void TDataTree::SyncWatcher()
 {
     QSet<QString> wanted;
     if (!WatchRoot.isEmpty()) {
-        if (RootNode() && WatchRoot == RootPath()) {
-            for (QTreeWidgetItemIterator it(this); *it; ++it) {
+        if (WatchRoot == RootPath()) {
+            // The tree's own folders; while it is being read, they follow when it is done.
+            for (QTreeWidgetItemIterator it(this); *it && !Building; ++it) {
                 const TNodeData* p = AsNode(*it)->Data();
                 if (p && p->IsFolder)
                     wanted.insert(GetFullName(*it));

@@ -1,11 +1,15 @@
 // The data folder tree of the main window: every folder and flight file under the root data folder.
 #pragma once
 
+#include "core/shell/FolderScan.h"
+
 #include <QCollator>
 #include <QIcon>
 #include <QTreeWidget>
 #include <array>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 class QAction;
@@ -59,8 +63,13 @@ public:
     // The main window has been shown: the watcher's notifications may refresh the tree.
     void FormShown() { FormReady = true; }
 
-    // Empties the tree and builds it from DataDir.
+    // Empties the tree and builds it from DataDir: the root node at once, the rest once a thread
+    // has read the folders (TreeBuilt).
     void BuildTree();
+    // A build is reading the data folder; a refresh asked for meanwhile follows it.
+    bool IsBuilding() const { return Building; }
+    // The most folders the tree reads; a larger data folder is shown as far as it was read.
+    size_t MaxFolders = kMaxTreeFolders;
     // Brings the tree in line with the disk, keeping existing nodes, links and expanded state.
     void RefreshTreeView();
     // After DataDir changed: closes every open flight and builds the tree anew.
@@ -84,6 +93,10 @@ public:
     TTreeNode* DropTargetAt(const QPoint& pos) const;
     // The node at "Folder/Sub/Name" below the root (node texts), or nullptr.
     TTreeNode* FindNode(const QString& relativePath) const;
+    // The file node of a flight file's full path, or nullptr when the tree does not show it.
+    TTreeNode* NodeOfFile(const QString& path) const;
+    // Every file node shows whether a flight read from its file is open, and names its row.
+    void MarkOpenFlights();
     TTreeNode* SelectedNode() const;
     // A node's label is being edited in place.
     bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
@@ -116,6 +129,12 @@ public:
 
     static constexpr int kScrollBand = 20; // pixels at the top and bottom that scroll a drag
 
+signals:
+    // A file or folder of the tree went to the trash.
+    void Trashed(const QString& path);
+    // A build has put every folder and file it read into the tree.
+    void TreeBuilt();
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool viewportEvent(QEvent* event) override;
@@ -136,12 +155,17 @@ private:
     TTreeNode* NewNode(const QString& text, bool isFolder, const QString& fileName);
     void SetImage(TTreeNode* node, int image);
     QString RootPath() const;
-    void RunSearch(const QString& path, TTreeNode* parent, bool checkExisting);
+    // Adds the folders and files of `scan` that the tree lacks below `rootNode`; `fresh` when
+    // nothing is below it yet.
+    void AddScanned(const TFolderScan& scan, TTreeNode* rootNode, bool fresh);
+    void ScanDone(quint64 generation, const TFolderScan& scan);
+    // Ends a scan under way; what it found is dropped.
+    void StopScan();
     // A child of `parent` of that text and kind (the same test as when matching the disk).
     const TTreeNode* Twin(const QTreeWidgetItem* parent, const QString& text, bool isFolder) const;
     void CheckTreeExists(TTreeNode* node, const QString& path);
     bool NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) const;
-    void SortBranch(TTreeNode* node);
+    void SortBranch(QTreeWidgetItem* node);
     void InsertSorted(QTreeWidgetItem* parent, TTreeNode* node);
     void Reposition(TTreeNode* node);
     bool Contains(const QTreeWidgetItem* node) const;
@@ -162,7 +186,11 @@ private:
     QTimer* NotifyTimer = nullptr;
     QTimer* ScrollTimer = nullptr;
     QString WatchRoot;
-    std::vector<QString> SearchChain; // canonical paths of the folders being searched
+    std::thread ScanThread;
+    std::atomic<bool> ScanCancel{false};
+    quint64 ScanGeneration = 0; // the build whose result the tree waits for
+    bool Building = false;
+    bool RefreshPending = false;
     QPersistentModelIndex DropFolder; // the folder a drop would go into, highlighted
     int DragY = -1;
     int Busy = 0;           // a tree operation is running: notifications wait for its end

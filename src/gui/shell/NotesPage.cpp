@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPrinter>
+#include <QScopedValueRollback>
 #include <QStyleOptionFrame>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -376,6 +377,7 @@ void TNotesPage::ClearInfo()
 
 void TNotesPage::LoadNotes(const std::string& bytes)
 {
+    const QScopedValueRollback loading(LoadingNotes, true);
     LoadNotesDocument(bytes, *RichEdit1->document());
     RichEdit1->moveCursor(QTextCursor::Start);
     RichEdit1SelectionChange();
@@ -393,6 +395,7 @@ std::string TNotesPage::SaveNotes() const
 
 void TNotesPage::ClearNotes()
 {
+    const QScopedValueRollback loading(LoadingNotes, true);
     LoadNotesDocument({}, *RichEdit1->document());
     RichEdit1->setCurrentCharFormat(QTextCharFormat());
     RichEdit1SelectionChange();

@@ -107,6 +107,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool LoadingNotes = false; // the editor is being filled, not edited
     QToolButton* AddButton(const QString& text, const QString& hint);
     QToolButton* AddIconButton(const QString& hint, const QIcon& icon);
     QLineEdit* AddInfoEdit();

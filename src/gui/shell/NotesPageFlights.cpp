@@ -25,6 +25,13 @@ void TNotesPage::ObserveFlights(TOpenFlights& flights)
         // The record holds the edits now; from here on the flight's Modified flag speaks for them.
         RichEdit1->document()->setModified(false);
     });
+    // An edit of the notes is a change of the current flight from the first key on, so the
+    // open-flights grid marks it at once.
+    connect(RichEdit1->document(), &QTextDocument::modificationChanged, this,
+            [this, &flights](bool changed) {
+                if (changed && !LoadingNotes)
+                    flights.SetModified(flights.ActualRow(), true);
+            });
     connect(&flights, &TOpenFlights::CurrentChanged, this, [this, &flights](int row) {
         const TDataBlock* flight = flights.Flight(row);
         if (!flight)

@@ -4,10 +4,12 @@
 #include "core/shell/Assertion.h"
 #include "platform/files/FlightFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <algorithm>
+#include <functional>
 #include <new>
 #include <stdexcept>
 
@@ -275,6 +277,9 @@ bool TOpenFlights::SaveDataFile(int row, bool ask)
         entry->Stats.reset();
         entry->Events.reset();
         SetModified(row, false);
+        // Saved under a new name, the flight belongs to that file from now on.
+        if (file != entry->FileName)
+            RenameFlight(row, file);
         emit FlightSaved(row);
         return true;
     case TWriteStatus::IoError:
@@ -439,6 +444,61 @@ void TOpenFlights::CloseAllDataFiles()
     }
     const int current = std::clamp(CurrentRow, 0, FlightCount() - 1);
     GridChangeActualFile(current, -1);
+}
+
+bool TOpenFlights::CloseFlightsForRemoval(std::vector<int> rows)
+{
+    // From the last row up, so that the rows still to close keep their numbers.
+    std::erase_if(rows, [this](int row) { return !At(row); });
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // The editor's unsaved notes count as changes of the current flight.
+    if (std::find(rows.begin(), rows.end(), CurrentRow) != rows.end())
+        StoreEditedNotes(CurrentRow);
+    // Every question first: a Cancel leaves all of them as they were.
+    std::vector<bool> save(rows.size(), false);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (!Modified(rows[i]))
+            continue;
+        const TYesNoCancel answer =
+            Questions.AskYesNoCancel("Do you want to save changes of " + FileName(rows[i]) + "?");
+        if (answer == TYesNoCancel::Cancel)
+            return false;
+        save[i] = answer == TYesNoCancel::Yes;
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int row = rows[i];
+        if (save[i]) {
+            bool saved = false;
+            try {
+                saved = SaveDataFile(row, false);
+            } catch (const std::exception& e) {
+                Questions.ShowError(QString("Error by saving data!\r") + e.what());
+            }
+            if (!saved)
+                return false;
+        }
+        // Saved, or its changes dropped: closing asks nothing more.
+        SetModified(row, false);
+        const int before = FlightCount();
+        CloseDataFile(row);
+        if (FlightCount() == before)
+            return false;
+    }
+    return true;
+}
+
+std::vector<int> TOpenFlights::RowsOfFilesIn(const QString& path) const
+{
+    const QString item = QDir::cleanPath(path);
+    const QString folder = item.endsWith('/') ? item : item + '/';
+    std::vector<int> rows;
+    for (int row = 0; row < FlightCount(); ++row) {
+        const QString file = QDir::cleanPath(FileName(row));
+        if (file == item || file.startsWith(folder))
+            rows.push_back(row);
+    }
+    return rows;
 }
 
 void TOpenFlights::RenameFlight(int row, const QString& fullPath)

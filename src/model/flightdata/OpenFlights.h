@@ -17,12 +17,16 @@
 
 namespace zirko {
 
+enum class TYesNoCancel { Yes, No, Cancel };
+
 // The questions and messages the open flights put to the user.
 class TFlightsDialogs {
 public:
     virtual ~TFlightsDialogs() = default;
     virtual void ShowError(const QString& text) = 0;
     virtual bool AskYesNo(const QString& text) = 0;
+    // Yes, No and Cancel; Cancel is the default.
+    virtual TYesNoCancel AskYesNoCancel(const QString& text) = 0;
     // A file name to save under, chosen starting in the data folder; empty when cancelled.
     virtual QString AskSaveFileName(const QString& title) = 0;
 };
@@ -70,6 +74,12 @@ public:
     bool GridCloseFile(int arow);
     // Closes every flight in order; one whose changes could not be saved stays open.
     void CloseAllDataFiles();
+    // Closes the flights of `rows` before their files go away: each modified one is asked about
+    // first (Yes saves, No drops the changes). False when the user cancelled (every flight stays
+    // open) or a save failed (that flight and those not yet closed stay open).
+    bool CloseFlightsForRemoval(std::vector<int> rows);
+    // The rows of the flights read from `path` or from a file anywhere below it.
+    std::vector<int> RowsOfFilesIn(const QString& path) const;
     // Writes the flight of `row`; with `ask` only a modified flight, after a Yes. Returns false
     // when the write failed (the message has been shown); throws when the file could not be
     // written at all.

@@ -204,11 +204,52 @@ TEST(WindowGeometry, PositionsFromALargerScreenAreNotAppliedButStateIs)
         "NRRight=1100\r\nNRBottom=750\r\nRLeft=100\r\nRTop=50\r\nRRight=1100\r\nRBottom=750\r\n"
         "State=1\r\n");
     TWindowGeometry current{{0, 0, 932, 662}, {0, 0, 932, 662}, 0};
-    auto small = ReadWindowGeometry(ini, "FormMain", current, 1024, 1280);
+    const TWinRect screen{0, 0, 1920, 1160};
+    auto small = ReadWindowGeometry(ini, "FormMain", current, 1024, 1280, screen);
     EXPECT_EQ(small.Geometry.R, current.R);
     EXPECT_EQ(small.Geometry.State, 1);
     EXPECT_EQ(small.ScreenH, 1080);
     EXPECT_EQ(small.ScreenW, 1920);
-    auto big = ReadWindowGeometry(ini, "FormMain", current, 1200, 1920);
+    auto big = ReadWindowGeometry(ini, "FormMain", current, 1200, 1920, screen);
     EXPECT_EQ(big.Geometry.R, (TWinRect{100, 50, 1100, 750}));
+}
+
+TEST(WindowGeometry, StoredRectanglesAreFittedIntoTheScreenArea)
+{
+    const TWinRect area{0, 30, 1280, 1000}; // a panel takes the top 30 pixels
+    const TWinRect fallback{10, 40, 942, 702};
+    // Too large: the whole area, not a pixel more.
+    EXPECT_EQ(FitRectToArea({-5, -5, 30000, 30000}, area, fallback), area);
+    // Off screen on any side: moved back in, keeping its size.
+    EXPECT_EQ(FitRectToArea({5000, 100, 5500, 500}, area, fallback),
+              (TWinRect{780, 100, 1280, 500}));
+    EXPECT_EQ(FitRectToArea({-900, -700, -400, -300}, area, fallback), (TWinRect{0, 30, 500, 430}));
+    // Wider than the area but in place otherwise: only narrowed.
+    EXPECT_EQ(FitRectToArea({100, 100, 2100, 400}, area, fallback), (TWinRect{0, 100, 1280, 400}));
+    // Inside already: untouched.
+    EXPECT_EQ(FitRectToArea({100, 100, 600, 400}, area, fallback), (TWinRect{100, 100, 600, 400}));
+    // No area of its own: the fallback; no screen known: as stored.
+    EXPECT_EQ(FitRectToArea({100, 100, 100, 400}, area, fallback), fallback);
+    EXPECT_EQ(FitRectToArea({700, 400, 200, 500}, area, fallback), fallback);
+    EXPECT_EQ(FitRectToArea({5000, 100, 5500, 500}, {}, fallback),
+              (TWinRect{5000, 100, 5500, 500}));
+}
+
+TEST(WindowGeometry, HostileNumbersGiveAWindowOnTheScreen)
+{
+    TIniFile ini;
+    ini.Parse(
+        "[Screen]\r\nScreenH=0\r\nScreenW=0\r\n[FormOptions]\r\nRLeft=-9223372036854775808\r\n"
+        "RTop=4294967396\r\nRRight=9223372036854775807\r\nRBottom=-4294967000\r\n"
+        "NRLeft=30000\r\nNRTop=30000\r\nNRRight=60000\r\nNRBottom=60000\r\n");
+    const TWinRect area{0, 0, 1920, 1080};
+    TWindowGeometry current{{0, 0, 300, 200}, {0, 0, 300, 200}, 0};
+    const TRestoredGeometry out = ReadWindowGeometry(ini, "FormOptions", current, 1080, 1920, area);
+    // Bottom above top: the window keeps its current rectangle.
+    EXPECT_EQ(out.Geometry.R, current.R);
+    EXPECT_EQ(out.Geometry.NR, (TWinRect{0, 0, 1920, 1080}));
+    // Only the keys that are there count: a section without rectangles changes nothing.
+    TIniFile none;
+    none.Parse("[FormOptions]\r\nState=0\r\n");
+    EXPECT_EQ(ReadWindowGeometry(none, "FormOptions", current, 1080, 1920, area).Geometry, current);
 }

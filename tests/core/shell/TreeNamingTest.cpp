@@ -1,4 +1,5 @@
 #include "core/shell/TreeNaming.h"
+#include "core/shell/FileKinds.h"
 
 #include <algorithm>
 #include <cctype>
@@ -103,4 +104,13 @@ TEST(TreeNaming, RenamedPathStaysInTheSameFolder)
     EXPECT_EQ(RenamedPath("/data/Lety/Blok001.ZDF", "Vítěz", true), "/data/Lety/Vítěz.zdf");
     EXPECT_EQ(RenamedPath("/data/Lety", "Lety 2026", false), "/data/Lety 2026");
     EXPECT_EQ(RenamedPath("C:\\Data\\a.zdf", "b", true), "C:\\Data\\b.zdf");
+}
+
+TEST(FileKinds, DroppedFilesAreSortedByTheirEnding)
+{
+    const TFilesByKind sorted =
+        SortFilesByKind({"/d/a.zdf", "/d/notes.txt", "/d/B.ZDF", "/d.zdf/readme", "/d/c.zdf.bak"});
+    EXPECT_EQ(sorted.Flights, (std::vector<std::string>{"/d/a.zdf", "/d/B.ZDF"}));
+    EXPECT_EQ(sorted.Other,
+              (std::vector<std::string>{"/d/notes.txt", "/d.zdf/readme", "/d/c.zdf.bak"}));
 }

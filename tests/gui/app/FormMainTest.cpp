@@ -13,16 +13,20 @@
 #include "support/MainWindowFixture.h"
 #include "support/TestUtil.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -180,6 +184,35 @@ TEST_F(FormMainTest, PositionsFromALargerScreenAreIgnoredButTheStateIsApplied)
     EXPECT_EQ(Stored().ReadInteger("Screen", "ScreenH", 0), 100000);
 }
 
+TEST_F(FormMainTest, StoredGeometryBeyondTheScreenIsFittedIntoIt)
+{
+    WriteBytes(Paths.SettingsFile,
+               "[Screen]\r\nScreenH=0\r\nScreenW=0\r\n[FormMain]\r\nRLeft=40000\r\n"
+               "RTop=-40000\r\nRRight=70000\r\nRBottom=-10000\r\nNRLeft=40000\r\n"
+               "NRTop=-40000\r\nNRRight=70000\r\nNRBottom=-10000\r\nState=0\r\n");
+    QRect area;
+    QRect placed;
+    {
+        auto form = Start();
+        area = form->screen()->availableVirtualGeometry();
+        const QRect frame = form->frameGeometry();
+        // Frame and all on the screen, as large as the screen allows.
+        EXPECT_EQ(frame, area) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+                               << frame.height();
+        placed = form->geometry();
+        form->close();
+    }
+    // Written back and read again, the window stays where it was.
+    auto form = Start();
+    EXPECT_EQ(form->geometry(), placed);
+    // A stored place inside the screen is kept as it was.
+    form->close();
+    WriteBytes(Paths.SettingsFile, "[FormMain]\r\nRLeft=40\r\nRTop=30\r\nRRight=740\r\n"
+                                   "RBottom=530\r\nState=0\r\n");
+    form = Start();
+    EXPECT_EQ(form->geometry(), QRect(40, 30, 700, 500));
+}
+
 TEST_F(FormMainTest, SaveWindowsPosOffLeavesGeometryUntouched)
 {
     WriteBytes(Paths.SettingsFile, "[Options]\r\nSaveWindowsPos=0\r\n[FormMain]\r\nRLeft=1234\r\n");
@@ -197,9 +230,28 @@ TEST_F(FormMainTest, EscAsksBeforeExit)
     EXPECT_TRUE(form->isVisible());
     ASSERT_EQ(Dialogs->Log.size(), 1);
     EXPECT_EQ(Dialogs->Log[0], "ask: Are you sure to exit application?");
+    EXPECT_EQ(Dialogs->Defaults, std::vector<TAnswer>{TAnswer::No});
     Dialogs->Answers = {TAnswer::Yes};
     QTest::keyClick(form->PageControl, Qt::Key_Escape);
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(FormMainTest, EnterOnTheRealExitQuestionKeepsTheProgramRunning)
+{
+    auto form = Start();
+    SetDialogs(MakeDesktopDialogs());
+    QString asked;
+    // The box is modal: Enter is pressed from inside its own event loop.
+    QTimer::singleShot(50, [&asked] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        asked = box->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QTest::keyClick(form->StringGrid1, Qt::Key_Escape);
+    EXPECT_EQ(asked, "Are you sure to exit application?");
+    EXPECT_TRUE(form->isVisible());
+    Dialogs = &InstallScriptedDialogs();
 }
 
 TEST_F(FormMainTest, MainMenuHasItsEntriesAndShortcuts)
@@ -277,6 +329,7 @@ TEST_F(FormMainTest, OptionsTakeOverAndOnlyANewRootReloadsTheTree)
         return int(QDialog::Accepted);
     });
     form->ExecuteOptions();
+    ASSERT_TRUE(WaitForTree(*form));
     EXPECT_EQ(form->TreeView1->DataDir, data + "/other");
     EXPECT_EQ(form->Flights->FlightCount(), 0);
     EXPECT_EQ(form->TreeView1->RootNode()->text(0), "other");

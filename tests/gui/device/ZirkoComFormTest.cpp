@@ -373,6 +373,8 @@ TEST(ZirkoComForm, WholeSessionWithTheSimulator)
     EXPECT_TRUE(f.Session().PendingCommand().isEmpty());
     QTest::mouseClick(f.ButtonErase, Qt::LeftButton);
     EXPECT_EQ(t.Scripted.Log.filter("ask: Erase memory?").size(), 2);
+    // Enter alone never erases.
+    EXPECT_EQ(t.Scripted.Defaults, (std::vector<TAnswer>{TAnswer::No, TAnswer::No}));
     ASSERT_TRUE(WaitIdle(f));
     QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
     ASSERT_TRUE(WaitIdle(f));

@@ -226,7 +226,10 @@ TEST_F(OpenFlightsTest, SavingAVanishedFileAsksForANameAndCancelWritesNothing)
     Dialogs->FileNames = {other};
     EXPECT_TRUE(Form->Flights->SaveDataFile(0, false));
     EXPECT_TRUE(QFile::exists(other));
-    EXPECT_EQ(Form->Flights->FileName(0), a); // the row keeps its old path
+    // The flight belongs to the file it was saved to: the grid row names that one.
+    EXPECT_EQ(Form->Flights->FileName(0), other);
+    EXPECT_EQ(Form->StringGrid1->Cell(kGridPathCol, 0), other);
+    EXPECT_EQ(Form->StringGrid1->Cell(kGridNameCol, 0), "other");
 }
 
 TEST_F(OpenFlightsTest, GridMenuReflectsTheChannelStates)

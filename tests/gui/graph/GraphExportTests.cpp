@@ -216,8 +216,81 @@ TEST_F(GraphExport, SaveDialogCompletesTheNameAndCancelDoesNothing)
     EXPECT_EQ(ExecuteSaveGraph(nullptr, TestChart(), Dir.path()), Path("flight.bmp"));
     EXPECT_TRUE(ReadBytes(Path("flight.bmp")).startsWith("BM"));
     EXPECT_EQ(Scripted->Errors(), QStringList());
-    // The dialog is told not to ask before replacing a picture.
-    EXPECT_EQ(Scripted->Log.last(), "save (replace): Save Graph as Image");
+    EXPECT_EQ(Scripted->Log.last(), "save: Save Graph as Image");
+}
+
+TEST_F(GraphExport, ANameWithoutEndingTakesTheChosenType)
+{
+    EXPECT_EQ(PictureFileName("/d/flight", "PNG (*.png)"), "/d/flight.png");
+    EXPECT_EQ(PictureFileName("/d/flight.", "Enhanced Metafiles (*.emf)"), "/d/flight.emf");
+    EXPECT_EQ(PictureFileName("/d.x/flight", ""), "/d.x/flight.bmp");
+    // A typed ending counts, whatever type was chosen.
+    EXPECT_EQ(PictureFileName("/d/flight.EMF", "PNG (*.png)"), "/d/flight.EMF");
+    EXPECT_EQ(PictureFileName("/d/flight.jpeg", "SVG (*.svg)"), "/d/flight.jpeg");
+
+    const QStringList types = QString(kPictureFilter).split(";;");
+    for (const QString& type : types) {
+        Scripted->FileNames.push_back(Path("chart"));
+        Scripted->Filters.push_back(type);
+        const QString written = ExecuteSaveGraph(nullptr, TestChart(), Dir.path());
+        ASSERT_FALSE(written.isEmpty()) << type.toStdString();
+        const QByteArray bytes = ReadBytes(written);
+        switch (GraphFormatOf(written)) {
+        case TGraphFormat::Png:
+            EXPECT_TRUE(bytes.startsWith("\x89PNG")) << type.toStdString();
+            break;
+        case TGraphFormat::Pdf:
+            EXPECT_TRUE(bytes.startsWith("%PDF")) << type.toStdString();
+            break;
+        case TGraphFormat::Svg:
+            EXPECT_TRUE(bytes.contains("<svg")) << type.toStdString();
+            break;
+        case TGraphFormat::Emf:
+            EXPECT_EQ(ReadEmf(bytes).Error, QString()) << type.toStdString();
+            break;
+        case TGraphFormat::Wmf:
+            EXPECT_EQ(ReadWmf(bytes).Error, QString()) << type.toStdString();
+            break;
+        case TGraphFormat::Bitmap:
+            EXPECT_TRUE(bytes.startsWith("BM")) << type.toStdString();
+            break;
+        }
+    }
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), types.size());
+    EXPECT_TRUE(Scripted->Errors().isEmpty());
+}
+
+TEST_F(GraphExport, AnExistingFileIsReplacedOnlyAfterAYesAndAFlightNever)
+{
+    ASSERT_TRUE(WriteBytes(Path("old.png"), "keep me"));
+    Scripted->FileNames = {Path("old"), Path("old")};
+    Scripted->Filters = {"PNG (*.png)", "PNG (*.png)"};
+    Scripted->Answers = {TAnswer::No, TAnswer::Yes};
+    EXPECT_EQ(ExecuteSaveGraph(nullptr, TestChart(), Dir.path()), QString());
+    EXPECT_EQ(ReadBytes(Path("old.png")), "keep me");
+    ASSERT_EQ(Scripted->Defaults, std::vector<TAnswer>{TAnswer::No}); // Enter keeps the file
+    EXPECT_EQ(Scripted->Log.last(),
+              "ask: \"" + Path("old.png") + "\" already exists. Do you want to replace it?");
+    EXPECT_EQ(ExecuteSaveGraph(nullptr, TestChart(), Dir.path()), Path("old.png"));
+    EXPECT_TRUE(ReadBytes(Path("old.png")).startsWith("\x89PNG"));
+
+    // A flight file, by its ending or by what it holds, is never replaced, and nobody is asked.
+    const QByteArray flight = "<Header>\r\nDate=9.12.2026\r\n";
+    ASSERT_TRUE(WriteBytes(Path("Flight0012.zdf"), flight));
+    ASSERT_TRUE(WriteBytes(Path("renamed.bmp"), flight));
+    Scripted->Log.clear();
+    Scripted->Answers = {TAnswer::Yes, TAnswer::Yes, TAnswer::Yes};
+    Scripted->FileNames = {Path("Flight0012.zdf"), Path("renamed"), Path("new.ZDF")};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ExecuteSaveGraph(nullptr, TestChart(), Dir.path()), QString());
+    EXPECT_EQ(ReadBytes(Path("Flight0012.zdf")), flight);
+    EXPECT_EQ(ReadBytes(Path("renamed.bmp")), flight);
+    EXPECT_FALSE(QFile::exists(Path("new.ZDF")));
+    EXPECT_TRUE(Scripted->Log.filter("ask: ").isEmpty());
+    ASSERT_EQ(Scripted->Errors().size(), 3);
+    EXPECT_EQ(Scripted->Errors()[0], "\"" + Path("Flight0012.zdf") +
+                                         "\" is a flight data file. A picture never replaces it: "
+                                         "choose another name.");
 }
 
 TEST_F(GraphExport, CopyPutsTheBitmapOnTheClipboard)

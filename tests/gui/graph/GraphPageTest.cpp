@@ -79,6 +79,22 @@ TEST_F(GraphPageTest, LegendListsWhatIsDrawn)
     EXPECT_EQ(Chart().LegendTitles(), QStringList{"f0 (PowS)"});
 }
 
+TEST_F(GraphPageTest, TheLegendShowsANewNameWholeAtOnce)
+{
+    Open();
+    Page->SetLegendShown(true);
+    Chart().Replot();
+    QCPLegend* legend = Chart().Plot()->legend;
+    const int before = legend->outerRect().width();
+    Host.Names[0] = "a flight renamed to something much longer";
+    Page->RetitleFlightSeries(0);
+    EXPECT_EQ(Chart().LegendTitles(), QStringList{Host.Names[0] + " (Alt)"});
+    // Redrawn without being asked, wide enough for the whole new title.
+    const int needed = QFontMetrics(legend->font()).horizontalAdvance(Host.Names[0] + " (Alt)");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return legend->outerRect().width() > needed; }, 2000))
+        << before << " -> " << legend->outerRect().width() << " for " << needed;
+}
+
 TEST_F(GraphPageTest, WideLinesAreSolidAndThinOnesKeepTheirStyle)
 {
     Open({.FlatAltitude = true});

@@ -235,12 +235,19 @@ TEST_F(PointerPanelTest, EightFlightsFitWholeInThePlotAlsoWithALargerFontOrANarr
     EXPECT_GT(Page->PointerPanelRect.width(), normalBox.width());
     EXPECT_GT(Page->PointerPanelRect.height(), normalBox.height());
 
+    // With room to spare every name is shown whole.
+    ASSERT_EQ(Page->PointerNamesShown.size(), 8u);
+    for (size_t r = 0; r < 8; ++r)
+        EXPECT_EQ(Page->PointerNamesShown[r], Host.Names[r]);
+
     // On a narrow page the names give way, the values stay whole.
     Page->resize(560, 600);
     Chart().Replot();
     QApplication::processEvents();
     showAt(1.25);
     EXPECT_LT(Page->PointerPanelRect.width(), normalBox.width());
+    ASSERT_EQ(Page->PointerNamesShown.size(), 8u);
+    EXPECT_NE(Page->PointerNamesShown[0], Host.Names[0]);
 }
 
 } // namespace

@@ -68,7 +68,7 @@ protected:
 TEST_F(FormImportTest, TheMenuPreviewsTheFlightsAndWritesThemWithTheColumnsChosen)
 {
     StartForm();
-    Dialogs->FileLists.push_back({kImportData + "Glider-2024-05-18.csv"});
+    Dialogs->OpenFileLists.push_back({kImportData + "Glider-2024-05-18.csv"});
     Dialogs->DialogScripts.push_back([](QDialog& d) {
         auto& f = static_cast<TFormImport&>(d);
         d.show();
@@ -174,6 +174,8 @@ TEST_F(FormImportTest, DroppedFilesOpenOrImportAndRefusedOnesAreListedWithTheirR
     QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Form.get(), &drop);
     EXPECT_TRUE(drop.isAccepted());
+    // The files are taken once the drop has ended.
+    QCoreApplication::processEvents();
 
     EXPECT_EQ(Form->Flights->FlightCount(), 1);
     const QString written = Dir.path() + "/Imported/evening-flight002.zdf";

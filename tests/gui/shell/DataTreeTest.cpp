@@ -4,6 +4,7 @@
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
 #include "model/flightdata/OpenFlights.h"
+#include "platform/files/FlightFile.h"
 #include "support/MainWindowFixture.h"
 #include "support/TestUtil.h"
 
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -221,18 +223,163 @@ TEST_F(DataTreeTest, BuildShowsEveryFolderAndOnlyFlightFilesInSiblingOrder)
     EXPECT_EQ(Node("A")->ImageIndex(), kImageFolder);
 }
 
-TEST_F(DataTreeTest, FolderLinkingBackIntoTheTreeIsNotFollowed)
+TEST_F(DataTreeTest, EachRealFolderIsShownOnceWhateverLinksLeadToIt)
 {
     Flight("A/a.zdf");
     ASSERT_TRUE(QFile::link(Data, Data + "/A/loop"));
     ASSERT_TRUE(QFile::link(Data + "/A", Data + "/back"));
     Folder("Outside");
     ASSERT_TRUE(QFile::link(Data + "/Outside", Data + "/A/elsewhere"));
+    // A folder reached only through a link is shown there.
+    Flight("../Elsewhere/e.zdf");
+    ASSERT_TRUE(QFile::link(Dir.path() + "/Elsewhere", Data + "/A/linked"));
+    // 16 levels of two links each to the next level: 65536 paths to 17 folders.
+    for (int level = 0; level <= 16; ++level)
+        Flight(QString("Store/L%1/f.zdf").arg(level));
+    Folder("Top");
+    for (int level = 0; level < 16; ++level) {
+        const QString from = level == 0 ? Data + "/Top" : Data + QString("/Store/L%1").arg(level);
+        const QString to = Data + QString("/Store/L%1").arg(level + 1);
+        ASSERT_TRUE(QFile::link(to, from + "/a"));
+        ASSERT_TRUE(QFile::link(to, from + "/b"));
+    }
     Start();
-    // A link to a sibling is an ordinary folder; only links back to a folder above end.
-    EXPECT_EQ(Children(), (QStringList{"A", "back", "Outside"}));
-    EXPECT_EQ(Children("A"), (QStringList{"elsewhere", "a"}));
-    EXPECT_EQ(Children("back"), (QStringList{"elsewhere", "a"}));
+    EXPECT_EQ(Children(), (QStringList{"A", "Outside", "Store", "Top"}));
+    EXPECT_EQ(Children("A"), (QStringList{"linked", "a"}));
+    EXPECT_EQ(Children("A/linked"), QStringList{"e"});
+    EXPECT_EQ(Children("Top"), QStringList{});
+    EXPECT_EQ(Children("Store/L16"), QStringList{"f"});
+    int nodes = 0;
+    for (QTreeWidgetItemIterator it(Tree); *it; ++it)
+        ++nodes;
+    // The root, A, a, linked, e, Outside, Top, Store and its 17 folders with a file each.
+    EXPECT_EQ(nodes, 8 + 17 * 2);
+    // A refresh finds nothing new on those paths either.
+    Tree->RefreshTreeView();
+    int again = 0;
+    for (QTreeWidgetItemIterator it(Tree); *it; ++it)
+        ++again;
+    EXPECT_EQ(again, nodes);
+}
+
+TEST_F(DataTreeTest, TheTreeIsReadWithoutHoldingUpTheWindowAndStopsAtTheFolderLimit)
+{
+    for (int i = 0; i < 30; ++i)
+        Flight(QString("F%1/Sub/f.zdf").arg(i, 2, 10, QChar('0')));
+    Flight("top.zdf");
+    Start();
+    EXPECT_EQ(Children().size(), 31);
+    EXPECT_TRUE(Dialogs->Log.isEmpty()) << Dialogs->Log.join("\n").toStdString();
+
+    // The build returns at once with the root alone: the folders are read on a thread, and the
+    // window goes on taking events until they are in.
+    Tree->MaxFolders = 20;
+    Tree->BuildTree();
+    EXPECT_TRUE(Tree->IsBuilding());
+    ASSERT_NE(Tree->RootNode(), nullptr);
+    EXPECT_EQ(Tree->RootNode()->childCount(), 0);
+    ASSERT_TRUE(WaitForTree(*Form));
+    // Breadth first up to the limit: the root and 19 folders of the first level, with the files
+    // of all that were read, and a message that the rest was left out.
+    EXPECT_EQ(Children().size(), 19 + 1);
+    EXPECT_EQ(Children().last(), "top");
+    EXPECT_EQ(Children("F00"), QStringList{});
+    ASSERT_EQ(Dialogs->Log.size(), 1);
+    EXPECT_EQ(Dialogs->Log[0], "info: The data folder " + Data +
+                                   " holds more than 20 folders. The tree shows the first 20 of "
+                                   "them.");
+    // A second build while one is under way replaces it.
+    Dialogs->Log.clear();
+    Tree->MaxFolders = kMaxTreeFolders;
+    Tree->BuildTree();
+    Tree->BuildTree();
+    ASSERT_TRUE(WaitForTree(*Form));
+    EXPECT_EQ(Children().size(), 31);
+    EXPECT_EQ(Children("F07"), QStringList{"Sub"});
+    EXPECT_TRUE(Dialogs->Log.isEmpty());
+}
+
+TEST_F(DataTreeTest, DeletingClosesTheFlightsOfWhatGoesAfterAskingAndNamesItInTheStatusBar)
+{
+    Flight("Outing/s1.zdf");
+    Flight("Outing/Deep/s2.zdf");
+    Flight("keep.zdf");
+    Start();
+    Node("Outing")->setExpanded(true);
+    Node("Outing/Deep")->setExpanded(true);
+    DoubleClick(Node("keep"));
+    DoubleClick(Node("Outing/s1"));
+    DoubleClick(Node("Outing/Deep/s2"));
+    ASSERT_EQ(Rows(), 3);
+    Form->Flights->StoreNotes(2, "changed s2");
+    Dialogs->Log.clear();
+
+    // Cancel: nothing is closed and nothing goes.
+    Dialogs->Answers = {TAnswer::Cancel};
+    Tree->setCurrentItem(Node("Outing"));
+    Tree->setFocus();
+    QTest::keyClick(Tree, Qt::Key_Delete);
+    EXPECT_EQ(Dialogs->Log, QStringList{"ask (cancel): Do you want to save changes of " + Data +
+                                        "/Outing/Deep/s2.zdf?"});
+    EXPECT_EQ(Rows(), 3);
+    EXPECT_TRUE(QFileInfo(Data + "/Outing").isDir());
+    EXPECT_NE(Node("Outing"), nullptr);
+    EXPECT_TRUE(Form->statusBar()->currentMessage().isEmpty());
+
+    // Yes: saved, both flights of the folder closed, the folder in the trash.
+    Dialogs->Answers = {TAnswer::Yes};
+    QTest::keyClick(Tree, Qt::Key_Delete);
+    EXPECT_FALSE(QFileInfo::exists(Data + "/Outing"));
+    EXPECT_EQ(Node("Outing"), nullptr);
+    ASSERT_EQ(Rows(), 1);
+    EXPECT_EQ(GridName(0), "keep");
+    EXPECT_EQ(Node("keep")->Data()->GridRow, 0);
+    EXPECT_EQ(Form->statusBar()->currentMessage(), "Moved to the trash: " + Data + "/Outing");
+    EXPECT_TRUE(Dialogs->Errors().isEmpty()) << Dialogs->Log.join("\n").toStdString();
+    // The changes went into the trash with the file.
+    const QString trashed = QDir(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files")
+                                .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                                .filter("Outing")
+                                .value(0);
+    ASSERT_FALSE(trashed.isEmpty());
+    TDataBlock saved;
+    ReadDataFile(QFile::encodeName(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files/" +
+                                   trashed + "/Deep/s2.zdf")
+                     .toStdString(),
+                 saved, 0);
+    EXPECT_EQ(saved.Notes, "changed s2");
+
+    // A single open file: closed, then gone.
+    Dialogs->Log.clear();
+    Tree->setCurrentItem(Node("keep"));
+    QTest::keyClick(Tree, Qt::Key_Delete);
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_FALSE(QFileInfo::exists(Data + "/keep.zdf"));
+    EXPECT_TRUE(Dialogs->Log.isEmpty()) << Dialogs->Log.join("\n").toStdString();
+    EXPECT_EQ(Form->statusBar()->currentMessage(), "Moved to the trash: " + Data + "/keep.zdf");
+}
+
+TEST_F(DataTreeTest, AFlightSavedUnderANewNameKeepsItsOpenMarkThere)
+{
+    Flight("f1.zdf");
+    Start();
+    DoubleClick(Node("f1"));
+    ASSERT_EQ(Rows(), 1);
+    Form->Flights->StoreNotes(0, "changed");
+    // The file vanished behind the program's back; the save asks where to write it.
+    ASSERT_TRUE(QFile::remove(Data + "/f1.zdf"));
+    Dialogs->FileNames = {Data + "/f2.zdf"};
+    Form->SaveCurrentFlight();
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_EQ(GridName(0), "f2");
+    EXPECT_EQ(GridPath(0), Data + "/f2.zdf");
+    Tree->RefreshTreeView();
+    EXPECT_EQ(Node("f1"), nullptr);
+    ASSERT_NE(Node("f2"), nullptr);
+    EXPECT_EQ(Node("f2")->Data()->GridRow, 0);
+    EXPECT_EQ(Node("f2")->ImageIndex(), kImageFlightOpen);
+    EXPECT_EQ(Rows(), 1); // the flight stayed open all along
+    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAltitude)->Title(), "f2 (Alt)");
 }
 
 TEST_F(DataTreeTest, OpenAndCloseKeepTheTreeLinksInStepWithTheGrid)
@@ -574,6 +721,7 @@ TEST_F(DataTreeTest, RefreshFollowsTheDiskAndKeepsWhatIsStillThere)
     EXPECT_EQ(Tree->GetFullName(Tree->RootNode()), "");
     ASSERT_TRUE(QDir().rename(Dir.path() + "/away", Data));
     Tree->RefreshTreeView();
+    ASSERT_TRUE(WaitForTree(*Form)); // built anew, on a thread as at the start
     EXPECT_EQ(Children(), (QStringList{"Dir", "New", "keep"}));
 }
 
@@ -697,6 +845,7 @@ TEST_F(DataTreeTest, ANewRootFolderClosesEveryFlightAndRebuilds)
     Form->TreeView1->DataDir = Dir.path() + "/Jinde";
     Tree->WatchFolder(Form->TreeView1->DataDir);
     Tree->ReloadDataDir();
+    ASSERT_TRUE(WaitForTree(*Form));
     EXPECT_EQ(Rows(), 0);
     EXPECT_TRUE(Form->TreeView1->NotifyEnabled);
     EXPECT_EQ(Tree->RootNode()->text(0), "Jinde");

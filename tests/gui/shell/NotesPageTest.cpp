@@ -397,9 +397,13 @@ public:
     {
         Script.ShowInformation(p, t, b);
     }
-    TAnswer AskYesNo(QWidget* p, const QString& t, bool i) override
+    TAnswer AskYesNo(QWidget* p, const QString& t, bool i, TAnswer d) override
     {
-        return Script.AskYesNo(p, t, i);
+        return Script.AskYesNo(p, t, i, d);
+    }
+    TAnswer AskYesNoCancel(QWidget* p, const QString& t) override
+    {
+        return Script.AskYesNoCancel(p, t);
     }
     TAnswer AskYesNoAll(QWidget* p, const QString& t) override { return Script.AskYesNoAll(p, t); }
     int AskChoice(QWidget* p, const QString& t, const QStringList& b, int d, int e) override
@@ -411,14 +415,19 @@ public:
     {
         return Script.GetSaveFileName(p, t, d, f, s, a);
     }
-    QString GetExistingDirectory(QWidget* p, const QString& t, const QString& s) override
+    TSaveChoice GetSaveFileNameOfType(QWidget* p, const QString& t, const QString& d,
+                                      const QString& f) override
     {
-        return Script.GetExistingDirectory(p, t, s);
+        return Script.GetSaveFileNameOfType(p, t, d, f);
     }
     QStringList GetOpenFileNames(QWidget* p, const QString& t, const QString& d,
                                  const QString& f) override
     {
         return Script.GetOpenFileNames(p, t, d, f);
+    }
+    QString GetExistingDirectory(QWidget* p, const QString& t, const QString& s) override
+    {
+        return Script.GetExistingDirectory(p, t, s);
     }
     bool ChooseColor(QWidget* p, QColor& c) override { return Script.ChooseColor(p, c); }
     int Exec(QDialog& d) override { return Script.Exec(d); }

@@ -28,6 +28,15 @@ public:
         Answers.pop_front();
         return yes;
     }
+    TYesNoCancel AskYesNoCancel(const QString& text) override
+    {
+        Log << "ask (cancel): " + text;
+        if (ThreeWay.empty())
+            return TYesNoCancel::Cancel;
+        const TYesNoCancel answer = ThreeWay.front();
+        ThreeWay.pop_front();
+        return answer;
+    }
     QString AskSaveFileName(const QString& title) override
     {
         Log << "save: " + title;
@@ -41,6 +50,7 @@ public:
 
     QStringList Log;
     std::deque<bool> Answers;
+    std::deque<TYesNoCancel> ThreeWay;
     std::deque<QString> FileNames;
 };
 
@@ -325,9 +335,68 @@ TEST_F(OpenFlightsModelTest, SavingAVanishedFileAsksForAName)
 
     const QString other = Dir.filePath("other.zdf");
     Questions.FileNames = {other};
+    Events.clear();
     EXPECT_TRUE(Flights.SaveDataFile(0, false));
     EXPECT_TRUE(QFile::exists(other));
-    EXPECT_EQ(Flights.FileName(0), paths[0]); // the row keeps its old path
+    // The flight now lives in the file it was saved to: every view shows that one.
+    EXPECT_EQ(Flights.FileName(0), other);
+    EXPECT_EQ(Flights.Name(0), "other");
+    EXPECT_TRUE(Events.contains("renamed 0"));
+    EXPECT_TRUE(Flights.SaveDataFile(0, false));
+    EXPECT_EQ(Questions.Log.filter("save: ").size(), 2); // the next save asks nothing
+}
+
+TEST_F(OpenFlightsModelTest, FlightsOfARemovedItemAreClosedAfterTheirQuestions)
+{
+    QDir().mkpath(Dir.filePath("Sub"));
+    const QString inSub = Write("Sub/s.zdf", MakeFlight(7));
+    const QString beside = Write("Subway.zdf", MakeFlight(8));
+    const std::vector<QString> paths = OpenSome(2); // a, b
+    ASSERT_EQ(Flights.OpenDataFile(inSub), 2);
+    ASSERT_EQ(Flights.OpenDataFile(beside), 3);
+    EXPECT_EQ(Flights.RowsOfFilesIn(Dir.filePath("Sub")), std::vector<int>{2});
+    EXPECT_EQ(Flights.RowsOfFilesIn(Dir.filePath("Sub/")), std::vector<int>{2});
+    EXPECT_EQ(Flights.RowsOfFilesIn(paths[1]), std::vector<int>{1});
+    EXPECT_EQ(Flights.RowsOfFilesIn(Dir.path()), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_TRUE(Flights.RowsOfFilesIn(Dir.filePath("a")).empty());
+
+    Flights.StoreNotes(0, "changed a");
+    Flights.StoreNotes(2, "changed s");
+    Flights.GridChangeActualFile(1, 0);
+    Events.clear();
+    // Cancel on any question: every flight stays open and modified, nothing is written.
+    Questions.ThreeWay = {TYesNoCancel::Yes, TYesNoCancel::Cancel};
+    EXPECT_FALSE(Flights.CloseFlightsForRemoval({0, 2}));
+    EXPECT_EQ(Questions.Log.filter("ask (cancel): ").size(), 2);
+    EXPECT_EQ(Flights.FlightCount(), 4);
+    EXPECT_TRUE(Flights.Modified(0));
+    EXPECT_TRUE(Flights.Modified(2));
+    TDataBlock untouched;
+    ReadDataFile(inSub.toStdString(), untouched, 0);
+    EXPECT_EQ(untouched.Notes, "notes");
+
+    // Yes saves (the last row is asked first), No drops the changes; both close.
+    Questions.Log.clear();
+    Questions.ThreeWay = {TYesNoCancel::Yes, TYesNoCancel::No};
+    EXPECT_TRUE(Flights.CloseFlightsForRemoval({2, 0, 2}));
+    EXPECT_EQ(Questions.Log,
+              (QStringList{"ask (cancel): Do you want to save changes of " + inSub + "?",
+                           "ask (cancel): Do you want to save changes of " + paths[0] + "?"}));
+    EXPECT_EQ(Names(), (std::vector<QString>{"b", "Subway"}));
+    TDataBlock saved;
+    ReadDataFile(inSub.toStdString(), saved, 0);
+    EXPECT_EQ(saved.Notes, "changed s");
+    TDataBlock dropped;
+    ReadDataFile(paths[0].toStdString(), dropped, 0);
+    EXPECT_EQ(dropped.Notes, "notes");
+
+    // A save that fails keeps the flight open and stops the removal.
+    Flights.StoreNotes(0, "changed b");
+    BlockWrites(paths[1]);
+    Questions.ThreeWay = {TYesNoCancel::Yes};
+    EXPECT_FALSE(Flights.CloseFlightsForRemoval({0}));
+    EXPECT_EQ(Questions.Errors().size(), 1);
+    EXPECT_EQ(Names(), (std::vector<QString>{"b", "Subway"}));
 }
 
 TEST_F(OpenFlightsModelTest, AFlightWhoseSaveFailsStaysOpen)
