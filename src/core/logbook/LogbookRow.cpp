@@ -1,0 +1,432 @@
+#include "core/logbook/LogbookRow.h"
+
+#include "core/analysis/FlightAnalysis.h"
+#include "core/app/NumberFormat.h"
+#include "core/app/TextCodec.h"
+#include "core/flightdata/FlightText.h"
+#include "core/logbook/TextFold.h"
+#include "core/shell/TreeNaming.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace zirko {
+
+namespace {
+
+const std::vector<TLogbookField>& Fields()
+{
+    static const std::vector<TLogbookField> fields = [] {
+        std::vector<TLogbookField> f;
+        for (const char* name : {"samples", "duration", "startAltitude", "minAltitude",
+                                 "maxAltitude", "altitudeGain", "launchTime", "landingTime",
+                                 "timeAloft", "maxClimbRate", "maxSinkRate", "minVoltage",
+                                 "maxVoltage", "meanVoltage"})
+            f.push_back({name, TFieldKind::Number});
+        return f;
+    }();
+    return fields;
+}
+
+TLogbookValue NumberValue(std::optional<double> v) { return {v, {}}; }
+
+// Skips an RTF group from its "{" on; returns the position after its "}".
+size_t SkipGroup(std::string_view rtf, size_t pos)
+{
+    int depth = 0;
+    for (; pos < rtf.size(); ++pos) {
+        const char c = rtf[pos];
+        if (c == '\\') {
+            ++pos;
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}' && --depth == 0) {
+            return pos + 1;
+        }
+    }
+    return pos;
+}
+
+std::string RtfPlainText(std::string_view rtf)
+{
+    std::string out;
+    int codePage = 1250;
+    int skipAfterUnicode = 1;
+    size_t i = 0;
+    int pendingSkip = 0;
+    while (i < rtf.size()) {
+        const char c = rtf[i];
+        if (c == '{') {
+            // Destinations that hold no text of the notes.
+            static const char* kSkipped[] = {"{\\*", "{\\fonttbl", "{\\colortbl", "{\\stylesheet",
+                                             "{\\info", "{\\pict", "{\\header", "{\\footer"};
+            const std::string_view rest = rtf.substr(i);
+            if (std::any_of(std::begin(kSkipped), std::end(kSkipped), [&](const char* s) {
+                    return rest.substr(0, std::strlen(s)) == s;
+                })) {
+                i = SkipGroup(rtf, i);
+                continue;
+            }
+            ++i;
+            continue;
+        }
+        if (c == '}' || c == '\r' || c == '\n') {
+            ++i;
+            continue;
+        }
+        if (c != '\\') {
+            if (pendingSkip > 0)
+                --pendingSkip;
+            else
+                out += c;
+            ++i;
+            continue;
+        }
+        ++i;
+        if (i >= rtf.size())
+            break;
+        const char n = rtf[i];
+        if (n == '\\' || n == '{' || n == '}') {
+            out += n;
+            ++i;
+            continue;
+        }
+        if (n == '\'') {
+            if (i + 2 < rtf.size()) {
+                const std::string hex(rtf.substr(i + 1, 2));
+                char* end = nullptr;
+                const long byte = std::strtol(hex.c_str(), &end, 16);
+                if (end == hex.c_str() + 2) {
+                    if (pendingSkip > 0)
+                        --pendingSkip;
+                    else
+                        AppendUtf8(out, CodePageToUnicode(static_cast<unsigned char>(byte),
+                                                          codePage));
+                }
+            }
+            i += 3;
+            continue;
+        }
+        if (!std::isalpha(static_cast<unsigned char>(n))) {
+            ++i; // a control symbol such as "\~" or "\-"
+            continue;
+        }
+        size_t j = i;
+        while (j < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[j])))
+            ++j;
+        const std::string_view word = rtf.substr(i, j - i);
+        size_t k = j;
+        if (k < rtf.size() && (rtf[k] == '-' || std::isdigit(static_cast<unsigned char>(rtf[k])))) {
+            ++k;
+            while (k < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[k])))
+                ++k;
+        }
+        const std::string param(rtf.substr(j, k - j));
+        if (k < rtf.size() && rtf[k] == ' ')
+            ++k;
+        i = k;
+        if (word == "par" || word == "line" || word == "tab") {
+            out += ' ';
+        } else if (word == "ansicpg" && !param.empty()) {
+            codePage = std::atoi(param.c_str());
+        } else if (word == "uc" && !param.empty()) {
+            skipAfterUnicode = std::atoi(param.c_str());
+        } else if (word == "u" && !param.empty()) {
+            long cp = std::atol(param.c_str());
+            if (cp < 0)
+                cp += 65536;
+            AppendUtf8(out, static_cast<char32_t>(cp));
+            pendingSkip = skipAfterUnicode;
+        }
+    }
+    return out;
+}
+
+struct TKeyValue {
+    bool Null = true;
+    bool IsText = false;
+    double Number = 0;
+    std::string Text;
+};
+
+TKeyValue KeyOf(const TLogbookRow& row, std::string_view field)
+{
+    TKeyValue k;
+    const auto text = [&k](const std::string& t) {
+        k.IsText = true;
+        k.Null = t.empty();
+        k.Text = FoldCase(t);
+    };
+    if (field == "path")
+        text(row.Path);
+    else if (field == "name")
+        text(row.Name);
+    else if (field == "folder")
+        text(row.Folder);
+    else if (field == "model")
+        text(row.Details.Model);
+    else if (field == "site")
+        text(row.Details.Site);
+    else if (field == "pilot")
+        text(row.Details.Pilot);
+    else if (field == "tags")
+        text(JoinTags(row.Details.Tags));
+    else if (field == "error")
+        text(row.Error);
+    else if (field == "date") {
+        k.Null = false;
+        k.Number = static_cast<double>(row.SortDate());
+    } else if (auto index = AnalysisFieldIndex(field)) {
+        const TLogbookValue* v = row.Value(*index);
+        if (v && AnalysisFields()[*index].Kind == TFieldKind::Text)
+            text(v->Text);
+        else if (v && v->Number) {
+            k.Null = false;
+            k.Number = *v->Number;
+        }
+    }
+    return k;
+}
+
+const char* const kTextFields[] = {"path", "name", "folder", "date", "model",
+                                   "site", "pilot", "tags",   "error"};
+
+std::string CsvCell(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string JsonText(const std::string& text) { return JsonQuote(text); }
+
+} // namespace
+
+const std::vector<TLogbookField>& AnalysisFields() { return Fields(); }
+
+std::optional<size_t> AnalysisFieldIndex(std::string_view name)
+{
+    const auto& f = Fields();
+    for (size_t i = 0; i < f.size(); ++i)
+        if (f[i].Name == name)
+            return i;
+    return std::nullopt;
+}
+
+bool IsLogbookField(std::string_view name)
+{
+    return std::any_of(std::begin(kTextFields), std::end(kTextFields),
+                       [&](const char* f) { return name == f; }) ||
+           AnalysisFieldIndex(name).has_value();
+}
+
+void TLogbookRow::Prepare()
+{
+    FoldedName = FoldCase(Name);
+    FoldedFolder = FoldCase(Folder);
+    FoldedModel = FoldCase(Details.Model);
+    FoldedSite = FoldCase(Details.Site);
+    FoldedPilot = FoldCase(Details.Pilot);
+    FoldedNotes = FoldCase(NotesText);
+    FoldedTags.clear();
+    for (const auto& t : Details.Tags)
+        FoldedTags.push_back(FoldCase(t));
+}
+
+void SetRowPath(TLogbookRow& row, std::string_view relativePath)
+{
+    row.Path = std::string(relativePath);
+    const size_t slash = relativePath.rfind('/');
+    const std::string_view file =
+        slash == std::string_view::npos ? relativePath : relativePath.substr(slash + 1);
+    row.Folder = slash == std::string_view::npos ? std::string()
+                                                 : std::string(relativePath.substr(0, slash));
+    row.Name = FlightNodeText(file);
+}
+
+std::string NotesPlainText(std::string_view notes)
+{
+    if (notes.substr(0, 5) == "{\\rtf")
+        return std::string(TrimBlanks(RtfPlainText(notes)));
+    std::string text = DecodeFileText(notes);
+    for (char& c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return std::string(TrimBlanks(text));
+}
+
+void FillRow(TLogbookRow& row, const TDataBlock& flight, const std::vector<std::string>& extraLines,
+             const std::vector<std::string>& dateFormats, const TModelProfiles* profiles)
+{
+    row.DateText = DecodeFileText(flight.DateText);
+    row.Date = ParseFlightDate(row.DateText, dateFormats);
+    std::vector<std::string> decoded;
+    for (const auto& l : extraLines)
+        decoded.push_back(DecodeFileText(l));
+    row.Details = ReadDetails(decoded);
+    row.NotesText = NotesPlainText(flight.Notes);
+    (void)profiles; // the analysis that takes a model's settings reads them from here
+    const TFlightStats s = AnalyseFlight(flight);
+    row.Values = {
+        NumberValue(static_cast<double>(s.Samples)),
+        NumberValue(s.Duration),
+        NumberValue(s.StartAltitude),
+        NumberValue(s.MinAltitude),
+        NumberValue(s.MaxAltitude),
+        NumberValue(s.AltitudeGain),
+        NumberValue(s.LaunchTime),
+        NumberValue(s.LandingTime),
+        NumberValue(s.TimeAloft),
+        NumberValue(s.MaxClimbRate),
+        NumberValue(s.MaxSinkRate),
+        NumberValue(s.MinVoltage),
+        NumberValue(s.MaxVoltage),
+        NumberValue(s.MeanVoltage),
+    };
+    row.Error.clear();
+}
+
+TSortParse ParseSortKeys(std::string_view text)
+{
+    TSortParse result;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        const size_t comma = std::min(text.find(',', pos), text.size());
+        std::string_view name = TrimBlanks(text.substr(pos, comma - pos));
+        pos = comma + 1;
+        TSortKey key;
+        if (!name.empty() && name.front() == '-') {
+            key.Descending = true;
+            name.remove_prefix(1);
+        }
+        if (!IsLogbookField(name)) {
+            result.Error = "Unknown field to sort by: '" + std::string(name) + "'.";
+            result.Keys.clear();
+            return result;
+        }
+        key.Field = std::string(name);
+        result.Keys.push_back(std::move(key));
+    }
+    return result;
+}
+
+void SortRows(std::vector<TLogbookRow>& rows, const std::vector<TSortKey>& keys)
+{
+    std::vector<TSortKey> all = keys;
+    all.push_back({"path", false});
+    // The keys of every row once, not at every comparison.
+    std::vector<std::vector<TKeyValue>> table(rows.size());
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (const auto& k : all)
+            table[r].push_back(KeyOf(rows[r], k.Field));
+    std::vector<size_t> order(rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        for (size_t k = 0; k < all.size(); ++k) {
+            const TKeyValue& x = table[a][k];
+            const TKeyValue& y = table[b][k];
+            if (x.Null != y.Null)
+                return y.Null;
+            if (x.Null)
+                continue;
+            int c = 0;
+            if (x.IsText)
+                c = x.Text < y.Text ? -1 : x.Text > y.Text ? 1 : 0;
+            else
+                c = x.Number < y.Number ? -1 : x.Number > y.Number ? 1 : 0;
+            if (c != 0)
+                return all[k].Descending ? c > 0 : c < 0;
+        }
+        return false;
+    });
+    std::vector<TLogbookRow> sorted;
+    sorted.reserve(rows.size());
+    for (size_t i : order)
+        sorted.push_back(std::move(rows[i]));
+    rows = std::move(sorted);
+}
+
+std::string LogbookJson(const std::vector<TLogbookRow>& rows)
+{
+    const auto& fields = AnalysisFields();
+    std::string o = "[";
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const TLogbookRow& row = rows[r];
+        o += r ? ",\n  {\n" : "\n  {\n";
+        o += "    \"path\": " + JsonText(row.Path) + ",\n";
+        o += "    \"name\": " + JsonText(row.Name) + ",\n";
+        o += "    \"folder\": " + JsonText(row.Folder) + ",\n";
+        const bool read = row.Error.empty();
+        o += "    \"date\": " + (read ? JsonText(row.DateText) : "null") + ",\n";
+        const auto detail = [&](const std::string& v) {
+            return read ? JsonText(v) : std::string("null");
+        };
+        o += "    \"model\": " + detail(row.Details.Model) + ",\n";
+        o += "    \"site\": " + detail(row.Details.Site) + ",\n";
+        o += "    \"pilot\": " + detail(row.Details.Pilot) + ",\n";
+        o += "    \"tags\": ";
+        if (!read) {
+            o += "null";
+        } else {
+            o += "[";
+            for (size_t t = 0; t < row.Details.Tags.size(); ++t)
+                o += (t ? ", " : "") + JsonText(row.Details.Tags[t]);
+            o += "]";
+        }
+        o += ",\n";
+        for (size_t f = 0; f < fields.size(); ++f) {
+            o += "    \"" + fields[f].Name + "\": ";
+            const TLogbookValue* v = row.Value(f);
+            if (!v)
+                o += "null";
+            else if (fields[f].Kind == TFieldKind::Text)
+                o += JsonText(v->Text);
+            else if (fields[f].Kind == TFieldKind::List)
+                o += v->Text.empty() ? "null" : v->Text;
+            else
+                o += v->Number ? FormatShortest(*v->Number) : "null";
+            o += ",\n";
+        }
+        o += "    \"error\": " + (read ? std::string("null") : JsonText(row.Error)) + "\n  }";
+    }
+    o += rows.empty() ? "]\n" : "\n]\n";
+    return o;
+}
+
+std::string LogbookCsv(const std::vector<TLogbookRow>& rows)
+{
+    const auto& fields = AnalysisFields();
+    std::string o = "path,name,folder,date,model,site,pilot,tags";
+    for (const auto& f : fields)
+        o += "," + f.Name;
+    o += ",error\r\n";
+    for (const auto& row : rows) {
+        o += CsvCell(row.Path) + "," + CsvCell(row.Name) + "," + CsvCell(row.Folder) + "," +
+             CsvCell(row.DateText) + "," + CsvCell(row.Details.Model) + "," +
+             CsvCell(row.Details.Site) + "," + CsvCell(row.Details.Pilot) + "," +
+             CsvCell(JoinTags(row.Details.Tags));
+        for (size_t f = 0; f < fields.size(); ++f) {
+            o += ",";
+            const TLogbookValue* v = row.Value(f);
+            if (!v)
+                continue;
+            if (fields[f].Kind == TFieldKind::Text)
+                o += CsvCell(v->Text);
+            else if (v->Number)
+                o += FormatShortest(*v->Number);
+        }
+        o += "," + CsvCell(row.Error) + "\r\n";
+    }
+    return o;
+}
+
+} // namespace zirko
