@@ -188,7 +188,8 @@ const std::vector<TCliCommand>& Commands()
     static const bool sorted = [] {
         const std::vector<std::string> order{"info",     "dump",     "csv",    "notes",
                                              "split",    "download", "config", "erase",
-                                             "simulate", "render",   "stats",  "events"};
+                                             "simulate", "render",   "stats",  "events",
+                                             "logbook",  "tag"};
         const auto rank = [&order](const TCliCommand& c) {
             return std::find(order.begin(), order.end(), c.Name) - order.begin();
         };

@@ -72,6 +72,8 @@ const std::vector<std::pair<QString, QStringList>> kCommands{
     {"stats", {}},
     {"events",
      {"--rules none|f5j|ales", "--motor-threshold P", "--ales-height M", "--low-voltage V"}},
+    {"logbook", {"--filter EXPR", "--sort FIELD[,FIELD...]", "--format json|csv", "--no-cache"}},
+    {"tag", {"--model M", "--site S", "--pilot P", "--tags T", "--add-tag T", "--remove-tag T"}},
 };
 
 } // namespace

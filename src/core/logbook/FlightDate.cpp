@@ -19,7 +19,10 @@ int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d)
     return era * 146097 + doe - 719468;
 }
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y)
+{
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m)
 {
@@ -48,7 +51,8 @@ bool TakeDigits(std::string_view text, size_t& pos, size_t least, size_t most, i
 {
     size_t n = 0;
     value = 0;
-    while (pos + n < text.size() && n < most && std::isdigit(static_cast<unsigned char>(text[pos + n]))) {
+    while (pos + n < text.size() && n < most &&
+           std::isdigit(static_cast<unsigned char>(text[pos + n]))) {
         value = value * 10 + (text[pos + n] - '0');
         ++n;
     }
@@ -84,7 +88,9 @@ std::optional<TCivilSeconds> ParseWith(std::string_view text, std::string_view f
             continue;
         }
         if (f == 'd' || f == 'M' || f == 'H' || f == 'h' || f == 'm' || f == 's') {
-            if (run > 2 || !TakeDigits(text, pos, run, 2, v))
+            // One or two digits either way: the program writes "8.12.2026 9:41:05" for its own
+            // form.
+            if (run > 2 || !TakeDigits(text, pos, 1, 2, v))
                 return std::nullopt;
             (f == 'd'   ? p.Day
              : f == 'M' ? p.Month

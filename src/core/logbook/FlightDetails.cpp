@@ -177,11 +177,10 @@ std::vector<std::string> ApplyDetailsEdit(std::vector<std::string> extraLines,
         for (const auto& remove : edit.RemoveTags)
             for (const auto& tag : SplitTags(CleanDetailValue(remove))) {
                 const std::string folded = FoldCase(tag);
-                tags.erase(std::remove_if(tags.begin(), tags.end(),
-                                          [&](const std::string& t) {
-                                              return FoldCase(t) == folded;
-                                          }),
-                           tags.end());
+                tags.erase(
+                    std::remove_if(tags.begin(), tags.end(),
+                                   [&](const std::string& t) { return FoldCase(t) == folded; }),
+                    tags.end());
             }
         SetLine(extraLines, kTagsKey, JoinTags(tags));
     }

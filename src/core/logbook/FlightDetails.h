@@ -56,9 +56,9 @@ std::vector<std::string> ApplyDetailsEdit(std::vector<std::string> extraLines,
 // Where a flight file's extra section lies, found as the reader finds it.
 struct TExtraSection {
     bool Found = false;
-    size_t LinesBegin = 0; // first byte after the "<Extra>" line
-    size_t LinesEnd = 0;   // first byte of the "</Extra>" line, or the end of the bytes
-    bool Closed = false;   // a "</Extra>" line ends it
+    size_t LinesBegin = 0;          // first byte after the "<Extra>" line
+    size_t LinesEnd = 0;            // first byte of the "</Extra>" line, or the end of the bytes
+    bool Closed = false;            // a "</Extra>" line ends it
     std::string LineBreak = "\r\n"; // what ends the "<Extra>" line
     std::vector<std::string> Lines;
 };

@@ -102,8 +102,8 @@ bool TLogbookFilter::Parse(std::string_view text)
                 }
                 const auto number = ParseStrictNumber(rest);
                 if (!number) {
-                    Error = "The filter compares '" + std::string(field) + "' with a number, not '" +
-                            std::string(rest) + "'.";
+                    Error = "The filter compares '" + std::string(field) +
+                            "' with a number, not '" + std::string(rest) + "'.";
                     Terms.clear();
                     return false;
                 }

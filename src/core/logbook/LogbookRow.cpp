@@ -20,17 +20,20 @@ const std::vector<TLogbookField>& Fields()
 {
     static const std::vector<TLogbookField> fields = [] {
         std::vector<TLogbookField> f;
-        for (const char* name : {"samples", "duration", "startAltitude", "minAltitude",
-                                 "maxAltitude", "altitudeGain", "launchTime", "landingTime",
-                                 "timeAloft", "maxClimbRate", "maxSinkRate", "minVoltage",
-                                 "maxVoltage", "meanVoltage"})
+        for (const char* name :
+             {"samples", "duration", "startAltitude", "minAltitude", "maxAltitude", "altitudeGain",
+              "launchTime", "landingTime", "timeAloft", "maxClimbRate", "maxSinkRate", "minVoltage",
+              "maxVoltage", "meanVoltage"})
             f.push_back({name, TFieldKind::Number});
         return f;
     }();
     return fields;
 }
 
-TLogbookValue NumberValue(std::optional<double> v) { return {v, {}}; }
+TLogbookValue NumberValue(std::optional<double> v)
+{
+    return {v, {}};
+}
 
 // Skips an RTF group from its "{" on; returns the position after its "}".
 size_t SkipGroup(std::string_view rtf, size_t pos)
@@ -60,12 +63,12 @@ std::string RtfPlainText(std::string_view rtf)
         const char c = rtf[i];
         if (c == '{') {
             // Destinations that hold no text of the notes.
-            static const char* kSkipped[] = {"{\\*", "{\\fonttbl", "{\\colortbl", "{\\stylesheet",
-                                             "{\\info", "{\\pict", "{\\header", "{\\footer"};
+            static const char* kSkipped[] = {"{\\*",          "{\\fonttbl", "{\\colortbl",
+                                             "{\\stylesheet", "{\\info",    "{\\pict",
+                                             "{\\header",     "{\\footer"};
             const std::string_view rest = rtf.substr(i);
-            if (std::any_of(std::begin(kSkipped), std::end(kSkipped), [&](const char* s) {
-                    return rest.substr(0, std::strlen(s)) == s;
-                })) {
+            if (std::any_of(std::begin(kSkipped), std::end(kSkipped),
+                            [&](const char* s) { return rest.substr(0, std::strlen(s)) == s; })) {
                 i = SkipGroup(rtf, i);
                 continue;
             }
@@ -102,8 +105,8 @@ std::string RtfPlainText(std::string_view rtf)
                     if (pendingSkip > 0)
                         --pendingSkip;
                     else
-                        AppendUtf8(out, CodePageToUnicode(static_cast<unsigned char>(byte),
-                                                          codePage));
+                        AppendUtf8(out,
+                                   CodePageToUnicode(static_cast<unsigned char>(byte), codePage));
                 }
             }
             i += 3;
@@ -190,7 +193,7 @@ TKeyValue KeyOf(const TLogbookRow& row, std::string_view field)
     return k;
 }
 
-const char* const kTextFields[] = {"path", "name", "folder", "date", "model",
+const char* const kTextFields[] = {"path", "name",  "folder", "date", "model",
                                    "site", "pilot", "tags",   "error"};
 
 std::string CsvCell(std::string_view text)
@@ -206,11 +209,17 @@ std::string CsvCell(std::string_view text)
     return out + "\"";
 }
 
-std::string JsonText(const std::string& text) { return JsonQuote(text); }
+std::string JsonText(const std::string& text)
+{
+    return JsonQuote(text);
+}
 
 } // namespace
 
-const std::vector<TLogbookField>& AnalysisFields() { return Fields(); }
+const std::vector<TLogbookField>& AnalysisFields()
+{
+    return Fields();
+}
 
 std::optional<size_t> AnalysisFieldIndex(std::string_view name)
 {
@@ -291,6 +300,7 @@ void FillRow(TLogbookRow& row, const TDataBlock& flight, const std::vector<std::
         NumberValue(s.MaxVoltage),
         NumberValue(s.MeanVoltage),
     };
+    row.SamplesHash = SamplesHash(flight);
     row.Error.clear();
 }
 
@@ -368,7 +378,7 @@ std::string LogbookJson(const std::vector<TLogbookRow>& rows)
         const bool read = row.Error.empty();
         o += "    \"date\": " + (read ? JsonText(row.DateText) : "null") + ",\n";
         const auto detail = [&](const std::string& v) {
-            return read ? JsonText(v) : std::string("null");
+            return read && !v.empty() ? JsonText(v) : std::string("null");
         };
         o += "    \"model\": " + detail(row.Details.Model) + ",\n";
         o += "    \"site\": " + detail(row.Details.Site) + ",\n";
@@ -427,6 +437,152 @@ std::string LogbookCsv(const std::vector<TLogbookRow>& rows)
         o += "," + CsvCell(row.Error) + "\r\n";
     }
     return o;
+}
+
+} // namespace zirko
+
+namespace zirko {
+
+namespace {
+
+constexpr std::string_view kLayoutVersion = "1";
+
+void PutText(std::string& out, std::string_view text)
+{
+    out += std::to_string(text.size());
+    out += ':';
+    out.append(text);
+}
+
+bool TakeText(std::string_view& in, std::string& text)
+{
+    const size_t colon = in.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon > 12)
+        return false;
+    size_t size = 0;
+    for (char c : in.substr(0, colon)) {
+        if (c < '0' || c > '9')
+            return false;
+        size = size * 10 + static_cast<size_t>(c - '0');
+    }
+    if (in.size() - colon - 1 < size)
+        return false;
+    text.assign(in.substr(colon + 1, size));
+    in.remove_prefix(colon + 1 + size);
+    return true;
+}
+
+} // namespace
+
+uint64_t SamplesHash(const TDataBlock& flight)
+{
+    uint64_t hash = 14695981039346656037ull; // FNV-1a over the bytes of each value
+    const auto add = [&hash](uint64_t value) {
+        for (int i = 0; i < 8; ++i) {
+            hash ^= (value >> (8 * i)) & 0xFF;
+            hash *= 1099511628211ull;
+        }
+    };
+    for (int32_t word : {flight.Sampling, flight.ChannelMask, flight.HeaderWord3,
+                         flight.HeaderWord4, flight.HeaderWord5, flight.HeaderWord6,
+                         flight.HeaderWord7})
+        add(static_cast<uint32_t>(word));
+    const auto addArray = [&add](const std::vector<double>& values) {
+        add(values.size());
+        for (double v : values) {
+            uint64_t bits = 0;
+            std::memcpy(&bits, &v, sizeof bits);
+            add(bits);
+        }
+    };
+    addArray(flight.Time);
+    for (const auto& ch : kChannels)
+        addArray(flight.*ch.Array);
+    return hash;
+}
+
+std::string LogbookLayout()
+{
+    std::string layout(kLayoutVersion);
+    for (const auto& f : AnalysisFields())
+        layout += "," + f.Name;
+    return layout;
+}
+
+std::string StoreRow(const TLogbookRow& row)
+{
+    std::string out;
+    PutText(out, kLayoutVersion);
+    PutText(out, row.DateText);
+    PutText(out, row.Date ? std::to_string(*row.Date) : std::string());
+    PutText(out, row.Details.Model);
+    PutText(out, row.Details.Site);
+    PutText(out, row.Details.Pilot);
+    PutText(out, std::to_string(row.Details.Tags.size()));
+    for (const auto& t : row.Details.Tags)
+        PutText(out, t);
+    PutText(out, row.NotesText);
+    PutText(out, row.Error);
+    PutText(out, std::to_string(row.SamplesHash));
+    PutText(out, std::to_string(row.Values.size()));
+    for (const auto& v : row.Values) {
+        PutText(out, v.Number ? FormatShortest(*v.Number) : std::string());
+        PutText(out, v.Text);
+    }
+    return out;
+}
+
+bool RestoreRow(std::string_view in, TLogbookRow& row)
+{
+    std::string text;
+    const auto number = [&](auto& value) {
+        if (!TakeText(in, text))
+            return false;
+        const auto v = ParseInteger(text);
+        if (!v)
+            return false;
+        value = static_cast<std::remove_reference_t<decltype(value)>>(*v);
+        return true;
+    };
+    if (!TakeText(in, text) || text != kLayoutVersion || !TakeText(in, row.DateText) ||
+        !TakeText(in, text))
+        return false;
+    row.Date.reset();
+    if (!text.empty()) {
+        const auto date = ParseInteger(text);
+        if (!date)
+            return false;
+        row.Date = *date;
+    }
+    size_t tags = 0;
+    if (!TakeText(in, row.Details.Model) || !TakeText(in, row.Details.Site) ||
+        !TakeText(in, row.Details.Pilot) || !number(tags) || tags > in.size())
+        return false;
+    row.Details.Tags.assign(tags, {});
+    for (auto& t : row.Details.Tags)
+        if (!TakeText(in, t))
+            return false;
+    std::string hash;
+    size_t values = 0;
+    if (!TakeText(in, row.NotesText) || !TakeText(in, row.Error) || !TakeText(in, hash) ||
+        !number(values) || (values != 0 && values != AnalysisFields().size()))
+        return false;
+    row.SamplesHash = std::strtoull(hash.c_str(), nullptr, 10);
+    row.Values.assign(values, {});
+    for (auto& v : row.Values) {
+        if (!TakeText(in, text))
+            return false;
+        v.Number.reset();
+        if (!text.empty()) {
+            const auto n = ParseStrictNumber(text);
+            if (!n)
+                return false;
+            v.Number = *n;
+        }
+        if (!TakeText(in, v.Text))
+            return false;
+    }
+    return in.empty();
 }
 
 } // namespace zirko

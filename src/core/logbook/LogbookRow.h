@@ -6,6 +6,7 @@
 #include "core/logbook/FlightDetails.h"
 #include "core/logbook/ModelProfiles.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,16 +39,17 @@ const std::vector<TLogbookField>& AnalysisFields();
 std::optional<size_t> AnalysisFieldIndex(std::string_view name);
 
 struct TLogbookRow {
-    std::string Path;     // relative to the logbook's folder, "/" separated, UTF-8
-    std::string Name;     // the node text: the file name without ".zdf"
-    std::string Folder;   // the relative folder, "" at the top
-    std::string DateText; // the header's date text, decoded
+    std::string Path;                  // relative to the logbook's folder, "/" separated, UTF-8
+    std::string Name;                  // the node text: the file name without ".zdf"
+    std::string Folder;                // the relative folder, "" at the top
+    std::string DateText;              // the header's date text, decoded
     std::optional<TCivilSeconds> Date; // the header date, when readable
     TCivilSeconds Modified = 0;        // the file's modification time, local clock
     TFlightDetails Details;
-    std::string NotesText; // the notes as plain text, for the search
+    std::string NotesText;             // the notes as plain text, for the search
     std::vector<TLogbookValue> Values; // by AnalysisFields(); empty for a file not read
     std::string Error;                 // the reader's message for a file that cannot be read
+    uint64_t SamplesHash = 0;          // of the file's data lines, see SamplesHash()
 
     // The folded texts the search looks in, made by Prepare().
     std::string FoldedName, FoldedFolder, FoldedModel, FoldedSite, FoldedPilot, FoldedNotes;
@@ -86,6 +88,17 @@ struct TSortParse {
 TSortParse ParseSortKeys(std::string_view text); // "date,-maxAltitude"
 bool IsLogbookField(std::string_view name);
 void SortRows(std::vector<TLogbookRow>& rows, const std::vector<TSortKey>& keys);
+
+// A hash of what the logger recorded: the header words and every sample of every channel. The
+// date, details, notes and annotations, which the user edits, do not count.
+uint64_t SamplesHash(const TDataBlock& flight);
+
+// What the logbook's index keeps of a row: everything but where the file is and when it was
+// modified. Restore gives false for bytes of another layout (the row must be read again).
+std::string StoreRow(const TLogbookRow& row);
+bool RestoreRow(std::string_view stored, TLogbookRow& row);
+// Names the layout of StoreRow and the analysis fields: an index of another one is rebuilt.
+std::string LogbookLayout();
 
 // The rows as the command line prints them: one JSON array, or CSV with a header row.
 std::string LogbookJson(const std::vector<TLogbookRow>& rows);

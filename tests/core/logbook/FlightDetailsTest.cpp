@@ -1,5 +1,5 @@
-#include "core/flightdata/ZdfFile.h"
 #include "core/logbook/FlightDetails.h"
+#include "core/flightdata/ZdfFile.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,11 @@ using namespace zirko;
 
 namespace {
 
-const std::string kFile = "<Header>\r\n09.12.2026 10:00:00\r\n1\r\n-30720\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"
-                          "</Header>\r\n<Data>\r\n0.0,100.00,10.00\r\n0.1,101.00,12.00\r\n"
-                          "</Data>\r\n<Text>\r\n{\\rtf1 x\r\n<Extra>\r\n}\r\n</Text>\r\n<Extra>\r\n"
-                          "RxOffsetY=2.50\r\nStartElevation=312\r\nModel=Pike\r\n</Extra>\r\n";
+const std::string kFile =
+    "<Header>\r\n09.12.2026 10:00:00\r\n1\r\n-30720\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"
+    "</Header>\r\n<Data>\r\n0.0,100.00,10.00\r\n0.1,101.00,12.00\r\n"
+    "</Data>\r\n<Text>\r\n{\\rtf1 x\r\n<Extra>\r\n}\r\n</Text>\r\n<Extra>\r\n"
+    "RxOffsetY=2.50\r\nStartElevation=312\r\nModel=Pike\r\n</Extra>\r\n";
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to)
 {
@@ -128,8 +129,8 @@ TEST(FlightDetails, RewriteKeepsTheFilesLineBreaksAndAddsAMissingSection)
 
 TEST(FlightDetails, SectionFoundAfterAnnotations)
 {
-    const std::string withAnnotations =
-        Replaced(kFile, "</Data>\r\n", "</Data>\r\n<Anotace>\r\n1.00,2.00,<Text>\r\n</Anotace>\r\n");
+    const std::string withAnnotations = Replaced(
+        kFile, "</Data>\r\n", "</Data>\r\n<Anotace>\r\n1.00,2.00,<Text>\r\n</Anotace>\r\n");
     const TExtraSection s = LocateExtraSection(withAnnotations);
     ASSERT_TRUE(s.Found);
     EXPECT_TRUE(s.Closed);

@@ -57,12 +57,12 @@ TEST_F(LogbookFilter, WordsMatchEveryTextFieldWithoutRegardToCase)
 {
     EXPECT_EQ(Matching(""), "Pike 1|Supra|broken|ŽLUŤOUČKÝ");
     EXPECT_EQ(Matching("PIKE"), "Pike 1");
-    EXPECT_EQ(Matching("raná"), "Pike 1");      // folder and site
-    EXPECT_EQ(Matching("RANÁ"), "Pike 1");      // Czech capitals fold too
+    EXPECT_EQ(Matching("raná"), "Pike 1"); // folder and site
+    EXPECT_EQ(Matching("RANÁ"), "Pike 1"); // Czech capitals fold too
     EXPECT_EQ(Matching("žluťoučký"), "ŽLUŤOUČKÝ");
-    EXPECT_EQ(Matching("novák"), "Pike 1");     // pilot
-    EXPECT_EQ(Matching("f5j"), "Pike 1");       // a tag
-    EXPECT_EQ(Matching("wheat"), "Pike 1");     // the notes
+    EXPECT_EQ(Matching("novák"), "Pike 1"); // pilot
+    EXPECT_EQ(Matching("f5j"), "Pike 1");   // a tag
+    EXPECT_EQ(Matching("wheat"), "Pike 1"); // the notes
     EXPECT_EQ(Matching("lost"), "broken");
     EXPECT_EQ(Matching("black hill"), "Supra"); // two words, both must hold
     EXPECT_EQ(Matching("pike supra"), "");

@@ -1,0 +1,149 @@
+#include "platform/files/LogbookFiles.h"
+
+#include "core/flightdata/ZdfFile.h"
+#include "core/shell/TreeNaming.h"
+#include "platform/files/FileStore.h"
+#include "platform/files/FlightFile.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <atomic>
+#include <ctime>
+#include <sys/stat.h>
+#include <thread>
+
+namespace zirko {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TCivilSeconds LocalCivil(time_t seconds)
+{
+    struct tm local {};
+    if (!localtime_r(&seconds, &local))
+        return 0;
+    return CivilSeconds(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                        local.tm_min, local.tm_sec);
+}
+
+void Walk(const fs::path& folder, const std::string& relative, std::vector<fs::path>& chain,
+          std::vector<TFlightFileEntry>& out)
+{
+    std::error_code ec;
+    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+    if (ec)
+        return;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        const fs::directory_entry& entry = *it;
+        const std::string name = entry.path().filename().string();
+        const std::string path = relative.empty() ? name : relative + "/" + name;
+        std::error_code typeError;
+        if (!entry.is_directory(typeError)) {
+            if (!IsFlightFileName(name))
+                continue;
+            TFlightFileEntry file;
+            file.RelativePath = path;
+            file.FullPath = entry.path();
+            struct stat st {};
+            if (::stat(entry.path().c_str(), &st) == 0) {
+                file.Size = st.st_size;
+                file.ModifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+                                  st.st_mtim.tv_nsec;
+                file.Modified = LocalCivil(st.st_mtim.tv_sec);
+            }
+            out.push_back(std::move(file));
+            continue;
+        }
+        const fs::path target = fs::canonical(entry.path(), typeError);
+        if (typeError)
+            continue;
+        if (entry.is_symlink(typeError)) {
+            // A link back to a folder being walked would make the walk endless.
+            const bool loops = std::any_of(chain.begin(), chain.end(), [&](const fs::path& c) {
+                const auto [a, b] = std::mismatch(target.begin(), target.end(), c.begin(), c.end());
+                return a == target.end(); // target is c or a folder above it
+            });
+            if (loops)
+                continue;
+        }
+        chain.push_back(target);
+        Walk(entry.path(), path, chain, out);
+        chain.pop_back();
+    }
+}
+
+} // namespace
+
+std::vector<TFlightFileEntry> FindFlightFiles(const std::filesystem::path& root)
+{
+    std::vector<TFlightFileEntry> files;
+    std::error_code ec;
+    std::vector<fs::path> chain{fs::canonical(root, ec)};
+    if (ec)
+        return files;
+    Walk(root, "", chain, files);
+    std::sort(files.begin(), files.end(),
+              [](const auto& a, const auto& b) { return a.RelativePath < b.RelativePath; });
+    return files;
+}
+
+std::vector<std::string> FlightDateFormats()
+{
+    const QLocale locale;
+    return {std::string(kProgramDateFormat),
+            (locale.dateFormat(QLocale::ShortFormat) + " " + locale.timeFormat(QLocale::LongFormat))
+                .toStdString(),
+            (locale.dateFormat(QLocale::ShortFormat) + " " +
+             locale.timeFormat(QLocale::ShortFormat))
+                .toStdString()};
+}
+
+TLogbookRow ReadLogbookRow(const TFlightFileEntry& file, const std::vector<std::string>& dateFormats,
+                           const TModelProfiles* profiles)
+{
+    TLogbookRow row;
+    SetRowPath(row, file.RelativePath);
+    row.Modified = file.Modified;
+    TDataBlock flight;
+    TReadResult read = ReadDataFile(file.FullPath, flight, 0);
+    if (read.Status == TReadStatus::Ok && read.Count < 1)
+        read.Message = "Chyba při otevírání souboru!";
+    std::string content;
+    if (read.Status != TReadStatus::Ok || read.Count < 1) {
+        row.Error = read.Message;
+    } else if (!ReadWholeFile(file.FullPath, content)) {
+        // Gone or changed into something else since it was read.
+        row.Error = kMsgReadIo;
+    } else {
+        FillRow(row, flight, LocateExtraSection(content).Lines, dateFormats, profiles);
+    }
+    row.Prepare();
+    return row;
+}
+
+std::vector<TLogbookRow> ReadLogbookRows(const std::vector<TFlightFileEntry>& files,
+                                         const std::vector<std::string>& dateFormats,
+                                         const TModelProfiles* profiles)
+{
+    std::vector<TLogbookRow> rows(files.size());
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < files.size();)
+            rows[i] = ReadLogbookRow(files[i], dateFormats, profiles);
+    };
+    const size_t threads =
+        std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), files.size());
+    std::vector<std::thread> workers;
+    for (size_t t = 1; t < threads; ++t)
+        workers.emplace_back(work);
+    work();
+    for (auto& w : workers)
+        w.join();
+    return rows;
+}
+
+} // namespace zirko

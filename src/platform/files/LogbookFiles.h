@@ -1,0 +1,43 @@
+// The flight files under a data folder, found as the tree finds them and read into logbook rows.
+#pragma once
+
+#include "core/logbook/LogbookRow.h"
+#include "core/logbook/ModelProfiles.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zirko {
+
+// A flight file under the root: its path relative to the root ("/" separated, as the folders
+// were walked, links included) and what the file system says of it.
+struct TFlightFileEntry {
+    std::string RelativePath;
+    std::filesystem::path FullPath;
+    int64_t Size = 0;
+    int64_t ModifiedNs = 0;      // modification time, ns since the epoch
+    TCivilSeconds Modified = 0;  // the same on the local clock
+};
+
+// Every flight file (".zdf" in any case, hidden ones too) under `root`, folders walked
+// recursively; a link to a folder is followed unless it leads back into a folder being walked.
+// Sorted by relative path.
+std::vector<TFlightFileEntry> FindFlightFiles(const std::filesystem::path& root);
+
+// The forms a header date is read in: the program's, then the locale's short date and long time.
+std::vector<std::string> FlightDateFormats();
+
+// One row of a file: read, analysed and its details taken; a file that cannot be read has its
+// reader's message in Error.
+TLogbookRow ReadLogbookRow(const TFlightFileEntry& file, const std::vector<std::string>& dateFormats,
+                           const TModelProfiles* profiles);
+
+// The rows of all files, read on one worker thread per core, in the order of `files`.
+std::vector<TLogbookRow> ReadLogbookRows(const std::vector<TFlightFileEntry>& files,
+                                         const std::vector<std::string>& dateFormats,
+                                         const TModelProfiles* profiles);
+
+} // namespace zirko

@@ -1,0 +1,182 @@
+// zirko-cli tag changes only the extra section of each file; zirko-cli logbook lists every flight
+// file under a folder as the tree finds them, with a row and its message for a file not read.
+#include "support/TestUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace zirko::test;
+
+namespace {
+
+struct TRun {
+    int Code = -1;
+    QByteArray Out;
+    QString Err;
+};
+
+TRun Cli(const QStringList& args)
+{
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", home.path());
+    env.insert("XDG_CACHE_HOME", home.path() + "/cache");
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(ZIRKO_CLI_PATH, args);
+    TRun run;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return run;
+    }
+    run.Code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.Out = p.readAllStandardOutput();
+    run.Err = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+const QByteArray kNotes = ReadBytes(TestDataPath("golden/inputs/notes.zdf"));
+const QByteArray kExtra = "<Extra>\r\nRxOffsetY=2.50\r\n</Extra>\r\n";
+
+QByteArray WithExtra(const QByteArray& lines)
+{
+    QByteArray bytes = kNotes;
+    const qsizetype at = bytes.lastIndexOf(kExtra);
+    return bytes.replace(at, kExtra.size(), "<Extra>\r\nRxOffsetY=2.50\r\n" + lines + "</Extra>\r\n");
+}
+
+QJsonArray Rows(const TRun& run)
+{
+    return QJsonDocument::fromJson(run.Out).array();
+}
+
+QStringList Column(const QJsonArray& rows, const QString& field)
+{
+    QStringList out;
+    for (const auto& r : rows)
+        out << r.toObject().value(field).toVariant().toString();
+    return out;
+}
+
+} // namespace
+
+TEST(CliTag, ChangesOnlyTheExtraSectionAndEmptyValuesRemoveLines)
+{
+    ASSERT_TRUE(kNotes.endsWith(kExtra));
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.zdf");
+    const QString b = dir.filePath("b.zdf");
+    ASSERT_TRUE(WriteBytes(a, kNotes) && WriteBytes(b, kNotes));
+    ASSERT_TRUE(QFile::setPermissions(b, QFile::ReadOwner | QFile::WriteOwner));
+    const QFile::Permissions permissions = QFile::permissions(b);
+
+    TRun run = Cli({"tag", a, b, "--model", "Pike\nPerfect", "--site", "Raná", "--tags",
+                    "thermal , F5J", "--add-tag", "calm"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    const QByteArray tagged =
+        WithExtra("Model=Pike Perfect\r\nSite=Raná\r\nTags=thermal, F5J, calm\r\n");
+    EXPECT_EQ(ReadBytes(a), tagged);
+    EXPECT_EQ(ReadBytes(b), tagged);
+    EXPECT_EQ(QFile::permissions(b), permissions);
+
+    run = Cli({"tag", a, "--site", "", "--remove-tag", "f5j", "--pilot", "Eva"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_EQ(ReadBytes(a), WithExtra("Model=Pike Perfect\r\nTags=thermal, calm\r\nPilot=Eva\r\n"));
+
+    run = Cli({"tag", a, "--model", "", "--tags", "", "--pilot", ""});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_EQ(ReadBytes(a), kNotes);
+}
+
+TEST(CliTag, RefusalsChangeNoFile)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.zdf");
+    const QString bad = dir.filePath("bad.zdf");
+    ASSERT_TRUE(WriteBytes(a, kNotes));
+    ASSERT_TRUE(WriteBytes(bad, ReadBytes(TestDataPath("golden/inputs/seed-bad.zdf"))));
+
+    TRun run = Cli({"tag", a, "--model", "x RxOffsetY=5"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(run.Err.contains("RxOffsetY"));
+    run = Cli({"tag", a, bad, "--model", "Pike"});
+    EXPECT_EQ(run.Code, 1);
+    run = Cli({"tag", a, dir.filePath("none.zdf"), "--model", "Pike"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(run.Err.endsWith("Error in reading file.\n")) << run.Err.toStdString();
+    run = Cli({"tag", a});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(run.Err.startsWith("zirko-cli tag: No detail to set given"));
+    EXPECT_EQ(ReadBytes(a), kNotes);
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files) == (QStringList{"a.zdf", "bad.zdf"}));
+}
+
+TEST(CliLogbook, EveryFlightFileUnderTheFolderAsTheTreeFindsThem)
+{
+    QTemporaryDir dir;
+    QDir root(dir.path());
+    ASSERT_TRUE(root.mkpath("2026/Raná") && root.mkpath(".hidden") && root.mkpath("empty"));
+    ASSERT_TRUE(WriteBytes(root.filePath("top.zdf"), WithExtra("Model=Pike\r\nTags=a, b\r\n")));
+    ASSERT_TRUE(WriteBytes(root.filePath("2026/Raná/Let 1.ZDF"), WithExtra("Site=Raná\r\n")));
+    ASSERT_TRUE(WriteBytes(root.filePath(".hidden/h.zdf"), kNotes));
+    ASSERT_TRUE(WriteBytes(root.filePath("2026/broken.zdf"), "<Header>\r\nx\r\n"));
+    ASSERT_TRUE(WriteBytes(root.filePath("2026/notes.txt"), "no flight"));
+    // A link back to the top would make the walk endless; one beside it is walked.
+    ASSERT_TRUE(QFile::link(root.path(), root.filePath("2026/loop")));
+    ASSERT_TRUE(QFile::link(root.filePath(".hidden"), root.filePath("linked")));
+
+    TRun run = Cli({"logbook", root.path()});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    QJsonArray rows = Rows(run);
+    EXPECT_EQ(Column(rows, "path"), (QStringList{".hidden/h.zdf", "2026/broken.zdf",
+                                                 "2026/Raná/Let 1.ZDF", "linked/h.zdf",
+                                                 "top.zdf"}));
+    EXPECT_EQ(Column(rows, "name"), (QStringList{"h", "broken", "Let 1", "h", "top"}));
+    EXPECT_EQ(Column(rows, "folder"), (QStringList{".hidden", "2026", "2026/Raná", "linked", ""}));
+    const QJsonObject broken = rows[1].toObject();
+    EXPECT_EQ(broken["error"].toString(), "Unexpected end of file");
+    EXPECT_TRUE(broken["maxAltitude"].isNull());
+    EXPECT_TRUE(broken["model"].isNull());
+    const QJsonObject top = rows[4].toObject();
+    EXPECT_TRUE(top["error"].isNull());
+    EXPECT_EQ(top["date"].toString(), "1.2.2024 10:00:00");
+    EXPECT_EQ(top["model"].toString(), "Pike");
+    EXPECT_EQ(top["tags"].toArray(), (QJsonArray{"a", "b"}));
+    EXPECT_GT(top["samples"].toInt(), 0);
+
+    run = Cli({"logbook", root.path(), "--filter", "-name:h raná", "--format", "csv"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    const QList<QByteArray> lines = run.Out.split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("path,name,folder,date,model,site,pilot,tags,samples,"));
+    EXPECT_TRUE(lines[1].startsWith("2026/Raná/Let 1.ZDF,Let 1,2026/Raná,1.2.2024 10:00:00,,Raná,"));
+
+    run = Cli({"logbook", root.path(), "--filter", "samples>0", "--sort", "-name,path"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_EQ(Column(Rows(run), "path"),
+              (QStringList{"top.zdf", ".hidden/h.zdf", "linked/h.zdf", "2026/Raná/Let 1.ZDF"}));
+}
+
+TEST(CliLogbook, BadFiltersSortsAndFoldersAreRefused)
+{
+    QTemporaryDir dir;
+    TRun run = Cli({"logbook", dir.path(), "--filter", "date>=May"});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(run.Err.startsWith("zirko-cli logbook: A date in the filter")) << run.Err.toStdString();
+    run = Cli({"logbook", dir.path(), "--sort", "height"});
+    EXPECT_EQ(run.Code, 2);
+    run = Cli({"logbook", dir.path(), "--format", "xml"});
+    EXPECT_EQ(run.Code, 2);
+    run = Cli({"logbook", dir.filePath("none")});
+    EXPECT_EQ(run.Code, 1);
+    run = Cli({"logbook", dir.path()});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_EQ(run.Out, "[]\n");
+}
