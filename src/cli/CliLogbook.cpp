@@ -138,7 +138,8 @@ ZIRKO_CLI_COMMAND(
     "Fields: path (relative to DIR, \"/\" separated), name, folder, date (the header text), "
     "model, site, pilot, tags (an array), the fields of stats except file, and error (the "
     "reader's message for a file that cannot be read; its other fields are null then). In CSV "
-    "the tags are one cell. The index (an SQLite database in the user's cache folder) keeps each file's "
+    "the tags are one cell. The index (an SQLite database in the user's cache folder) keeps each "
+    "file's "
     "row with its size and modification time; a missing or damaged index is made again, and one "
     "that cannot be written only costs time.");
 ZIRKO_CLI_COMMAND(

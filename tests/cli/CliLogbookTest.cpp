@@ -49,7 +49,8 @@ QByteArray WithExtra(const QByteArray& lines)
 {
     QByteArray bytes = kNotes;
     const qsizetype at = bytes.lastIndexOf(kExtra);
-    return bytes.replace(at, kExtra.size(), "<Extra>\r\nRxOffsetY=2.50\r\n" + lines + "</Extra>\r\n");
+    return bytes.replace(at, kExtra.size(),
+                         "<Extra>\r\nRxOffsetY=2.50\r\n" + lines + "</Extra>\r\n");
 }
 
 QJsonArray Rows(const TRun& run)
@@ -135,9 +136,9 @@ TEST(CliLogbook, EveryFlightFileUnderTheFolderAsTheTreeFindsThem)
     TRun run = Cli({"logbook", root.path()});
     ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
     QJsonArray rows = Rows(run);
-    EXPECT_EQ(Column(rows, "path"), (QStringList{".hidden/h.zdf", "2026/broken.zdf",
-                                                 "2026/Raná/Let 1.ZDF", "linked/h.zdf",
-                                                 "top.zdf"}));
+    EXPECT_EQ(Column(rows, "path"),
+              (QStringList{".hidden/h.zdf", "2026/broken.zdf", "2026/Raná/Let 1.ZDF",
+                           "linked/h.zdf", "top.zdf"}));
     EXPECT_EQ(Column(rows, "name"), (QStringList{"h", "broken", "Let 1", "h", "top"}));
     EXPECT_EQ(Column(rows, "folder"), (QStringList{".hidden", "2026", "2026/Raná", "linked", ""}));
     const QJsonObject broken = rows[1].toObject();
@@ -156,12 +157,13 @@ TEST(CliLogbook, EveryFlightFileUnderTheFolderAsTheTreeFindsThem)
     const QList<QByteArray> lines = run.Out.split('\n');
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[0].startsWith("path,name,folder,date,model,site,pilot,tags,samples,"));
-    EXPECT_TRUE(lines[1].startsWith("2026/Raná/Let 1.ZDF,Let 1,2026/Raná,1.2.2024 10:00:00,,Raná,"));
+    EXPECT_TRUE(
+        lines[1].startsWith("2026/Raná/Let 1.ZDF,Let 1,2026/Raná,1.2.2024 10:00:00,,Raná,"));
 
     run = Cli({"logbook", root.path(), "--filter", "samples>0", "--sort", "-name,path"});
     ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
     EXPECT_EQ(Column(Rows(run), "path"),
-              (QStringList{"top.zdf", ".hidden/h.zdf", "linked/h.zdf", "2026/Raná/Let 1.ZDF"}));
+              (QStringList{"top.zdf", "2026/Raná/Let 1.ZDF", ".hidden/h.zdf", "linked/h.zdf"}));
 }
 
 TEST(CliLogbook, BadFiltersSortsAndFoldersAreRefused)
@@ -169,7 +171,8 @@ TEST(CliLogbook, BadFiltersSortsAndFoldersAreRefused)
     QTemporaryDir dir;
     TRun run = Cli({"logbook", dir.path(), "--filter", "date>=May"});
     EXPECT_EQ(run.Code, 2);
-    EXPECT_TRUE(run.Err.startsWith("zirko-cli logbook: A date in the filter")) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.startsWith("zirko-cli logbook: A date in the filter"))
+        << run.Err.toStdString();
     run = Cli({"logbook", dir.path(), "--sort", "height"});
     EXPECT_EQ(run.Code, 2);
     run = Cli({"logbook", dir.path(), "--format", "xml"});

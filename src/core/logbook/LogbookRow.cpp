@@ -483,9 +483,9 @@ uint64_t SamplesHash(const TDataBlock& flight)
             hash *= 1099511628211ull;
         }
     };
-    for (int32_t word : {flight.Sampling, flight.ChannelMask, flight.HeaderWord3,
-                         flight.HeaderWord4, flight.HeaderWord5, flight.HeaderWord6,
-                         flight.HeaderWord7})
+    for (int32_t word :
+         {flight.Sampling, flight.ChannelMask, flight.HeaderWord3, flight.HeaderWord4,
+          flight.HeaderWord5, flight.HeaderWord6, flight.HeaderWord7})
         add(static_cast<uint32_t>(word));
     const auto addArray = [&add](const std::vector<double>& values) {
         add(values.size());

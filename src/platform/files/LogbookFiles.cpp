@@ -51,8 +51,8 @@ void Walk(const fs::path& folder, const std::string& relative, std::vector<fs::p
             struct stat st {};
             if (::stat(entry.path().c_str(), &st) == 0) {
                 file.Size = st.st_size;
-                file.ModifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 +
-                                  st.st_mtim.tv_nsec;
+                file.ModifiedNs =
+                    static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
                 file.Modified = LocalCivil(st.st_mtim.tv_sec);
             }
             out.push_back(std::move(file));
@@ -94,15 +94,16 @@ std::vector<TFlightFileEntry> FindFlightFiles(const std::filesystem::path& root)
 std::vector<std::string> FlightDateFormats()
 {
     const QLocale locale;
-    return {std::string(kProgramDateFormat),
-            (locale.dateFormat(QLocale::ShortFormat) + " " + locale.timeFormat(QLocale::LongFormat))
-                .toStdString(),
-            (locale.dateFormat(QLocale::ShortFormat) + " " +
-             locale.timeFormat(QLocale::ShortFormat))
-                .toStdString()};
+    return {
+        std::string(kProgramDateFormat),
+        (locale.dateFormat(QLocale::ShortFormat) + " " + locale.timeFormat(QLocale::LongFormat))
+            .toStdString(),
+        (locale.dateFormat(QLocale::ShortFormat) + " " + locale.timeFormat(QLocale::ShortFormat))
+            .toStdString()};
 }
 
-TLogbookRow ReadLogbookRow(const TFlightFileEntry& file, const std::vector<std::string>& dateFormats,
+TLogbookRow ReadLogbookRow(const TFlightFileEntry& file,
+                           const std::vector<std::string>& dateFormats,
                            const TModelProfiles* profiles)
 {
     TLogbookRow row;

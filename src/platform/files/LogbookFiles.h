@@ -18,8 +18,8 @@ struct TFlightFileEntry {
     std::string RelativePath;
     std::filesystem::path FullPath;
     int64_t Size = 0;
-    int64_t ModifiedNs = 0;      // modification time, ns since the epoch
-    TCivilSeconds Modified = 0;  // the same on the local clock
+    int64_t ModifiedNs = 0;     // modification time, ns since the epoch
+    TCivilSeconds Modified = 0; // the same on the local clock
 };
 
 // Every flight file (".zdf" in any case, hidden ones too) under `root`, folders walked
@@ -32,7 +32,8 @@ std::vector<std::string> FlightDateFormats();
 
 // One row of a file: read, analysed and its details taken; a file that cannot be read has its
 // reader's message in Error.
-TLogbookRow ReadLogbookRow(const TFlightFileEntry& file, const std::vector<std::string>& dateFormats,
+TLogbookRow ReadLogbookRow(const TFlightFileEntry& file,
+                           const std::vector<std::string>& dateFormats,
                            const TModelProfiles* profiles);
 
 // The rows of all files, read on one worker thread per core, in the order of `files`.

@@ -20,7 +20,10 @@ namespace {
 // The tables of this version; together with the row layout it decides whether an index is kept.
 constexpr const char* kIndexVersion = "index 1";
 
-QString LayoutText() { return QString(kIndexVersion) + ";" + QString::fromStdString(LogbookLayout()); }
+QString LayoutText()
+{
+    return QString(kIndexVersion) + ";" + QString::fromStdString(LogbookLayout());
+}
 
 QString NextConnectionName()
 {
@@ -48,7 +51,10 @@ TLogbookIndex::TLogbookIndex(const QString& databasePath) : Connection(NextConne
         Close();
 }
 
-TLogbookIndex::~TLogbookIndex() { Close(); }
+TLogbookIndex::~TLogbookIndex()
+{
+    Close();
+}
 
 void TLogbookIndex::Close()
 {
@@ -83,8 +89,7 @@ bool TLogbookIndex::OpenDatabase(const QString& path)
         tables.value(0).toInt() != 0)
         return false;
     QSqlQuery insert(db);
-    Open = db.transaction() &&
-           Exec(db, "CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT)") &&
+    Open = db.transaction() && Exec(db, "CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT)") &&
            Exec(db, "CREATE TABLE flights (path TEXT PRIMARY KEY, size INTEGER, mtime INTEGER, "
                     "row BLOB)") &&
            insert.prepare("INSERT INTO meta (key, value) VALUES ('layout', ?)");
@@ -123,7 +128,8 @@ TLogbookIndex::Load(const std::string& root) const
     return stored;
 }
 
-bool TLogbookIndex::Update(const std::vector<TChange>& changed, const std::vector<std::string>& gone)
+bool TLogbookIndex::Update(const std::vector<TChange>& changed,
+                           const std::vector<std::string>& gone)
 {
     if (!Open)
         return false;
