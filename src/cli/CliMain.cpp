@@ -186,10 +186,9 @@ const std::vector<TCliCommand>& Commands()
     // Registration follows the link order of the files; the texts list the commands as the
     // contract does.
     static const bool sorted = [] {
-        const std::vector<std::string> order{"info",     "dump",     "csv",     "notes",
-                                             "split",    "download", "config",  "erase",
-                                             "simulate", "render",   "stats",   "events",
-                                             "import",   "logbook",  "tag"};
+        const std::vector<std::string> order{"info",     "dump",   "csv",    "notes",    "split",
+                                             "download", "config", "erase",  "simulate", "render",
+                                             "stats",    "events", "import", "logbook",  "tag"};
         const auto rank = [&order](const TCliCommand& c) {
             return std::find(order.begin(), order.end(), c.Name) - order.begin();
         };

@@ -1,9 +1,9 @@
 #include "gui/app/FormMain.h"
 
 #include "core/app/IniFile.h"
+#include "core/app/RecentFiles.h"
 #include "core/app/TextCodec.h"
 #include "core/import/ImportPlan.h"
-#include "core/app/RecentFiles.h"
 #include "core/shell/FileKinds.h"
 #include "gui/app/FormAbout.h"
 #include "gui/device/ZirkoComForm.h"
