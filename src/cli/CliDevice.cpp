@@ -6,6 +6,7 @@
 #include "platform/files/AppPaths.h"
 #include "platform/files/FileStore.h"
 #include "platform/files/FlightSaver.h"
+#include "platform/files/LogbookIndex.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 
@@ -78,6 +79,7 @@ struct TSaveOptions {
     std::string Name = "Blok";
     std::string DateText;
     TOverwriteAnswer Overwrite = TOverwriteAnswer::KeepBoth;
+    bool SkipKnown = false;
 };
 
 std::string NowDateText()
@@ -85,7 +87,8 @@ std::string NowDateText()
     return SavingMomentText(QDateTime::currentDateTime()).toStdString();
 }
 
-// Reads --out, --name, --date and --overwrite; an empty message means they are usable.
+// Reads --out, --name, --date, --overwrite and --skip-known; an empty message means they are
+// usable.
 std::string ParseSaveOptions(const TArgParser& p, TSaveOptions& options)
 {
     options.OutDir = p.Option("--out").value_or("");
@@ -107,6 +110,7 @@ std::string ParseSaveOptions(const TArgParser& p, TSaveOptions& options)
         options.Overwrite = TOverwriteAnswer::Skip;
     else
         return "--overwrite takes keep, yes or no.";
+    options.SkipKnown = p.Flag("--skip-known");
     return {};
 }
 
@@ -117,6 +121,9 @@ int SplitAndSave(std::span<const uint8_t> image, int64_t lastDataIndex, const TS
     TSaverPaths paths;
     paths.DataFolder = options.OutDir;
     paths.BackupFolder = backupFolder;
+    paths.SkipKnown = options.SkipKnown;
+    if (options.SkipKnown)
+        paths.IndexPath = TLogbookIndex::DefaultPath().toStdString();
     const TFlightSaver saver(std::move(paths));
     TSplitSettings settings;
     settings.DefaultFileName = options.Name;
@@ -489,21 +496,27 @@ const TCliOption kOverwrite{
     "a different flight under a taken name: keep (the default) saves it under the next free "
     "number, yes rewrites the file, no skips that flight; a flight the file already holds is "
     "never written again"};
+const TCliOption kSkipKnown{
+    "skip-known", "",
+    "a flight whose header words and samples equal those of a flight file anywhere under the "
+    "output folder is not saved again (found through the logbook index in the user's cache "
+    "folder, each match read to be sure); the count names how many and where"};
 
 ZIRKO_CLI_COMMAND("split",
                   "splits a raw logger memory image into flights and saves them as the download "
                   "does",
                   {"IMAGE", "a memory image, e.g. a raw backup the download kept", false,
                    "No memory image given."},
-                  {kOut, kName, kDate, kOverwrite}, RunSplit,
+                  {kOut, kName, kDate, kOverwrite, kSkipKnown}, RunSplit,
                   "stdout shows \"Data reading finished (N blocks read.)\", then the count: \"N "
                   "files succesfully written.\", followed by \"K flights skipped.\" and \"M "
-                  "flights already saved.\" when there are some. Each question about a taken "
+                  "flights already saved.\" and \"J flights already in the logbook, in DIR.\" when "
+                  "there are some. Each question about a taken "
                   "name with its answer, and each flight already saved, appear on stderr.");
 ZIRKO_CLI_COMMAND("download",
                   "connects to a logger, reads firmware and configuration, downloads the "
                   "memory, then splits and saves as split does",
-                  {}, {kPort, kOut, kName, kDate, kOverwrite, kWait}, RunDownload,
+                  {}, {kPort, kOut, kName, kDate, kOverwrite, kSkipKnown, kWait}, RunDownload,
                   "Each status text of the device window appears on stderr; when stderr is a "
                   "terminal, a progress line shows the blocks and bytes read and the time left.");
 ZIRKO_CLI_COMMAND("config",

@@ -357,6 +357,37 @@ TEST(CliErase, AnotherReplyThanEIsAFailure)
     EXPECT_EQ(erase.ErrLines().last(), "Command:E expected, but ? found");
 }
 
+// --skip-known: a flight the output folder holds anywhere, under any name, is not saved again.
+TEST(CliDownload, SkipKnownSavesOnlyTheFlightsTheFolderLacks)
+{
+    QTemporaryDir out;
+    {
+        TSimulator first({"--flights", "3"});
+        const TRun run = RunCli(
+            {"download", "--port", first.Port, "--out", out.path() + "/2026", "--date", "d"});
+        ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    }
+    TSimulator sim({"--flights", "4"});
+    const QStringList download{"download", "--port",       sim.Port, "--out",
+                               out.path(), "--skip-known", "--date", "d"};
+    const TRun mixed = RunCli(download);
+    ASSERT_EQ(mixed.ExitCode, 0) << mixed.Err.toStdString();
+    EXPECT_EQ(mixed.Out, "Data reading finished (4 blocks read.)\n1 file succesfully written. 3 "
+                         "flights already in the logbook, in " +
+                             out.path() + "/2026.\n");
+    EXPECT_EQ(mixed.ErrLines().filter("Flight already saved as ").size(), 3);
+    EXPECT_EQ(Files(out.path()), QStringList{"Blok004.zdf"});
+
+    const TRun known = RunCli(download);
+    ASSERT_EQ(known.ExitCode, 0) << known.Err.toStdString();
+    EXPECT_EQ(known.Out, "Data reading finished (4 blocks read.)\n0 files succesfully written. 4 "
+                         "flights already in the logbook, in " +
+                             out.path() + ".\n");
+    EXPECT_EQ(Files(out.path()), QStringList{"Blok004.zdf"});
+    // The raw backup is kept as for any download.
+    EXPECT_EQ(known.ErrLines().filter("also kept in ").size(), 1);
+}
+
 TEST(CliSplit, TurnsTheDownloadBackupIntoTheSameFiles)
 {
     TSimulator sim({"--flights", "3"});

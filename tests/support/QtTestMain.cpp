@@ -19,11 +19,14 @@ int main(int argc, char** argv)
     QDir(xdg.path()).mkpath("runtime");
     QDir(xdg.path()).mkpath("data");
     QDir(xdg.path()).mkpath("config");
+    QDir(xdg.path()).mkpath("cache");
     QFile::setPermissions(xdg.path() + "/runtime",
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", (xdg.path() + "/runtime").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (xdg.path() + "/data").toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (xdg.path() + "/config").toLocal8Bit());
+    // The logbook index of downloads and of the logbook lives in the cache folder.
+    qputenv("XDG_CACHE_HOME", (xdg.path() + "/cache").toLocal8Bit());
     ::testing::InitGoogleTest(&argc, argv);
     TTestApplication app(argc, argv);
     TTestApplication::setApplicationName("ZIRKO");

@@ -76,6 +76,14 @@ std::string SaveSummaryText(int written, int skipped, int alreadySaved)
     return text;
 }
 
+std::string KnownFlightsText(int known, const std::string& place, bool placeIsFile)
+{
+    if (known <= 0)
+        return {};
+    return " " + std::to_string(known) + (known == 1 ? " flight" : " flights") +
+           " already in the logbook" + (placeIsFile ? ": " : ", in ") + place + ".";
+}
+
 std::string OverwriteQuestionText(const std::string& fileName, const std::string& freeName)
 {
     return "Filename " + fileName +

@@ -40,6 +40,10 @@ std::string SavedCountText(int count);
 // The closing count of a save: SavedCountText, then how many flights were skipped and how many
 // were already saved, each only when there were some.
 std::string SaveSummaryText(int written, int skipped, int alreadySaved);
+// What follows the count when flights were not saved because the data folder already held them:
+// " 1 flight already in the logbook: FILE." (also "N flights" when one file holds them all) or
+// " N flights already in the logbook, in FOLDER."; nothing for 0.
+std::string KnownFlightsText(int known, const std::string& place, bool placeIsFile);
 // The question for a different flight under a taken name, with where Keep both saves it.
 std::string OverwriteQuestionText(const std::string& fileName, const std::string& freeName);
 // The note for a flight the file of its name already holds.

@@ -7,6 +7,7 @@
 #include "gui/services/UserDialogs.h"
 #include "platform/files/AppPaths.h"
 #include "platform/files/FlightSaver.h"
+#include "platform/files/LogbookIndex.h"
 #include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 #include "platform/serial/SerialPort.h"
@@ -504,6 +505,9 @@ void TZirkoComForm::DataReadingFinished(std::span<const uint8_t> image, qint64 l
     TSaverPaths paths;
     paths.DataFolder = Options.DataFolder.toStdString();
     paths.BackupFolder = Options.BackupFolder.toStdString();
+    // A flight the logbook already has anywhere in the data folder is not saved a second time.
+    paths.SkipKnown = true;
+    paths.IndexPath = TLogbookIndex::DefaultPath().toStdString();
     const TFlightSaver saver(std::move(paths));
     TSplitSettings settings;
     settings.DefaultFileName = Options.DefaultFileName.toStdString();

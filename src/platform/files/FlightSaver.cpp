@@ -2,6 +2,7 @@
 #include "platform/files/FlightSaver.h"
 
 #include "platform/files/FlightFile.h"
+#include "platform/files/KnownFlights.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -130,6 +131,11 @@ TSplitResult TFlightSaver::SaveFlights(const std::vector<TImageFlight>& flights,
         }
     }
 
+    std::optional<TKnownFlights> known;
+    if (Paths.SkipKnown)
+        known = TKnownFlights::InFolder(folder, folder, Paths.IndexPath);
+    std::vector<std::string> knownPaths;
+
     // Keep both takes numbers above every one this download gives out, so no later flight of it
     // meets a file made by this one.
     int nextFree = 1;
@@ -151,6 +157,15 @@ TSplitResult TFlightSaver::SaveFlights(const std::vector<TImageFlight>& flights,
             return read.Status == TReadStatus::Ok && read.Count > 0 &&
                    SameRecordedFlight(onDisk, *stored);
         };
+        if (known && known->Size() > 0) {
+            stored = AsStored(flight.Record);
+            if (std::string path = known->Find(*stored); !path.empty()) {
+                ++result.Known;
+                ui.FlightAlreadySaved(path);
+                knownPaths.push_back(std::move(path));
+                continue;
+            }
+        }
         std::string fileName = folder + flight.FileName;
         // A name may be taken between the look and the write: it is then looked at again, as one
         // that was there before.
@@ -200,7 +215,9 @@ TSplitResult TFlightSaver::SaveFlights(const std::vector<TImageFlight>& flights,
         if (!done)
             ui.FlightNotSaved(kMsgWriteIo);
     }
-    result.CountText = SaveSummaryText(result.Saved, result.Skipped, result.AlreadySaved);
+    const TKnownPlace place = KnownFlightsPlace(knownPaths);
+    result.CountText = SaveSummaryText(result.Saved, result.Skipped, result.AlreadySaved) +
+                       KnownFlightsText(result.Known, place.Path, place.IsFile);
     return result;
 }
 

@@ -32,8 +32,9 @@ public:
     virtual ~TFlightSaveUi() = default;
     // A file of the flight's name holds another flight: Keep both, Rewrite, Rewrite all or Skip.
     virtual TOverwriteAnswer AskOverwrite(const TOverwriteQuestion& question) = 0;
-    // The file of the flight's name holds this very flight (the same header words and samples):
-    // it is not written again and no question is asked.
+    // The file of the flight's name, or with SkipKnown any file of the data folder, holds this
+    // very flight (the same header words and samples): it is not written again and no question
+    // is asked.
     virtual void FlightAlreadySaved(const std::string& fileName) = 0;
     // The image was split into `count` flights, skipped ones included.
     virtual void FlightsFound(size_t count) = 0;
@@ -52,6 +53,11 @@ struct TSaverPaths {
     // Every image is also kept here as a raw file, the newest ones only; empty keeps none.
     std::filesystem::path BackupFolder;
     size_t BackupsKept = 20;
+    // A flight whose header words and samples equal those of a flight file already anywhere under
+    // the data folder is not saved again (FlightAlreadySaved names that file).
+    bool SkipKnown = false;
+    // The logbook index that finds those files quickly; empty reads every file of the folder.
+    std::filesystem::path IndexPath;
 };
 
 // What a download's saving came to.
@@ -60,6 +66,7 @@ struct TSplitResult {
     int Saved = 0;          // files really written
     int Skipped = 0;        // different flights under taken names the answer skipped
     int AlreadySaved = 0;   // flights the file of their name already held
+    int Known = 0;          // flights another file of the data folder already held (SkipKnown)
     std::string CountText;  // the count text of the closing box (empty when nothing was found)
     std::string BackupPath; // where the raw image was kept, empty when it was not
     std::string Error;      // a failure that ends the save and the connection ("Cannot create ")

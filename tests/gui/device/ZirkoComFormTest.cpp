@@ -328,14 +328,33 @@ TEST(ZirkoComForm, WholeSessionWithTheSimulator)
                 t.Scripted.Log.filter("info: 3 files succesfully written.").size() == 1);
     EXPECT_TRUE(f.LabelData->text().startsWith("Number of bytes read: "));
     EXPECT_NE(f.LabelRecordingTime->text(), "0 s");
-    // The same memory again: every flight is already saved, nothing is asked or written.
+    // The same memory again: every flight is in the logbook, nothing is asked or written.
     QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
     ASSERT_TRUE(WaitIdle(f));
     EXPECT_TRUE(t.Scripted.Log.filter("choose: ").isEmpty());
-    EXPECT_EQ(
-        t.Scripted.Log.filter("info: 0 files succesfully written. 3 flights already saved.").size(),
-        1);
+    EXPECT_EQ(t.Scripted.Log
+                  .filter("info: 0 files succesfully written. 3 flights already in the logbook, "
+                          "in " +
+                          data.path() + ".")
+                  .size(),
+              1);
     EXPECT_EQ(QDir(data.path()).entryList({"*.zdf"}), files);
+    // Sorted into a folder under other names, they are still known where they are now.
+    ASSERT_TRUE(QDir(data.path()).mkpath("2026/May"));
+    for (const QString& name : files)
+        ASSERT_TRUE(QDir(data.path()).rename(name, "2026/May/Evening-" + name));
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(f));
+    EXPECT_TRUE(t.Scripted.Log.filter("choose: ").isEmpty());
+    EXPECT_EQ(t.Scripted.Log
+                  .filter("info: 0 files succesfully written. 3 flights already in the logbook, "
+                          "in " +
+                          data.path() + "/2026/May.")
+                  .size(),
+              1);
+    EXPECT_TRUE(QDir(data.path()).entryList({"*.zdf"}).isEmpty());
+    for (const QString& name : files)
+        ASSERT_TRUE(QDir(data.path()).rename("2026/May/Evening-" + name, name));
     // Another flight under a taken name is asked about; Enter keeps both.
     const std::string second = QDir(data.path()).filePath("Block002.zdf").toStdString();
     TDataBlock changed;
@@ -351,9 +370,12 @@ TEST(ZirkoComForm, WholeSessionWithTheSimulator)
         << asked[0].toStdString();
     EXPECT_EQ(QDir(data.path()).entryList({"*.zdf"}),
               QStringList({"Block001.zdf", "Block002.zdf", "Block003.zdf", "Block004.zdf"}));
-    EXPECT_EQ(
-        t.Scripted.Log.filter("info: 1 file succesfully written. 2 flights already saved.").size(),
-        1);
+    EXPECT_EQ(t.Scripted.Log
+                  .filter("info: 1 file succesfully written. 2 flights already in the logbook, "
+                          "in " +
+                          data.path() + ".")
+                  .size(),
+              1);
 
     // Upload with read-back, then a fresh read shows what was written.
     TypeInto(f.EditVoltspy, "6");

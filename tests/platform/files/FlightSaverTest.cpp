@@ -4,9 +4,11 @@
 
 #include "platform/files/FlightFile.h"
 #include "platform/files/FlightSaver.h"
+#include "platform/files/KnownFlights.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <deque>
@@ -412,6 +414,131 @@ TEST_F(FlightSaving, AnEmptyListSavesNoFile)
 {
     EXPECT_EQ(TFlightSaver({Folder.Path.string(), {}, 20}).SaveFlights({}, Ui).Saved, 0);
     EXPECT_EQ(Ui.InitLabels, std::vector<std::string>{"0 files saved."});
+}
+
+// Three different flights (header word 3 is 1, 2, 3), with `changed` of them recorded otherwise.
+std::vector<uint8_t> ThreeDifferentFlights(size_t changed = 3)
+{
+    auto image = ImageWithEnd(3 * 58);
+    for (size_t flight = 0; flight < 3; ++flight) {
+        PutFlightHeader(image, flight * 58, 10, 0x8000);
+        PutWord(image, flight * 58 + 8, static_cast<uint16_t>(flight + 1));
+        if (flight == changed)
+            PutWord(image, flight * 58 + 20, 0x4242); // another sample
+    }
+    return image;
+}
+
+class KnownFlights : public FlightSaving {
+protected:
+    TSplitResult SaveSkippingKnown(const std::vector<uint8_t>& image, const fs::path& index)
+    {
+        Ui = {};
+        TSaverPaths paths;
+        paths.DataFolder = Folder.Path.string();
+        paths.BackupFolder = Folder.Path / "backup";
+        paths.SkipKnown = true;
+        paths.IndexPath = index;
+        return TFlightSaver(paths).DataReadingFinished(image, LastIndex(image),
+                                                       {"", "9.12.2026 8:00:00"}, Ui);
+    }
+    // The files saved so far moved into a subfolder under other names, as a user sorts them.
+    void MoveInto(const std::string& subfolder, const std::vector<std::string>& names)
+    {
+        fs::create_directories(Saved(subfolder));
+        for (const auto& name : names)
+            fs::rename(Saved(name), Saved(subfolder) / ("sorted-" + name));
+    }
+    std::vector<std::string> FlightFilesAtTop() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Folder.Path))
+            if (entry.path().extension() == ".zdf")
+                names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string FirstLine(const std::string& text) const { return text.substr(0, text.find('\n')); }
+    fs::path Index() const { return Folder.Path / "cache" / "logbook.sqlite"; }
+};
+
+// A memory downloaded again after its flights were sorted into folders: nothing is saved, the box
+// says where they are, and the raw backup is kept all the same. With the index, without one and
+// with one that cannot be made the answer is the same.
+TEST_F(KnownFlights, AMemoryWhoseFlightsAreAllKnownSavesNothingAndSaysWhere)
+{
+    ASSERT_EQ(Save(ThreeDifferentFlights()).Saved, 3);
+    MoveInto("2025/May", {"Block001.zdf", "Block002.zdf"});
+    MoveInto("2025/June", {"Block003.zdf"});
+    std::ofstream(Folder.Path / "not-a-dir") << "x";
+    for (const fs::path& index : {Index(), fs::path(), Folder.Path / "not-a-dir" / "logbook"}) {
+        SCOPED_TRACE(index.string());
+        const auto result = SaveSkippingKnown(ThreeDifferentFlights(), index);
+        EXPECT_EQ(result.Saved, 0);
+        EXPECT_EQ(result.Known, 3);
+        EXPECT_TRUE(Ui.Questions.empty());
+        EXPECT_TRUE(FlightFilesAtTop().empty());
+        EXPECT_EQ(Ui.AlreadySaved,
+                  (std::vector<std::string>{Saved("2025/May/sorted-Block001.zdf").string(),
+                                            Saved("2025/May/sorted-Block002.zdf").string(),
+                                            Saved("2025/June/sorted-Block003.zdf").string()}));
+        ASSERT_EQ(Ui.Information.size(), 1u);
+        EXPECT_EQ(FirstLine(Ui.Information[0]),
+                  "0 files succesfully written. 3 flights already in the logbook, in " +
+                      Saved("2025").string() + ".");
+        EXPECT_FALSE(result.BackupPath.empty());
+        EXPECT_TRUE(fs::exists(result.BackupPath));
+    }
+    EXPECT_TRUE(fs::exists(Index()));
+}
+
+// Only the new flights are saved; one known flight is named by its file. A flight the index knew
+// but whose file changed since (same size, same time) is read, found different and saved.
+TEST_F(KnownFlights, AMixSavesOnlyTheNewFlights)
+{
+    ASSERT_EQ(Save(ThreeDifferentFlights()).Saved, 3);
+    MoveInto("old", {"Block001.zdf", "Block002.zdf", "Block003.zdf"});
+    ASSERT_EQ(SaveSkippingKnown(ThreeDifferentFlights(), Index()).Known, 3); // indexed now
+
+    fs::remove(Saved("old/sorted-Block001.zdf"));
+    // The second flight's file gets another sample behind the index's back.
+    const fs::path second = Saved("old/sorted-Block002.zdf");
+    const auto modified = fs::last_write_time(second);
+    std::string text = FileText(second);
+    const size_t sample = text.find("<Data>\r\n0.0,") + 12;
+    ASSERT_EQ(text.substr(sample, 5), "0.00\r");
+    text[sample] = '9';
+    std::ofstream(second, std::ios::binary | std::ios::trunc) << text;
+    fs::last_write_time(second, modified);
+
+    const auto result = SaveSkippingKnown(ThreeDifferentFlights(), Index());
+    EXPECT_EQ(result.Saved, 2);
+    EXPECT_EQ(result.Known, 1);
+    EXPECT_EQ(FlightFilesAtTop(), (std::vector<std::string>{"Block001.zdf", "Block002.zdf"}));
+    EXPECT_EQ(FirstLine(Ui.Information[0]),
+              "2 files succesfully written. 1 flight already in the logbook: " +
+                  Saved("old/sorted-Block003.zdf").string() + ".");
+
+    // A changed flight is new even under a name holding the old one: Keep both is asked.
+    Ui = {};
+    const auto again = SaveSkippingKnown(ThreeDifferentFlights(0), Index());
+    EXPECT_EQ(again.Known, 2);
+    EXPECT_EQ(Ui.Questions.size(), 1u);
+    EXPECT_EQ(again.Skipped, 1);
+}
+
+TEST(KnownFlightsPlace, OneFileOrTheDeepestCommonFolder)
+{
+    EXPECT_EQ(KnownFlightsPlace({}).Path, "");
+    const auto one = KnownFlightsPlace({"out/a/x.zdf", "out/a/x.zdf"});
+    EXPECT_EQ(one.Path, "out/a/x.zdf");
+    EXPECT_TRUE(one.IsFile);
+    const auto two = KnownFlightsPlace({"out/ab/x.zdf", "out/abc/y.zdf", "out/ab/z.zdf"});
+    EXPECT_EQ(two.Path, "out");
+    EXPECT_FALSE(two.IsFile);
+    EXPECT_EQ(KnownFlightsPlace({"/a.zdf", "/b/c.zdf"}).Path, "/");
+    EXPECT_EQ(KnownFlightsPlace({"a.zdf", "b/c.zdf"}).Path, ".");
+    EXPECT_EQ(KnownFlightsText(2, "out", false), " 2 flights already in the logbook, in out.");
 }
 
 TEST(DownloadAndSave, TheSimulatedLoggersFlightsEndUpAsFiles)
