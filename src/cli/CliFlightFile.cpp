@@ -6,7 +6,10 @@
 #include "core/app/NumberFormat.h"
 #include "core/app/TextCodec.h"
 #include "core/flightdata/FlightText.h"
+#include "core/logbook/FlightDetails.h"
+#include "core/logbook/ModelProfiles.h"
 #include "platform/files/FlightFile.h"
+#include "platform/files/LogbookFiles.h"
 
 #include <cmath>
 #include <fstream>
@@ -248,20 +251,36 @@ void EventsObject(std::ostream& o, const std::string& file, const TFlightEvents&
 }
 
 // As `stats`: one object per file in the order given, nothing printed unless every file was read.
+// The options given override the flight's model profile, which overrides the defaults.
 int RunEvents(const TArgParser& args)
 {
-    TEventOptions options;
+    TModelProfile given;
     int code = 0;
     if (const auto rules = args.Option("--rules")) {
         const auto parsed = ParseRules(*rules);
         if (!parsed)
             return UsageFail(args, "Unknown rule set '" + *rules + "' (none, f5j or ales).");
-        options.Rules = *parsed;
+        given.Rules = RulesName(*parsed);
     }
-    if (!NumberOption(args, "--motor-threshold", options.MotorThreshold, code) ||
-        !NumberOption(args, "--ales-height", options.AlesHeight, code) ||
-        !NumberOption(args, "--low-voltage", options.LowVoltage, code))
+    const auto number = [&](const char* name, std::optional<double>& value) {
+        if (!args.Option(name))
+            return true;
+        double v = 0;
+        if (!NumberOption(args, name, v, code))
+            return false;
+        value = v;
+        return true;
+    };
+    if (!number("--motor-threshold", given.MotorThreshold) ||
+        !number("--ales-height", given.AlesHeight) || !number("--low-voltage", given.LowVoltage))
         return code;
+    std::optional<TModelProfiles> profiles;
+    if (const auto file = args.Option("--models")) {
+        TProfilesRead read = ReadModelProfiles(*file);
+        if (!read.Ok)
+            return Fail(read.Message);
+        profiles = std::move(read.Profiles);
+    }
     std::ostringstream o;
     o << "[";
     const auto& files = args.Positional();
@@ -270,6 +289,8 @@ int RunEvents(const TArgParser& args)
         if (!ReadFlight(files[i], 0, f, code))
             return code;
         o << (i ? ",\n" : "\n");
+        const TEventOptions options =
+            EventOptionsFor({}, profiles ? &*profiles : nullptr, FlightDetailsOf(f).Model, &given);
         EventsObject(o, files[i], AnalyseEvents(f, options));
     }
     o << "\n]\n";
@@ -336,7 +357,11 @@ ZIRKO_CLI_COMMAND(
      {"motor-threshold", "P",
       "the motor runs while the servo channel is above P percent (default 0)"},
      {"ales-height", "M", "the ales cut height in metres over the start (default 200)"},
-     {"low-voltage", "V", "warns of the voltage below V volts; 0 checks nothing (default 0)"}},
+     {"low-voltage", "V", "warns of the voltage below V volts; 0 checks nothing (default 0)"},
+     {"models", "FILE",
+      "model profiles (models.ini): a flight whose Model names a section is analysed with that "
+      "section's Rules, MotorThreshold, AlesHeight and LowVoltage; the options given on the "
+      "command line still win"}},
     RunEvents,
     "Fields: file, rules, motorRuns (start, stop, duration), motorTime, launch, startHeight, "
     "startHeightTime, landing, flightTime, penalty, warnings (code, time, text), phases (kind "

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace zirko::cli {
 
@@ -106,8 +107,22 @@ int RunLogbook(const TArgParser& args)
     std::unique_ptr<TLogbookIndex> index;
     if (!args.Flag("--no-cache"))
         index = std::make_unique<TLogbookIndex>(TLogbookIndex::DefaultPath());
+    // The folder's own profiles travel with its flights; a file named on the command line must
+    // be there.
+    std::optional<TModelProfiles> profiles;
+    const auto modelsFile = args.Option("--models");
+    const std::filesystem::path models =
+        modelsFile ? std::filesystem::path(*modelsFile)
+                   : std::filesystem::path(dir) / std::string(kModelProfilesFile);
+    if (modelsFile || std::filesystem::exists(std::filesystem::symlink_status(models, ec))) {
+        TProfilesRead read = ReadModelProfiles(models);
+        if (!read.Ok)
+            return Fail(read.Message);
+        profiles = std::move(read.Profiles);
+    }
     std::vector<TLogbookRow> rows =
-        IndexedLogbookRows(dir, FindFlightFiles(dir), FlightDateFormats(), nullptr, index.get());
+        IndexedLogbookRows(dir, FindFlightFiles(dir), FlightDateFormats(),
+                           profiles ? &*profiles : nullptr, index.get());
     std::vector<TLogbookRow> shown;
     for (auto& row : rows)
         if (filter.Matches(row))
@@ -133,12 +148,17 @@ ZIRKO_CLI_COMMAND(
      {"format", "json|csv", "one JSON array (the default), or CSV with a header row"},
      {"no-cache", "",
       "reads every file instead of taking those unchanged since the last run from the index in "
-      "the user's cache folder"}},
+      "the user's cache folder"},
+     {"models", "FILE",
+      "model profiles to analyse the flights with, as events --models (default: DIR/models.ini "
+      "when it is there)"}},
     RunLogbook,
     "Fields: path (relative to DIR, \"/\" separated), name, folder, date (the header text), "
-    "model, site, pilot, tags (an array), the fields of stats except file, and error (the "
-    "reader's message for a file that cannot be read; its other fields are null then). In CSV "
-    "the tags are one cell. The index (an SQLite database in the user's cache folder) keeps each "
+    "model, site, pilot, tags (an array), the fields of stats and of events except file, and "
+    "error (the reader's message for a file that cannot be read; its other fields are null "
+    "then). In CSV the tags are one cell and motorRuns, warnings and phases their counts. Events "
+    "are found with the events command's defaults and the profile of the flight's model. The "
+    "index (an SQLite database in the user's cache folder) keeps each "
     "file's "
     "row with its size and modification time; a missing or damaged index is made again, and one "
     "that cannot be written only costs time.");

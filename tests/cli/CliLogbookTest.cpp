@@ -21,12 +21,13 @@ struct TRun {
     QString Err;
 };
 
-TRun Cli(const QStringList& args)
+// Each run has a cache folder of its own unless `cache` names one.
+TRun Cli(const QStringList& args, const QString& cache = {})
 {
     QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("XDG_CACHE_HOME", home.path() + "/cache");
+    env.insert("XDG_CACHE_HOME", cache.isEmpty() ? home.path() + "/cache" : cache);
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(ZIRKO_CLI_PATH, args);
@@ -182,4 +183,38 @@ TEST(CliLogbook, BadFiltersSortsAndFoldersAreRefused)
     run = Cli({"logbook", dir.path()});
     EXPECT_EQ(run.Code, 0);
     EXPECT_EQ(run.Out, "[]\n");
+}
+
+TEST(CliLogbook, TheIndexServesNoRowAnalysedWithOtherProfiles)
+{
+    QTemporaryDir dir;
+    QTemporaryDir cache;
+    QDir root(dir.path());
+    ASSERT_TRUE(root.mkpath("flights"));
+    const QString flights = root.filePath("flights");
+    ASSERT_TRUE(WriteBytes(flights + "/a.zdf", WithExtra("Model=Pike\r\n")));
+    ASSERT_TRUE(WriteBytes(flights + "/b.zdf", WithExtra("Model=Supra\r\n")));
+    const QString models = flights + "/models.ini";
+    const auto rules = [&](const QStringList& extra = {}) {
+        const TRun run = Cli(QStringList{"logbook", flights} + extra, cache.path());
+        EXPECT_EQ(run.Code, 0) << run.Err.toStdString();
+        return Column(Rows(run), "rules");
+    };
+
+    // The folder's own models.ini is taken without being named.
+    ASSERT_TRUE(WriteBytes(models, "[pike]\r\nRules=f5j\r\n"));
+    EXPECT_EQ(rules(), (QStringList{"f5j", "none"}));
+    // A changed profile is seen although the flight files did not change.
+    ASSERT_TRUE(WriteBytes(models, "[Pike]\r\nRules=ales\r\n[Supra]\r\nRules=f5j\r\n"));
+    EXPECT_EQ(rules(), (QStringList{"ales", "f5j"}));
+    const QString other = root.filePath("other.ini");
+    ASSERT_TRUE(WriteBytes(other, "[Supra]\r\nRules=ales\r\n"));
+    EXPECT_EQ(rules({"--models", other}), (QStringList{"none", "ales"}));
+    ASSERT_TRUE(QFile::remove(models));
+    EXPECT_EQ(rules(), (QStringList{"none", "none"}));
+
+    const TRun missing = Cli({"logbook", flights, "--models", root.filePath("none.ini")});
+    EXPECT_EQ(missing.Code, 1);
+    EXPECT_TRUE(missing.Err.endsWith("Models file not found: " + root.filePath("none.ini") + "\n"))
+        << missing.Err.toStdString();
 }

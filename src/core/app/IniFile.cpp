@@ -203,4 +203,23 @@ void TIniFile::EraseSection(std::string_view section)
     }
 }
 
+void TIniFile::AddSection(std::string_view section)
+{
+    if (!FindSection(section))
+        Sections.push_back({std::string(section), {}});
+}
+
+void TIniFile::RenameSection(std::string_view section, std::string_view newName)
+{
+    if (TSection* s = FindSection(section))
+        s->Name = std::string(newName);
+}
+
+void TIniFile::EraseKey(std::string_view section, std::string_view key)
+{
+    if (TSection* s = FindSection(section))
+        std::erase_if(s->Lines,
+                      [key](const TLine& l) { return !l.Key.empty() && EqualsNoCase(l.Key, key); });
+}
+
 } // namespace zirko

@@ -32,6 +32,11 @@ public:
     void WriteFloat(std::string_view section, std::string_view key, double value);
 
     void EraseSection(std::string_view section);
+    // An empty section at the end; nothing when it exists.
+    void AddSection(std::string_view section);
+    // The section keeps its place and its lines under the new name.
+    void RenameSection(std::string_view section, std::string_view newName);
+    void EraseKey(std::string_view section, std::string_view key);
     std::vector<std::string> SectionNames() const;
 
     char DecimalSeparator = '.';

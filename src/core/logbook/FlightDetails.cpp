@@ -1,6 +1,7 @@
 #include "core/logbook/FlightDetails.h"
 
 #include "core/app/NumberFormat.h"
+#include "core/app/TextCodec.h"
 #include "core/logbook/TextFold.h"
 
 #include <algorithm>
@@ -85,6 +86,15 @@ private:
 };
 
 } // namespace
+
+TFlightDetails FlightDetailsOf(const TDataBlock& flight)
+{
+    std::vector<std::string> decoded;
+    decoded.reserve(flight.ExtraLines.size());
+    for (const auto& line : flight.ExtraLines)
+        decoded.push_back(DecodeFileText(line));
+    return ReadDetails(decoded);
+}
 
 TFlightDetails ReadDetails(const std::vector<std::string>& extraLines)
 {

@@ -1,6 +1,8 @@
 // The flight details a pilot keeps in a file's extra section: model, site, pilot and tags.
 #pragma once
 
+#include "core/flightdata/DataBlock.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +25,8 @@ struct TFlightDetails {
 
 // The details among the lines of an extra section (without the section's own tag lines).
 TFlightDetails ReadDetails(const std::vector<std::string>& extraLines);
+// The details of a flight that was read, its lines decoded as the file's texts are.
+TFlightDetails FlightDetailsOf(const TDataBlock& flight);
 
 // "a, b ,c" gives {"a", "b", "c"}: blanks around each tag dropped, empty tags left out.
 std::vector<std::string> SplitTags(std::string_view text);

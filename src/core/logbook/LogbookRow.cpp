@@ -25,6 +25,16 @@ const std::vector<TLogbookField>& Fields()
               "launchTime", "landingTime", "timeAloft", "maxClimbRate", "maxSinkRate", "minVoltage",
               "maxVoltage", "meanVoltage"})
             f.push_back({name, TFieldKind::Number});
+        // Those of the events, in the order the events command prints them.
+        f.push_back({"rules", TFieldKind::Text});
+        f.push_back({"motorRuns", TFieldKind::List});
+        for (const char* name : {"motorTime", "launch", "startHeight", "startHeightTime", "landing",
+                                 "flightTime", "penalty"})
+            f.push_back({name, TFieldKind::Number});
+        f.push_back({"warnings", TFieldKind::List});
+        f.push_back({"phases", TFieldKind::List});
+        for (const char* name : {"climbCount", "climbTime", "bestClimbRate", "glideSinkRate"})
+            f.push_back({name, TFieldKind::Number});
         return f;
     }();
     return fields;
@@ -33,6 +43,18 @@ const std::vector<TLogbookField>& Fields()
 TLogbookValue NumberValue(std::optional<double> v)
 {
     return {v, {}};
+}
+
+// A list as its count and its JSON array on one line; null when the flight cannot have one.
+template <class TItem, class TFormat>
+TLogbookValue ListValue(bool exists, const std::vector<TItem>& items, TFormat format)
+{
+    if (!exists)
+        return {};
+    std::string json = "[";
+    for (size_t i = 0; i < items.size(); ++i)
+        json += (i ? ", " : "") + format(items[i]);
+    return {static_cast<double>(items.size()), json + "]"};
 }
 
 // Skips an RTF group from its "{" on; returns the position after its "}".
@@ -272,8 +294,15 @@ std::string NotesPlainText(std::string_view notes)
     return std::string(TrimBlanks(text));
 }
 
+std::string EventOptionsKey(const TEventOptions& options)
+{
+    return std::string(RulesName(options.Rules)) + ";" + FormatShortest(options.MotorThreshold) +
+           ";" + FormatShortest(options.AlesHeight) + ";" + FormatShortest(options.LowVoltage);
+}
+
 void FillRow(TLogbookRow& row, const TDataBlock& flight, const std::vector<std::string>& extraLines,
-             const std::vector<std::string>& dateFormats, const TModelProfiles* profiles)
+             const std::vector<std::string>& dateFormats, const TModelProfiles* profiles,
+             const TEventOptions& general)
 {
     row.DateText = DecodeFileText(flight.DateText);
     row.Date = ParseFlightDate(row.DateText, dateFormats);
@@ -282,8 +311,10 @@ void FillRow(TLogbookRow& row, const TDataBlock& flight, const std::vector<std::
         decoded.push_back(DecodeFileText(l));
     row.Details = ReadDetails(decoded);
     row.NotesText = NotesPlainText(flight.Notes);
-    (void)profiles; // the analysis that takes a model's settings reads them from here
     const TFlightStats s = AnalyseFlight(flight);
+    const TEventOptions options = EventOptionsFor(general, profiles, row.Details.Model);
+    row.AnalysisKey = EventOptionsKey(options);
+    const TFlightEvents e = AnalyseEvents(flight, options);
     row.Values = {
         NumberValue(static_cast<double>(s.Samples)),
         NumberValue(s.Duration),
@@ -299,6 +330,38 @@ void FillRow(TLogbookRow& row, const TDataBlock& flight, const std::vector<std::
         NumberValue(s.MinVoltage),
         NumberValue(s.MaxVoltage),
         NumberValue(s.MeanVoltage),
+        {std::nullopt, RulesName(e.Rules)},
+        ListValue(e.HasServo, e.MotorRuns,
+                  [](const TSampleRun& r) {
+                      return "{\"start\": " + FormatShortest(r.Start) +
+                             ", \"stop\": " + FormatShortest(r.Stop) +
+                             ", \"duration\": " + FormatShortest(r.Duration()) + "}";
+                  }),
+        NumberValue(e.MotorTime),
+        NumberValue(e.Launch),
+        NumberValue(e.StartHeight),
+        NumberValue(e.StartHeightTime),
+        NumberValue(e.Landing),
+        NumberValue(e.FlightTime),
+        NumberValue(e.Penalty),
+        ListValue(true, e.Warnings,
+                  [](const TFlightWarning& w) {
+                      return std::string("{\"code\": \"") + WarningCodeName(w.Code) +
+                             "\", \"time\": " + FormatShortest(w.Time) +
+                             ", \"text\": " + JsonQuote(w.Text) + "}";
+                  }),
+        ListValue(e.HasPhases, e.Phases,
+                  [](const TFlightPhase& p) {
+                      return std::string("{\"kind\": \"") + PhaseKindName(p.Kind) +
+                             "\", \"start\": " + FormatShortest(p.Start) +
+                             ", \"stop\": " + FormatShortest(p.Stop) +
+                             ", \"gain\": " + FormatShortest(p.Gain) +
+                             ", \"rate\": " + FormatShortest(p.Rate) + "}";
+                  }),
+        NumberValue(static_cast<double>(e.ClimbCount)),
+        NumberValue(e.ClimbTime),
+        NumberValue(e.BestClimbRate),
+        NumberValue(e.GlideSinkRate),
     };
     row.SamplesHash = SamplesHash(flight);
     row.Error.clear();
@@ -445,7 +508,7 @@ namespace zirko {
 
 namespace {
 
-constexpr std::string_view kLayoutVersion = "1";
+constexpr std::string_view kLayoutVersion = "2";
 
 void PutText(std::string& out, std::string_view text)
 {
@@ -524,6 +587,7 @@ std::string StoreRow(const TLogbookRow& row)
     PutText(out, row.NotesText);
     PutText(out, row.Error);
     PutText(out, std::to_string(row.SamplesHash));
+    PutText(out, row.AnalysisKey);
     PutText(out, std::to_string(row.Values.size()));
     for (const auto& v : row.Values) {
         PutText(out, v.Number ? FormatShortest(*v.Number) : std::string());
@@ -565,7 +629,8 @@ bool RestoreRow(std::string_view in, TLogbookRow& row)
     std::string hash;
     size_t values = 0;
     if (!TakeText(in, row.NotesText) || !TakeText(in, row.Error) || !TakeText(in, hash) ||
-        !number(values) || (values != 0 && values != AnalysisFields().size()))
+        !TakeText(in, row.AnalysisKey) || !number(values) ||
+        (values != 0 && values != AnalysisFields().size()))
         return false;
     row.SamplesHash = std::strtoull(hash.c_str(), nullptr, 10);
     row.Values.assign(values, {});

@@ -50,6 +50,9 @@ struct TLogbookRow {
     std::vector<TLogbookValue> Values; // by AnalysisFields(); empty for a file not read
     std::string Error;                 // the reader's message for a file that cannot be read
     uint64_t SamplesHash = 0;          // of the file's data lines, see SamplesHash()
+    // The event options the values were found with (EventOptionsKey): a stored row analysed
+    // with other ones is no longer current.
+    std::string AnalysisKey;
 
     // The folded texts the search looks in, made by Prepare().
     std::string FoldedName, FoldedFolder, FoldedModel, FoldedSite, FoldedPilot, FoldedNotes;
@@ -68,9 +71,14 @@ struct TLogbookRow {
 void SetRowPath(TLogbookRow& row, std::string_view relativePath);
 
 // Fills the row from a flight that was read: date (read in `dateFormats`, see ParseFlightDate),
-// details, notes and the analysis, with the model's profile when `profiles` has one.
+// details, notes and the analysis, its events found by the `general` options with the model's
+// profile over them when `profiles` has one.
 void FillRow(TLogbookRow& row, const TDataBlock& flight, const std::vector<std::string>& extraLines,
-             const std::vector<std::string>& dateFormats, const TModelProfiles* profiles);
+             const std::vector<std::string>& dateFormats, const TModelProfiles* profiles,
+             const TEventOptions& general = {});
+
+// Names event options: equal texts for equal options.
+std::string EventOptionsKey(const TEventOptions& options);
 
 // The plain text of notes as stored: rich text's words without its control words and groups.
 std::string NotesPlainText(std::string_view notes);

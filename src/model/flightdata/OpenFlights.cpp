@@ -139,6 +139,7 @@ int TOpenFlights::OpenDataFile(const QString& fileName)
 
         entry = std::make_unique<TOpenFlight>();
         entry->Channels = InitialChannelStates(*flight);
+        entry->Details = FlightDetailsOf(*flight);
         entry->Record = std::move(flight);
         entry->FileName = fileName;
         entry->Name = QString::fromStdString(FlightNameOf(fileName.toStdString()));
@@ -334,9 +335,17 @@ const TFlightEvents* TOpenFlights::Events(int row) const
     const TOpenFlight* entry = At(row);
     if (!entry || !entry->Record)
         return nullptr;
-    if (!entry->Events)
-        entry->Events = AnalyseEvents(*entry->Record, Options);
+    if (!entry->Events) {
+        entry->EventsFoundWith = EventOptionsOf(row);
+        entry->Events = AnalyseEvents(*entry->Record, entry->EventsFoundWith);
+    }
     return &*entry->Events;
+}
+
+TEventOptions TOpenFlights::EventOptionsOf(int row) const
+{
+    const TOpenFlight* entry = At(row);
+    return EventOptionsFor(Options, &Profiles, entry ? entry->Details.Model : std::string());
 }
 
 void TOpenFlights::SetEventOptions(const TEventOptions& options)
@@ -344,13 +353,57 @@ void TOpenFlights::SetEventOptions(const TEventOptions& options)
     if (options == Options)
         return;
     Options = options;
+    Reanalyse();
+}
+
+void TOpenFlights::SetModelProfiles(const TModelProfiles& profiles)
+{
+    Profiles = profiles;
+    Reanalyse();
+}
+
+void TOpenFlights::Reanalyse()
+{
+    bool changed = false;
     for (int row = 0; row < FlightCount(); ++row) {
         TOpenFlight* entry = At(row);
-        entry->Events.reset();
-        if (entry->Record)
-            entry->Events = AnalyseEvents(*entry->Record, Options);
+        if (!entry->Record)
+            continue;
+        const TEventOptions options = EventOptionsOf(row);
+        if (entry->Events && entry->EventsFoundWith == options)
+            continue;
+        entry->EventsFoundWith = options;
+        entry->Events = AnalyseEvents(*entry->Record, options);
+        changed = true;
     }
-    emit EventsChanged();
+    if (changed)
+        emit EventsChanged();
+}
+
+const TFlightDetails* TOpenFlights::Details(int row) const
+{
+    const TOpenFlight* entry = At(row);
+    return entry ? &entry->Details : nullptr;
+}
+
+bool TOpenFlights::EditDetails(int row, const TDetailsEdit& edit)
+{
+    TOpenFlight* entry = At(row);
+    if (!entry || !entry->Record)
+        return false;
+    if (const auto refused = CheckDetailsEdit(edit)) {
+        Questions.ShowError(QString::fromStdString(*refused));
+        return false;
+    }
+    std::vector<std::string> lines = ApplyDetailsEdit(entry->Record->ExtraLines, edit);
+    if (lines == entry->Record->ExtraLines)
+        return true;
+    entry->Record->ExtraLines = std::move(lines);
+    entry->Details = FlightDetailsOf(*entry->Record);
+    SetModified(row, true);
+    emit DetailsChanged(row);
+    Reanalyse();
+    return true;
 }
 
 void TOpenFlights::DropFlight(int row)

@@ -6,6 +6,8 @@
 #include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/SeriesInfo.h"
+#include "core/logbook/FlightDetails.h"
+#include "core/logbook/ModelProfiles.h"
 
 #include <QObject>
 #include <QString>
@@ -47,8 +49,12 @@ struct TOpenFlight {
     // save.
     mutable std::optional<std::vector<double>> Climb;
     mutable std::optional<TFlightStats> Stats;
-    // Found by the event options of the list; taken anew when they change and after a save.
+    // Found by the event options of the list and the profile of the flight's model; taken anew
+    // when either changes and after a save.
     mutable std::optional<TFlightEvents> Events;
+    mutable TEventOptions EventsFoundWith;
+    // Model, site, pilot and tags as the record's extra lines hold them.
+    TFlightDetails Details;
 };
 
 // Row i is the flight in grid row i. Observers hear of every change through the signals, in the
@@ -125,6 +131,18 @@ public:
     // Every open flight's events are found anew by the new options at once; EventsChanged tells
     // the observers. The same options change nothing.
     void SetEventOptions(const TEventOptions& options);
+    // The profiles of the data folder's models; a flight whose model has one is analysed with it.
+    // Events change only for the flights whose options changed.
+    void SetModelProfiles(const TModelProfiles& profiles);
+    const TModelProfiles& ModelProfiles() const { return Profiles; }
+    // How the flight of `row` is analysed: EventOptions with its model's profile over them.
+    TEventOptions EventOptionsOf(int row) const;
+    // Null when the row holds no flight.
+    const TFlightDetails* Details(int row) const;
+    // Changes details of a flight's record as the edit says and marks it modified. A value that
+    // cannot be stored is told through the dialogs and changes nothing (false). A new model
+    // finds the flight's events anew by its profile.
+    bool EditDetails(int row, const TDetailsEdit& edit);
     uint32_t Color(int row) const;
     // Some open flight shows that channel column.
     bool ChannelShownAnywhere(int column) const;
@@ -150,8 +168,10 @@ signals:
     void SaveStarting(int row);
     // The record of `row` was written to its file.
     void FlightSaved(int row);
-    // The events of every open flight were found anew (the options changed).
+    // The events of open flights were found anew (the options, the profiles or a model changed).
     void EventsChanged();
+    // The details of `row` were edited.
+    void DetailsChanged(int row);
 
 private:
     TOpenFlight* At(int row) const;
@@ -162,7 +182,12 @@ private:
     std::vector<std::unique_ptr<TOpenFlight>> DataList;
     int CurrentRow = -1; // the ActualRow of the grid
     std::function<double()> MarkerThreshold;
+    // Finds the events of every flight anew whose options differ from those it was analysed with;
+    // tells the observers when any did.
+    void Reanalyse();
+
     TEventOptions Options;
+    TModelProfiles Profiles;
 };
 
 } // namespace zirko

@@ -5,6 +5,7 @@
 #include "platform/files/FileStore.h"
 #include "platform/files/FlightFile.h"
 
+#include <QFile>
 #include <QLocale>
 
 #include <algorithm>
@@ -104,7 +105,7 @@ std::vector<std::string> FlightDateFormats()
 
 TLogbookRow ReadLogbookRow(const TFlightFileEntry& file,
                            const std::vector<std::string>& dateFormats,
-                           const TModelProfiles* profiles)
+                           const TModelProfiles* profiles, const TEventOptions& general)
 {
     TLogbookRow row;
     SetRowPath(row, file.RelativePath);
@@ -120,7 +121,7 @@ TLogbookRow ReadLogbookRow(const TFlightFileEntry& file,
         // Gone or changed into something else since it was read.
         row.Error = kMsgReadIo;
     } else {
-        FillRow(row, flight, LocateExtraSection(content).Lines, dateFormats, profiles);
+        FillRow(row, flight, LocateExtraSection(content).Lines, dateFormats, profiles, general);
     }
     row.Prepare();
     return row;
@@ -128,13 +129,14 @@ TLogbookRow ReadLogbookRow(const TFlightFileEntry& file,
 
 std::vector<TLogbookRow> ReadLogbookRows(const std::vector<TFlightFileEntry>& files,
                                          const std::vector<std::string>& dateFormats,
-                                         const TModelProfiles* profiles)
+                                         const TModelProfiles* profiles,
+                                         const TEventOptions& general)
 {
     std::vector<TLogbookRow> rows(files.size());
     std::atomic<size_t> next{0};
     const auto work = [&] {
         for (size_t i; (i = next.fetch_add(1)) < files.size();)
-            rows[i] = ReadLogbookRow(files[i], dateFormats, profiles);
+            rows[i] = ReadLogbookRow(files[i], dateFormats, profiles, general);
     };
     const size_t threads =
         std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), files.size());
@@ -145,6 +147,28 @@ std::vector<TLogbookRow> ReadLogbookRows(const std::vector<TFlightFileEntry>& fi
     for (auto& w : workers)
         w.join();
     return rows;
+}
+
+TProfilesRead ReadModelProfiles(const std::filesystem::path& file)
+{
+    TProfilesRead result;
+    const std::string name = QFile::decodeName(file.string().c_str()).toStdString();
+    if (const std::string other = NotRegularFileText(file); !other.empty()) {
+        result.Message = other;
+        return result;
+    }
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        result.Message = "Models file not found: " + name;
+        return result;
+    }
+    if (!ReadWholeFile(file, result.Text)) {
+        result.Message = "Cannot read the models file " + name + ".";
+        return result;
+    }
+    result.Profiles.Parse(result.Text);
+    result.Ok = true;
+    return result;
 }
 
 } // namespace zirko

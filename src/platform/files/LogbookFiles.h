@@ -30,15 +30,25 @@ std::vector<TFlightFileEntry> FindFlightFiles(const std::filesystem::path& root)
 // The forms a header date is read in: the program's, then the locale's short date and long time.
 std::vector<std::string> FlightDateFormats();
 
-// One row of a file: read, analysed and its details taken; a file that cannot be read has its
-// reader's message in Error.
+// One row of a file: read, analysed (events by the `general` options, with the model's profile
+// over them) and its details taken; a file that cannot be read has its reader's message in Error.
 TLogbookRow ReadLogbookRow(const TFlightFileEntry& file,
                            const std::vector<std::string>& dateFormats,
-                           const TModelProfiles* profiles);
+                           const TModelProfiles* profiles, const TEventOptions& general = {});
 
 // The rows of all files, read on one worker thread per core, in the order of `files`.
 std::vector<TLogbookRow> ReadLogbookRows(const std::vector<TFlightFileEntry>& files,
                                          const std::vector<std::string>& dateFormats,
-                                         const TModelProfiles* profiles);
+                                         const TModelProfiles* profiles,
+                                         const TEventOptions& general = {});
+
+// The profiles of `file` (models.ini), or nothing with the reason when it cannot be read.
+struct TProfilesRead {
+    bool Ok = false;
+    TModelProfiles Profiles;
+    std::string Text;    // the file's bytes
+    std::string Message; // why not
+};
+TProfilesRead ReadModelProfiles(const std::filesystem::path& file);
 
 } // namespace zirko

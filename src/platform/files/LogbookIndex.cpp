@@ -170,10 +170,11 @@ QString TLogbookIndex::DefaultPath()
 std::vector<TLogbookRow> IndexedLogbookRows(const std::filesystem::path& root,
                                             const std::vector<TFlightFileEntry>& files,
                                             const std::vector<std::string>& dateFormats,
-                                            const TModelProfiles* profiles, TLogbookIndex* index)
+                                            const TModelProfiles* profiles, TLogbookIndex* index,
+                                            const TEventOptions& general)
 {
     if (!index || !index->Usable())
-        return ReadLogbookRows(files, dateFormats, profiles);
+        return ReadLogbookRows(files, dateFormats, profiles, general);
     const std::string absoluteRoot =
         QDir::cleanPath(QFileInfo(QString::fromStdString(root.string())).absoluteFilePath())
             .toStdString();
@@ -186,7 +187,9 @@ std::vector<TLogbookRow> IndexedLogbookRows(const std::filesystem::path& root,
         const auto it = stored.find(key(files[i]));
         TLogbookRow& row = rows[i];
         if (it != stored.end() && it->second.Size == files[i].Size &&
-            it->second.ModifiedNs == files[i].ModifiedNs && RestoreRow(it->second.Row, row)) {
+            it->second.ModifiedNs == files[i].ModifiedNs && RestoreRow(it->second.Row, row) &&
+            (!row.Error.empty() || row.AnalysisKey == EventOptionsKey(EventOptionsFor(
+                                                          general, profiles, row.Details.Model)))) {
             SetRowPath(row, files[i].RelativePath);
             row.Modified = files[i].Modified;
             row.Prepare();
@@ -196,7 +199,7 @@ std::vector<TLogbookRow> IndexedLogbookRows(const std::filesystem::path& root,
         toRead.push_back(files[i]);
         readAt.push_back(i);
     }
-    std::vector<TLogbookRow> read = ReadLogbookRows(toRead, dateFormats, profiles);
+    std::vector<TLogbookRow> read = ReadLogbookRows(toRead, dateFormats, profiles, general);
     std::vector<TLogbookIndex::TChange> changed;
     for (size_t k = 0; k < read.size(); ++k) {
         rows[readAt[k]] = std::move(read[k]);

@@ -52,11 +52,13 @@ private:
     bool Open = false;
 };
 
-// The rows of the files, those unchanged since the index stored them taken from it, the others
-// read (on one worker thread per core) and stored. `index` may be null: every file is read.
+// The rows of the files, those unchanged since the index stored them (and analysed there with the
+// options their model takes now) taken from it, the others read (on one worker thread per core)
+// and stored. `index` may be null: every file is read.
 std::vector<TLogbookRow> IndexedLogbookRows(const std::filesystem::path& root,
                                             const std::vector<TFlightFileEntry>& files,
                                             const std::vector<std::string>& dateFormats,
-                                            const TModelProfiles* profiles, TLogbookIndex* index);
+                                            const TModelProfiles* profiles, TLogbookIndex* index,
+                                            const TEventOptions& general = {});
 
 } // namespace zirko

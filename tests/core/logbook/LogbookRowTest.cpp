@@ -117,7 +117,9 @@ TEST(LogbookRow, JsonAndCsvCarryEveryFieldAndTheError)
     EXPECT_NE(csv.find("\r\n\"x/a,b.zdf\",\"a,b\",x,01.05.2026 10:00:00,\"Pike \"\"P\"\"\",,,"
                        "\"a, b\","),
               std::string::npos);
-    EXPECT_NE(csv.find("\r\nbad.zdf,bad,,,,,,,,,,,,,,,,,,,,,Unexpected end of file\r\n"),
+    // Folder, date, details and every analysis field empty.
+    EXPECT_NE(csv.find("\r\nbad.zdf,bad," + std::string(6 + AnalysisFields().size(), ',') +
+                       "Unexpected end of file\r\n"),
               std::string::npos);
 }
 
@@ -129,6 +131,7 @@ TEST(LogbookRow, StoredRowsComeBackWhole)
     row.Details = {"Pike", "Raná", "", {"a", "b:c", ""}};
     row.NotesText = "12:line";
     row.SamplesHash = 18446744073709551615ull;
+    row.AnalysisKey = "f5j;10;200;0";
     TLogbookRow back;
     ASSERT_TRUE(RestoreRow(StoreRow(row), back));
     EXPECT_EQ(back.DateText, row.DateText);
@@ -136,6 +139,7 @@ TEST(LogbookRow, StoredRowsComeBackWhole)
     EXPECT_EQ(back.Details, row.Details);
     EXPECT_EQ(back.NotesText, row.NotesText);
     EXPECT_EQ(back.SamplesHash, row.SamplesHash);
+    EXPECT_EQ(back.AnalysisKey, row.AnalysisKey);
     EXPECT_EQ(back.Values, row.Values);
 
     TLogbookRow failed;
@@ -147,7 +151,7 @@ TEST(LogbookRow, StoredRowsComeBackWhole)
     const std::string stored = StoreRow(row);
     EXPECT_FALSE(RestoreRow(stored.substr(0, stored.size() - 1), back));
     EXPECT_FALSE(RestoreRow(stored + "x", back));
-    EXPECT_FALSE(RestoreRow("1:2" + stored.substr(3), back)); // another layout version
+    EXPECT_FALSE(RestoreRow("1:1" + stored.substr(3), back)); // another layout version
     EXPECT_FALSE(RestoreRow("", back));
 }
 
@@ -171,4 +175,49 @@ TEST(LogbookRow, SamplesHashSeesHeaderWordsAndSamplesOnly)
     b.Altitude.clear();
     b.Voltage = {1, 2}; // the same numbers in another channel
     EXPECT_NE(SamplesHash(a), SamplesHash(b));
+}
+
+TEST(LogbookRow, EventsAreFoundWithTheProfileOfTheFlightsModel)
+{
+    // The servo is at 60 % for 3 s, at 20 % for 2 s more, then off.
+    TDataBlock f;
+    f.DateText = "1.5.2026 10:00:00";
+    f.Sampling = 10;
+    f.ChannelMask = kMaskAltitude | kMaskRx;
+    for (int i = 0; i <= 100; ++i) {
+        f.Time.push_back(i / 10.0);
+        f.Altitude.push_back(i < 50 ? i : 50);
+        f.Rx.push_back(i < 30 ? 60 : i < 50 ? 20 : -100);
+    }
+    TModelProfiles profiles;
+    profiles.Parse("[Pike]\nRules=f5j\nMotorThreshold=50\n");
+    TEventOptions general;
+    general.MotorThreshold = 10;
+    const auto value = [](const TLogbookRow& row, const char* field) {
+        return row.Values[*AnalysisFieldIndex(field)];
+    };
+
+    TLogbookRow pike;
+    FillRow(pike, f, {"Model= pike "}, {}, &profiles, general);
+    EXPECT_EQ(value(pike, "rules").Text, "f5j");
+    EXPECT_DOUBLE_EQ(*value(pike, "motorTime").Number, 3.0);
+    EXPECT_EQ(value(pike, "motorRuns").Number, 1.0);
+    EXPECT_EQ(value(pike, "motorRuns").Text, "[{\"start\": 0, \"stop\": 3, \"duration\": 3}]");
+    EXPECT_TRUE(value(pike, "penalty").Number);
+
+    TLogbookRow other;
+    FillRow(other, f, {"Model=Supra"}, {}, &profiles, general);
+    EXPECT_EQ(value(other, "rules").Text, "none");
+    EXPECT_DOUBLE_EQ(*value(other, "motorTime").Number, 5.0);
+    EXPECT_FALSE(value(other, "penalty").Number);
+    EXPECT_NE(pike.AnalysisKey, other.AnalysisKey);
+    EXPECT_EQ(other.AnalysisKey, EventOptionsKey(general));
+
+    // Without a servo channel there are no motor runs to list: null, not an empty list.
+    f.Rx.clear();
+    f.ChannelMask = kMaskAltitude;
+    TLogbookRow glider;
+    FillRow(glider, f, {}, {}, nullptr);
+    EXPECT_FALSE(value(glider, "motorRuns").Number);
+    EXPECT_EQ(value(glider, "warnings").Text, "[]");
 }
