@@ -169,7 +169,6 @@ private:
     void CreateGraphPage();
     void ApplyChartSettings();
     void ExecuteGraphSetupDialog();
-    void PrintGraphPage();
     std::unique_ptr<TFlightsDialogs> FlightQuestions;
     std::unique_ptr<TOpenFlights> FlightList;
     std::unique_ptr<TFlightsGraphHost> GraphHostAdapter;

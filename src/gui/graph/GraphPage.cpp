@@ -130,17 +130,15 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
     Chart1->SetLabelDecimals(TAxisId::Climb, 1);
     Chart1->SetGridVisible(TAxisId::Climb, false);
     Chart1->SetSymmetric(TAxisId::Climb, true);
-    Chart1->DecimalSeparator = Host.DecimalSeparator();
-    Chart1->GroupSeparator = Host.GroupSeparator();
+    Chart1->SetNumberFormat(Host.DecimalSeparator(), Host.GroupSeparator());
     StringGridOdecet->DecimalSeparator = Host.DecimalSeparator();
-    Chart1->LabelHook = [this](TAxisId axis, const QString& label) {
-        return TimeLabel(axis, label);
-    };
-    Chart1->BeforeDraw = [this](QPainter& painter) { DrawEventBands(painter); };
-    Chart1->AfterDraw = [this](QPainter& painter) {
+    Chart1->SetLabelHook(
+        [this](TAxisId axis, const QString& label) { return TimeLabel(axis, label); });
+    Chart1->SetBeforeDraw([this](QPainter& painter) { DrawEventBands(painter); });
+    Chart1->SetAfterDraw([this](QPainter& painter) {
         DrawZeroLines(painter);
         DrawStartHeights(painter);
-    };
+    });
 
     connect(Chart1, &TChart::Zoomed, this, [this](const QRect& rect) { ChartZoom(rect); });
     connect(Chart1, &TChart::UndoZoomed, this, [this] { ChartUndoZoom(); });
@@ -154,7 +152,7 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
             Chart1->RedrawOverlay();
         }
     });
-    Chart1->OverlayPaint = [this](QPainter& painter) { PaintOverlay(painter); };
+    Chart1->SetOverlayPaint([this](QPainter& painter) { PaintOverlay(painter); });
     connect(this, &TGraphPage::CrosshairCleared, this, [this] { ClearCrosshair(); });
     connect(Chart1, &TChart::MouseDown, this, [this](QMouseEvent* e) {
         Chart1MouseDown(e);
@@ -174,10 +172,10 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
 
 TGraphPage::~TGraphPage()
 {
-    Chart1->LabelHook = nullptr;
-    Chart1->BeforeDraw = nullptr;
-    Chart1->AfterDraw = nullptr;
-    Chart1->OverlayPaint = nullptr;
+    Chart1->SetLabelHook(nullptr);
+    Chart1->SetBeforeDraw(nullptr);
+    Chart1->SetAfterDraw(nullptr);
+    Chart1->SetOverlayPaint(nullptr);
     // An offset field left while the page goes away finishes its edit: the page is gone then.
     for (QLineEdit* edit : {EditShiftX, EditShiftY})
         disconnect(edit, nullptr, this, nullptr);
@@ -643,7 +641,7 @@ QString TGraphPage::TimeLabel(TAxisId axis, const QString& label) const
 {
     if (axis != TAxisId::Bottom || !CheckBox_min_sec->isChecked())
         return label;
-    return QString::fromStdString(MinSecLabel(label.toStdString(), Chart1->GroupSeparator));
+    return QString::fromStdString(MinSecLabel(label.toStdString(), Chart1->GroupSeparator()));
 }
 
 void TGraphPage::MinSecClick()
@@ -724,7 +722,7 @@ void TGraphPage::ChartZoom(const QRect& rect)
         if (rect.isNull()) {
             const TAxisRange r = ZoomByPercent(
                 {Chart1->Minimum(TAxisId::Voltage), Chart1->Maximum(TAxisId::Voltage)},
-                Chart1->LastZoomPercent);
+                Chart1->LastZoomPercent());
             Chart1->SetMinMax(TAxisId::Voltage, r.Min, r.Max);
         } else {
             const double lo = Chart1->ValueAtPixel(TAxisId::Voltage, rect.bottom());

@@ -71,7 +71,7 @@ void TGraphPage::Chart1MouseDown(QMouseEvent* event)
             pos.y() > plot.bottom() + 1)
             return;
         if (TBGrafRead->isChecked() && (event->buttons() & Qt::LeftButton)) {
-            Chart1->CancelMouse = true;
+            Chart1->CancelMousePress();
             Series1->Clear();
             Chart1->Recalculate(TAxisId::Left);
             Chart1->Recalculate(TAxisId::Bottom);
@@ -82,7 +82,7 @@ void TGraphPage::Chart1MouseDown(QMouseEvent* event)
             StringGridOdecet->update();
         }
         if (event->buttons() & Qt::RightButton) {
-            Chart1->CancelMouse = true;
+            Chart1->CancelMousePress();
             if (Host.GridVisible())
                 emit PopupRequested(pos, event->globalPosition().toPoint());
         }
