@@ -86,14 +86,16 @@ std::pair<qint64, qint64> Download(TSimulatorOptions options)
     qint64 elapsed = 0;
     qint64 bytes = 0;
     bool started = false;
-    QObject::connect(&session, &TLoggerSession::CommandFinished, [&](const QString& letter) {
-        if (letter == "R" && !started) {
-            started = true;
-            clock.start();
-            session.ReadData();
-        }
-    });
-    QObject::connect(&session, &TLoggerSession::DownloadFinished,
+    QObject scope; // the connections end before what they write to
+    QObject::connect(&session, &TLoggerSession::CommandFinished, &scope,
+                     [&](const QString& letter) {
+                         if (letter == "R" && !started) {
+                             started = true;
+                             clock.start();
+                             session.ReadData();
+                         }
+                     });
+    QObject::connect(&session, &TLoggerSession::DownloadFinished, &scope,
                      [&](std::span<const uint8_t> image, qint64, qint64) {
                          elapsed = clock.elapsed();
                          bytes = static_cast<qint64>(image.size());

@@ -152,14 +152,16 @@ int RunSimulate(const TArgParser& p)
         return code;
     }
     const bool verbose = p.Flag("--verbose");
-    QObject::connect(created.Server.get(), &TPtyServer::ClientConnected, [verbose] {
-        if (verbose)
-            std::cerr << "Program connected." << std::endl;
-    });
-    QObject::connect(created.Server.get(), &TPtyServer::ClientDisconnected, [verbose] {
-        if (verbose)
-            std::cerr << "Program disconnected." << std::endl;
-    });
+    QObject::connect(created.Server.get(), &TPtyServer::ClientConnected, created.Server.get(),
+                     [verbose] {
+                         if (verbose)
+                             std::cerr << "Program connected." << std::endl;
+                     });
+    QObject::connect(created.Server.get(), &TPtyServer::ClientDisconnected, created.Server.get(),
+                     [verbose] {
+                         if (verbose)
+                             std::cerr << "Program disconnected." << std::endl;
+                     });
     QCoreApplication::exec();
     created.Server.reset();
     ::close(gSignalPipe[0]);

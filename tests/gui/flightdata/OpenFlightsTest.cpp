@@ -138,7 +138,8 @@ TEST_F(OpenFlightsTest, ClosingRowsMovesTheLaterOnesUp)
     Form->Flights->OpenDataFile(b);
     Form->Flights->OpenDataFile(c);
     std::vector<int> closed;
-    QObject::connect(Form->Flights, &TOpenFlights::FlightClosed,
+    QObject scope; // the connection ends with the test
+    QObject::connect(Form->Flights, &TOpenFlights::FlightClosed, &scope,
                      [&](int row) { closed.push_back(row); });
     Form->Flights->CloseDataFile(0);
     EXPECT_EQ(closed, std::vector<int>{0});

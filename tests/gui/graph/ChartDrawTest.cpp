@@ -269,7 +269,8 @@ TEST(ChartDraw, OneReplotPerStep)
     graph.Draw();
     TGraphPage& page = graph.Page();
     int count = 0;
-    QObject::connect(page.Chart1, &TChart::AfterDrawn, [&count] { ++count; });
+    QObject scope; // the connection ends with the test
+    QObject::connect(page.Chart1, &TChart::AfterDrawn, &scope, [&count] { ++count; });
     auto draws = [&count](const std::function<void()>& step) {
         count = 0;
         step();

@@ -78,19 +78,19 @@ protected:
         auto record = [this](const char* what) {
             return [this, what](int row) { Events << QString("%1 %2").arg(what).arg(row); };
         };
-        QObject::connect(&Flights, &TOpenFlights::FlightOpened, record("opened"));
-        QObject::connect(&Flights, &TOpenFlights::FlightClosing, record("closing"));
-        QObject::connect(&Flights, &TOpenFlights::FlightClosed, record("closed"));
-        QObject::connect(&Flights, &TOpenFlights::CurrentChanged, record("current"));
-        QObject::connect(&Flights, &TOpenFlights::ModifiedChanged, record("modified"));
-        QObject::connect(&Flights, &TOpenFlights::FlightRenamed, record("renamed"));
-        QObject::connect(&Flights, &TOpenFlights::EditsWanted, record("edits"));
-        QObject::connect(&Flights, &TOpenFlights::SaveStarting, record("saving"));
-        QObject::connect(&Flights, &TOpenFlights::FlightSaved, record("saved"));
-        QObject::connect(&Flights, &TOpenFlights::OffsetsChanged, record("offsets"));
-        QObject::connect(&Flights, &TOpenFlights::ChannelChanged, [this](int row, int col) {
-            Events << QString("channel %1 %2").arg(row).arg(col);
-        });
+        QObject::connect(&Flights, &TOpenFlights::FlightOpened, &Flights, record("opened"));
+        QObject::connect(&Flights, &TOpenFlights::FlightClosing, &Flights, record("closing"));
+        QObject::connect(&Flights, &TOpenFlights::FlightClosed, &Flights, record("closed"));
+        QObject::connect(&Flights, &TOpenFlights::CurrentChanged, &Flights, record("current"));
+        QObject::connect(&Flights, &TOpenFlights::ModifiedChanged, &Flights, record("modified"));
+        QObject::connect(&Flights, &TOpenFlights::FlightRenamed, &Flights, record("renamed"));
+        QObject::connect(&Flights, &TOpenFlights::EditsWanted, &Flights, record("edits"));
+        QObject::connect(&Flights, &TOpenFlights::SaveStarting, &Flights, record("saving"));
+        QObject::connect(&Flights, &TOpenFlights::FlightSaved, &Flights, record("saved"));
+        QObject::connect(&Flights, &TOpenFlights::OffsetsChanged, &Flights, record("offsets"));
+        QObject::connect(
+            &Flights, &TOpenFlights::ChannelChanged, &Flights,
+            [this](int row, int col) { Events << QString("channel %1 %2").arg(row).arg(col); });
     }
 
     QString Write(const QString& name, const TDataBlock& f)
@@ -217,8 +217,8 @@ TEST_F(OpenFlightsModelTest, AFlightTooLargeForMemoryIsToldAndTheOthersStay)
     // An allocation that fails while a view takes in the flight: the flight is dropped again.
     Questions.Log.clear();
     Events.clear();
-    const QMetaObject::Connection failing = QObject::connect(&Flights, &TOpenFlights::FlightOpened,
-                                                             [](int) { throw std::bad_alloc(); });
+    const QMetaObject::Connection failing = QObject::connect(
+        &Flights, &TOpenFlights::FlightOpened, &Flights, [](int) { throw std::bad_alloc(); });
     EXPECT_EQ(Flights.OpenDataFile(paths[0]), -1);
     QObject::disconnect(failing);
     EXPECT_EQ(Questions.Errors(),
@@ -260,7 +260,7 @@ TEST_F(OpenFlightsModelTest, ChannelsToggleButUnavailableOnesStayGreyed)
 TEST_F(OpenFlightsModelTest, SelectingStoresTheEditsOfTheLastRowFirst)
 {
     OpenSome(3);
-    QObject::connect(&Flights, &TOpenFlights::EditsWanted,
+    QObject::connect(&Flights, &TOpenFlights::EditsWanted, &Flights,
                      [this](int row) { Flights.StoreNotes(row, "edited " + std::to_string(row)); });
     Flights.GridChangeActualFile(2, Flights.ActualRow());
     EXPECT_EQ(Events, (QStringList{"edits 0", "modified 0", "current 2"}));
@@ -461,7 +461,8 @@ TEST_F(OpenFlightsModelTest, ColourAndOffsetsAreToldOnlyWhenTheyChange)
 {
     OpenSome(1);
     QStringList colours;
-    QObject::connect(&Flights, &TOpenFlights::ColorChanged,
+    QObject scope; // the connection ends with the test
+    QObject::connect(&Flights, &TOpenFlights::ColorChanged, &scope,
                      [&](int row) { colours << QString::number(Flights.Color(row), 16); });
     Flights.SetColor(0, 0xFF0000);
     Flights.SetColor(0, 0xFF0000);
@@ -491,7 +492,7 @@ TEST_F(OpenFlightsModelTest, AnalysisStaysWithItsFlightAcrossClosesAndIsTakenAne
     EXPECT_FALSE(Flights.Stats(-1));
 
     // The chart may put what it holds into the record as the save starts; the numbers follow.
-    QObject::connect(&Flights, &TOpenFlights::SaveStarting,
+    QObject::connect(&Flights, &TOpenFlights::SaveStarting, &Flights,
                      [this](int row) { Flights.Flight(row)->Voltage.assign(10, 4.5); });
     EXPECT_EQ(Flights.Stats(0)->MeanVoltage, 5.0);
     Flights.SaveFlight(0);
@@ -503,7 +504,8 @@ TEST_F(OpenFlightsModelTest, EventsFollowTheOptionsAtOnceAndAreTakenAnewAfterASa
 {
     OpenSome(2);
     int told = 0;
-    QObject::connect(&Flights, &TOpenFlights::EventsChanged, [&told] { ++told; });
+    QObject scope; // the connection ends with the test
+    QObject::connect(&Flights, &TOpenFlights::EventsChanged, &scope, [&told] { ++told; });
     // The servo is at 50 % every third sample: four runs, and under f5j three restarts.
     const TFlightEvents* a = Flights.Events(0);
     ASSERT_TRUE(a);
@@ -533,7 +535,7 @@ TEST_F(OpenFlightsModelTest, EventsFollowTheOptionsAtOnceAndAreTakenAnewAfterASa
     EXPECT_TRUE(Flights.Events(1)->MotorRuns.empty());
 
     // What the chart puts into the record as a save starts counts from then on.
-    QObject::connect(&Flights, &TOpenFlights::SaveStarting,
+    QObject::connect(&Flights, &TOpenFlights::SaveStarting, &Flights,
                      [this](int row) { Flights.Flight(row)->Rx.assign(10, 80); });
     Flights.SaveFlight(1);
     ASSERT_EQ(Flights.Events(1)->MotorRuns.size(), 1u);

@@ -53,7 +53,7 @@ class TDownloads {
 public:
     explicit TDownloads(TLoggerSession& session)
         : Connection(
-              QObject::connect(&session, &TLoggerSession::DownloadFinished,
+              QObject::connect(&session, &TLoggerSession::DownloadFinished, &session,
                                [this](std::span<const uint8_t> image, qint64 lastIndex, qint64) {
                                    Images.emplace_back(reinterpret_cast<const char*>(image.data()),
                                                        static_cast<qsizetype>(image.size()));

@@ -44,7 +44,7 @@ TEST(PtyServer, APacedDeviceSendsNoByteAheadOfTheWire)
     std::vector<std::pair<double, qsizetype>> reads; // when, and bytes heard since "D" by then
     QEventLoop loop;
     auto notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, [&] {
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [&] {
         char buffer[4096];
         ssize_t n = 0;
         while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
