@@ -12,6 +12,7 @@
 #include "gui/graph/FlightsGraphHost.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/import/FormImport.h"
+#include "gui/logbook/LogbookPage.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/services/UserLocale.h"
 #include "gui/services/WinStates.h"
@@ -21,6 +22,7 @@
 #include "gui/shell/NotesPage.h"
 #include "model/flightdata/OpenFlights.h"
 #include "platform/files/FlightImporter.h"
+#include "platform/files/LogbookIndex.h"
 #include "platform/files/SettingsFile.h"
 
 #include <QAbstractItemView>
@@ -85,7 +87,39 @@ TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent) : QMainWindow(pare
         statusBar()->showMessage("Moved to the trash: " + QDir::toNativeSeparators(path));
     });
     ObserveFlights();
+    ConnectLogbook();
     qApp->installEventFilter(this);
+}
+
+void TFormMain::ConnectLogbook()
+{
+    LogbookPage->SetIndexPath(TLogbookIndex::DefaultPath());
+    // Whatever changed the data folder, the logbook reads what changed when it is shown.
+    connect(TreeView1, &TDataTree::FilesChanged, LogbookPage, &TLogbookPage::FolderChanged);
+    connect(TreeView1, &TDataTree::TreeBuilt, LogbookPage, &TLogbookPage::FolderChanged);
+    connect(LogbookPage, &TLogbookPage::OpenWanted, this, &TFormMain::OpenLogbookFlights);
+    connect(LogbookPage, &TLogbookPage::ShowInTreeWanted, this, [this](const QString& file) {
+        TTreeNode* node = TreeView1->NodeOfFile(file);
+        if (!node) {
+            statusBar()->showMessage("Not in the tree: " + QDir::toNativeSeparators(file));
+            return;
+        }
+        TreeView1->setCurrentItem(node);
+        TreeView1->scrollToItem(node);
+        TreeView1->setFocus();
+    });
+}
+
+void TFormMain::OpenLogbookFlights(const QStringList& files, bool align)
+{
+    int opened = 0;
+    for (const QString& file : files)
+        opened += OpenFlightFile(file) >= 0 ? 1 : 0;
+    if (opened == 0)
+        return;
+    PageControl->setCurrentWidget(TabGraph);
+    if (align)
+        AlignLaunches();
 }
 
 void TFormMain::ObserveFlights()
@@ -206,6 +240,9 @@ void TFormMain::CreatePanels()
     graphLayout->setContentsMargins(0, 0, 0, 0);
     PageControl->addTab(TabInfo, "Flight information");
     PageControl->addTab(TabGraph, "Graph");
+    LogbookPage = new TLogbookPage(*Flights);
+    TabLogbook = LogbookPage;
+    PageControl->addTab(TabLogbook, "Logbook");
 
     Splitter1 = new QSplitter(Qt::Horizontal);
     Splitter1->setObjectName("Splitter1");
@@ -252,6 +289,7 @@ void TFormMain::FormShowFirst()
     SetDefaultGraphSettings(GraphSettings);
     GraphSettings.SettingsChanged = false;
     ReadSettings();
+    LogbookPage->SetDataDir(TreeView1->DataDir);
     TreeView1->WatchFolder(TreeView1->DataDir);
     WinStates().RestoreWindowState(this);
     if (NameColMinWidth > 7)
@@ -285,6 +323,7 @@ void TFormMain::ReadSettings()
     ReadGraphSettings(ini, GraphSettings);
     Flights->SetEventOptions(Options.Events);
     Recent = ReadRecentFiles(ini);
+    LogbookPage->ReadLayout(ini);
 }
 
 void TFormMain::ChangeSettingsFile(const std::function<void(TIniFile&)>& change)
@@ -349,6 +388,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
         // After the window positions, so that the analysis section stands after every section
         // the program has always written.
         WriteAnalysisSettings();
+        ChangeSettingsFile([this](TIniFile& ini) { LogbookPage->WriteLayout(ini); });
         Closed = true;
     }
     event->accept();
@@ -547,6 +587,7 @@ void TFormMain::ExecuteOptions()
     if (QDir::cleanPath(result->RootFolder) != QDir::cleanPath(TreeView1->DataDir)) {
         TreeView1->DataDir = QDir::cleanPath(result->RootFolder);
         TreeView1->ReloadDataDir();
+        LogbookPage->SetDataDir(TreeView1->DataDir);
     }
 }
 

@@ -37,6 +37,7 @@ class TFlightsGraphHost;
 class TFlightsDialogs;
 class TOpenFlights;
 class TFormImport;
+class TLogbookPage;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -76,6 +77,8 @@ public:
     QTabWidget* PageControl = nullptr;
     QWidget* TabInfo = nullptr;
     QWidget* TabGraph = nullptr;
+    QWidget* TabLogbook = nullptr;
+    TLogbookPage* LogbookPage = nullptr;
     QWidget* PanelLeft = nullptr;
     QWidget* PanelTree = nullptr;
     QWidget* PanelOpenFiles = nullptr;
@@ -167,6 +170,9 @@ private:
     void ResetShift();
 
     void CreateGraphPage();
+    void ConnectLogbook();
+    // Opens the logbook's flights; `align` shows them on the graph with their launches aligned.
+    void OpenLogbookFlights(const QStringList& files, bool align);
     void ApplyChartSettings();
     void ExecuteGraphSetupDialog();
     std::unique_ptr<TFlightsDialogs> FlightQuestions;

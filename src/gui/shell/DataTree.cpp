@@ -627,6 +627,7 @@ void TDataTree::RefreshTreeView()
     }
     MarkOpenFlights();
     SyncWatcher();
+    emit FilesChanged();
 }
 
 void TDataTree::CloseAllFlights()
@@ -923,6 +924,8 @@ void TDataTree::TreeView1Edited(TTreeNode* node, const QString& newText)
             SyncWatcher();
         }
     }
+    if (result.Ok)
+        emit FilesChanged();
     if (!result.Ok)
         ShowError("Can not rename file \r" + oldPath + "\r to \r" + newPath +
                   "\rErorr#=" + QString::number(result.Error));
@@ -963,6 +966,7 @@ void TDataTree::mnuDeleteClick()
                 delete node;
                 SyncWatcher();
                 emit Trashed(path);
+                emit FilesChanged();
             } else {
                 ShowError("Chyba při odstraňování " + text +
                           "\rError=" + QString::number(result.Error));
@@ -1185,6 +1189,8 @@ void TDataTree::TreeView1DragDrop(TTreeNode* source, TTreeNode* target)
             SyncWatcher();
         }
     }
+    if (result.Ok)
+        emit FilesChanged();
     if (!result.Ok) {
         if (result.AlreadyExists()) {
             ShowError("\"" + source->text(0) + "\" již existuje v cílové složce!");

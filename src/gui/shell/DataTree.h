@@ -134,6 +134,9 @@ signals:
     void Trashed(const QString& path);
     // A build has put every folder and file it read into the tree.
     void TreeBuilt();
+    // Files or folders of the data folder changed: on disk (after the watcher's pause), or by a
+    // rename, move or delete of the tree, or a refresh found what changed.
+    void FilesChanged();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -130,13 +130,20 @@ TLogbookRow ReadLogbookRow(const TFlightFileEntry& file,
 std::vector<TLogbookRow> ReadLogbookRows(const std::vector<TFlightFileEntry>& files,
                                          const std::vector<std::string>& dateFormats,
                                          const TModelProfiles* profiles,
-                                         const TEventOptions& general)
+                                         const TEventOptions& general,
+                                         const TReadControl* control)
 {
     std::vector<TLogbookRow> rows(files.size());
     std::atomic<size_t> next{0};
+    std::atomic<size_t> done{0};
     const auto work = [&] {
-        for (size_t i; (i = next.fetch_add(1)) < files.size();)
+        for (size_t i; (i = next.fetch_add(1)) < files.size();) {
+            if (control && control->Cancelled())
+                break;
             rows[i] = ReadLogbookRow(files[i], dateFormats, profiles, general);
+            if (control && control->Progress)
+                control->Progress(done.fetch_add(1) + 1, files.size());
+        }
     };
     const size_t threads =
         std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), files.size());

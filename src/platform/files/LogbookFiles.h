@@ -4,6 +4,7 @@
 #include "core/logbook/LogbookRow.h"
 #include "core/logbook/ModelProfiles.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -36,11 +37,21 @@ TLogbookRow ReadLogbookRow(const TFlightFileEntry& file,
                            const std::vector<std::string>& dateFormats,
                            const TModelProfiles* profiles, const TEventOptions& general = {});
 
+// Lets a caller follow a long read and stop it. Progress is called on the worker threads after
+// each file with the number of files done; once Cancel is set no further file is begun, and the
+// rows of the files left unread stay empty (an empty Path), so those read can still be used.
+struct TReadControl {
+    const std::atomic<bool>* Cancel = nullptr;
+    std::function<void(size_t done, size_t total)> Progress;
+    bool Cancelled() const { return Cancel && Cancel->load(std::memory_order_relaxed); }
+};
+
 // The rows of all files, read on one worker thread per core, in the order of `files`.
 std::vector<TLogbookRow> ReadLogbookRows(const std::vector<TFlightFileEntry>& files,
                                          const std::vector<std::string>& dateFormats,
                                          const TModelProfiles* profiles,
-                                         const TEventOptions& general = {});
+                                         const TEventOptions& general = {},
+                                         const TReadControl* control = nullptr);
 
 // The profiles of `file` (models.ini), or nothing with the reason when it cannot be read.
 struct TProfilesRead {

@@ -171,10 +171,11 @@ std::vector<TLogbookRow> IndexedLogbookRows(const std::filesystem::path& root,
                                             const std::vector<TFlightFileEntry>& files,
                                             const std::vector<std::string>& dateFormats,
                                             const TModelProfiles* profiles, TLogbookIndex* index,
-                                            const TEventOptions& general)
+                                            const TEventOptions& general,
+                                            const TReadControl* control)
 {
     if (!index || !index->Usable())
-        return ReadLogbookRows(files, dateFormats, profiles, general);
+        return ReadLogbookRows(files, dateFormats, profiles, general, control);
     const std::string absoluteRoot =
         QDir::cleanPath(QFileInfo(QString::fromStdString(root.string())).absoluteFilePath())
             .toStdString();
@@ -199,12 +200,13 @@ std::vector<TLogbookRow> IndexedLogbookRows(const std::filesystem::path& root,
         toRead.push_back(files[i]);
         readAt.push_back(i);
     }
-    std::vector<TLogbookRow> read = ReadLogbookRows(toRead, dateFormats, profiles, general);
+    std::vector<TLogbookRow> read = ReadLogbookRows(toRead, dateFormats, profiles, general, control);
     std::vector<TLogbookIndex::TChange> changed;
     for (size_t k = 0; k < read.size(); ++k) {
         rows[readAt[k]] = std::move(read[k]);
-        // A file that could not be read at all may be readable next time without a change.
-        if (rows[readAt[k]].Error == kMsgReadIo)
+        // A file that could not be read at all may be readable next time without a change; one
+        // left unread by a cancel is read next time.
+        if (rows[readAt[k]].Error == kMsgReadIo || rows[readAt[k]].Path.empty())
             continue;
         changed.push_back({key(toRead[k]), toRead[k].Size, toRead[k].ModifiedNs, &rows[readAt[k]]});
     }

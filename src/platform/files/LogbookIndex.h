@@ -55,10 +55,13 @@ private:
 // The rows of the files, those unchanged since the index stored them (and analysed there with the
 // options their model takes now) taken from it, the others read (on one worker thread per core)
 // and stored. `index` may be null: every file is read.
+// With `control`, the progress counts the files read (not those the index gave) and a cancelled
+// read leaves the rows of unread files empty (an empty Path); they are not stored.
 std::vector<TLogbookRow> IndexedLogbookRows(const std::filesystem::path& root,
                                             const std::vector<TFlightFileEntry>& files,
                                             const std::vector<std::string>& dateFormats,
                                             const TModelProfiles* profiles, TLogbookIndex* index,
-                                            const TEventOptions& general = {});
+                                            const TEventOptions& general = {},
+                                            const TReadControl* control = nullptr);
 
 } // namespace zirko
