@@ -52,8 +52,8 @@ std::string FormatDurationTotal(double seconds)
         return FormatMinSec(total);
     const long long minutes = total / 60 % 60;
     const long long secs = total % 60;
-    return std::to_string(hours) + ":" + (minutes < 10 ? "0" : "") + std::to_string(minutes) +
-           ":" + (secs < 10 ? "0" : "") + std::to_string(secs);
+    return std::to_string(hours) + ":" + (minutes < 10 ? "0" : "") + std::to_string(minutes) + ":" +
+           (secs < 10 ? "0" : "") + std::to_string(secs);
 }
 
 std::string SummaryText(const TLogbookSummary& summary, char decimalSeparator)

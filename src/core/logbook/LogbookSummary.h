@@ -14,11 +14,11 @@ namespace zirko {
 // The selected rows added up; a row without a value (not read, no launch) counts in Count only.
 struct TLogbookSummary {
     size_t Count = 0;
-    double TimeAloft = 0;                     // s, over the rows that have one
-    double MotorTime = 0;                     // s
-    std::optional<double> HighestAltitude;    // m, the largest maxAltitude
-    std::optional<double> MeanStartHeight;    // m, over the rows that have one
-    size_t StartHeights = 0;                  // rows with a start height
+    double TimeAloft = 0;                  // s, over the rows that have one
+    double MotorTime = 0;                  // s
+    std::optional<double> HighestAltitude; // m, the largest maxAltitude
+    std::optional<double> MeanStartHeight; // m, over the rows that have one
+    size_t StartHeights = 0;               // rows with a start height
 };
 TLogbookSummary SummariseRows(const std::vector<const TLogbookRow*>& rows);
 

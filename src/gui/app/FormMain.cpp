@@ -385,10 +385,10 @@ void TFormMain::closeEvent(QCloseEvent* event)
         }
         WriteSettings();
         WinStates().SaveWindowStates();
+        ChangeSettingsFile([this](TIniFile& ini) { LogbookPage->WriteLayout(ini); });
         // After the window positions, so that the analysis section stands after every section
         // the program has always written.
         WriteAnalysisSettings();
-        ChangeSettingsFile([this](TIniFile& ini) { LogbookPage->WriteLayout(ini); });
         Closed = true;
     }
     event->accept();

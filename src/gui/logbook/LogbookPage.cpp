@@ -111,8 +111,7 @@ TLogbookPage::TLogbookPage(TOpenFlights& flights, QWidget* parent)
     TableLogbook->setWordWrap(false);
     TableLogbook->setAlternatingRowColors(true);
     TableLogbook->verticalHeader()->hide();
-    TableLogbook->verticalHeader()->setDefaultSectionSize(TableLogbook->fontMetrics().height() +
-                                                          6);
+    TableLogbook->verticalHeader()->setDefaultSectionSize(TableLogbook->fontMetrics().height() + 6);
     TableLogbook->setContextMenuPolicy(Qt::CustomContextMenu);
     QHeaderView* header = TableLogbook->horizontalHeader();
     header->setSectionsMovable(true);
@@ -337,8 +336,7 @@ void TLogbookPage::ReadDone(quint64 generation, std::shared_ptr<std::vector<TLog
                                                           QItemSelectionModel::Rows);
     UpdateCount();
     if (unread > 0)
-        LabelCount->setText(LabelCount->text() +
-                            QString(" (%1 not read: cancelled)").arg(unread));
+        LabelCount->setText(LabelCount->text() + QString(" (%1 not read: cancelled)").arg(unread));
     UpdateSummary();
     emit RowsRead();
     if (RefreshPending || Stale) {
@@ -398,8 +396,8 @@ QStringList TLogbookPage::SelectedFiles() const
 
 void TLogbookPage::UpdateSummary()
 {
-    LabelSummary->setText(QString::fromStdString(
-        SummaryText(SummariseRows(SelectedRows()), UserDecimalSeparator())));
+    LabelSummary->setText(
+        QString::fromStdString(SummaryText(SummariseRows(SelectedRows()), UserDecimalSeparator())));
 }
 
 bool TLogbookPage::eventFilter(QObject* watched, QEvent* event)
@@ -436,9 +434,10 @@ void TLogbookPage::ShowColumnsMenu(const QPoint& pos)
     // In the order the user sees them.
     for (int visual = 0; visual < header->count(); ++visual) {
         const int column = header->logicalIndex(visual);
-        QAction* action =
-            PopupColumns->addAction(QString::fromStdString(columns[static_cast<size_t>(column)].Title));
-        action->setObjectName(QString::fromStdString("pmnuColumn_" + columns[static_cast<size_t>(column)].Key));
+        QAction* action = PopupColumns->addAction(
+            QString::fromStdString(columns[static_cast<size_t>(column)].Title));
+        action->setObjectName(
+            QString::fromStdString("pmnuColumn_" + columns[static_cast<size_t>(column)].Key));
         action->setCheckable(true);
         action->setChecked(!header->isSectionHidden(column));
         // The last column shown stays: a table without columns could not get them back.
@@ -470,11 +469,13 @@ void TLogbookPage::ReadLayout(const TIniFile& ini)
         int width = places[visual].Width;
         if (width <= 0) {
             // Wide enough for the title, and for a name or a date.
-            const QString title = Model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+            const QString title =
+                Model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
             width = std::max(defaultWidth, header->fontMetrics().horizontalAdvance(title) + 24);
             const std::string& key = LogbookColumns()[places[visual].Column].Key;
             if (key == "name" || key == "date" || key == "notes" || key == "warnings")
-                width = std::max(width, header->fontMetrics().horizontalAdvance("00.00.0000 00:00:00") + 16);
+                width = std::max(
+                    width, header->fontMetrics().horizontalAdvance("00.00.0000 00:00:00") + 16);
         }
         header->resizeSection(column, width);
     }
@@ -531,8 +532,9 @@ void TLogbookPage::ExportRows()
     std::vector<TLogbookRow> rows;
     for (int r = 0; r < Filter->rowCount(); ++r)
         rows.push_back(Filter->RowAt(r));
-    const QString file = Dialogs().GetSaveFileName(this, "Export rows as CSV", Root + "/logbook.csv",
-                                                   "CSV files (*.csv);;All files (*)", "csv");
+    const QString file =
+        Dialogs().GetSaveFileName(this, "Export rows as CSV", Root + "/logbook.csv",
+                                  "CSV files (*.csv);;All files (*)", "csv");
     if (file.isEmpty())
         return;
     if (IsFlightFileName(QFileInfo(file).fileName().toStdString())) {
@@ -634,9 +636,8 @@ void TLogbookPage::SetDetailsOfSelected()
         // An open flight unchanged in the program takes the new section, so that its next save
         // keeps the details.
         std::vector<std::string> lines = LocateExtraSection(contents[i]).Lines;
-        std::erase_if(lines, [](const std::string& l) {
-            return l.find("RxOffsetY") != std::string::npos;
-        });
+        std::erase_if(
+            lines, [](const std::string& l) { return l.find("RxOffsetY") != std::string::npos; });
         for (int open : openRows[i])
             if (TDataBlock* flight = Flights.Flight(open))
                 flight->ExtraLines = lines;

@@ -1,7 +1,7 @@
 // The logbook page's numbers: cells and their order per column, the layout of the columns, the
 // match count and the summary of selected rows.
-#include "core/logbook/LogbookColumns.h"
 #include "core/logbook/LogbookSummary.h"
+#include "core/logbook/LogbookColumns.h"
 
 #include <gtest/gtest.h>
 

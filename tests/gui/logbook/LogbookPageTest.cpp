@@ -260,8 +260,8 @@ TEST_F(LogbookPageTest, SetDetailsRewritesOnlyTheExtraSectionsOfTheSelectedFligh
     EXPECT_TRUE(LocateExtraSection(ReadBytes(cPath).toStdString()).Lines[1] ==
                 "StartElevation=312");
     // The page reads the two files again.
-    ASSERT_TRUE(QTest::qWaitFor([this] { return Cell(RowOf("c"), "site") == "Black Hill"; },
-                                20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return Cell(RowOf("c"), "site") == "Black Hill"; }, 20000));
     EXPECT_EQ(Cell(RowOf("b"), "pilot"), "Jan");
     EXPECT_EQ(Cell(RowOf("a"), "pilot"), "Eva");
 }
@@ -287,7 +287,8 @@ TEST_F(LogbookPageTest, DetailsAreNotSetBehindAChangedOpenFlight)
     });
     ASSERT_NO_FATAL_FAILURE(Choose(RowOf("b"), Page->pmnuSetDetails));
     ASSERT_EQ(Dialogs->Errors().size(), 1);
-    EXPECT_TRUE(Dialogs->Errors()[0].contains("open and changed")) << Dialogs->Errors()[0].toStdString();
+    EXPECT_TRUE(Dialogs->Errors()[0].contains("open and changed"))
+        << Dialogs->Errors()[0].toStdString();
     EXPECT_EQ(ReadBytes(bPath), before);
     Dialogs->DialogScripts.clear();
     EXPECT_TRUE(Form->Flights->Modified(0));
@@ -339,8 +340,8 @@ TEST_F(LogbookPageTest, AFlightChangedOnDiskIsReadAgain)
     ASSERT_EQ(Cell(RowOf("c"), "maxAltitude"), "110.0");
     // Written as the program writes, through a new file put in place.
     WriteFlight("Club/c.zdf", MakeFlight(50));
-    EXPECT_TRUE(QTest::qWaitFor([this] { return Cell(RowOf("c"), "maxAltitude") == "150.0"; },
-                                20000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([this] { return Cell(RowOf("c"), "maxAltitude") == "150.0"; }, 20000));
     // A new file appears, a deleted one goes.
     WriteFlight("Club/d.zdf", MakeFlight(20));
     ASSERT_TRUE(QFile::remove(Dir.path() + "/a.zdf"));
@@ -370,7 +371,8 @@ TEST_F(LogbookPageTest, CancelStopsAReadingAndKeepsEveryFileInTheTable)
     for (const TLogbookRow& row : Page->Table()->Rows())
         unread += row.Error.empty() ? 0 : 1;
     EXPECT_GT(unread, 0);
-    EXPECT_TRUE(Page->LabelCount->text().contains("not read")) << Page->LabelCount->text().toStdString();
+    EXPECT_TRUE(Page->LabelCount->text().contains("not read"))
+        << Page->LabelCount->text().toStdString();
     // The next reading reads what the cancel left.
     Page->Refresh();
     ASSERT_TRUE(WaitForRows());
