@@ -30,8 +30,8 @@ std::vector<TLogbookRow> Rows()
         row.Details.Model = kModels[n % 4];
         row.Details.Site = kSites[n % 3];
         row.Details.Pilot = n % 2 ? "Jan" : "Eva";
-        row.Details.Tags = n % 5 ? std::vector<std::string>{"thermal", "F5J"}
-                                 : std::vector<std::string>{"test"};
+        row.Details.Tags =
+            n % 5 ? std::vector<std::string>{"thermal", "F5J"} : std::vector<std::string>{"test"};
         row.NotesText = n % 7 ? "" : "Windy, landed out in the field behind the hangar.";
         row.Values.resize(AnalysisFields().size());
         for (size_t f = 0; f < row.Values.size(); ++f)

@@ -35,8 +35,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <optional>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace zirko {
@@ -166,6 +166,8 @@ TLogbookPage::TLogbookPage(TOpenFlights& flights, QWidget* parent)
     // A flight the program saved has new numbers, details or notes.
     connect(&Flights, &TOpenFlights::FlightSaved, this, &TLogbookPage::FolderChanged);
     connect(&Flights, &TOpenFlights::FlightRenamed, this, &TLogbookPage::FolderChanged);
+    // New analysis options find other events: the index reads the flights again.
+    connect(&Flights, &TOpenFlights::EventsChanged, this, &TLogbookPage::FolderChanged);
     UpdateCount();
 }
 

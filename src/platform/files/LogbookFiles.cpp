@@ -130,8 +130,7 @@ TLogbookRow ReadLogbookRow(const TFlightFileEntry& file,
 std::vector<TLogbookRow> ReadLogbookRows(const std::vector<TFlightFileEntry>& files,
                                          const std::vector<std::string>& dateFormats,
                                          const TModelProfiles* profiles,
-                                         const TEventOptions& general,
-                                         const TReadControl* control)
+                                         const TEventOptions& general, const TReadControl* control)
 {
     std::vector<TLogbookRow> rows(files.size());
     std::atomic<size_t> next{0};

@@ -167,12 +167,10 @@ QString TLogbookIndex::DefaultPath()
     return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/logbook.sqlite";
 }
 
-std::vector<TLogbookRow> IndexedLogbookRows(const std::filesystem::path& root,
-                                            const std::vector<TFlightFileEntry>& files,
-                                            const std::vector<std::string>& dateFormats,
-                                            const TModelProfiles* profiles, TLogbookIndex* index,
-                                            const TEventOptions& general,
-                                            const TReadControl* control)
+std::vector<TLogbookRow>
+IndexedLogbookRows(const std::filesystem::path& root, const std::vector<TFlightFileEntry>& files,
+                   const std::vector<std::string>& dateFormats, const TModelProfiles* profiles,
+                   TLogbookIndex* index, const TEventOptions& general, const TReadControl* control)
 {
     if (!index || !index->Usable())
         return ReadLogbookRows(files, dateFormats, profiles, general, control);
@@ -200,7 +198,8 @@ std::vector<TLogbookRow> IndexedLogbookRows(const std::filesystem::path& root,
         toRead.push_back(files[i]);
         readAt.push_back(i);
     }
-    std::vector<TLogbookRow> read = ReadLogbookRows(toRead, dateFormats, profiles, general, control);
+    std::vector<TLogbookRow> read =
+        ReadLogbookRows(toRead, dateFormats, profiles, general, control);
     std::vector<TLogbookIndex::TChange> changed;
     for (size_t k = 0; k < read.size(); ++k) {
         rows[readAt[k]] = std::move(read[k]);

@@ -30,9 +30,14 @@ size_t Column(const char* key)
 
 TEST(LogbookSummary, AddsUpTheRowsThatHaveValues)
 {
-    const TLogbookRow a = Row("a.zdf", 600.4, 152.25);
-    const TLogbookRow b = Row("b.zdf", 125, 310.5);
+    TLogbookRow a = Row("a.zdf", 600.4, 152.25);
+    TLogbookRow b = Row("b.zdf", 125, 310.5);
     const TLogbookRow noLaunch = Row("c.zdf", std::nullopt, 3);
+    a.Values[*AnalysisFieldIndex("motorTime")].Number = 30;
+    a.Values[*AnalysisFieldIndex("startHeight")].Number = 150;
+    b.Values[*AnalysisFieldIndex("motorTime")].Number = 15.4;
+    b.Values[*AnalysisFieldIndex("startHeight")].Number = 201;
+    // A flight without motor has no start height: the mean is over the two that have one.
     TLogbookRow unread;
     SetRowPath(unread, "bad.zdf");
     unread.Error = "Chyba při otevírání souboru!";
@@ -41,8 +46,12 @@ TEST(LogbookSummary, AddsUpTheRowsThatHaveValues)
     EXPECT_DOUBLE_EQ(s.TimeAloft, 725.4);
     ASSERT_TRUE(s.HighestAltitude);
     EXPECT_DOUBLE_EQ(*s.HighestAltitude, 310.5);
-    EXPECT_EQ(SummaryText(s, ','), "4 flights selected: time aloft 12:05, motor time 0:00, highest "
-                                   "310,5 m");
+    EXPECT_DOUBLE_EQ(s.MotorTime, 45.4);
+    ASSERT_TRUE(s.MeanStartHeight);
+    EXPECT_DOUBLE_EQ(*s.MeanStartHeight, 175.5);
+    EXPECT_EQ(s.StartHeights, 2u);
+    EXPECT_EQ(SummaryText(s, ','), "4 flights selected: time aloft 12:05, motor time 0:45, highest "
+                                   "310,5 m, mean start height 175,5 m");
 }
 
 TEST(LogbookSummary, NothingSelectedSaysNothing)
@@ -72,6 +81,12 @@ TEST(LogbookColumns, CellsShowNumbersInTheUsersFormatAndErrorsInWarnings)
     EXPECT_EQ(LogbookCellText(a, Column("folder"), ','), "2026");
     EXPECT_EQ(LogbookCellText(a, Column("maxAltitude"), ','), "152,2");
     EXPECT_EQ(LogbookCellText(a, Column("duration"), ','), "");
+    // Every column that shows a number shows one the analysis finds.
+    for (const TLogbookColumn& column : LogbookColumns()) {
+        if (!column.Field.empty()) {
+            EXPECT_TRUE(AnalysisFieldIndex(column.Field)) << column.Key;
+        }
+    }
     TLogbookRow bad;
     SetRowPath(bad, "bad.zdf");
     bad.Error = "Chyba při otevírání souboru!";
