@@ -124,6 +124,7 @@ TLogbookPage::TLogbookPage(TOpenFlights& flights, QWidget* parent)
     LabelSummary = new QLabel;
     LabelSummary->setObjectName("LabelSummary");
     LabelSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabelSummary->setWordWrap(true); // a long line must not widen the window
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);

@@ -312,6 +312,35 @@ TEST_F(LogbookPageTest, EnterOpensTheSelectedFlightsAndShowInTreeSelectsTheFile)
     EXPECT_EQ(Form->PageControl->currentWidget(), Form->TabGraph);
 }
 
+TEST_F(LogbookPageTest, CompareOpensTheSelectedFlightsWithTheirLaunchesAligned)
+{
+    WriteFolder();
+    ASSERT_NO_FATAL_FAILURE(OpenPage());
+    Click(RowOf("b"));
+    Click(RowOf("c"), Qt::ControlModifier);
+    ASSERT_NO_FATAL_FAILURE(Choose(RowOf("c"), Page->pmnuCompare));
+    ASSERT_EQ(Form->Flights->FlightCount(), 2);
+    EXPECT_EQ(Form->PageControl->currentWidget(), Form->TabGraph);
+    // Both flights have a launch: nothing to report.
+    EXPECT_TRUE(Dialogs->Log.isEmpty()) << Dialogs->Log.join('\n').toStdString();
+}
+
+TEST_F(LogbookPageTest, AnIndexThatCannotBeWrittenOnlyCostsTime)
+{
+    WriteFolder();
+    ASSERT_TRUE(WriteBytes(IndexDir.path() + "/file", "x"));
+    ASSERT_NO_FATAL_FAILURE(StartForm());
+    Page = Form->LogbookPage;
+    // A folder that is a file: no index can be made there.
+    Page->SetIndexPath(IndexDir.path() + "/file/logbook.sqlite");
+    Table = Page->TableLogbook;
+    Form->PageControl->setCurrentWidget(Form->TabLogbook);
+    ASSERT_TRUE(WaitForRows());
+    EXPECT_EQ(Page->LabelCount->text(), "4 of 4 flights");
+    EXPECT_EQ(Cell(RowOf("b"), "model"), "Pike");
+    EXPECT_TRUE(Dialogs->Errors().isEmpty());
+}
+
 TEST_F(LogbookPageTest, ExportWritesTheShownRowsAsCsv)
 {
     WriteFolder();
