@@ -17,11 +17,13 @@
 #include "gui/services/UserLocale.h"
 #include "gui/services/WinStates.h"
 #include "gui/shell/DataTree.h"
+#include "gui/shell/DetailsCompletion.h"
 #include "gui/shell/FormAssert.h"
 #include "gui/shell/FormOptions.h"
 #include "gui/shell/NotesPage.h"
 #include "model/flightdata/OpenFlights.h"
 #include "platform/files/FlightImporter.h"
+#include "platform/files/LogbookFiles.h"
 #include "platform/files/LogbookIndex.h"
 #include "platform/files/SettingsFile.h"
 
@@ -290,6 +292,7 @@ void TFormMain::FormShowFirst()
     GraphSettings.SettingsChanged = false;
     ReadSettings();
     LogbookPage->SetDataDir(TreeView1->DataDir);
+    LoadDataFolderDetails();
     TreeView1->WatchFolder(TreeView1->DataDir);
     WinStates().RestoreWindowState(this);
     if (NameColMinWidth > 7)
@@ -324,6 +327,17 @@ void TFormMain::ReadSettings()
     Flights->SetEventOptions(Options.Events);
     Recent = ReadRecentFiles(ini);
     LogbookPage->ReadLayout(ini);
+}
+
+void TFormMain::LoadDataFolderDetails(bool profilesOnly)
+{
+    const QString file =
+        QDir(TreeView1->DataDir).filePath(QString::fromStdString(std::string(kModelProfilesFile)));
+    // No file, or one that cannot be read: the general analysis settings apply to every flight.
+    const TProfilesRead read = ReadModelProfiles(QFile::encodeName(file).toStdString());
+    Flights->SetModelProfiles(read.Ok ? read.Profiles : TModelProfiles());
+    if (!profilesOnly)
+        NotesPage->Completion->Gather(TreeView1->DataDir);
 }
 
 void TFormMain::ChangeSettingsFile(const std::function<void(TIniFile&)>& change)
@@ -588,6 +602,9 @@ void TFormMain::ExecuteOptions()
         TreeView1->DataDir = QDir::cleanPath(result->RootFolder);
         TreeView1->ReloadDataDir();
         LogbookPage->SetDataDir(TreeView1->DataDir);
+        LoadDataFolderDetails();
+    } else if (result->ModelsWritten) {
+        LoadDataFolderDetails(true);
     }
 }
 

@@ -57,6 +57,9 @@ public:
 
     // --- settings ---
     void ReadSettings();
+    // The data folder's model profiles for the open flights' analysis, and the details used there
+    // for the completion of the information page (gathered in the background).
+    void LoadDataFolderDetails(bool profilesOnly = false);
     void WriteSettings();
     void WriteAnalysisSettings();
     // Loads the settings file, lets `change` edit it and saves it; a failed save is shown.

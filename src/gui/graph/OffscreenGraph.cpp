@@ -2,6 +2,7 @@
 
 #include "core/analysis/FlightAnalysis.h"
 #include "core/flightdata/FlightText.h"
+#include "core/logbook/FlightDetails.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
 #include "platform/files/FlightFile.h"
@@ -51,9 +52,19 @@ const TFlightEvents* TOffscreenGraphHost::Events(int row) const
     if (row < 0 || row >= FlightCount())
         return nullptr;
     auto& events = FoundEvents[static_cast<size_t>(row)];
-    if (!events)
-        events = AnalyseEvents(*Flights[static_cast<size_t>(row)], Options.Events);
+    if (!events) {
+        const TDataBlock& flight = *Flights[static_cast<size_t>(row)];
+        events = AnalyseEvents(
+            flight, EventOptionsFor(Options.Events, &Profiles, FlightDetailsOf(flight).Model));
+    }
     return &*events;
+}
+
+void TOffscreenGraphHost::SetModelProfiles(const TModelProfiles& profiles)
+{
+    Profiles = profiles;
+    for (auto& events : FoundEvents)
+        events.reset();
 }
 
 QString TOffscreenGraphHost::FlightName(int row) const

@@ -5,6 +5,7 @@
 #include "core/app/Settings.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/GraphSettings.h"
+#include "core/logbook/ModelProfiles.h"
 #include "gui/graph/GraphExport.h"
 #include "gui/graph/GraphHost.h"
 
@@ -51,6 +52,8 @@ public:
     bool Modified(int row) const { return ModifiedRows.contains(row); }
 
     void SetChannelState(int col, int row, TChannelState state) { Channels[{col, row}] = state; }
+    // A flight whose model has a profile is analysed with it over the options' events.
+    void SetModelProfiles(const TModelProfiles& profiles);
     int AddFlight(std::unique_ptr<TDataBlock> flight, const QString& name);
 
     const TOptions Options;
@@ -64,6 +67,7 @@ private:
     mutable std::vector<std::optional<TFlightEvents>> FoundEvents;
     std::map<std::pair<int, int>, TChannelState> Channels;
     std::set<int> ModifiedRows;
+    TModelProfiles Profiles;
 };
 
 // A graph page that is never put on screen. It is laid out and drawn as if it were shown.

@@ -3,10 +3,14 @@
 #include "core/app/NumberFormat.h"
 #include "gui/services/KeyFilter.h"
 #include "gui/services/UserDialogs.h"
+#include "gui/services/UserLocale.h"
 #include "gui/services/WinStates.h"
+#include "platform/files/FileStore.h"
+#include "platform/files/LogbookFiles.h"
 #include "platform/serial/SerialPort.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -16,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -139,6 +144,8 @@ TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent)
     EditLowVoltage->setToolTip("Warns of the voltage below this; off checks nothing.");
     analysis->addRow("Low voltage:", EditLowVoltage);
     body->addWidget(GroupAnalysis);
+    GroupModels = BuildModelsGroup();
+    body->addWidget(GroupModels);
 
     PanelBottom = new QFrame(this);
     PanelBottom->setFrameShape(QFrame::StyledPanel);
@@ -154,10 +161,233 @@ TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent)
 
     // The fields above the group keep the room they always had; the group adds what it needs at
     // the font in use.
-    setFixedSize(kWidth, kBaseHeight + GroupAnalysis->sizeHint().height() + body->spacing());
+    setFixedSize(kWidth, kBaseHeight + GroupAnalysis->sizeHint().height() +
+                             GroupModels->sizeHint().height() + 2 * body->spacing());
     connect(ButtonOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ButtonFolder, &QToolButton::clicked, this, &TFormOptions::ChooseFolder);
+}
+
+QGroupBox* TFormOptions::BuildModelsGroup()
+{
+    auto* group = new QGroupBox("Models", this);
+    group->setObjectName("GroupModels");
+    auto* layout = new QVBoxLayout(group);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(3);
+    ListModels = new QListWidget(group);
+    ListModels->setObjectName("ListModels");
+    ListModels->setFixedHeight(ListModels->fontMetrics().height() * 4 + 6);
+    layout->addWidget(ListModels);
+    auto* nameRow = new QHBoxLayout;
+    EditModelName = new QLineEdit(group);
+    EditModelName->setObjectName("EditModelName");
+    EditModelName->setPlaceholderText("model name");
+    EditModelName->installEventFilter(this);
+    nameRow->addWidget(EditModelName, 1);
+    layout->addLayout(nameRow);
+    auto* buttons = new QHBoxLayout;
+    ButtonModelAdd = new QPushButton("Add", group);
+    ButtonModelRename = new QPushButton("Rename", group);
+    ButtonModelRemove = new QPushButton("Remove", group);
+    for (QPushButton* b : {ButtonModelAdd, ButtonModelRename, ButtonModelRemove}) {
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+    layout->addLayout(buttons);
+    auto* values = new QFormLayout;
+    values->setVerticalSpacing(3);
+    values->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    ComboModelRules = new QComboBox(group);
+    ComboModelRules->setObjectName("ComboModelRules");
+    ComboModelRules->addItem("(general)", QString());
+    for (TRules rules : {TRules::None, TRules::F5j, TRules::Ales})
+        ComboModelRules->addItem(RulesTitle(rules), QString(RulesName(rules)));
+    values->addRow("Rules:", ComboModelRules);
+    const auto valueEdit = [&](const char* name, const char* label, const char* hint) {
+        auto* e = new QLineEdit(group);
+        e->setObjectName(name);
+        e->setPlaceholderText("general");
+        e->setToolTip(hint);
+        InstallNumberKeyFilter(e);
+        e->installEventFilter(this);
+        values->addRow(label, e);
+        return e;
+    };
+    EditModelMotorThreshold =
+        valueEdit("EditModelMotorThreshold",
+                  "Motor threshold (%):", "The motor runs while the servo channel is above this.");
+    EditModelAlesHeight =
+        valueEdit("EditModelAlesHeight", "ALES height (m):", "The ALES limiter's cut height.");
+    EditModelLowVoltage =
+        valueEdit("EditModelLowVoltage", "Low voltage (V):", "Warns of the voltage below this.");
+    layout->addLayout(values);
+
+    connect(ListModels, &QListWidget::currentRowChanged, this, &TFormOptions::ShowModelValues);
+    connect(ButtonModelAdd, &QPushButton::clicked, this, &TFormOptions::AddModel);
+    connect(ButtonModelRename, &QPushButton::clicked, this, &TFormOptions::RenameModel);
+    connect(ButtonModelRemove, &QPushButton::clicked, this, &TFormOptions::RemoveModel);
+    connect(ComboModelRules, &QComboBox::activated, this, &TFormOptions::ModelRulesChosen);
+    ShowModelValues();
+    return group;
+}
+
+void TFormOptions::LoadModels(const QString& folder)
+{
+    const std::filesystem::path file =
+        QFile::encodeName(
+            QDir(folder).filePath(QString::fromStdString(std::string(kModelProfilesFile))))
+            .toStdString();
+    const TProfilesRead read = ReadModelProfiles(file);
+    ShownModels = read.Ok ? read.Profiles.List() : std::vector<TModelProfile>();
+    ModelsChanged = false;
+    EditModelName->clear();
+    ShowModels(ShownModels.empty() ? -1 : 0);
+}
+
+void TFormOptions::ShowModels(int select)
+{
+    const QSignalBlocker block(ListModels);
+    ListModels->clear();
+    for (const auto& p : ShownModels)
+        ListModels->addItem(QString::fromStdString(p.Name));
+    ListModels->setCurrentRow(select);
+    ShowModelValues();
+}
+
+TModelProfile* TFormOptions::SelectedModel()
+{
+    const int row = ListModels->currentRow();
+    return row >= 0 && row < static_cast<int>(ShownModels.size())
+               ? &ShownModels[static_cast<size_t>(row)]
+               : nullptr;
+}
+
+void TFormOptions::ShowModelValues()
+{
+    const TModelProfile* p = SelectedModel();
+    ShowingModel = true;
+    const int rules =
+        p && p->Rules ? ComboModelRules->findData(QString::fromStdString(*p->Rules)) : 0;
+    ComboModelRules->setCurrentIndex(std::max(0, rules));
+    const auto text = [](const std::optional<double>& v) {
+        return v ? QString::fromStdString(FormatShortest(*v)).replace('.', UserDecimalSeparator())
+                 : QString();
+    };
+    EditModelMotorThreshold->setText(p ? text(p->MotorThreshold) : QString());
+    EditModelAlesHeight->setText(p ? text(p->AlesHeight) : QString());
+    EditModelLowVoltage->setText(p ? text(p->LowVoltage) : QString());
+    for (QWidget* w : std::initializer_list<QWidget*>{ComboModelRules, EditModelMotorThreshold,
+                                                      EditModelAlesHeight, EditModelLowVoltage,
+                                                      ButtonModelRename, ButtonModelRemove})
+        w->setEnabled(p != nullptr);
+    if (p)
+        EditModelName->setText(QString::fromStdString(p->Name));
+    ShowingModel = false;
+}
+
+void TFormOptions::AddModel()
+{
+    const std::string name = EditModelName->text().trimmed().toStdString();
+    if (const auto refused = CheckProfileName(name, ShownModels)) {
+        Dialogs().ShowError(this, QString::fromStdString(*refused));
+        return;
+    }
+    TModelProfile p;
+    p.Name = name;
+    ShownModels.push_back(p);
+    ModelsChanged = true;
+    ShowModels(static_cast<int>(ShownModels.size()) - 1);
+}
+
+void TFormOptions::RenameModel()
+{
+    TModelProfile* p = SelectedModel();
+    if (!p)
+        return;
+    const std::string name = EditModelName->text().trimmed().toStdString();
+    if (name == p->Name)
+        return;
+    std::vector<TModelProfile> others;
+    for (const auto& other : ShownModels)
+        if (&other != p)
+            others.push_back(other);
+    if (const auto refused = CheckProfileName(name, others)) {
+        Dialogs().ShowError(this, QString::fromStdString(*refused));
+        return;
+    }
+    p->Name = name;
+    ModelsChanged = true;
+    ShowModels(ListModels->currentRow());
+}
+
+void TFormOptions::RemoveModel()
+{
+    const int row = ListModels->currentRow();
+    if (!SelectedModel())
+        return;
+    ShownModels.erase(ShownModels.begin() + row);
+    ModelsChanged = true;
+    EditModelName->clear();
+    ShowModels(std::min(row, static_cast<int>(ShownModels.size()) - 1));
+}
+
+void TFormOptions::ModelRulesChosen()
+{
+    TModelProfile* p = SelectedModel();
+    if (!p || ShowingModel)
+        return;
+    const QString rules = ComboModelRules->currentData().toString();
+    const std::optional<std::string> value =
+        rules.isEmpty() ? std::nullopt : std::optional(rules.toStdString());
+    if (value != p->Rules) {
+        p->Rules = value;
+        ModelsChanged = true;
+    }
+}
+
+void TFormOptions::ModelValueExit(QLineEdit* edit)
+{
+    TModelProfile* p = SelectedModel();
+    if (!p || ShowingModel)
+        return;
+    std::optional<double>& value = edit == EditModelMotorThreshold ? p->MotorThreshold
+                                   : edit == EditModelAlesHeight   ? p->AlesHeight
+                                                                   : p->LowVoltage;
+    const QString text = edit->text().trimmed();
+    std::optional<double> typed;
+    if (!text.isEmpty()) {
+        typed = ParseUserNumber(text.toStdString(), UserDecimalSeparator());
+        if (!typed) {
+            ShowModelValues();
+            Dialogs().ShowError(this, "The model's values must be numbers (or empty).");
+            return;
+        }
+    }
+    if (typed != value) {
+        value = typed;
+        ModelsChanged = true;
+    }
+}
+
+bool TFormOptions::WriteModels()
+{
+    const QString path =
+        QDir(RootFolder).filePath(QString::fromStdString(std::string(kModelProfilesFile)));
+    const std::filesystem::path file = QFile::encodeName(path).toStdString();
+    // Made from the file as it is now, so that what another program added meanwhile stays.
+    std::string previous;
+    if (QFileInfo::exists(path) && !ReadWholeFile(file, previous)) {
+        Dialogs().ShowError(this, "Error in reading file.\n" + path);
+        return false;
+    }
+    if (SaveFileAtomically(file, FormatModelProfiles(previous, ShownModels), TSaveMode::Replace) !=
+        TFileSave::Written) {
+        Dialogs().ShowError(this, "Error in writing file.\n" + path);
+        return false;
+    }
+    ModelsChanged = false;
+    return true;
 }
 
 QStringList TFormOptions::AvailablePortNames()
@@ -198,6 +428,7 @@ void TFormOptions::Fill(const QString& rootFolder, const QString& portName,
     ShownEvents = events;
     FilledEvents = {ComboBoxRules->currentIndex(), EditMotorThreshold->value(),
                     EditAlesHeight->value(), EditLowVoltage->value()};
+    LoadModels(rootFolder);
     UpdateRootLabel();
 }
 
@@ -245,9 +476,18 @@ TFormOptions::ExecuteOptions(TFormOptions& form, const QString& rootFolder, cons
         form.Fill(rootFolder, portName, defaultFileName, markerThreshold, events);
         if (Dialogs().Exec(form) != QDialog::Accepted)
             return std::nullopt;
+        // The values in a box still being edited count.
+        for (QLineEdit* e :
+             {form.EditModelMotorThreshold, form.EditModelAlesHeight, form.EditModelLowVoltage})
+            if (e->hasFocus())
+                form.ModelValueExit(e);
         const QFileInfo folder(form.RootFolder);
-        if (!form.RootFolder.isEmpty() && folder.isDir())
-            return form.Result();
+        if (!form.RootFolder.isEmpty() && folder.isDir()) {
+            TOptionsResult result = form.Result();
+            // A failed write is told; the other options are taken all the same.
+            result.ModelsWritten = form.ModelsEdited() && form.WriteModels();
+            return result;
+        }
         Dialogs().ShowError(&form, kMsgInvalidDirectory);
     }
 }
@@ -259,6 +499,8 @@ void TFormOptions::ChooseFolder()
         return;
     emit FolderChosen(chosen);
     RootFolder = chosen;
+    // The models belong to the folder: those of the chosen one are edited from now on.
+    LoadModels(chosen);
     UpdateRootLabel();
 }
 
@@ -295,6 +537,17 @@ bool TFormOptions::eventFilter(QObject* watched, QEvent* event)
             ChooseFolder();
             return true;
         }
+    } else if (watched == EditModelName && event->type() == QEvent::KeyPress) {
+        // Enter adds the model typed instead of closing the dialog.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            AddModel();
+            return true;
+        }
+    } else if ((watched == EditModelMotorThreshold || watched == EditModelAlesHeight ||
+                watched == EditModelLowVoltage) &&
+               event->type() == QEvent::FocusOut) {
+        ModelValueExit(static_cast<QLineEdit*>(watched));
     } else if (watched == MarkerEdit) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();

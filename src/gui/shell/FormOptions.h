@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/analysis/FlightEvents.h"
+#include "core/logbook/ModelProfiles.h"
 
 #include <QDialog>
 
@@ -14,6 +15,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QToolButton;
 
@@ -26,6 +28,8 @@ struct TOptionsResult {
     QString DefaultFileName;
     std::optional<double> MarkerThreshold; // only when the marker box holds a number
     TEventOptions Events;
+    // The model profiles were changed and written to the root folder's models.ini.
+    bool ModelsWritten = false;
 };
 
 class TFormOptions : public QDialog {
@@ -47,6 +51,14 @@ public:
     std::optional<double> MarkerThresholdResult() const;
     TEventOptions EventsResult() const;
     TOptionsResult Result() const;
+
+    // The model profiles of `folder`'s models.ini in the "Models" group, unchanged so far.
+    void LoadModels(const QString& folder);
+    const std::vector<TModelProfile>& ModelsResult() const { return ShownModels; }
+    bool ModelsEdited() const { return ModelsChanged; }
+    // Writes the profiles into models.ini of the root folder, keeping what the file holds besides
+    // them; false (the message shown) when it could not be written.
+    bool WriteModels();
 
     // Fills and shows the dialog until it is cancelled or accepted with an existing folder;
     // "Invalid directory!" reopens it from the given values.
@@ -73,6 +85,18 @@ public:
     QDoubleSpinBox* EditMotorThreshold = nullptr;
     QDoubleSpinBox* EditAlesHeight = nullptr;
     QDoubleSpinBox* EditLowVoltage = nullptr; // 0 reads "off"
+    // The "Models" group: the data folder's model profiles. An empty box or "(general)" takes
+    // the value of the "Analysis" group.
+    QGroupBox* GroupModels = nullptr;
+    QListWidget* ListModels = nullptr;
+    QLineEdit* EditModelName = nullptr;
+    QPushButton* ButtonModelAdd = nullptr;
+    QPushButton* ButtonModelRename = nullptr;
+    QPushButton* ButtonModelRemove = nullptr;
+    QComboBox* ComboModelRules = nullptr;
+    QLineEdit* EditModelMotorThreshold = nullptr;
+    QLineEdit* EditModelAlesHeight = nullptr;
+    QLineEdit* EditModelLowVoltage = nullptr;
     QFrame* PanelBottom = nullptr;
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
@@ -89,6 +113,16 @@ protected:
 private:
     void UpdateRootLabel();
     void MarkerEditExit();
+    QGroupBox* BuildModelsGroup();
+    void ShowModels(int select);
+    void ShowModelValues();
+    void AddModel();
+    void RenameModel();
+    void RemoveModel();
+    void ModelRulesChosen();
+    // Takes a value box into the selected profile; a text that is no number is told and undone.
+    void ModelValueExit(QLineEdit* edit);
+    TModelProfile* SelectedModel();
 
     QString RootFolder;
     double MarkerThreshold = 0;
@@ -100,6 +134,9 @@ private:
         double AlesHeight = 0;
         double LowVoltage = 0;
     } FilledEvents;
+    std::vector<TModelProfile> ShownModels;
+    bool ModelsChanged = false;
+    bool ShowingModel = false; // the boxes are being filled, not edited
 };
 
 } // namespace zirko

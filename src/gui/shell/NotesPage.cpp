@@ -3,11 +3,13 @@
 #include "gui/graph/GraphIcons.h"
 #include "gui/services/KeyFilter.h"
 #include "gui/services/UserDialogs.h"
+#include "gui/shell/DetailsCompletion.h"
 #include "gui/shell/FlightEventsPanel.h"
 #include "gui/shell/FlightStatsPanel.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
 
+#include <QAbstractItemView>
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QActionGroup>
@@ -15,6 +17,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -25,6 +28,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScopedValueRollback>
+#include <QStringListModel>
 #include <QStyleOptionFrame>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -225,6 +229,35 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     info->addWidget(EditMaxAlt, 1, 3);
     info->setColumnStretch(7, 1);
 
+    Completion = new TDetailsCompletion(this);
+    EditModel = AddDetailEdit("EditModel", "The model flown");
+    EditSite = AddDetailEdit("EditSite", "The flying site");
+    EditPilot = AddDetailEdit("EditPilot", "The pilot");
+    EditTags = AddDetailEdit("EditTags", "Tags, separated by commas");
+    const std::pair<QLineEdit*, QStringListModel*> completed[] = {{EditModel, Completion->Models},
+                                                                  {EditSite, Completion->Sites},
+                                                                  {EditPilot, Completion->Pilots}};
+    for (const auto& [edit, values] : completed) {
+        auto* completer = new QCompleter(values, edit);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        edit->setCompleter(completer);
+    }
+    // Tags complete one at a time: the one after the last comma.
+    TagCompleter = new QCompleter(Completion->Tags, this);
+    TagCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+    TagCompleter->setWidget(EditTags);
+    connect(EditTags, &QLineEdit::textEdited, this, &TNotesPage::TagTyped);
+    connect(TagCompleter, qOverload<const QString&>(&QCompleter::activated), this,
+            &TNotesPage::TagChosen);
+    info->addWidget(new QLabel("Model:", this), 2, 0);
+    info->addWidget(EditModel, 2, 1);
+    info->addWidget(new QLabel("Site:", this), 2, 2);
+    info->addWidget(EditSite, 2, 3, 1, 4);
+    info->addWidget(new QLabel("Pilot:", this), 3, 0);
+    info->addWidget(EditPilot, 3, 1);
+    info->addWidget(new QLabel("Tags:", this), 3, 2);
+    info->addWidget(EditTags, 3, 3, 1, 4);
+
     StatsPanel = new TFlightStatsPanel(this);
     page->addWidget(StatsPanel);
     EventsPanel = new TFlightEventsPanel(this);
@@ -307,6 +340,73 @@ QToolButton* TNotesPage::AddIconButton(const QString& hint, const QIcon& icon)
     b->setIcon(icon);
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     return b;
+}
+
+QLineEdit* TNotesPage::AddDetailEdit(const char* name, const QString& hint)
+{
+    auto* e = new QLineEdit(this);
+    e->setObjectName(name);
+    e->setToolTip(hint);
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance('x') * 24);
+    e->setEnabled(false);
+    return e;
+}
+
+void TNotesPage::ShowDetails(const TFlightDetails* details)
+{
+    const QScopedValueRollback loading(LoadingDetails, true);
+    const TFlightDetails none;
+    const TFlightDetails& d = details ? *details : none;
+    EditModel->setText(QString::fromStdString(d.Model));
+    EditSite->setText(QString::fromStdString(d.Site));
+    EditPilot->setText(QString::fromStdString(d.Pilot));
+    EditTags->setText(QString::fromStdString(JoinTags(d.Tags)));
+    for (QLineEdit* e : {EditModel, EditSite, EditPilot, EditTags}) {
+        e->setEnabled(details != nullptr);
+        e->setCursorPosition(0);
+    }
+}
+
+TDetailsEdit TNotesPage::EditedDetails(const TFlightDetails& details) const
+{
+    TDetailsEdit edit;
+    const auto differs = [](const QLineEdit* e, const std::string& stored,
+                            std::optional<std::string>& field) {
+        const std::string text = e->text().toStdString();
+        if (CleanDetailValue(text) != stored)
+            field = text;
+    };
+    differs(EditModel, details.Model, edit.Model);
+    differs(EditSite, details.Site, edit.Site);
+    differs(EditPilot, details.Pilot, edit.Pilot);
+    const std::string tags = EditTags->text().toStdString();
+    if (SplitTags(CleanDetailValue(tags)) != details.Tags)
+        edit.Tags = tags;
+    return edit;
+}
+
+void TNotesPage::TagTyped(const QString& text)
+{
+    const QString last = text.section(',', -1).trimmed();
+    if (last.isEmpty()) {
+        TagCompleter->popup()->hide();
+        return;
+    }
+    TagCompleter->setCompletionPrefix(last);
+    if (TagCompleter->completionCount() > 0)
+        TagCompleter->complete();
+    else
+        TagCompleter->popup()->hide();
+}
+
+void TNotesPage::TagChosen(const QString& tag)
+{
+    const QString text = EditTags->text();
+    const qsizetype comma = text.lastIndexOf(',');
+    EditTags->setText(comma < 0 ? tag : text.left(comma + 1) + " " + tag);
+    // The choice is an edit like a typed one.
+    emit EditTags->textEdited(EditTags->text());
+    TagCompleter->popup()->hide();
 }
 
 QLineEdit* TNotesPage::AddInfoEdit()

@@ -3,12 +3,15 @@
 
 #include <QWidget>
 
+#include "core/logbook/FlightDetails.h"
+
 #include <string>
 
 class QAction;
 class QActionGroup;
 class QButtonGroup;
 class QComboBox;
+class QCompleter;
 class QColor;
 class QHBoxLayout;
 class QIcon;
@@ -20,6 +23,7 @@ class QToolButton;
 
 namespace zirko {
 
+class TDetailsCompletion;
 class TFlightEventsPanel;
 class TFlightStatsPanel;
 class TOpenFlights;
@@ -84,6 +88,19 @@ public:
     QLineEdit* EditFlyTime = nullptr;
     QLineEdit* EditMaxAlt = nullptr;
 
+    // The current flight's details, edited here and handed to its record by the open flights.
+    QLineEdit* EditModel = nullptr;
+    QLineEdit* EditSite = nullptr;
+    QLineEdit* EditPilot = nullptr;
+    QLineEdit* EditTags = nullptr; // comma-separated; completion offers the tag being typed
+    QCompleter* TagCompleter = nullptr;
+    // The values offered while a detail is typed.
+    TDetailsCompletion* Completion = nullptr;
+    // Shows a flight's details (none: empty boxes) as they are, not as an edit.
+    void ShowDetails(const TFlightDetails* details);
+    // What the boxes hold that `details` does not; empty when they agree.
+    TDetailsEdit EditedDetails(const TFlightDetails& details) const;
+
     // The numbers of every open flight, between the boxes and the notes.
     TFlightStatsPanel* StatsPanel = nullptr;
     // The current flight's events, between the numbers and the notes.
@@ -108,6 +125,12 @@ protected:
 
 private:
     bool LoadingNotes = false; // the editor is being filled, not edited
+    bool LoadingDetails = false;
+    bool StoringDetails = false; // a refusal's message box takes the focus from the box
+    void StoreDetails(TOpenFlights& flights, int row);
+    QLineEdit* AddDetailEdit(const char* name, const QString& hint);
+    void TagTyped(const QString& text);
+    void TagChosen(const QString& tag);
     QToolButton* AddButton(const QString& text, const QString& hint);
     QToolButton* AddIconButton(const QString& hint, const QIcon& icon);
     QLineEdit* AddInfoEdit();

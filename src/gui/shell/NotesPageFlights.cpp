@@ -4,21 +4,41 @@
 #include "core/app/TextCodec.h"
 #include "core/flightdata/FlightText.h"
 #include "gui/services/UserLocale.h"
+#include "gui/shell/DetailsCompletion.h"
 #include "gui/shell/FlightEventsPanel.h"
 #include "gui/shell/FlightStatsPanel.h"
 #include "model/flightdata/OpenFlights.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace zirko {
+
+void TNotesPage::StoreDetails(TOpenFlights& flights, int row)
+{
+    const TFlightDetails* details = flights.Details(row);
+    if (!details || row != flights.ActualRow() || StoringDetails || LoadingDetails)
+        return;
+    const TDetailsEdit edit = EditedDetails(*details);
+    if (edit.Empty())
+        return;
+    const QScopedValueRollback storing(StoringDetails, true);
+    // A refused value is told; the boxes show again what the flight holds.
+    if (!flights.EditDetails(row, edit))
+        ShowDetails(flights.Details(row));
+}
 
 void TNotesPage::ObserveFlights(TOpenFlights& flights)
 {
     StatsPanel->Observe(flights);
     EventsPanel->Observe(flights);
     connect(&flights, &TOpenFlights::EditsWanted, this, [this, &flights](int row) {
+        StoreDetails(flights, row);
         if (!NotesModified())
             return;
         flights.StoreNotes(row, SaveNotes());
@@ -32,8 +52,43 @@ void TNotesPage::ObserveFlights(TOpenFlights& flights)
                 if (changed && !LoadingNotes)
                     flights.SetModified(flights.ActualRow(), true);
             });
+    // The details, as the notes, are a change of the flight from the first key on; they reach
+    // its record when the box is left or the list asks for the edits.
+    for (QLineEdit* edit : {EditModel, EditSite, EditPilot, EditTags}) {
+        connect(edit, &QLineEdit::textEdited, this, [this, &flights] {
+            if (!LoadingDetails)
+                flights.SetModified(flights.ActualRow(), true);
+        });
+        connect(edit, &QLineEdit::editingFinished, this, [this, &flights, edit] {
+            // Enter in the completion list reaches the box before the value chosen is put in:
+            // the value is stored once it is there.
+            QCompleter* completer = edit == EditTags ? TagCompleter : edit->completer();
+            if (completer && completer->popup()->isVisible()) {
+                QTimer::singleShot(
+                    0, this, [this, &flights] { StoreDetails(flights, flights.ActualRow()); });
+                return;
+            }
+            StoreDetails(flights, flights.ActualRow());
+        });
+        // A value chosen with the mouse finishes no edit.
+        QCompleter* completer = edit == EditTags ? TagCompleter : edit->completer();
+        connect(completer, qOverload<const QString&>(&QCompleter::activated), this,
+                [this, &flights] { StoreDetails(flights, flights.ActualRow()); });
+    }
+    connect(&flights, &TOpenFlights::DetailsChanged, this, [this, &flights](int row) {
+        if (const TFlightDetails* details = flights.Details(row)) {
+            Completion->Add(*details);
+            if (row == flights.ActualRow())
+                ShowDetails(details);
+        }
+    });
+    connect(&flights, &TOpenFlights::FlightOpened, this, [this, &flights](int row) {
+        if (const TFlightDetails* details = flights.Details(row))
+            Completion->Add(*details);
+    });
     connect(&flights, &TOpenFlights::CurrentChanged, this, [this, &flights](int row) {
         const TDataBlock* flight = flights.Flight(row);
+        ShowDetails(flights.Details(row));
         if (!flight)
             return;
         const char sep = UserDecimalSeparator();
@@ -49,6 +104,7 @@ void TNotesPage::ObserveFlights(TOpenFlights& flights)
     connect(&flights, &TOpenFlights::FlightClosed, this, [this] {
         ClearNotes();
         ClearInfo();
+        ShowDetails(nullptr);
     });
 }
 

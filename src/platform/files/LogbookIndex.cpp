@@ -162,6 +162,20 @@ bool TLogbookIndex::Update(const std::vector<TChange>& changed,
     return false;
 }
 
+std::vector<TFlightDetails> TLogbookIndex::StoredDetails(const std::filesystem::path& root) const
+{
+    const std::string absoluteRoot =
+        QDir::cleanPath(QFileInfo(QString::fromStdString(root.string())).absoluteFilePath())
+            .toStdString();
+    std::vector<TFlightDetails> details;
+    for (const auto& [path, stored] : Load(absoluteRoot)) {
+        TLogbookRow row;
+        if (RestoreRow(stored.Row, row) && row.Error.empty())
+            details.push_back(std::move(row.Details));
+    }
+    return details;
+}
+
 QString TLogbookIndex::DefaultPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/logbook.sqlite";

@@ -42,6 +42,9 @@ public:
     };
     bool Update(const std::vector<TChange>& changed, const std::vector<std::string>& gone);
 
+    // The details of every readable flight stored under the folder `root`, no file read.
+    std::vector<TFlightDetails> StoredDetails(const std::filesystem::path& root) const;
+
     // The index of the user's cache folder.
     static QString DefaultPath();
 

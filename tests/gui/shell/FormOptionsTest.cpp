@@ -2,6 +2,7 @@
 #include "gui/shell/FormOptions.h"
 #include "support/EntryInput.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestUtil.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -49,10 +51,12 @@ protected:
 TEST_F(FormOptionsTest, LayoutAndPortList)
 {
     EXPECT_EQ("Options", Form.windowTitle());
-    // The fields above the analysis group have their 200 pixels; the group adds its own height.
+    // The fields above the analysis group have their 200 pixels; the analysis and models groups
+    // add their own heights.
     EXPECT_EQ(273, Form.width());
     EXPECT_EQ(200 + Form.GroupAnalysis->sizeHint().height() +
-                  Form.layout()->itemAt(0)->layout()->spacing(),
+                  Form.GroupModels->sizeHint().height() +
+                  2 * Form.layout()->itemAt(0)->layout()->spacing(),
               Form.height());
     EXPECT_EQ(Form.minimumSize(), Form.maximumSize());
     EXPECT_TRUE(Form.ComboBoxCOM->isEditable());
@@ -285,4 +289,69 @@ TEST_F(FormOptionsTest, AnalysisGroupShowsTheEventOptionsAndKeepsWhatItCannotSho
     EXPECT_EQ(result->Events.Rules, TRules::F5j);
     EXPECT_EQ(result->Events.MotorThreshold, 7.5);
     EXPECT_EQ(result->Events.AlesHeight, 180);
+}
+
+TEST_F(FormOptionsTest, ModelsEditorWritesModelsIniKeepingWhatItDoesNotKnow)
+{
+    const QString root = Temp.path();
+    const QString file = root + "/models.ini";
+    ASSERT_TRUE(WriteBytes(file, "; club models\r\n[Pike]\r\nRules=f5j\r\nWingspan=3.7\r\n"
+                                 "MotorThreshold=40\r\n[Old]\r\nRules=ales\r\n"));
+    Form.Fill(root, "COM1", "Block", 0);
+    Form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+    ASSERT_EQ(Form.ListModels->count(), 2);
+    EXPECT_EQ(Form.ListModels->currentItem()->text(), "Pike");
+    EXPECT_EQ(Form.ComboModelRules->currentText(), "F5J");
+    EXPECT_EQ(Form.EditModelMotorThreshold->text(), "40");
+    EXPECT_EQ(Form.EditModelAlesHeight->text(), "");
+
+    // Pike: renamed, its threshold left to the general setting, an ALES height typed.
+    Form.EditModelName->selectAll();
+    QTest::keyClicks(Form.EditModelName, "Pike Perfect");
+    QTest::mouseClick(Form.ButtonModelRename, Qt::LeftButton);
+    EXPECT_EQ(Form.ListModels->item(0)->text(), "Pike Perfect");
+    Form.EditModelMotorThreshold->setFocus();
+    Form.EditModelMotorThreshold->selectAll();
+    QTest::keyClick(Form.EditModelMotorThreshold, Qt::Key_Delete);
+    Form.EditModelAlesHeight->setFocus();
+    QTest::keyClicks(Form.EditModelAlesHeight, "180");
+    Form.EditModelName->setFocus();
+
+    // Old: removed. Supra: added with Enter, rules ALES.
+    QTest::mouseClick(Form.ListModels->viewport(), Qt::LeftButton, {},
+                      Form.ListModels->visualItemRect(Form.ListModels->item(1)).center());
+    ASSERT_EQ(Form.EditModelName->text(), "Old");
+    QTest::mouseClick(Form.ButtonModelRemove, Qt::LeftButton);
+    ASSERT_EQ(Form.ListModels->count(), 1);
+    Form.EditModelName->setFocus();
+    Form.EditModelName->selectAll();
+    QTest::keyClicks(Form.EditModelName, "Supra");
+    QTest::keyClick(Form.EditModelName, Qt::Key_Return);
+    ASSERT_TRUE(Form.isVisible()); // Enter added the model, it did not close the dialog
+    ASSERT_EQ(Form.ListModels->count(), 2);
+    EXPECT_EQ(Form.ListModels->currentRow(), 1);
+    Form.ComboModelRules->setFocus();
+    QTest::keyClick(Form.ComboModelRules, Qt::Key_End); // the last entry: ALES
+    EXPECT_EQ(Form.ComboModelRules->currentText(), "ALES");
+    // The combo box reports a choice by key as activated.
+    emit Form.ComboModelRules->activated(Form.ComboModelRules->currentIndex());
+
+    // A name taken already (in another case) and a value that is no number are refused.
+    Form.EditModelName->selectAll();
+    QTest::keyClicks(Form.EditModelName, "PIKE perfect");
+    QTest::mouseClick(Form.ButtonModelAdd, Qt::LeftButton);
+    EXPECT_EQ(Form.ListModels->count(), 2);
+    Form.EditModelLowVoltage->setFocus();
+    QTest::keyClicks(Form.EditModelLowVoltage, "-");
+    Form.EditModelName->setFocus();
+    ASSERT_EQ(Dialogs->Errors().size(), 2);
+    EXPECT_TRUE(Dialogs->Errors()[0].contains("is there already"));
+    EXPECT_EQ(Form.EditModelLowVoltage->text(), "");
+
+    ASSERT_TRUE(Form.ModelsEdited());
+    ASSERT_TRUE(Form.WriteModels());
+    EXPECT_EQ(ReadBytes(file), "; club models\r\n[Pike Perfect]\r\nRules=f5j\r\nWingspan=3.7\r\n"
+                               "AlesHeight=180\r\n[Supra]\r\nRules=ales\r\n");
+    EXPECT_FALSE(Form.ModelsEdited());
 }

@@ -543,3 +543,96 @@ TEST_F(OpenFlightsModelTest, EventsFollowTheOptionsAtOnceAndAreTakenAnewAfterASa
     Flights.CloseDataFile(0);
     EXPECT_EQ(Flights.Events(0)->MotorRuns.size(), 1u); // the saved flight moved up
 }
+
+TEST_F(OpenFlightsModelTest, DetailsEditsMarkTheFlightModifiedAndSaveWithTheUnknownExtraLines)
+{
+    TDataBlock flight = MakeFlight(1);
+    flight.ExtraLines = {"StartElevation=312.50", "Model=Pike", "Future=kept"};
+    const QString path = Write("a.zdf", flight);
+    ASSERT_EQ(Flights.OpenDataFile(path), 0);
+    EXPECT_EQ(Flights.Details(0)->Model, "Pike");
+    EXPECT_FALSE(Flights.Details(1));
+    Events.clear();
+    int told = 0;
+    QObject::connect(&Flights, &TOpenFlights::DetailsChanged,
+                     [&told](int row) { told += row + 1; });
+
+    TDetailsEdit edit;
+    edit.Model = "Pike Perfect";
+    edit.Site = "Raná\r\nnorth slope";
+    edit.Tags = "thermal, calm";
+    ASSERT_TRUE(Flights.EditDetails(0, edit));
+    EXPECT_TRUE(Flights.Modified(0));
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(Flights.Details(0)->Site, "Raná  north slope"); // line breaks become blanks
+    EXPECT_EQ(Flights.Details(0)->Tags, (std::vector<std::string>{"thermal", "calm"}));
+    EXPECT_EQ(Events, QStringList{"modified 0"});
+
+    // The same values again change nothing; a refused one is told and changes nothing.
+    ASSERT_TRUE(Flights.EditDetails(0, edit));
+    EXPECT_EQ(told, 1);
+    TDetailsEdit refused;
+    refused.Pilot = "Eva RxOffsetY=3";
+    EXPECT_FALSE(Flights.EditDetails(0, refused));
+    ASSERT_EQ(Questions.Errors().size(), 1);
+    EXPECT_TRUE(Questions.Errors()[0].contains("must not contain \"RxOffsetY\""));
+    EXPECT_TRUE(Flights.Details(0)->Pilot.empty());
+
+    ASSERT_TRUE(Flights.SaveDataFile(0, false));
+    EXPECT_FALSE(Flights.Modified(0));
+    TDataBlock back;
+    ASSERT_EQ(ReadDataFile(path.toStdString(), back, 0).Status, TReadStatus::Ok);
+    EXPECT_EQ(back.ExtraLines, (std::vector<std::string>{
+                                   "StartElevation=312.50", "Model=Pike Perfect", "Future=kept",
+                                   "Site=Raná  north slope", "Tags=thermal, calm"}));
+    Flights.CloseDataFile(0);
+    ASSERT_EQ(Flights.OpenDataFile(path), 0);
+    EXPECT_EQ(Flights.Details(0)->Model, "Pike Perfect");
+}
+
+TEST_F(OpenFlightsModelTest, AFlightIsAnalysedWithItsModelsProfileAndAnewWhenEitherChanges)
+{
+    TDataBlock pike = MakeFlight(1);
+    pike.ExtraLines = {"Model=Pike"};
+    ASSERT_EQ(Flights.OpenDataFile(Write("a.zdf", pike)), 0);
+    ASSERT_EQ(Flights.OpenDataFile(Write("b.zdf", MakeFlight(2))), 1);
+    int told = 0;
+    QObject::connect(&Flights, &TOpenFlights::EventsChanged, [&told] { ++told; });
+    TEventOptions general;
+    general.AlesHeight = 120;
+    Flights.SetEventOptions(general);
+    told = 0;
+
+    TModelProfiles profiles;
+    profiles.Parse("[pike]\r\nRules=f5j\r\nMotorThreshold=50\r\n");
+    Flights.SetModelProfiles(profiles);
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(Flights.Events(0)->Rules, TRules::F5j);
+    EXPECT_TRUE(Flights.Events(0)->MotorRuns.empty()); // 50 % is not above 50
+    EXPECT_EQ(Flights.EventOptionsOf(0).AlesHeight, 120);
+    EXPECT_EQ(Flights.Events(1)->Rules, TRules::None);
+    EXPECT_EQ(Flights.Events(1)->MotorRuns.size(), 4u);
+
+    // The same profiles again find nothing anew.
+    Flights.SetModelProfiles(profiles);
+    EXPECT_EQ(told, 1);
+
+    // Giving the second flight the model analyses it by the profile; taking the model away from
+    // the first by the general options.
+    TDetailsEdit toPike;
+    toPike.Model = "PIKE";
+    ASSERT_TRUE(Flights.EditDetails(1, toPike));
+    EXPECT_EQ(told, 2);
+    EXPECT_EQ(Flights.Events(1)->Rules, TRules::F5j);
+    TDetailsEdit none;
+    none.Model = "";
+    ASSERT_TRUE(Flights.EditDetails(0, none));
+    EXPECT_EQ(Flights.Events(0)->Rules, TRules::None);
+    EXPECT_EQ(Flights.Events(0)->MotorRuns.size(), 4u);
+    // A change of site alone finds nothing anew.
+    TDetailsEdit site;
+    site.Site = "Raná";
+    const int before = told;
+    ASSERT_TRUE(Flights.EditDetails(1, site));
+    EXPECT_EQ(told, before);
+}
