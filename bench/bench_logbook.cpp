@@ -14,8 +14,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <malloc.h>
 #include <string>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -114,13 +118,35 @@ void BM_LogbookWarm(benchmark::State& state)
 }
 BENCHMARK(BM_LogbookWarm)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The memory the process holds now, from /proc/self/statm (resident pages).
+double ResidentMb()
+{
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+// rows_MB: what holding the 10,000 rows (with their folded search texts) adds to the process, as
+// the logbook page holds them; peak_MB: the most the process took, reading included.
 void BM_LogbookFilterPass(benchmark::State& state)
 {
     const QString path = IndexPath("zirko-bench-filter.sqlite");
     RemoveIndex(path);
     TLogbookIndex index(path);
     const auto files = FindFlightFiles(DataFolder());
+    IndexedLogbookRows(DataFolder(), files, FlightDateFormats(), nullptr, &index);
+    ::malloc_trim(0);
+    const double before = ResidentMb();
     const auto rows = IndexedLogbookRows(DataFolder(), files, FlightDateFormats(), nullptr, &index);
+    ::malloc_trim(0);
+    state.counters["rows_MB"] = ResidentMb() - before;
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
     size_t matched = 0;
     for (auto _ : state) {
         TLogbookFilter filter;

@@ -64,24 +64,44 @@ std::string SavedCountText(int count)
            (count == 1 ? " file succesfully written." : " files succesfully written.");
 }
 
+namespace {
+
+// " N flight(s)": appended piece by piece, as GCC 12 at -O3 takes " " + std::to_string(...) for
+// an overlapping copy (-Wrestrict) and fails the build.
+void AppendFlightCount(std::string& text, int count)
+{
+    text += ' ';
+    text += std::to_string(count);
+    text += count == 1 ? " flight" : " flights";
+}
+
+} // namespace
+
 std::string SaveSummaryText(int written, int skipped, int alreadySaved)
 {
     std::string text = SavedCountText(written);
-    if (skipped > 0)
-        text +=
-            " " + std::to_string(skipped) + (skipped == 1 ? " flight" : " flights") + " skipped.";
-    if (alreadySaved > 0)
-        text += " " + std::to_string(alreadySaved) + (alreadySaved == 1 ? " flight" : " flights") +
-                " already saved.";
+    if (skipped > 0) {
+        AppendFlightCount(text, skipped);
+        text += " skipped.";
+    }
+    if (alreadySaved > 0) {
+        AppendFlightCount(text, alreadySaved);
+        text += " already saved.";
+    }
     return text;
 }
 
 std::string KnownFlightsText(int known, const std::string& place, bool placeIsFile)
 {
+    std::string text;
     if (known <= 0)
-        return {};
-    return " " + std::to_string(known) + (known == 1 ? " flight" : " flights") +
-           " already in the logbook" + (placeIsFile ? ": " : ", in ") + place + ".";
+        return text;
+    AppendFlightCount(text, known);
+    text += " already in the logbook";
+    text += placeIsFile ? ": " : ", in ";
+    text += place;
+    text += '.';
+    return text;
 }
 
 std::string OverwriteQuestionText(const std::string& fileName, const std::string& freeName)

@@ -3,10 +3,14 @@
 #include "core/app/NumberFormat.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstring>
+#include <exception>
 #include <functional>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace zirko {
 
@@ -41,6 +45,8 @@ public:
 
     bool AtEof() const { return Pos >= Text.size(); }
     void Rewind() { Pos = 0; }
+    size_t Position() const { return Pos; }
+    void Seek(size_t pos) { Pos = pos; }
 
 private:
     std::string_view Text;
@@ -114,7 +120,76 @@ bool ParseHeaderInteger(std::string_view line, int32_t& value)
     return res.ec == std::errc() && res.ptr != line.data();
 }
 
+// A line of the data section that starts a chunk of its own, and its index among the data lines.
+struct TLineStart {
+    size_t Pos;
+    int Line;
+};
+
+// Parses data lines `first` up to `last` (or until the reader runs out) into the columns: K + 1
+// numbers a line, of which the first columns.size() are kept.
+void ParseDataLines(TLineReader& reader, int first, int last, int k,
+                    const std::vector<double*>& columns)
+{
+    const size_t kept = columns.size();
+    for (int i = first; i < last && !reader.AtEof(); ++i) {
+        std::string_view rest = TrimBlanks(reader.ReadLine());
+        for (int j = 0; j <= k; ++j) {
+            const double value = TakeNumber(rest);
+            if (static_cast<size_t>(j) < kept)
+                columns[static_cast<size_t>(j)][i] = value;
+        }
+    }
+}
+
+// Parses the chunks between consecutive `starts` on up to `threads` threads, each chunk into its
+// own lines of the columns. A failure is handed on as the first chunk's failure, as reading the
+// lines in order would have met it: every data failure has the same message.
+void ParseChunksInParallel(std::string_view content, const std::vector<TLineStart>& starts, int k,
+                           const std::vector<double*>& columns, unsigned threads)
+{
+    const size_t chunks = starts.size() - 1;
+    std::vector<std::exception_ptr> failures(chunks);
+    std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    const auto work = [&] {
+        for (size_t c; (c = next.fetch_add(1)) < chunks && !failed.load();) {
+            try {
+                TLineReader reader(
+                    content.substr(starts[c].Pos, starts[c + 1].Pos - starts[c].Pos));
+                ParseDataLines(reader, starts[c].Line, starts[c + 1].Line, k, columns);
+            } catch (...) {
+                failures[c] = std::current_exception();
+                failed = true;
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (unsigned t = 1; t < std::min<size_t>(threads, chunks); ++t) {
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // no more threads to be had: the others do the work
+        }
+    }
+    work();
+    for (auto& w : workers)
+        w.join();
+    for (const auto& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+}
+
 } // namespace
+
+std::optional<double> ReadDataNumber(std::string_view piece)
+{
+    try {
+        return TakeNumber(piece);
+    } catch (const TFormatError&) {
+        return std::nullopt;
+    }
+}
 
 uint64_t SampleMemoryBytes(int64_t samples, int32_t channelMask)
 {
@@ -128,12 +203,13 @@ uint64_t SampleMemoryBytes(int64_t samples, int32_t channelMask)
 }
 
 TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double markerThreshold,
-                          size_t memoryLimit)
+                          size_t memoryLimit, const TParseTuning& tuning)
 {
     TReadResult result;
     TLineReader reader(content);
 
-    // Pass 1: count the data lines.
+    // Pass 1: count the data lines, noting a line start about every ChunkBytes for the parallel
+    // parse.
     std::string_view line;
     bool dataFound = false;
     do {
@@ -142,8 +218,18 @@ TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double m
             dataFound = true;
     } while (!dataFound && !reader.AtEof());
     int counted = 0;
+    const size_t dataBegin = reader.Position();
+    size_t dataEnd = dataBegin; // where the "</Data>" line starts
+    std::vector<TLineStart> starts{{dataBegin, 0}};
     if (dataFound) {
+        const size_t chunkBytes = std::max<size_t>(tuning.ChunkBytes, 1);
+        size_t nextStart = dataBegin + chunkBytes;
         do {
+            dataEnd = reader.Position();
+            if (dataEnd >= nextStart) {
+                starts.push_back({dataEnd, counted});
+                nextStart = dataEnd + chunkBytes;
+            }
             line = reader.ReadLine();
             ++counted;
         } while (line != "</Data>" && !reader.AtEof());
@@ -175,6 +261,9 @@ TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double m
         }
         while (!reader.AtEof() && reader.ReadLine() != "<Data>") {
         }
+        // Pass 2 normally meets the "<Data>" line pass 1 found; only then are the lines pass 1
+        // counted the ones to parse, and their chunks known.
+        const bool sameData = reader.Position() == dataBegin;
 
         // Every line is a sample, an empty one too: the count decides the memory, so a file of
         // millions of empty lines is refused before the arrays grow past what may be had.
@@ -184,35 +273,44 @@ TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double m
         const int k = ChannelCount(flight.ChannelMask);
         // Column 0 is Time; the next columns belong to the set mask bits from 15 down. Columns of
         // bits 8..0 are counted but not kept.
-        std::vector<std::vector<double>*> columns;
-        columns.push_back(&flight.Time);
+        // Lines missing at the end of the file read as zeros.
+        std::vector<double*> columns;
+        const auto prepare = [&](auto& array) {
+            array.clear();
+            array.reserve(static_cast<size_t>(n));
+            if (tuning.PrepareArray && n > 0)
+                tuning.PrepareArray(array.data(), static_cast<size_t>(n) * sizeof(array[0]));
+        };
+        const auto keep = [&](std::vector<double>& column) {
+            prepare(column);
+            column.assign(static_cast<size_t>(n), 0.0);
+            columns.push_back(column.data());
+        };
+        keep(flight.Time);
         for (const auto& ch : kChannels) {
             if (flight.ChannelMask & ch.Mask)
-                columns.push_back(&(flight.*ch.Array));
+                keep(flight.*ch.Array);
             else
                 (flight.*ch.Array).clear();
         }
-        for (auto* column : columns) {
-            column->clear();
-            column->reserve(static_cast<size_t>(n));
-        }
-        const size_t kept = columns.size();
 
-        for (int i = 0; i < n && !reader.AtEof(); ++i) {
-            std::string_view rest = TrimBlanks(reader.ReadLine());
-            for (int j = 0; j <= k; ++j) {
-                const double value = TakeNumber(rest);
-                if (static_cast<size_t>(j) < kept)
-                    columns[static_cast<size_t>(j)]->push_back(value);
-            }
+        const unsigned threads =
+            tuning.Threads ? tuning.Threads : std::max(1u, std::thread::hardware_concurrency());
+        if (sameData && n > 0 && starts.size() > 1 && threads > 1 &&
+            dataEnd - dataBegin >= tuning.MinParallelBytes) {
+            if (starts.back().Pos != dataEnd)
+                starts.push_back({dataEnd, n});
+            ParseChunksInParallel(content, starts, k, columns, threads);
+            reader.Seek(dataEnd);
+        } else {
+            ParseDataLines(reader, 0, n, k, columns);
         }
-        // Lines missing at the end of the file read as zeros.
-        for (auto* column : columns)
-            column->resize(static_cast<size_t>(n), 0.0);
-        if (flight.ChannelMask & kMaskRx)
+        if (flight.ChannelMask & kMaskRx) {
+            prepare(flight.MarkerFlags);
             ComputeMarkerFlags(flight, markerThreshold);
-        else
+        } else {
             flight.MarkerFlags.clear();
+        }
 
         // Annotations, notes and extra values.
         line = {};

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,12 +30,28 @@ struct TReadResult {
     std::string Message;
 };
 
+// How the data section is parsed: one of at least MinParallelBytes is cut at line starts into
+// chunks of about ChunkBytes, parsed on Threads threads (0: one per core) and joined in order.
+// The result is the same however it is cut; tests cut small files to compare.
+// PrepareArray, when given, is handed the storage of each sample array before its first write: the
+// platform maps the pages of a large one in one go instead of one fault per page.
+struct TParseTuning {
+    size_t MinParallelBytes = size_t{4} << 20;
+    size_t ChunkBytes = size_t{1} << 20;
+    unsigned Threads = 0;
+    void (*PrepareArray)(void* data, size_t bytes) = nullptr;
+};
+
 // Reads a flight file's bytes into a freshly created record. On anything but Ok the record must
 // be discarded. The samples take 8 bytes per line for Time and each kept channel (4 more for the
 // marker flags); when that is more than `memoryLimit` bytes nothing is allocated and
 // std::bad_alloc is thrown, as when an allocation fails while reading.
 TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double markerThreshold,
-                          size_t memoryLimit = SIZE_MAX);
+                          size_t memoryLimit = SIZE_MAX, const TParseTuning& tuning = {});
+// A number of a data line as the reader takes it, up to the first comma: the common forms on a
+// fast path, the rest by the full grammar (ParseStrictNumber). Empty gives 0; text that is no
+// number gives nothing (the reader fails with "Error reading data from file.").
+std::optional<double> ReadDataNumber(std::string_view piece);
 // The bytes the arrays of a flight of `samples` samples take with this channel mask.
 uint64_t SampleMemoryBytes(int64_t samples, int32_t channelMask);
 

@@ -202,7 +202,11 @@ TChannelColumn MakeColumn(int index, const std::string& name, int channel)
 
 std::string Quoted(std::string_view text)
 {
-    return "\"" + std::string(text) + "\"";
+    // Piece by piece: GCC 12 at -O3 takes "\"" + std::string(...) for an overlapping copy.
+    std::string quoted(1, '"');
+    quoted += text;
+    quoted += '"';
+    return quoted;
 }
 
 std::string CommaDecimalMessage(std::string_view fileName, int64_t line, std::string_view cell)
