@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <exception>
@@ -16,6 +17,32 @@ namespace zirko {
 
 namespace {
 
+// The offset of the first CR or LF in the `size` bytes at `text`, or `size`. Data lines are short,
+// so eight bytes are looked at together rather than calling memchr twice a line.
+size_t FindLineEnd(const char* text, size_t size)
+{
+    size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr uint64_t kOnes = 0x0101010101010101ull;
+        constexpr uint64_t kHigh = 0x8080808080808080ull;
+        for (; i + 8 <= size; i += 8) {
+            uint64_t word;
+            std::memcpy(&word, text + i, sizeof word);
+            const uint64_t lf = word ^ (kOnes * '\n');
+            const uint64_t cr = word ^ (kOnes * '\r');
+            // The lowest marked byte is the first zero byte, i.e. the first CR or LF; higher marks
+            // may be false and are never looked at.
+            const uint64_t marks = ((lf - kOnes) & ~lf & kHigh) | ((cr - kOnes) & ~cr & kHigh);
+            if (marks)
+                return i + static_cast<size_t>(std::countr_zero(marks) / 8);
+        }
+    }
+    for (; i < size; ++i)
+        if (text[i] == '\n' || text[i] == '\r')
+            return i;
+    return size;
+}
+
 // Reads text lines the way a Pascal text file does: a line ends at CR LF, LF or CR, and
 // "at end" becomes true as soon as the last line has been read.
 class TLineReader {
@@ -26,13 +53,8 @@ public:
     {
         const size_t start = Pos;
         const size_t n = Text.size();
-        // Lines normally end in CR LF: find the LF fast, then look for a lone CR before it.
-        const void* lf = start < n ? std::memchr(Text.data() + start, '\n', n - start) : nullptr;
-        const size_t lfPos =
-            lf ? static_cast<size_t>(static_cast<const char*>(lf) - Text.data()) : n;
-        const void* cr =
-            start < lfPos ? std::memchr(Text.data() + start, '\r', lfPos - start) : nullptr;
-        Pos = cr ? static_cast<size_t>(static_cast<const char*>(cr) - Text.data()) : lfPos;
+        // A line ends at its first CR or LF.
+        Pos = start + FindLineEnd(Text.data() + start, n - start);
         std::string_view line = Text.substr(start, Pos - start);
         if (Pos < n) {
             if (Text[Pos] == '\r' && Pos + 1 < n && Text[Pos + 1] == '\n')
@@ -126,6 +148,87 @@ struct TLineStart {
     int Line;
 };
 
+// What counting the data lines found: the lines before "</Data>" (all of them when there is none),
+// where that line starts, and a line start about every chunk for the parse.
+struct TDataCount {
+    int Lines = 0;
+    bool Closed = false;
+    size_t End = 0;
+    std::vector<TLineStart> Starts;
+};
+
+// Counts the lines from `dataBegin` up to the first "</Data>" line as one reader would, in pieces
+// cut after a line feed (a line always starts there) and counted on `threads` threads.
+TDataCount CountDataLinesInParallel(std::string_view content, size_t dataBegin, size_t chunkBytes,
+                                    unsigned threads)
+{
+    std::vector<size_t> cuts{dataBegin};
+    for (size_t at = dataBegin + chunkBytes; at < content.size();) {
+        const void* lf = std::memchr(content.data() + at, '\n', content.size() - at);
+        if (!lf)
+            break;
+        const auto cut = static_cast<size_t>(static_cast<const char*>(lf) - content.data()) + 1;
+        if (cut >= content.size())
+            break;
+        cuts.push_back(cut);
+        at = cut + chunkBytes;
+    }
+    cuts.push_back(content.size());
+    const size_t pieces = cuts.size() - 1;
+
+    struct TPiece {
+        int Lines = 0;
+        bool Closed = false;
+        size_t End = 0;
+    };
+    std::vector<TPiece> counted(pieces);
+    std::atomic<size_t> next{0};
+    std::atomic<size_t> firstClosed{pieces}; // pieces after it need no counting
+    const auto work = [&] {
+        for (size_t c; (c = next.fetch_add(1)) < pieces;) {
+            if (c > firstClosed.load())
+                continue;
+            TLineReader reader(content.substr(cuts[c], cuts[c + 1] - cuts[c]));
+            TPiece& piece = counted[c];
+            while (!reader.AtEof()) {
+                const size_t at = reader.Position();
+                if (reader.ReadLine() == "</Data>") {
+                    piece.Closed = true;
+                    piece.End = cuts[c] + at;
+                    for (size_t seen = firstClosed.load();
+                         c < seen && !firstClosed.compare_exchange_weak(seen, c);) {
+                    }
+                    break;
+                }
+                ++piece.Lines;
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (unsigned t = 1; t < std::min<size_t>(threads, pieces); ++t) {
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    work();
+    for (auto& w : workers)
+        w.join();
+
+    TDataCount count;
+    for (size_t c = 0; c < pieces; ++c) {
+        count.Starts.push_back({cuts[c], count.Lines});
+        count.Lines += counted[c].Lines;
+        if (counted[c].Closed) {
+            count.Closed = true;
+            count.End = counted[c].End;
+            break;
+        }
+    }
+    return count;
+}
+
 // Parses data lines `first` up to `last` (or until the reader runs out) into the columns: K + 1
 // numbers a line, of which the first columns.size() are kept.
 void ParseDataLines(TLineReader& reader, int first, int last, int k,
@@ -217,29 +320,39 @@ TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double m
         if (line == "<Data>")
             dataFound = true;
     } while (!dataFound && !reader.AtEof());
-    int counted = 0;
     const size_t dataBegin = reader.Position();
-    size_t dataEnd = dataBegin; // where the "</Data>" line starts
-    std::vector<TLineStart> starts{{dataBegin, 0}};
-    if (dataFound) {
-        const size_t chunkBytes = std::max<size_t>(tuning.ChunkBytes, 1);
+    const size_t chunkBytes = std::max<size_t>(tuning.ChunkBytes, 1);
+    const unsigned threads =
+        tuning.Threads ? tuning.Threads : std::max(1u, std::thread::hardware_concurrency());
+    TDataCount count;
+    count.End = dataBegin;
+    count.Starts = {{dataBegin, 0}};
+    if (dataFound && threads > 1 && content.size() - dataBegin >= tuning.MinParallelBytes &&
+        content.size() - dataBegin > chunkBytes) {
+        count = CountDataLinesInParallel(content, dataBegin, chunkBytes, threads);
+    } else if (dataFound) {
         size_t nextStart = dataBegin + chunkBytes;
+        int counted = 0;
         do {
-            dataEnd = reader.Position();
-            if (dataEnd >= nextStart) {
-                starts.push_back({dataEnd, counted});
-                nextStart = dataEnd + chunkBytes;
+            count.End = reader.Position();
+            if (count.End >= nextStart) {
+                count.Starts.push_back({count.End, counted});
+                nextStart = count.End + chunkBytes;
             }
             line = reader.ReadLine();
             ++counted;
         } while (line != "</Data>" && !reader.AtEof());
+        count.Closed = line == "</Data>";
+        count.Lines = counted - 1;
     }
-    if (!dataFound || line != "</Data>") {
+    if (!count.Closed) {
         result.Status = TReadStatus::Failed;
         result.Message = kMsgUnexpectedEof;
         return result;
     }
-    const int n = counted - 1;
+    const int n = count.Lines;
+    const size_t dataEnd = count.End; // where the "</Data>" line starts
+    std::vector<TLineStart>& starts = count.Starts;
 
     try {
         // Pass 2: parse.
@@ -294,8 +407,6 @@ TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double m
                 (flight.*ch.Array).clear();
         }
 
-        const unsigned threads =
-            tuning.Threads ? tuning.Threads : std::max(1u, std::thread::hardware_concurrency());
         if (sameData && n > 0 && starts.size() > 1 && threads > 1 &&
             dataEnd - dataBegin >= tuning.MinParallelBytes) {
             if (starts.back().Pos != dataEnd)

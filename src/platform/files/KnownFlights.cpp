@@ -24,8 +24,17 @@ TKnownFlights TKnownFlights::InFolder(const std::filesystem::path& folder,
     std::unique_ptr<TLogbookIndex> index;
     if (!indexPath.empty())
         index = std::make_unique<TLogbookIndex>(QString::fromStdString(indexPath.string()));
-    const std::vector<TLogbookRow> rows = IndexedLogbookRows(
-        folder, FindFlightFiles(folder), FlightDateFormats(), nullptr, index.get());
+    // The rows are found as the logbook of the folder finds them, with the folder's own model
+    // profiles, so the index keeps them for the logbook too; a profiles file that cannot be read
+    // only costs the profiles.
+    std::error_code error;
+    const std::filesystem::path models = folder / std::string(kModelProfilesFile);
+    TProfilesRead profiles;
+    if (std::filesystem::exists(std::filesystem::symlink_status(models, error)))
+        profiles = ReadModelProfiles(models);
+    const std::vector<TLogbookRow> rows =
+        IndexedLogbookRows(folder, FindFlightFiles(folder), FlightDateFormats(),
+                           profiles.Ok ? &profiles.Profiles : nullptr, index.get());
     for (const TLogbookRow& row : rows)
         if (row.Error.empty() && !row.Values.empty())
             known.Add(row.SamplesHash, shownFolder + row.Path);
