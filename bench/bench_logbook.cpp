@@ -150,7 +150,9 @@ void BM_LogbookFilterPass(benchmark::State& state)
     size_t matched = 0;
     for (auto _ : state) {
         TLogbookFilter filter;
-        filter.Parse("site:raná -tag:test maxAltitude>150 pike date>=2026-03-01");
+        // Every term is looked at for the rows of Raná: about 670 match (the flights of
+        // Pike Perfect at Raná fly in January, and every fifth is a test).
+        filter.Parse("site:raná -tag:test maxAltitude>150 pike date>=2026-01-01");
         matched = 0;
         for (const auto& row : rows)
             matched += filter.Matches(row);

@@ -508,7 +508,8 @@ namespace zirko {
 
 namespace {
 
-constexpr std::string_view kLayoutVersion = "2";
+// "3": the samples hash is taken a value at a time; rows stored with the older one are read again.
+constexpr std::string_view kLayoutVersion = "3";
 
 void PutText(std::string& out, std::string_view text)
 {
@@ -539,12 +540,13 @@ bool TakeText(std::string_view& in, std::string& text)
 
 uint64_t SamplesHash(const TDataBlock& flight)
 {
-    uint64_t hash = 14695981039346656037ull; // FNV-1a over the bytes of each value
+    // A whole value at a time, each mixed in by a multiply and a shift: hashing byte by byte
+    // took a sixth of a cold logbook's time, and a file matched by its hash is read to be sure.
+    uint64_t hash = 14695981039346656037ull;
     const auto add = [&hash](uint64_t value) {
-        for (int i = 0; i < 8; ++i) {
-            hash ^= (value >> (8 * i)) & 0xFF;
-            hash *= 1099511628211ull;
-        }
+        hash ^= value;
+        hash *= 0x9E3779B97F4A7C15ull;
+        hash ^= hash >> 32;
     };
     for (int32_t word :
          {flight.Sampling, flight.ChannelMask, flight.HeaderWord3, flight.HeaderWord4,
