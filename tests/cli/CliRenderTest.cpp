@@ -206,9 +206,9 @@ TEST(CliRender, ClimbDrawsTheClimbCurvesOnTheirOwnAxis)
     graph.Page().SetClimbShown(true);
     ASSERT_TRUE(graph.SetChartSize(size));
     graph.Draw();
-    EXPECT_TRUE(graph.Page().Chart1->AxisVisible(TAxisId::Climb));
-    EXPECT_EQ(graph.Page().Chart1->Minimum(TAxisId::Climb),
-              -graph.Page().Chart1->Maximum(TAxisId::Climb));
+    const TChart& chart = *test::Named<TChart>(graph.Page(), "Chart1");
+    EXPECT_TRUE(chart.AxisVisible(TAxisId::Climb));
+    EXPECT_EQ(chart.Minimum(TAxisId::Climb), -chart.Maximum(TAxisId::Climb));
     EXPECT_EQ(RenderGraphImage(graph.Source()).convertToFormat(QImage::Format_RGB32),
               climb.convertToFormat(QImage::Format_RGB32));
 }
@@ -339,7 +339,7 @@ TEST(OffscreenGraph, OpensFlightsAsTheMainWindowDoes)
         for (int slot : {kSlotServo, kSlotVoltage, kSlotMarker, kSlotAnnotation})
             EXPECT_FALSE(page.SeriesOf(row, slot)->Active()) << row << " " << slot;
     }
-    EXPECT_FALSE(page.Chart1->LegendVisible());
+    EXPECT_FALSE(test::Named<TChart>(page, "Chart1")->LegendVisible());
 
     for (const QSize size : {QSize(1200, 800), QSize(320, 320), QSize(2500, 1400)}) {
         ASSERT_TRUE(graph.SetChartSize(size)) << size.width() << "x" << size.height();

@@ -3,7 +3,11 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QObject>
 #include <QString>
+
+#include <stdexcept>
+#include <string>
 
 namespace zirko::test {
 
@@ -26,6 +30,16 @@ inline QByteArray ReadBytes(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.readAll();
+}
+
+// A control of a window found by its object name, the name the user's tools see it by; a missing
+// one fails the test.
+template <class T> T* Named(const QObject& window, const char* name)
+{
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        throw std::logic_error(std::string("No control named ") + name + ".");
+    return found;
 }
 
 } // namespace zirko::test

@@ -7,6 +7,7 @@
 #include "gui/graph/GraphPage.h"
 #include "model/flightdata/OpenFlights.h"
 #include "support/MainWindowFixture.h"
+#include "support/TestUtil.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -63,7 +64,7 @@ protected:
         Dialogs->Answers.assign(10, TAnswer::No);
         TMainWindowFixture::TearDown();
     }
-    TChart& Chart() { return *Form->GraphPage->Chart1; }
+    TChart& Chart() { return *test::Named<TChart>(*Form->GraphPage, "Chart1"); }
     void RightClickAt(const QPoint& p)
     {
         QTest::mousePress(Chart().PlotArea(), Qt::RightButton, {}, p);
@@ -144,22 +145,22 @@ TEST_F(ChartPopupTest, AllAltitudesToZeroThenResetKeepsTheServoOffsetOfTheFile)
 
 TEST_F(ChartPopupTest, SelectingAFlightShowsItsOffsets)
 {
-    Form->GraphPage->ComboBoxShiftAxis->setCurrentIndex(1);
+    test::Named<QComboBox>(*Form->GraphPage, "ComboBoxShiftAxis")->setCurrentIndex(1);
     Form->StringGrid1->SelectRowSilently(0);
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(kGridNameCol, 1).center());
     ASSERT_EQ(Form->Flights->ActualRow(), 1);
-    EXPECT_EQ(Form->GraphPage->EditShiftY->text(), "2.5");
+    EXPECT_EQ(test::Named<QLineEdit>(*Form->GraphPage, "EditShiftY")->text(), "2.5");
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(kGridNameCol, 0).center());
     ASSERT_EQ(Form->Flights->ActualRow(), 0);
-    EXPECT_EQ(Form->GraphPage->EditShiftY->text(), "0.0");
-    EXPECT_TRUE(Form->GraphPage->CheckBoxShift->isChecked());
+    EXPECT_EQ(test::Named<QLineEdit>(*Form->GraphPage, "EditShiftY")->text(), "0.0");
+    EXPECT_TRUE(test::Named<QCheckBox>(*Form->GraphPage, "CheckBoxShift")->isChecked());
 }
 
 TEST_F(ChartPopupTest, SpaceHeldOverTheGraphPagePansAndIsSwallowed)
 {
-    QWidget* target = Form->GraphPage->TBZoomOut;
+    QWidget* target = test::Named<QToolButton>(*Form->GraphPage, "TBZoomOut");
     target->setFocus();
     const double before = Chart().Maximum(TAxisId::Bottom);
     QTest::keyPress(target, Qt::Key_Space);
@@ -193,7 +194,7 @@ TEST_F(ChartPopupTest, AlignLaunchesPutsEveryLaunchAtZeroAndNamesTheFlightsWitho
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(kGridNameCol, 1).center());
     ASSERT_EQ(Form->Flights->ActualRow(), 1);
-    QTest::mouseClick(Form->GraphPage->CheckBoxShift, Qt::LeftButton);
+    QTest::mouseClick(test::Named<QCheckBox>(*Form->GraphPage, "CheckBoxShift"), Qt::LeftButton);
     ASSERT_FALSE(Slot(1, kSlotAltitude).ShiftOn);
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(kGridNameCol, 0).center());
@@ -237,10 +238,10 @@ TEST_F(ChartPopupTest, AlignLaunchesPutsEveryLaunchAtZeroAndNamesTheFlightsWitho
     EXPECT_TRUE(Dialogs->Errors().isEmpty());
     // The controls show the current flight's new offsets; the axes take in every flight.
     EXPECT_EQ(Form->Flights->ActualRow(), 0);
-    EXPECT_EQ(Form->GraphPage->EditShiftX->text(), "-3.5");
-    EXPECT_EQ(Form->GraphPage->EditShiftY->text(), "-22.1");
-    EXPECT_EQ(Form->GraphPage->ComboBoxShiftAxis->currentIndex(), 0);
-    EXPECT_TRUE(Form->GraphPage->CheckBoxShift->isChecked());
+    EXPECT_EQ(test::Named<QLineEdit>(*Form->GraphPage, "EditShiftX")->text(), "-3.5");
+    EXPECT_EQ(test::Named<QLineEdit>(*Form->GraphPage, "EditShiftY")->text(), "-22.1");
+    EXPECT_EQ(test::Named<QComboBox>(*Form->GraphPage, "ComboBoxShiftAxis")->currentIndex(), 0);
+    EXPECT_TRUE(test::Named<QCheckBox>(*Form->GraphPage, "CheckBoxShift")->isChecked());
     EXPECT_TRUE(Chart().Automatic(TAxisId::Bottom));
     EXPECT_FALSE(Form->Flights->Modified(0));
     EXPECT_FALSE(Form->Flights->Modified(1));
@@ -254,5 +255,5 @@ TEST_F(ChartPopupTest, AlignLaunchesPutsEveryLaunchAtZeroAndNamesTheFlightsWitho
             EXPECT_DOUBLE_EQ(altitude->Y(i), flight.Altitude[size_t(i)]) << row << " " << i;
         }
     }
-    EXPECT_EQ(Form->GraphPage->EditShiftX->text(), "0.0");
+    EXPECT_EQ(test::Named<QLineEdit>(*Form->GraphPage, "EditShiftX")->text(), "0.0");
 }

@@ -121,7 +121,7 @@ TEST_F(FormMainTest, TheClimbSwitchIsKeptInASectionOfItsOwn)
         EXPECT_FALSE(form->GraphPage->ClimbShown());
         ASSERT_EQ(form->Flights->OpenDataFile(path), 0);
         form->PageControl->setCurrentWidget(form->TabGraph);
-        QTest::mouseClick(form->GraphPage->TBClimb, Qt::LeftButton);
+        QTest::mouseClick(test::Named<QToolButton>(*form->GraphPage, "TBClimb"), Qt::LeftButton);
         // The open-flights list hands out the rate: 2.5 m/s all along.
         const TChartSeries* climb = form->GraphPage->SeriesOf(0, kSlotClimb);
         ASSERT_TRUE(climb && climb->Active());
@@ -145,7 +145,7 @@ TEST_F(FormMainTest, TheClimbSwitchIsKeptInASectionOfItsOwn)
     ASSERT_EQ(form->Flights->OpenDataFile(path), 0);
     EXPECT_TRUE(form->GraphPage->SeriesOf(0, kSlotClimb)->Active());
     form->PageControl->setCurrentWidget(form->TabGraph);
-    QTest::mouseClick(form->GraphPage->TBClimb, Qt::LeftButton);
+    QTest::mouseClick(test::Named<QToolButton>(*form->GraphPage, "TBClimb"), Qt::LeftButton);
     EXPECT_FALSE(form->GraphPage->SeriesOf(0, kSlotClimb)->Active());
     form->close();
     EXPECT_EQ(Stored().ReadString("Analysis", "Climb", ""), "0");
@@ -338,7 +338,7 @@ TEST_F(FormMainTest, OptionsTakeOverAndOnlyANewRootReloadsTheTree)
 TEST_F(FormMainTest, IdleWindowDoesNotRedrawTheChart)
 {
     auto form = Start();
-    TChart* chart = form->GraphPage->Chart1;
+    TChart* chart = test::Named<TChart>(*form->GraphPage, "Chart1");
     int replots = 0;
     QObject scope;
     QObject::connect(chart, &TChart::AfterDrawn, &scope, [&replots] { ++replots; });
@@ -383,7 +383,7 @@ TEST_F(FormMainTest, AxisAndMarkerLabelsGroupDigitsAsTheUserLocaleDoes)
         ASSERT_EQ(form->OpenFlightFile(Dir.path() + "/a.zdf"), 0);
         form->PageControl->setCurrentWidget(form->TabGraph);
         TGraphPage* page = form->GraphPage;
-        TChart* chart = page->Chart1;
+        TChart* chart = test::Named<TChart>(*page, "Chart1");
         chart->Replot();
         const QStringList altitudes = chart->TickLabels(TAxisId::Left);
         ASSERT_FALSE(altitudes.isEmpty());
@@ -394,7 +394,7 @@ TEST_F(FormMainTest, AxisAndMarkerLabelsGroupDigitsAsTheUserLocaleDoes)
                         .contains(QRegularExpression("\\d\\.\\d{3}")));
 
         // The measurement markers' altitude labels as well.
-        page->TBGrafRead->setChecked(true);
+        test::Named<QToolButton>(*page, "TBGrafRead")->setChecked(true);
         const QRect plot = chart->PlotRect();
         const QPoint from = plot.topLeft() + QPoint(plot.width() / 4, plot.height() / 4);
         const QPoint to = plot.center();

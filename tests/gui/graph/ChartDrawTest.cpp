@@ -4,6 +4,7 @@
 #include "gui/graph/GraphPage.h"
 #include "gui/graph/LineRaster.h"
 #include "gui/graph/OffscreenGraph.h"
+#include "support/TestUtil.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -270,7 +271,8 @@ TEST(ChartDraw, OneReplotPerStep)
     TGraphPage& page = graph.Page();
     int count = 0;
     QObject scope; // the connection ends with the test
-    QObject::connect(page.Chart1, &TChart::AfterDrawn, &scope, [&count] { ++count; });
+    QObject::connect(test::Named<TChart>(page, "Chart1"), &TChart::AfterDrawn, &scope,
+                     [&count] { ++count; });
     auto draws = [&count](const std::function<void()>& step) {
         count = 0;
         step();
@@ -278,12 +280,18 @@ TEST(ChartDraw, OneReplotPerStep)
             QApplication::processEvents();
         return count;
     };
-    const QPoint centre = page.Chart1->mapToGlobal(page.Chart1->PlotRect().center());
+    const QPoint centre =
+        test::Named<TChart>(page, "Chart1")
+            ->mapToGlobal(test::Named<TChart>(page, "Chart1")->PlotRect().center());
     EXPECT_EQ(draws([&] { page.HandleWheel(centre, 120); }), 1);
     // Centring the servo axis draws at once; the draw queued by the zoom then has nothing to do.
-    page.CheckBox_RxCenter->setChecked(true);
+    test::Named<QCheckBox>(page, "CheckBox_RxCenter")->setChecked(true);
     EXPECT_EQ(draws([&] { page.HandleWheel(centre, -120); }), 1);
     EXPECT_EQ(draws([&] { page.ZoomIn(); }), 1);
-    EXPECT_EQ(draws([&] { page.ScrollBar1->setValue(page.ScrollBar1->value() + 7); }), 1);
+    EXPECT_EQ(draws([&] {
+                  test::Named<QScrollBar>(page, "ScrollBar1")
+                      ->setValue(test::Named<QScrollBar>(page, "ScrollBar1")->value() + 7);
+              }),
+              1);
     EXPECT_EQ(draws([&] { page.UndoZoom(); }), 1);
 }

@@ -38,7 +38,7 @@ protected:
             points.emplace_back(Climb(row).X(i), Climb(row).Y(i));
         return points;
     }
-    void ClickClimb() { QTest::mouseClick(Page->TBClimb, Qt::LeftButton); }
+    void ClickClimb() { QTest::mouseClick(TBClimb(), Qt::LeftButton); }
     TChartSource Source()
     {
         TChart* chart = &Chart();
@@ -53,8 +53,8 @@ TEST_F(ClimbCurveTest, TheButtonAddsACurvePerShownAltitudeOnASymmetricAxis)
     Open({.Samples = 201});
     Open();
     Hide(2, 1);
-    EXPECT_EQ(Page->TBClimb->text(), "Climb");
-    EXPECT_EQ(Page->TBClimb->toolTip(), "Climb rate");
+    EXPECT_EQ(TBClimb()->text(), "Climb");
+    EXPECT_EQ(TBClimb()->toolTip(), "Climb rate");
     EXPECT_FALSE(Page->ClimbShown());
     EXPECT_FALSE(Chart().AxisVisible(TAxisId::Climb));
     // Nothing is worked out before the curves are wanted.
@@ -157,21 +157,21 @@ TEST_F(ClimbCurveTest, TheTimeOffsetMovesTheCurveAndNoValueOffsetDoes)
             EXPECT_DOUBLE_EQ(now[i].second, recorded[i].second) << i;
         }
     };
-    Type(Page->EditShiftX, "3");
+    Type(EditShiftX(), "3");
     expectShiftedBy(3);
     for (int k : {kSlotAltitude, kSlotServo, kSlotVoltage}) {
         Page->ChooseShiftAxis(k);
-        Type(Page->EditShiftY, "-4.5");
+        Type(EditShiftY(), "-4.5");
     }
     expectShiftedBy(3);
     EXPECT_DOUBLE_EQ((*Host.SeriesInfo(0))[kSlotClimb].OffsetY, 0);
     // The axis keeps its range: the rates did not change.
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Climb), LargestClimb(0));
 
-    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
-    ASSERT_FALSE(Page->CheckBoxShift->isChecked());
+    QTest::mouseClick(CheckBoxShift(), Qt::LeftButton);
+    ASSERT_FALSE(CheckBoxShift()->isChecked());
     expectShiftedBy(0);
-    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
+    QTest::mouseClick(CheckBoxShift(), Qt::LeftButton);
     expectShiftedBy(3);
 
     // A point set to (0, 0) moves the curve to the point's time only.
@@ -201,14 +201,14 @@ TEST_F(ClimbCurveTest, TheCurveSurvivesZoomPanAndUndoZoomWhichMakesItSymmetricAg
     Open();
     Chart().Replot();
     // A hidden climb axis is left alone by zooming.
-    QTest::mouseClick(Page->TBZoomOut, Qt::LeftButton);
+    QTest::mouseClick(TBZoomOut(), Qt::LeftButton);
     EXPECT_TRUE(Chart().Automatic(TAxisId::Climb));
-    QTest::mouseClick(Page->TBUndoZoom, Qt::LeftButton);
+    QTest::mouseClick(TBUndoZoom(), Qt::LeftButton);
 
     ClickClimb();
     Chart().Replot();
     const double m = LargestClimb(0);
-    QTest::mouseClick(Page->TBZoomOut, Qt::LeftButton); // "Zoom in": 110 percent
+    QTest::mouseClick(TBZoomOut(), Qt::LeftButton); // "Zoom in": 110 percent
     EXPECT_FALSE(Chart().Automatic(TAxisId::Climb));
     EXPECT_NEAR(Chart().Maximum(TAxisId::Climb), 0.8 * m, 1e-9);
     EXPECT_NEAR(Chart().Minimum(TAxisId::Climb), -0.8 * m, 1e-9);
@@ -231,9 +231,9 @@ TEST_F(ClimbCurveTest, TheCurveSurvivesZoomPanAndUndoZoomWhichMakesItSymmetricAg
     EXPECT_GT(Climb(0).PlottedCount(), 0);
 
     // The vertical scroll bar moves it with the other value axes, keeping its span.
-    ASSERT_TRUE(Page->ScrollBar2->isEnabled());
+    ASSERT_TRUE(ScrollBar2()->isEnabled());
     const double span = hi - lo;
-    Page->ScrollBar2->setValue(Page->ScrollBar2->value() > 50 ? 10 : 90);
+    ScrollBar2()->setValue(ScrollBar2()->value() > 50 ? 10 : 90);
     EXPECT_NEAR(Chart().Maximum(TAxisId::Climb) - Chart().Minimum(TAxisId::Climb), span, 1e-9);
     EXPECT_GT(std::fabs(Chart().Maximum(TAxisId::Climb) - hi), span / 10);
     Chart().SetMinMax(TAxisId::Climb, lo, hi);
@@ -250,7 +250,7 @@ TEST_F(ClimbCurveTest, TheCurveSurvivesZoomPanAndUndoZoomWhichMakesItSymmetricAg
     Page->SpaceUp();
     EXPECT_NEAR(Chart().Maximum(TAxisId::Climb), hi + 40 * perPixel, 1e-6);
 
-    QTest::mouseClick(Page->TBUndoZoom, Qt::LeftButton);
+    QTest::mouseClick(TBUndoZoom(), Qt::LeftButton);
     EXPECT_TRUE(Chart().Automatic(TAxisId::Climb));
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Climb), m);
     EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Climb), -m);
@@ -264,7 +264,7 @@ TEST_F(ClimbCurveTest, TheReadoutShowsTheClimbRateAtThePointer)
     QWidget* plot = Chart().PlotArea();
     const QPoint p = Chart().PlotRect().topLeft() + QPoint(100, 60);
     QTest::mouseMove(plot, p);
-    EXPECT_FALSE(Page->LabelPos->text().contains("m/s"));
+    EXPECT_FALSE(LabelPos()->text().contains("m/s"));
 
     ClickClimb();
     Chart().Replot();
@@ -272,8 +272,8 @@ TEST_F(ClimbCurveTest, TheReadoutShowsTheClimbRateAtThePointer)
     const double climb = Chart().ValueAtPixel(TAxisId::Climb, p.y());
     ASSERT_GT(climb, 0);
     const QString expected = QString::fromStdString("  " + FormatDisplay(climb, 1, '.') + "m/s ]");
-    EXPECT_TRUE(Page->LabelPos->text().endsWith(expected)) << Page->LabelPos->text().toStdString();
-    EXPECT_TRUE(Page->LabelPos->text().contains("m  "));
+    EXPECT_TRUE(LabelPos()->text().endsWith(expected)) << LabelPos()->text().toStdString();
+    EXPECT_TRUE(LabelPos()->text().contains("m  "));
 }
 
 // With every channel and the climb rate the readout no longer fits beside the buttons of a
@@ -287,26 +287,26 @@ TEST_F(ClimbCurveTest, TheReadoutMovesBelowTheChartRatherThanBeingCutOff)
     Page->resize(1600, 600);
     QApplication::processEvents();
     EXPECT_FALSE(Page->ReadoutBelowChart());
-    EXPECT_EQ(Page->LabelPos->parentWidget(), Page.get());
+    EXPECT_EQ(LabelPos()->parentWidget(), Page.get());
 
     Page->resize(700, 600); // the toolbar takes the readout without servo, voltage and climb
     QApplication::processEvents();
     ASSERT_TRUE(Page->ReadoutBelowChart());
-    EXPECT_EQ(Page->LabelPos->parentWidget(), Page->Chart1->parentWidget());
-    EXPECT_GT(Page->LabelPos->geometry().top(), Page->ScrollBar1->geometry().bottom());
-    EXPECT_LT(Page->LabelPos->geometry().right(), Page->CheckBox_RxCenter->geometry().left());
+    EXPECT_EQ(LabelPos()->parentWidget(), Chart().parentWidget());
+    EXPECT_GT(LabelPos()->geometry().top(), ScrollBar1()->geometry().bottom());
+    EXPECT_LT(LabelPos()->geometry().right(), CheckBox_RxCenter()->geometry().left());
     const QRect plot = Chart().PlotRect();
     QTest::mouseMove(Chart().PlotArea(), plot.center());
-    const QString text = Page->LabelPos->text();
+    const QString text = LabelPos()->text();
     EXPECT_TRUE(text.endsWith("m/s ]")) << text.toStdString();
-    EXPECT_GE(Page->LabelPos->contentsRect().width(),
-              Page->LabelPos->fontMetrics().horizontalAdvance(text));
+    EXPECT_GE(LabelPos()->contentsRect().width(),
+              LabelPos()->fontMetrics().horizontalAdvance(text));
     // Moving the pointer changes the text, not where the readout stands.
-    const QRect placed = Page->LabelPos->geometry();
+    const QRect placed = LabelPos()->geometry();
     QTest::mouseMove(Chart().PlotArea(), plot.topLeft() + QPoint(3, 3));
     QApplication::processEvents();
-    EXPECT_NE(Page->LabelPos->text(), text);
-    EXPECT_EQ(Page->LabelPos->geometry(), placed);
+    EXPECT_NE(LabelPos()->text(), text);
+    EXPECT_EQ(LabelPos()->geometry(), placed);
 
     // Without the climb rate, servo and voltage the shorter readout fits the toolbar again.
     ClickClimb();
@@ -314,8 +314,8 @@ TEST_F(ClimbCurveTest, TheReadoutMovesBelowTheChartRatherThanBeingCutOff)
     Hide(0, 3);
     QApplication::processEvents();
     EXPECT_FALSE(Page->ReadoutBelowChart());
-    EXPECT_EQ(Page->LabelPos->parentWidget(), Page.get());
-    EXPECT_EQ(Page->LabelPos->geometry().center().y(), Page->ToolBarGraf->geometry().center().y());
+    EXPECT_EQ(LabelPos()->parentWidget(), Page.get());
+    EXPECT_EQ(LabelPos()->geometry().center().y(), Page->ToolBarGraf->geometry().center().y());
 }
 
 // Pixels of a colour in the image, within `area`.

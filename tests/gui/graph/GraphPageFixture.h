@@ -5,12 +5,20 @@
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/graph/ReadingsGrid.h"
 #include "platform/files/FlightFile.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestUtil.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -185,7 +193,41 @@ protected:
         QTest::keyClick(edit, Qt::Key_Return);
     }
 
-    TChart& Chart() { return *Page->Chart1; }
+    // The page's controls, found by their names as a user's tools find them.
+    QCheckBox* CheckBoxShift() const { return test::Named<QCheckBox>(*Page, "CheckBoxShift"); }
+    QCheckBox* CheckBox_RxCenter() const
+    {
+        return test::Named<QCheckBox>(*Page, "CheckBox_RxCenter");
+    }
+    QCheckBox* CheckBox_min_sec() const
+    {
+        return test::Named<QCheckBox>(*Page, "CheckBox_min_sec");
+    }
+    QComboBox* ComboBoxShiftAxis() const
+    {
+        return test::Named<QComboBox>(*Page, "ComboBoxShiftAxis");
+    }
+    QLineEdit* EditShiftX() const { return test::Named<QLineEdit>(*Page, "EditShiftX"); }
+    QLineEdit* EditShiftY() const { return test::Named<QLineEdit>(*Page, "EditShiftY"); }
+    QLabel* LabelPos() const { return test::Named<QLabel>(*Page, "LabelPos"); }
+    QScrollBar* ScrollBar1() const { return test::Named<QScrollBar>(*Page, "ScrollBar1"); }
+    QScrollBar* ScrollBar2() const { return test::Named<QScrollBar>(*Page, "ScrollBar2"); }
+    TReadingsGrid* StringGridOdecet() const
+    {
+        return test::Named<TReadingsGrid>(*Page, "StringGridOdecet");
+    }
+    QToolButton* TBClimb() const { return test::Named<QToolButton>(*Page, "TBClimb"); }
+    QToolButton* TBCrossHair() const { return test::Named<QToolButton>(*Page, "TBCrossHair"); }
+    QToolButton* TBGrafRead() const { return test::Named<QToolButton>(*Page, "TBGrafRead"); }
+    QToolButton* TBMotor() const { return test::Named<QToolButton>(*Page, "TBMotor"); }
+    QToolButton* TBPhases() const { return test::Named<QToolButton>(*Page, "TBPhases"); }
+    QToolButton* TBRxZero() const { return test::Named<QToolButton>(*Page, "TBRxZero"); }
+    QToolButton* TBUndoZoom() const { return test::Named<QToolButton>(*Page, "TBUndoZoom"); }
+    QToolButton* TBZoomIn() const { return test::Named<QToolButton>(*Page, "TBZoomIn"); }
+    QToolButton* TBZoomOut() const { return test::Named<QToolButton>(*Page, "TBZoomOut"); }
+    QSlider* TrackBarX() const { return test::Named<QSlider>(*Page, "TrackBarX"); }
+    QSlider* TrackBarY() const { return test::Named<QSlider>(*Page, "TrackBarY"); }
+    TChart& Chart() const { return *test::Named<TChart>(*Page, "Chart1"); }
 
     QTemporaryDir Dir;
     TTestHost Host;

@@ -222,16 +222,14 @@ TEST_F(GraphPageTest, MinSecCheckBoxRewritesTimeLabels)
     Chart().SetMinMax(TAxisId::Bottom, 0, 300);
     const QStringList plain = Chart().TickLabels(TAxisId::Bottom);
     ASSERT_FALSE(plain.isEmpty());
-    QTest::mouseClick(Page->CheckBox_min_sec, Qt::LeftButton, {},
-                      Page->CheckBox_min_sec->rect().center());
-    ASSERT_TRUE(Page->CheckBox_min_sec->isChecked());
+    QTest::mouseClick(CheckBox_min_sec(), Qt::LeftButton, {}, CheckBox_min_sec()->rect().center());
+    ASSERT_TRUE(CheckBox_min_sec()->isChecked());
     EXPECT_EQ(Chart().AxisTitle(TAxisId::Bottom), "Time (min:sec)");
     const QStringList minSec = Chart().TickLabels(TAxisId::Bottom);
     ASSERT_EQ(minSec.size(), plain.size());
     for (int i = 0; i < plain.size(); ++i)
         EXPECT_EQ(minSec[i].toStdString(), FormatMinSec(plain[i].toLongLong())) << i;
-    QTest::mouseClick(Page->CheckBox_min_sec, Qt::LeftButton, {},
-                      Page->CheckBox_min_sec->rect().center());
+    QTest::mouseClick(CheckBox_min_sec(), Qt::LeftButton, {}, CheckBox_min_sec()->rect().center());
     EXPECT_EQ(Chart().AxisTitle(TAxisId::Bottom), "Time (sec)");
     EXPECT_EQ(Chart().TickLabels(TAxisId::Bottom), plain);
 }
@@ -239,41 +237,41 @@ TEST_F(GraphPageTest, MinSecCheckBoxRewritesTimeLabels)
 TEST_F(GraphPageTest, ScrollBarFollowsAndMovesTheTimeAxis)
 {
     Open();
-    EXPECT_FALSE(Page->ScrollBar1->isEnabled());
+    EXPECT_FALSE(ScrollBar1()->isEnabled());
     Chart().SetMinMax(TAxisId::Bottom, 10, 20);
     Page->UpdateScrollBars();
-    ASSERT_TRUE(Page->ScrollBar1->isEnabled());
-    EXPECT_EQ(Page->ScrollBar1->value(), 15);
-    Page->ScrollBar1->setValue(50);
+    ASSERT_TRUE(ScrollBar1()->isEnabled());
+    EXPECT_EQ(ScrollBar1()->value(), 15);
+    ScrollBar1()->setValue(50);
     EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Bottom), 45);
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 55);
     // The vertical bar waits until all three vertical axes are fixed.
     Chart().SetMinMax(TAxisId::Left, 0, 10);
     Page->UpdateScrollBars();
-    EXPECT_FALSE(Page->ScrollBar2->isEnabled());
+    EXPECT_FALSE(ScrollBar2()->isEnabled());
     Chart().SetMinMax(TAxisId::Right, 0, 10);
     Chart().SetMinMax(TAxisId::Voltage, 0, 10);
     Page->UpdateScrollBars();
-    EXPECT_TRUE(Page->ScrollBar2->isEnabled());
+    EXPECT_TRUE(ScrollBar2()->isEnabled());
 }
 
 TEST_F(GraphPageTest, UndoZoomReturnsToSettingsAndStoresCorrectedMaximum)
 {
     Open();
-    QTest::mouseClick(Page->TBZoomOut, Qt::LeftButton); // hint "Zoom in"
+    QTest::mouseClick(TBZoomOut(), Qt::LeftButton); // hint "Zoom in"
     EXPECT_FALSE(Chart().Automatic(TAxisId::Bottom));
-    EXPECT_TRUE(Page->ScrollBar1->isEnabled());
-    QTest::mouseClick(Page->TBUndoZoom, Qt::LeftButton);
+    EXPECT_TRUE(ScrollBar1()->isEnabled());
+    QTest::mouseClick(TBUndoZoom(), Qt::LeftButton);
     EXPECT_TRUE(Chart().Automatic(TAxisId::Bottom));
-    EXPECT_FALSE(Page->ScrollBar1->isEnabled());
-    EXPECT_FALSE(Page->ScrollBar2->isEnabled());
+    EXPECT_FALSE(ScrollBar1()->isEnabled());
+    EXPECT_FALSE(ScrollBar2()->isEnabled());
     EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Bottom), 0);
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 100);
 
     Host.Settings.TimeAuto = false;
     Host.Settings.TimeMin = 30;
     Host.Settings.TimeMax = 30;
-    QTest::mouseClick(Page->TBUndoZoom, Qt::LeftButton);
+    QTest::mouseClick(TBUndoZoom(), Qt::LeftButton);
     EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Bottom), 30);
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 31);
     EXPECT_DOUBLE_EQ(Host.Settings.TimeMax, 31);
@@ -285,13 +283,13 @@ TEST_F(GraphPageTest, ZoomButtonsNarrowAndWidenAllAxesAndTheVoltageAxis)
     Show(0, 3);
     const double vMin = Chart().Minimum(TAxisId::Voltage);
     const double vMax = Chart().Maximum(TAxisId::Voltage);
-    QTest::mouseClick(Page->TBZoomOut, Qt::LeftButton);
+    QTest::mouseClick(TBZoomOut(), Qt::LeftButton);
     EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Bottom), 10);
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 90);
     const double d = (vMax - vMin) * 0.1;
     EXPECT_NEAR(Chart().Minimum(TAxisId::Voltage), vMin + d, 1e-9);
     EXPECT_NEAR(Chart().Maximum(TAxisId::Voltage), vMax - d, 1e-9);
-    QTest::mouseClick(Page->TBZoomIn, Qt::LeftButton); // hint "Zoom out"
+    QTest::mouseClick(TBZoomIn(), Qt::LeftButton); // hint "Zoom out"
     EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Bottom), 2);
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 98);
 }
@@ -313,8 +311,8 @@ TEST_F(GraphPageTest, WheelZoomsOnlyWithAFlightOpen)
     QApplication::sendEvent(plot, &wheel);
     EXPECT_TRUE(wheel.isAccepted());
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), 90);
-    EXPECT_TRUE(Page->LabelPos->text().startsWith("["));
-    EXPECT_TRUE(Page->LabelPos->text().endsWith("m ]"));
+    EXPECT_TRUE(LabelPos()->text().startsWith("["));
+    EXPECT_TRUE(LabelPos()->text().endsWith("m ]"));
     Host.PageActive = false;
     EXPECT_FALSE(Page->HandleWheel(Chart().mapToGlobal(inside), -120));
 }
@@ -325,7 +323,7 @@ TEST_F(GraphPageTest, DraggedRectangleZoomsAndTheReadoutFollowsTheMouse)
     Show(0, 3);
     Chart().Replot();
     QWidget* plot = Chart().PlotArea();
-    EXPECT_EQ(Page->LabelPos->text(), "cursor");
+    EXPECT_EQ(LabelPos()->text(), "cursor");
     const QRect r = Chart().PlotRect();
     const QPoint a = r.topLeft() + QPoint(r.width() / 4, r.height() / 4);
     const QPoint b = r.topLeft() + QPoint(r.width() / 2, r.height() / 2);
@@ -335,13 +333,13 @@ TEST_F(GraphPageTest, DraggedRectangleZoomsAndTheReadoutFollowsTheMouse)
     const double v1 = Chart().ValueAtPixel(TAxisId::Voltage, a.y());
     QTest::mousePress(plot, Qt::LeftButton, {}, a);
     QTest::mouseMove(plot, b);
-    EXPECT_TRUE(Page->LabelPos->text().endsWith("V ]"));
+    EXPECT_TRUE(LabelPos()->text().endsWith("V ]"));
     QTest::mouseRelease(plot, Qt::LeftButton, {}, b);
     EXPECT_NEAR(Chart().Minimum(TAxisId::Bottom), t0, 1e-9);
     EXPECT_NEAR(Chart().Maximum(TAxisId::Bottom), t1, 1e-9);
     EXPECT_NEAR(Chart().Minimum(TAxisId::Voltage), v0, 1e-9);
     EXPECT_NEAR(Chart().Maximum(TAxisId::Voltage), v1, 1e-9);
-    EXPECT_TRUE(Page->ScrollBar1->isEnabled());
+    EXPECT_TRUE(ScrollBar1()->isEnabled());
 }
 
 TEST_F(GraphPageTest, SpacePanningMovesTheView)
@@ -373,8 +371,8 @@ TEST_F(GraphPageTest, ServoCenterAndChangeGraphSettings)
     Open();
     Show(0, 2);
     Chart().SetMinMax(TAxisId::Right, -20, 60);
-    QTest::mouseClick(Page->CheckBox_RxCenter, Qt::LeftButton, {},
-                      Page->CheckBox_RxCenter->rect().center());
+    QTest::mouseClick(CheckBox_RxCenter(), Qt::LeftButton, {},
+                      CheckBox_RxCenter()->rect().center());
     EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Right), -40);
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Right), 40);
 
@@ -396,7 +394,7 @@ TEST_F(GraphPageTest, ServoZeroLineIsDrawnOnlyWhileTheServoIsShown)
 {
     Open();
     Chart().SetMinMax(TAxisId::Right, -100, 100);
-    QTest::mouseClick(Page->TBRxZero, Qt::LeftButton);
+    QTest::mouseClick(TBRxZero(), Qt::LeftButton);
     auto blackRow = [this] {
         const QImage image = Chart().ToImage();
         const int y = static_cast<int>(std::lround(Chart().PixelOfValue(TAxisId::Right, 0)));

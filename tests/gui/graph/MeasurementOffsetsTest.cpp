@@ -33,7 +33,7 @@ double Num(const std::string& text)
 class MeasurementTest : public GraphPageTest {
 protected:
     QWidget* Plot() { return Chart().PlotArea(); }
-    const TReadingsTable& Table() { return Page->StringGridOdecet->Table; }
+    const TReadingsTable& Table() { return StringGridOdecet()->Table; }
     std::string Cell(int row, int col) { return Table().Cell(row, col); }
     QPoint At(double fx, double fy)
     {
@@ -55,8 +55,8 @@ TEST_F(MeasurementTest, RightToLeftDragFillsTheTableWithNegativeTimeAndTwoMarker
     Open();
     Show(0, 3); // voltage shown, servo not
     Chart().Replot();
-    QTest::mouseClick(Page->TBGrafRead, Qt::LeftButton);
-    ASSERT_TRUE(Page->TBGrafRead->isChecked());
+    QTest::mouseClick(TBGrafRead(), Qt::LeftButton);
+    ASSERT_TRUE(TBGrafRead()->isChecked());
     const double tMin = Chart().Minimum(TAxisId::Bottom);
     const double tMax = Chart().Maximum(TAxisId::Bottom);
     const QPoint from = At(0.8, 0.2);
@@ -96,15 +96,15 @@ TEST_F(MeasurementTest, RightToLeftDragFillsTheTableWithNegativeTimeAndTwoMarker
     EXPECT_FALSE(Page->Series1->LabelText(1).isEmpty());
     // The band is gone after the release.
     EXPECT_EQ(Page->MeasureRect.Left, INT_MAX);
-    EXPECT_TRUE(Page->LabelPos->text().contains("V"));
-    EXPECT_FALSE(Page->LabelPos->text().contains("%"));
+    EXPECT_TRUE(LabelPos()->text().contains("V"));
+    EXPECT_FALSE(LabelPos()->text().contains("%"));
 }
 
 TEST_F(MeasurementTest, StartMarkerAndBandStartWhereFromWasRead)
 {
     Open();
     Chart().Replot();
-    Page->TBGrafRead->setChecked(true);
+    TBGrafRead()->setChecked(true);
     const QPoint from = At(0.3, 0.3);
     const QPoint first = At(0.5, 0.6); // the first move lands far from the press
     QTest::mousePress(Plot(), Qt::LeftButton, {}, from);
@@ -126,7 +126,7 @@ TEST_F(MeasurementTest, BandIsDrawnInBlackAndWhite)
 {
     Open();
     Chart().Replot();
-    Page->TBGrafRead->setChecked(true);
+    TBGrafRead()->setChecked(true);
     const QPoint from = At(0.2, 0.3);
     const QPoint to = At(0.7, 0.8);
     QTest::mousePress(Plot(), Qt::LeftButton, {}, from);
@@ -154,7 +154,7 @@ TEST_F(MeasurementTest, VerticalDragGivesHashRatesAndAClickOnlyTheFromRow)
     Open();
     Show(0, 2);
     Chart().Replot();
-    Page->TBGrafRead->setChecked(true);
+    TBGrafRead()->setChecked(true);
     Drag(At(0.5, 0.2), At(0.5, 0.8));
     EXPECT_EQ(Cell(3, 1), "0.0");
     EXPECT_EQ(Cell(4, 2), "#");
@@ -173,7 +173,7 @@ TEST_F(MeasurementTest, ReleaseWithCtrlKeepsTheBandAndTakesNoEndPoint)
 {
     Open();
     Chart().Replot();
-    Page->TBGrafRead->setChecked(true);
+    TBGrafRead()->setChecked(true);
     Drag(At(0.2, 0.2), At(0.6, 0.6), Qt::ControlModifier);
     EXPECT_EQ(Page->Series1->Count(), 1);
     EXPECT_NE(Page->MeasureRect.Left, INT_MAX);
@@ -198,7 +198,7 @@ TEST_F(MeasurementTest, CrosshairFollowsInsideThePlotAndAZoomClearsIt)
     Chart().Replot();
     QTest::mouseMove(Plot(), At(0.5, 0.5));
     EXPECT_EQ(Page->CrossX, -1); // switch off
-    Page->TBCrossHair->setChecked(true);
+    TBCrossHair()->setChecked(true);
     const QPoint p = At(0.4, 0.3);
     QTest::mouseMove(Plot(), p);
     EXPECT_EQ(Page->CrossX, p.x());
@@ -206,13 +206,13 @@ TEST_F(MeasurementTest, CrosshairFollowsInsideThePlotAndAZoomClearsIt)
     QTest::mouseMove(Plot(), Chart().PlotRect().topLeft() - QPoint(3, 3));
     EXPECT_EQ(Page->CrossX, -1);
     QTest::mouseMove(Plot(), p);
-    QTest::mouseClick(Page->TBZoomOut, Qt::LeftButton);
+    QTest::mouseClick(TBZoomOut(), Qt::LeftButton);
     EXPECT_EQ(Page->CrossX, -1);
     // Switching the crosshair off takes it off the chart at once.
     const QPoint q = At(0.6, 0.6);
     QTest::mouseMove(Plot(), q);
     ASSERT_EQ(Page->CrossX, q.x());
-    QTest::mouseClick(Page->TBCrossHair, Qt::LeftButton);
+    QTest::mouseClick(TBCrossHair(), Qt::LeftButton);
     EXPECT_EQ(Page->CrossX, -1);
 }
 
@@ -221,8 +221,8 @@ TEST_F(MeasurementTest, PicturesOfTheChartLeaveOutBandAndCrosshair)
     Open();
     Chart().Replot();
     const QImage clean = Chart().ToImage();
-    Page->TBCrossHair->setChecked(true);
-    Page->TBGrafRead->setChecked(true);
+    TBCrossHair()->setChecked(true);
+    TBGrafRead()->setChecked(true);
     QTest::mousePress(Plot(), Qt::LeftButton, {}, At(0.2, 0.2));
     QTest::mouseMove(Plot(), At(0.4, 0.4));
     QTest::mouseMove(Plot(), At(0.6, 0.6));
@@ -243,12 +243,11 @@ TEST_F(MeasurementTest, TimesReadBackInTheUsersDecimalSeparator)
     Open();
     Chart().SetMinMax(TAxisId::Bottom, 70, 80);
     Chart().Replot();
-    Page->TBGrafRead->setChecked(true);
+    TBGrafRead()->setChecked(true);
     QTest::mouseClick(Plot(), Qt::LeftButton, {}, At(0.5, 0.5));
     const std::string from = Cell(1, 1);
     ASSERT_NE(from.find(','), std::string::npos) << from;
-    const std::string shown =
-        ReadingDisplayText(1, 1, from, Page->StringGridOdecet->DecimalSeparator);
+    const std::string shown = ReadingDisplayText(1, 1, from, StringGridOdecet()->DecimalSeparator);
     EXPECT_EQ(shown.rfind("1 min ", 0), 0u) << shown;
     EXPECT_NE(shown.find(','), std::string::npos) << shown;
 }
@@ -258,7 +257,7 @@ TEST_F(MeasurementTest, OverlayRedrawsDoNotReplotTheChart)
     Open();
     Chart().Replot();
     QApplication::processEvents();
-    Page->TBCrossHair->setChecked(true);
+    TBCrossHair()->setChecked(true);
     QSignalSpy drawn(&Chart(), &TChart::AfterDrawn);
     for (int i = 1; i < 10; ++i)
         QTest::mouseMove(Plot(), At(0.1 * i, 0.5));
@@ -288,10 +287,10 @@ TEST_F(MeasurementTest, CopyCellPutsTheMeasurementOnTheClipboard)
 {
     Open();
     Chart().Replot();
-    Page->TBGrafRead->setChecked(true);
+    TBGrafRead()->setChecked(true);
     Drag(At(0.2, 0.2), At(0.6, 0.6));
     QApplication::clipboard()->clear();
-    TReadingsGrid* grid = Page->StringGridOdecet;
+    TReadingsGrid* grid = StringGridOdecet();
     const QPoint copy = grid->CellRect(0, 0).center();
     QTest::mousePress(grid, Qt::LeftButton, {}, copy);
     QTest::mouseRelease(grid, Qt::LeftButton, {}, grid->CellRect(2, 2).center());
@@ -336,11 +335,11 @@ protected:
 
 TEST_F(OffsetsTest, TimeOffsetFromTheFieldMovesEverySeriesAndRoundsTheSliderHalfToEven)
 {
-    ASSERT_TRUE(Page->CheckBoxShift->isChecked());
-    ASSERT_TRUE(Page->EditShiftX->isEnabled());
+    ASSERT_TRUE(CheckBoxShift()->isChecked());
+    ASSERT_TRUE(EditShiftX()->isEnabled());
     Page->SeriesOf(0, kSlotAnnotation)->AddXY(10, 20, "a");
     Recorded = Points();
-    Type(Page->EditShiftX, "12.34");
+    Type(EditShiftX(), "12.34");
     const auto moved = Points();
     for (int k = 0; k < kSlotCount; ++k) {
         ASSERT_EQ(moved[size_t(k)].size(), Recorded[size_t(k)].size());
@@ -350,23 +349,23 @@ TEST_F(OffsetsTest, TimeOffsetFromTheFieldMovesEverySeriesAndRoundsTheSliderHalf
         }
         EXPECT_DOUBLE_EQ(Slot(k).OffsetX, 12.34);
     }
-    EXPECT_EQ(Page->TrackBarX->value(), 12);
-    Type(Page->EditShiftX, "2.5");
-    EXPECT_EQ(Page->TrackBarX->value(), 2);
-    Type(Page->EditShiftX, "3.5");
-    EXPECT_EQ(Page->TrackBarX->value(), 4);
-    Type(Page->EditShiftX, "5000");
-    EXPECT_EQ(Page->TrackBarX->value(), 3600);
+    EXPECT_EQ(TrackBarX()->value(), 12);
+    Type(EditShiftX(), "2.5");
+    EXPECT_EQ(TrackBarX()->value(), 2);
+    Type(EditShiftX(), "3.5");
+    EXPECT_EQ(TrackBarX()->value(), 4);
+    Type(EditShiftX(), "5000");
+    EXPECT_EQ(TrackBarX()->value(), 3600);
     EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->X(0), Recorded[0][0].first + 5000, 1e-9);
     EXPECT_FALSE(Host.Modified(0));
 }
 
 TEST_F(OffsetsTest, LettersAreDroppedAndTheSameNumberTwiceChangesNothing)
 {
-    Type(Page->EditShiftX, "1a.5");
-    EXPECT_EQ(Page->EditShiftX->text(), "1.5");
+    Type(EditShiftX(), "1a.5");
+    EXPECT_EQ(EditShiftX()->text(), "1.5");
     const auto once = Points();
-    Type(Page->EditShiftX, "1.5");
+    Type(EditShiftX(), "1.5");
     EXPECT_EQ(Points(), once);
     // Observers of the open flights hear of the one change, not of the repeat.
     EXPECT_EQ(Host.OffsetsEditedRows, std::vector<int>{0});
@@ -375,62 +374,62 @@ TEST_F(OffsetsTest, LettersAreDroppedAndTheSameNumberTwiceChangesNothing)
 TEST_F(OffsetsTest, PastedAndDroppedTextKeepsOnlyWhatTheKeysWouldType)
 {
     // Leaving the field with letters in it used to set the offset to 0.
-    Page->EditShiftX->selectAll();
-    test::PasteByKey(Page->EditShiftX, "1a.5 s");
-    EXPECT_EQ(Page->EditShiftX->text(), "1.5");
-    Page->EditShiftY->setFocus();
+    EditShiftX()->selectAll();
+    test::PasteByKey(EditShiftX(), "1a.5 s");
+    EXPECT_EQ(EditShiftX()->text(), "1.5");
+    EditShiftY()->setFocus();
     EXPECT_DOUBLE_EQ(Slot(kSlotAltitude).OffsetX, 1.5);
 
-    Page->EditShiftX->selectAll();
-    ASSERT_TRUE(test::PasteByMenu(Page->EditShiftX, "x-2y"));
-    EXPECT_EQ(Page->EditShiftX->text(), "-2");
-    QTest::keyClick(Page->EditShiftX, Qt::Key_Return);
+    EditShiftX()->selectAll();
+    ASSERT_TRUE(test::PasteByMenu(EditShiftX(), "x-2y"));
+    EXPECT_EQ(EditShiftX()->text(), "-2");
+    QTest::keyClick(EditShiftX(), Qt::Key_Return);
     EXPECT_DOUBLE_EQ(Slot(kSlotAltitude).OffsetX, -2);
 
-    test::DropText(Page->EditShiftX, "5,m\t");
-    EXPECT_EQ(Page->EditShiftX->text(), "-25");
+    test::DropText(EditShiftX(), "5,m\t");
+    EXPECT_EQ(EditShiftX()->text(), "-25");
     // Typing goes on at the right place after the dropped characters.
-    QTest::keyClicks(Page->EditShiftX, "q0");
-    EXPECT_EQ(Page->EditShiftX->text(), "-250");
+    QTest::keyClicks(EditShiftX(), "q0");
+    EXPECT_EQ(EditShiftX()->text(), "-250");
 }
 
 TEST_F(OffsetsTest, SliderYUpByTenOffsetsTheChosenChannel)
 {
-    Page->ComboBoxShiftAxis->setCurrentIndex(2);
+    ComboBoxShiftAxis()->setCurrentIndex(2);
     Page->ComboBoxShiftAxisChange();
-    Page->TrackBarY->setFocus();
+    TrackBarY()->setFocus();
     for (int i = 0; i < 10; ++i)
-        QTest::keyClick(Page->TrackBarY, Qt::Key_Up);
-    EXPECT_EQ(Page->TrackBarY->value(), -10);
-    EXPECT_EQ(Page->EditShiftY->text(), "10");
+        QTest::keyClick(TrackBarY(), Qt::Key_Up);
+    EXPECT_EQ(TrackBarY()->value(), -10);
+    EXPECT_EQ(EditShiftY()->text(), "10");
     EXPECT_DOUBLE_EQ(Slot(kSlotVoltage).OffsetY, 10);
     EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotVoltage)->Y(0), Recorded[kSlotVoltage][0].second + 10);
     EXPECT_DOUBLE_EQ(Slot(kSlotAltitude).OffsetY, 0);
     // The slider follows the field, negated.
-    Type(Page->EditShiftY, "-7.5");
-    EXPECT_EQ(Page->TrackBarY->value(), 8);
+    Type(EditShiftY(), "-7.5");
+    EXPECT_EQ(TrackBarY()->value(), 8);
 }
 
 TEST_F(OffsetsTest, AltitudeOffsetCarriesMarkersAndAnnotationsAndSwitchingOffAndOnRestores)
 {
     Page->SeriesOf(0, kSlotAnnotation)->AddXY(10, 20, "a");
     Recorded = Points();
-    Type(Page->EditShiftX, "3");
-    Type(Page->EditShiftY, "-4.5");
+    Type(EditShiftX(), "3");
+    Type(EditShiftY(), "-4.5");
     EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotAnnotation)->Y(0), 15.5);
     EXPECT_DOUBLE_EQ(Slot(kSlotMarker).OffsetY, -4.5);
     const auto shifted = Points();
-    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
-    ASSERT_FALSE(Page->CheckBoxShift->isChecked());
-    EXPECT_FALSE(Page->EditShiftX->isEnabled());
-    EXPECT_FALSE(Page->TrackBarY->isEnabled());
+    QTest::mouseClick(CheckBoxShift(), Qt::LeftButton);
+    ASSERT_FALSE(CheckBoxShift()->isChecked());
+    EXPECT_FALSE(EditShiftX()->isEnabled());
+    EXPECT_FALSE(TrackBarY()->isEnabled());
     const auto off = Points();
     for (int k = 0; k < kSlotCount; ++k)
         for (size_t i = 0; i < off[size_t(k)].size(); ++i) {
             EXPECT_NEAR(off[size_t(k)][i].first, Recorded[size_t(k)][i].first, 1e-9);
             EXPECT_NEAR(off[size_t(k)][i].second, Recorded[size_t(k)][i].second, 1e-9);
         }
-    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
+    QTest::mouseClick(CheckBoxShift(), Qt::LeftButton);
     const auto on = Points();
     for (int k = 0; k < kSlotCount; ++k)
         for (size_t i = 0; i < on[size_t(k)].size(); ++i) {
@@ -447,10 +446,10 @@ TEST_F(OffsetsTest, OffsetsLeaveTheRecordAsReadAndAnnotationsAreHeldUnshifted)
     const std::vector<double> time = f.Time;
     const std::vector<double> altitude = f.Altitude;
     const std::vector<double> rx = f.Rx;
-    Type(Page->EditShiftX, "3");
-    Type(Page->EditShiftY, "-4.5");
+    Type(EditShiftX(), "3");
+    Type(EditShiftY(), "-4.5");
     Page->ChooseShiftAxis(kSlotServo);
-    Type(Page->EditShiftY, "7");
+    Type(EditShiftY(), "7");
     EXPECT_EQ(f.Time, time);
     EXPECT_EQ(f.Altitude, altitude);
     EXPECT_EQ(f.Rx, rx);
@@ -472,22 +471,22 @@ TEST_F(OffsetsTest, OffsetsLeaveTheRecordAsReadAndAnnotationsAreHeldUnshifted)
     annotations.AddXY(10, 20, "a");
     EXPECT_DOUBLE_EQ(annotations.StoredX(0), 7);
     EXPECT_DOUBLE_EQ(annotations.StoredY(0), 24.5);
-    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
+    QTest::mouseClick(CheckBoxShift(), Qt::LeftButton);
     EXPECT_DOUBLE_EQ(annotations.X(0), 7);
     EXPECT_DOUBLE_EQ(alt.X(0), time[0]);
 }
 
 TEST_F(OffsetsTest, ServoToZeroWithOffsetsOffSwitchesThemOnAndIsSavedWithTheFlight)
 {
-    Type(Page->EditShiftY, "5"); // altitude offset, shown again once offsets are back on
-    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
-    ASSERT_FALSE(Page->CheckBoxShift->isChecked());
+    Type(EditShiftY(), "5"); // altitude offset, shown again once offsets are back on
+    QTest::mouseClick(CheckBoxShift(), Qt::LeftButton);
+    ASSERT_FALSE(CheckBoxShift()->isChecked());
     Chart().Replot();
     const int py = Chart().PlotRect().center().y();
     const double under = Chart().ValueAtPixel(TAxisId::Right, py);
     Page->AdjustRxToZero(py);
-    EXPECT_TRUE(Page->CheckBoxShift->isChecked());
-    EXPECT_EQ(Page->ComboBoxShiftAxis->currentIndex(), kSlotServo);
+    EXPECT_TRUE(CheckBoxShift()->isChecked());
+    EXPECT_EQ(ComboBoxShiftAxis()->currentIndex(), kSlotServo);
     EXPECT_NEAR(Host.Flight(0)->RxOffsetY, -under, 1e-9);
     EXPECT_TRUE(Host.Modified(0));
     // The servo value that was under the pointer is now 0 (to the field's one decimal).
@@ -516,11 +515,11 @@ TEST_F(OffsetsTest, AltitudeToZeroMovesThePointUnderThePointerToTheOrigin)
     EXPECT_NEAR(Chart().Maximum(TAxisId::Left), 100 - vy, 1e-9);
 
     // With offsets off the command starts from zero and switches them on.
-    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
+    QTest::mouseClick(CheckBoxShift(), Qt::LeftButton);
     Chart().SetMinMax(TAxisId::Bottom, 10, 60);
     Chart().SetMinMax(TAxisId::Left, 0, 100);
     Page->AdjustToZero(Page->ZeroPointAt(p.x(), p.y()), false);
-    EXPECT_TRUE(Page->CheckBoxShift->isChecked());
+    EXPECT_TRUE(CheckBoxShift()->isChecked());
     EXPECT_NEAR(Slot(kSlotAltitude).OffsetX, Num(FormatDisplay(-vx, 1, '.')), 1e-9);
     EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->X(0), Recorded[0][0].first + Slot(0).OffsetX,
                 1e-9);

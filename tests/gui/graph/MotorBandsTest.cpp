@@ -99,7 +99,7 @@ protected:
 TEST_F(MotorBandsTest, TheMotorSwitchDrawsABandPerRunOfEachShownFlightAndItsStartHeight)
 {
     OpenThree();
-    EXPECT_EQ(Page->TBMotor->text(), "Motor");
+    EXPECT_EQ(TBMotor()->text(), "Motor");
     EXPECT_FALSE(Page->MotorShown());
     Chart().Replot();
     EXPECT_TRUE(Page->EventBands.empty());
@@ -107,7 +107,7 @@ TEST_F(MotorBandsTest, TheMotorSwitchDrawsABandPerRunOfEachShownFlightAndItsStar
     const QRect plot = Chart().PlotRect();
     const QImage without = Chart().ToImage();
 
-    QTest::mouseClick(Page->TBMotor, Qt::LeftButton);
+    QTest::mouseClick(TBMotor(), Qt::LeftButton);
     ASSERT_TRUE(Page->MotorShown());
     ASSERT_EQ(Motor(0).size(), 2u);
     ExpectBand(Motor(0)[0], 10, 30);
@@ -133,7 +133,7 @@ TEST_F(MotorBandsTest, TheMotorSwitchDrawsABandPerRunOfEachShownFlightAndItsStar
     EXPECT_EQ(Tinted(with, without, X(20), plot), 10);
     EXPECT_EQ(Tinted(with, without, X(80), plot), 0); // between the runs
 
-    QTest::mouseClick(Page->TBMotor, Qt::LeftButton);
+    QTest::mouseClick(TBMotor(), Qt::LeftButton);
     EXPECT_FALSE(Page->MotorShown());
     EXPECT_TRUE(Page->EventBands.empty());
     EXPECT_TRUE(Page->StartMarks.empty());
@@ -155,7 +155,7 @@ TEST_F(MotorBandsTest, BandsFollowZoomPanTheTimeOffsetAndExports)
     ExpectBand(Motor(0)[0], 100, 105);
     EXPECT_GT(Motor(0)[0].width(), Chart().PlotRect().width() / 2);
     EXPECT_TRUE(Motor(1).empty());
-    EXPECT_TRUE(Page->ScrollBar1->isEnabled());
+    EXPECT_TRUE(ScrollBar1()->isEnabled());
 
     // Panning to 40–70 s brings flight 1's run into view.
     Chart().SetMinMax(TAxisId::Bottom, 40, 70);
@@ -165,10 +165,10 @@ TEST_F(MotorBandsTest, BandsFollowZoomPanTheTimeOffsetAndExports)
     ExpectBand(Motor(1)[0], 50, 60);
 
     // A time offset moves the flight's bands with its curves.
-    QTest::mouseClick(Page->TBUndoZoom, Qt::LeftButton);
+    QTest::mouseClick(TBUndoZoom(), Qt::LeftButton);
     Chart().Replot();
     Page->LoadShiftControls(0);
-    Type(Page->EditShiftX, "5");
+    Type(EditShiftX(), "5");
     Chart().Replot();
     ASSERT_EQ(Motor(0).size(), 2u);
     ExpectBand(Motor(0)[0], 15, 35);
@@ -193,7 +193,7 @@ TEST_F(MotorBandsTest, BandsFollowZoomPanTheTimeOffsetAndExports)
 TEST_F(MotorBandsTest, ThePhasesSwitchTintsTheClimbPhases)
 {
     OpenThree();
-    QTest::mouseClick(Page->TBPhases, Qt::LeftButton);
+    QTest::mouseClick(TBPhases(), Qt::LeftButton);
     ASSERT_TRUE(Page->PhasesShown());
     EXPECT_TRUE(Motor(0).empty());
     std::vector<const TFlightPhase*> climbs;
@@ -211,7 +211,7 @@ TEST_F(MotorBandsTest, ThePhasesSwitchTintsTheClimbPhases)
     EXPECT_TRUE(Bands(1, TGraphPage::TBandKind::Climb).empty());
 
     // Both switches: the tint and the bands.
-    QTest::mouseClick(Page->TBMotor, Qt::LeftButton);
+    QTest::mouseClick(TBMotor(), Qt::LeftButton);
     EXPECT_EQ(Motor(0).size(), 2u);
     EXPECT_EQ(Bands(0, TGraphPage::TBandKind::Climb).size(), 1u);
 }

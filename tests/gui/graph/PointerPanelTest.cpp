@@ -35,8 +35,8 @@ protected:
     double TimeAt(const QPoint& p) { return Chart().ValueAtPixel(TAxisId::Bottom, p.x()); }
     void CrosshairOn()
     {
-        QTest::mouseClick(Page->TBCrossHair, Qt::LeftButton);
-        ASSERT_TRUE(Page->TBCrossHair->isChecked());
+        QTest::mouseClick(TBCrossHair(), Qt::LeftButton);
+        ASSERT_TRUE(TBCrossHair()->isChecked());
     }
     // The test flights have one sample a second from 0 to 100 s.
     static size_t SampleOf(double flightTime)
@@ -56,7 +56,7 @@ TEST_F(PointerPanelTest, OneLinePerShownFlightWithTheValuesOfItsNearestSample)
     Show(1, 3);                                 // flight 1: altitude and voltage
     Host.Channels[{1, 2}] = TChannelState::Off; // flight 2 shows nothing
     Page->ShowChannel(2, 1, false);
-    QTest::mouseClick(Page->TBClimb, Qt::LeftButton);
+    QTest::mouseClick(TBClimb(), Qt::LeftButton);
     Chart().Replot();
     CrosshairOn();
     const QPoint p = At(0.37, 0.6);
@@ -105,7 +105,7 @@ TEST_F(PointerPanelTest, OneLinePerShownFlightWithTheValuesOfItsNearestSample)
     EXPECT_GT(Page->PointerPanelRect.top(), plot.center().y());
 
     // Without its curve the climb rate is not read.
-    QTest::mouseClick(Page->TBClimb, Qt::LeftButton);
+    QTest::mouseClick(TBClimb(), Qt::LeftButton);
     QTest::mouseMove(Plot(), q + QPoint(0, 2));
     EXPECT_EQ(Page->PointerLines[0].Values[4], kDash);
     EXPECT_EQ(Page->PointerLines[1].Values[4], kDash);
@@ -117,12 +117,12 @@ TEST_F(PointerPanelTest, OffsetsMoveTheSampleAndTheValuesAndSwitchingThemOffTake
     Show(0, 2);
     Show(0, 3);
     Page->LoadShiftControls(0);
-    Type(Page->EditShiftX, "20");
-    Type(Page->EditShiftY, "-30"); // the altitude's
-    Page->ComboBoxShiftAxis->setCurrentIndex(2);
+    Type(EditShiftX(), "20");
+    Type(EditShiftY(), "-30"); // the altitude's
+    ComboBoxShiftAxis()->setCurrentIndex(2);
     Page->ComboBoxShiftAxisChange();
-    Type(Page->EditShiftY, "0.5"); // the voltage's
-    QTest::mouseClick(Page->TBClimb, Qt::LeftButton);
+    Type(EditShiftY(), "0.5"); // the voltage's
+    QTest::mouseClick(TBClimb(), Qt::LeftButton);
     Chart().Replot();
     CrosshairOn();
     const QPoint p = At(0.5, 0.5);
@@ -144,8 +144,8 @@ TEST_F(PointerPanelTest, OffsetsMoveTheSampleAndTheValuesAndSwitchingThemOffTake
     EXPECT_TRUE(Page->PointerLines[0].Outside);
     EXPECT_EQ(Page->PointerLines[0].Values[0], Value(0, 1, " s"));
 
-    QTest::mouseClick(Page->CheckBoxShift, Qt::LeftButton);
-    ASSERT_FALSE(Page->CheckBoxShift->isChecked());
+    QTest::mouseClick(CheckBoxShift(), Qt::LeftButton);
+    ASSERT_FALSE(CheckBoxShift()->isChecked());
     const QPoint q = p + QPoint(1, 0);
     QTest::mouseMove(Plot(), q);
     const size_t k = SampleOf(TimeAt(q));
@@ -185,7 +185,7 @@ TEST_F(PointerPanelTest, TheBoxGoesWithTheCrosshairAndLeavesTheChartAsItWas)
     ASSERT_FALSE(box.isNull());
     const QImage shown = PanelPixels(box);
 
-    QTest::mouseClick(Page->TBCrossHair, Qt::LeftButton);
+    QTest::mouseClick(TBCrossHair(), Qt::LeftButton);
     EXPECT_TRUE(Page->PointerLines.empty());
     EXPECT_TRUE(Page->PointerPanelRect.isNull());
     const QImage gone = PanelPixels(box);

@@ -11,6 +11,7 @@
 #include "gui/shell/NotesPage.h"
 #include "model/flightdata/OpenFlights.h"
 #include "support/MainWindowFixture.h"
+#include "support/TestUtil.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -156,7 +157,7 @@ TEST_F(FlightEventsPanelTest, ThePanelFollowsTheCurrentFlight)
 TEST_F(FlightEventsPanelTest, ADoubleClickOnAPhaseOrAWarningShowsItsStretchOnTheGraph)
 {
     ASSERT_NO_FATAL_FAILURE(Open("restart", Glider(true)));
-    TChart* chart = Form->GraphPage->Chart1;
+    TChart* chart = test::Named<TChart>(*Form->GraphPage, "Chart1");
     const int climb = TableRowOf("Climb");
     ASSERT_GE(climb, 0);
     const TFlightPhase* phase = nullptr;
