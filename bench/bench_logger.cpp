@@ -25,10 +25,11 @@ const std::vector<uint8_t>& FullImage()
 
 class TYesToAllUi : public zirko::TFlightSaveUi {
 public:
-    zirko::TOverwriteAnswer AskOverwrite(const std::string&) override
+    zirko::TOverwriteAnswer AskOverwrite(const zirko::TOverwriteQuestion&) override
     {
-        return zirko::TOverwriteAnswer::YesToAll;
+        return zirko::TOverwriteAnswer::RewriteAll;
     }
+    void FlightAlreadySaved(const std::string&) override {}
     void FlightsFound(size_t) override {}
     void FlightNotSaved(const std::string&) override {}
     void FilesWritten(int) override {}
@@ -88,6 +89,10 @@ void BM_SaveFullMemory(benchmark::State& state)
     settings.DateText = "8.12.2026 10:00:00";
     TYesToAllUi ui;
     for (auto _ : state) {
+        // An identical flight already on disk is not written again: save into an empty folder.
+        state.PauseTiming();
+        std::filesystem::remove_all(folder);
+        state.ResumeTiming();
         const auto result = saver.DataReadingFinished(image, last, settings, ui);
         if (result.Saved != result.Segments)
             state.SkipWithError("not every flight was saved");
