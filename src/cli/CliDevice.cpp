@@ -4,14 +4,11 @@
 #include "core/app/NumberFormat.h"
 #include "core/device/LoggerProtocol.h"
 #include "platform/files/AppPaths.h"
+#include "platform/files/DownloadSave.h"
 #include "platform/files/FileStore.h"
-#include "platform/files/FlightSaver.h"
-#include "platform/files/LogbookIndex.h"
-#include "platform/locale/SavingMoment.h"
 #include "platform/serial/LoggerSession.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -75,32 +72,25 @@ public:
 };
 
 struct TSaveOptions {
-    std::string OutDir;
-    std::string Name = "Blok";
-    std::string DateText;
+    TDownloadSaveOptions Save;
     TOverwriteAnswer Overwrite = TOverwriteAnswer::KeepBoth;
-    bool SkipKnown = false;
 };
-
-std::string NowDateText()
-{
-    return SavingMomentText(QDateTime::currentDateTime()).toStdString();
-}
 
 // Reads --out, --name, --date, --overwrite and --skip-known; an empty message means they are
 // usable.
 std::string ParseSaveOptions(const TArgParser& p, TSaveOptions& options)
 {
-    options.OutDir = p.Option("--out").value_or("");
+    options.Save.DataFolder = p.Option("--out").value_or("");
+    options.Save.FileName = "Blok";
     if (const auto name = p.Option("--name")) {
         // Only the file name counts, as for the option it stands for: the flights stay in the
         // output folder.
         if (std::any_of(name->begin(), name->end(),
                         [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
             return "--name takes a file name without control characters.";
-        options.Name = *name;
+        options.Save.FileName = *name;
     }
-    options.DateText = p.Option("--date").value_or(NowDateText());
+    options.Save.DateText = p.Option("--date");
     const std::string overwrite = p.Option("--overwrite").value_or("keep");
     if (overwrite == "keep")
         options.Overwrite = TOverwriteAnswer::KeepBoth;
@@ -110,7 +100,7 @@ std::string ParseSaveOptions(const TArgParser& p, TSaveOptions& options)
         options.Overwrite = TOverwriteAnswer::Skip;
     else
         return "--overwrite takes keep, yes or no.";
-    options.SkipKnown = p.Flag("--skip-known");
+    options.Save.SkipKnown = p.Flag("--skip-known");
     return {};
 }
 
@@ -118,18 +108,11 @@ std::string ParseSaveOptions(const TArgParser& p, TSaveOptions& options)
 int SplitAndSave(std::span<const uint8_t> image, int64_t lastDataIndex, const TSaveOptions& options,
                  const std::filesystem::path& backupFolder)
 {
-    TSaverPaths paths;
-    paths.DataFolder = options.OutDir;
-    paths.BackupFolder = backupFolder;
-    paths.SkipKnown = options.SkipKnown;
-    if (options.SkipKnown)
-        paths.IndexPath = TLogbookIndex::DefaultPath().toStdString();
-    const TFlightSaver saver(std::move(paths));
-    TSplitSettings settings;
-    settings.DefaultFileName = options.Name;
-    settings.DateText = options.DateText;
+    TDownloadSaveOptions save = options.Save;
+    save.BackupFolder = backupFolder;
+    TDownloadSave job(save);
     TCliSaveUi ui(options.Overwrite);
-    const TSplitResult result = saver.DataReadingFinished(image, lastDataIndex, settings, ui);
+    const TSplitResult result = job.Run(image, lastDataIndex, ui);
     if (result.Segments > 0 && result.Error.empty())
         std::cout << result.CountText << std::endl;
     std::cout.flush();

@@ -18,6 +18,26 @@ void SetConfigWord(TConfigImage& image, size_t offset, uint16_t value)
     image[offset + 1] = static_cast<uint8_t>(value & 0xFF);
 }
 
+TStartMode StartModeOf(const TConfigImage& image)
+{
+    return static_cast<TStartMode>(image[cfg::kStartMode]);
+}
+
+void SetStartMode(TConfigImage& image, TStartMode mode)
+{
+    image[cfg::kStartMode] = static_cast<uint8_t>(mode);
+}
+
+TFinishMode FinishModeOf(const TConfigImage& image)
+{
+    return static_cast<TFinishMode>(image[cfg::kFinishMode]);
+}
+
+void SetFinishMode(TConfigImage& image, TFinishMode mode)
+{
+    image[cfg::kFinishMode] = static_cast<uint8_t>(mode);
+}
+
 TConfigView ConfigToView(const TConfigImage& image)
 {
     TConfigView v;
@@ -31,8 +51,8 @@ TConfigView ConfigToView(const TConfigImage& image)
     v.StartDelay = ConfigWord(image, cfg::kStartDelay);
     v.StartAltitude = ConfigWord(image, cfg::kStartAltitude);
     v.FinishTime = ConfigWord(image, cfg::kFinishTime);
-    v.StartMode = image[cfg::kStartMode];
-    v.FinishMode = image[cfg::kFinishMode];
+    v.StartMode = StartModeOf(image);
+    v.FinishMode = FinishModeOf(image);
     v.Voltspy = FormatFixed(ConfigWord(image, cfg::kVoltspy) * cfg::kVoltspyStep, 2);
     v.Number1 = ConfigWord(image, cfg::kNumber1);
     v.Number2 = ConfigWord(image, cfg::kNumber2);

@@ -38,6 +38,26 @@ inline constexpr double kMaxVoltspy = 9.8;
 uint16_t ConfigWord(const TConfigImage& image, size_t offset);
 void SetConfigWord(TConfigImage& image, size_t offset, uint16_t value);
 
+// When the logger begins to record (the byte at cfg::kStartMode). A byte of another value is
+// kept as it is and matches none of these.
+enum class TStartMode : uint8_t {
+    ByRx = 0,                // a pulse on the receiver channel
+    SecondsAfterPowerOn = 1, // cfg::kStartDelay seconds after power on
+    AboveAltitude = 2,       // above cfg::kStartAltitude metres
+    Immediately = 3,
+};
+// When it stops (the byte at cfg::kFinishMode).
+enum class TFinishMode : uint8_t {
+    PowerOff = 0,
+    MinutesAfterPowerOn = 1, // cfg::kFinishTime minutes after power on
+    ByRx = 3,
+};
+
+TStartMode StartModeOf(const TConfigImage& image);
+void SetStartMode(TConfigImage& image, TStartMode mode);
+TFinishMode FinishModeOf(const TConfigImage& image);
+void SetFinishMode(TConfigImage& image, TFinishMode mode);
+
 // What the controls show for a record.
 struct TConfigView {
     int Minutes = 0;
@@ -49,8 +69,8 @@ struct TConfigView {
     int StartDelay = 0;
     int StartAltitude = 0;
     int FinishTime = 0;
-    int StartMode = 3;   // 0 by RX channel, 1 seconds after power on, 2 above altitude, 3 at once
-    int FinishMode = 0;  // 0 on power off, 1 minutes after power on, 3 by RX channel
+    TStartMode StartMode = TStartMode::Immediately;
+    TFinishMode FinishMode = TFinishMode::PowerOff;
     std::string Voltspy; // volts, two decimals, "."
     int Number1 = 0;
     int Number2 = 0;

@@ -498,10 +498,12 @@ void TLoggerProtocol::FinishDownload(bool endOfData)
         accepted -= static_cast<int64_t>(run - kLoggerEndRunKept);
     if (accepted > 0)
         LastIndex = accepted - 1;
-    // Five erased bytes alone are no data.
+    // The erased end alone is no data.
+    const int64_t dataBytes =
+        accepted <= static_cast<int64_t>(kLoggerEndRunKept) ? 0 : accepted - 1;
     TProtocolEvent count;
     count.Kind = TProtocolEventKind::Progress;
-    count.Number = accepted <= 5 ? 0 : accepted - 1;
+    count.Number = dataBytes;
     count.Flag = true;
     Events.push_back(std::move(count));
     Used = accepted > 0 ? accepted - 1 : 0;
@@ -509,6 +511,7 @@ void TLoggerProtocol::FinishDownload(bool endOfData)
     finished.Kind = TProtocolEventKind::DownloadFinished;
     finished.Number = LastIndex;
     finished.UsedBytes = Used;
+    finished.DataBytes = dataBytes;
     finished.Bytes = std::exchange(DownloadBuffer, {});
     Events.push_back(std::move(finished));
     EmitFlag(TProtocolEventKind::Busy, false);

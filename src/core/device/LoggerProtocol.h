@@ -24,9 +24,11 @@ inline constexpr int64_t kLoggerReplyTimeoutMs = 2000;
 // a marker and a header of 0xFF bytes are one byte shorter, so no recorded flight can form it.
 inline constexpr size_t kLoggerEndRunBytes = 4 + 14 + 1;
 // Of the run that ended the download, the image keeps this many bytes: the closing marker and
-// one byte more, as the splitter expects.
+// one byte more, as the splitter expects. A download of no more bytes than these holds no data.
 inline constexpr size_t kLoggerEndRunKept = 5;
 inline constexpr int kLoggerMaxBadBlocks = 10; // the 11th bad block in a row ends it
+// The memory of a logger whose firmware does not name it; also what is assumed before the
+// firmware has been read.
 inline constexpr int64_t kLoggerSmallMemory = 540672;
 inline constexpr int64_t kLoggerLargeMemory = 9000000;
 
@@ -83,7 +85,8 @@ enum class TProtocolEventKind {
                       // and Number counts the bytes of its data
     DownloadFinished, // Bytes: every byte accepted (the raw backup keeps them all);
                       // Number: LastDataIndex, the last byte of the image to split;
-                      // UsedBytes: UsedBytes. The caller splits and saves.
+                      // UsedBytes: UsedBytes; DataBytes: the count of the closing Progress.
+                      // The caller splits and saves.
     CommandFinished,  // Text: the command letter whose reply was handled; Flag: the connection
                       // goes on, so the next command may be given
     Disconnected,     // Ending: why; Text: "Disconnected." unless the window is closing. The
@@ -95,6 +98,7 @@ struct TProtocolEvent {
     std::string Text;
     int64_t Number = 0;
     int64_t UsedBytes = 0;
+    int64_t DataBytes = 0;
     bool Flag = false;
     TConnectionEnd Ending = TConnectionEnd::Requested;
     std::vector<uint8_t> Bytes;

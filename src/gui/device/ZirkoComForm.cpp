@@ -6,150 +6,41 @@
 #include "gui/services/KeyFilter.h"
 #include "gui/services/UserDialogs.h"
 #include "platform/files/AppPaths.h"
-#include "platform/files/FlightSaver.h"
-#include "platform/files/LogbookIndex.h"
-#include "platform/locale/SavingMoment.h"
+#include "platform/files/DownloadSave.h"
 #include "platform/serial/LoggerSession.h"
 #include "platform/serial/SerialPort.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
-#include <QLocale>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
-#include <QTextLayout>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace zirko {
 
-namespace {
-
-constexpr int kSpacing = 6;
-constexpr int kNumbersStripHeight = 40;
-constexpr int kDesignedWidth = 401;
-const char* const kFirmwareCaption = "Firmware:";
-const char* const kCaptionConnected = "Data Reading / Zirko - Connected";
-const char* const kCaptionDisconnected = "Data Reading / Zirko - Disconnected";
-// A download of no more than these erased bytes holds no data.
-constexpr qint64 kEndOfDataBytes = 5;
-
-const QColor kRed(255, 0, 0);
-const QColor kYellow(255, 255, 0);
-const QColor kGreen(0, 200, 0);
-
-QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& text, int width = 48)
-{
-    auto* e = new QLineEdit(text, parent);
-    e->setObjectName(name);
-    e->setFixedWidth(width);
-    return e;
-}
-
-// Lines of the top label. It runs under the buttons and the lamp across the whole window, so
-// failure texts with long device paths fit whole, and the window never resizes or moves.
-constexpr int kTopLabelLines = 2;
-
-// The top label wraps anywhere (device paths have no blanks) and elides what does not fit;
-// the whole text stays in its hint.
-class TTopLabel final : public QLabel {
-public:
-    explicit TTopLabel(QWidget* parent) : QLabel(" ", parent)
-    {
-        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        setFixedHeight(fontMetrics().lineSpacing() * kTopLabelLines + 2);
-    }
-
-protected:
-    void changeEvent(QEvent* event) override
-    {
-        if (event->type() == QEvent::FontChange)
-            setFixedHeight(fontMetrics().lineSpacing() * kTopLabelLines + 2);
-        QLabel::changeEvent(event);
-    }
-    void paintEvent(QPaintEvent*) override
-    {
-        const QString shown = text().trimmed();
-        const QRect area = contentsRect();
-        const QFontMetrics metrics(font());
-        const int lineHeight = metrics.lineSpacing();
-        const int maxLines = std::max(1, area.height() / lineHeight);
-        QTextLayout layout(shown, font());
-        QTextOption option;
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        for (int n = 0; n < maxLines; ++n) {
-            QTextLine line = layout.createLine();
-            if (!line.isValid())
-                break;
-            line.setLineWidth(area.width());
-            line.setPosition(QPointF(0, n * lineHeight));
-        }
-        layout.endLayout();
-        QPainter p(this);
-        p.setPen(palette().color(QPalette::WindowText));
-        for (int i = 0; i < layout.lineCount(); ++i) {
-            const QTextLine line = layout.lineAt(i);
-            const bool last = i == layout.lineCount() - 1;
-            if (last && line.textStart() + line.textLength() < shown.size()) {
-                const QString rest = shown.mid(line.textStart());
-                p.drawText(QPointF(area.left(), area.top() + line.y() + metrics.ascent()),
-                           metrics.elidedText(rest, Qt::ElideRight, area.width()));
-            } else {
-                line.draw(&p, area.topLeft());
-            }
-        }
-    }
-};
-
-} // namespace
-
-TStatusLamp::TStatusLamp(QWidget* parent) : QWidget(parent), Current(kRed)
-{
-    setFixedSize(18, 18);
-}
-
-void TStatusLamp::SetColour(const QColor& colour)
-{
-    Current = colour;
-    update();
-}
-
-void TStatusLamp::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::darkGray, 1));
-    p.setBrush(Current);
-    p.drawEllipse(QRectF(1.5, 1.5, width() - 3, height() - 3));
-}
-
 TZirkoComForm::TZirkoComForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName("ZirkoComForm");
-    setWindowTitle("Data Reading");
+    setWindowTitle(kDeviceCaptionFirst);
     Options.BackupFolder = DefaultBackupDir();
     ListPorts = SystemPortNames;
     Link = new TLoggerSession(this);
-    BuildControls();
+    BuildControls(this);
+    ShowProgress(0, MemorySize);
+    WireButtons();
     WireSession();
     WireEdits();
+    WireModes();
 }
 
 TZirkoComForm::~TZirkoComForm()
@@ -157,205 +48,8 @@ TZirkoComForm::~TZirkoComForm()
     Link->Close();
 }
 
-void TZirkoComForm::BuildControls()
+void TZirkoComForm::WireButtons()
 {
-    QFont groupFont = font();
-    groupFont.setBold(true);
-    groupFont.setPointSize(groupFont.pointSize() + 3);
-    auto group = [this, &groupFont](const char* title, const char* name) {
-        auto* g = new QGroupBox(title, this);
-        g->setObjectName(name);
-        g->setFont(groupFont);
-        return g;
-    };
-    // Explicit attributes, so that the controls do not inherit their group's bold title font.
-    QFont normalFont = font();
-    normalFont.setBold(false);
-    normalFont.setPointSize(font().pointSize());
-    auto normal = [normalFont](QWidget* w) { w->setFont(normalFont); };
-
-    ButtonConnect = new QPushButton("Connect", this);
-    ButtonConnect->setToolTip("Push Connect button and then power-up Zirko device.");
-    ButtonDisconnect = new QPushButton("Disconnect", this);
-    Lamp = new TStatusLamp(this);
-    LabelTop = new TTopLabel(this);
-    LabelTop->setObjectName("LabelTop");
-    // The port to connect to: one the system lists, the Simulator, or a typed device path (the
-    // system lists no pseudo-terminals).
-    auto* portLabel = new QLabel("Port:", this);
-    ComboPort = new QComboBox(this);
-    ComboPort->setObjectName("ComboPort");
-    ComboPort->setEditable(true);
-    ComboPort->setInsertPolicy(QComboBox::NoInsert);
-    ComboPort->setCompleter(nullptr);
-    // Its width does not follow the names, so the window keeps its size and place.
-    ComboPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    ComboPort->setMinimumContentsLength(12);
-    portLabel->setBuddy(ComboPort);
-    auto* top = new QHBoxLayout;
-    top->addWidget(ButtonConnect);
-    top->addWidget(ButtonDisconnect);
-    top->addWidget(Lamp);
-    top->addSpacing(kSpacing);
-    top->addWidget(portLabel);
-    top->addWidget(ComboPort, 1);
-
-    auto* data = group("Data handling:", "GroupData");
-    ButtonReadData = new QPushButton("Read Data", data);
-    ButtonReadData->setToolTip("Downloads Data from ZIRKO device");
-    ButtonErase = new QPushButton("Erase Memory", data);
-    ButtonErase->setToolTip("Erases ZIRKO memory");
-    LabelInit = new QLabel(data);
-    LabelInit->setObjectName("LabelInit");
-    LabelData = new QLabel(data);
-    LabelData->setObjectName("LabelData");
-    ProgressBar1 = new QProgressBar(data);
-    ProgressBar1->setRange(0, static_cast<int>(MemorySize));
-    ProgressBar1->setAlignment(Qt::AlignCenter);
-    ShowProgress(0, MemorySize);
-    auto* dataLayout = new QGridLayout(data);
-    dataLayout->addWidget(ButtonReadData, 0, 0);
-    dataLayout->addWidget(ButtonErase, 0, 1);
-    dataLayout->addWidget(LabelInit, 1, 0, 1, 3);
-    dataLayout->addWidget(LabelData, 2, 0, 1, 3);
-    dataLayout->addWidget(ProgressBar1, 3, 0, 1, 3);
-    auto* zero = new QLabel("0", data);
-    auto* maxMem = new QLabel("MaxMem", data);
-    dataLayout->addWidget(zero, 4, 0);
-    dataLayout->addWidget(maxMem, 4, 2, Qt::AlignRight);
-    for (QWidget* w : {static_cast<QWidget*>(ButtonReadData), static_cast<QWidget*>(ButtonErase),
-                       static_cast<QWidget*>(LabelInit), static_cast<QWidget*>(LabelData),
-                       static_cast<QWidget*>(zero), static_cast<QWidget*>(maxMem)})
-        normal(w);
-
-    // The file-name strip with the flight temperature is kept but never shown.
-    PanelFileName = new QWidget(this);
-    auto* fileLayout = new QHBoxLayout(PanelFileName);
-    fileLayout->addWidget(new QLabel("File name:", PanelFileName));
-    fileLayout->addWidget(new QLabel("Flight Temperature:", PanelFileName));
-    EditFlightTemperature = MakeEdit(PanelFileName, "EditFlightTemperature", "15");
-    fileLayout->addWidget(EditFlightTemperature);
-    fileLayout->addWidget(new QLabel("°C", PanelFileName));
-    PanelFileName->hide();
-
-    GroupConfig = group("Configuration:", "GroupConfig");
-    auto* configLayout = new QVBoxLayout(GroupConfig);
-    GroupDataLog = new QGroupBox("DataLog:", GroupConfig);
-    CheckAltitude = new QCheckBox("Altitude", GroupDataLog);
-    CheckRx = new QCheckBox("RX Channel length", GroupDataLog);
-    CheckPower = new QCheckBox("Power Supply", GroupDataLog);
-    auto* logLayout = new QHBoxLayout(GroupDataLog);
-    logLayout->addWidget(CheckAltitude);
-    logLayout->addWidget(CheckRx);
-    logLayout->addWidget(CheckPower);
-    GroupSampling = new QGroupBox("Sampling rate:", GroupConfig);
-    EditMin = MakeEdit(GroupSampling, "EditMin", "0");
-    EditSec = MakeEdit(GroupSampling, "EditSec", "0");
-    EditTenths = MakeEdit(GroupSampling, "EditTenths", "0");
-    LabelRecordingTime = new QLabel("0 s", GroupSampling);
-    LabelRecordingTime->setObjectName("LabelRecordingTime");
-    auto* samplingLayout = new QGridLayout(GroupSampling);
-    samplingLayout->addWidget(new QLabel("Min"), 0, 0);
-    samplingLayout->addWidget(new QLabel("Sec"), 0, 1);
-    samplingLayout->addWidget(new QLabel("0.1sec"), 0, 2);
-    samplingLayout->addWidget(EditMin, 1, 0);
-    samplingLayout->addWidget(EditSec, 1, 1);
-    samplingLayout->addWidget(EditTenths, 1, 2);
-    samplingLayout->addWidget(new QLabel("Recording Time available:"), 2, 0, 1, 2);
-    samplingLayout->addWidget(LabelRecordingTime, 2, 2);
-    GroupStart = new QGroupBox("Recording Start:", GroupConfig);
-    RadioStartImmediately = new QRadioButton("Immediately", GroupStart);
-    RadioStartSeconds = new QRadioButton("            sec after Power ON", GroupStart);
-    RadioStartRx = new QRadioButton("By RX Channel", GroupStart);
-    RadioStartAltitude = new QRadioButton("Above Altitude [m]:", GroupStart);
-    EditStartDelay = MakeEdit(GroupStart, "EditStartDelay", "0");
-    EditStartAltitude = MakeEdit(GroupStart, "EditStartAltitude", "0");
-    auto* startLayout = new QGridLayout(GroupStart);
-    startLayout->addWidget(RadioStartImmediately, 0, 0);
-    startLayout->addWidget(RadioStartSeconds, 1, 0);
-    startLayout->addWidget(EditStartDelay, 1, 1);
-    startLayout->addWidget(RadioStartRx, 2, 0);
-    startLayout->addWidget(RadioStartAltitude, 3, 0);
-    startLayout->addWidget(EditStartAltitude, 3, 1);
-    RadioStartImmediately->setChecked(true);
-    GroupFinish = new QGroupBox("Recording Finish:", GroupConfig);
-    RadioFinishPowerOff = new QRadioButton("On Power OFF", GroupFinish);
-    RadioFinishMinutes = new QRadioButton("            min after Power ON", GroupFinish);
-    RadioFinishRx = new QRadioButton("By RX Channel", GroupFinish);
-    EditFinishTime = MakeEdit(GroupFinish, "EditFinishTime", "0");
-    auto* finishLayout = new QGridLayout(GroupFinish);
-    finishLayout->addWidget(RadioFinishPowerOff, 0, 0);
-    finishLayout->addWidget(RadioFinishMinutes, 1, 0);
-    finishLayout->addWidget(EditFinishTime, 1, 1);
-    finishLayout->addWidget(RadioFinishRx, 2, 0);
-    RadioFinishPowerOff->setChecked(true);
-    EditVoltspy = MakeEdit(GroupConfig, "EditVoltspy", "0");
-    ButtonUpload = new QPushButton("Upload Cfg", GroupConfig);
-    ButtonUpload->setToolTip("Uploads configuration to ZIRKO device");
-    ButtonDownloadCfg = new QPushButton("Download Cfg", GroupConfig);
-    ButtonDownloadCfg->setToolTip("Downloads configuration from ZIRKO device");
-    auto* voltRow = new QHBoxLayout;
-    voltRow->addWidget(new QLabel("Voltspy Threshold:"));
-    voltRow->addWidget(EditVoltspy);
-    voltRow->addWidget(new QLabel("V"));
-    voltRow->addStretch(1);
-    auto* cfgButtons = new QHBoxLayout;
-    cfgButtons->addWidget(ButtonUpload);
-    cfgButtons->addWidget(ButtonDownloadCfg);
-    configLayout->addWidget(GroupDataLog);
-    configLayout->addWidget(GroupSampling);
-    configLayout->addWidget(GroupStart);
-    configLayout->addWidget(GroupFinish);
-    configLayout->addLayout(voltRow);
-    configLayout->addLayout(cfgButtons);
-    for (QWidget* w : GroupConfig->findChildren<QWidget*>())
-        normal(w);
-    // These groups keep working while hidden: every read fills them and uploads carry them.
-    for (QWidget* w : {static_cast<QWidget*>(GroupDataLog), static_cast<QWidget*>(GroupSampling),
-                       static_cast<QWidget*>(GroupStart), static_cast<QWidget*>(GroupFinish)})
-        w->hide();
-
-    PanelNumbers = new QWidget(this);
-    PanelNumbers->setObjectName("PanelNumbers");
-    auto* numbersLayout = new QHBoxLayout(PanelNumbers);
-    for (int i = 0; i < 3; ++i) {
-        numbersLayout->addWidget(new QLabel(QString("Number %1:").arg(i + 1), PanelNumbers));
-        EditNumber[i] = MakeEdit(PanelNumbers, "EditNumber", "0", 48);
-        numbersLayout->addWidget(EditNumber[i]);
-    }
-    numbersLayout->setContentsMargins(0, 0, 0, 0);
-    PanelNumbers->hide();
-
-    LabelFirmware = new QLabel(kFirmwareCaption, this);
-    LabelFirmware->setObjectName("LabelFirmware");
-    ButtonClose = new QPushButton("Close", this);
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setSizeGripEnabled(false);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(LabelFirmware, 1);
-    bottom->addWidget(ButtonClose);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(LabelTop);
-    layout->addWidget(data);
-    layout->addWidget(PanelFileName);
-    layout->addWidget(GroupConfig);
-    layout->addWidget(PanelNumbers);
-    layout->addLayout(bottom);
-    layout->addWidget(StatusBar1);
-    layout->setSpacing(kSpacing);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    // With the spacing above it, the strip adds exactly kNumbersStripHeight to the window.
-    PanelNumbers->setFixedHeight(kNumbersStripHeight - kSpacing);
-    data->setMinimumWidth(kDesignedWidth - layout->contentsMargins().left() -
-                          layout->contentsMargins().right());
-    // Enter belongs to the edits (it moves the focus on), never to a default button.
-    for (QPushButton* b : findChildren<QPushButton*>()) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-
     connect(ComboPort, &QComboBox::currentTextChanged, this, &TZirkoComForm::PortEdited);
     connect(ButtonConnect, &QPushButton::clicked, this, &TZirkoComForm::ConnectClick);
     connect(ButtonDisconnect, &QPushButton::clicked, this, &TZirkoComForm::DisconnectClick);
@@ -370,18 +64,12 @@ void TZirkoComForm::WireSession()
 {
     connect(Link, &TLoggerSession::StatusText, this, &TZirkoComForm::SetStatus);
     connect(Link, &TLoggerSession::ConnectFailed, this, &TZirkoComForm::SetTopLabel);
-    connect(Link, &TLoggerSession::PortOpened, this, [this] {
-        ComboPort->setEnabled(false);
-        ButtonConnect->setEnabled(false);
-        ButtonDisconnect->setEnabled(true);
-        SetLamp(TLampColour::Yellow);
-    });
+    connect(Link, &TLoggerSession::PortOpened, this, &TZirkoComForm::ApplyState);
     connect(Link, &TLoggerSession::WaitingActivity, this, [this](qint64 bytesHeard) {
         SetInitLabel(QString::fromStdString(WaitingDots(bytesHeard)));
     });
     connect(Link, &TLoggerSession::Connected, this, [this] {
-        setWindowTitle(kCaptionConnected);
-        SetLamp(TLampColour::Green);
+        ApplyState();
         SetInitLabel(QString());
     });
     connect(Link, &TLoggerSession::Progress, this, [this](qint64 bytes, bool ended) {
@@ -399,15 +87,20 @@ void TZirkoComForm::WireSession()
             });
     connect(Link, &TLoggerSession::Configuration, this,
             [this](const QByteArray& image, bool usable) {
-                if (usable)
-                    EnableConfigControls(true);
+                if (usable) {
+                    ConfigUsable = true;
+                    ApplyState();
+                }
                 for (size_t i = 0; i < kConfigSize && i < static_cast<size_t>(image.size()); ++i)
                     ConfigImage[i] = static_cast<uint8_t>(image[static_cast<qsizetype>(i)]);
                 ConfigToControls();
             });
     connect(Link, &TLoggerSession::CommandFinished, this, [this](const QString&, bool goesOn) {
-        if (goesOn)
-            EnableOperationButtons();
+        // A command that does not go on ends the connection, which resets the controls.
+        if (!goesOn)
+            return;
+        Operation.clear();
+        ApplyState();
     });
     connect(Link, &TLoggerSession::Busy, this, [](bool busy) {
         if (busy)
@@ -419,19 +112,15 @@ void TZirkoComForm::WireSession()
     connect(Link, &TLoggerSession::Failed, this, &TZirkoComForm::ShowError);
     connect(Link, &TLoggerSession::DownloadStarted, this, &TZirkoComForm::SetTopLabel);
     connect(Link, &TLoggerSession::DownloadFinished, this,
-            [this](std::span<const uint8_t> image, qint64 lastDataIndex, qint64 usedBytes) {
+            [this](std::span<const uint8_t> image, qint64 lastDataIndex, qint64 usedBytes,
+                   qint64 dataBytes) {
                 // The end of the data tells how much of the memory is in use: that is all of
                 // it, so the bar is full; it shows the count of the data label.
-                // Bytes read past the image's end (the rest of the erased run) are not counted.
-                const qint64 kept =
-                    std::min<qint64>(static_cast<qint64>(image.size()), lastDataIndex + 1);
-                const qint64 read = kept <= kEndOfDataBytes ? 0 : kept - 1;
-                ShowProgress(read, read);
+                ShowProgress(dataBytes, dataBytes);
                 SetTopLabel(" ");
                 UsedBytes = usedBytes;
                 UpdateRecordingTime();
                 DataReadingFinished(image, lastDataIndex);
-                ButtonClose->setEnabled(true);
             });
     connect(Link, &TLoggerSession::Disconnected, this,
             [this](TConnectionEnd ending, const QString& text) {
@@ -439,22 +128,15 @@ void TZirkoComForm::WireSession()
                     SetStatus(text);
                     SetTopLabel(text);
                 }
-                setWindowTitle(kCaptionDisconnected);
-                SetLamp(TLampColour::Red);
-                if (ending != TConnectionEnd::Closing)
-                    EnableConfigControls(false);
+                Ended = true;
+                ApplyState();
             });
     connect(Link, &TLoggerSession::ConnectionClosed, this, [this] {
         // The next logger may carry other firmware.
         LabelFirmware->setText(kFirmwareCaption);
-        SetLamp(TLampColour::Red);
-        ComboPort->setEnabled(true);
-        ButtonConnect->setEnabled(true);
-        ButtonDisconnect->setEnabled(false);
-        ButtonClose->setEnabled(true);
-        for (QPushButton* b : {ButtonReadData, ButtonUpload, ButtonDownloadCfg, ButtonErase})
-            b->setEnabled(false);
-        EnableConfigControls(false);
+        Operation.clear();
+        ConfigUsable = false;
+        ApplyState();
     });
 }
 
@@ -502,33 +184,21 @@ private:
 
 void TZirkoComForm::DataReadingFinished(std::span<const uint8_t> image, qint64 lastDataIndex)
 {
-    TSaverPaths paths;
-    paths.DataFolder = Options.DataFolder.toStdString();
-    paths.BackupFolder = Options.BackupFolder.toStdString();
+    TDownloadSaveOptions options;
+    options.DataFolder = Options.DataFolder.toStdString();
+    options.FileName = Options.DefaultFileName.toStdString();
+    options.BackupFolder = Options.BackupFolder.toStdString();
     // A flight the logbook already has anywhere in the data folder is not saved a second time.
-    paths.SkipKnown = true;
-    paths.IndexPath = TLogbookIndex::DefaultPath().toStdString();
-    const TFlightSaver saver(std::move(paths));
-    TSplitSettings settings;
-    settings.DefaultFileName = Options.DefaultFileName.toStdString();
-    settings.DateText = SavingMomentText(QDateTime::currentDateTime()).toStdString();
+    options.SkipKnown = true;
+    TDownloadSave job(options);
     TWindowSaveUi ui(*this);
-    const TSplitResult result = saver.DataReadingFinished(image, lastDataIndex, settings, ui);
+    const TSplitResult result = job.Run(image, lastDataIndex, ui);
     // An empty name became "Block" on saving: the main window keeps that.
-    if (result.Segments > 0)
-        Options.DefaultFileName =
-            QString::fromStdString(DefaultFileNameForSaving(settings.DefaultFileName));
+    Options.DefaultFileName = QString::fromStdString(job.FileNameAfter(result));
     if (!result.Error.empty()) {
         ShowError(QString::fromStdString(result.Error + BackupNote(result.BackupPath)));
         Link->Disconnect();
     }
-}
-
-void TZirkoComForm::SetLamp(TLampColour colour)
-{
-    Lamp->SetColour(colour == TLampColour::Green    ? kGreen
-                    : colour == TLampColour::Yellow ? kYellow
-                                                    : kRed);
 }
 
 void TZirkoComForm::SetStatus(const QString& text)
@@ -636,40 +306,45 @@ void TZirkoComForm::WireEdits()
     logFlag(CheckAltitude, cfg::kLogAltitude);
     logFlag(CheckRx, cfg::kLogRx);
     logFlag(CheckPower, cfg::kLogPower);
-    connect(RadioStartImmediately, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            ConfigImage[cfg::kStartMode] = 3;
-    });
-    connect(RadioStartSeconds, &QRadioButton::toggled, this, [this](bool on) {
-        if (!on)
-            return;
-        StoreWordFromEdit(EditStartDelay, cfg::kStartDelay, cfg::kMaxStartDelay);
-        ConfigImage[cfg::kStartMode] = 1;
-    });
-    connect(RadioStartRx, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            ConfigImage[cfg::kStartMode] = 0;
-    });
-    connect(RadioStartAltitude, &QRadioButton::toggled, this, [this](bool on) {
-        if (!on)
-            return;
-        StoreWordFromEdit(EditStartAltitude, cfg::kStartAltitude, cfg::kMaxStartAltitude);
-        ConfigImage[cfg::kStartMode] = 2;
-    });
-    connect(RadioFinishPowerOff, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            ConfigImage[cfg::kFinishMode] = 0;
-    });
-    connect(RadioFinishMinutes, &QRadioButton::toggled, this, [this](bool on) {
-        if (!on)
-            return;
-        StoreWordFromEdit(EditFinishTime, cfg::kFinishTime, cfg::kMaxFinishTime);
-        ConfigImage[cfg::kFinishMode] = 1;
-    });
-    connect(RadioFinishRx, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            ConfigImage[cfg::kFinishMode] = 3;
-    });
+}
+
+std::array<TZirkoComForm::TModeChoice<TStartMode>, 4> TZirkoComForm::StartChoices() const
+{
+    return {{{RadioStartImmediately, TStartMode::Immediately},
+             {RadioStartSeconds, TStartMode::SecondsAfterPowerOn, EditStartDelay, cfg::kStartDelay,
+              cfg::kMaxStartDelay},
+             {RadioStartRx, TStartMode::ByRx},
+             {RadioStartAltitude, TStartMode::AboveAltitude, EditStartAltitude, cfg::kStartAltitude,
+              cfg::kMaxStartAltitude}}};
+}
+
+std::array<TZirkoComForm::TModeChoice<TFinishMode>, 3> TZirkoComForm::FinishChoices() const
+{
+    return {{{RadioFinishPowerOff, TFinishMode::PowerOff},
+             {RadioFinishMinutes, TFinishMode::MinutesAfterPowerOn, EditFinishTime,
+              cfg::kFinishTime, cfg::kMaxFinishTime},
+             {RadioFinishRx, TFinishMode::ByRx}}};
+}
+
+void TZirkoComForm::WireModes()
+{
+    // A mode that needs a value takes the one its edit shows when it is chosen.
+    for (const auto& choice : StartChoices())
+        connect(choice.Radio, &QRadioButton::toggled, this, [this, choice](bool on) {
+            if (!on)
+                return;
+            if (choice.Edit)
+                StoreWordFromEdit(choice.Edit, choice.Offset, choice.Limit);
+            SetStartMode(ConfigImage, choice.Mode);
+        });
+    for (const auto& choice : FinishChoices())
+        connect(choice.Radio, &QRadioButton::toggled, this, [this, choice](bool on) {
+            if (!on)
+                return;
+            if (choice.Edit)
+                StoreWordFromEdit(choice.Edit, choice.Offset, choice.Limit);
+            SetFinishMode(ConfigImage, choice.Mode);
+        });
 }
 
 bool TZirkoComForm::eventFilter(QObject* watched, QEvent* event)
@@ -741,36 +416,14 @@ void TZirkoComForm::ConfigToControls()
     CheckPower->setChecked(v.Power);
     EditStartDelay->setText(QString::number(v.StartDelay));
     EditStartAltitude->setText(QString::number(v.StartAltitude));
-    switch (v.StartMode) {
-    case 0:
-        RadioStartRx->setChecked(true);
-        break;
-    case 1:
-        RadioStartSeconds->setChecked(true);
-        break;
-    case 2:
-        RadioStartAltitude->setChecked(true);
-        break;
-    case 3:
-        RadioStartImmediately->setChecked(true);
-        break;
-    default:
-        break;
-    }
+    // A mode byte of no known value leaves the choice as it was.
+    for (const auto& choice : StartChoices())
+        if (choice.Mode == v.StartMode)
+            choice.Radio->setChecked(true);
     EditFinishTime->setText(QString::number(v.FinishTime));
-    switch (v.FinishMode) {
-    case 0:
-        RadioFinishPowerOff->setChecked(true);
-        break;
-    case 1:
-        RadioFinishMinutes->setChecked(true);
-        break;
-    case 3:
-        RadioFinishRx->setChecked(true);
-        break;
-    default:
-        break;
-    }
+    for (const auto& choice : FinishChoices())
+        if (choice.Mode == v.FinishMode)
+            choice.Radio->setChecked(true);
     EditVoltspy->setText(QString::fromStdString(v.Voltspy));
     EditNumber[0]->setText(QString::number(v.Number1));
     EditNumber[1]->setText(QString::number(v.Number2));
@@ -803,18 +456,6 @@ void TZirkoComForm::UpdateRecordingTime()
         RecordingTimeText(RecordingSeconds(channels, p.Milliseconds(), MemorySize, UsedBytes))));
 }
 
-void TZirkoComForm::SetOperationButtons(std::initializer_list<QPushButton*> buttons, bool on)
-{
-    for (QPushButton* b : buttons)
-        b->setEnabled(on);
-}
-
-void TZirkoComForm::EnableOperationButtons()
-{
-    SetOperationButtons({ButtonClose, ButtonErase, ButtonUpload, ButtonDownloadCfg, ButtonReadData},
-                        true);
-}
-
 void TZirkoComForm::EnableConfigControls(bool on)
 {
     for (QWidget* w : std::initializer_list<QWidget*>{CheckAltitude,
@@ -840,16 +481,40 @@ void TZirkoComForm::EnableConfigControls(bool on)
         w->setEnabled(on);
 }
 
+TDeviceWindowState TZirkoComForm::State() const
+{
+    TDeviceWindowState state;
+    state.PortOpen = Link->PortOpen();
+    state.DeviceConnected = Link->DeviceConnected();
+    state.Pending = Link->PendingCommand().toStdString();
+    state.Operation = Operation;
+    state.ConfigUsable = ConfigUsable;
+    state.Ended = Ended;
+    return state;
+}
+
+void TZirkoComForm::ApplyState()
+{
+    const TDeviceWindowControls c = DeviceWindowControls(State());
+    ButtonConnect->setEnabled(c.Connect);
+    ComboPort->setEnabled(c.PortChoice);
+    ButtonDisconnect->setEnabled(c.Disconnect);
+    ButtonReadData->setEnabled(c.ReadData);
+    ButtonErase->setEnabled(c.Erase);
+    ButtonUpload->setEnabled(c.Upload);
+    ButtonDownloadCfg->setEnabled(c.DownloadCfg);
+    ButtonClose->setEnabled(c.Close);
+    EnableConfigControls(c.ConfigEdits);
+    Lamp->SetColour(c.Lamp);
+    setWindowTitle(QString::fromStdString(c.Caption));
+}
+
 void TZirkoComForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     ClosingNow = false;
-    ButtonClose->setEnabled(true);
-    ButtonConnect->setEnabled(true);
-    SetOperationButtons(
-        {ButtonReadData, ButtonUpload, ButtonDownloadCfg, ButtonErase, ButtonDisconnect}, false);
+    ApplyState();
     SetTopLabel(" ");
-    ComboPort->setEnabled(true);
     FillPortChoice();
     LabelInit->clear();
     LabelData->clear();
@@ -857,8 +522,6 @@ void TZirkoComForm::showEvent(QShowEvent* event)
     ShowProgress(0, MemorySize);
     EditFlightTemperature->setText(QString::number(Options.FlightTemperature));
     SetStatus("Zirko not connected.");
-    SetLamp(TLampColour::Red);
-    EnableConfigControls(false);
     if (QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -930,69 +593,58 @@ void TZirkoComForm::ConnectClick()
 void TZirkoComForm::DisconnectClick()
 {
     Link->Disconnect();
-    SetStatus("Disconnected.");
-    SetTopLabel("Disconnected.");
-    setWindowTitle(kCaptionDisconnected);
-    SetLamp(TLampColour::Red);
-    ButtonClose->setEnabled(true);
-    ButtonConnect->setEnabled(true);
-    SetOperationButtons(
-        {ButtonDisconnect, ButtonReadData, ButtonUpload, ButtonDownloadCfg, ButtonErase}, false);
-    EnableConfigControls(false);
+    SetStatus(kMsgDisconnected);
+    SetTopLabel(kMsgDisconnected);
+    Ended = true;
+    ApplyState();
+}
+
+void TZirkoComForm::StartOperation(const char* letter, const std::function<void()>& command)
+{
+    // The buttons change before the command goes out: its reply may be handled at once.
+    Operation = letter;
+    ApplyState();
+    // A command refused (not connected, nothing read to upload) leaves nothing in hand.
+    command();
+    if (Link->PendingCommand().isEmpty() && Operation == letter) {
+        Operation.clear();
+        ApplyState();
+    }
 }
 
 void TZirkoComForm::ReadDataClick()
 {
-    if (!Link->PortOpen()) {
-        ShowError("Not connected.");
-        return;
+    if (Link->PortOpen()) {
+        // The counts of the last download do not describe this one.
+        LabelInit->clear();
+        SetTopLabel(QString());
     }
-    SetOperationButtons({ButtonClose, ButtonUpload, ButtonDownloadCfg, ButtonErase}, false);
-    ShowProgress(0, MemorySize);
-    LabelData->setText("Number of bytes read: 0");
-    // The counts of the last download do not describe this one.
-    LabelInit->clear();
-    SetTopLabel(QString());
-    Link->ReadData();
+    StartOperation("D", [this] { Link->ReadData(); });
 }
 
 void TZirkoComForm::EraseClick()
 {
-    if (!Link->PortOpen()) {
-        ShowError("Not connected.");
-        return;
+    // Erasing loses every flight not yet downloaded: Enter answers No. Without a connection the
+    // session refuses at once and nothing is asked.
+    if (Link->PortOpen()) {
+        if (Dialogs().AskYesNo(this, "Erase memory?", true, TAnswer::No) != TAnswer::Yes)
+            return;
+        LabelInit->clear();
     }
-    // Erasing loses every flight not yet downloaded: Enter answers No.
-    if (Dialogs().AskYesNo(this, "Erase memory?", true, TAnswer::No) != TAnswer::Yes)
-        return;
-    SetOperationButtons({ButtonClose, ButtonUpload, ButtonDownloadCfg, ButtonReadData}, false);
-    LabelInit->clear();
-    Link->EraseMemory();
+    StartOperation("E", [this] { Link->EraseMemory(); });
 }
 
 void TZirkoComForm::UploadClick()
 {
-    if (!Link->PortOpen()) {
-        ShowError("Not connected.");
-        return;
-    }
-    if (!Link->ConfigLoaded()) {
-        ShowError("File not loaded.");
-        return;
-    }
-    SetOperationButtons({ButtonClose, ButtonReadData, ButtonDownloadCfg, ButtonErase}, false);
-    Link->UploadConfig(QByteArray(reinterpret_cast<const char*>(ConfigImage.data()),
-                                  static_cast<qsizetype>(ConfigImage.size())));
+    StartOperation("W", [this] {
+        Link->UploadConfig(QByteArray(reinterpret_cast<const char*>(ConfigImage.data()),
+                                      static_cast<qsizetype>(ConfigImage.size())));
+    });
 }
 
 void TZirkoComForm::DownloadCfgClick()
 {
-    if (!Link->PortOpen()) {
-        ShowError("Not connected.");
-        return;
-    }
-    SetOperationButtons({ButtonClose, ButtonUpload, ButtonReadData, ButtonErase}, false);
-    Link->DownloadConfig();
+    StartOperation("R", [this] { Link->DownloadConfig(); });
 }
 
 void TZirkoComForm::CloseClick()
@@ -1002,7 +654,8 @@ void TZirkoComForm::CloseClick()
         return;
     ClosingNow = true;
     Link->Close();
-    setWindowTitle(kCaptionDisconnected);
+    Ended = true;
+    ApplyState();
     done(QDialog::Accepted);
 }
 

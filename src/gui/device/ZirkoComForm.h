@@ -2,50 +2,22 @@
 #pragma once
 
 #include "core/device/ConfigRecord.h"
+#include "core/device/DeviceWindowState.h"
+#include "core/device/LoggerProtocol.h"
+#include "gui/device/ZirkoComControls.h"
 
 #include <QDialog>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <span>
-
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QStatusBar;
-class QWidget;
 
 namespace zirko {
 
 class TLoggerSession;
 
-enum class TLampColour { Red, Yellow, Green };
-
-// A round status lamp: red, yellow or green.
-class TStatusLamp : public QWidget {
-    Q_OBJECT
-public:
-    explicit TStatusLamp(QWidget* parent = nullptr);
-    void SetColour(const QColor& colour);
-    QColor Colour() const { return Current; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QColor Current;
-};
-
-// The memory size assumed until the firmware text has been read.
-inline constexpr qint64 kDefaultMemorySize = 540672;
-
-class TZirkoComForm : public QDialog {
+class TZirkoComForm : public QDialog, public TZirkoComControls {
     Q_OBJECT
 public:
     explicit TZirkoComForm(QWidget* parent = nullptr);
@@ -72,14 +44,17 @@ public:
     int Execute();
     TLoggerSession& Session() { return *Link; }
     TConfigImage ConfigImage{};
-    qint64 MemorySize = kDefaultMemorySize;
+    // The logger's memory, as its firmware tells it.
+    qint64 MemorySize = kLoggerSmallMemory;
     qint64 UsedBytes = 0;
 
     void ConfigToControls();
     TSamplePeriod SamplePeriod();
     void UpdateRecordingTime();
-    void EnableOperationButtons();
     void EnableConfigControls(bool on);
+    // What the connection and the command in hand allow: the buttons, the lamp and the caption.
+    TDeviceWindowState State() const;
+    void ApplyState();
     void ShowError(const QString& text);
     void SetStatus(const QString& text);
     void SetInitLabel(const QString& text);
@@ -91,50 +66,6 @@ public:
 
     // The serial ports the system lists; the port field offers them and the Simulator.
     std::function<QStringList()> ListPorts;
-
-    // Controls.
-    QComboBox* ComboPort = nullptr;
-    QPushButton* ButtonConnect = nullptr;
-    QPushButton* ButtonDisconnect = nullptr;
-    TStatusLamp* Lamp = nullptr;
-    QLabel* LabelTop = nullptr;
-    QPushButton* ButtonReadData = nullptr;
-    QPushButton* ButtonErase = nullptr;
-    QLabel* LabelInit = nullptr;
-    QLabel* LabelData = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    QWidget* PanelFileName = nullptr;
-    QLineEdit* EditFlightTemperature = nullptr;
-    QGroupBox* GroupConfig = nullptr;
-    QGroupBox* GroupDataLog = nullptr;
-    QCheckBox* CheckAltitude = nullptr;
-    QCheckBox* CheckRx = nullptr;
-    QCheckBox* CheckPower = nullptr;
-    QGroupBox* GroupSampling = nullptr;
-    QLineEdit* EditMin = nullptr;
-    QLineEdit* EditSec = nullptr;
-    QLineEdit* EditTenths = nullptr;
-    QLabel* LabelRecordingTime = nullptr;
-    QGroupBox* GroupStart = nullptr;
-    QRadioButton* RadioStartImmediately = nullptr;
-    QRadioButton* RadioStartSeconds = nullptr;
-    QRadioButton* RadioStartRx = nullptr;
-    QRadioButton* RadioStartAltitude = nullptr;
-    QLineEdit* EditStartDelay = nullptr;
-    QLineEdit* EditStartAltitude = nullptr;
-    QGroupBox* GroupFinish = nullptr;
-    QRadioButton* RadioFinishPowerOff = nullptr;
-    QRadioButton* RadioFinishMinutes = nullptr;
-    QRadioButton* RadioFinishRx = nullptr;
-    QLineEdit* EditFinishTime = nullptr;
-    QLineEdit* EditVoltspy = nullptr;
-    QPushButton* ButtonUpload = nullptr;
-    QPushButton* ButtonDownloadCfg = nullptr;
-    QWidget* PanelNumbers = nullptr;
-    QLineEdit* EditNumber[3]{};
-    QLabel* LabelFirmware = nullptr;
-    QPushButton* ButtonClose = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
 
 public slots:
     void ConnectClick();
@@ -153,18 +84,30 @@ protected:
     void reject() override;
 
 private:
-    void BuildControls();
+    void WireButtons();
     void WireSession();
     void WireEdits();
-    void SetLamp(TLampColour colour);
+    void WireModes();
     // Offers the ports found and preselects the stored one, or the first port found when the
     // stored one is not there (the top label says so).
     void FillPortChoice();
     void PortEdited(const QString& text);
+    // Runs one of the user's commands through the session; `letter` is its reply letter.
+    void StartOperation(const char* letter, const std::function<void()>& command);
     void DataReadingFinished(std::span<const uint8_t> image, qint64 lastDataIndex);
     void StoreWordFromEdit(QLineEdit* edit, size_t offset, int limit);
+
+    // A radio button of the start or finish mode, and the edit whose value its mode needs.
+    template <typename TMode> struct TModeChoice {
+        QRadioButton* Radio = nullptr;
+        TMode Mode{};
+        QLineEdit* Edit = nullptr;
+        size_t Offset = 0;
+        int Limit = 0;
+    };
+    std::array<TModeChoice<TStartMode>, 4> StartChoices() const;
+    std::array<TModeChoice<TFinishMode>, 3> FinishChoices() const;
     void EditLeft(QLineEdit* edit);
-    void SetOperationButtons(std::initializer_list<QPushButton*> buttons, bool on);
 
     struct TOptions {
         QString PortName;
@@ -179,6 +122,10 @@ private:
     bool FillingPorts = false;
     QString PortNote; // what the top label says about the port offered
     TLoggerSession* Link = nullptr;
+    // The user's command whose reply is not handled yet (see TDeviceWindowState).
+    std::string Operation;
+    bool ConfigUsable = false;
+    bool Ended = false;
 };
 
 } // namespace zirko

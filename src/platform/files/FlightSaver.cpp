@@ -1,6 +1,7 @@
 // Saves the flights of a downloaded memory image as flight files and keeps the image as a backup.
 #include "platform/files/FlightSaver.h"
 
+#include "core/device/LoggerProtocol.h"
 #include "platform/files/FlightFile.h"
 #include "platform/files/KnownFlights.h"
 
@@ -18,8 +19,6 @@ namespace {
 
 constexpr const char* kBackupPrefix = "Zirko-";
 constexpr const char* kBackupSuffix = ".bin";
-// Five bytes or fewer are the erased end alone: nothing worth keeping.
-constexpr int64_t kEndOfDataBytes = 5;
 
 // "YYYYMMDD-HHMMSS" in UTC: sorts by time and means the same on every machine.
 std::string TimeStamp()
@@ -94,7 +93,8 @@ TSplitResult TFlightSaver::DataReadingFinished(std::span<const uint8_t> image,
     lastDataIndex = std::min(lastDataIndex, static_cast<int64_t>(image.size()) - 1);
     // Everything read, also past the end of the data: the backup shows what the logger sent.
     std::string backup;
-    if (lastDataIndex + 1 > kEndOfDataBytes)
+    // The erased end alone is nothing worth keeping.
+    if (lastDataIndex + 1 > static_cast<int64_t>(kLoggerEndRunKept))
         backup = KeepBackup(image);
 
     const std::vector<TImageFlight> flights = SplitMemoryImage(image, lastDataIndex, settings);

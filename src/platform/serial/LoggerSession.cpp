@@ -99,9 +99,10 @@ void TLoggerSession::Connect()
     LinkWasLost = false;
     connect(Link.get(), &TLoggerLink::BytesArrived, this, &TLoggerSession::Pump);
     connect(Link.get(), &TLoggerLink::LinkLost, this, &TLoggerSession::OnLinkLost);
+    // The machine is waiting for the logger before anyone hears of the open port.
+    Machine->Start(Now());
     emit PortOpened();
     emit StatusText(opened.Message);
-    Machine->Start(Now());
     Pump();
 }
 
@@ -251,7 +252,7 @@ void TLoggerSession::Dispatch(const TProtocolEvent& e)
         break;
     case TProtocolEventKind::DownloadFinished:
         if (!LinkWasLost)
-            emit DownloadFinished(e.Bytes, e.Number, e.UsedBytes);
+            emit DownloadFinished(e.Bytes, e.Number, e.UsedBytes, e.DataBytes);
         break;
     case TProtocolEventKind::CommandFinished:
         emit CommandFinished(Text(e.Text), e.Flag);

@@ -85,9 +85,11 @@ signals:
     // Bytes of the memory received so far; `ended`: the download is over and `bytes` counts its
     // data.
     void Progress(qint64 bytes, bool ended);
-    // A download finished: everything read, to split up to `lastDataIndex` and save. The view
-    // is valid while the signal is delivered (direct connections only).
-    void DownloadFinished(std::span<const uint8_t> image, qint64 lastDataIndex, qint64 usedBytes);
+    // A download finished: everything read, to split up to `lastDataIndex` and save;
+    // `dataBytes` is the count the closing Progress gave. The view is valid while the signal is
+    // delivered (direct connections only).
+    void DownloadFinished(std::span<const uint8_t> image, qint64 lastDataIndex, qint64 usedBytes,
+                          qint64 dataBytes);
     // A command's reply was handled and no command is pending any more; `goesOn`: the
     // connection stays and the next command may be given.
     void CommandFinished(const QString& command, bool goesOn);

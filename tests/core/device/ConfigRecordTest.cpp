@@ -30,8 +30,27 @@ TEST(ConfigRecord, ViewSplitsThePeriodAndDropsPartsBelowATenth)
     EXPECT_EQ(v.Tenths, 3);
     EXPECT_TRUE(v.Rx);
     EXPECT_FALSE(v.Altitude);
-    EXPECT_EQ(v.StartMode, 2);
+    EXPECT_EQ(v.StartMode, TStartMode::AboveAltitude);
     EXPECT_EQ(v.Voltspy, "5.00");
+}
+
+TEST(ConfigRecord, ModesAreTheBytesTheLoggerReads)
+{
+    TConfigImage image{};
+    SetStartMode(image, TStartMode::AboveAltitude);
+    SetFinishMode(image, TFinishMode::ByRx);
+    EXPECT_EQ(image[cfg::kStartMode], 2);
+    EXPECT_EQ(image[cfg::kFinishMode], 3);
+    EXPECT_EQ(StartModeOf(image), TStartMode::AboveAltitude);
+    EXPECT_EQ(ConfigToView(image).FinishMode, TFinishMode::ByRx);
+    // A byte no mode has survives a read and a write untouched.
+    image[cfg::kFinishMode] = 2;
+    const TFinishMode unknown = FinishModeOf(image);
+    for (TFinishMode known :
+         {TFinishMode::PowerOff, TFinishMode::MinutesAfterPowerOn, TFinishMode::ByRx})
+        EXPECT_NE(unknown, known);
+    SetFinishMode(image, unknown);
+    EXPECT_EQ(image[cfg::kFinishMode], 2);
 }
 
 TEST(ConfigRecord, RecordingTime)

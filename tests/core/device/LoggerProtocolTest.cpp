@@ -208,6 +208,22 @@ TEST(LoggerDownload, TheEndRunIsCountedAcrossABlockBoundary)
     EXPECT_EQ(link.SentCount(kLoggerBlockOk), 1);
 }
 
+TEST(LoggerDownload, TheFinishedEventCarriesTheClosingCount)
+{
+    // Recorded data, and an erased memory whose end run is no data.
+    for (size_t recorded : {kLoggerBlockBytes * 3 + 7, size_t{0}}) {
+        TLoggerLinkHarness link(WithMemory(RecordedBytes(recorded)));
+        link.Connect();
+        link.Program.ReadData(link.Now);
+        link.Settle();
+        const auto* finished = link.Last(K::DownloadFinished);
+        ASSERT_NE(finished, nullptr);
+        EXPECT_EQ(finished->DataBytes, link.Last(K::Progress)->Number);
+        EXPECT_EQ(finished->DataBytes,
+                  recorded == 0 ? 0 : static_cast<int64_t>(recorded + kLoggerEndRunKept) - 1);
+    }
+}
+
 // Flights whose last sample ends in 0xFF (all but the last), so that byte and the next marker are
 // five erased bytes in a row, where the download used to end.
 std::vector<uint8_t> FlightsEndingInErasedBytes(int flights)
