@@ -31,6 +31,14 @@ uint8_t GetFirstPossibleGrafColorIndex(std::span<const uint8_t> usedIndexes)
     return kFreeColorIndex;
 }
 
+uint32_t GraphColorBgr(uint8_t index)
+{
+    if (index >= kGraphColorCount)
+        return 0;
+    const uint32_t rgb = GraphColors[index];
+    return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+}
+
 uint32_t ClimbColorOf(uint32_t rgb)
 {
     uint32_t out = 0;

@@ -22,4 +22,8 @@ uint32_t ClimbColorOf(uint32_t rgb);
 // `usedIndexes` holds the ColorIndex of slot 0 of every open flight.
 uint8_t GetFirstPossibleGrafColorIndex(std::span<const uint8_t> usedIndexes);
 
+// The colour of index 0..13 as 0x00BBGGRR (the order a flight's colour is kept in); 0 for an index
+// outside the table.
+uint32_t GraphColorBgr(uint8_t index);
+
 } // namespace zirko

@@ -15,6 +15,11 @@ bool IsZero(double change)
 }
 } // namespace
 
+double OffsetAsShown(double offset)
+{
+    return ParseStrictNumber(FormatFixed(offset, 1)).value_or(0.0);
+}
+
 TShownOffset ShownOffset(const TSeriesInfo& slot)
 {
     if (!slot.ShiftOn)

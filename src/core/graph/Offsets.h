@@ -44,6 +44,10 @@ std::vector<int> MoveOffsetsTo(TFlightSlots& slots, TShownOffset to);
 // The one message naming the flights that have no launch: "No launch found in: A, B.".
 std::string NoLaunchMessage(const std::vector<std::string>& names);
 
+// An offset as its field shows it: to one decimal. The commands that compute an offset keep that
+// value, so what the field says is what the chart does.
+double OffsetAsShown(double offset);
+
 // Slider positions for an offset: rounded half to even and clamped; the vertical one negated.
 int TrackBarXPosition(double offsetX);
 int TrackBarYPosition(double offsetY);

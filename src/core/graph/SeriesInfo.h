@@ -1,4 +1,4 @@
-// How one open flight is shown on the chart: its six series, their colour and offsets.
+// How one open flight is shown on the chart: the colour and offsets of its six series.
 #pragma once
 
 #include <array>
@@ -6,11 +6,8 @@
 
 namespace zirko {
 
-class TChartSeries; // a chart series owned by the chart; the core never touches it
-
-// Display state of one of the flight's six chart series.
+// Display state of one of the flight's six chart series; the series themselves belong to the chart.
 struct TSeriesInfo {
-    TChartSeries* Series = nullptr;
     uint8_t ColorIndex = 255;
     double OffsetX = 0;
     double OffsetY = 0;
@@ -31,5 +28,14 @@ enum TSeriesSlot : int {
 
 // The display slots of one flight, indexed by TSeriesSlot.
 using TFlightSlots = std::array<TSeriesInfo, kSlotCount>;
+
+// The slots of a newly opened flight: every series in the one colour, no offsets, switched on.
+inline TFlightSlots NewFlightSlots(uint8_t colorIndex)
+{
+    TFlightSlots result{};
+    for (TSeriesInfo& slot : result)
+        slot.ColorIndex = colorIndex;
+    return result;
+}
 
 } // namespace zirko

@@ -1,5 +1,7 @@
 #include "gui/graph/FlightsGraphHost.h"
 
+#include "core/app/TextCodec.h"
+#include "core/graph/GraphColors.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/services/UserLocale.h"
@@ -17,7 +19,15 @@ void TFlightsGraphHost::Observe(TGraphPage& page)
     Page = &page;
     connect(&Flights, &TOpenFlights::FlightOpened, &page, [this](int row) {
         Page->BuildFlightSeries(row);
-        Flights.SetColor(row, FlightColorValue(row));
+        // Past the table's colours the chart chose one of its own: the grid shows that one.
+        const TFlightSlots* flightSlots = Flights.SeriesInfo(row);
+        if (flightSlots && (*flightSlots)[kSlotAltitude].ColorIndex >= kGraphColorCount)
+            if (const TChartSeries* altitude = Page->SeriesOf(row, kSlotAltitude)) {
+                const QColor c = altitude->Color();
+                Flights.SetColor(row, static_cast<uint32_t>(c.red()) |
+                                          (static_cast<uint32_t>(c.green()) << 8) |
+                                          (static_cast<uint32_t>(c.blue()) << 16));
+            }
     });
     connect(&Flights, &TOpenFlights::ChannelChanged, &page, [this](int row, int col) {
         Page->ShowChannel(row, col, Flights.Channel(col, row) == TChannelState::On);
@@ -32,8 +42,8 @@ void TFlightsGraphHost::Observe(TGraphPage& page)
             [this](int row) { Page->RemoveFlightSeries(row); });
     connect(&Flights, &TOpenFlights::FlightRenamed, &page,
             [this](int row) { Page->RetitleFlightSeries(row); });
-    connect(&Flights, &TOpenFlights::SaveStarting, &page,
-            [this](int row) { CollectAnnotations(row); });
+    connect(&Flights, &TOpenFlights::AnnotationsChanged, &page,
+            [this](int row) { Page->ShowAnnotations(row); });
     // A saved flight's events are taken anew, as are all of them when the options change.
     connect(&Flights, &TOpenFlights::EventsChanged, &page, [this] { Page->Chart1->Replot(); });
     connect(&Flights, &TOpenFlights::FlightSaved, &page, [this] { Page->Chart1->Replot(); });
@@ -44,12 +54,12 @@ int TFlightsGraphHost::FlightCount() const
     return Flights.FlightCount();
 }
 
-TDataBlock* TFlightsGraphHost::Flight(int row) const
+const TDataBlock* TFlightsGraphHost::Flight(int row) const
 {
     return Flights.Flight(row);
 }
 
-TFlightSlots* TFlightsGraphHost::SeriesInfo(int row) const
+const TFlightSlots* TFlightsGraphHost::SeriesInfo(int row) const
 {
     return Flights.SeriesInfo(row);
 }
@@ -94,73 +104,83 @@ std::string TFlightsGraphHost::GroupSeparator() const
     return UserGroupSeparator();
 }
 
-void TFlightsGraphHost::MarkModified(int row)
+std::vector<int> TFlightsGraphHost::SetOffsetX(int row, double offset)
 {
-    Flights.SetModified(row, true);
+    return Flights.SetOffsetX(row, offset);
 }
 
-void TFlightsGraphHost::OffsetsEdited(int row)
+std::vector<int> TFlightsGraphHost::SetOffsetY(int row, int slot, double offset)
 {
-    Flights.OffsetsEdited(row);
+    return Flights.SetOffsetY(row, slot, offset);
+}
+
+std::vector<int> TFlightsGraphHost::SetShiftOn(int row, bool on)
+{
+    return Flights.SetShiftOn(row, on);
+}
+
+std::vector<int> TFlightsGraphHost::MoveOffsetsTo(int row, TShownOffset to)
+{
+    return Flights.MoveOffsetsTo(row, to);
+}
+
+void TFlightsGraphHost::SetServoZero(int row, double rxOffsetY)
+{
+    Flights.SetServoZero(row, rxOffsetY);
+}
+
+TShownOffset TFlightsGraphHost::AnnotationOffset(int row) const
+{
+    const TFlightSlots* flightSlots = Flights.SeriesInfo(row);
+    return flightSlots ? ShownOffset((*flightSlots)[kSlotAnnotation]) : TShownOffset{};
+}
+
+const TAnotace* TFlightsGraphHost::Annotation(int row, int i) const
+{
+    const TDataBlock* flight = Flights.Flight(row);
+    if (!flight || i < 0 || i >= static_cast<int>(flight->Annotations.size()))
+        return nullptr;
+    return &flight->Annotations[static_cast<size_t>(i)];
 }
 
 int TFlightsGraphHost::AnnotCount(int row) const
 {
-    return Page ? Page->AnnotationCount(row) : 0;
+    const TDataBlock* flight = Flights.Flight(row);
+    return flight ? static_cast<int>(flight->Annotations.size()) : 0;
 }
 
 double TFlightsGraphHost::AnnotX(int row, int i) const
 {
-    return Page->SeriesOf(row, kSlotAnnotation)->X(i);
+    const TAnotace* a = Annotation(row, i);
+    return a ? a->Time + AnnotationOffset(row).Dx : 0;
 }
 
 double TFlightsGraphHost::AnnotY(int row, int i) const
 {
-    return Page->SeriesOf(row, kSlotAnnotation)->Y(i);
+    const TAnotace* a = Annotation(row, i);
+    return a ? a->Value + AnnotationOffset(row).Dy : 0;
 }
 
 QString TFlightsGraphHost::AnnotLabel(int row, int i) const
 {
-    return Page->SeriesOf(row, kSlotAnnotation)->LabelText(i);
+    const TAnotace* a = Annotation(row, i);
+    return a ? QString::fromStdString(DecodeFileText(a->Text)) : QString();
 }
 
 void TFlightsGraphHost::AnnotAppend(int row, double x, double y, const QString& text)
 {
-    Page->AppendAnnotation(row, x, y, text.toStdString());
-    Flights.SetModified(row, true);
+    // Placed where it shows now, held as the file's values.
+    const TShownOffset offset = AnnotationOffset(row);
+    TAnotace a;
+    a.Time = x - offset.Dx;
+    a.Value = y - offset.Dy;
+    a.Text = text.toStdString();
+    Flights.AddAnnotation(row, std::move(a));
 }
 
 void TFlightsGraphHost::AnnotDelete(int row, int index)
 {
-    Page->DeleteAnnotation(row, index);
-    Flights.SetModified(row, true);
-}
-
-uint32_t TFlightsGraphHost::FlightColorValue(int row) const
-{
-    TChartSeries* series = Page->SeriesOf(row, kSlotAltitude);
-    if (!series)
-        return 0;
-    const QColor c = series->Color();
-    return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
-           (static_cast<uint32_t>(c.blue()) << 16);
-}
-
-void TFlightsGraphHost::CollectAnnotations(int row)
-{
-    TDataBlock* flight = Flight(row);
-    TChartSeries* series = Page->SeriesOf(row, kSlotAnnotation);
-    if (!flight || !series)
-        return;
-    // The series holds the annotations as the file has them; offsets are only how they show.
-    flight->Annotations.clear();
-    for (int i = 0; i < series->Count(); ++i) {
-        TAnotace a;
-        a.Text = series->Label(i);
-        a.Time = series->StoredX(i);
-        a.Value = series->StoredY(i);
-        flight->Annotations.push_back(std::move(a));
-    }
+    Flights.DeleteAnnotation(row, index);
 }
 
 } // namespace zirko

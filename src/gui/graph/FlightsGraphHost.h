@@ -23,8 +23,8 @@ struct TGraphHostSettings {
     std::function<bool()> PageActive;
 };
 
-// A read-only view of the open flights for the page and the dialog; it keeps the page's series
-// in step with the list.
+// The open flights as the page and the annotation dialog see them: reads, and edits handed to the
+// list; it keeps the page's series in step with the list.
 class TFlightsGraphHost final : public QObject, public TGraphHost, public TAnnotationHost {
     Q_OBJECT
 public:
@@ -34,8 +34,8 @@ public:
     void Observe(TGraphPage& page);
 
     int FlightCount() const override;
-    TDataBlock* Flight(int row) const override;
-    TFlightSlots* SeriesInfo(int row) const override;
+    const TDataBlock* Flight(int row) const override;
+    const TFlightSlots* SeriesInfo(int row) const override;
     const std::vector<double>& ClimbRate(int row) const override;
     const TFlightEvents* Events(int row) const override;
     QString FlightName(int row) const override;
@@ -50,8 +50,11 @@ public:
     TGraphSettings& GraphSettings() override { return Settings.Graph; }
     bool GraphPageActive() const override { return Settings.PageActive(); }
     int AutoGridSize() const override { return Settings.NameColMinWidth; }
-    void MarkModified(int row) override;
-    void OffsetsEdited(int row) override;
+    std::vector<int> SetOffsetX(int row, double offset) override;
+    std::vector<int> SetOffsetY(int row, int slot, double offset) override;
+    std::vector<int> SetShiftOn(int row, bool on) override;
+    std::vector<int> MoveOffsetsTo(int row, TShownOffset to) override;
+    void SetServoZero(int row, double rxOffsetY) override;
 
     int AnnotFlightCount() const override { return FlightCount(); }
     QString AnnotFlightName(int row) const override { return FlightName(row); }
@@ -64,10 +67,9 @@ public:
     void AnnotDelete(int row, int index) override;
 
 private:
-    // The altitude series' colour as 0x00BBGGRR.
-    uint32_t FlightColorValue(int row) const;
-    // Rebuilds the record's annotations from the chart before a save.
-    void CollectAnnotations(int row);
+    // The annotation as it shows: its stored values moved by the flight's offsets.
+    TShownOffset AnnotationOffset(int row) const;
+    const TAnotace* Annotation(int row, int i) const;
 
     TOpenFlights& Flights;
     TGraphHostSettings Settings;

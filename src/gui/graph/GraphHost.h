@@ -5,6 +5,7 @@
 #include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/GraphSettings.h"
+#include "core/graph/Offsets.h"
 #include "core/graph/SeriesInfo.h"
 
 #include <QString>
@@ -19,11 +20,12 @@ public:
     virtual ~TGraphHost() = default;
 
     virtual int FlightCount() const = 0;
-    // Null when the row holds no flight.
-    virtual TDataBlock* Flight(int row) const = 0;
-    // How the flight of a row is shown: the page keeps its series and offsets there. Null when
-    // the row holds no flight.
-    virtual TFlightSlots* SeriesInfo(int row) const = 0;
+    // Null when the row holds no flight. The page reads the record; it changes it only through
+    // the edits below.
+    virtual const TDataBlock* Flight(int row) const = 0;
+    // The colour and offsets the flight of a row is shown with. Null when the row holds no
+    // flight.
+    virtual const TFlightSlots* SeriesInfo(int row) const = 0;
     // The flight's climb rate in m/s, one value per sample; empty when the row holds no flight or
     // the flight has no altitude. Worked out once, when first asked for.
     virtual const std::vector<double>& ClimbRate(int row) const = 0;
@@ -51,10 +53,14 @@ public:
     virtual bool GraphPageActive() const = 0;
     // Column fitting of the readings table (below 8: widths left alone).
     virtual int AutoGridSize() const = 0;
-    // The page changed what a flight's file holds (its servo offset): the flight is modified.
-    virtual void MarkModified(int row) = 0;
-    // The page moved a flight's offsets or switched them: only the view changed, not the file.
-    virtual void OffsetsEdited(int row) = 0;
+    // The offsets of a flight (only its view, never its file). Each returns the slots whose
+    // shown offset changed.
+    virtual std::vector<int> SetOffsetX(int row, double offset) = 0;
+    virtual std::vector<int> SetOffsetY(int row, int slot, double offset) = 0;
+    virtual std::vector<int> SetShiftOn(int row, bool on) = 0;
+    virtual std::vector<int> MoveOffsetsTo(int row, TShownOffset to) = 0;
+    // The servo value that reads as 0, saved with the flight: the flight is modified.
+    virtual void SetServoZero(int row, double rxOffsetY) = 0;
 };
 
 } // namespace zirko

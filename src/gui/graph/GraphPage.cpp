@@ -311,68 +311,71 @@ void TGraphPage::LayoutChartArea()
 // --------------------------------------------------------------------------------------------
 // The flights' series
 
-TFlightSlots* TGraphPage::SlotsOf(int row) const
+const TFlightSlots* TGraphPage::SlotsOf(int row) const
 {
     return Host.SeriesInfo(row);
 }
 
 void TGraphPage::ShowOffsets(int row)
 {
-    TFlightSlots* flightSlots = SlotsOf(row);
+    const TFlightSlots* flightSlots = SlotsOf(row);
     if (!flightSlots)
         return;
-    for (const TSeriesInfo& slot : *flightSlots) {
-        if (!slot.Series)
+    for (int k = 0; k < kSlotCount; ++k) {
+        TChartSeries* series = SeriesOf(row, k);
+        if (!series)
             continue;
-        TSeriesTransform t = slot.Series->Transform();
-        const TShownOffset offset = ShownOffset(slot);
+        TSeriesTransform t = series->Transform();
+        const TShownOffset offset = ShownOffset((*flightSlots)[static_cast<size_t>(k)]);
         t.Dx = offset.Dx;
         t.Dy = offset.Dy;
-        slot.Series->SetTransform(t);
+        series->SetTransform(t);
     }
 }
 
-uint8_t TGraphPage::GetFirstPossibleGrafColorIndex(int exceptRow) const
+void TGraphPage::ShowAnnotations(int row)
 {
-    std::vector<uint8_t> used;
-    for (int row = 0; row < Host.FlightCount(); ++row) {
-        if (row == exceptRow)
-            continue;
-        const TDataBlock* f = Host.Flight(row);
-        const TFlightSlots* flightSlots = SlotsOf(row);
-        if (ZIRKO_ASSERT(f != nullptr && flightSlots, "P<>nil in GetFirstPossibleGrafColorIndex",
-                         "Graph"))
-            used.push_back((*flightSlots)[kSlotAltitude].ColorIndex);
-    }
-    return zirko::GetFirstPossibleGrafColorIndex(used);
+    TChartSeries* s = SeriesOf(row, kSlotAnnotation);
+    const TDataBlock* f = Host.Flight(row);
+    if (!s || !f)
+        return;
+    // The annotations are few: points of the series' own, holding the record's values, shown
+    // through the offsets.
+    const TSeriesTransform shown = s->Transform();
+    s->Clear();
+    s->SetTransform({});
+    for (const TAnotace& a : f->Annotations)
+        s->AddXY(a.Time, a.Value, a.Text);
+    s->SetTransform(shown);
+    Chart1->Replot();
 }
 
 TChannelStates TGraphPage::BuildFlightSeries(int row)
 {
     const TDataBlock* f = Host.Flight(row);
-    TFlightSlots* flightSlots = SlotsOf(row);
-    if (!f || !flightSlots)
+    const TFlightSlots* flightSlots = SlotsOf(row);
+    if (!f || !flightSlots || row < 0 || row > static_cast<int>(FlightSeries.size()))
         return {TChannelState::Unavailable, TChannelState::Unavailable, TChannelState::Unavailable,
                 TChannelState::Unavailable, TChannelState::Off};
+    if (row == static_cast<int>(FlightSeries.size()))
+        FlightSeries.emplace_back();
+    std::array<TChartSeries*, kSlotCount>& handles = FlightSeries[static_cast<size_t>(row)];
     const TChannelStates states = InitialChannelStates(*f);
     const TGraphSettings& gs = Host.GraphSettings();
-    const uint8_t colorIndex = GetFirstPossibleGrafColorIndex(row);
+    // The host chose the flight's colour; past the table's end the chart picks a free one.
+    const uint8_t colorIndex = (*flightSlots)[kSlotAltitude].ColorIndex;
     const QString name = Host.FlightName(row);
     const size_t nAlt = std::min(f->Time.size(), f->Altitude.size());
     // One look at the times serves the three lines that share them.
     const bool timeAscending = std::is_sorted(f->Time.begin(), f->Time.end());
     // The series view the record's arrays: nothing of the flight is copied here.
     for (int k = 0; k < kSlotCount; ++k) {
-        TSeriesInfo& info = (*flightSlots)[static_cast<size_t>(k)];
-        info.OffsetX = 0;
-        info.OffsetY = 0;
-        info.ShiftOn = true;
-        info.ColorIndex = colorIndex;
-        if (info.Series)
-            Chart1->RemoveSeries(info.Series);
+        TChartSeries*& handle = handles[static_cast<size_t>(k)];
+        if (handle)
+            Chart1->RemoveSeries(handle);
         const bool line = k <= kSlotVoltage || k == kSlotClimb;
         TChartSeries* s = Chart1->AddSeries(line ? TSeriesKind::Line : TSeriesKind::Point);
-        info.Series = s;
+        handle = s;
         s->SetActive(false);
         s->SetTitle(name + kTitleSuffix[static_cast<size_t>(k)]);
         s->SetColor(colorIndex < kGraphColorCount ? ColorOfIndex(colorIndex)
@@ -386,9 +389,6 @@ TChannelStates TGraphPage::BuildFlightSeries(int row)
         case kSlotServo: {
             s->SetVerticalAxis(TAxisId::Right);
             s->SetPen(LineStyleOf(gs.RXLStyle), gs.RXLWidth);
-            // In percent the flight's own servo offset is the servo's offset while shown.
-            if (!Host.DeflectionOnGraph())
-                info.OffsetY = f->RxOffsetY;
             const TLinearMap map =
                 ServoMap(Host.DeflectionOnGraph(), Host.DeflectionMin(), Host.DeflectionMax());
             s->SetTransform({0, map.Scale, map.Base, 0});
@@ -431,16 +431,18 @@ TChannelStates TGraphPage::BuildFlightSeries(int row)
             break;
         }
     }
+    // In percent the flight's own servo offset is the servo's offset while shown.
+    if (!Host.DeflectionOnGraph() && f->RxOffsetY != 0)
+        Host.SetOffsetY(row, kSlotServo, f->RxOffsetY);
     ShowOffsets(row);
     return states;
 }
 
 TChartSeries* TGraphPage::SeriesOf(int row, int slot) const
 {
-    const TFlightSlots* flightSlots = SlotsOf(row);
-    if (!flightSlots || slot < 0 || slot >= kSlotCount)
+    if (row < 0 || row >= static_cast<int>(FlightSeries.size()) || slot < 0 || slot >= kSlotCount)
         return nullptr;
-    return (*flightSlots)[static_cast<size_t>(slot)].Series;
+    return FlightSeries[static_cast<size_t>(row)][static_cast<size_t>(slot)];
 }
 
 void TGraphPage::ShowChannel(int row, int column, bool on)
@@ -515,14 +517,13 @@ void TGraphPage::RetitleFlightSeries(int row)
 
 void TGraphPage::RemoveFlightSeries(int row)
 {
-    TFlightSlots* flightSlots = SlotsOf(row);
-    if (!flightSlots)
+    if (row < 0 || row >= static_cast<int>(FlightSeries.size()))
         return;
-    for (TSeriesInfo& info : *flightSlots) {
-        if (info.Series)
-            Chart1->RemoveSeries(info.Series);
-        info.Series = nullptr;
-    }
+    for (TChartSeries* series : FlightSeries[static_cast<size_t>(row)])
+        if (series)
+            Chart1->RemoveSeries(series);
+    // The rows below move up with their series.
+    FlightSeries.erase(FlightSeries.begin() + row);
     UpdateClimbAxis();
 }
 
@@ -532,24 +533,6 @@ void TGraphPage::MoveFlightSeriesToFront(int row)
          {kSlotClimb, kSlotVoltage, kSlotServo, kSlotAltitude, kSlotMarker, kSlotAnnotation})
         if (TChartSeries* s = SeriesOf(row, slot))
             Chart1->MoveSeriesTowardStart(s);
-}
-
-int TGraphPage::AnnotationCount(int row) const
-{
-    const TChartSeries* s = SeriesOf(row, kSlotAnnotation);
-    return s ? s->Count() : 0;
-}
-
-int TGraphPage::AppendAnnotation(int row, double x, double y, const std::string& text)
-{
-    TChartSeries* s = SeriesOf(row, kSlotAnnotation);
-    return s ? s->AddXY(x, y, text) : -1;
-}
-
-void TGraphPage::DeleteAnnotation(int row, int index)
-{
-    if (TChartSeries* s = SeriesOf(row, kSlotAnnotation))
-        s->Delete(index);
 }
 
 bool TGraphPage::ChannelShownAnywhere(int column) const

@@ -73,16 +73,13 @@ public:
     void ShowFlightStretch(int row, double from, double to);
     // True when the grid is visible and some flight shows that column.
     bool ChannelShownAnywhere(int column) const;
-    // The flight colour index of a new flight, from the flights open now (excluding `exceptRow`).
-    uint8_t GetFirstPossibleGrafColorIndex(int exceptRow = -1) const;
 
     // --- series operations for offsets and annotations ---
     TChartSeries* SeriesOf(int row, int slot) const;
     // The flight's series take the offsets its slots hold now (no pass over the samples).
     void ShowOffsets(int row);
-    int AnnotationCount(int row) const;
-    int AppendAnnotation(int row, double x, double y, const std::string& text);
-    void DeleteAnnotation(int row, int index);
+    // The annotation series shows the record's annotations as they are now.
+    void ShowAnnotations(int row);
 
     // --- navigation ---
     // Wheel over the main window: zooms when a flight is open, the page active and the pointer
@@ -289,7 +286,7 @@ private:
     void DrawStartHeights(QPainter& painter);
     QString TimeLabel(TAxisId axis, const QString& label) const;
     // A flight's display slots; every access to them goes through here.
-    TFlightSlots* SlotsOf(int row) const;
+    const TFlightSlots* SlotsOf(int row) const;
     void ShowError(const QString& text);
 
     void Chart1MouseDown(QMouseEvent* event);
@@ -304,16 +301,22 @@ private:
     void PaintPointerPanel(QPainter& painter, const QRect& plot);
 
     void CreateOffsetControls();
-    TDataBlock* ShiftFlight(const char* assertion) const;
+    const TDataBlock* ShiftFlight(const char* assertion) const;
     // After offsets changed in `changed` slots: the series show them and the axes follow.
     void OffsetsChanged(int row, const std::vector<int>& changed);
     void SetTrackBarSilently(QSlider* bar, int position);
+    // A computed offset of the current flight: set, then shown in its field and slider.
+    void SetShiftX(int row, double offset);
+    void SetShiftY(int row, double offset);
+    void SwitchShiftOn(int row);
     QString OffsetText(double value) const;
     double FieldNumber(const QLineEdit* edit) const;
     // Set at a Ctrl release: the band stays until the next full redraw.
     bool BandFrozen = false;
 
     TGraphHost& Host;
+    // The series of each open flight, row by row, indexed by TSeriesSlot.
+    std::vector<std::array<TChartSeries*, kSlotCount>> FlightSeries;
     QWidget* ChartArea = nullptr;
     QHBoxLayout* ToolRow = nullptr;
     QHBoxLayout* ReadoutBelowSlot = nullptr;

@@ -94,14 +94,14 @@ void TGraphPage::SetTrackBarSilently(QSlider* bar, int position)
     bar->setValue(position);
 }
 
-TDataBlock* TGraphPage::ShiftFlight(const char* assertion) const
+const TDataBlock* TGraphPage::ShiftFlight(const char* assertion) const
 {
     if (!isEnabled())
         return nullptr;
     const int row = Host.CurrentRow();
     if (row < 0 || row >= Host.FlightCount())
         return nullptr;
-    TDataBlock* flight = Host.Flight(row);
+    const TDataBlock* flight = Host.Flight(row);
     ZIRKO_ASSERT(flight != nullptr, assertion, kUnit);
     return flight;
 }
@@ -110,7 +110,6 @@ void TGraphPage::OffsetsChanged(int row, const std::vector<int>& changed)
 {
     if (changed.empty())
         return;
-    Host.OffsetsEdited(row);
     ShowOffsets(row);
     Chart1->RecalculateAll();
     UpdateScrollBars();
@@ -122,11 +121,10 @@ void TGraphPage::ApplyShiftX(bool fromField)
         if (!ShiftFlight("P=nil in EditShiftXChange"))
             return;
         const int row = Host.CurrentRow();
-        TFlightSlots& flightSlots = *SlotsOf(row);
         const double value = FieldNumber(EditShiftX);
-        if (std::fabs(value - flightSlots[kSlotAltitude].OffsetX) <= kZeroChange)
+        if (std::fabs(value - (*SlotsOf(row))[kSlotAltitude].OffsetX) <= kZeroChange)
             return;
-        OffsetsChanged(row, zirko::ApplyShiftX(flightSlots, value));
+        OffsetsChanged(row, Host.SetOffsetX(row, value));
         if (fromField)
             SetTrackBarSilently(TrackBarX, TrackBarXPosition(value));
     } catch (const std::exception& e) {
@@ -142,16 +140,32 @@ void TGraphPage::ApplyShiftY(bool fromField)
         if (!flight || k < 0)
             return;
         const int row = Host.CurrentRow();
-        TFlightSlots& flightSlots = *SlotsOf(row);
         const double value = FieldNumber(EditShiftY);
-        if (std::fabs(value - flightSlots[static_cast<size_t>(k)].OffsetY) <= kZeroChange)
+        if (std::fabs(value - (*SlotsOf(row))[static_cast<size_t>(k)].OffsetY) <= kZeroChange)
             return;
-        OffsetsChanged(row, zirko::ApplyShiftY(flightSlots, k, value));
+        OffsetsChanged(row, Host.SetOffsetY(row, k, value));
         if (fromField)
             SetTrackBarSilently(TrackBarY, TrackBarYPosition(value));
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()) + "\nIn EditShiftYExit.");
     }
+}
+
+void TGraphPage::SetShiftX(int row, double offset)
+{
+    OffsetsChanged(row, Host.SetOffsetX(row, offset));
+    EditShiftX->setText(OffsetText(offset));
+    SetTrackBarSilently(TrackBarX, TrackBarXPosition(offset));
+}
+
+void TGraphPage::SetShiftY(int row, double offset)
+{
+    const int k = ComboBoxShiftAxis->currentIndex();
+    if (k < 0)
+        return;
+    OffsetsChanged(row, Host.SetOffsetY(row, k, offset));
+    EditShiftY->setText(OffsetText(offset));
+    SetTrackBarSilently(TrackBarY, TrackBarYPosition(offset));
 }
 
 void TGraphPage::ChooseShiftAxis(int k)
@@ -168,7 +182,7 @@ void TGraphPage::ComboBoxShiftAxisChange()
         return;
     const double offset = (*SlotsOf(Host.CurrentRow()))[static_cast<size_t>(k)].OffsetY;
     EditShiftY->setText(OffsetText(offset));
-    SetTrackBarSilently(TrackBarY, TrackBarYPosition(FieldNumber(EditShiftY)));
+    SetTrackBarSilently(TrackBarY, TrackBarYPosition(OffsetAsShown(offset)));
 }
 
 void TGraphPage::SetShiftState(int row, bool apply)
@@ -178,9 +192,8 @@ void TGraphPage::SetShiftState(int row, bool apply)
                                                       TrackBarX, TrackBarY})
         w->setEnabled(on);
     if (apply && isEnabled() && row >= 0 && row < Host.FlightCount()) {
-        TFlightSlots* flightSlots = SlotsOf(row);
-        if (ZIRKO_ASSERT(flightSlots != nullptr, "P=nil in CheckBoxShiftClick", kUnit))
-            OffsetsChanged(row, SetShiftOn(*flightSlots, on));
+        if (ZIRKO_ASSERT(SlotsOf(row) != nullptr, "P=nil in CheckBoxShiftClick", kUnit))
+            OffsetsChanged(row, Host.SetShiftOn(row, on));
     }
     UpdateScrollBars();
 }
@@ -192,11 +205,13 @@ void TGraphPage::LoadShiftControls(int row)
         return;
     CheckBoxShift->setChecked((*flightSlots)[kSlotAltitude].ShiftOn);
     SetShiftState(row, false);
-    EditShiftX->setText(OffsetText((*flightSlots)[kSlotAltitude].OffsetX));
+    const double x = (*flightSlots)[kSlotAltitude].OffsetX;
     const int k = std::max(0, ComboBoxShiftAxis->currentIndex());
-    EditShiftY->setText(OffsetText((*flightSlots)[static_cast<size_t>(k)].OffsetY));
-    SetTrackBarSilently(TrackBarX, TrackBarXPosition(FieldNumber(EditShiftX)));
-    SetTrackBarSilently(TrackBarY, TrackBarYPosition(FieldNumber(EditShiftY)));
+    const double y = (*flightSlots)[static_cast<size_t>(k)].OffsetY;
+    EditShiftX->setText(OffsetText(x));
+    EditShiftY->setText(OffsetText(y));
+    SetTrackBarSilently(TrackBarX, TrackBarXPosition(OffsetAsShown(x)));
+    SetTrackBarSilently(TrackBarY, TrackBarYPosition(OffsetAsShown(y)));
 }
 
 TGraphPage::TZeroPoint TGraphPage::ZeroPointAt(int px, int py) const
@@ -210,25 +225,30 @@ TGraphPage::TZeroPoint TGraphPage::ZeroPointAt(int px, int py) const
     return p;
 }
 
+void TGraphPage::SwitchShiftOn(int row)
+{
+    if (CheckBoxShift->isChecked())
+        return;
+    CheckBoxShift->setChecked(true);
+    SetShiftState(row, true);
+}
+
 void TGraphPage::AdjustToZero(const TZeroPoint& point, bool shiftAxes)
 {
     try {
         if (!ShiftFlight("P=nil in AdjustToZeroClick"))
             return;
+        const int row = Host.CurrentRow();
         // With the offsets switched off the point under the pointer is the recorded one: the new
         // offsets start from 0 and are switched on, so that point really goes to (0, 0).
         const bool wasOn = CheckBoxShift->isChecked();
         ChooseShiftAxis(kSlotAltitude);
-        const double x0 = wasOn ? FieldNumber(EditShiftX) : 0.0;
-        EditShiftX->setText(OffsetText(x0 - point.Vx));
-        ApplyShiftX(true);
-        const double y0 = wasOn ? FieldNumber(EditShiftY) : 0.0;
-        EditShiftY->setText(OffsetText(y0 - point.Vy));
-        ApplyShiftY(true);
-        if (!wasOn) {
-            CheckBoxShift->setChecked(true);
-            SetShiftState(Host.CurrentRow(), true);
-        }
+        const TSeriesInfo& altitude = (*SlotsOf(row))[kSlotAltitude];
+        const double x0 = wasOn ? altitude.OffsetX : 0.0;
+        const double y0 = wasOn ? altitude.OffsetY : 0.0;
+        SetShiftX(row, OffsetAsShown(x0 - point.Vx));
+        SetShiftY(row, OffsetAsShown(y0 - point.Vy));
+        SwitchShiftOn(row);
         if (shiftAxes && !point.TimeAutomatic) {
             Chart1->SetMinMax(TAxisId::Bottom, point.Time.Min - point.Vx,
                               point.Time.Max - point.Vx);
@@ -246,20 +266,16 @@ void TGraphPage::AdjustRxToZero(int py)
     try {
         if (!ChannelShownAnywhere(2))
             return;
-        TDataBlock* flight = ShiftFlight("P=nil in AdjustRxToZeroClick");
-        if (!flight)
+        if (!ShiftFlight("P=nil in AdjustRxToZeroClick"))
             return;
+        const int row = Host.CurrentRow();
         const double rMin = Chart1->Minimum(TAxisId::Right);
         const double rMax = Chart1->Maximum(TAxisId::Right);
         ChooseShiftAxis(kSlotServo);
         const double vy = Chart1->ValueAtPixel(TAxisId::Right, py);
-        const double y0 = CheckBoxShift->isChecked() ? FieldNumber(EditShiftY) : 0.0;
-        EditShiftY->setText(OffsetText(y0 - vy));
-        ApplyShiftY(true);
-        if (!CheckBoxShift->isChecked()) {
-            CheckBoxShift->setChecked(true);
-            SetShiftState(Host.CurrentRow(), true);
-        }
+        const double y0 = CheckBoxShift->isChecked() ? (*SlotsOf(row))[kSlotServo].OffsetY : 0.0;
+        SetShiftY(row, OffsetAsShown(y0 - vy));
+        SwitchShiftOn(row);
         if (CheckBox_RxCenter->isChecked()) {
             const double s = rMax - rMin;
             Chart1->SetMinMax(TAxisId::Right, -s / 2, s / 2);
@@ -267,8 +283,7 @@ void TGraphPage::AdjustRxToZero(int py)
             Chart1->SetMinMax(TAxisId::Right, rMin - vy, rMax - vy);
         }
         UpdateScrollBars();
-        flight->RxOffsetY = y0 - vy;
-        Host.MarkModified(Host.CurrentRow());
+        Host.SetServoZero(row, y0 - vy);
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()) + "\nIn AdjustRxToZeroClick.");
     }
@@ -281,8 +296,7 @@ std::vector<std::string> TGraphPage::AlignLaunches()
         return withoutLaunch;
     for (int row = 0; row < Host.FlightCount(); ++row) {
         const TDataBlock* flight = Host.Flight(row);
-        TFlightSlots* flightSlots = SlotsOf(row);
-        if (!ZIRKO_ASSERT(flight != nullptr && flightSlots != nullptr,
+        if (!ZIRKO_ASSERT(flight != nullptr && SlotsOf(row) != nullptr,
                           "P=nil in AlignLaunchesClick", kUnit))
             continue;
         const std::optional<TShownOffset> offsets = LaunchZeroOffsets(*flight);
@@ -290,7 +304,7 @@ std::vector<std::string> TGraphPage::AlignLaunches()
             withoutLaunch.push_back(Host.FlightName(row).toStdString());
             continue;
         }
-        OffsetsChanged(row, MoveOffsetsTo(*flightSlots, *offsets));
+        OffsetsChanged(row, Host.MoveOffsetsTo(row, *offsets));
     }
     if (Host.CurrentRow() >= 0) {
         ChooseShiftAxis(kSlotAltitude);
@@ -304,11 +318,12 @@ void TGraphPage::ResetFlightShift()
 {
     if (!ShiftFlight("P=nil in ResetShiftClick"))
         return;
+    const int row = Host.CurrentRow();
     ChooseShiftAxis(kSlotAltitude);
+    SetShiftX(row, 0);
+    SetShiftY(row, 0);
     EditShiftX->setText("0");
-    ApplyShiftX(true);
     EditShiftY->setText("0");
-    ApplyShiftY(true);
 }
 
 } // namespace zirko

@@ -50,7 +50,7 @@ std::vector<TGraphPage::TPointerLine> TGraphPage::PointerLinesAt(int x) const
         if (!anyShown)
             continue;
         auto shown = [&](int slot) -> std::optional<TSeriesTransform> {
-            const TChartSeries* s = (*flightSlots)[static_cast<size_t>(slot)].Series;
+            const TChartSeries* s = SeriesOf(row, slot);
             if (!s || Host.ChannelState(slot + 1, row) != TChannelState::On)
                 return std::nullopt;
             return s->Transform();
@@ -65,14 +65,14 @@ std::vector<TGraphPage::TPointerLine> TGraphPage::PointerLinesAt(int x) const
         view.ServoShown = shown(kSlotServo);
         view.VoltageShown = shown(kSlotVoltage);
         // The climb rate as its curve shows it, when it does.
-        const TChartSeries* climb = (*flightSlots)[kSlotClimb].Series;
+        const TChartSeries* climb = SeriesOf(row, kSlotClimb);
         if (climb && climb->Active()) {
             view.Climb = Host.ClimbRate(row);
             view.ClimbShown = true;
         }
         TPointerLine line;
         line.Row = row;
-        const TChartSeries* altitude = (*flightSlots)[kSlotAltitude].Series;
+        const TChartSeries* altitude = SeriesOf(row, kSlotAltitude);
         line.Color = altitude ? altitude->Color() : QColor(Qt::black);
         line.Name = Host.FlightName(row);
         if (const auto sample = SampleAtPointer(view, t)) {

@@ -2,6 +2,7 @@
 
 #include "core/analysis/FlightAnalysis.h"
 #include "core/flightdata/FlightText.h"
+#include "core/graph/GraphColors.h"
 #include "core/logbook/FlightDetails.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
@@ -22,18 +23,55 @@ TOffscreenGraphHost::TOffscreenGraphHost(const TOptions& options, const TGraphSe
 {
 }
 
-TDataBlock* TOffscreenGraphHost::Flight(int row) const
+const TDataBlock* TOffscreenGraphHost::Flight(int row) const
 {
     if (row < 0 || row >= FlightCount())
         return nullptr;
     return Flights[static_cast<size_t>(row)].get();
 }
 
-TFlightSlots* TOffscreenGraphHost::SeriesInfo(int row) const
+const TFlightSlots* TOffscreenGraphHost::SeriesInfo(int row) const
 {
     if (row < 0 || row >= FlightCount())
         return nullptr;
     return Slots[static_cast<size_t>(row)].get();
+}
+
+TFlightSlots* TOffscreenGraphHost::SlotsAt(int row)
+{
+    if (row < 0 || row >= FlightCount())
+        return nullptr;
+    return Slots[static_cast<size_t>(row)].get();
+}
+
+std::vector<int> TOffscreenGraphHost::SetOffsetX(int row, double offset)
+{
+    TFlightSlots* flightSlots = SlotsAt(row);
+    return flightSlots ? ApplyShiftX(*flightSlots, offset) : std::vector<int>{};
+}
+
+std::vector<int> TOffscreenGraphHost::SetOffsetY(int row, int slot, double offset)
+{
+    TFlightSlots* flightSlots = SlotsAt(row);
+    return flightSlots ? ApplyShiftY(*flightSlots, slot, offset) : std::vector<int>{};
+}
+
+std::vector<int> TOffscreenGraphHost::SetShiftOn(int row, bool on)
+{
+    TFlightSlots* flightSlots = SlotsAt(row);
+    return flightSlots ? zirko::SetShiftOn(*flightSlots, on) : std::vector<int>{};
+}
+
+std::vector<int> TOffscreenGraphHost::MoveOffsetsTo(int row, TShownOffset to)
+{
+    TFlightSlots* flightSlots = SlotsAt(row);
+    return flightSlots ? zirko::MoveOffsetsTo(*flightSlots, to) : std::vector<int>{};
+}
+
+void TOffscreenGraphHost::SetServoZero(int row, double rxOffsetY)
+{
+    if (row >= 0 && row < FlightCount())
+        Flights[static_cast<size_t>(row)]->RxOffsetY = rxOffsetY;
 }
 
 const std::vector<double>& TOffscreenGraphHost::ClimbRate(int row) const
@@ -82,9 +120,13 @@ TChannelState TOffscreenGraphHost::ChannelState(int col, int row) const
 
 int TOffscreenGraphHost::AddFlight(std::unique_ptr<TDataBlock> flight, const QString& name)
 {
+    std::vector<uint8_t> used;
+    for (const auto& flightSlots : Slots)
+        used.push_back((*flightSlots)[kSlotAltitude].ColorIndex);
     Flights.push_back(std::move(flight));
     Names.push_back(name);
-    Slots.push_back(std::make_unique<TFlightSlots>());
+    Slots.push_back(
+        std::make_unique<TFlightSlots>(NewFlightSlots(GetFirstPossibleGrafColorIndex(used))));
     Climbs.emplace_back();
     FoundEvents.emplace_back();
     return FlightCount() - 1;

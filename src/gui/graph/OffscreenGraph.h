@@ -15,7 +15,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -29,8 +28,8 @@ public:
     TOffscreenGraphHost(const TOptions& options, const TGraphSettings& settings);
 
     int FlightCount() const override { return static_cast<int>(Flights.size()); }
-    TDataBlock* Flight(int row) const override;
-    TFlightSlots* SeriesInfo(int row) const override;
+    const TDataBlock* Flight(int row) const override;
+    const TFlightSlots* SeriesInfo(int row) const override;
     const std::vector<double>& ClimbRate(int row) const override;
     const TFlightEvents* Events(int row) const override;
     QString FlightName(int row) const override;
@@ -45,11 +44,11 @@ public:
     TGraphSettings& GraphSettings() override { return Settings; }
     bool GraphPageActive() const override { return true; }
     int AutoGridSize() const override { return Options.AutoGridSize; }
-    void MarkModified(int row) override { ModifiedRows.insert(row); }
-    // Nothing off screen follows offsets as they change.
-    void OffsetsEdited(int) override {}
-    // The page changed the flight since it was opened.
-    bool Modified(int row) const { return ModifiedRows.contains(row); }
+    std::vector<int> SetOffsetX(int row, double offset) override;
+    std::vector<int> SetOffsetY(int row, int slot, double offset) override;
+    std::vector<int> SetShiftOn(int row, bool on) override;
+    std::vector<int> MoveOffsetsTo(int row, TShownOffset to) override;
+    void SetServoZero(int row, double rxOffsetY) override;
 
     void SetChannelState(int col, int row, TChannelState state) { Channels[{col, row}] = state; }
     // A flight whose model has a profile is analysed with it over the options' events.
@@ -62,11 +61,11 @@ private:
     TGraphSettings Settings;
     std::vector<std::unique_ptr<TDataBlock>> Flights;
     std::vector<QString> Names;
+    TFlightSlots* SlotsAt(int row);
     std::vector<std::unique_ptr<TFlightSlots>> Slots;
     mutable std::vector<std::optional<std::vector<double>>> Climbs;
     mutable std::vector<std::optional<TFlightEvents>> FoundEvents;
     std::map<std::pair<int, int>, TChannelState> Channels;
-    std::set<int> ModifiedRows;
     TModelProfiles Profiles;
 };
 

@@ -642,8 +642,7 @@ void TLogbookPage::SetDetailsOfSelected()
         std::erase_if(
             lines, [](const std::string& l) { return l.find("RxOffsetY") != std::string::npos; });
         for (int open : openRows[i])
-            if (TDataBlock* flight = Flights.Flight(open))
-                flight->ExtraLines = lines;
+            Flights.AdoptExtraLines(open, lines);
     }
     if (!written.isEmpty())
         emit FilesWritten(written);

@@ -1,6 +1,7 @@
 #include "model/flightdata/OpenFlights.h"
 
 #include "core/flightdata/FlightText.h"
+#include "core/graph/GraphColors.h"
 #include "core/shell/Assertion.h"
 #include "platform/files/FlightFile.h"
 
@@ -39,10 +40,15 @@ TOpenFlight* TOpenFlights::At(int row) const
     return DataList[static_cast<size_t>(row)].get();
 }
 
-TDataBlock* TOpenFlights::Flight(int row) const
+TDataBlock* TOpenFlights::Record(int row) const
 {
     const TOpenFlight* entry = At(row);
     return entry ? entry->Record.get() : nullptr;
+}
+
+const TDataBlock* TOpenFlights::Flight(int row) const
+{
+    return Record(row);
 }
 
 const TOpenFlight* TOpenFlights::Entry(int row) const
@@ -50,9 +56,9 @@ const TOpenFlight* TOpenFlights::Entry(int row) const
     return At(row);
 }
 
-TFlightSlots* TOpenFlights::SeriesInfo(int row) const
+const TFlightSlots* TOpenFlights::SeriesInfo(int row) const
 {
-    TOpenFlight* entry = At(row);
+    const TOpenFlight* entry = At(row);
     return entry ? &entry->SeriesInfo : nullptr;
 }
 
@@ -138,6 +144,10 @@ int TOpenFlights::OpenDataFile(const QString& fileName)
             return -1;
 
         entry = std::make_unique<TOpenFlight>();
+        // The lowest colour no open flight has; past the table's end the chart picks one.
+        const uint8_t colorIndex = FreeColorIndex();
+        entry->SeriesInfo = NewFlightSlots(colorIndex);
+        entry->Color = GraphColorBgr(colorIndex);
         entry->Channels = InitialChannelStates(*flight);
         entry->Details = FlightDetailsOf(*flight);
         entry->Record = std::move(flight);
@@ -200,7 +210,7 @@ void TOpenFlights::StoreEditedNotes(int row)
 
 void TOpenFlights::StoreNotes(int row, std::string notes)
 {
-    TDataBlock* flight = Flight(row);
+    TDataBlock* flight = Record(row);
     if (!flight)
         return;
     flight->Notes = std::move(notes);
@@ -225,10 +235,89 @@ void TOpenFlights::SetColor(int row, uint32_t color)
     emit ColorChanged(row);
 }
 
-void TOpenFlights::OffsetsEdited(int row)
+std::vector<int> TOpenFlights::OffsetsEdited(int row, std::vector<int> changed)
 {
-    if (At(row))
+    if (!changed.empty())
         emit OffsetsChanged(row);
+    return changed;
+}
+
+std::vector<int> TOpenFlights::SetOffsetX(int row, double offset)
+{
+    TOpenFlight* entry = At(row);
+    return entry ? OffsetsEdited(row, ApplyShiftX(entry->SeriesInfo, offset)) : std::vector<int>{};
+}
+
+std::vector<int> TOpenFlights::SetOffsetY(int row, int slot, double offset)
+{
+    TOpenFlight* entry = At(row);
+    return entry ? OffsetsEdited(row, ApplyShiftY(entry->SeriesInfo, slot, offset))
+                 : std::vector<int>{};
+}
+
+std::vector<int> TOpenFlights::SetShiftOn(int row, bool on)
+{
+    TOpenFlight* entry = At(row);
+    return entry ? OffsetsEdited(row, zirko::SetShiftOn(entry->SeriesInfo, on))
+                 : std::vector<int>{};
+}
+
+std::vector<int> TOpenFlights::MoveOffsetsTo(int row, TShownOffset to)
+{
+    TOpenFlight* entry = At(row);
+    return entry ? OffsetsEdited(row, zirko::MoveOffsetsTo(entry->SeriesInfo, to))
+                 : std::vector<int>{};
+}
+
+void TOpenFlights::SetServoZero(int row, double rxOffsetY)
+{
+    TDataBlock* flight = Record(row);
+    if (!flight)
+        return;
+    flight->RxOffsetY = rxOffsetY;
+    SetModified(row, true);
+}
+
+int TOpenFlights::AddAnnotation(int row, TAnotace annotation)
+{
+    TDataBlock* flight = Record(row);
+    if (!flight)
+        return -1;
+    flight->Annotations.push_back(std::move(annotation));
+    SetModified(row, true);
+    emit AnnotationsChanged(row);
+    return static_cast<int>(flight->Annotations.size()) - 1;
+}
+
+bool TOpenFlights::ChangeAnnotation(int row, int index, TAnotace annotation)
+{
+    TDataBlock* flight = Record(row);
+    if (!flight || index < 0 || index >= static_cast<int>(flight->Annotations.size()))
+        return false;
+    flight->Annotations[static_cast<size_t>(index)] = std::move(annotation);
+    SetModified(row, true);
+    emit AnnotationsChanged(row);
+    return true;
+}
+
+bool TOpenFlights::DeleteAnnotation(int row, int index)
+{
+    TDataBlock* flight = Record(row);
+    if (!flight || index < 0 || index >= static_cast<int>(flight->Annotations.size()))
+        return false;
+    flight->Annotations.erase(flight->Annotations.begin() + index);
+    SetModified(row, true);
+    emit AnnotationsChanged(row);
+    return true;
+}
+
+uint8_t TOpenFlights::FreeColorIndex() const
+{
+    std::vector<uint8_t> used;
+    used.reserve(DataList.size());
+    for (const auto& entry : DataList)
+        used.push_back(entry->SeriesInfo[kSlotAltitude].ColorIndex);
+    return GetFirstPossibleGrafColorIndex(used);
 }
 
 void TOpenFlights::GridChangeActualFile(int arow, int lastrow)
@@ -404,6 +493,20 @@ bool TOpenFlights::EditDetails(int row, const TDetailsEdit& edit)
     emit DetailsChanged(row);
     Reanalyse();
     return true;
+}
+
+void TOpenFlights::AdoptExtraLines(int row, std::vector<std::string> lines)
+{
+    TOpenFlight* entry = At(row);
+    if (!entry || !entry->Record)
+        return;
+    entry->Record->ExtraLines = std::move(lines);
+    const TFlightDetails details = FlightDetailsOf(*entry->Record);
+    if (details == entry->Details)
+        return;
+    entry->Details = details;
+    emit DetailsChanged(row);
+    Reanalyse();
 }
 
 void TOpenFlights::DropFlight(int row)

@@ -5,6 +5,7 @@
 #include "core/analysis/FlightEvents.h"
 #include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
+#include "core/graph/Offsets.h"
 #include "core/graph/SeriesInfo.h"
 #include "core/logbook/FlightDetails.h"
 #include "core/logbook/ModelProfiles.h"
@@ -39,10 +40,10 @@ struct TOpenFlight {
     QString FileName; // full path
     QString Name;     // file name without folder and extension
     TChannelStates Channels{};
-    uint32_t Color = 0; // the altitude series' colour as 0x00BBGGRR
+    uint32_t Color = 0; // the flight's colour as 0x00BBGGRR
     // The program holds changes of the flight that its file does not have yet.
     bool Modified = false;
-    // How the chart shows the flight; the chart keeps it up to date.
+    // The colour and offsets the chart shows the flight with; changed only through the list.
     TFlightSlots SeriesInfo{};
     // What the record's samples tell, worked out when first asked for. The time and altitude of
     // an open flight never change, so the climb rate stays; the numbers are taken anew after a
@@ -104,17 +105,37 @@ public:
     void StoreEditedNotes(int row);
     void StoreNotes(int row, std::string notes);
     void SetModified(int row, bool modified);
+    // A colour of the chart's own for a flight opened when every colour of the table was taken.
     void SetColor(int row, uint32_t color);
-    // The value offsets or the time offset of a flight were changed on the chart.
-    void OffsetsEdited(int row);
+
+    // --- the flight's offsets (a view of it: the file never changes by them) ---
+    // Each returns the slots whose shown offset changed; OffsetsChanged tells of any.
+    // The time offset of every slot.
+    std::vector<int> SetOffsetX(int row, double offset);
+    // The value offset of slot 0..2; the altitude's also moves markers and annotations.
+    std::vector<int> SetOffsetY(int row, int slot, double offset);
+    // The offsets of all slots switched on or off.
+    std::vector<int> SetShiftOn(int row, bool on);
+    // Time offset and altitude offset become `to` exactly, switched on.
+    std::vector<int> MoveOffsetsTo(int row, TShownOffset to);
+
+    // --- edits of the record ---
+    // The servo value that reads as 0 ("RxOffsetY", saved with the flight).
+    void SetServoZero(int row, double rxOffsetY);
+    // The annotations hold the record's values (not as shown with offsets). Each edit marks the
+    // flight modified and tells AnnotationsChanged. Adding returns the new one's index, -1 for a
+    // row without a flight; change and delete return false for an index that is not there.
+    int AddAnnotation(int row, TAnotace annotation);
+    bool ChangeAnnotation(int row, int index, TAnotace annotation);
+    bool DeleteAnnotation(int row, int index);
 
     int FlightCount() const { return static_cast<int>(DataList.size()); }
     bool Empty() const { return DataList.empty(); }
-    // Null when the row holds no flight.
-    TDataBlock* Flight(int row) const;
+    // Null when the row holds no flight. The record changes only through the list's edits.
+    const TDataBlock* Flight(int row) const;
     const TOpenFlight* Entry(int row) const;
     // Null when the row holds no flight.
-    TFlightSlots* SeriesInfo(int row) const;
+    const TFlightSlots* SeriesInfo(int row) const;
     QString FileName(int row) const;
     QString Name(int row) const;
     // Column 1..5 of a row; unavailable for a row that holds no flight.
@@ -143,6 +164,10 @@ public:
     // cannot be stored is told through the dialogs and changes nothing (false). A new model
     // finds the flight's events anew by its profile.
     bool EditDetails(int row, const TDetailsEdit& edit);
+    // The flight's file was rewritten outside the program's flights with a new extra section
+    // (`lines`, without the servo zero): the record takes it, so that its next save keeps it,
+    // and the details follow. The flight's Modified state stays as it is.
+    void AdoptExtraLines(int row, std::vector<std::string> lines);
     uint32_t Color(int row) const;
     // Some open flight shows that channel column.
     bool ChannelShownAnywhere(int column) const;
@@ -162,9 +187,11 @@ signals:
     void ColorChanged(int row);
     void FlightRenamed(int row);
     void OffsetsChanged(int row);
+    // The annotations of `row` were added to, changed or deleted.
+    void AnnotationsChanged(int row);
     // Edits held outside the record (the notes editor's) are due in the record of `row` now.
     void EditsWanted(int row);
-    // The record of `row` is about to be written: what the chart holds of it is due in it.
+    // The record of `row` is about to be written.
     void SaveStarting(int row);
     // The record of `row` was written to its file.
     void FlightSaved(int row);
@@ -175,6 +202,11 @@ signals:
 
 private:
     TOpenFlight* At(int row) const;
+    TDataBlock* Record(int row) const;
+    // Tells of changed offsets and passes the changed slots on.
+    std::vector<int> OffsetsEdited(int row, std::vector<int> changed);
+    // The lowest colour of the table no other open flight has.
+    uint8_t FreeColorIndex() const;
     // Takes the row out of the list and tells the observers.
     void DropFlight(int row);
 

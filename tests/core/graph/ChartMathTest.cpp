@@ -34,6 +34,14 @@ TEST(GraphColors, LowestFreeIndexWinsOverOrderOfOpening)
     EXPECT_EQ(GetFirstPossibleGrafColorIndex({}), 0);
 }
 
+TEST(GraphColors, ColoursAreKeptBlueGreenRedAndOutsideTheTableAreNone)
+{
+    EXPECT_EQ(GraphColorBgr(0), 0xFF0000u); // blue
+    EXPECT_EQ(GraphColorBgr(3), 0x008080u); // olive 0x808000
+    EXPECT_EQ(GraphColorBgr(9), 0xF0CAA6u); // sky blue 0xA6CAF0
+    EXPECT_EQ(GraphColorBgr(kFreeColorIndex), 0u);
+}
+
 // Shown servo values: percent with the flight's servo offset, or the deflection range.
 TEST(ChartMath, ServoValueWithOffsetAndWithDeflection)
 {

@@ -135,3 +135,11 @@ TEST(Offsets, FlightsWithoutLaunchAreNamedInOneSentence)
     EXPECT_EQ(NoLaunchMessage({"A"}), "No launch found in: A.");
     EXPECT_EQ(NoLaunchMessage({"A", "B c"}), "No launch found in: A, B c.");
 }
+
+TEST(Offsets, ComputedOffsetsKeepTheFieldsOneDecimal)
+{
+    EXPECT_DOUBLE_EQ(OffsetAsShown(-12.3456), -12.3);
+    EXPECT_DOUBLE_EQ(OffsetAsShown(0.96), 1.0);
+    EXPECT_DOUBLE_EQ(OffsetAsShown(7), 7);
+    EXPECT_DOUBLE_EQ(OffsetAsShown(-0.04), 0);
+}

@@ -193,8 +193,7 @@ TEST_F(OpenFlightsTest, ModifiedFlightIsSavedOnlyAfterYesAndSavingClearsModified
 {
     const QString a = Write("a.zdf", MakeFlight(10, true, 1));
     Form->Flights->OpenDataFile(a);
-    Form->Flights->Flight(0)->Notes = "changed";
-    Form->Flights->SetModified(0, true);
+    Form->Flights->StoreNotes(0, "changed");
     Dialogs->Answers = {TAnswer::No};
     EXPECT_TRUE(Form->Flights->SaveDataFile(0, true));
     EXPECT_EQ(Dialogs->Log.last(), "ask: Do you want to save changes of " + a + "?");
@@ -299,7 +298,7 @@ TEST_F(OpenFlightsTest, FailedSaveOnCloseKeepsTheFlightOpenAndInStep)
     }
 
     // An inconsistent record cannot be written either; the flight stays and so do the others.
-    Form->Flights->Flight(1)->Altitude.pop_back();
+    const_cast<TDataBlock*>(Form->Flights->Flight(1))->Altitude.pop_back(); // behind its back
     Form->Flights->SetModified(1, true);
     Dialogs->Answers = {TAnswer::Yes};
     const int errors = Dialogs->Errors().size();
@@ -327,8 +326,7 @@ TEST_F(OpenFlightsTest, ClosingAllKeepsOnlyTheFlightsThatCouldNotBeSaved)
     for (const QString& p : {a, b, c})
         Form->Flights->OpenDataFile(p);
     for (int row = 0; row < 3; ++row) {
-        Form->Flights->Flight(row)->Notes = "changed";
-        Form->Flights->SetModified(row, true);
+        Form->Flights->StoreNotes(row, "changed");
     }
     BlockWrites(b);
     std::vector<int> closed;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/analysis/FlightAnalysis.h"
+#include "core/graph/GraphColors.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
@@ -42,11 +43,13 @@ public:
     bool PageActive = true;
 
     int FlightCount() const override { return static_cast<int>(Flights.size()); }
-    TDataBlock* Flight(int row) const override
+    const TDataBlock* Flight(int row) const override { return Record(row); }
+    TDataBlock* Record(int row) const
     {
         return row >= 0 && row < FlightCount() ? Flights[static_cast<size_t>(row)].get() : nullptr;
     }
-    TFlightSlots* SeriesInfo(int row) const override
+    const TFlightSlots* SeriesInfo(int row) const override { return SlotsAt(row); }
+    TFlightSlots* SlotsAt(int row) const
     {
         return row >= 0 && row < FlightCount() ? Slots[static_cast<size_t>(row)].get() : nullptr;
     }
@@ -89,10 +92,44 @@ public:
     bool GraphPageActive() const override { return PageActive; }
     int AutoGridSize() const override { return 10; }
     std::set<int> ModifiedRows;
-    void MarkModified(int row) override { ModifiedRows.insert(row); }
     bool Modified(int row) const { return ModifiedRows.contains(row); }
+    // The rows whose offsets changed, once per edit that changed any.
     std::vector<int> OffsetsEditedRows;
-    void OffsetsEdited(int row) override { OffsetsEditedRows.push_back(row); }
+    std::vector<int> Edited(int row, std::vector<int> changed)
+    {
+        if (!changed.empty())
+            OffsetsEditedRows.push_back(row);
+        return changed;
+    }
+    std::vector<int> SetOffsetX(int row, double offset) override
+    {
+        return Edited(row, ApplyShiftX(*SlotsAt(row), offset));
+    }
+    std::vector<int> SetOffsetY(int row, int slot, double offset) override
+    {
+        return Edited(row, ApplyShiftY(*SlotsAt(row), slot, offset));
+    }
+    std::vector<int> SetShiftOn(int row, bool on) override
+    {
+        return Edited(row, zirko::SetShiftOn(*SlotsAt(row), on));
+    }
+    std::vector<int> MoveOffsetsTo(int row, TShownOffset to) override
+    {
+        return Edited(row, zirko::MoveOffsetsTo(*SlotsAt(row), to));
+    }
+    void SetServoZero(int row, double rxOffsetY) override
+    {
+        Record(row)->RxOffsetY = rxOffsetY;
+        ModifiedRows.insert(row);
+    }
+    // The colour an opened flight gets: the lowest no open flight has.
+    uint8_t FreeColorIndex() const
+    {
+        std::vector<uint8_t> used;
+        for (const auto& flightSlots : Slots)
+            used.push_back((*flightSlots)[kSlotAltitude].ColorIndex);
+        return GetFirstPossibleGrafColorIndex(used);
+    }
 };
 
 struct TFlightShape {
@@ -147,7 +184,7 @@ protected:
         flight->RxOffsetY = rxOffsetY;
         Host.Flights.push_back(std::move(flight));
         Host.Names.push_back(QString("f%1").arg(Host.FlightCount() - 1));
-        Host.Slots.push_back(std::make_unique<TFlightSlots>());
+        Host.Slots.push_back(std::make_unique<TFlightSlots>(NewFlightSlots(Host.FreeColorIndex())));
         const int row = Host.FlightCount() - 1;
         const TChannelStates states = Page->BuildFlightSeries(row);
         for (int c = 1; c <= kChannelColumns; ++c)

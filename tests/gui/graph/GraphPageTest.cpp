@@ -35,26 +35,26 @@ TEST_F(GraphPageTest, FlightGetsSixTitledSeriesWithServoOffset)
     const TFlightSlots& flightSlots = *Host.SeriesInfo(row);
     const char* suffixes[] = {" (Alt)", " (RX)", " (PowS)", " (Mark)", " (Annot)", " (Climb)"};
     for (int k = 0; k < kSlotCount; ++k) {
-        ASSERT_NE(flightSlots[static_cast<size_t>(k)].Series, nullptr);
-        EXPECT_EQ(flightSlots[static_cast<size_t>(k)].Series->Title(), QString("f0") + suffixes[k]);
+        ASSERT_NE(Page->SeriesOf(row, k), nullptr);
+        EXPECT_EQ(Page->SeriesOf(row, k)->Title(), QString("f0") + suffixes[k]);
         EXPECT_EQ(flightSlots[static_cast<size_t>(k)].ColorIndex, 0);
         // The climb curve is a lighter blue, so it is not taken for the altitude.
-        EXPECT_EQ(flightSlots[static_cast<size_t>(k)].Series->Color(),
+        EXPECT_EQ(Page->SeriesOf(row, k)->Color(),
                   k == kSlotClimb ? QColor(0x80, 0x80, 0xFF) : QColor(0, 0, 255));
     }
-    const TChartSeries& servo = *flightSlots[kSlotServo].Series;
+    const TChartSeries& servo = *Page->SeriesOf(row, kSlotServo);
     ASSERT_EQ(servo.Count(), 101);
     EXPECT_DOUBLE_EQ(servo.Y(1), 12.5);
     EXPECT_DOUBLE_EQ(servo.Y(0), 52.5);
     EXPECT_DOUBLE_EQ(flightSlots[kSlotServo].OffsetY, 2.5);
     EXPECT_EQ(servo.VerticalAxis(), TAxisId::Right);
-    EXPECT_EQ(flightSlots[kSlotVoltage].Series->VerticalAxis(), TAxisId::Voltage);
+    EXPECT_EQ(Page->SeriesOf(row, kSlotVoltage)->VerticalAxis(), TAxisId::Voltage);
     // Markers where the servo is above the threshold (every 7th sample), in time order.
-    const TChartSeries& marks = *flightSlots[kSlotMarker].Series;
+    const TChartSeries& marks = *Page->SeriesOf(row, kSlotMarker);
     ASSERT_EQ(marks.Count(), 15);
     EXPECT_DOUBLE_EQ(marks.X(1), 7);
     EXPECT_DOUBLE_EQ(marks.Y(1), f.Altitude[7]);
-    EXPECT_TRUE(flightSlots[kSlotAltitude].Series->Active());
+    EXPECT_TRUE(Page->SeriesOf(row, kSlotAltitude)->Active());
     EXPECT_FALSE(servo.Active());
     EXPECT_EQ(Host.ChannelState(3, row), TChannelState::Off);
 }
@@ -64,8 +64,8 @@ TEST_F(GraphPageTest, DeflectionMapsTheServoRangeAndKeepsOffsetZero)
     Host.Deflection = true;
     const int row = Open({.Samples = 101, .Voltage = true, .RxOffsetY = 2.5});
     const TFlightSlots& flightSlots = *Host.SeriesInfo(row);
-    EXPECT_DOUBLE_EQ(flightSlots[kSlotServo].Series->Y(0), 2.5); // 50 %
-    EXPECT_DOUBLE_EQ(flightSlots[kSlotServo].Series->Y(1), 0.5); // 10 %
+    EXPECT_DOUBLE_EQ(Page->SeriesOf(row, kSlotServo)->Y(0), 2.5); // 50 %
+    EXPECT_DOUBLE_EQ(Page->SeriesOf(row, kSlotServo)->Y(1), 0.5); // 10 %
     EXPECT_DOUBLE_EQ(flightSlots[kSlotServo].OffsetY, 0);
 }
 
@@ -119,7 +119,7 @@ TEST_F(GraphPageTest, WideLinesAreSolidAndThinOnesKeepTheirStyle)
     Page->ChangeGraphSettings();
     const auto wide = drawnColumns();
     EXPECT_EQ(wide.first, wide.second);
-    EXPECT_EQ((*Host.SeriesInfo(0))[kSlotAltitude].Series->PenStyle(), TLineStyle::Dash);
+    EXPECT_EQ(Page->SeriesOf(0, kSlotAltitude)->PenStyle(), TLineStyle::Dash);
     Host.Settings.AltitudeLWidth = 1;
     Page->ChangeGraphSettings();
     const auto thin = drawnColumns();
@@ -180,7 +180,7 @@ TEST_F(GraphPageTest, FlightWithoutVoltageHasGreyedVoltageCell)
 {
     const int row = Open({.Samples = 50, .Voltage = false});
     EXPECT_EQ(Host.ChannelState(3, row), TChannelState::Unavailable);
-    EXPECT_EQ((*Host.SeriesInfo(row))[kSlotVoltage].Series->Count(), 0);
+    EXPECT_EQ(Page->SeriesOf(row, kSlotVoltage)->Count(), 0);
     EXPECT_EQ(Host.ChannelState(5, row), TChannelState::Off);
 }
 
@@ -191,8 +191,8 @@ TEST_F(GraphPageTest, FifteenthFlightTakesFiveFreeColoursAndAClosedIndexIsReused
     const TFlightSlots& last = *Host.SeriesInfo(14);
     EXPECT_EQ(last[0].ColorIndex, 255);
     std::set<QRgb> colours;
-    for (const TSeriesInfo& info : last)
-        colours.insert(info.Series->Color().rgb());
+    for (int k = 0; k < kSlotCount; ++k)
+        colours.insert(Page->SeriesOf(14, k)->Color().rgb());
     EXPECT_EQ(colours.size(), 5u);
     EXPECT_EQ(colours.count(QColor(Qt::white).rgb()), 0u); // nothing vanishes on the white plot
     Close(3);
@@ -434,20 +434,28 @@ TEST_F(GraphPageTest, SeriesOrderAnnotationsAndRemoval)
     Page->MoveFlightSeriesToFront(1);
     EXPECT_EQ(Chart().IndexOf(alt1), before - 1);
 
-    EXPECT_EQ(Page->AppendAnnotation(0, 12, 34, "Start"), 0);
-    EXPECT_EQ(Page->AppendAnnotation(0, 5, 6, "Early"), 1); // insertion order kept
-    EXPECT_EQ(Page->AnnotationCount(0), 2);
-    EXPECT_EQ(Page->SeriesOf(0, kSlotAnnotation)->LabelText(1), "Early");
-    TSeriesInfo& annotations = (*Host.SeriesInfo(0))[kSlotAnnotation];
-    annotations.OffsetX = 1;
-    annotations.OffsetY = -1;
+    // The series shows the record's annotations, in their order, through the offsets.
+    TDataBlock& record = *Host.Record(0);
+    record.Annotations = {{12, 34, "Start"}, {5, 6, "Early"}};
+    Page->ShowAnnotations(0);
+    TChartSeries& annotations = *Page->SeriesOf(0, kSlotAnnotation);
+    ASSERT_EQ(annotations.Count(), 2);
+    EXPECT_EQ(annotations.LabelText(1), "Early"); // insertion order kept
+    TSeriesInfo& slot = (*Host.SlotsAt(0))[kSlotAnnotation];
+    slot.OffsetX = 1;
+    slot.OffsetY = -1;
     Page->ShowOffsets(0);
-    EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotAnnotation)->X(0), 13);
-    EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotAnnotation)->Y(0), 33);
+    EXPECT_DOUBLE_EQ(annotations.X(0), 13);
+    EXPECT_DOUBLE_EQ(annotations.Y(0), 33);
     // Shown shifted, held as placed.
-    EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotAnnotation)->StoredX(0), 12);
-    Page->DeleteAnnotation(0, 0);
-    EXPECT_EQ(Page->SeriesOf(0, kSlotAnnotation)->LabelText(0), "Early");
+    EXPECT_DOUBLE_EQ(annotations.StoredX(0), 12);
+    record.Annotations.erase(record.Annotations.begin());
+    Page->ShowAnnotations(0);
+    ASSERT_EQ(annotations.Count(), 1);
+    EXPECT_EQ(annotations.LabelText(0), "Early");
+    // Shown anew, they keep the offsets.
+    EXPECT_DOUBLE_EQ(annotations.X(0), 6);
+    EXPECT_DOUBLE_EQ(annotations.StoredY(0), 6);
 
     const int count = Chart().SeriesCount();
     Close(0);

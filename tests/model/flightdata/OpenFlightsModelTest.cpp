@@ -1,3 +1,4 @@
+#include "core/graph/GraphColors.h"
 #include "core/shell/Assertion.h"
 #include "model/flightdata/OpenFlights.h"
 #include "platform/files/FlightFile.h"
@@ -464,11 +465,13 @@ TEST_F(OpenFlightsModelTest, ColourAndOffsetsAreToldOnlyWhenTheyChange)
     QObject scope; // the connection ends with the test
     QObject::connect(&Flights, &TOpenFlights::ColorChanged, &scope,
                      [&](int row) { colours << QString::number(Flights.Color(row), 16); });
-    Flights.SetColor(0, 0xFF0000);
-    Flights.SetColor(0, 0xFF0000);
-    EXPECT_EQ(colours, QStringList{"ff0000"});
-    Flights.OffsetsEdited(0);
-    Flights.OffsetsEdited(3);
+    // The flight opened in the first colour of the table (blue).
+    Flights.SetColor(0, 0x0000FF);
+    Flights.SetColor(0, 0x0000FF);
+    EXPECT_EQ(colours, QStringList{"ff"});
+    EXPECT_FALSE(Flights.SetOffsetX(0, 2.5).empty());
+    EXPECT_TRUE(Flights.SetOffsetX(0, 2.5).empty());
+    EXPECT_TRUE(Flights.SetOffsetX(3, 1).empty());
     EXPECT_EQ(Events, QStringList{"offsets 0"});
     Flights.SetModified(0, false);
     EXPECT_EQ(Events.size(), 1);
@@ -491,9 +494,11 @@ TEST_F(OpenFlightsModelTest, AnalysisStaysWithItsFlightAcrossClosesAndIsTakenAne
     EXPECT_TRUE(Flights.ClimbRate(2).empty());
     EXPECT_FALSE(Flights.Stats(-1));
 
-    // The chart may put what it holds into the record as the save starts; the numbers follow.
-    QObject::connect(&Flights, &TOpenFlights::SaveStarting, &Flights,
-                     [this](int row) { Flights.Flight(row)->Voltage.assign(10, 4.5); });
+    // Whatever the record holds as the save starts is what the numbers follow (the record is
+    // changed behind the list's back here, only to tell the numbers apart).
+    QObject::connect(&Flights, &TOpenFlights::SaveStarting, &Flights, [this](int row) {
+        const_cast<TDataBlock*>(Flights.Flight(row))->Voltage.assign(10, 4.5);
+    });
     EXPECT_EQ(Flights.Stats(0)->MeanVoltage, 5.0);
     Flights.SaveFlight(0);
     EXPECT_EQ(Events.last(), "saved 0");
@@ -534,9 +539,10 @@ TEST_F(OpenFlightsModelTest, EventsFollowTheOptionsAtOnceAndAreTakenAnewAfterASa
     EXPECT_EQ(told, 2);
     EXPECT_TRUE(Flights.Events(1)->MotorRuns.empty());
 
-    // What the chart puts into the record as a save starts counts from then on.
-    QObject::connect(&Flights, &TOpenFlights::SaveStarting, &Flights,
-                     [this](int row) { Flights.Flight(row)->Rx.assign(10, 80); });
+    // What the record holds as a save starts counts from then on.
+    QObject::connect(&Flights, &TOpenFlights::SaveStarting, &Flights, [this](int row) {
+        const_cast<TDataBlock*>(Flights.Flight(row))->Rx.assign(10, 80);
+    });
     Flights.SaveFlight(1);
     ASSERT_EQ(Flights.Events(1)->MotorRuns.size(), 1u);
     EXPECT_EQ(Flights.Events(1)->MotorRuns[0].Stop, 4.5);
@@ -635,4 +641,111 @@ TEST_F(OpenFlightsModelTest, AFlightIsAnalysedWithItsModelsProfileAndAnewWhenEit
     const int before = told;
     ASSERT_TRUE(Flights.EditDetails(1, site));
     EXPECT_EQ(told, before);
+}
+
+TEST_F(OpenFlightsModelTest, EachOpenedFlightTakesTheLowestColourNoOpenFlightHas)
+{
+    OpenSome(3);
+    for (int row = 0; row < 3; ++row) {
+        for (const TSeriesInfo& slot : *Flights.SeriesInfo(row))
+            EXPECT_EQ(slot.ColorIndex, row);
+        EXPECT_EQ(Flights.Color(row), GraphColorBgr(static_cast<uint8_t>(row)));
+    }
+    EXPECT_EQ(Flights.Color(0), 0xFF0000u); // blue, kept as 0x00BBGGRR
+    Flights.CloseDataFile(1);
+    const QString d = Write("d.zdf", MakeFlight(4));
+    const int row = Flights.OpenDataFile(d);
+    EXPECT_EQ((*Flights.SeriesInfo(row))[kSlotAltitude].ColorIndex, 1);
+    // Past the table's colours a flight gets none of them.
+    for (int i = Flights.FlightCount(); i <= kGraphColorCount; ++i)
+        Flights.OpenDataFile(Write(QString("x%1.zdf").arg(i), MakeFlight(1)));
+    ASSERT_EQ(Flights.FlightCount(), kGraphColorCount + 1);
+    EXPECT_EQ((*Flights.SeriesInfo(kGraphColorCount))[kSlotAltitude].ColorIndex, kFreeColorIndex);
+    EXPECT_EQ(Flights.Color(kGraphColorCount), 0u);
+}
+
+TEST_F(OpenFlightsModelTest, OffsetsAreNumbersOfTheViewAndNeverModifyTheFlight)
+{
+    OpenSome(2);
+    auto slot = [this](int k) { return (*Flights.SeriesInfo(0))[static_cast<size_t>(k)]; };
+    EXPECT_EQ(Flights.SetOffsetX(0, 3.25).size(), static_cast<size_t>(kSlotCount));
+    for (int k = 0; k < kSlotCount; ++k)
+        EXPECT_DOUBLE_EQ(slot(k).OffsetX, 3.25);
+    // The altitude's value offset carries the markers and the annotations, nothing else.
+    EXPECT_EQ(Flights.SetOffsetY(0, kSlotAltitude, -4),
+              (std::vector<int>{kSlotAltitude, kSlotMarker, kSlotAnnotation}));
+    EXPECT_DOUBLE_EQ(slot(kSlotServo).OffsetY, 0);
+    EXPECT_EQ(Flights.SetOffsetY(0, kSlotVoltage, 0.5), std::vector<int>{kSlotVoltage});
+    EXPECT_TRUE(Flights.SetOffsetY(0, kSlotMarker, 1).empty()); // only 0..2 take one
+    // Switched off, the numbers stay and nothing is shown shifted; the same switch is no change.
+    EXPECT_EQ(Flights.SetShiftOn(0, false).size(), static_cast<size_t>(kSlotCount));
+    EXPECT_TRUE(Flights.SetShiftOn(0, false).empty());
+    EXPECT_EQ(ShownOffset(slot(kSlotAltitude)), TShownOffset{});
+    EXPECT_DOUBLE_EQ(slot(kSlotAltitude).OffsetY, -4);
+    // Moved exactly, and switched on again.
+    Flights.MoveOffsetsTo(0, {-1.5, 7});
+    EXPECT_EQ(ShownOffset(slot(kSlotAnnotation)), (TShownOffset{-1.5, 7}));
+    EXPECT_EQ(ShownOffset(slot(kSlotVoltage)), (TShownOffset{-1.5, 0.5}));
+    // The other flight is untouched and no file changes by a view.
+    EXPECT_EQ(ShownOffset((*Flights.SeriesInfo(1))[kSlotAltitude]), TShownOffset{});
+    EXPECT_FALSE(Flights.Modified(0));
+    EXPECT_EQ(Events.filter("offsets").size(), 5);
+    EXPECT_TRUE(Flights.SetOffsetX(5, 1).empty());
+}
+
+TEST_F(OpenFlightsModelTest, ServoZeroIsSavedWithTheFlight)
+{
+    const std::vector<QString> paths = OpenSome(2);
+    Flights.SetServoZero(1, -12.75);
+    EXPECT_EQ(Flights.Flight(1)->RxOffsetY, -12.75);
+    EXPECT_TRUE(Flights.Modified(1));
+    EXPECT_FALSE(Flights.Modified(0));
+    Flights.SetServoZero(7, 1); // no such row: nothing happens
+    Flights.SaveFlight(1);
+    TDataBlock saved;
+    ReadDataFile(paths[1].toStdString(), saved, 0);
+    EXPECT_DOUBLE_EQ(saved.RxOffsetY, -12.75);
+}
+
+TEST_F(OpenFlightsModelTest, AnnotationEditsAreToldPerFlightAndSaved)
+{
+    const std::vector<QString> paths = OpenSome(2);
+    QStringList told;
+    QObject scope;
+    QObject::connect(&Flights, &TOpenFlights::AnnotationsChanged, &scope,
+                     [&](int row) { told << QString::number(row); });
+    EXPECT_EQ(Flights.AddAnnotation(1, {10, 20, "start"}), 0);
+    EXPECT_EQ(Flights.AddAnnotation(1, {2, 3, "early"}), 1); // in the order added
+    EXPECT_TRUE(Flights.ChangeAnnotation(1, 0, {11, 21, "launch"}));
+    EXPECT_FALSE(Flights.ChangeAnnotation(1, 2, {0, 0, "none"}));
+    EXPECT_FALSE(Flights.DeleteAnnotation(1, -1));
+    EXPECT_EQ(Flights.AddAnnotation(4, {0, 0, "nowhere"}), -1);
+    EXPECT_EQ(told, (QStringList{"1", "1", "1"}));
+    EXPECT_TRUE(Flights.Modified(1));
+    EXPECT_FALSE(Flights.Modified(0));
+    Flights.SaveFlight(1);
+    TDataBlock saved;
+    ReadDataFile(paths[1].toStdString(), saved, 0);
+    ASSERT_EQ(saved.Annotations.size(), 2u);
+    EXPECT_EQ(saved.Annotations[0].Text, "launch");
+    EXPECT_DOUBLE_EQ(saved.Annotations[0].Time, 11);
+    EXPECT_EQ(saved.Annotations[1].Text, "early");
+    EXPECT_TRUE(Flights.DeleteAnnotation(1, 0));
+    ASSERT_EQ(Flights.Flight(1)->Annotations.size(), 1u);
+    EXPECT_EQ(Flights.Flight(1)->Annotations[0].Text, "early");
+    EXPECT_EQ(told.size(), 4);
+}
+
+TEST_F(OpenFlightsModelTest, AdoptedExtraLinesBringTheirDetailsWithoutModifyingTheFlight)
+{
+    OpenSome(1);
+    int told = 0;
+    QObject scope;
+    QObject::connect(&Flights, &TOpenFlights::DetailsChanged, &scope, [&told] { ++told; });
+    Flights.AdoptExtraLines(0, {"Model=Pike", "Pilot=Eva"});
+    EXPECT_EQ(Flights.Details(0)->Model, "Pike");
+    EXPECT_EQ(Flights.Flight(0)->ExtraLines, (std::vector<std::string>{"Model=Pike", "Pilot=Eva"}));
+    EXPECT_FALSE(Flights.Modified(0));
+    Flights.AdoptExtraLines(0, {"Model=Pike", "Pilot=Eva"});
+    EXPECT_EQ(told, 1);
 }
