@@ -63,17 +63,18 @@ TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent) : QMainWindow(pare
     setWindowIcon(ProgramIcon());
     resize(932, 662);
     FlightQuestions =
-        std::make_unique<TWindowFlightsDialogs>(*this, [this] { return TreeView1->DataDir; });
+        std::make_unique<TWindowFlightsDialogs>(*this, [this] { return DataFolder->DataDir(); });
     FlightList = std::make_unique<TOpenFlights>(*FlightQuestions,
                                                 [this] { return Options.MarkerThreshold; });
     Flights = FlightList.get();
     CreateMenu();
     CreatePanels();
-    TreeView1 = new TDataTree(*Flights, PanelTree);
+    DataFolder = new TDataFolder(this);
     // The data folder beside the program, or the program's own folder.
-    TreeView1->DataDir = QDir::cleanPath(DefaultDataDir(AppPaths.ProgramDir));
+    DataFolder->SetDataDir(QDir::cleanPath(DefaultDataDir(AppPaths.ProgramDir)));
+    TreeView1 = new TDataTree(*Flights, *DataFolder, PanelTree);
     PanelTree->layout()->addWidget(TreeView1);
-    connect(this, &TFormMain::FirstShown, TreeView1, &TDataTree::FormShown);
+    connect(this, &TFormMain::FirstShown, DataFolder, &TDataFolder::WindowShown);
     connect(mnuRefreshMain, &QAction::triggered, TreeView1, &TDataTree::RefreshTreeView);
     WinStates().SetSettingsFile(AppPaths.SettingsFile);
     FormAssert = new TFormAssert(this);
@@ -84,8 +85,8 @@ TFormMain::TFormMain(const TAppPaths& paths, QWidget* parent) : QMainWindow(pare
     FormOptions = new TFormOptions(this);
     FormImport = new TFormImport(this);
     setAcceptDrops(true);
-    connect(FormOptions, &TFormOptions::FolderChosen, TreeView1, &TDataTree::WatchFolder);
-    connect(TreeView1, &TDataTree::Trashed, this, [this](const QString& path) {
+    connect(FormOptions, &TFormOptions::FolderChosen, DataFolder, &TDataFolder::Watch);
+    connect(DataFolder, &TDataFolder::Trashed, this, [this](const QString& path) {
         statusBar()->showMessage("Moved to the trash: " + QDir::toNativeSeparators(path));
     });
     ObserveFlights();
@@ -97,8 +98,10 @@ void TFormMain::ConnectLogbook()
 {
     LogbookPage->SetIndexPath(TLogbookIndex::DefaultPath());
     // Whatever changed the data folder, the logbook reads what changed when it is shown.
-    connect(TreeView1, &TDataTree::FilesChanged, LogbookPage, &TLogbookPage::FolderChanged);
-    connect(TreeView1, &TDataTree::TreeBuilt, LogbookPage, &TLogbookPage::FolderChanged);
+    connect(DataFolder, &TDataFolder::Changed, LogbookPage, [this] {
+        LogbookPage->SetDataDir(DataFolder->DataDir()); // a renamed root is followed
+        LogbookPage->FolderChanged();
+    });
     connect(LogbookPage, &TLogbookPage::OpenWanted, this, &TFormMain::OpenLogbookFlights);
     connect(LogbookPage, &TLogbookPage::ShowInTreeWanted, this, [this](const QString& file) {
         TTreeNode* node = TreeView1->NodeOfFile(file);
@@ -291,9 +294,9 @@ void TFormMain::FormShowFirst()
     SetDefaultGraphSettings(GraphSettings);
     GraphSettings.SettingsChanged = false;
     ReadSettings();
-    LogbookPage->SetDataDir(TreeView1->DataDir);
+    LogbookPage->SetDataDir(DataFolder->DataDir());
     LoadDataFolderDetails();
-    TreeView1->WatchFolder(TreeView1->DataDir);
+    DataFolder->Watch(DataFolder->DataDir());
     WinStates().RestoreWindowState(this);
     if (NameColMinWidth > 7)
         NameColMinWidth = QFontMetrics(StringGrid1->font()).horizontalAdvance("ABCDEFGH");
@@ -301,7 +304,7 @@ void TFormMain::FormShowFirst()
     SetPagesEnabled(!Flights->Empty());
     TreeView1->BuildTree();
     QApplication::processEvents();
-    TreeView1->NotifyEnabled = true;
+    DataFolder->SetNotifyEnabled(true);
     ApplyChartSettings();
     GraphPage->SetClimbShown(Options.ShowClimb);
     GraphPage->SetMotorShown(Options.ShowMotor);
@@ -312,12 +315,12 @@ void TFormMain::ReadSettings()
 {
     const TIniFile ini = LoadIniFile(AppPaths.SettingsFile.toStdString(), DecimalSeparator())
                              .value_or(TIniFile(DecimalSeparator()));
-    Options.Root = TreeView1->DataDir.toStdString();
+    Options.Root = DataFolder->DataDir().toStdString();
     Options.PanelLeft = PanelLeft->width() > 0 && isVisible() ? PanelLeft->width() : PanelLeftWidth;
     ReadOptions(ini, Options, [](const std::string& dir) {
         return !dir.empty() && QFileInfo(QString::fromStdString(dir)).isDir();
     });
-    TreeView1->DataDir = QString::fromStdString(Options.Root);
+    DataFolder->SetDataDir(QString::fromStdString(Options.Root));
     DeflectionOnGraph = Options.DeflectionOnGraph;
     PanelLeftWidth = std::max(50, Options.PanelLeft);
     Splitter1->setSizes({PanelLeftWidth, std::max(100, width() - PanelLeftWidth)});
@@ -331,13 +334,13 @@ void TFormMain::ReadSettings()
 
 void TFormMain::LoadDataFolderDetails(bool profilesOnly)
 {
-    const QString file =
-        QDir(TreeView1->DataDir).filePath(QString::fromStdString(std::string(kModelProfilesFile)));
+    const QString file = QDir(DataFolder->DataDir())
+                             .filePath(QString::fromStdString(std::string(kModelProfilesFile)));
     // No file, or one that cannot be read: the general analysis settings apply to every flight.
     const TProfilesRead read = ReadModelProfiles(QFile::encodeName(file).toStdString());
     Flights->SetModelProfiles(read.Ok ? read.Profiles : TModelProfiles());
     if (!profilesOnly)
-        NotesPage->Completion->Gather(TreeView1->DataDir);
+        NotesPage->Completion->Gather(DataFolder->DataDir());
 }
 
 void TFormMain::ChangeSettingsFile(const std::function<void(TIniFile&)>& change)
@@ -351,7 +354,7 @@ void TFormMain::ChangeSettingsFile(const std::function<void(TIniFile&)>& change)
 
 void TFormMain::WriteSettings()
 {
-    Options.Root = TreeView1->DataDir.toStdString();
+    Options.Root = DataFolder->DataDir().toStdString();
     Options.DeflectionOnGraph = DeflectionOnGraph;
     Options.PanelLeft = PanelLeft->width();
     Options.SaveWindowsPos = WinStates().SaveWindowsPosEnabled();
@@ -484,7 +487,7 @@ int TFormMain::OpenFlightFile(const QString& fileName)
 
 void TFormMain::ExecuteOpenFlight()
 {
-    const QStringList files = Dialogs().GetOpenFileNames(this, "Open flight", TreeView1->DataDir,
+    const QStringList files = Dialogs().GetOpenFileNames(this, "Open flight", DataFolder->DataDir(),
                                                          "Zirko data (*.zdf);;All files (*)");
     for (const QString& file : files)
         OpenFlightFile(file);
@@ -586,7 +589,7 @@ void TFormMain::ShowAbout()
 void TFormMain::ExecuteOptions()
 {
     const auto result = TFormOptions::ExecuteOptions(
-        *FormOptions, TreeView1->DataDir, QString::fromStdString(Options.COM),
+        *FormOptions, DataFolder->DataDir(), QString::fromStdString(Options.COM),
         QString::fromStdString(Options.DefFileName), Options.MarkerThreshold, Options.Events);
     if (!result)
         return;
@@ -598,10 +601,10 @@ void TFormMain::ExecuteOptions()
     if (result->MarkerThreshold)
         Options.MarkerThreshold = *result->MarkerThreshold;
     DeflectionOnGraph = false;
-    if (QDir::cleanPath(result->RootFolder) != QDir::cleanPath(TreeView1->DataDir)) {
-        TreeView1->DataDir = QDir::cleanPath(result->RootFolder);
+    if (QDir::cleanPath(result->RootFolder) != QDir::cleanPath(DataFolder->DataDir())) {
+        DataFolder->SetDataDir(QDir::cleanPath(result->RootFolder));
         TreeView1->ReloadDataDir();
-        LogbookPage->SetDataDir(TreeView1->DataDir);
+        LogbookPage->SetDataDir(DataFolder->DataDir());
         LoadDataFolderDetails();
     } else if (result->ModelsWritten) {
         LoadDataFolderDetails(true);
@@ -611,7 +614,7 @@ void TFormMain::ExecuteOptions()
 void TFormMain::ExecuteReadData()
 {
     ZirkoComForm->SetPortName(QString::fromStdString(Options.COM));
-    ZirkoComForm->SetDataFolder(TreeView1->DataDir);
+    ZirkoComForm->SetDataFolder(DataFolder->DataDir());
     ZirkoComForm->SetDefaultFileName(QString::fromStdString(Options.DefFileName));
     ZirkoComForm->SetFlightTemperature(Options.FlightTemperature);
     ZirkoComForm->SetMarkerThreshold(Options.MarkerThreshold);
@@ -627,7 +630,7 @@ void TFormMain::ExecuteReadData()
 void TFormMain::ExecuteImport()
 {
     const QStringList files = Dialogs().GetOpenFileNames(
-        this, "Import flights", TreeView1->DataDir,
+        this, "Import flights", DataFolder->DataDir(),
         "Telemetry logs and IGC files (*.csv *.CSV *.igc *.IGC);;All files (*)");
     if (!files.isEmpty())
         ImportFlights(files);
@@ -645,10 +648,11 @@ void TFormMain::ImportFlights(const QStringList& files)
         paths.push_back(QFileInfo(file).absoluteFilePath().toStdString());
     plan.AddFiles(paths,
                   [&ini](const std::string& layout) { return ReadImportChoice(ini, layout); });
-    FormImport->SetPlan(&plan, QDir(TreeView1->DataDir).filePath("Imported"), DecimalSeparator());
+    FormImport->SetPlan(&plan, QDir(DataFolder->DataDir()).filePath("Imported"),
+                        DecimalSeparator());
     const int result = Dialogs().Exec(*FormImport);
     // A folder typed without its path lies in the data folder.
-    const QString folder = QDir(TreeView1->DataDir).absoluteFilePath(FormImport->Folder());
+    const QString folder = QDir(DataFolder->DataDir()).absoluteFilePath(FormImport->Folder());
     FormImport->SetPlan(nullptr, QString(), DecimalSeparator());
     if (result != QDialog::Accepted)
         return;

@@ -25,6 +25,7 @@ namespace zirko {
 class TFlightGrid;
 class TFormAssert;
 class TFormAbout;
+class TDataFolder;
 class TDataTree;
 class TNotesPage;
 class TZirkoComForm;
@@ -76,7 +77,8 @@ public:
 
     // Controls tests and other windows reach.
     TFlightGrid* StringGrid1 = nullptr;
-    TDataTree* TreeView1 = nullptr; // the data folder tree, inside PanelTree
+    TDataFolder* DataFolder = nullptr; // the root data folder, its watcher and its changes
+    TDataTree* TreeView1 = nullptr;    // the data folder tree, inside PanelTree
     QTabWidget* PageControl = nullptr;
     QWidget* TabInfo = nullptr;
     QWidget* TabGraph = nullptr;

@@ -59,7 +59,7 @@ void TFormMain::CreateGraphPage()
     connect(GraphPage, &TGraphPage::CopyGraphRequested, this,
             [chartSource] { CopyGraphToClipboard(chartSource()); });
     connect(GraphPage, &TGraphPage::SaveGraphRequested, this,
-            [this, chartSource] { ExecuteSaveGraph(this, chartSource(), TreeView1->DataDir); });
+            [this, chartSource] { ExecuteSaveGraph(this, chartSource(), DataFolder->DataDir()); });
     connect(GraphPage, &TGraphPage::PrintGraphRequested, this, [this, chartSource] {
         if (!GraphPage->Chart1->isVisible())
             return;

@@ -2,6 +2,7 @@
 
 #include "core/flightdata/ZdfFile.h"
 #include "core/shell/TreeNaming.h"
+#include "platform/files/DataFolder.h"
 #include "platform/files/FileStore.h"
 #include "platform/files/FlightFile.h"
 
@@ -18,8 +19,6 @@ namespace zirko {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 TCivilSeconds LocalCivil(time_t seconds)
 {
     struct tm local {};
@@ -29,64 +28,29 @@ TCivilSeconds LocalCivil(time_t seconds)
                         local.tm_min, local.tm_sec);
 }
 
-void Walk(const fs::path& folder, const std::string& relative, std::vector<fs::path>& chain,
-          std::vector<TFlightFileEntry>& out)
-{
-    std::error_code ec;
-    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-    if (ec)
-        return;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            break;
-        const fs::directory_entry& entry = *it;
-        const std::string name = entry.path().filename().string();
-        const std::string path = relative.empty() ? name : relative + "/" + name;
-        std::error_code typeError;
-        if (!entry.is_directory(typeError)) {
-            if (!IsFlightFileName(name))
-                continue;
-            TFlightFileEntry file;
-            file.RelativePath = path;
-            file.FullPath = entry.path();
-            struct stat st {};
-            if (::stat(entry.path().c_str(), &st) == 0) {
-                file.Size = st.st_size;
-                file.ModifiedNs =
-                    static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-                file.Modified = LocalCivil(st.st_mtim.tv_sec);
-            }
-            out.push_back(std::move(file));
-            continue;
-        }
-        const fs::path target = fs::canonical(entry.path(), typeError);
-        if (typeError)
-            continue;
-        if (entry.is_symlink(typeError)) {
-            // A link back to a folder being walked would make the walk endless.
-            const bool loops = std::any_of(chain.begin(), chain.end(), [&](const fs::path& c) {
-                const auto [a, b] = std::mismatch(target.begin(), target.end(), c.begin(), c.end());
-                return a == target.end(); // target is c or a folder above it
-            });
-            if (loops)
-                continue;
-        }
-        chain.push_back(target);
-        Walk(entry.path(), path, chain, out);
-        chain.pop_back();
-    }
-}
-
 } // namespace
 
 std::vector<TFlightFileEntry> FindFlightFiles(const std::filesystem::path& root)
 {
     std::vector<TFlightFileEntry> files;
-    std::error_code ec;
-    std::vector<fs::path> chain{fs::canonical(root, ec)};
-    if (ec)
-        return files;
-    Walk(root, "", chain, files);
+    const std::string top = root.string();
+    const size_t prefix = top.empty() || top.back() == '/' ? top.size() : top.size() + 1;
+    // The files the data folder tree shows, found by the same reading.
+    for (const TFolderEntry& entry : TDataFolder::Scan(top, kMaxTreeFolders, false).Entries) {
+        if (entry.IsFolder)
+            continue;
+        TFlightFileEntry file;
+        file.RelativePath = entry.NativePath.substr(prefix);
+        file.FullPath = entry.NativePath;
+        struct stat st {};
+        if (::stat(entry.NativePath.c_str(), &st) == 0) {
+            file.Size = st.st_size;
+            file.ModifiedNs =
+                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+            file.Modified = LocalCivil(st.st_mtim.tv_sec);
+        }
+        files.push_back(std::move(file));
+    }
     std::sort(files.begin(), files.end(),
               [](const auto& a, const auto& b) { return a.RelativePath < b.RelativePath; });
     return files;

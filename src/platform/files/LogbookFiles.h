@@ -23,9 +23,8 @@ struct TFlightFileEntry {
     TCivilSeconds Modified = 0; // the same on the local clock
 };
 
-// Every flight file (".zdf" in any case, hidden ones too) under `root`, folders walked
-// recursively; a link to a folder is followed unless it leads back into a folder being walked.
-// Sorted by relative path.
+// Every flight file under `root` that the data folder tree shows (".zdf" in any case, hidden ones
+// too, each real folder once however many links lead to it), sorted by relative path.
 std::vector<TFlightFileEntry> FindFlightFiles(const std::filesystem::path& root);
 
 // The forms a header date is read in: the program's, then the locale's short date and long time.

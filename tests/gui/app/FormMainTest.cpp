@@ -53,7 +53,7 @@ TEST_F(FormMainTest, FirstStartWithoutSettingsGivesTheDefaults)
 {
     auto form = Start();
     EXPECT_EQ(form->windowTitle(), "ZIRKO");
-    EXPECT_EQ(form->TreeView1->DataDir, Dir.path()); // no "Data" folder beside the program
+    EXPECT_EQ(form->DataFolder->DataDir(), Dir.path()); // no "Data" folder beside the program
     EXPECT_EQ(form->Options.COM, "COM1");
     EXPECT_EQ(form->Options.DefFileName, "Blok");
     EXPECT_EQ(form->Options.FlightTemperature, 15);
@@ -68,7 +68,7 @@ TEST_F(FormMainTest, FirstStartWithoutSettingsGivesTheDefaults)
     EXPECT_FALSE(form->TabInfo->isEnabled());
     EXPECT_FALSE(form->TabGraph->isEnabled());
     EXPECT_FALSE(form->StringGrid1->isVisible());
-    EXPECT_TRUE(form->TreeView1->NotifyEnabled);
+    EXPECT_TRUE(form->DataFolder->NotifyEnabled());
     EXPECT_EQ(form->PageControl->tabText(0), "Flight information");
     EXPECT_EQ(form->PageControl->tabText(1), "Graph");
 }
@@ -77,7 +77,7 @@ TEST_F(FormMainTest, DataFolderBesideTheProgramIsTheDefaultRoot)
 {
     QDir(Dir.path()).mkdir("Data");
     auto form = Start();
-    EXPECT_EQ(form->TreeView1->DataDir, Dir.path() + "/Data");
+    EXPECT_EQ(form->DataFolder->DataDir(), Dir.path() + "/Data");
 }
 
 TEST_F(FormMainTest, SettingsAreWrittenAtCloseWithoutGraphSetupUnlessConfirmed)
@@ -330,7 +330,7 @@ TEST_F(FormMainTest, OptionsTakeOverAndOnlyANewRootReloadsTheTree)
     });
     form->ExecuteOptions();
     ASSERT_TRUE(WaitForTree(*form));
-    EXPECT_EQ(form->TreeView1->DataDir, data + "/other");
+    EXPECT_EQ(form->DataFolder->DataDir(), data + "/other");
     EXPECT_EQ(form->Flights->FlightCount(), 0);
     EXPECT_EQ(form->TreeView1->RootNode()->text(0), "other");
 }

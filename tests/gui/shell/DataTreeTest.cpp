@@ -273,7 +273,7 @@ TEST_F(DataTreeTest, TheTreeIsReadWithoutHoldingUpTheWindowAndStopsAtTheFolderLi
 
     // The build returns at once with the root alone: the folders are read on a thread, and the
     // window goes on taking events until they are in.
-    Tree->MaxFolders = 20;
+    Tree->Folder().SetMaxFolders(20);
     Tree->BuildTree();
     EXPECT_TRUE(Tree->IsBuilding());
     ASSERT_NE(Tree->RootNode(), nullptr);
@@ -290,7 +290,7 @@ TEST_F(DataTreeTest, TheTreeIsReadWithoutHoldingUpTheWindowAndStopsAtTheFolderLi
                                    "them.");
     // A second build while one is under way replaces it.
     Dialogs->Log.clear();
-    Tree->MaxFolders = kMaxTreeFolders;
+    Tree->Folder().SetMaxFolders(kMaxTreeFolders);
     Tree->BuildTree();
     Tree->BuildTree();
     ASSERT_TRUE(WaitForTree(*Form));
@@ -543,12 +543,12 @@ TEST_F(DataTreeTest, RenamingAFolderOrTheRootKeepsOpenFlightsPointingAtTheirFile
     const QString moved = Dir.path() + "/Flights";
     EXPECT_TRUE(QFileInfo(moved).isDir());
     EXPECT_FALSE(QFileInfo::exists(Data));
-    EXPECT_EQ(Form->TreeView1->DataDir, moved);
+    EXPECT_EQ(Form->DataFolder->DataDir(), moved);
     EXPECT_EQ(Tree->RootNode()->text(0), "Flights");
     EXPECT_EQ(GridPath(0), moved + "/Zavody/Sub/a.zdf");
     EXPECT_EQ(Tree->GetFullName(Node("Zavody/b")), moved + "/Zavody/b.zdf");
-    EXPECT_TRUE(Tree->WatchedFolders().contains(moved + "/Zavody/Sub"));
-    EXPECT_FALSE(Tree->WatchedFolders().contains(Data));
+    EXPECT_TRUE(Tree->Folder().WatchedFolders().contains(moved + "/Zavody/Sub"));
+    EXPECT_FALSE(Tree->Folder().WatchedFolders().contains(Data));
 }
 
 TEST_F(DataTreeTest, DeleteMovesToTheTrashWithoutAskingAndClosesTheFlight)
@@ -666,7 +666,7 @@ TEST_F(DataTreeTest, MovingFilesAndFoldersTakesTheOpenFlightLinksAlong)
     EXPECT_TRUE(Node("Dst2")->isExpanded());
     EXPECT_EQ(Tree->SelectedNode(), Node("Dst2/Src"));
     EXPECT_EQ(Node("Src"), nullptr);
-    EXPECT_TRUE(Tree->WatchedFolders().contains(Data + "/Dst2/Src/Deep"));
+    EXPECT_TRUE(Tree->Folder().WatchedFolders().contains(Data + "/Dst2/Src/Deep"));
     EXPECT_TRUE(Dialogs->Errors().isEmpty()) << Dialogs->Log.join("\n").toStdString();
 
     // Nothing is overwritten.
@@ -695,14 +695,14 @@ TEST_F(DataTreeTest, RefreshFollowsTheDiskAndKeepsWhatIsStillThere)
     DoubleClick(Node("keep"));
     ASSERT_EQ(Rows(), 2);
 
-    Form->TreeView1->NotifyEnabled = false; // only the explicit refresh below
+    Form->DataFolder->SetNotifyEnabled(false); // only the explicit refresh below
     ASSERT_TRUE(QFile::remove(Data + "/gone.zdf"));
     Flight("Dir/added.zdf");
     Flight("New/Deeper/n.zdf");
     ASSERT_TRUE(QFile::remove(Data + "/Dir/inner.zdf"));
     Tree->setFocus();
     QTest::keyClick(Form.get(), Qt::Key_F, Qt::ControlModifier); // File > Refresh
-    Form->TreeView1->NotifyEnabled = true;
+    Form->DataFolder->SetNotifyEnabled(true);
 
     EXPECT_EQ(Children(), (QStringList{"Dir", "New", "keep"}));
     EXPECT_EQ(Children("Dir"), QStringList{"added"});
@@ -711,7 +711,7 @@ TEST_F(DataTreeTest, RefreshFollowsTheDiskAndKeepsWhatIsStillThere)
     ASSERT_EQ(Rows(), 1);
     EXPECT_EQ(GridPath(0), Data + "/keep.zdf");
     EXPECT_EQ(Node("keep")->Data()->GridRow, 0);
-    EXPECT_TRUE(Tree->WatchedFolders().contains(Data + "/New/Deeper"));
+    EXPECT_TRUE(Tree->Folder().WatchedFolders().contains(Data + "/New/Deeper"));
 
     // The root folder vanishes: every flight closes and the tree empties; it comes back whole.
     ASSERT_TRUE(QDir().rename(Data, Dir.path() + "/away"));
@@ -729,15 +729,15 @@ TEST_F(DataTreeTest, ChangesOnDiskRefreshTheTreeOnlyWhileNotificationsAreOn)
 {
     Folder("Dir");
     Start();
-    EXPECT_EQ(Tree->WatchedFolder(), Data);
-    EXPECT_TRUE(Tree->WatchedFolders().contains(Data + "/Dir"));
+    EXPECT_EQ(Tree->Folder().WatchedFolder(), Data);
+    EXPECT_TRUE(Tree->Folder().WatchedFolders().contains(Data + "/Dir"));
 
-    Form->TreeView1->NotifyEnabled = false;
+    Form->DataFolder->SetNotifyEnabled(false);
     Flight("Dir/quiet.zdf");
     QTest::qWait(400);
     EXPECT_EQ(Children("Dir"), QStringList{});
 
-    Form->TreeView1->NotifyEnabled = true;
+    Form->DataFolder->SetNotifyEnabled(true);
     Flight("Dir/loud.zdf"); // a sub-folder: the watcher covers the whole tree
     EXPECT_TRUE(QTest::qWaitFor(
         [this] {
@@ -842,15 +842,15 @@ TEST_F(DataTreeTest, ANewRootFolderClosesEveryFlightAndRebuilds)
     EXPECT_EQ(Dialogs->Errors().last(),
               "Chyba při přejmenování seznamu otevřených souborů! Řádek neexistuje!");
 
-    Form->TreeView1->DataDir = Dir.path() + "/Jinde";
-    Tree->WatchFolder(Form->TreeView1->DataDir);
+    Form->DataFolder->SetDataDir(Dir.path() + "/Jinde");
+    Tree->Folder().Watch(Form->DataFolder->DataDir());
     Tree->ReloadDataDir();
     ASSERT_TRUE(WaitForTree(*Form));
     EXPECT_EQ(Rows(), 0);
-    EXPECT_TRUE(Form->TreeView1->NotifyEnabled);
+    EXPECT_TRUE(Form->DataFolder->NotifyEnabled());
     EXPECT_EQ(Tree->RootNode()->text(0), "Jinde");
     EXPECT_EQ(Children(), QStringList{"Sub"});
     EXPECT_EQ(Children("Sub"), QStringList{"g"});
-    EXPECT_TRUE(Tree->WatchedFolders().contains(Dir.path() + "/Jinde/Sub"));
-    EXPECT_FALSE(Tree->WatchedFolders().contains(Data));
+    EXPECT_TRUE(Tree->Folder().WatchedFolders().contains(Dir.path() + "/Jinde/Sub"));
+    EXPECT_FALSE(Tree->Folder().WatchedFolders().contains(Data));
 }
