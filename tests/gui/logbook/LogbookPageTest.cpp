@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -440,3 +441,43 @@ TEST_F(LogbookPageTest, ColumnsChosenMovedAndSizedAreKept)
 }
 
 } // namespace
+
+TEST_F(LogbookPageTest, WhatTheTreeChangesReachesTheLogbookAlsoWhileItIsHidden)
+{
+    WriteFolder();
+    ASSERT_NO_FATAL_FAILURE(OpenPage());
+    ASSERT_TRUE(WaitForTree(*Form));
+    TDataTree* tree = Form->TreeView1;
+    Form->PageControl->setCurrentWidget(Form->TabGraph);
+    ASSERT_FALSE(Page->isVisible());
+
+    tree->TreeView1Edited(tree->FindNode("a"), "renamed");
+    tree->FindNode("Club")->setExpanded(true);
+    tree->TreeView1DragDrop(tree->FindNode("Club/c"), tree->RootNode());
+    tree->PopupTag = tree->AbsoluteIndex(tree->FindNode("Club/b"));
+    tree->mnuDeleteClick();
+    ASSERT_TRUE(Dialogs->Errors().isEmpty()) << Dialogs->Log.join("\n").toStdString();
+    QTest::qWait(400);
+    EXPECT_FALSE(Page->IsReading()); // a hidden page reads nothing yet
+
+    Form->PageControl->setCurrentWidget(Form->TabLogbook);
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return RowOf("renamed") >= 0 && !Page->IsReading(); }, 20000));
+    EXPECT_EQ(RowOf("a"), -1);
+    EXPECT_EQ(RowOf("b"), -1);
+    ASSERT_GE(RowOf("c"), 0);
+    EXPECT_EQ(Cell(RowOf("c"), "folder"), "");
+    EXPECT_EQ(Page->LabelCount->text(), "3 of 3 flights");
+
+    // A renamed root folder is followed, not lost.
+    const QString root = Form->DataFolder->Root();
+    tree->TreeView1Edited(tree->RootNode(), "moved");
+    ASSERT_EQ(Page->DataDir(), QFileInfo(root).path() + "/moved");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return !Page->IsReading() && Page->LabelCount->text() == "3 of 3 flights"; },
+        20000))
+        << Page->LabelCount->text().toStdString();
+    EXPECT_GE(RowOf("renamed"), 0);
+    tree->TreeView1Edited(tree->RootNode(), QFileInfo(root).fileName()); // for the clean-up
+    EXPECT_TRUE(QFileInfo(root).isDir());
+}
