@@ -130,9 +130,13 @@ TEST(CliLogbook, EveryFlightFileUnderTheFolderAsTheTreeFindsThem)
     ASSERT_TRUE(WriteBytes(root.filePath(".hidden/h.zdf"), kNotes));
     ASSERT_TRUE(WriteBytes(root.filePath("2026/broken.zdf"), "<Header>\r\nx\r\n"));
     ASSERT_TRUE(WriteBytes(root.filePath("2026/notes.txt"), "no flight"));
-    // A link back to the top would make the walk endless; one beside it is walked.
+    // A link back to the top would make the walk endless, and a folder already read is not read
+    // again through a link; one reached only through a link is read there.
     ASSERT_TRUE(QFile::link(root.path(), root.filePath("2026/loop")));
-    ASSERT_TRUE(QFile::link(root.filePath(".hidden"), root.filePath("linked")));
+    ASSERT_TRUE(QFile::link(root.filePath(".hidden"), root.filePath("again")));
+    QTemporaryDir outside;
+    ASSERT_TRUE(WriteBytes(QDir(outside.path()).filePath("h.zdf"), kNotes));
+    ASSERT_TRUE(QFile::link(outside.path(), root.filePath("linked")));
 
     TRun run = Cli({"logbook", root.path()});
     ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
