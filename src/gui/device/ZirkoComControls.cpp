@@ -145,7 +145,7 @@ void TZirkoComControls::BuildControls(QDialog* window)
     LabelData = new QLabel(data);
     LabelData->setObjectName("LabelData");
     ProgressBar1 = new QProgressBar(data);
-        ProgressBar1->setAlignment(Qt::AlignCenter);
+    ProgressBar1->setAlignment(Qt::AlignCenter);
     auto* dataLayout = new QGridLayout(data);
     dataLayout->addWidget(ButtonReadData, 0, 0);
     dataLayout->addWidget(ButtonErase, 0, 1);

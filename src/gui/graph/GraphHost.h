@@ -63,4 +63,15 @@ public:
     virtual void SetServoZero(int row, double rxOffsetY) = 0;
 };
 
+// Some open flight shows channel column 1..5 (none while the grid is hidden).
+inline bool ChannelShownAnywhere(const TGraphHost& host, int column)
+{
+    if (!host.GridVisible())
+        return false;
+    for (int row = 0; row < host.FlightCount(); ++row)
+        if (host.ChannelState(column, row) == TChannelState::On)
+            return true;
+    return false;
+}
+
 } // namespace zirko

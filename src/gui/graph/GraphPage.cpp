@@ -7,6 +7,7 @@
 #include "core/shell/Assertion.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphIcons.h"
+#include "gui/graph/MeasureTool.h"
 #include "gui/graph/ReadingsGrid.h"
 #include "gui/services/UserDialogs.h"
 
@@ -106,14 +107,10 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
     layout->addWidget(PanelOffsets);
     CreateOffsetControls();
 
-    Series1 = Chart1->AddSeries(TSeriesKind::Point);
-    Series1->SetTitle("Odecet");
-    Series1->SetShowInLegend(false);
-    Series1->SetColor(Qt::yellow);
-    Series1->SetSymbol(TSymbolStyle::Circle, 3);
-    Series1->SetSymbolPen(Qt::black, 2);
-    Series1->SetMarkBackground(Qt::yellow);
-    Series1->SetMarksVisible(true);
+    MeasureTool = new TMeasureTool(
+        *Chart1, Host, *StringGridOdecet,
+        [this](int row, int slot) -> const TChartSeries* { return SeriesOf(row, slot); }, this);
+    connect(MeasureTool, &TMeasureTool::PopupRequested, this, &TGraphPage::PopupRequested);
 
     Chart1->SetAxisTitle(TAxisId::Left, "Altitude (m)");
     Chart1->SetLabelDecimals(TAxisId::Left, 1);
@@ -145,25 +142,20 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
     connect(Chart1, &TChart::Scrolled, this, [this] { ChartScroll(); });
     connect(Chart1, &TChart::AfterDrawn, this, [this] {
         SetTimeAxisEnd();
-        // A band left by a release with Ctrl goes with the next full redraw.
-        if (BandFrozen) {
-            BandFrozen = false;
-            MeasureRect.Left = INT_MAX;
-            Chart1->RedrawOverlay();
-        }
+        MeasureTool->ChartDrawn();
     });
-    Chart1->SetOverlayPaint([this](QPainter& painter) { PaintOverlay(painter); });
-    connect(this, &TGraphPage::CrosshairCleared, this, [this] { ClearCrosshair(); });
+    Chart1->SetOverlayPaint([this](QPainter& painter) { MeasureTool->PaintOverlay(painter); });
+    connect(this, &TGraphPage::CrosshairCleared, MeasureTool, &TMeasureTool::ClearCrosshair);
     connect(Chart1, &TChart::MouseDown, this, [this](QMouseEvent* e) {
-        Chart1MouseDown(e);
+        MeasureTool->MouseDown(e);
         emit ChartMouseDown(e);
     });
     connect(Chart1, &TChart::MouseMove, this, [this](QMouseEvent* e) {
-        Chart1MouseMove(e);
+        ChartMouseMoved(e);
         emit ChartMouseMove(e);
     });
     connect(Chart1, &TChart::MouseUp, this, [this](QMouseEvent* e) {
-        Chart1MouseUp(e);
+        MeasureTool->MouseUp(e);
         emit ChartMouseUp(e);
     });
     Chart1->PlotArea()->installEventFilter(this);
@@ -224,13 +216,12 @@ void TGraphPage::CreateToolBar()
     connect(TBZoomOut, &QToolButton::clicked, this, [this] { ZoomIn(); });
     connect(TBUndoZoom, &QToolButton::clicked, this, [this] { UndoZoom(); });
     connect(TBGrafRead, &QToolButton::toggled, this, [this](bool on) {
+        MeasureTool->SetMeasuring(on);
         Chart1->setCursor(on ? Qt::CrossCursor : Qt::ArrowCursor);
         emit MeasurementModeChanged(on);
     });
-    connect(TBCrossHair, &QToolButton::toggled, this, [this](bool on) {
-        if (!on)
-            ClearCrosshair();
-    });
+    connect(TBCrossHair, &QToolButton::toggled, this,
+            [this](bool on) { MeasureTool->SetCrosshairOn(on); });
     connect(TBRxZero, &QToolButton::clicked, this, [this] { Chart1->Replot(); });
     connect(TBClimb, &QToolButton::toggled, this, [this] {
         for (int row = 0; row < Host.FlightCount(); ++row)
@@ -537,12 +528,7 @@ void TGraphPage::MoveFlightSeriesToFront(int row)
 
 bool TGraphPage::ChannelShownAnywhere(int column) const
 {
-    if (!Host.GridVisible())
-        return false;
-    for (int row = 0; row < Host.FlightCount(); ++row)
-        if (Host.ChannelState(column, row) == TChannelState::On)
-            return true;
-    return false;
+    return zirko::ChannelShownAnywhere(Host, column);
 }
 
 void TGraphPage::ApplyAxisSetting(int axis, bool automatic, double min, double& max)
@@ -693,7 +679,7 @@ bool TGraphPage::HandleWheel(const QPoint& globalPos, int delta)
     // The move handling follows, so the readout and the crosshair show the new values.
     QMouseEvent move(QEvent::MouseMove, QPointF(p), QPointF(globalPos), Qt::NoButton, Qt::NoButton,
                      QGuiApplication::keyboardModifiers());
-    Chart1MouseMove(&move);
+    ChartMouseMoved(&move);
     return true;
 }
 
@@ -879,9 +865,15 @@ void TGraphPage::changeEvent(QEvent* event)
         PlaceReadout();
 }
 
+void TGraphPage::ChartMouseMoved(QMouseEvent* event)
+{
+    UpdateReadout(event->position().toPoint());
+    MeasureTool->MouseMove(event);
+}
+
 void TGraphPage::UpdateReadout(const QPoint& chartPos)
 {
-    const TReadingValues v = ReadingsAt(chartPos);
+    const TReadingValues v = MeasureTool->ReadingsAt(chartPos);
     LabelPos->setText(QString::fromStdString(PositionReadout(
         Chart1->AnySeriesActive(), v, ChannelShownAnywhere(1), Host.DecimalSeparator())));
 }
@@ -892,7 +884,7 @@ bool TGraphPage::eventFilter(QObject* watched, QEvent* event)
         StringGridOdecet->FitColumns(PanelGraf->contentsRect().width(), Host.AutoGridSize());
     } else if (watched == Chart1->PlotArea() && event->type() == QEvent::Leave) {
         // The pointer has gone: no cross, and no values at it.
-        ClearCrosshair();
+        MeasureTool->ClearCrosshair();
     } else if (watched == Chart1->PlotArea() && event->type() == QEvent::Wheel) {
         auto* we = static_cast<QWheelEvent*>(event);
         if (HandleWheel(we->globalPosition().toPoint(), we->angleDelta().y())) {

@@ -7,7 +7,6 @@
 #include "core/graph/Offsets.h"
 #include "gui/graph/Chart.h"
 
-#include "core/graph/PointerValues.h"
 #include "core/graph/Readings.h"
 
 #include <QWidget>
@@ -31,6 +30,7 @@ namespace zirko {
 
 class TGraphHost;
 class TReadingsGrid;
+class TMeasureTool;
 
 class TGraphPage : public QWidget {
     Q_OBJECT
@@ -93,39 +93,9 @@ public:
     // Mouse-move readout at a chart position.
     void UpdateReadout(const QPoint& chartPos);
 
-    // --- measurement mode and crosshair ---
-    // Chart values under a pixel; servo and voltage only when some flight shows them.
-    TReadingValues ReadingsAt(const QPoint& chartPos) const;
-    // Chart pixel position of the last press on the chart.
-    int MouseDownX = 0;
-    int MouseDownY = 0;
-    // The rubber band on screen; Left == INT_MAX: none drawn.
-    struct TMeasureRect {
-        int Left = INT_MAX;
-        int Top = 0;
-        int Right = 0;
-        int Bottom = 0;
-    } MeasureRect;
-    bool MeasureStarting = false;
-    // The readings at the last measurement press (the FROM row).
-    TReadingValues MeasureFrom;
-    int CrossX = -1;
-    int CrossY = -1;
-    QColor CrossColor{255, 255, 0};
-    Qt::PenStyle CrossStyle = Qt::SolidLine;
+    // --- measurement mode, crosshair and the values at the pointer ---
+    TMeasureTool& Measure() const { return *MeasureTool; }
 
-    // --- values at the pointer: a box on the overlay while the crosshair is drawn ---
-    // One flight that shows at least one channel, read at its sample nearest the pointer's time.
-    struct TPointerLine {
-        int Row = -1;
-        QColor Color;
-        QString Name;
-        std::array<QString, kPointerFields> Values; // time, altitude, servo, voltage, climb
-        bool Outside = false; // the pointer is beyond the flight's ends: the values are greyed
-        bool Motor = false;   // the flight's motor runs at that sample
-    };
-    // The lines at the chart time of pixel column x, in grid order.
-    std::vector<TPointerLine> PointerLinesAt(int x) const;
     // --- events drawn with the flights (what the last full draw drew) ---
     enum class TBandKind { Motor, Climb };
     struct TEventBand {
@@ -141,12 +111,6 @@ public:
         int WindowEndX = -1; // the line at motor stop + 10 s; -1 when off the plot
     };
     std::vector<TStartMark> StartMarks;
-
-    // What the box shows now; no lines and a null rectangle while it is hidden.
-    std::vector<TPointerLine> PointerLines;
-    // The names as the box shows them: whole while they fit beside the values.
-    std::vector<QString> PointerNamesShown;
-    QRect PointerPanelRect;
 
     // --- offsets of the current flight ---
     QCheckBox* CheckBoxShift = nullptr;
@@ -217,8 +181,6 @@ public:
     QCheckBox* CheckBox_RxCenter = nullptr;
     // Filled by the offset controls' owner.
     QWidget* PanelOffsets = nullptr;
-    // The marker series of measurement mode ("Odecet").
-    TChartSeries* Series1 = nullptr;
 
     static constexpr int kPanelGrafHeight = 92;
 
@@ -289,16 +251,8 @@ private:
     const TFlightSlots* SlotsOf(int row) const;
     void ShowError(const QString& text);
 
-    void Chart1MouseDown(QMouseEvent* event);
-    void Chart1MouseMove(QMouseEvent* event);
-    void Chart1MouseUp(QMouseEvent* event);
-    void FillReadingRow(int row, const QPoint& chartPos);
-    void FinishReadingRows(const QPoint& chartPos);
-    void AddMeasureMarker(double time, double altitude);
-    void PaintOverlay(QPainter& painter);
-    void ClearCrosshair();
-    // The box of PointerLines at the crosshair, in a corner of the plot away from it.
-    void PaintPointerPanel(QPainter& painter, const QRect& plot);
+    // The readout follows the pointer, then the measurement tool has the move.
+    void ChartMouseMoved(QMouseEvent* event);
 
     void CreateOffsetControls();
     const TDataBlock* ShiftFlight(const char* assertion) const;
@@ -311,10 +265,9 @@ private:
     void SwitchShiftOn(int row);
     QString OffsetText(double value) const;
     double FieldNumber(const QLineEdit* edit) const;
-    // Set at a Ctrl release: the band stays until the next full redraw.
-    bool BandFrozen = false;
 
     TGraphHost& Host;
+    TMeasureTool* MeasureTool = nullptr;
     // The series of each open flight, row by row, indexed by TSeriesSlot.
     std::vector<std::array<TChartSeries*, kSlotCount>> FlightSeries;
     QWidget* ChartArea = nullptr;

@@ -13,9 +13,14 @@ namespace {
 std::string Enabled(const TDeviceWindowControls& c)
 {
     std::string on;
-    for (auto [flag, letter] : {std::pair{c.Connect, 'c'}, {c.PortChoice, 'p'},
-                                {c.Disconnect, 'd'}, {c.ReadData, 'r'}, {c.Erase, 'e'},
-                                {c.Upload, 'u'}, {c.DownloadCfg, 'g'}, {c.Close, 'x'},
+    for (auto [flag, letter] : {std::pair{c.Connect, 'c'},
+                                {c.PortChoice, 'p'},
+                                {c.Disconnect, 'd'},
+                                {c.ReadData, 'r'},
+                                {c.Erase, 'e'},
+                                {c.Upload, 'u'},
+                                {c.DownloadCfg, 'g'},
+                                {c.Close, 'x'},
                                 {c.ConfigEdits, 'f'}})
         if (flag)
             on += letter;

@@ -4,6 +4,7 @@
 #include "gui/flightdata/FlightGrid.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/graph/MeasureTool.h"
 #include "gui/shell/DataTree.h"
 #include "gui/shell/FormAssert.h"
 #include "gui/shell/FormOptions.h"
@@ -401,9 +402,10 @@ TEST_F(FormMainTest, AxisAndMarkerLabelsGroupDigitsAsTheUserLocaleDoes)
         QTest::mousePress(chart->PlotArea(), Qt::LeftButton, {}, from);
         QTest::mouseMove(chart->PlotArea(), to);
         QTest::mouseRelease(chart->PlotArea(), Qt::LeftButton, {}, to);
-        ASSERT_EQ(page->Series1->Count(), 2);
-        EXPECT_TRUE(page->Series1->LabelText(0).contains(QRegularExpression("^1\\.\\d{3}")))
-            << page->Series1->LabelText(0).toStdString();
+        ASSERT_EQ(page->Measure().Markers().Count(), 2);
+        EXPECT_TRUE(
+            page->Measure().Markers().LabelText(0).contains(QRegularExpression("^1\\.\\d{3}")))
+            << page->Measure().Markers().LabelText(0).toStdString();
         Dialogs->Answers = {TAnswer::No};
     }
     QLocale::setDefault(before);

@@ -6,6 +6,7 @@
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/graph/MeasureTool.h"
 #include "gui/graph/ReadingsGrid.h"
 #include "platform/files/FlightFile.h"
 #include "support/ScriptedDialogs.h"

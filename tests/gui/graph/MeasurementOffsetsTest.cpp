@@ -50,6 +50,34 @@ protected:
     }
 };
 
+// What sits beside the readings table hears of each FROM and TO as the table gets them.
+TEST_F(MeasurementTest, TheToolTellsTheReadingsItPutsInTheTable)
+{
+    Open();
+    Chart().Replot();
+    QTest::mouseClick(TBGrafRead(), Qt::LeftButton);
+    std::vector<double> started;
+    std::vector<std::pair<double, double>> measured;
+    QObject scope;
+    QObject::connect(&Page->Measure(), &TMeasureTool::MeasureStarted, &scope,
+                     [&](const TReadingValues& from) { started.push_back(from.Time); });
+    QObject::connect(&Page->Measure(), &TMeasureTool::Measured, &scope,
+                     [&](const TReadingValues& from, const TReadingValues& to) {
+                         measured.emplace_back(from.Time, to.Time);
+                     });
+    const QPoint from = At(0.2, 0.5);
+    const QPoint to = At(0.6, 0.5);
+    Drag(from, to);
+    const double t0 = Chart().ValueAtPixel(TAxisId::Bottom, from.x());
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_DOUBLE_EQ(started[0], t0);
+    // Two moves and the release.
+    ASSERT_EQ(measured.size(), 3u);
+    EXPECT_DOUBLE_EQ(measured.back().first, t0);
+    EXPECT_DOUBLE_EQ(measured.back().second, Chart().ValueAtPixel(TAxisId::Bottom, to.x()));
+    EXPECT_EQ(Cell(2, 1), Fmt(measured.back().second));
+}
+
 TEST_F(MeasurementTest, RightToLeftDragFillsTheTableWithNegativeTimeAndTwoMarkers)
 {
     Open();
@@ -90,12 +118,12 @@ TEST_F(MeasurementTest, RightToLeftDragFillsTheTableWithNegativeTimeAndTwoMarker
     EXPECT_EQ(Cell(4, 2), FormatDisplay(Num(Cell(3, 2)) / Num(Cell(3, 1)), 3, '.'));
     EXPECT_GT(Num(Cell(4, 2)), 0); // altitude fell while time went back
     // Start and end markers, with their altitude labels.
-    ASSERT_EQ(Page->Series1->Count(), 2);
-    EXPECT_NEAR(Page->Series1->X(1), t1, 1e-9);
-    EXPECT_NEAR(Page->Series1->Y(1), a1, 1e-9);
-    EXPECT_FALSE(Page->Series1->LabelText(1).isEmpty());
+    ASSERT_EQ(Page->Measure().Markers().Count(), 2);
+    EXPECT_NEAR(Page->Measure().Markers().X(1), t1, 1e-9);
+    EXPECT_NEAR(Page->Measure().Markers().Y(1), a1, 1e-9);
+    EXPECT_FALSE(Page->Measure().Markers().LabelText(1).isEmpty());
     // The band is gone after the release.
-    EXPECT_EQ(Page->MeasureRect.Left, INT_MAX);
+    EXPECT_EQ(Page->Measure().MeasureRect.Left, INT_MAX);
     EXPECT_TRUE(LabelPos()->text().contains("V"));
     EXPECT_FALSE(LabelPos()->text().contains("%"));
 }
@@ -109,17 +137,17 @@ TEST_F(MeasurementTest, StartMarkerAndBandStartWhereFromWasRead)
     const QPoint first = At(0.5, 0.6); // the first move lands far from the press
     QTest::mousePress(Plot(), Qt::LeftButton, {}, from);
     QTest::mouseMove(Plot(), first);
-    EXPECT_EQ(Page->MeasureRect.Left, from.x());
-    EXPECT_EQ(Page->MeasureRect.Top, from.y());
-    EXPECT_EQ(Page->MeasureRect.Right, first.x());
-    ASSERT_EQ(Page->Series1->Count(), 1);
+    EXPECT_EQ(Page->Measure().MeasureRect.Left, from.x());
+    EXPECT_EQ(Page->Measure().MeasureRect.Top, from.y());
+    EXPECT_EQ(Page->Measure().MeasureRect.Right, first.x());
+    ASSERT_EQ(Page->Measure().Markers().Count(), 1);
     // The marker stands at the FROM point and its label shows the FROM altitude.
-    EXPECT_EQ(Fmt(Page->Series1->X(0)), Cell(1, 1));
-    EXPECT_EQ(Fmt(Page->Series1->Y(0)), Cell(1, 2));
-    EXPECT_EQ(Num(Page->Series1->LabelText(0).toStdString()), Num(Cell(1, 2)));
+    EXPECT_EQ(Fmt(Page->Measure().Markers().X(0)), Cell(1, 1));
+    EXPECT_EQ(Fmt(Page->Measure().Markers().Y(0)), Cell(1, 2));
+    EXPECT_EQ(Num(Page->Measure().Markers().LabelText(0).toStdString()), Num(Cell(1, 2)));
     QTest::mouseRelease(Plot(), Qt::LeftButton, {}, At(0.6, 0.7));
-    EXPECT_EQ(Fmt(Page->Series1->Y(0)), Cell(1, 2));
-    EXPECT_EQ(Fmt(Page->Series1->Y(1)), Cell(2, 2));
+    EXPECT_EQ(Fmt(Page->Measure().Markers().Y(0)), Cell(1, 2));
+    EXPECT_EQ(Fmt(Page->Measure().Markers().Y(1)), Cell(2, 2));
 }
 
 TEST_F(MeasurementTest, BandIsDrawnInBlackAndWhite)
@@ -166,7 +194,7 @@ TEST_F(MeasurementTest, VerticalDragGivesHashRatesAndAClickOnlyTheFromRow)
     EXPECT_FALSE(Cell(1, 1).empty());
     EXPECT_EQ(Cell(2, 1), "");
     EXPECT_EQ(Cell(3, 2), "");
-    EXPECT_EQ(Page->Series1->Count(), 0);
+    EXPECT_EQ(Page->Measure().Markers().Count(), 0);
 }
 
 TEST_F(MeasurementTest, ReleaseWithCtrlKeepsTheBandAndTakesNoEndPoint)
@@ -175,11 +203,11 @@ TEST_F(MeasurementTest, ReleaseWithCtrlKeepsTheBandAndTakesNoEndPoint)
     Chart().Replot();
     TBGrafRead()->setChecked(true);
     Drag(At(0.2, 0.2), At(0.6, 0.6), Qt::ControlModifier);
-    EXPECT_EQ(Page->Series1->Count(), 1);
-    EXPECT_NE(Page->MeasureRect.Left, INT_MAX);
+    EXPECT_EQ(Page->Measure().Markers().Count(), 1);
+    EXPECT_NE(Page->Measure().MeasureRect.Left, INT_MAX);
     // The next full redraw takes the band away.
     Chart().Replot();
-    EXPECT_EQ(Page->MeasureRect.Left, INT_MAX);
+    EXPECT_EQ(Page->Measure().MeasureRect.Left, INT_MAX);
 }
 
 TEST_F(MeasurementTest, WithoutMeasurementModeADragZoomsAndTheTableStays)
@@ -189,7 +217,7 @@ TEST_F(MeasurementTest, WithoutMeasurementModeADragZoomsAndTheTableStays)
     Drag(At(0.2, 0.2), At(0.6, 0.6));
     EXPECT_FALSE(Chart().Automatic(TAxisId::Bottom));
     EXPECT_EQ(Cell(1, 1), "");
-    EXPECT_EQ(Page->Series1->Count(), 0);
+    EXPECT_EQ(Page->Measure().Markers().Count(), 0);
 }
 
 TEST_F(MeasurementTest, CrosshairFollowsInsideThePlotAndAZoomClearsIt)
@@ -197,23 +225,23 @@ TEST_F(MeasurementTest, CrosshairFollowsInsideThePlotAndAZoomClearsIt)
     Open();
     Chart().Replot();
     QTest::mouseMove(Plot(), At(0.5, 0.5));
-    EXPECT_EQ(Page->CrossX, -1); // switch off
+    EXPECT_EQ(Page->Measure().CrossX, -1); // switch off
     TBCrossHair()->setChecked(true);
     const QPoint p = At(0.4, 0.3);
     QTest::mouseMove(Plot(), p);
-    EXPECT_EQ(Page->CrossX, p.x());
-    EXPECT_EQ(Page->CrossY, p.y());
+    EXPECT_EQ(Page->Measure().CrossX, p.x());
+    EXPECT_EQ(Page->Measure().CrossY, p.y());
     QTest::mouseMove(Plot(), Chart().PlotRect().topLeft() - QPoint(3, 3));
-    EXPECT_EQ(Page->CrossX, -1);
+    EXPECT_EQ(Page->Measure().CrossX, -1);
     QTest::mouseMove(Plot(), p);
     QTest::mouseClick(TBZoomOut(), Qt::LeftButton);
-    EXPECT_EQ(Page->CrossX, -1);
+    EXPECT_EQ(Page->Measure().CrossX, -1);
     // Switching the crosshair off takes it off the chart at once.
     const QPoint q = At(0.6, 0.6);
     QTest::mouseMove(Plot(), q);
-    ASSERT_EQ(Page->CrossX, q.x());
+    ASSERT_EQ(Page->Measure().CrossX, q.x());
     QTest::mouseClick(TBCrossHair(), Qt::LeftButton);
-    EXPECT_EQ(Page->CrossX, -1);
+    EXPECT_EQ(Page->Measure().CrossX, -1);
 }
 
 TEST_F(MeasurementTest, PicturesOfTheChartLeaveOutBandAndCrosshair)
@@ -226,9 +254,9 @@ TEST_F(MeasurementTest, PicturesOfTheChartLeaveOutBandAndCrosshair)
     QTest::mousePress(Plot(), Qt::LeftButton, {}, At(0.2, 0.2));
     QTest::mouseMove(Plot(), At(0.4, 0.4));
     QTest::mouseMove(Plot(), At(0.6, 0.6));
-    ASSERT_NE(Page->MeasureRect.Left, INT_MAX);
-    ASSERT_NE(Page->CrossX, -1);
-    Page->Series1->Clear(); // the start marker is part of the chart, not of the overlay
+    ASSERT_NE(Page->Measure().MeasureRect.Left, INT_MAX);
+    ASSERT_NE(Page->Measure().CrossX, -1);
+    Page->Measure().Markers().Clear(); // the start marker is part of the chart, not of the overlay
     EXPECT_EQ(Chart().ToImage(), clean);
     QTest::mouseRelease(Plot(), Qt::LeftButton, {}, At(0.6, 0.6));
 }
@@ -279,8 +307,8 @@ TEST_F(MeasurementTest, RightPressAsksForTheMenuOnlyInsideThePlotWithFlightsOpen
     QTest::mousePress(Plot(), Qt::RightButton, {}, p);
     ASSERT_EQ(popup.count(), 1);
     EXPECT_EQ(popup[0][0].toPoint(), p);
-    EXPECT_EQ(Page->MouseDownX, p.x());
-    EXPECT_EQ(Page->MouseDownY, p.y());
+    EXPECT_EQ(Page->Measure().MouseDownX, p.x());
+    EXPECT_EQ(Page->Measure().MouseDownY, p.y());
 }
 
 TEST_F(MeasurementTest, CopyCellPutsTheMeasurementOnTheClipboard)

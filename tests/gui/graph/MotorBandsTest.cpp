@@ -223,7 +223,7 @@ TEST_F(MotorBandsTest, TheValuesBoxSaysMotorWhereTheMotorRuns)
     Chart().Replot();
     auto motorAt = [this](double t) {
         std::vector<bool> motor;
-        for (const auto& line : Page->PointerLinesAt(X(t)))
+        for (const auto& line : Page->Measure().PointerBox().LinesAt(X(t)))
             motor.push_back(line.Motor);
         return motor;
     };

@@ -154,8 +154,7 @@ TEST_F(DownloadSave, TheRawImageIsKeptInTheBackupFolderOnlyWhenThereIsData)
     const TSplitResult empty = Run(erased);
     EXPECT_TRUE(empty.BackupPath.empty());
     EXPECT_EQ(empty.Segments, 0);
-    EXPECT_EQ(std::distance(fs::directory_iterator(Root / "backups"), fs::directory_iterator()),
-              1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(Root / "backups"), fs::directory_iterator()), 1);
 }
 
 TEST_F(DownloadSave, KnownFlightsAreSkippedWhereverTheyLieAndOtherFlightsAreAskedAbout)

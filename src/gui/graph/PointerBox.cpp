@@ -1,9 +1,8 @@
-// The values at the pointer: while the crosshair is drawn, a box on the chart's overlay layer lists
-// every shown flight at its sample nearest the pointer's time. It is painted with the cross, so a
-// move costs no relayout and no redraw of the flights.
+#include "gui/graph/PointerBox.h"
+
 #include "core/graph/Offsets.h"
+#include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
-#include "gui/graph/GraphPage.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -32,16 +31,27 @@ QColor ReadableOnWhite(const QColor& color)
 
 } // namespace
 
-std::vector<TGraphPage::TPointerLine> TGraphPage::PointerLinesAt(int x) const
+TPointerBox::TPointerBox(const TChart& chart, const TGraphHost& host, TSeriesOf seriesOf)
+    : Chart(chart), Host(host), SeriesOf(std::move(seriesOf))
 {
-    std::vector<TPointerLine> lines;
+}
+
+void TPointerBox::Clear()
+{
+    Lines.clear();
+    Rect = QRect();
+}
+
+std::vector<TPointerBox::TLine> TPointerBox::LinesAt(int x) const
+{
+    std::vector<TLine> lines;
     if (!Host.GridVisible())
         return lines;
-    const double t = Chart1->ValueAtPixel(TAxisId::Bottom, x);
+    const double t = Chart.ValueAtPixel(TAxisId::Bottom, x);
     const char sep = Host.DecimalSeparator();
     for (int row = 0; row < Host.FlightCount(); ++row) {
         const TDataBlock* f = Host.Flight(row);
-        const TFlightSlots* flightSlots = SlotsOf(row);
+        const TFlightSlots* flightSlots = Host.SeriesInfo(row);
         if (!f || !flightSlots)
             continue;
         bool anyShown = false;
@@ -70,7 +80,7 @@ std::vector<TGraphPage::TPointerLine> TGraphPage::PointerLinesAt(int x) const
             view.Climb = Host.ClimbRate(row);
             view.ClimbShown = true;
         }
-        TPointerLine line;
+        TLine line;
         line.Row = row;
         const TChartSeries* altitude = SeriesOf(row, kSlotAltitude);
         line.Color = altitude ? altitude->Color() : QColor(Qt::black);
@@ -91,14 +101,14 @@ std::vector<TGraphPage::TPointerLine> TGraphPage::PointerLinesAt(int x) const
     return lines;
 }
 
-void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
+void TPointerBox::Paint(QPainter& painter, const QRect& plot, int crossX, int crossY)
 {
-    PointerLines = PointerLinesAt(CrossX);
-    PointerNamesShown.clear();
-    PointerPanelRect = QRect();
-    if (PointerLines.empty())
+    Lines = LinesAt(crossX);
+    NamesShown.clear();
+    Rect = QRect();
+    if (Lines.empty())
         return;
-    painter.setFont(Chart1->font());
+    painter.setFont(Chart.font());
     const QFontMetrics fm(painter.font());
     const int lineHeight = fm.height();
     const int gap = fm.horizontalAdvance(QStringLiteral("  "));
@@ -106,7 +116,7 @@ void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
 
     int nameWidth = 0;
     std::array<int, kPointerFields> widths{};
-    for (const TPointerLine& line : PointerLines) {
+    for (const TLine& line : Lines) {
         nameWidth = std::max(nameWidth, fm.horizontalAdvance(line.Name));
         for (size_t k = 0; k < kPointerFields; ++k)
             widths[k] = std::max(widths[k], fm.horizontalAdvance(line.Values[k]));
@@ -116,8 +126,8 @@ void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
         valuesWidth += gap + w;
     // "motor" after the values of a flight whose motor runs there.
     const QString motorText = QStringLiteral("motor");
-    const bool anyMotor = std::any_of(PointerLines.begin(), PointerLines.end(),
-                                      [](const TPointerLine& line) { return line.Motor; });
+    const bool anyMotor = std::any_of(Lines.begin(), Lines.end(),
+                                      [](const TLine& line) { return line.Motor; });
     const int motorWidth = anyMotor ? fm.horizontalAdvance(motorText) : 0;
     if (anyMotor)
         valuesWidth += gap + motorWidth;
@@ -126,16 +136,16 @@ void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
     // pointer is under that place, top left, else a bottom corner. The names are shortened only
     // where the plot is too narrow for them beside the values: the colour tells the flight.
     const int timeEnd = static_cast<int>(
-        std::lround(Chart1->PixelOfValue(TAxisId::Bottom, Chart1->Maximum(TAxisId::Bottom))));
+        std::lround(Chart.PixelOfValue(TAxisId::Bottom, Chart.Maximum(TAxisId::Bottom))));
     const int right = std::min(plot.right(), timeEnd) - kMargin;
     const int room = right - (plot.left() + kMargin);
     nameWidth = std::clamp(room - valuesWidth, 0, nameWidth);
     std::vector<QString> names;
-    names.reserve(PointerLines.size());
-    for (const TPointerLine& line : PointerLines)
+    names.reserve(Lines.size());
+    for (const TLine& line : Lines)
         names.push_back(fm.elidedText(line.Name, Qt::ElideMiddle, nameWidth));
     const int width = valuesWidth + nameWidth;
-    const int height = 2 * kPadding + lineHeight * static_cast<int>(PointerLines.size());
+    const int height = 2 * kPadding + lineHeight * static_cast<int>(Lines.size());
     const QPoint corners[4] = {{right - width, plot.top() + kMargin},
                                {plot.left() + kMargin, plot.top() + kMargin},
                                {right - width, plot.bottom() - kMargin - height},
@@ -143,18 +153,18 @@ void TGraphPage::PaintPointerPanel(QPainter& painter, const QRect& plot)
     QRect box;
     for (const QPoint& corner : corners) {
         box = QRect(corner, QSize(width, height));
-        if (!box.adjusted(-kMargin, -kMargin, kMargin, kMargin).contains(CrossX, CrossY))
+        if (!box.adjusted(-kMargin, -kMargin, kMargin, kMargin).contains(crossX, crossY))
             break;
     }
-    PointerPanelRect = box;
-    PointerNamesShown = names;
+    Rect = box;
+    NamesShown = names;
 
     painter.setPen(QPen(QColor(128, 128, 128), 1));
     painter.setBrush(QColor(255, 255, 255, 220));
     painter.drawRect(box.adjusted(0, 0, -1, -1));
     int y = box.top() + kPadding;
-    for (size_t i = 0; i < PointerLines.size(); ++i, y += lineHeight) {
-        const TPointerLine& line = PointerLines[i];
+    for (size_t i = 0; i < Lines.size(); ++i, y += lineHeight) {
+        const TLine& line = Lines[i];
         int x = box.left() + kPadding;
         painter.setPen(QPen(Qt::black, 1));
         painter.setBrush(line.Color);

@@ -1,15 +1,14 @@
-// The graph page's measurement mode: the readings table, the rubber band, the two markers of
-// Series1 and the crosshair. Band and crosshair live on the chart's overlay layer, so drawing or
-// erasing them never redraws the flights.
+#include "gui/graph/MeasureTool.h"
+
 #include "core/app/NumberFormat.h"
 #include "core/graph/ChartMath.h"
+#include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
-#include "gui/graph/GraphPage.h"
 #include "gui/graph/ReadingsGrid.h"
+#include "gui/services/UserDialogs.h"
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolButton>
 
 #include <stdexcept>
 
@@ -25,64 +24,107 @@ QColor XorOverWhite(const QColor& color)
 
 } // namespace
 
-TReadingValues TGraphPage::ReadingsAt(const QPoint& chartPos) const
+TMeasureTool::TMeasureTool(TChart& chart, TGraphHost& host, TReadingsGrid& grid,
+                           TPointerBox::TSeriesOf seriesOf, QObject* parent)
+    : QObject(parent), Chart(chart), Host(host), Grid(grid), Box(chart, host, std::move(seriesOf))
+{
+    Series1 = Chart.AddSeries(TSeriesKind::Point);
+    Series1->SetTitle("Odecet");
+    Series1->SetShowInLegend(false);
+    Series1->SetColor(Qt::yellow);
+    Series1->SetSymbol(TSymbolStyle::Circle, 3);
+    Series1->SetSymbolPen(Qt::black, 2);
+    Series1->SetMarkBackground(Qt::yellow);
+    Series1->SetMarksVisible(true);
+}
+
+TMeasureTool::~TMeasureTool() = default;
+
+void TMeasureTool::SetCrosshairOn(bool on)
+{
+    CrossOn = on;
+    if (!on)
+        ClearCrosshair();
+}
+
+void TMeasureTool::ChartDrawn()
+{
+    if (!BandFrozen)
+        return;
+    BandFrozen = false;
+    MeasureRect.Left = INT_MAX;
+    Chart.RedrawOverlay();
+}
+
+bool TMeasureTool::ShownAnywhere(int column) const
+{
+    return ChannelShownAnywhere(Host, column);
+}
+
+void TMeasureTool::ShowError(const QString& text)
+{
+    Dialogs().ShowError(Chart.window(), text);
+}
+
+TReadingValues TMeasureTool::ReadingsAt(const QPoint& chartPos) const
 {
     TReadingValues v;
-    v.Time = Chart1->ValueAtPixel(TAxisId::Bottom, chartPos.x());
-    v.Altitude = Chart1->ValueAtPixel(TAxisId::Left, chartPos.y());
-    if (ChannelShownAnywhere(2))
-        v.Servo = Chart1->ValueAtPixel(TAxisId::Right, chartPos.y());
-    if (ChannelShownAnywhere(3))
-        v.Voltage = Chart1->ValueAtPixel(TAxisId::Voltage, chartPos.y());
-    if (Chart1->AxisVisible(TAxisId::Climb))
-        v.Climb = Chart1->ValueAtPixel(TAxisId::Climb, chartPos.y());
+    v.Time = Chart.ValueAtPixel(TAxisId::Bottom, chartPos.x());
+    v.Altitude = Chart.ValueAtPixel(TAxisId::Left, chartPos.y());
+    if (ShownAnywhere(2))
+        v.Servo = Chart.ValueAtPixel(TAxisId::Right, chartPos.y());
+    if (ShownAnywhere(3))
+        v.Voltage = Chart.ValueAtPixel(TAxisId::Voltage, chartPos.y());
+    if (Chart.AxisVisible(TAxisId::Climb))
+        v.Climb = Chart.ValueAtPixel(TAxisId::Climb, chartPos.y());
     return v;
 }
 
-void TGraphPage::FillReadingRow(int row, const QPoint& chartPos)
+void TMeasureTool::FillReadingRow(int row, const QPoint& chartPos)
 {
-    StringGridOdecet->Table.FillRow(row, ReadingsAt(chartPos), Host.DecimalSeparator());
+    Grid.Table.FillRow(row, ReadingsAt(chartPos), Host.DecimalSeparator());
 }
 
 // TO at the position, then DELTA and the rates from the table's own texts.
-void TGraphPage::FinishReadingRows(const QPoint& chartPos)
+void TMeasureTool::FinishReadingRows(const QPoint& chartPos)
 {
     FillReadingRow(2, chartPos);
-    StringGridOdecet->Table.ComputeDifferences(ChannelShownAnywhere(2), ChannelShownAnywhere(3),
-                                               Host.DecimalSeparator());
-    StringGridOdecet->update();
+    Grid.Table.ComputeDifferences(ShownAnywhere(2), ShownAnywhere(3), Host.DecimalSeparator());
+    Grid.update();
+    emit Measured(MeasureFrom, ReadingsAt(chartPos));
 }
 
-void TGraphPage::AddMeasureMarker(double time, double altitude)
+void TMeasureTool::AddMeasureMarker(double time, double altitude)
 {
     Series1->AddXY(time, altitude,
                    FormatAxisNumber(altitude, 1, Host.GroupSeparator(), Host.DecimalSeparator()));
 }
 
-void TGraphPage::Chart1MouseDown(QMouseEvent* event)
+void TMeasureTool::MouseDown(QMouseEvent* event)
 {
     try {
         const QPoint pos = event->position().toPoint();
         MouseDownX = pos.x();
         MouseDownY = pos.y();
-        const QRect plot = Chart1->PlotRect();
+        const QRect plot = Chart.PlotRect();
         // Edges count as inside.
         if (pos.x() < plot.left() || pos.x() > plot.right() + 1 || pos.y() < plot.top() ||
             pos.y() > plot.bottom() + 1)
             return;
-        if (TBGrafRead->isChecked() && (event->buttons() & Qt::LeftButton)) {
-            Chart1->CancelMousePress();
+        if (IsMeasuring && (event->buttons() & Qt::LeftButton)) {
+            Chart.CancelMousePress();
             Series1->Clear();
-            Chart1->Recalculate(TAxisId::Left);
-            Chart1->Recalculate(TAxisId::Bottom);
+            Chart.Recalculate(TAxisId::Left);
+            Chart.Recalculate(TAxisId::Bottom);
             MeasureStarting = true;
             // The start marker, placed at the first move, shows the point FROM was read at.
             MeasureFrom = ReadingsAt(pos);
-            StringGridOdecet->Table.Start(MeasureFrom, Host.DecimalSeparator());
-            StringGridOdecet->update();
+            Grid.Table.Start(MeasureFrom, Host.DecimalSeparator());
+            Grid.update();
+            emit MeasureStarted(MeasureFrom);
         }
         if (event->buttons() & Qt::RightButton) {
-            Chart1->CancelMousePress();
+            Chart.CancelMousePress();
             if (Host.GridVisible())
                 emit PopupRequested(pos, event->globalPosition().toPoint());
         }
@@ -91,13 +133,12 @@ void TGraphPage::Chart1MouseDown(QMouseEvent* event)
     }
 }
 
-void TGraphPage::Chart1MouseMove(QMouseEvent* event)
+void TMeasureTool::MouseMove(QMouseEvent* event)
 {
     try {
         const QPoint pos = event->position().toPoint();
-        UpdateReadout(pos);
         bool overlayChanged = false;
-        if (TBGrafRead->isChecked() && (event->buttons() & Qt::LeftButton) &&
+        if (IsMeasuring && (event->buttons() & Qt::LeftButton) &&
             (MeasureStarting || MeasureRect.Left != INT_MAX)) {
             if (MeasureStarting) {
                 MeasureRect = {MouseDownX, MouseDownY, pos.x(), pos.y()};
@@ -110,8 +151,8 @@ void TGraphPage::Chart1MouseMove(QMouseEvent* event)
             FinishReadingRows(pos);
             overlayChanged = true;
         }
-        if (TBCrossHair->isChecked()) {
-            const QRect plot = Chart1->PlotRect();
+        if (CrossOn) {
+            const QRect plot = Chart.PlotRect();
             const bool inside = plot.contains(pos);
             if (CrossX != -1 || inside) {
                 CrossX = inside ? pos.x() : -1;
@@ -120,13 +161,13 @@ void TGraphPage::Chart1MouseMove(QMouseEvent* event)
             }
         }
         if (overlayChanged)
-            Chart1->RedrawOverlay();
+            Chart.RedrawOverlay();
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()) + "\nIn ChartMouseMove.");
     }
 }
 
-void TGraphPage::Chart1MouseUp(QMouseEvent* event)
+void TMeasureTool::MouseUp(QMouseEvent* event)
 {
     try {
         if (event->modifiers() & Qt::ControlModifier) {
@@ -135,30 +176,30 @@ void TGraphPage::Chart1MouseUp(QMouseEvent* event)
                 BandFrozen = true;
             return;
         }
-        if (!TBGrafRead->isChecked() || MeasureRect.Left == INT_MAX)
+        if (!IsMeasuring || MeasureRect.Left == INT_MAX)
             return;
         const QPoint pos = event->position().toPoint();
         MeasureRect.Left = INT_MAX;
-        Chart1->RedrawOverlay();
+        Chart.RedrawOverlay();
         FinishReadingRows(pos);
-        AddMeasureMarker(Chart1->ValueAtPixel(TAxisId::Bottom, pos.x()),
-                         Chart1->ValueAtPixel(TAxisId::Left, pos.y()));
+        AddMeasureMarker(Chart.ValueAtPixel(TAxisId::Bottom, pos.x()),
+                         Chart.ValueAtPixel(TAxisId::Left, pos.y()));
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()) + "\nIn ChartMouseUp.");
     }
 }
 
-void TGraphPage::ClearCrosshair()
+void TMeasureTool::ClearCrosshair()
 {
     if (CrossX == -1)
         return;
     CrossX = -1;
-    Chart1->RedrawOverlay();
+    Chart.RedrawOverlay();
 }
 
-void TGraphPage::PaintOverlay(QPainter& painter)
+void TMeasureTool::PaintOverlay(QPainter& painter)
 {
-    const QRect plot = Chart1->PlotRect();
+    const QRect plot = Chart.PlotRect();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setClipRect(plot);
@@ -178,10 +219,9 @@ void TGraphPage::PaintOverlay(QPainter& painter)
         painter.setPen(QPen(XorOverWhite(CrossColor), 1, CrossStyle));
         painter.drawLine(CrossX, plot.top(), CrossX, plot.bottom());
         painter.drawLine(plot.left(), CrossY, plot.right(), CrossY);
-        PaintPointerPanel(painter, plot);
+        Box.Paint(painter, plot, CrossX, CrossY);
     } else {
-        PointerLines.clear();
-        PointerPanelRect = QRect();
+        Box.Clear();
     }
     painter.restore();
 }
