@@ -129,9 +129,10 @@ bool TLoggerProtocol::RefuseUnlessOpen()
         Emit(TProtocolEventKind::Failure, kMsgNotConnected);
         return true;
     }
-    // A command in the middle of a transfer would be read by the device as data; the window
-    // keeps its buttons disabled then, and so does the machine.
-    return State != TProtocolPhase::WaitingForDevice && State != TProtocolPhase::Idle;
+    // A command in the middle of a transfer would be read by the device as data, and one given
+    // before the reply to the last would be taken for that reply: both are left unsent.
+    return (State != TProtocolPhase::WaitingForDevice && State != TProtocolPhase::Idle) ||
+           !Pending.empty();
 }
 
 void TLoggerProtocol::ReadData(int64_t nowMs)

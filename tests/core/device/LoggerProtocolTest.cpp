@@ -208,6 +208,24 @@ TEST(LoggerDownload, TheEndRunIsCountedAcrossABlockBoundary)
     EXPECT_EQ(link.SentCount(kLoggerBlockOk), 1);
 }
 
+TEST(LoggerDownload, ACommandBeforeTheReplyToTheLastIsNotSent)
+{
+    TLoggerLinkHarness link(WithMemory(RecordedBytes(kLoggerBlockBytes * 2)));
+    link.Connect();
+    link.Program.ReadData(link.Now);
+    // Given again, or another command, before the logger has begun to answer.
+    link.Program.ReadData(link.Now);
+    link.Program.RequestConfig(link.Now);
+    EXPECT_EQ(link.Program.PendingCommand(), "D");
+    link.Settle();
+    EXPECT_EQ(link.SentCount(kLoggerDownload), 1);
+    const auto* finished = link.Last(K::DownloadFinished);
+    ASSERT_NE(finished, nullptr);
+    EXPECT_EQ(finished->DataBytes,
+              static_cast<int64_t>(kLoggerBlockBytes * 2 + kLoggerEndRunKept) - 1);
+    EXPECT_TRUE(link.Texts(K::Failure).empty());
+}
+
 TEST(LoggerDownload, TheFinishedEventCarriesTheClosingCount)
 {
     // Recorded data, and an erased memory whose end run is no data.

@@ -524,6 +524,33 @@ TEST(ZirkoComForm, EscDuringADownloadAsksAndNoGoesOn)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !f.Session().PortOpen(); }, 5000));
 }
 
+TEST(ZirkoComForm, WhileACommandRunsOnlyItsButtonAndDisconnectTakeInput)
+{
+    TShownForm t;
+    TZirkoComForm& f = t.Form;
+    QTemporaryDir data;
+    f.SetPortName("Simulator");
+    f.SetDataFolder(data.path());
+    QTest::mouseClick(f.ButtonConnect, Qt::LeftButton);
+    // While the logger answers its opening commands nothing else may be given.
+    EXPECT_EQ(EnabledButtons(f), (std::vector<QPushButton*>{f.ButtonDisconnect, f.ButtonClose}));
+    ASSERT_TRUE(WaitIdle(f));
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    EXPECT_EQ(EnabledButtons(f), (std::vector<QPushButton*>{f.ButtonDisconnect, f.ButtonReadData}));
+    EXPECT_TRUE(f.EditVoltspy->isEnabled());
+    // A second Read Data in the middle is no new download.
+    QTest::mouseClick(f.ButtonReadData, Qt::LeftButton);
+    EXPECT_EQ(f.Session().PendingCommand(), "D");
+    ASSERT_TRUE(WaitIdle(f));
+    EXPECT_EQ(EnabledButtons(f).size(), 6u);
+    QTest::mouseClick(f.ButtonDownloadCfg, Qt::LeftButton);
+    EXPECT_EQ(EnabledButtons(f),
+              (std::vector<QPushButton*>{f.ButtonDisconnect, f.ButtonDownloadCfg}));
+    ASSERT_TRUE(WaitIdle(f));
+    EXPECT_EQ(f.windowTitle(), "Data Reading / Zirko - Connected");
+    EXPECT_TRUE(t.Scripted.Errors().isEmpty()) << t.Scripted.Errors().join("|").toStdString();
+}
+
 TEST(ZirkoComForm, PortThatCannotOpenShowsWhyBesideTheRedLamp)
 {
     TShownForm t;
