@@ -274,7 +274,6 @@ void TDataTree::Built(const std::shared_ptr<const TFolderEntries>& entries)
         setUpdatesEnabled(true);
         MarkOpenFlights();
     }
-    emit TreeBuilt();
     if (!entries->Complete && !entries->Entries.empty())
         Dialogs().ShowInformation(window(), DataFolder.LimitMessage());
     if (RefreshPending) {

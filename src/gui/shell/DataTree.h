@@ -25,7 +25,7 @@ public:
     TDataFolder& Folder() const { return DataFolder; }
 
     // Empties the tree and builds it from the root data folder: the root node at once, the rest
-    // once a thread has read the folders (TreeBuilt).
+    // once a thread has read the folders.
     void BuildTree();
     // A build is reading the data folder; a refresh asked for meanwhile follows it.
     bool IsBuilding() const;
@@ -80,10 +80,6 @@ public:
     QAction* mnuRefresh = nullptr;
     QAction* Storno1 = nullptr;
     int PopupTag = -1; // absolute index of the node the popup's commands act on
-
-signals:
-    // A build has put every folder and file it read into the tree.
-    void TreeBuilt();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
