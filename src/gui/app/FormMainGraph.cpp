@@ -9,6 +9,7 @@
 #include "gui/graph/GraphExport.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/graph/OffsetPanel.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/shell/DataTree.h"
 #include "gui/shell/FlightEventsPanel.h"
@@ -138,32 +139,34 @@ void TFormMain::MakeRowCurrent(int row)
 
 void TFormMain::AdjustToZero()
 {
-    GraphPage->AdjustToZero(GraphPage->ZeroPointAt(PopupPos.x(), PopupPos.y()), true);
+    GraphPage->Offsets().AdjustToZero(GraphPage->Offsets().ZeroPointAt(PopupPos.x(), PopupPos.y()),
+                                      true);
 }
 
 void TFormMain::AdjustAllToZero()
 {
     // Every flight's point at the popup position goes to (0, 0): the values are read once, from
     // the axes as they stand now.
-    const TGraphPage::TZeroPoint point = GraphPage->ZeroPointAt(PopupPos.x(), PopupPos.y());
+    const TOffsetPanel::TZeroPoint point =
+        GraphPage->Offsets().ZeroPointAt(PopupPos.x(), PopupPos.y());
     const int remembered = Flights->ActualRow();
     for (int row = 0; row < Flights->FlightCount(); ++row) {
         MakeRowCurrent(row);
-        GraphPage->AdjustToZero(point, row == remembered);
+        GraphPage->Offsets().AdjustToZero(point, row == remembered);
     }
     MakeRowCurrent(remembered);
 }
 
 void TFormMain::AlignLaunches()
 {
-    const std::vector<std::string> withoutLaunch = GraphPage->AlignLaunches();
+    const std::vector<std::string> withoutLaunch = GraphPage->Offsets().AlignLaunches();
     if (!withoutLaunch.empty())
         Dialogs().ShowMessage(this, QString::fromStdString(NoLaunchMessage(withoutLaunch)));
 }
 
 void TFormMain::AdjustRxToZero()
 {
-    GraphPage->AdjustRxToZero(PopupPos.y());
+    GraphPage->Offsets().AdjustRxToZero(PopupPos.y());
 }
 
 void TFormMain::ResetShift()
@@ -171,7 +174,7 @@ void TFormMain::ResetShift()
     const int remembered = Flights->ActualRow();
     for (int row = 0; row < Flights->FlightCount(); ++row) {
         MakeRowCurrent(row);
-        GraphPage->ResetFlightShift();
+        GraphPage->Offsets().ResetFlightShift();
     }
     MakeRowCurrent(remembered);
     GraphPage->UndoZoom();

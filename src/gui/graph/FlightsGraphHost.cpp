@@ -4,6 +4,7 @@
 #include "core/graph/GraphColors.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/graph/OffsetPanel.h"
 #include "gui/services/UserLocale.h"
 #include "model/flightdata/OpenFlights.h"
 
@@ -35,7 +36,7 @@ void TFlightsGraphHost::Observe(TGraphPage& page)
     connect(&Flights, &TOpenFlights::CurrentChanged, &page, [this](int row) {
         if (row < 0)
             return;
-        Page->LoadShiftControls(row);
+        Page->Offsets().LoadShiftControls(row);
         Page->MoveFlightSeriesToFront(row);
     });
     connect(&Flights, &TOpenFlights::FlightClosing, &page,

@@ -8,6 +8,7 @@
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphIcons.h"
 #include "gui/graph/MeasureTool.h"
+#include "gui/graph/OffsetPanel.h"
 #include "gui/graph/ReadingsGrid.h"
 #include "gui/services/UserDialogs.h"
 
@@ -101,11 +102,7 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
 
     LayoutChartArea();
     layout->addWidget(ChartArea, 1);
-
-    PanelOffsets = new QWidget(this);
-    PanelOffsets->setObjectName("PanelOffsets");
     layout->addWidget(PanelOffsets);
-    CreateOffsetControls();
 
     MeasureTool = new TMeasureTool(
         *Chart1, Host, *StringGridOdecet,
@@ -169,8 +166,7 @@ TGraphPage::~TGraphPage()
     Chart1->SetAfterDraw(nullptr);
     Chart1->SetOverlayPaint(nullptr);
     // An offset field left while the page goes away finishes its edit: the page is gone then.
-    for (QLineEdit* edit : {EditShiftX, EditShiftY})
-        disconnect(edit, nullptr, this, nullptr);
+    disconnect(PanelOffsets, nullptr, this, nullptr);
 }
 
 void TGraphPage::CreateToolBar()
@@ -257,21 +253,15 @@ void TGraphPage::LayoutChartArea()
         bar->setRange(0, 100);
         bar->setPageStep(10);
     }
-    TrackBarX = new QSlider(Qt::Horizontal, ChartArea);
-    TrackBarX->setObjectName("TrackBarX");
-    TrackBarX->setRange(kTrackBarXMin, kTrackBarXMax);
-    TrackBarX->setToolTip("X axis Offset");
-    TrackBarY = new QSlider(Qt::Vertical, ChartArea);
-    TrackBarY->setObjectName("TrackBarY");
-    TrackBarY->setRange(kTrackBarYMin, kTrackBarYMax);
-    TrackBarY->setToolTip("Y axis Offset");
-    // The top end is the lowest position, that is the highest offset.
-    TrackBarY->setInvertedAppearance(true);
-    TrackBarY->setInvertedControls(true);
-    for (QSlider* bar : {TrackBarX, TrackBarY}) {
-        bar->setPageStep(10);
-        bar->setValue(0);
-    }
+    PanelOffsets = new TOffsetPanel(Host, *Chart1, this);
+    PanelOffsets->ServoCentered = [this] { return CheckBox_RxCenter->isChecked(); };
+    connect(PanelOffsets, &TOffsetPanel::OffsetsChanged, this, [this](int row) {
+        ShowOffsets(row);
+        Chart1->RecalculateAll();
+        UpdateScrollBars();
+    });
+    connect(PanelOffsets, &TOffsetPanel::AxesMoved, this, [this] { UpdateScrollBars(); });
+    connect(PanelOffsets, &TOffsetPanel::UndoZoomWanted, this, [this] { UndoZoom(); });
     CheckBox_min_sec = new QCheckBox("min:sec", ChartArea);
     CheckBox_min_sec->setObjectName("CheckBox_min_sec");
     CheckBox_RxCenter = new QCheckBox("Servo Center", ChartArea);
@@ -286,9 +276,9 @@ void TGraphPage::LayoutChartArea()
     checks->addWidget(CheckBox_RxCenter);
     grid->addWidget(Chart1, 0, 0);
     grid->addWidget(ScrollBar2, 0, 1);
-    grid->addWidget(TrackBarY, 0, 2);
+    grid->addWidget(PanelOffsets->SliderY(), 0, 2);
     grid->addWidget(ScrollBar1, 1, 0);
-    grid->addWidget(TrackBarX, 2, 0);
+    grid->addWidget(PanelOffsets->SliderX(), 2, 0);
     grid->addLayout(checks, 3, 0, 1, 3);
     grid->setRowStretch(0, 1);
     grid->setColumnStretch(0, 1);

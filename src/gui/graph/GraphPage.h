@@ -31,6 +31,7 @@ namespace zirko {
 class TGraphHost;
 class TReadingsGrid;
 class TMeasureTool;
+class TOffsetPanel;
 
 class TGraphPage : public QWidget {
     Q_OBJECT
@@ -113,44 +114,7 @@ public:
     std::vector<TStartMark> StartMarks;
 
     // --- offsets of the current flight ---
-    QCheckBox* CheckBoxShift = nullptr;
-    QLineEdit* EditShiftX = nullptr;
-    QLineEdit* EditShiftY = nullptr;
-    QComboBox* ComboBoxShiftAxis = nullptr;
-    QSlider* TrackBarX = nullptr;
-    QSlider* TrackBarY = nullptr;
-    // New time offset of the current flight from EditShiftX; `fromField` also moves the slider.
-    void ApplyShiftX(bool fromField);
-    // New value offset of the channel chosen in ComboBoxShiftAxis from EditShiftY.
-    void ApplyShiftY(bool fromField);
-    // Enables the offset controls by CheckBoxShift; with `apply` switches the flight's offsets.
-    void SetShiftState(int row, bool apply);
-    // Shows the offsets of a flight that has just become the current one.
-    void LoadShiftControls(int row);
-    // The chosen channel's offset into EditShiftY and TrackBarY.
-    void ComboBoxShiftAxisChange();
-    // Chooses channel k in ComboBoxShiftAxis and shows its offset.
-    void ChooseShiftAxis(int k);
-    // The point under chart pixel (px, py) and the axes as they stand now.
-    struct TZeroPoint {
-        double Vx = 0;
-        double Vy = 0;
-        TAxisRange Time;
-        TAxisRange Altitude;
-        bool TimeAutomatic = true;
-    };
-    TZeroPoint ZeroPointAt(int px, int py) const;
-    // The point becomes time 0 and altitude 0 of the current flight (whose offsets are switched
-    // on for it). `shiftAxes` keeps the flight's place on screen by moving fixed axes along.
-    void AdjustToZero(const TZeroPoint& point, bool shiftAxes);
-    // The servo value at py becomes 0 (saved with the flight).
-    void AdjustRxToZero(int py);
-    // Time and altitude offsets of the current flight back to 0.
-    void ResetFlightShift();
-    // Every flight with a launch gets the offsets that put its launch point at (0, 0), switched
-    // on; the controls show the current flight's and the zoom is undone. Returns the names of the
-    // flights left as they were, having no launch.
-    std::vector<std::string> AlignLaunches();
+    TOffsetPanel& Offsets() const { return *PanelOffsets; }
 
     // Controls.
     TChart* Chart1 = nullptr;
@@ -179,8 +143,6 @@ public:
     QScrollBar* ScrollBar2 = nullptr;
     QCheckBox* CheckBox_min_sec = nullptr;
     QCheckBox* CheckBox_RxCenter = nullptr;
-    // Filled by the offset controls' owner.
-    QWidget* PanelOffsets = nullptr;
 
     static constexpr int kPanelGrafHeight = 92;
 
@@ -254,20 +216,9 @@ private:
     // The readout follows the pointer, then the measurement tool has the move.
     void ChartMouseMoved(QMouseEvent* event);
 
-    void CreateOffsetControls();
-    const TDataBlock* ShiftFlight(const char* assertion) const;
-    // After offsets changed in `changed` slots: the series show them and the axes follow.
-    void OffsetsChanged(int row, const std::vector<int>& changed);
-    void SetTrackBarSilently(QSlider* bar, int position);
-    // A computed offset of the current flight: set, then shown in its field and slider.
-    void SetShiftX(int row, double offset);
-    void SetShiftY(int row, double offset);
-    void SwitchShiftOn(int row);
-    QString OffsetText(double value) const;
-    double FieldNumber(const QLineEdit* edit) const;
-
     TGraphHost& Host;
     TMeasureTool* MeasureTool = nullptr;
+    TOffsetPanel* PanelOffsets = nullptr;
     // The series of each open flight, row by row, indexed by TSeriesSlot.
     std::vector<std::array<TChartSeries*, kSlotCount>> FlightSeries;
     QWidget* ChartArea = nullptr;

@@ -126,8 +126,8 @@ void TPointerBox::Paint(QPainter& painter, const QRect& plot, int crossX, int cr
         valuesWidth += gap + w;
     // "motor" after the values of a flight whose motor runs there.
     const QString motorText = QStringLiteral("motor");
-    const bool anyMotor = std::any_of(Lines.begin(), Lines.end(),
-                                      [](const TLine& line) { return line.Motor; });
+    const bool anyMotor =
+        std::any_of(Lines.begin(), Lines.end(), [](const TLine& line) { return line.Motor; });
     const int motorWidth = anyMotor ? fm.horizontalAdvance(motorText) : 0;
     if (anyMotor)
         valuesWidth += gap + motorWidth;

@@ -146,7 +146,7 @@ TEST_F(ClimbCurveTest, TheTimeOffsetMovesTheCurveAndNoValueOffsetDoes)
     Show(0, 2);
     Show(0, 3);
     ClickClimb();
-    Page->LoadShiftControls(0);
+    Page->Offsets().LoadShiftControls(0);
     const auto recorded = Points(0);
     ASSERT_FALSE(recorded.empty());
     auto expectShiftedBy = [&](double dx) {
@@ -160,7 +160,7 @@ TEST_F(ClimbCurveTest, TheTimeOffsetMovesTheCurveAndNoValueOffsetDoes)
     Type(EditShiftX(), "3");
     expectShiftedBy(3);
     for (int k : {kSlotAltitude, kSlotServo, kSlotVoltage}) {
-        Page->ChooseShiftAxis(k);
+        Page->Offsets().ChooseShiftAxis(k);
         Type(EditShiftY(), "-4.5");
     }
     expectShiftedBy(3);
@@ -177,19 +177,19 @@ TEST_F(ClimbCurveTest, TheTimeOffsetMovesTheCurveAndNoValueOffsetDoes)
     // A point set to (0, 0) moves the curve to the point's time only.
     Chart().Replot();
     const QPoint at = Chart().PlotRect().center();
-    const TGraphPage::TZeroPoint point = Page->ZeroPointAt(at.x(), at.y());
-    Page->AdjustToZero(point, false);
+    const TOffsetPanel::TZeroPoint point = Page->Offsets().ZeroPointAt(at.x(), at.y());
+    Page->Offsets().AdjustToZero(point, false);
     // The field shows the offset to a tenth, and the tenth is what is taken.
     const TFlightSlots& info = *Host.SeriesInfo(0);
     EXPECT_NEAR(info[kSlotClimb].OffsetX, 3 - point.Vx, 0.051);
     EXPECT_DOUBLE_EQ(info[kSlotClimb].OffsetX, info[kSlotAltitude].OffsetX);
     EXPECT_NE(info[kSlotAltitude].OffsetY, 0);
     expectShiftedBy(info[kSlotClimb].OffsetX);
-    Page->ResetFlightShift();
+    Page->Offsets().ResetFlightShift();
     expectShiftedBy(0);
 
     // Aligning the launches moves the curve to the launch time, not to the launch height.
-    EXPECT_TRUE(Page->AlignLaunches().empty());
+    EXPECT_TRUE(Page->Offsets().AlignLaunches().empty());
     EXPECT_NE(info[kSlotAltitude].OffsetY, 0);
     EXPECT_DOUBLE_EQ(info[kSlotClimb].OffsetX, info[kSlotAltitude].OffsetX);
     expectShiftedBy(info[kSlotAltitude].OffsetX);

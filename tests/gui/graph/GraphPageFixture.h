@@ -7,6 +7,7 @@
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/graph/MeasureTool.h"
+#include "gui/graph/OffsetPanel.h"
 #include "gui/graph/ReadingsGrid.h"
 #include "platform/files/FlightFile.h"
 #include "support/ScriptedDialogs.h"

@@ -341,7 +341,7 @@ protected:
         Open();
         Show(0, 2);
         Show(0, 3);
-        Page->LoadShiftControls(0);
+        Page->Offsets().LoadShiftControls(0);
         Recorded = Points();
     }
     // Every point of the five series of flight 0.
@@ -424,7 +424,7 @@ TEST_F(OffsetsTest, PastedAndDroppedTextKeepsOnlyWhatTheKeysWouldType)
 TEST_F(OffsetsTest, SliderYUpByTenOffsetsTheChosenChannel)
 {
     ComboBoxShiftAxis()->setCurrentIndex(2);
-    Page->ComboBoxShiftAxisChange();
+    Page->Offsets().ComboBoxShiftAxisChange();
     TrackBarY()->setFocus();
     for (int i = 0; i < 10; ++i)
         QTest::keyClick(TrackBarY(), Qt::Key_Up);
@@ -476,7 +476,7 @@ TEST_F(OffsetsTest, OffsetsLeaveTheRecordAsReadAndAnnotationsAreHeldUnshifted)
     const std::vector<double> rx = f.Rx;
     Type(EditShiftX(), "3");
     Type(EditShiftY(), "-4.5");
-    Page->ChooseShiftAxis(kSlotServo);
+    Page->Offsets().ChooseShiftAxis(kSlotServo);
     Type(EditShiftY(), "7");
     EXPECT_EQ(f.Time, time);
     EXPECT_EQ(f.Altitude, altitude);
@@ -512,7 +512,7 @@ TEST_F(OffsetsTest, ServoToZeroWithOffsetsOffSwitchesThemOnAndIsSavedWithTheFlig
     Chart().Replot();
     const int py = Chart().PlotRect().center().y();
     const double under = Chart().ValueAtPixel(TAxisId::Right, py);
-    Page->AdjustRxToZero(py);
+    Page->Offsets().AdjustRxToZero(py);
     EXPECT_TRUE(CheckBoxShift()->isChecked());
     EXPECT_EQ(ComboBoxShiftAxis()->currentIndex(), kSlotServo);
     EXPECT_NEAR(Host.Flight(0)->RxOffsetY, -under, 1e-9);
@@ -535,7 +535,7 @@ TEST_F(OffsetsTest, AltitudeToZeroMovesThePointUnderThePointerToTheOrigin)
     const QPoint p = Chart().PlotRect().center();
     const double vx = Chart().ValueAtPixel(TAxisId::Bottom, p.x());
     const double vy = Chart().ValueAtPixel(TAxisId::Left, p.y());
-    Page->AdjustToZero(Page->ZeroPointAt(p.x(), p.y()), true);
+    Page->Offsets().AdjustToZero(Page->Offsets().ZeroPointAt(p.x(), p.y()), true);
     EXPECT_NEAR(Slot(kSlotAltitude).OffsetX, Num(FormatDisplay(-vx, 1, '.')), 1e-9);
     EXPECT_NEAR(Slot(kSlotAltitude).OffsetY, Num(FormatDisplay(-vy, 1, '.')), 1e-9);
     // The axes moved along: the flight keeps its place on screen.
@@ -546,7 +546,7 @@ TEST_F(OffsetsTest, AltitudeToZeroMovesThePointUnderThePointerToTheOrigin)
     QTest::mouseClick(CheckBoxShift(), Qt::LeftButton);
     Chart().SetMinMax(TAxisId::Bottom, 10, 60);
     Chart().SetMinMax(TAxisId::Left, 0, 100);
-    Page->AdjustToZero(Page->ZeroPointAt(p.x(), p.y()), false);
+    Page->Offsets().AdjustToZero(Page->Offsets().ZeroPointAt(p.x(), p.y()), false);
     EXPECT_TRUE(CheckBoxShift()->isChecked());
     EXPECT_NEAR(Slot(kSlotAltitude).OffsetX, Num(FormatDisplay(-vx, 1, '.')), 1e-9);
     EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->X(0), Recorded[0][0].first + Slot(0).OffsetX,

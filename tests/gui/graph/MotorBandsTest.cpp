@@ -167,7 +167,7 @@ TEST_F(MotorBandsTest, BandsFollowZoomPanTheTimeOffsetAndExports)
     // A time offset moves the flight's bands with its curves.
     QTest::mouseClick(TBUndoZoom(), Qt::LeftButton);
     Chart().Replot();
-    Page->LoadShiftControls(0);
+    Page->Offsets().LoadShiftControls(0);
     Type(EditShiftX(), "5");
     Chart().Replot();
     ASSERT_EQ(Motor(0).size(), 2u);

@@ -117,11 +117,11 @@ TEST_F(PointerPanelTest, OffsetsMoveTheSampleAndTheValuesAndSwitchingThemOffTake
     Open({.RxOffsetY = 2.5});
     Show(0, 2);
     Show(0, 3);
-    Page->LoadShiftControls(0);
+    Page->Offsets().LoadShiftControls(0);
     Type(EditShiftX(), "20");
     Type(EditShiftY(), "-30"); // the altitude's
     ComboBoxShiftAxis()->setCurrentIndex(2);
-    Page->ComboBoxShiftAxisChange();
+    Page->Offsets().ComboBoxShiftAxisChange();
     Type(EditShiftY(), "0.5"); // the voltage's
     QTest::mouseClick(TBClimb(), Qt::LeftButton);
     Chart().Replot();

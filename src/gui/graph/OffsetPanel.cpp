@@ -1,10 +1,12 @@
-// The graph page's offset controls: the current flight shifted in time and, per channel, in
-// value, by its fields and sliders, and the zero alignments of the chart's context menu.
+#include "gui/graph/OffsetPanel.h"
+
 #include "core/app/NumberFormat.h"
+#include "core/graph/Offsets.h"
 #include "core/shell/Assertion.h"
+#include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
-#include "gui/graph/GraphPage.h"
 #include "gui/services/KeyFilter.h"
+#include "gui/services/UserDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,8 +27,26 @@ namespace {
 constexpr const char* kUnit = "Graph";
 } // namespace
 
-void TGraphPage::CreateOffsetControls()
+TOffsetPanel::TOffsetPanel(TGraphHost& host, TChart& chart, QWidget* parent)
+    : QWidget(parent), Host(host), Chart(chart)
 {
+    setObjectName("PanelOffsets");
+    TrackBarX = new QSlider(Qt::Horizontal, this);
+    TrackBarX->setObjectName("TrackBarX");
+    TrackBarX->setRange(kTrackBarXMin, kTrackBarXMax);
+    TrackBarX->setToolTip("X axis Offset");
+    TrackBarY = new QSlider(Qt::Vertical, this);
+    TrackBarY->setObjectName("TrackBarY");
+    TrackBarY->setRange(kTrackBarYMin, kTrackBarYMax);
+    TrackBarY->setToolTip("Y axis Offset");
+    // The top end is the lowest position, that is the highest offset.
+    TrackBarY->setInvertedAppearance(true);
+    TrackBarY->setInvertedControls(true);
+    for (QSlider* bar : {TrackBarX, TrackBarY}) {
+        bar->setPageStep(10);
+        bar->setValue(0);
+    }
+    QWidget* const PanelOffsets = this;
     auto* row = new QHBoxLayout(PanelOffsets);
     row->setContentsMargins(4, 2, 4, 2);
     CheckBoxShift = new QCheckBox("Offset", PanelOffsets);
@@ -76,17 +96,34 @@ void TGraphPage::CreateOffsetControls()
     SetShiftState(-1, false);
 }
 
-QString TGraphPage::OffsetText(double value) const
+TOffsetPanel::~TOffsetPanel()
+{
+    // An offset field left while the page goes away finishes its edit: the panel is gone then.
+    for (QLineEdit* edit : {EditShiftX, EditShiftY})
+        disconnect(edit, nullptr, this, nullptr);
+}
+
+void TOffsetPanel::ShowError(const QString& text)
+{
+    Dialogs().ShowError(this, text);
+}
+
+const TSeriesInfo& TOffsetPanel::Slot(int row, int k) const
+{
+    return (*Host.SeriesInfo(row))[static_cast<size_t>(k)];
+}
+
+QString TOffsetPanel::OffsetText(double value) const
 {
     return QString::fromStdString(FormatDisplay(value, 1, Host.DecimalSeparator()));
 }
 
-double TGraphPage::FieldNumber(const QLineEdit* edit) const
+double TOffsetPanel::FieldNumber(const QLineEdit* edit) const
 {
     return ParseUserNumberDef(edit->text().toStdString(), Host.DecimalSeparator(), 0.0);
 }
 
-void TGraphPage::SetTrackBarSilently(QSlider* bar, int position)
+void TOffsetPanel::SetTrackBarSilently(QSlider* bar, int position)
 {
     if (bar->value() == position)
         return;
@@ -94,7 +131,7 @@ void TGraphPage::SetTrackBarSilently(QSlider* bar, int position)
     bar->setValue(position);
 }
 
-const TDataBlock* TGraphPage::ShiftFlight(const char* assertion) const
+const TDataBlock* TOffsetPanel::ShiftFlight(const char* assertion) const
 {
     if (!isEnabled())
         return nullptr;
@@ -106,25 +143,22 @@ const TDataBlock* TGraphPage::ShiftFlight(const char* assertion) const
     return flight;
 }
 
-void TGraphPage::OffsetsChanged(int row, const std::vector<int>& changed)
+void TOffsetPanel::Changed(int row, const std::vector<int>& changed)
 {
-    if (changed.empty())
-        return;
-    ShowOffsets(row);
-    Chart1->RecalculateAll();
-    UpdateScrollBars();
+    if (!changed.empty())
+        emit OffsetsChanged(row);
 }
 
-void TGraphPage::ApplyShiftX(bool fromField)
+void TOffsetPanel::ApplyShiftX(bool fromField)
 {
     try {
         if (!ShiftFlight("P=nil in EditShiftXChange"))
             return;
         const int row = Host.CurrentRow();
         const double value = FieldNumber(EditShiftX);
-        if (std::fabs(value - (*SlotsOf(row))[kSlotAltitude].OffsetX) <= kZeroChange)
+        if (std::fabs(value - Slot(row, kSlotAltitude).OffsetX) <= kZeroChange)
             return;
-        OffsetsChanged(row, Host.SetOffsetX(row, value));
+        Changed(row, Host.SetOffsetX(row, value));
         if (fromField)
             SetTrackBarSilently(TrackBarX, TrackBarXPosition(value));
     } catch (const std::exception& e) {
@@ -132,7 +166,7 @@ void TGraphPage::ApplyShiftX(bool fromField)
     }
 }
 
-void TGraphPage::ApplyShiftY(bool fromField)
+void TOffsetPanel::ApplyShiftY(bool fromField)
 {
     try {
         const TDataBlock* flight = ShiftFlight("P=nil in EditShiftYChange");
@@ -141,9 +175,9 @@ void TGraphPage::ApplyShiftY(bool fromField)
             return;
         const int row = Host.CurrentRow();
         const double value = FieldNumber(EditShiftY);
-        if (std::fabs(value - (*SlotsOf(row))[static_cast<size_t>(k)].OffsetY) <= kZeroChange)
+        if (std::fabs(value - Slot(row, k).OffsetY) <= kZeroChange)
             return;
-        OffsetsChanged(row, Host.SetOffsetY(row, k, value));
+        Changed(row, Host.SetOffsetY(row, k, value));
         if (fromField)
             SetTrackBarSilently(TrackBarY, TrackBarYPosition(value));
     } catch (const std::exception& e) {
@@ -151,56 +185,56 @@ void TGraphPage::ApplyShiftY(bool fromField)
     }
 }
 
-void TGraphPage::SetShiftX(int row, double offset)
+void TOffsetPanel::SetShiftX(int row, double offset)
 {
-    OffsetsChanged(row, Host.SetOffsetX(row, offset));
+    Changed(row, Host.SetOffsetX(row, offset));
     EditShiftX->setText(OffsetText(offset));
     SetTrackBarSilently(TrackBarX, TrackBarXPosition(offset));
 }
 
-void TGraphPage::SetShiftY(int row, double offset)
+void TOffsetPanel::SetShiftY(int row, double offset)
 {
     const int k = ComboBoxShiftAxis->currentIndex();
     if (k < 0)
         return;
-    OffsetsChanged(row, Host.SetOffsetY(row, k, offset));
+    Changed(row, Host.SetOffsetY(row, k, offset));
     EditShiftY->setText(OffsetText(offset));
     SetTrackBarSilently(TrackBarY, TrackBarYPosition(offset));
 }
 
-void TGraphPage::ChooseShiftAxis(int k)
+void TOffsetPanel::ChooseShiftAxis(int k)
 {
     ComboBoxShiftAxis->setCurrentIndex(k);
     ComboBoxShiftAxisChange();
 }
 
-void TGraphPage::ComboBoxShiftAxisChange()
+void TOffsetPanel::ComboBoxShiftAxisChange()
 {
     const TDataBlock* flight = ShiftFlight("P=nil in EditShiftXChange");
     const int k = ComboBoxShiftAxis->currentIndex();
     if (!flight || k < 0)
         return;
-    const double offset = (*SlotsOf(Host.CurrentRow()))[static_cast<size_t>(k)].OffsetY;
+    const double offset = Slot(Host.CurrentRow(), k).OffsetY;
     EditShiftY->setText(OffsetText(offset));
     SetTrackBarSilently(TrackBarY, TrackBarYPosition(OffsetAsShown(offset)));
 }
 
-void TGraphPage::SetShiftState(int row, bool apply)
+void TOffsetPanel::SetShiftState(int row, bool apply)
 {
     const bool on = CheckBoxShift->isChecked();
     for (QWidget* w : std::initializer_list<QWidget*>{EditShiftX, EditShiftY, ComboBoxShiftAxis,
                                                       TrackBarX, TrackBarY})
         w->setEnabled(on);
     if (apply && isEnabled() && row >= 0 && row < Host.FlightCount()) {
-        if (ZIRKO_ASSERT(SlotsOf(row) != nullptr, "P=nil in CheckBoxShiftClick", kUnit))
-            OffsetsChanged(row, Host.SetShiftOn(row, on));
+        if (ZIRKO_ASSERT(Host.SeriesInfo(row) != nullptr, "P=nil in CheckBoxShiftClick", kUnit))
+            Changed(row, Host.SetShiftOn(row, on));
     }
-    UpdateScrollBars();
+    emit AxesMoved();
 }
 
-void TGraphPage::LoadShiftControls(int row)
+void TOffsetPanel::LoadShiftControls(int row)
 {
-    const TFlightSlots* flightSlots = SlotsOf(row);
+    const TFlightSlots* flightSlots = Host.SeriesInfo(row);
     if (!flightSlots)
         return;
     CheckBoxShift->setChecked((*flightSlots)[kSlotAltitude].ShiftOn);
@@ -214,18 +248,18 @@ void TGraphPage::LoadShiftControls(int row)
     SetTrackBarSilently(TrackBarY, TrackBarYPosition(OffsetAsShown(y)));
 }
 
-TGraphPage::TZeroPoint TGraphPage::ZeroPointAt(int px, int py) const
+TOffsetPanel::TZeroPoint TOffsetPanel::ZeroPointAt(int px, int py) const
 {
     TZeroPoint p;
-    p.Time = {Chart1->Minimum(TAxisId::Bottom), Chart1->Maximum(TAxisId::Bottom)};
-    p.Altitude = {Chart1->Minimum(TAxisId::Left), Chart1->Maximum(TAxisId::Left)};
-    p.TimeAutomatic = Chart1->Automatic(TAxisId::Bottom);
-    p.Vx = Chart1->ValueAtPixel(TAxisId::Bottom, px);
-    p.Vy = Chart1->ValueAtPixel(TAxisId::Left, py);
+    p.Time = {Chart.Minimum(TAxisId::Bottom), Chart.Maximum(TAxisId::Bottom)};
+    p.Altitude = {Chart.Minimum(TAxisId::Left), Chart.Maximum(TAxisId::Left)};
+    p.TimeAutomatic = Chart.Automatic(TAxisId::Bottom);
+    p.Vx = Chart.ValueAtPixel(TAxisId::Bottom, px);
+    p.Vy = Chart.ValueAtPixel(TAxisId::Left, py);
     return p;
 }
 
-void TGraphPage::SwitchShiftOn(int row)
+void TOffsetPanel::SwitchShiftOn(int row)
 {
     if (CheckBoxShift->isChecked())
         return;
@@ -233,7 +267,7 @@ void TGraphPage::SwitchShiftOn(int row)
     SetShiftState(row, true);
 }
 
-void TGraphPage::AdjustToZero(const TZeroPoint& point, bool shiftAxes)
+void TOffsetPanel::AdjustToZero(const TZeroPoint& point, bool shiftAxes)
 {
     try {
         if (!ShiftFlight("P=nil in AdjustToZeroClick"))
@@ -243,60 +277,60 @@ void TGraphPage::AdjustToZero(const TZeroPoint& point, bool shiftAxes)
         // offsets start from 0 and are switched on, so that point really goes to (0, 0).
         const bool wasOn = CheckBoxShift->isChecked();
         ChooseShiftAxis(kSlotAltitude);
-        const TSeriesInfo& altitude = (*SlotsOf(row))[kSlotAltitude];
+        const TSeriesInfo& altitude = Slot(row, kSlotAltitude);
         const double x0 = wasOn ? altitude.OffsetX : 0.0;
         const double y0 = wasOn ? altitude.OffsetY : 0.0;
         SetShiftX(row, OffsetAsShown(x0 - point.Vx));
         SetShiftY(row, OffsetAsShown(y0 - point.Vy));
         SwitchShiftOn(row);
         if (shiftAxes && !point.TimeAutomatic) {
-            Chart1->SetMinMax(TAxisId::Bottom, point.Time.Min - point.Vx,
+            Chart.SetMinMax(TAxisId::Bottom, point.Time.Min - point.Vx,
                               point.Time.Max - point.Vx);
-            Chart1->SetMinMax(TAxisId::Left, point.Altitude.Min - point.Vy,
+            Chart.SetMinMax(TAxisId::Left, point.Altitude.Min - point.Vy,
                               point.Altitude.Max - point.Vy);
         }
-        UpdateScrollBars();
+        emit AxesMoved();
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()) + "\nIn AdjustToZeroClick.");
     }
 }
 
-void TGraphPage::AdjustRxToZero(int py)
+void TOffsetPanel::AdjustRxToZero(int py)
 {
     try {
-        if (!ChannelShownAnywhere(2))
+        if (!ChannelShownAnywhere(Host, 2))
             return;
         if (!ShiftFlight("P=nil in AdjustRxToZeroClick"))
             return;
         const int row = Host.CurrentRow();
-        const double rMin = Chart1->Minimum(TAxisId::Right);
-        const double rMax = Chart1->Maximum(TAxisId::Right);
+        const double rMin = Chart.Minimum(TAxisId::Right);
+        const double rMax = Chart.Maximum(TAxisId::Right);
         ChooseShiftAxis(kSlotServo);
-        const double vy = Chart1->ValueAtPixel(TAxisId::Right, py);
-        const double y0 = CheckBoxShift->isChecked() ? (*SlotsOf(row))[kSlotServo].OffsetY : 0.0;
+        const double vy = Chart.ValueAtPixel(TAxisId::Right, py);
+        const double y0 = CheckBoxShift->isChecked() ? Slot(row, kSlotServo).OffsetY : 0.0;
         SetShiftY(row, OffsetAsShown(y0 - vy));
         SwitchShiftOn(row);
-        if (CheckBox_RxCenter->isChecked()) {
+        if (ServoCentered && ServoCentered()) {
             const double s = rMax - rMin;
-            Chart1->SetMinMax(TAxisId::Right, -s / 2, s / 2);
+            Chart.SetMinMax(TAxisId::Right, -s / 2, s / 2);
         } else {
-            Chart1->SetMinMax(TAxisId::Right, rMin - vy, rMax - vy);
+            Chart.SetMinMax(TAxisId::Right, rMin - vy, rMax - vy);
         }
-        UpdateScrollBars();
+        emit AxesMoved();
         Host.SetServoZero(row, y0 - vy);
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()) + "\nIn AdjustRxToZeroClick.");
     }
 }
 
-std::vector<std::string> TGraphPage::AlignLaunches()
+std::vector<std::string> TOffsetPanel::AlignLaunches()
 {
     std::vector<std::string> withoutLaunch;
     if (!isEnabled())
         return withoutLaunch;
     for (int row = 0; row < Host.FlightCount(); ++row) {
         const TDataBlock* flight = Host.Flight(row);
-        if (!ZIRKO_ASSERT(flight != nullptr && SlotsOf(row) != nullptr,
+        if (!ZIRKO_ASSERT(flight != nullptr && Host.SeriesInfo(row) != nullptr,
                           "P=nil in AlignLaunchesClick", kUnit))
             continue;
         const std::optional<TShownOffset> offsets = LaunchZeroOffsets(*flight);
@@ -304,17 +338,17 @@ std::vector<std::string> TGraphPage::AlignLaunches()
             withoutLaunch.push_back(Host.FlightName(row).toStdString());
             continue;
         }
-        OffsetsChanged(row, Host.MoveOffsetsTo(row, *offsets));
+        Changed(row, Host.MoveOffsetsTo(row, *offsets));
     }
     if (Host.CurrentRow() >= 0) {
         ChooseShiftAxis(kSlotAltitude);
         LoadShiftControls(Host.CurrentRow());
     }
-    UndoZoom();
+    emit UndoZoomWanted();
     return withoutLaunch;
 }
 
-void TGraphPage::ResetFlightShift()
+void TOffsetPanel::ResetFlightShift()
 {
     if (!ShiftFlight("P=nil in ResetShiftClick"))
         return;
