@@ -56,9 +56,14 @@ private:
     double S0 = 0, S1 = 0, S2 = 0, Sh = 0, Sth = 0;
 };
 
-// The mean of n values, never overflowing: the plain sum while it stays finite (ordinary values
-// keep every digit), else the sum of the values scaled down by an exact power of two.
-double Mean(const double* values, size_t n)
+bool HasChannel(const std::vector<double>& channel, size_t samples)
+{
+    return samples > 0 && channel.size() >= samples;
+}
+
+} // namespace
+
+double MeanOf(const double* values, size_t n)
 {
     double sum = 0;
     for (size_t i = 0; i < n; ++i)
@@ -71,13 +76,6 @@ double Mean(const double* values, size_t n)
         scaled += std::ldexp(values[i], -kScale);
     return std::ldexp(scaled / static_cast<double>(n), kScale);
 }
-
-bool HasChannel(const std::vector<double>& channel, size_t samples)
-{
-    return samples > 0 && channel.size() >= samples;
-}
-
-} // namespace
 
 size_t SlopeHalfWindow(const std::vector<double>& time, double halfSeconds)
 {
@@ -203,7 +201,7 @@ TFlightStats AnalyseFlight(const TDataBlock& flight, const std::vector<double>* 
         const auto [lo, hi] = std::minmax_element(v.begin(), v.begin() + static_cast<long>(n));
         s.MinVoltage = *lo;
         s.MaxVoltage = *hi;
-        s.MeanVoltage = Mean(v.data(), n);
+        s.MeanVoltage = MeanOf(v.data(), n);
     }
     return s;
 }

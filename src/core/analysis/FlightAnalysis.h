@@ -34,6 +34,10 @@ void ComputeClimbRate(const std::vector<double>& time, const std::vector<double>
                       std::vector<double>& out);
 std::vector<double> ClimbRate(const TDataBlock& flight);
 
+// The mean of n values, never overflowing: the plain sum while it stays finite (ordinary values
+// keep every digit), else the sum of the values scaled down by an exact power of two.
+double MeanOf(const double* values, size_t n);
+
 // The altitude a pilot must gain over the start (or hold over the end) to count as flying, m.
 inline constexpr double kLaunchHeight = 2.0;
 

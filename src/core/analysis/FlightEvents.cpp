@@ -385,4 +385,23 @@ bool MotorRunsAt(const TFlightEvents& events, size_t sample)
     return after != runs.begin() && std::prev(after)->Last >= sample;
 }
 
+double MotorTimeWithin(const TFlightEvents& events, const std::vector<double>& time, size_t first,
+                       size_t last)
+{
+    const size_t n = time.size();
+    if (n == 0 || first > last)
+        return 0;
+    last = std::min(last, n - 1);
+    const auto& runs = events.MotorRuns;
+    auto it = std::partition_point(runs.begin(), runs.end(),
+                                   [first](const TSampleRun& r) { return r.Last < first; });
+    double sum = 0;
+    for (; it != runs.end() && it->First <= last; ++it) {
+        const size_t a = std::max(it->First, first);
+        const size_t b = std::min(it->Last, last);
+        sum += (b < last ? time[b + 1] : time[b]) - time[a];
+    }
+    return sum;
+}
+
 } // namespace zirko

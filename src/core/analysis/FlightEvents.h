@@ -124,6 +124,12 @@ TFlightEvents AnalyseEvents(const TDataBlock& flight, const TEventOptions& optio
 // Whether sample `sample` lies inside one of the motor runs.
 bool MotorRunsAt(const TFlightEvents& events, size_t sample);
 
+// The motor time among samples first..last alone: the runs clipped there, each stopping at the
+// sample after its last one inside, or at `last` itself. It equals the motor time AnalyseEvents
+// finds for a flight of just those samples. `time` is the flight's, `events` found from it.
+double MotorTimeWithin(const TFlightEvents& events, const std::vector<double>& time, size_t first,
+                       size_t last);
+
 // The contest penalty of a start height under rules whose start height costs points.
 double StartHeightPenalty(double height);
 
