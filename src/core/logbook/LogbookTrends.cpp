@@ -133,8 +133,7 @@ TTrendScatter BuildScatter(const std::vector<const TLogbookRow*>& rows, size_t x
             continue;
         const auto [it, added] = byKey.try_emplace(row.FoldedModel, models.size());
         if (added)
-            models.push_back(
-                {row.Details.Model.empty() ? kNoModelTitle : row.Details.Model, 0, 0});
+            models.push_back({row.Details.Model.empty() ? kNoModelTitle : row.Details.Model, 0, 0});
         ++models[it->second].Count;
         modelOf.push_back(it->second);
         out.Points.push_back({*x, *y, i, 0});

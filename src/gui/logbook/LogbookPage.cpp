@@ -6,6 +6,7 @@
 #include "core/logbook/LogbookSummary.h"
 #include "core/shell/TreeNaming.h"
 #include "gui/logbook/FormFlightDetails.h"
+#include "gui/logbook/TrendsView.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/services/UserLocale.h"
 #include "model/flightdata/OpenFlights.h"
@@ -28,6 +29,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
+#include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
@@ -100,6 +102,10 @@ TLogbookPage::TLogbookPage(TOpenFlights& flights, QWidget* parent)
     top->addWidget(LabelCount);
     top->addWidget(ProgressRead);
     top->addWidget(ButtonCancel);
+    ButtonTrends = new QPushButton("Trends");
+    ButtonTrends->setObjectName("ButtonTrends");
+    ButtonTrends->setCheckable(true);
+    top->addWidget(ButtonTrends);
 
     TableLogbook = new QTableView;
     TableLogbook->setObjectName("TableLogbook");
@@ -129,7 +135,17 @@ TLogbookPage::TLogbookPage(TOpenFlights& flights, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(top);
-    layout->addWidget(TableLogbook, 1);
+    TrendsView = new TTrendsView;
+    TrendsView->SetModel(Filter);
+    TrendsView->SetDecimalSeparator(UserDecimalSeparator());
+    TrendsView->hide();
+    auto* split = new QSplitter(Qt::Vertical);
+    split->setObjectName("SplitTrends");
+    split->addWidget(TableLogbook);
+    split->addWidget(TrendsView);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    layout->addWidget(split, 1);
     layout->addWidget(LabelSummary);
 
     PopupLogbook = new QMenu(this);
@@ -155,6 +171,8 @@ TLogbookPage::TLogbookPage(TOpenFlights& flights, QWidget* parent)
 
     connect(EditFilter, &QLineEdit::textChanged, this, &TLogbookPage::FilterEdited);
     connect(ButtonCancel, &QPushButton::clicked, this, &TLogbookPage::CancelReading);
+    connect(ButtonTrends, &QPushButton::toggled, TrendsView, &QWidget::setVisible);
+    connect(TrendsView, &TTrendsView::RowsChosen, this, &TLogbookPage::SelectSourceRows);
     connect(TableLogbook, &QTableView::doubleClicked, this, &TLogbookPage::OpenSelected);
     connect(TableLogbook, &QWidget::customContextMenuRequested, this, &TLogbookPage::ShowPopup);
     connect(header, &QWidget::customContextMenuRequested, this, &TLogbookPage::ShowColumnsMenu);
@@ -182,6 +200,7 @@ void TLogbookPage::SetDataDir(const QString& folder)
     if (folder == Root)
         return;
     Root = folder;
+    TrendsView->SetPictureFolder(folder);
     Model->SetRows({});
     FolderChanged();
 }
@@ -189,6 +208,7 @@ void TLogbookPage::SetDataDir(const QString& folder)
 void TLogbookPage::SetDecimalSeparator(char separator)
 {
     Model->SetDecimalSeparator(separator);
+    TrendsView->SetDecimalSeparator(separator);
 }
 
 void TLogbookPage::showEvent(QShowEvent* event)
@@ -401,6 +421,22 @@ void TLogbookPage::UpdateSummary()
 {
     LabelSummary->setText(
         QString::fromStdString(SummaryText(SummariseRows(SelectedRows()), UserDecimalSeparator())));
+}
+
+void TLogbookPage::SelectSourceRows(const QList<int>& sourceRows)
+{
+    QItemSelection selection;
+    for (int row : sourceRows) {
+        const QModelIndex index = Filter->mapFromSource(Model->index(row, 0));
+        if (index.isValid())
+            selection.select(index, index);
+    }
+    if (selection.isEmpty())
+        return;
+    auto* chosen = TableLogbook->selectionModel();
+    chosen->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    chosen->setCurrentIndex(selection.first().topLeft(), QItemSelectionModel::NoUpdate);
+    TableLogbook->scrollTo(selection.first().topLeft());
 }
 
 bool TLogbookPage::eventFilter(QObject* watched, QEvent* event)

@@ -29,6 +29,7 @@ class TIniFile;
 class TLogbookFilterModel;
 class TLogbookTableModel;
 class TOpenFlights;
+class TTrendsView;
 struct TLogbookRow;
 
 class TLogbookPage : public QWidget {
@@ -76,6 +77,7 @@ public:
     QLabel* LabelCount = nullptr;
     QProgressBar* ProgressRead = nullptr;
     QPushButton* ButtonCancel = nullptr;
+    QPushButton* ButtonTrends = nullptr; // shows the Trends view below the table
     QTableView* TableLogbook = nullptr;
     QLabel* LabelSummary = nullptr;
     QMenu* PopupLogbook = nullptr;
@@ -86,6 +88,7 @@ public:
     QAction* pmnuShowInTree = nullptr;
     QMenu* PopupColumns = nullptr;
     TFormFlightDetails* FormFlightDetails = nullptr;
+    TTrendsView* TrendsView = nullptr;
 
 signals:
     // The user wants these flight files open; `align` lines their launches up on the graph.
@@ -110,6 +113,8 @@ private:
     void UpdateSummary();
     void ShowPopup(const QPoint& pos);
     void ShowColumnsMenu(const QPoint& pos);
+    // Selects rows of the table model (as the Trends view names them) and shows the first.
+    void SelectSourceRows(const QList<int>& sourceRows);
     QString FullPath(const TLogbookRow& row) const;
 
     TOpenFlights& Flights;

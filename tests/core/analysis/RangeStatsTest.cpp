@@ -1,6 +1,6 @@
+#include "core/analysis/RangeStats.h"
 #include "core/analysis/FlightAnalysis.h"
 #include "core/analysis/FlightEvents.h"
-#include "core/analysis/RangeStats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Trends over logbook rows: the numbers taken from the columns, the groups by model, the line
 // through them and the histogram's bins.
-#include "core/logbook/LogbookColumns.h"
 #include "core/logbook/LogbookTrends.h"
+#include "core/logbook/LogbookColumns.h"
 
 #include <gtest/gtest.h>
 
@@ -97,8 +97,8 @@ TEST(FitLine, NeedsTwoPointsThatDoNotShareOneX)
 TEST(Scatter, TakesRowsWithBothNumbersAndGroupsThemByModel)
 {
     std::vector<TLogbookRow> rows{
-        Row("Alpha", 200, 20), Row("Beta", 210, 22), Row("alpha", 220, 24),
-        Row("Alpha", 230, std::nullopt), Row("", 240, 28), Row("Beta", 250, 30),
+        Row("Alpha", 200, 20),           Row("Beta", 210, 22), Row("alpha", 220, 24),
+        Row("Alpha", 230, std::nullopt), Row("", 240, 28),     Row("Beta", 250, 30),
         Row("Alpha", 260, 32),
     };
     const auto s = BuildScatter(Pointers(rows), Column("motorTime"), Column("maxAltitude"), 10);
@@ -209,6 +209,7 @@ TEST(Histogram, AutomaticWidthIsRoundAndFitsTheSpread)
     EXPECT_EQ(std::fmod(dateWidth, 86400), 0);
     EXPECT_LE(BuildHistogram(days, dateWidth).Counts.size(), kMaxBins);
     // Never narrower than the bins allow.
-    EXPECT_TRUE(BuildHistogram({0, 0, 0, 0, 0, 0, 1e9}, AutoBinWidth({0, 0, 0, 0, 0, 0, 1e9}, false))
-                    .Error.empty());
+    EXPECT_TRUE(
+        BuildHistogram({0, 0, 0, 0, 0, 0, 1e9}, AutoBinWidth({0, 0, 0, 0, 0, 0, 1e9}, false))
+            .Error.empty());
 }
