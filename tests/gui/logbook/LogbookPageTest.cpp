@@ -31,8 +31,9 @@
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <optional>
 #include <qcustomplot.h>
+
+#include <optional>
 
 using namespace zirko;
 using namespace zirko::test;
@@ -484,34 +485,35 @@ TEST_F(LogbookPageTest, WhatTheTreeChangesReachesTheLogbookAlsoWhileItIsHidden)
     EXPECT_GE(RowOf("renamed"), 0);
     tree->TreeView1Edited(tree->RootNode(), QFileInfo(root).fileName()); // for the clean-up
     EXPECT_TRUE(QFileInfo(root).isDir());
+}
 
-    TEST_F(LogbookPageTest, TrendsShowTheRowsAndAClickedPointSelectsItsRow)
-    {
-        WriteFolder();
-        ASSERT_NO_FATAL_FAILURE(OpenPage());
-        EXPECT_FALSE(Page->TrendsView->isVisible());
-        QTest::mouseClick(Page->ButtonTrends, Qt::LeftButton);
-        ASSERT_TRUE(Page->TrendsView->isVisible());
-        QCustomPlot* plot = Page->TrendsView->PlotTrends;
-        const int b = RowOf("b");
-        ASSERT_GE(b, 0);
-        const int source = Page->Proxy()->mapToSource(Table->model()->index(b, 0)).row();
-        std::optional<QPoint> point;
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return (point = Page->TrendsView->PointPixel(source)).has_value(); }));
+TEST_F(LogbookPageTest, TrendsShowTheRowsAndAClickedPointSelectsItsRow)
+{
+    WriteFolder();
+    ASSERT_NO_FATAL_FAILURE(OpenPage());
+    EXPECT_FALSE(Page->TrendsView->isVisible());
+    QTest::mouseClick(Page->ButtonTrends, Qt::LeftButton);
+    ASSERT_TRUE(Page->TrendsView->isVisible());
+    QCustomPlot* plot = Page->TrendsView->PlotTrends;
+    const int b = RowOf("b");
+    ASSERT_GE(b, 0);
+    const int source = Page->Proxy()->mapToSource(Table->model()->index(b, 0)).row();
+    std::optional<QPoint> point;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return (point = Page->TrendsView->PointPixel(source)).has_value(); }));
 
-        QTest::mouseMove(plot, *point);
-        EXPECT_TRUE(Page->TrendsView->LabelHover->text().startsWith("b (Pike): "));
-        QTest::mouseClick(plot, Qt::LeftButton, {}, *point);
-        const QModelIndexList selected = Table->selectionModel()->selectedRows();
-        ASSERT_EQ(selected.size(), 1);
-        EXPECT_EQ(selected[0].row(), b);
-        EXPECT_TRUE(Page->LabelSummary->text().contains("1 flight selected"))
-            << Page->LabelSummary->text().toStdString();
+    QTest::mouseMove(plot, *point);
+    EXPECT_TRUE(Page->TrendsView->LabelHover->text().startsWith("b (Pike): "));
+    QTest::mouseClick(plot, Qt::LeftButton, {}, *point);
+    const QModelIndexList selected = Table->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected[0].row(), b);
+    EXPECT_TRUE(Page->LabelSummary->text().contains("1 flight selected"))
+        << Page->LabelSummary->text().toStdString();
 
-        // The filter's rows are the chart's.
-        TypeFilter("model:bubble");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !Page->TrendsView->PointPixel(source); }));
-        QTest::mouseClick(Page->ButtonTrends, Qt::LeftButton);
-        EXPECT_FALSE(Page->TrendsView->isVisible());
-    }
+    // The filter's rows are the chart's.
+    TypeFilter("model:bubble");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Page->TrendsView->PointPixel(source); }));
+    QTest::mouseClick(Page->ButtonTrends, Qt::LeftButton);
+    EXPECT_FALSE(Page->TrendsView->isVisible());
+}
