@@ -1,5 +1,5 @@
 // zirko-cli info, dump and csv: reading a flight file as the program does.
-#include "cli/CliCommand.h"
+#include "cli/CliAnalysis.h"
 
 #include "core/analysis/FlightAnalysis.h"
 #include "core/analysis/FlightEvents.h"
@@ -21,28 +21,6 @@
 namespace zirko::cli {
 
 namespace {
-
-// Reads `file`; on failure prints the program's message and returns false.
-bool ReadFlight(const std::string& file, double threshold, TDataBlock& flight, int& exitCode)
-{
-    auto result = ReadDataFile(file, flight, threshold);
-    switch (result.Status) {
-    case TReadStatus::Ok:
-        if (result.Count < 1) {
-            exitCode = Fail("Chyba při otevírání souboru!");
-            return false;
-        }
-        return true;
-    case TReadStatus::Failed:
-        std::cerr << "Error by opening datafile \"" << file << "\"! " << std::endl;
-        exitCode = Fail(result.Message);
-        return false;
-    case TReadStatus::IoError:
-        exitCode = Fail(result.Message);
-        return false;
-    }
-    return false;
-}
 
 // Reads FILE with --marker-threshold; on failure prints the program's message and returns false.
 bool LoadFlight(const TArgParser& p, TDataBlock& flight, int& exitCode)
@@ -174,21 +152,6 @@ int RunStats(const TArgParser& args)
     return 0;
 }
 
-// A number option of `events`; a text that is no number is a usage error.
-bool NumberOption(const TArgParser& args, const char* name, double& value, int& exitCode)
-{
-    const auto text = args.Option(name);
-    if (!text)
-        return true;
-    const auto number = ParseStrictNumber(*text);
-    if (!number) {
-        exitCode = UsageFail(args, std::string(name) + " takes a number, not '" + *text + "'.");
-        return false;
-    }
-    value = *number;
-    return true;
-}
-
 // `[` then one line per item and `]`, or `[]`.
 template <class TItem, class TFormat>
 void JsonList(std::ostream& o, const std::vector<TItem>& items, TFormat format)
@@ -254,33 +217,10 @@ void EventsObject(std::ostream& o, const std::string& file, const TFlightEvents&
 // The options given override the flight's model profile, which overrides the defaults.
 int RunEvents(const TArgParser& args)
 {
-    TModelProfile given;
+    TCliEventOptions options;
     int code = 0;
-    if (const auto rules = args.Option("--rules")) {
-        const auto parsed = ParseRules(*rules);
-        if (!parsed)
-            return UsageFail(args, "Unknown rule set '" + *rules + "' (none, f5j or ales).");
-        given.Rules = RulesName(*parsed);
-    }
-    const auto number = [&](const char* name, std::optional<double>& value) {
-        if (!args.Option(name))
-            return true;
-        double v = 0;
-        if (!NumberOption(args, name, v, code))
-            return false;
-        value = v;
-        return true;
-    };
-    if (!number("--motor-threshold", given.MotorThreshold) ||
-        !number("--ales-height", given.AlesHeight) || !number("--low-voltage", given.LowVoltage))
+    if (!ReadEventOptions(args, options, code))
         return code;
-    std::optional<TModelProfiles> profiles;
-    if (const auto file = args.Option("--models")) {
-        TProfilesRead read = ReadModelProfiles(*file);
-        if (!read.Ok)
-            return Fail(read.Message);
-        profiles = std::move(read.Profiles);
-    }
     std::ostringstream o;
     o << "[";
     const auto& files = args.Positional();
@@ -289,9 +229,7 @@ int RunEvents(const TArgParser& args)
         if (!ReadFlight(files[i], 0, f, code))
             return code;
         o << (i ? ",\n" : "\n");
-        const TEventOptions options =
-            EventOptionsFor({}, profiles ? &*profiles : nullptr, FlightDetailsOf(f).Model, &given);
-        EventsObject(o, files[i], AnalyseEvents(f, options));
+        EventsObject(o, files[i], AnalyseEvents(f, options.For(f)));
     }
     o << "\n]\n";
     std::cout << o.str();
@@ -318,6 +256,87 @@ int RunCsv(const TArgParser& args)
 }
 
 } // namespace
+
+bool ReadFlight(const std::string& file, double threshold, TDataBlock& flight, int& exitCode)
+{
+    auto result = ReadDataFile(file, flight, threshold);
+    switch (result.Status) {
+    case TReadStatus::Ok:
+        if (result.Count < 1) {
+            exitCode = Fail("Chyba při otevírání souboru!");
+            return false;
+        }
+        return true;
+    case TReadStatus::Failed:
+        std::cerr << "Error by opening datafile \"" << file << "\"! " << std::endl;
+        exitCode = Fail(result.Message);
+        return false;
+    case TReadStatus::IoError:
+        exitCode = Fail(result.Message);
+        return false;
+    }
+    return false;
+}
+
+TEventOptions TCliEventOptions::For(const TDataBlock& flight) const
+{
+    return EventOptionsFor({}, Profiles ? &*Profiles : nullptr, FlightDetailsOf(flight).Model,
+                           &Given);
+}
+
+std::vector<TCliOption> EventOptionsHelp()
+{
+    return {
+        {"rules", "none|f5j|ales",
+         "the contest rules: f5j costs points for the start height, f5j and ales warn of a "
+         "motor restart and a run over 30 s, ales of the altitude over the cut height "
+         "(default none)"},
+        {"motor-threshold", "P",
+         "the motor runs while the servo channel is above P percent (default 0)"},
+        {"ales-height", "M", "the ales cut height in metres over the start (default 200)"},
+        {"low-voltage", "V", "warns of the voltage below V volts; 0 checks nothing (default 0)"},
+        {"models", "FILE",
+         "model profiles (models.ini): a flight whose Model names a section is analysed with "
+         "that section's Rules, MotorThreshold, AlesHeight and LowVoltage; the options given "
+         "on the command line still win"}};
+}
+
+bool ReadEventOptions(const TArgParser& args, TCliEventOptions& options, int& exitCode)
+{
+    if (const auto rules = args.Option("--rules")) {
+        const auto parsed = ParseRules(*rules);
+        if (!parsed) {
+            exitCode = UsageFail(args, "Unknown rule set '" + *rules + "' (none, f5j or ales).");
+            return false;
+        }
+        options.Given.Rules = RulesName(*parsed);
+    }
+    const auto number = [&](const char* name, std::optional<double>& value) {
+        const auto text = args.Option(name);
+        if (!text)
+            return true;
+        const auto parsed = ParseStrictNumber(*text);
+        if (!parsed) {
+            exitCode = UsageFail(args, std::string(name) + " takes a number, not '" + *text + "'.");
+            return false;
+        }
+        value = *parsed;
+        return true;
+    };
+    if (!number("--motor-threshold", options.Given.MotorThreshold) ||
+        !number("--ales-height", options.Given.AlesHeight) ||
+        !number("--low-voltage", options.Given.LowVoltage))
+        return false;
+    if (const auto file = args.Option("--models")) {
+        TProfilesRead read = ReadModelProfiles(*file);
+        if (!read.Ok) {
+            exitCode = Fail(read.Message);
+            return false;
+        }
+        options.Profiles = std::move(read.Profiles);
+    }
+    return true;
+}
 
 const TCliArguments kFlightFile{"FILE", "the flight data file (.zdf)", false,
                                 "No flight file given."};
@@ -351,18 +370,7 @@ ZIRKO_CLI_COMMAND(
     "finds each flight's motor runs, start height, warnings and phases and prints one JSON array "
     "on stdout, one object per FILE",
     TCliArguments("FILE", "the flight data files (.zdf)", true, "No flight file given."),
-    {{"rules", "none|f5j|ales",
-      "the contest rules: f5j costs points for the start height, f5j and ales warn of a motor "
-      "restart and a run over 30 s, ales of the altitude over the cut height (default none)"},
-     {"motor-threshold", "P",
-      "the motor runs while the servo channel is above P percent (default 0)"},
-     {"ales-height", "M", "the ales cut height in metres over the start (default 200)"},
-     {"low-voltage", "V", "warns of the voltage below V volts; 0 checks nothing (default 0)"},
-     {"models", "FILE",
-      "model profiles (models.ini): a flight whose Model names a section is analysed with that "
-      "section's Rules, MotorThreshold, AlesHeight and LowVoltage; the options given on the "
-      "command line still win"}},
-    RunEvents,
+    EventOptionsHelp(), RunEvents,
     "Fields: file, rules, motorRuns (start, stop, duration), motorTime, launch, startHeight, "
     "startHeightTime, landing, flightTime, penalty, warnings (code, time, text), phases (kind "
     "motor, climb or glide, start, stop, gain, rate), climbCount, climbTime, bestClimbRate, "

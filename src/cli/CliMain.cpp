@@ -188,7 +188,8 @@ const std::vector<TCliCommand>& Commands()
     static const bool sorted = [] {
         const std::vector<std::string> order{"info",     "dump",   "csv",    "notes",    "split",
                                              "download", "config", "erase",  "simulate", "render",
-                                             "stats",    "events", "import", "logbook",  "tag"};
+                                             "stats",    "events", "import", "logbook",  "tag",
+                                             "report",   "sheet"};
         const auto rank = [&order](const TCliCommand& c) {
             return std::find(order.begin(), order.end(), c.Name) - order.begin();
         };
@@ -397,7 +398,8 @@ int main(int argc, char** argv)
     // Only drawing and text documents (notes) need the GUI application object; everything else
     // runs on a plain core one.
     const bool drawing =
-        argc >= 2 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "notes") == 0);
+        argc >= 2 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "notes") == 0 ||
+                      std::strcmp(argv[1], "report") == 0 || std::strcmp(argv[1], "sheet") == 0);
     std::unique_ptr<QCoreApplication> app;
     if (drawing)
         app = std::make_unique<QApplication>(argc, argv);

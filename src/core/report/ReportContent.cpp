@@ -68,10 +68,10 @@ std::vector<TReportLine> StatsLines(const TFlightStats& s, char sep)
         {"Altitude gain", Value(s.AltitudeGain, 1, " m", sep)},
         {"Max. climb", Value(s.MaxClimbRate, 1, " m/s", sep)},
         {"Max. sink", Value(s.MaxSinkRate, 1, " m/s", sep)},
-        {"Voltage", s.MinVoltage ? Value(s.MinVoltage, 2, " V", sep) + " to " +
-                                       Value(s.MaxVoltage, 2, " V", sep) + ", mean " +
-                                       Value(s.MeanVoltage, 2, " V", sep)
+        {"Voltage", s.MinVoltage ? FormatDisplay(*s.MinVoltage, 2, sep) + " to " +
+                                       Value(s.MaxVoltage, 2, " V", sep)
                                  : std::string(kAbsentCell)},
+        {"Mean voltage", Value(s.MeanVoltage, 2, " V", sep)},
     };
 }
 

@@ -19,13 +19,13 @@ struct TReportLine {
 };
 
 struct TReportContent {
-    std::string Name;                // the flight's name (its file name without the ending)
-    std::vector<TReportLine> Title;  // date, model, site, pilot
-    std::vector<TReportLine> Events; // start height, rules, penalty, motor, flight time, ...
-    std::vector<TReportLine> Stats;  // altitudes, rates, voltages, samples
-    std::vector<TReportLine> Warnings;                // the time, then the warning's text
-    std::vector<std::string> PhaseHeaders;            // "Kind", "Start", ...
-    std::vector<std::vector<std::string>> PhaseRows;  // motor runs, then phases
+    std::string Name;                      // the flight's name (its file name without the ending)
+    std::vector<TReportLine> Title;        // date, model, site, pilot
+    std::vector<TReportLine> Events;       // start height, rules, penalty, motor, flight time, ...
+    std::vector<TReportLine> Stats;        // altitudes, rates, voltages, samples
+    std::vector<TReportLine> Warnings;     // the time, then the warning's text
+    std::vector<std::string> PhaseHeaders; // "Kind", "Start", ...
+    std::vector<std::vector<std::string>> PhaseRows; // motor runs, then phases
 };
 
 // The report of a flight as read, with its analysis. Values that do not exist read "–"; numbers

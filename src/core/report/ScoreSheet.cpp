@@ -11,9 +11,9 @@ namespace zirko {
 
 namespace {
 
-const std::vector<std::string> kHeaders{"Flight",          "Date",         "Pilot",
-                                        "Model",           "Flight time (s)", "Motor time (s)",
-                                        "Start height (m)", "Penalty",      "Warnings"};
+const std::vector<std::string> kHeaders{
+    "Flight",           "Date",    "Pilot",   "Model", "Flight time (s)", "Motor time (s)",
+    "Start height (m)", "Penalty", "Warnings"};
 std::optional<double> Field(const TLogbookRow& row, const char* name)
 {
     const std::optional<size_t> index = AnalysisFieldIndex(name);

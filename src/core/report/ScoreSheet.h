@@ -19,8 +19,8 @@ struct TSheetFlight {
     std::string Date; // the header's date text, decoded
     std::string Pilot;
     std::string Model;
-    std::optional<double> FlightTime; // s
-    std::optional<double> MotorTime;  // s; none without a servo channel
+    std::optional<double> FlightTime;  // s
+    std::optional<double> MotorTime;   // s; none without a servo channel
     std::optional<double> StartHeight; // m
     std::optional<double> Penalty;     // only under rules that cost points
     std::optional<size_t> Warnings;    // none for a flight that could not be analysed

@@ -197,8 +197,10 @@ void TChart::RebuildLegend()
     const QFontMetrics metrics(legend->font());
     const int inkBelow = metrics.tightBoundingRect("_gjpqy|").bottom() + 1 - metrics.descent();
     const QMargins room(0, 0, 0, 1 + std::max(0, inkBelow));
+    // The legend's grid may hold empty cells left by an earlier wrapping.
     for (int i = 0; i < legend->itemCount(); ++i)
-        legend->item(i)->setMargins(room);
+        if (QCPAbstractLegendItem* item = legend->item(i))
+            item->setMargins(room);
     FitLegend();
 }
 

@@ -38,8 +38,8 @@ const TReportLine* Line(const std::vector<TReportLine>& lines, const std::string
 TEST(ReportContent, TitleHoldsTheDateAndDetailsAndMissingOnesReadAsADash)
 {
     TDataBlock f = MotorFlight();
-    const TReportContent r = ReportContentOf("Let0001", f, AnalyseFlight(f),
-                                             AnalyseEvents(f, {}), '.');
+    const TReportContent r =
+        ReportContentOf("Let0001", f, AnalyseFlight(f), AnalyseEvents(f, {}), '.');
     EXPECT_EQ(r.Name, "Let0001");
     const std::vector<TReportLine> title{{"Date", "9.12.2026 10:00:00"},
                                          {"Model", "Supra"},
@@ -49,7 +49,8 @@ TEST(ReportContent, TitleHoldsTheDateAndDetailsAndMissingOnesReadAsADash)
 
     f.ExtraLines.clear();
     f.DateText.clear();
-    const TReportContent bare = ReportContentOf("x", f, AnalyseFlight(f), AnalyseEvents(f, {}), '.');
+    const TReportContent bare =
+        ReportContentOf("x", f, AnalyseFlight(f), AnalyseEvents(f, {}), '.');
     for (const TReportLine& line : bare.Title)
         EXPECT_EQ(line.Value, kAbsentCell) << line.Label;
 }
@@ -67,7 +68,8 @@ TEST(ReportContent, EventsShowStartHeightMotorTimeAndThePenaltyOnlyUnderF5j)
     EXPECT_EQ(Line(r.Events, "Rules")->Value, "F5J");
     EXPECT_EQ(Line(r.Events, "Penalty")->Value, "50,0 pt");
 
-    const TReportContent none = ReportContentOf("a", f, AnalyseFlight(f), AnalyseEvents(f, {}), '.');
+    const TReportContent none =
+        ReportContentOf("a", f, AnalyseFlight(f), AnalyseEvents(f, {}), '.');
     EXPECT_EQ(Line(none.Events, "Penalty"), nullptr);
     EXPECT_EQ(Line(none.Events, "Rules")->Value, "None");
 

@@ -8,8 +8,8 @@ using namespace zirko;
 
 namespace {
 
-TSheetFlight Flight(std::string name, double flightTime, std::optional<double> motor,
-                    double height, std::optional<double> penalty, size_t warnings)
+TSheetFlight Flight(std::string name, double flightTime, std::optional<double> motor, double height,
+                    std::optional<double> penalty, size_t warnings)
 {
     TSheetFlight f;
     f.Name = std::move(name);
