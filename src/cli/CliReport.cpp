@@ -3,10 +3,10 @@
 #include "cli/CliAnalysis.h"
 
 #include "core/analysis/FlightEvents.h"
+#include "core/flightdata/FlightText.h"
 #include "core/report/ScoreSheet.h"
 #include "gui/report/FlightReport.h"
 #include "gui/report/ScoreSheetPrint.h"
-#include "core/flightdata/FlightText.h"
 #include "platform/files/FileStore.h"
 #include "platform/files/FlightFile.h"
 
@@ -105,7 +105,8 @@ int RunSheet(const TArgParser& args)
 std::vector<TCliOption> WithOutput(const char* valueName, const char* help,
                                    std::vector<TCliOption> options)
 {
-    options.insert(options.begin(), TCliOption{"o", valueName, help, "No output file given (-o OUT)."});
+    options.insert(options.begin(),
+                   TCliOption{"o", valueName, help, "No output file given (-o OUT)."});
     return options;
 }
 
@@ -122,7 +123,8 @@ ZIRKO_CLI_COMMAND(
     "table of its motor runs and phases, and its notes. Events are found as the events command "
     "finds them. A file that cannot be read fails the command before anything is written.");
 ZIRKO_CLI_COMMAND(
-    "sheet", "writes the score sheet of the flights, one line per flight with totals, as CSV or PDF",
+    "sheet",
+    "writes the score sheet of the flights, one line per flight with totals, as CSV or PDF",
     TCliArguments("FILE", "the flight data files (.zdf), a line each in the order given", true,
                   "No flight file given."),
     WithOutput("OUT.csv|OUT.pdf", "the file to write; its ending picks CSV or PDF",

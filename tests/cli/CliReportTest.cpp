@@ -6,8 +6,8 @@
 #include "support/TestUtil.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -100,8 +100,8 @@ TEST(CliReport, PdfHasAPagePerFlightWithNameDateStartHeightMotorTimeAndNotes)
         EXPECT_TRUE(text.contains("14.6.2026 16:20:00")) << text.toStdString();
         EXPECT_TRUE(text.contains(page == 1 ? "Pike Perfect" : "Supra"));
         EXPECT_TRUE(text.contains("Letkov"));
-        EXPECT_TRUE(text.contains(QString::fromStdString(
-            "Start height " + FormatDisplay(*events.StartHeight, 1) + " m")))
+        EXPECT_TRUE(text.contains(
+            QString::fromStdString("Start height " + FormatDisplay(*events.StartHeight, 1) + " m")))
             << text.toStdString();
         EXPECT_TRUE(text.contains(
             QString::fromStdString("Motor time " + FormatDisplay(*events.MotorTime, 1) + " s")))

@@ -93,7 +93,8 @@ void TFlightReport::AddFlight(std::unique_ptr<TDataBlock> flight, const QString&
 {
     auto page = std::make_unique<TPage>();
     const TFlightEvents events = AnalyseEvents(*flight, options);
-    page->Content = ReportContentOf(name.toStdString(), *flight, AnalyseFlight(*flight), events, '.');
+    page->Content =
+        ReportContentOf(name.toStdString(), *flight, AnalyseFlight(*flight), events, '.');
     page->Notes = flight->Notes;
     page->Chart = FlightChart(std::move(flight), name, options);
     Pages.push_back(std::move(page));
@@ -147,7 +148,8 @@ void TFlightReport::PaintPage(QPainter& painter, int index, const QRectF& area) 
     painter.setFont(PageFont(kBodyFont));
     const double third = area.width() / 3;
     const double lineStep = LineHeight(painter);
-    const double columnsHeight = lineStep * static_cast<double>(1 + std::max(c.Events.size(), c.Stats.size()));
+    const double columnsHeight =
+        lineStep * static_cast<double>(1 + std::max(c.Events.size(), c.Stats.size()));
     const auto heading = [&](const QString& text, double left, double top, double width) {
         painter.setFont(PageFont(kBodyFont * 1.15, true));
         DrawLine(painter, text, left, top, width);

@@ -120,8 +120,8 @@ double DrawTable(QPainter& painter, const QRectF& box, const std::vector<std::st
     for (size_t r = 0; r < shown; ++r, y += step)
         drawRow(rows[r], y);
     if (shown < rows.size() && room > 0) {
-        DrawLine(painter, QString::fromUtf8("\u2026 %1 more").arg(rows.size() - shown),
-                 box.left(), y, box.width());
+        DrawLine(painter, QString::fromUtf8("\u2026 %1 more").arg(rows.size() - shown), box.left(),
+                 y, box.width());
         y += step;
     }
     if (totals) {
