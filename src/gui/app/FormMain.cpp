@@ -13,6 +13,7 @@
 #include "gui/graph/GraphPage.h"
 #include "gui/import/FormImport.h"
 #include "gui/logbook/LogbookPage.h"
+#include "gui/report/ReportCommands.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/services/UserLocale.h"
 #include "gui/services/WinStates.h"
@@ -176,6 +177,10 @@ void TFormMain::CreateMenu()
     mnuSaveFlight =
         file->addAction("Save flight", QKeySequence("Ctrl+S"), this, &TFormMain::SaveCurrentFlight);
     mnuSaveFlight->setObjectName("mnuSaveFlight");
+    mnuFlightReport = file->addAction("Flight report...", this, [this] {
+        ShowFlightReportOfOpenFlight(this, *Flights, Flights->ActualRow());
+    });
+    mnuFlightReport->setObjectName("mnuFlightReport");
     file->addSeparator();
     mnuOptions =
         file->addAction("Options", QKeySequence("Ctrl+O"), this, &TFormMain::ExecuteOptions);

@@ -111,6 +111,7 @@ public:
     QAction* mnuOpenFlight = nullptr;
     QMenu* mnuRecent = nullptr;
     QAction* mnuSaveFlight = nullptr;
+    QAction* mnuFlightReport = nullptr;
     QAction* mnuOptions = nullptr;
     QAction* mnuImport = nullptr;
     QAction* mnuRefreshMain = nullptr;

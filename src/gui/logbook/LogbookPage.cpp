@@ -7,6 +7,7 @@
 #include "core/shell/TreeNaming.h"
 #include "gui/logbook/FormFlightDetails.h"
 #include "gui/logbook/TrendsView.h"
+#include "gui/report/ReportCommands.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/services/UserLocale.h"
 #include "model/flightdata/OpenFlights.h"
@@ -157,6 +158,18 @@ TLogbookPage::TLogbookPage(TOpenFlights& flights, QWidget* parent)
         PopupLogbook->addAction("Set details...", this, &TLogbookPage::SetDetailsOfSelected);
     pmnuShowInTree =
         PopupLogbook->addAction("Show in tree", this, &TLogbookPage::ShowSelectedInTree);
+    PopupLogbook->addSeparator();
+    pmnuReport = PopupLogbook->addAction("Flight report...", this, [this] {
+        ShowFlightReportOfFiles(this, SelectedFiles(), Flights);
+    });
+    pmnuReport->setObjectName("pmnuReport");
+    pmnuScoreSheet = PopupLogbook->addAction("Score sheet...", this, [this] {
+        std::vector<TSheetFlight> sheet;
+        for (const TLogbookRow* row : SelectedRows())
+            sheet.push_back(SheetFlightOf(*row));
+        ExecuteScoreSheet(this, sheet, UserDecimalSeparator(), Root);
+    });
+    pmnuScoreSheet->setObjectName("pmnuScoreSheet");
     PopupColumns = new QMenu(this);
     PopupColumns->setObjectName("PopupColumns");
     FormFlightDetails = new TFormFlightDetails(this);
@@ -458,6 +471,8 @@ void TLogbookPage::ShowPopup(const QPoint& pos)
     pmnuCompare->setEnabled(any);
     pmnuSetDetails->setEnabled(any);
     pmnuShowInTree->setEnabled(TableLogbook->currentIndex().isValid());
+    pmnuReport->setEnabled(any);
+    pmnuScoreSheet->setEnabled(any);
     pmnuExport->setEnabled(Filter->rowCount() > 0);
     PopupLogbook->popup(TableLogbook->viewport()->mapToGlobal(pos));
 }

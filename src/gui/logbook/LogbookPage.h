@@ -86,6 +86,8 @@ public:
     QAction* pmnuExport = nullptr;
     QAction* pmnuSetDetails = nullptr;
     QAction* pmnuShowInTree = nullptr;
+    QAction* pmnuReport = nullptr;
+    QAction* pmnuScoreSheet = nullptr;
     QMenu* PopupColumns = nullptr;
     TFormFlightDetails* FormFlightDetails = nullptr;
     TTrendsView* TrendsView = nullptr;
