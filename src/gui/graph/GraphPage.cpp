@@ -9,6 +9,7 @@
 #include "gui/graph/GraphIcons.h"
 #include "gui/graph/MeasureTool.h"
 #include "gui/graph/OffsetPanel.h"
+#include "gui/graph/RangeGrid.h"
 #include "gui/graph/ReadingsGrid.h"
 #include "gui/services/UserDialogs.h"
 
@@ -84,12 +85,18 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
     PanelGraf = new QWidget(this);
     PanelGraf->setObjectName("PanelGraf");
     PanelGraf->setFixedHeight(kPanelGrafHeight);
-    auto* panelLayout = new QVBoxLayout(PanelGraf);
+    auto* panelLayout = new QHBoxLayout(PanelGraf);
     panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setSpacing(0);
     StringGridOdecet = new TReadingsGrid(PanelGraf);
     StringGridOdecet->setObjectName("StringGridOdecet");
-    panelLayout->addWidget(StringGridOdecet);
-    PanelGraf->installEventFilter(this);
+    panelLayout->addWidget(StringGridOdecet, 1);
+    RangeGrid = new TRangeGrid(PanelGraf);
+    RangeGrid->hide();
+    panelLayout->addWidget(RangeGrid, 1);
+    StringGridOdecet->ClipboardExtra = [this] { return RangeGrid->ClipboardText(); };
+    // The readings' columns follow the width the table has: the panel's while it is alone.
+    StringGridOdecet->installEventFilter(this);
     layout->addWidget(PanelGraf);
 
     CreateToolBar();
@@ -108,6 +115,15 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
         *Chart1, Host, *StringGridOdecet,
         [this](int row, int slot) -> const TChartSeries* { return SeriesOf(row, slot); }, this);
     connect(MeasureTool, &TMeasureTool::PopupRequested, this, &TGraphPage::PopupRequested);
+    connect(MeasureTool, &TMeasureTool::MeasureStarted, this,
+            [this] { RangeGrid->SetLines({}, Host.DecimalSeparator()); });
+    connect(MeasureTool, &TMeasureTool::Measured, this,
+            [this](const TReadingValues& from, const TReadingValues& to) {
+                RangeGrid->SetLines(RangeLines(Host, from.Time, to.Time,
+                                               [this](int row) { return FlightShown(row); }),
+                                    Host.DecimalSeparator());
+                RangeGrid->show();
+            });
 
     Chart1->SetAxisTitle(TAxisId::Left, "Altitude (m)");
     Chart1->SetLabelDecimals(TAxisId::Left, 1);
@@ -870,8 +886,8 @@ void TGraphPage::UpdateReadout(const QPoint& chartPos)
 
 bool TGraphPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == PanelGraf && event->type() == QEvent::Resize) {
-        StringGridOdecet->FitColumns(PanelGraf->contentsRect().width(), Host.AutoGridSize());
+    if (watched == StringGridOdecet && event->type() == QEvent::Resize) {
+        StringGridOdecet->FitColumns(StringGridOdecet->width(), Host.AutoGridSize());
     } else if (watched == Chart1->PlotArea() && event->type() == QEvent::Leave) {
         // The pointer has gone: no cross, and no values at it.
         MeasureTool->ClearCrosshair();

@@ -29,6 +29,7 @@ class QWheelEvent;
 namespace zirko {
 
 class TGraphHost;
+class TRangeGrid;
 class TReadingsGrid;
 class TMeasureTool;
 class TOffsetPanel;
@@ -139,6 +140,7 @@ public:
     // The readings panel; the measurement code owns what happens in StringGridOdecet.
     QWidget* PanelGraf = nullptr;
     TReadingsGrid* StringGridOdecet = nullptr;
+    TRangeGrid* RangeGrid = nullptr; // beside it once a range is measured
     QScrollBar* ScrollBar1 = nullptr;
     QScrollBar* ScrollBar2 = nullptr;
     QCheckBox* CheckBox_min_sec = nullptr;

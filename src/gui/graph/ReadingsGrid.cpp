@@ -79,7 +79,11 @@ void TReadingsGrid::FitColumns(int panelClientWidth, int autoGridSize)
 
 void TReadingsGrid::CopyToClipboard() const
 {
-    QApplication::clipboard()->setText(QString::fromStdString(Table.ClipboardText()));
+    QString text = QString::fromStdString(Table.ClipboardText());
+    const QString extra = ClipboardExtra ? ClipboardExtra() : QString();
+    if (!extra.isEmpty())
+        text += "\r\n" + extra;
+    QApplication::clipboard()->setText(text);
 }
 
 void TReadingsGrid::paintEvent(QPaintEvent*)

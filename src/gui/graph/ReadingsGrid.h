@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
 namespace zirko {
 
@@ -22,8 +23,10 @@ public:
     QRect CellRect(int row, int col) const;
     // The rule that spreads the panel width over columns 1..4 (from a minimum of 8 on).
     void FitColumns(int panelClientWidth, int autoGridSize);
-    // Puts the table on the clipboard as the copy cell does.
+    // Puts the table on the clipboard as the copy cell does, and after it (past an empty line)
+    // what ClipboardExtra gives, when it gives anything.
     void CopyToClipboard() const;
+    std::function<QString()> ClipboardExtra;
     char DecimalSeparator = '.';
     QSize sizeHint() const override;
 

@@ -326,8 +326,12 @@ TEST_F(MeasurementTest, CopyCellPutsTheMeasurementOnTheClipboard)
     EXPECT_FALSE(Table().CopyPressed());
     QTest::mouseClick(grid, Qt::LeftButton, {}, copy);
     const QStringList rows = QApplication::clipboard()->text().split("\r\n");
-    ASSERT_EQ(rows.size(), 6);
+    // The five rows of the readings, an empty line, then the Range table of the one flight.
+    ASSERT_EQ(rows.size(), 10);
     EXPECT_EQ(rows[1].split('\t')[1], QString::fromStdString(Cell(1, 1)).rightJustified(15));
+    EXPECT_EQ(rows[5], "");
+    EXPECT_EQ(rows[6], "Range");
+    EXPECT_EQ(rows[8].split('\t')[0], "f0");
 }
 
 // ---------------------------------------------------------------------------------------------
