@@ -284,10 +284,9 @@ void TOffsetPanel::AdjustToZero(const TZeroPoint& point, bool shiftAxes)
         SetShiftY(row, OffsetAsShown(y0 - point.Vy));
         SwitchShiftOn(row);
         if (shiftAxes && !point.TimeAutomatic) {
-            Chart.SetMinMax(TAxisId::Bottom, point.Time.Min - point.Vx,
-                              point.Time.Max - point.Vx);
+            Chart.SetMinMax(TAxisId::Bottom, point.Time.Min - point.Vx, point.Time.Max - point.Vx);
             Chart.SetMinMax(TAxisId::Left, point.Altitude.Min - point.Vy,
-                              point.Altitude.Max - point.Vy);
+                            point.Altitude.Max - point.Vy);
         }
         emit AxesMoved();
     } catch (const std::exception& e) {
