@@ -3,11 +3,11 @@
 #include "core/graph/ChartMath.h"
 #include "gui/graph/ChartLayerable.h"
 #include "gui/graph/ChartTicker.h"
+#include "gui/graph/GraphExport.h"
 
 #include <QFontMetrics>
 #include <QImage>
 #include <QMouseEvent>
-#include <QPicture>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <qcustomplot.h>
@@ -645,20 +645,8 @@ private:
 void TChart::RenderTo(QPainter& painter, const QRect& target)
 {
     const TOverlayHidden hidden(OverlayLayer);
-    const int w = std::max(1, width());
-    const int h = std::max(1, height());
     RefreshSeriesData();
-    QPicture picture;
-    {
-        QCPPainter recorder(&picture);
-        PlotWidget->toPainter(&recorder, w, h);
-    }
-    painter.save();
-    painter.translate(target.topLeft());
-    painter.scale(static_cast<double>(target.width()) / w,
-                  static_cast<double>(target.height()) / h);
-    painter.drawPicture(0, 0, picture);
-    painter.restore();
+    PaintPlotScaled(*PlotWidget, size(), painter, target);
 }
 
 QImage TChart::ToImage()

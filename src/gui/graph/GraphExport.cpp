@@ -15,6 +15,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPicture>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -22,6 +23,8 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
+
+#include <qcustomplot.h>
 
 namespace zirko {
 
@@ -264,6 +267,23 @@ bool PrintGraph(QWidget* parent, QPrinter& printer, const TChartSource& chart)
     if (!painter.end() || printer.printerState() == QPrinter::Error)
         return fail("The printer reported an error.");
     return true;
+}
+
+void PaintPlotScaled(QCustomPlot& plot, QSize size, QPainter& painter, const QRect& target)
+{
+    const int w = std::max(1, size.width());
+    const int h = std::max(1, size.height());
+    QPicture picture;
+    {
+        QCPPainter recorder(&picture);
+        plot.toPainter(&recorder, w, h);
+    }
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(static_cast<double>(target.width()) / w,
+                  static_cast<double>(target.height()) / h);
+    painter.drawPicture(0, 0, picture);
+    painter.restore();
 }
 
 } // namespace zirko

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QCustomPlot;
 class QPainter;
 class QPrinter;
 class QWidget;
@@ -60,6 +61,10 @@ QString PictureFileName(const QString& typed, const QString& filter);
 // written, empty when nothing was (cancelled, refused or not replaced).
 QString ExecuteSaveGraph(QWidget* parent, const TChartSource& chart,
                          const QString& folder = QString());
+
+// Draws the plot laid out at size (its widget's size on screen), recorded once and scaled into
+// target, so text and lines keep their proportions on any device.
+void PaintPlotScaled(QCustomPlot& plot, QSize size, QPainter& painter, const QRect& target);
 
 // Printer set-up, then the chart on one page in proportion within the printer's margins. The
 // caller keeps the printer so its choices stay for the next print, and prints only a visible

@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPicture>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolTip>
@@ -481,19 +480,7 @@ TChartSource TTrendsView::Picture()
         Redraw();
     QCustomPlot* plot = PlotTrends;
     auto render = [plot](QPainter& painter, const QRect& target) {
-        const int w = std::max(1, plot->width());
-        const int h = std::max(1, plot->height());
-        QPicture picture;
-        {
-            QCPPainter recorder(&picture);
-            plot->toPainter(&recorder, w, h);
-        }
-        painter.save();
-        painter.translate(target.topLeft());
-        painter.scale(static_cast<double>(target.width()) / w,
-                      static_cast<double>(target.height()) / h);
-        painter.drawPicture(0, 0, picture);
-        painter.restore();
+        PaintPlotScaled(*plot, plot->size(), painter, target);
     };
     return {render, plot->size()};
 }
