@@ -16,6 +16,7 @@
 #include <QTextLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace zirko {
 
@@ -25,7 +26,7 @@ constexpr int kSpacing = 6;
 constexpr int kNumbersStripHeight = 40;
 constexpr int kDesignedWidth = 401;
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& text, int width = 48)
+QLineEdit* MakeEdit(QWidget* parent, const QString& name, const QString& text, int width = 48)
 {
     auto* e = new QLineEdit(text, parent);
     e->setObjectName(name);
@@ -253,7 +254,7 @@ void TZirkoComControls::BuildControls(QDialog* window)
     auto* numbersLayout = new QHBoxLayout(PanelNumbers);
     for (int i = 0; i < 3; ++i) {
         numbersLayout->addWidget(new QLabel(QString("Number %1:").arg(i + 1), PanelNumbers));
-        EditNumber[i] = MakeEdit(PanelNumbers, "EditNumber", "0", 48);
+        EditNumber[i] = MakeEdit(PanelNumbers, QString("EditNumber%1").arg(i + 1), "0", 48);
         numbersLayout->addWidget(EditNumber[i]);
     }
     numbersLayout->setContentsMargins(0, 0, 0, 0);
@@ -283,6 +284,36 @@ void TZirkoComControls::BuildControls(QDialog* window)
     PanelNumbers->setFixedHeight(kNumbersStripHeight - kSpacing);
     data->setMinimumWidth(kDesignedWidth - layout->contentsMargins().left() -
                           layout->contentsMargins().right());
+    // The controls the edits above did not name, under the names the user's tools find them by.
+    const std::pair<QObject*, const char*> named[] = {
+        {ButtonConnect, "ButtonConnect"},
+        {ButtonDisconnect, "ButtonDisconnect"},
+        {Lamp, "Lamp"},
+        {ButtonReadData, "ButtonReadData"},
+        {ButtonErase, "ButtonErase"},
+        {ProgressBar1, "ProgressBar1"},
+        {PanelFileName, "PanelFileName"},
+        {GroupDataLog, "GroupDataLog"},
+        {CheckAltitude, "CheckAltitude"},
+        {CheckRx, "CheckRx"},
+        {CheckPower, "CheckPower"},
+        {GroupSampling, "GroupSampling"},
+        {GroupStart, "GroupStart"},
+        {RadioStartImmediately, "RadioStartImmediately"},
+        {RadioStartSeconds, "RadioStartSeconds"},
+        {RadioStartRx, "RadioStartRx"},
+        {RadioStartAltitude, "RadioStartAltitude"},
+        {GroupFinish, "GroupFinish"},
+        {RadioFinishPowerOff, "RadioFinishPowerOff"},
+        {RadioFinishMinutes, "RadioFinishMinutes"},
+        {RadioFinishRx, "RadioFinishRx"},
+        {ButtonUpload, "ButtonUpload"},
+        {ButtonDownloadCfg, "ButtonDownloadCfg"},
+        {ButtonClose, "ButtonClose"},
+        {StatusBar1, "StatusBar1"},
+    };
+    for (const auto& [control, name] : named)
+        control->setObjectName(name);
     // Enter belongs to the edits (it moves the focus on), never to a default button.
     for (QPushButton* b : window->findChildren<QPushButton*>()) {
         b->setAutoDefault(false);

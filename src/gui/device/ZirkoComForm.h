@@ -17,7 +17,8 @@ namespace zirko {
 
 class TLoggerSession;
 
-class TZirkoComForm : public QDialog, public TZirkoComControls {
+// The controls stay the window's own; tools and tests find them by their object names.
+class TZirkoComForm : public QDialog, private TZirkoComControls {
     Q_OBJECT
 public:
     explicit TZirkoComForm(QWidget* parent = nullptr);
