@@ -49,7 +49,7 @@ struct TView {
         Proxy.setDynamicSortFilter(true);
         Proxy.sort(static_cast<int>(*LogbookColumnIndex("date")), Qt::DescendingOrder);
         View.SetModel(&Proxy);
-        View.ComboBoxTrendKind->setCurrentIndex(kind);
+        View.findChild<QComboBox*>("ComboBoxTrendKind")->setCurrentIndex(kind);
         View.resize(1000, 600);
         View.show();
         QApplication::processEvents();

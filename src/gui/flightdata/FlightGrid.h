@@ -46,8 +46,6 @@ public:
 
     int HintCol = -1;
     int HintRow = -1;
-    // The row's menu, made at its first use.
-    QMenu* PopupGrid = nullptr;
 
 signals:
     void CheckClicked(int col, int row); // a released left click inside a check box cell
@@ -66,6 +64,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The row's menu, made at its first use.
+    QMenu* PopupGrid = nullptr;
+
     // The hint of a cell: the file path on the name, the channel on a check box.
     QString HintText(int col, int row) const;
     void FlightOpened(int row);

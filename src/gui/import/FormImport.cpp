@@ -40,16 +40,24 @@ TFormImport::TFormImport(QWidget* parent) : QDialog(parent)
     ListFlights->setHeaderLabels({"File", "Start", "Duration", "Samples", "Columns"});
     ListFlights->header()->setStretchLastSection(true);
     LabelFile = new QLabel;
+    LabelFile->setObjectName("LabelFile");
     ComboAltitude = new QComboBox;
+    ComboAltitude->setObjectName("ComboAltitude");
     ComboServo = new QComboBox;
+    ComboServo->setObjectName("ComboServo");
     ComboVoltage = new QComboBox;
+    ComboVoltage->setObjectName("ComboVoltage");
     EditFolder = new QLineEdit;
     EditFolder->setObjectName("EditFolder");
     ButtonFolder = new QPushButton("Browse...");
+    ButtonFolder->setObjectName("ButtonFolder");
     LabelCount = new QLabel;
+    LabelCount->setObjectName("LabelCount");
     ButtonImport = new QPushButton("Import");
+    ButtonImport->setObjectName("ButtonImport");
     ButtonImport->setDefault(true);
     ButtonCancel = new QPushButton("Cancel");
+    ButtonCancel->setObjectName("ButtonCancel");
 
     auto* choice = new QFormLayout;
     choice->addRow("Columns of:", LabelFile);

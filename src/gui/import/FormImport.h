@@ -27,6 +27,7 @@ public:
     void SetPlan(TImportPlan* plan, const QString& folder, char decimalSeparator);
     QString Folder() const;
 
+private:
     QTreeWidget* ListFlights = nullptr; // File, Start, Duration, Samples, Columns
     QLabel* LabelFile = nullptr;        // the file whose columns the boxes show
     QComboBox* ComboAltitude = nullptr;
@@ -38,7 +39,6 @@ public:
     QPushButton* ButtonImport = nullptr;
     QPushButton* ButtonCancel = nullptr;
 
-private:
     void ShowPreview();
     void ShowChoice();
     void ChoiceChanged();

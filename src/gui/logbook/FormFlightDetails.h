@@ -27,13 +27,13 @@ public:
     // The fields the user changed: an emptied field removes its line, an untouched one stays.
     TDetailsEdit Edit() const;
 
+private:
     QLabel* LabelFlights = nullptr;
     QLineEdit* EditModel = nullptr;
     QLineEdit* EditSite = nullptr;
     QLineEdit* EditPilot = nullptr;
     QLineEdit* EditTags = nullptr;
 
-private:
     bool ModelChanged = false, SiteChanged = false, PilotChanged = false, TagsChanged = false;
 };
 

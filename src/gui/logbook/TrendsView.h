@@ -49,16 +49,6 @@ public:
     void CopyPicture();
     void SavePicture();
 
-    QComboBox* ComboBoxTrendKind = nullptr;
-    QComboBox* ComboBoxTrendX = nullptr;
-    QComboBox* ComboBoxTrendY = nullptr;
-    QCheckBox* CheckBoxAutoBin = nullptr;
-    QLineEdit* EditBinWidth = nullptr;
-    QPushButton* ButtonCopyTrend = nullptr;
-    QPushButton* ButtonSaveTrend = nullptr;
-    QLabel* LabelHover = nullptr;
-    QCustomPlot* PlotTrends = nullptr;
-
 signals:
     // The user chose flights on the chart (a point, or a histogram's bar): rows of the source
     // model.
@@ -69,6 +59,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QComboBox* ComboBoxTrendKind = nullptr;
+    QComboBox* ComboBoxTrendX = nullptr;
+    QComboBox* ComboBoxTrendY = nullptr;
+    QCheckBox* CheckBoxAutoBin = nullptr;
+    QLineEdit* EditBinWidth = nullptr;
+    QPushButton* ButtonCopyTrend = nullptr;
+    QPushButton* ButtonSaveTrend = nullptr;
+    QLabel* LabelHover = nullptr;
+    QCustomPlot* PlotTrends = nullptr;
+
     bool Histogram() const;
     size_t XColumn() const;
     size_t YColumn() const;

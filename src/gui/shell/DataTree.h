@@ -71,14 +71,6 @@ public:
     // folder), as a drop does.
     void TreeView1DragDrop(TTreeNode* source, TTreeNode* target);
 
-    QMenu* PopupMenuFile = nullptr;
-    QAction* mnuOpen = nullptr;
-    QAction* mnuCloseFile = nullptr;
-    QAction* mnuRename = nullptr;
-    QAction* mnuDelete = nullptr;
-    QAction* NewDir = nullptr;
-    QAction* mnuRefresh = nullptr;
-    QAction* Storno1 = nullptr;
     int PopupTag = -1; // absolute index of the node the popup's commands act on
 
 protected:
@@ -96,6 +88,15 @@ protected:
                  const QModelIndex& index) const override;
 
 private:
+    QMenu* PopupMenuFile = nullptr;
+    QAction* mnuOpen = nullptr;
+    QAction* mnuCloseFile = nullptr;
+    QAction* mnuRename = nullptr;
+    QAction* mnuDelete = nullptr;
+    QAction* NewDir = nullptr;
+    QAction* mnuRefresh = nullptr;
+    QAction* Storno1 = nullptr;
+
     friend class TTreeEditDelegate;
 
     // Adds the entries the tree lacks below `rootNode`; `fresh` when nothing is below it yet.

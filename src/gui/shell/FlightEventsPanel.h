@@ -25,21 +25,21 @@ public:
     void Observe(TOpenFlights& flights);
     // The flight whose events are shown; -1 for none.
     int ShownRow() const { return Row; }
+    QString SummaryText() const; // the shown lines, joined by "\n"
 
     // Rows the table shows before it scrolls, so the notes below keep their room.
     static constexpr int kShownRows = 5;
-
-    // The summary, a label per line; the lines a flight does not need are hidden.
-    std::vector<QLabel*> SummaryLines;
-    QString SummaryText() const; // the shown lines, joined by "\n"
-    QListWidget* ListWarnings = nullptr;
-    QTableWidget* TableEvents = nullptr;
 
 signals:
     // The stretch [from, to] of the flight in `row`, in its own time, is to be shown on the chart.
     void StretchRequested(int row, double from, double to);
 
 private:
+    // The summary, a label per line; the lines a flight does not need are hidden.
+    std::vector<QLabel*> SummaryLines;
+    QListWidget* ListWarnings = nullptr;
+    QTableWidget* TableEvents = nullptr;
+
     void ShowRow(int row);
     void ShowSummary(const QStringList& lines);
     void Clear();

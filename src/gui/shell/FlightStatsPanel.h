@@ -27,16 +27,16 @@ public:
     // Rows the table shows before it scrolls, so the notes below keep their room.
     static constexpr int kShownRows = 5;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QTableWidget* Table = nullptr;
     // The name column again, over the table's left edge: the names stay in view while the
     // numbers scroll sideways under it.
     QTableView* Names = nullptr;
     QPushButton* ButtonCopy = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void Rebuild();
     void MarkRow(int row);
     void PaintRow(int row, bool marked);

@@ -17,12 +17,13 @@ public:
     // Shows a report: the label gets it, the list gains a line, the window comes to the front.
     void Report(const QString& text);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
     QLabel* Label1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QFrame* Panel1 = nullptr;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };
 
 // Routes every failed check of the program to `form` and to standard error.

@@ -77,6 +77,7 @@ TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent)
     body->addWidget(new QLabel("Default root folder:", this));
     auto* folderRow = new QHBoxLayout;
     ButtonFolder = new QToolButton(this);
+    ButtonFolder->setObjectName("ButtonFolder");
     ButtonFolder->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     ButtonFolder->setText("...");
     folderRow->addWidget(ButtonFolder);
@@ -110,6 +111,7 @@ TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent)
     // The threshold row is part of the dialog but not shown.
     auto* markerRow = new QHBoxLayout;
     LabelMarker = new QLabel("Marker Threshold:", this);
+    LabelMarker->setObjectName("LabelMarker");
     MarkerEdit = new QLineEdit(this);
     MarkerEdit->setObjectName("MarkerEdit");
     MarkerEdit->installEventFilter(this);
@@ -148,12 +150,15 @@ TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent)
     body->addWidget(GroupModels);
 
     PanelBottom = new QFrame(this);
+    PanelBottom->setObjectName("PanelBottom");
     PanelBottom->setFrameShape(QFrame::StyledPanel);
     auto* buttons = new QHBoxLayout(PanelBottom);
     buttons->setContentsMargins(8, 4, 8, 4);
     buttons->addStretch(1);
     ButtonOK = new QPushButton("OK", PanelBottom);
+    ButtonOK->setObjectName("ButtonOK");
     ButtonCancel = new QPushButton("Cancel", PanelBottom);
+    ButtonCancel->setObjectName("ButtonCancel");
     ButtonOK->setDefault(true);
     buttons->addWidget(ButtonOK);
     buttons->addWidget(ButtonCancel);
@@ -188,8 +193,11 @@ QGroupBox* TFormOptions::BuildModelsGroup()
     layout->addLayout(nameRow);
     auto* buttons = new QHBoxLayout;
     ButtonModelAdd = new QPushButton("Add", group);
+    ButtonModelAdd->setObjectName("ButtonModelAdd");
     ButtonModelRename = new QPushButton("Rename", group);
+    ButtonModelRename->setObjectName("ButtonModelRename");
     ButtonModelRemove = new QPushButton("Remove", group);
+    ButtonModelRemove->setObjectName("ButtonModelRemove");
     for (QPushButton* b : {ButtonModelAdd, ButtonModelRename, ButtonModelRemove}) {
         b->setAutoDefault(false);
         buttons->addWidget(b);

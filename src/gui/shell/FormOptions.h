@@ -73,6 +73,16 @@ public:
     // Chooses the root folder through the folder dialog.
     void ChooseFolder();
 
+signals:
+    // Sent as soon as a folder is chosen, even if the dialog is cancelled afterwards, so the
+    // folder watcher can follow at once.
+    void FolderChosen(const QString& folder);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QToolButton* ButtonFolder = nullptr;
     QLabel* LabelRoot = nullptr;
     QComboBox* ComboBoxCOM = nullptr;
@@ -101,16 +111,6 @@ public:
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
 
-signals:
-    // Sent as soon as a folder is chosen, even if the dialog is cancelled afterwards, so the
-    // folder watcher can follow at once.
-    void FolderChosen(const QString& folder);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void UpdateRootLabel();
     void MarkerEditExit();
     QGroupBox* BuildModelsGroup();

@@ -295,10 +295,11 @@ TEST_F(FormMainTest, AssertionReportsKeepTheLatestInTheLabelAndAllInTheList)
     EXPECT_TRUE(form->FormAssert->isVisible());
     EXPECT_FALSE(form->FormAssert->isModal());
     EXPECT_EQ(form->FormAssert->windowTitle(), "Assert");
-    const QString label = form->FormAssert->Label1->text();
+    const QString label = Named<QLabel>(*form->FormAssert, "Label1")->text();
     EXPECT_TRUE(label.startsWith("Arow<=FormMain.DataList.count-1 in GridCheck (Data, line "));
     EXPECT_TRUE(label.contains(", address $"));
-    const QStringList lines = form->FormAssert->Memo1->toPlainText().split('\n');
+    const QStringList lines =
+        Named<QPlainTextEdit>(*form->FormAssert, "Memo1")->toPlainText().split('\n');
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].startsWith("first check (Data, line "));
     EXPECT_EQ(lines[1], label);

@@ -237,9 +237,10 @@ TEST_F(OpenFlightsTest, GridMenuReflectsTheChannelStates)
     Form->Flights->OpenDataFile(Write("b.zdf", MakeFlight(10, false, 5)));
     QTest::mousePress(Form->StringGrid1->viewport(), Qt::RightButton, {},
                       Form->StringGrid1->CellRect(0, 0).center());
-    ASSERT_NE(Form->StringGrid1->PopupGrid, nullptr);
+    auto* popup = Form->StringGrid1->findChild<QMenu*>("PopupGrid");
+    ASSERT_NE(popup, nullptr);
     QStringList items;
-    for (QAction* a : Form->StringGrid1->PopupGrid->actions()) {
+    for (QAction* a : popup->actions()) {
         items << (a->isSeparator() ? "-" : a->text());
         if (a->text() == "Voltage") {
             EXPECT_FALSE(a->isEnabled());
@@ -250,7 +251,7 @@ TEST_F(OpenFlightsTest, GridMenuReflectsTheChannelStates)
     }
     EXPECT_EQ(items, (QStringList{"Close Data", "Save", "-", "Altitude", "Servo", "Voltage",
                                   "Marker", "Annotation", "-", "Cancel"}));
-    Form->StringGrid1->PopupGrid->hide();
+    popup->hide();
 }
 
 namespace {
@@ -487,15 +488,15 @@ TEST_F(OpenFlightsTest, SaveFromTheGridMenuWritesTheNotesAsTheEditorShowsThem)
     QTest::keyClicks(Form->RichEdit1, "typed before saving");
     QTest::mousePress(Form->StringGrid1->viewport(), Qt::RightButton, {},
                       Form->StringGrid1->CellRect(0, 0).center());
-    ASSERT_NE(Form->StringGrid1->PopupGrid, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form->StringGrid1->PopupGrid));
+    auto* popup = Form->StringGrid1->findChild<QMenu*>("PopupGrid");
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
     QAction* save = nullptr;
-    for (QAction* action : Form->StringGrid1->PopupGrid->actions())
+    for (QAction* action : popup->actions())
         if (action->text() == "Save")
             save = action;
     ASSERT_NE(save, nullptr);
-    QTest::mouseClick(Form->StringGrid1->PopupGrid, Qt::LeftButton, {},
-                      Form->StringGrid1->PopupGrid->actionGeometry(save).center());
+    QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(save).center());
     TDataBlock onDisk;
     ReadDataFile(a.toStdString(), onDisk, 0);
     EXPECT_EQ(PlainNotes(onDisk.Notes), "typed before saving");

@@ -8,6 +8,7 @@
 #include "platform/files/FlightFile.h"
 #include "platform/files/SettingsFile.h"
 #include "support/MainWindowFixture.h"
+#include "support/TestUtil.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -29,6 +30,18 @@ using namespace zirko::test;
 
 namespace {
 
+// The import dialog's controls, found by their object names.
+struct TImportControls {
+    const QObject& Window;
+    QTreeWidget* ListFlights = Named<QTreeWidget>(Window, "ListFlights");
+    QLabel* LabelFile = Named<QLabel>(Window, "LabelFile");
+    QComboBox* ComboAltitude = Named<QComboBox>(Window, "ComboAltitude");
+    QComboBox* ComboServo = Named<QComboBox>(Window, "ComboServo");
+    QComboBox* ComboVoltage = Named<QComboBox>(Window, "ComboVoltage");
+    QLabel* LabelCount = Named<QLabel>(Window, "LabelCount");
+    QPushButton* ButtonImport = Named<QPushButton>(Window, "ButtonImport");
+};
+
 const QString kImportData = QString::fromUtf8(ZIRKO_TEST_DATA_DIR) + "/import/";
 
 class FormImportTest : public TMainWindowFixture {
@@ -45,9 +58,10 @@ protected:
     }
     static QStringList Column(const TFormImport& f, int column)
     {
+        const TImportControls c{f};
         QStringList texts;
-        for (int i = 0; i < f.ListFlights->topLevelItemCount(); ++i)
-            texts << f.ListFlights->topLevelItem(i)->text(column);
+        for (int i = 0; i < c.ListFlights->topLevelItemCount(); ++i)
+            texts << c.ListFlights->topLevelItem(i)->text(column);
         return texts;
     }
     static void Pick(QComboBox* box, const QString& text)
@@ -71,18 +85,19 @@ TEST_F(FormImportTest, TheMenuPreviewsTheFlightsAndWritesThemWithTheColumnsChose
     Dialogs->OpenFileLists.push_back({kImportData + "Glider-2024-05-18.csv"});
     Dialogs->DialogScripts.push_back([](QDialog& d) {
         auto& f = static_cast<TFormImport&>(d);
+        const TImportControls c{f};
         d.show();
         EXPECT_EQ(Column(f, 1), (QStringList{"2024-05-18 10:15:02", "2024-05-18 10:33:40",
                                              "2024-05-18 23:59:50"}));
         EXPECT_EQ(Column(f, 3), (QStringList{"88", "50", "38"}));
-        EXPECT_EQ(f.ListFlights->topLevelItem(0)->text(4),
+        EXPECT_EQ(c.ListFlights->topLevelItem(0)->text(4),
                   "altitude Alt(m), servo Thr, voltage RxBt(V)");
-        EXPECT_EQ(f.ComboServo->currentText(), "Automatic");
-        EXPECT_EQ(f.LabelCount->text(), "3 flights to import");
-        Pick(f.ComboServo, "CH3(us)");
-        Pick(f.ComboVoltage, "(none)");
-        EXPECT_EQ(f.ListFlights->topLevelItem(2)->text(4), "altitude Alt(m), servo CH3(us)");
-        QTest::mouseClick(f.ButtonImport, Qt::LeftButton);
+        EXPECT_EQ(c.ComboServo->currentText(), "Automatic");
+        EXPECT_EQ(c.LabelCount->text(), "3 flights to import");
+        Pick(c.ComboServo, "CH3(us)");
+        Pick(c.ComboVoltage, "(none)");
+        EXPECT_EQ(c.ListFlights->topLevelItem(2)->text(4), "altitude Alt(m), servo CH3(us)");
+        QTest::mouseClick(c.ButtonImport, Qt::LeftButton);
         return d.result();
     });
     ClickImportMenu();
@@ -116,8 +131,9 @@ TEST_F(FormImportTest, TheMenuPreviewsTheFlightsAndWritesThemWithTheColumnsChose
     EXPECT_EQ(FormatColumnChoice(*kept), "servo=CH3(us),voltage=");
     Dialogs->DialogScripts.push_back([](QDialog& d) {
         auto& f = static_cast<TFormImport&>(d);
-        EXPECT_EQ(f.ComboServo->currentText(), "CH3(us)");
-        EXPECT_EQ(f.ComboVoltage->currentText(), "(none)");
+        const TImportControls c{f};
+        EXPECT_EQ(c.ComboServo->currentText(), "CH3(us)");
+        EXPECT_EQ(c.ComboVoltage->currentText(), "(none)");
         return int(QDialog::Rejected);
     });
     Form->ImportFlights({kImportData + "Glider-2024-05-18.csv"});
@@ -144,23 +160,24 @@ TEST_F(FormImportTest, DroppedFilesOpenOrImportAndRefusedOnesAreListedWithTheirR
 
     Dialogs->DialogScripts.push_back([](QDialog& d) {
         auto& f = static_cast<TFormImport&>(d);
+        const TImportControls c{f};
         d.show();
         EXPECT_EQ(Column(f, 0), (QStringList{"evening-flight.igc", "locale-comma.csv"}));
-        EXPECT_EQ(f.ListFlights->topLevelItem(0)->text(2), "4 min 36.0 sec");
-        EXPECT_EQ(f.ListFlights->topLevelItem(1)->foreground(4).color(), QColor(Qt::red));
-        EXPECT_TRUE(f.ListFlights->topLevelItem(1)->text(4).contains("decimal comma"));
+        EXPECT_EQ(c.ListFlights->topLevelItem(0)->text(2), "4 min 36.0 sec");
+        EXPECT_EQ(c.ListFlights->topLevelItem(1)->foreground(4).color(), QColor(Qt::red));
+        EXPECT_TRUE(c.ListFlights->topLevelItem(1)->text(4).contains("decimal comma"));
         // The boxes show the columns of the file whose row is chosen.
-        QTreeWidgetItem* refused = f.ListFlights->topLevelItem(1);
-        QTest::mouseClick(f.ListFlights->viewport(), Qt::LeftButton, {},
-                          f.ListFlights->visualItemRect(refused).center());
-        EXPECT_EQ(f.LabelFile->text(), "locale-comma.csv");
-        EXPECT_EQ(f.ComboAltitude->findText("Alt(m)"), 3);
-        QTreeWidgetItem* igc = f.ListFlights->topLevelItem(0);
-        QTest::mouseClick(f.ListFlights->viewport(), Qt::LeftButton, {},
-                          f.ListFlights->visualItemRect(igc).center());
-        EXPECT_EQ(f.ComboServo->itemText(4), "ENL");
-        EXPECT_EQ(f.LabelCount->text(), "1 flight to import");
-        QTest::mouseClick(f.ButtonImport, Qt::LeftButton);
+        QTreeWidgetItem* refused = c.ListFlights->topLevelItem(1);
+        QTest::mouseClick(c.ListFlights->viewport(), Qt::LeftButton, {},
+                          c.ListFlights->visualItemRect(refused).center());
+        EXPECT_EQ(c.LabelFile->text(), "locale-comma.csv");
+        EXPECT_EQ(c.ComboAltitude->findText("Alt(m)"), 3);
+        QTreeWidgetItem* igc = c.ListFlights->topLevelItem(0);
+        QTest::mouseClick(c.ListFlights->viewport(), Qt::LeftButton, {},
+                          c.ListFlights->visualItemRect(igc).center());
+        EXPECT_EQ(c.ComboServo->itemText(4), "ENL");
+        EXPECT_EQ(c.LabelCount->text(), "1 flight to import");
+        QTest::mouseClick(c.ButtonImport, Qt::LeftButton);
         return d.result();
     });
     QMimeData mime;

@@ -239,11 +239,11 @@ TEST_F(LogbookPageTest, SetDetailsRewritesOnlyTheExtraSectionsOfTheSelectedFligh
     Dialogs->DialogScripts.push_back([](QDialog& d) {
         auto& f = static_cast<TFormFlightDetails&>(d);
         d.show();
-        EXPECT_EQ(f.LabelFlights->text(), "The details of 2 flights:");
-        EXPECT_EQ(f.EditModel->text(), ""); // they differ
-        EXPECT_FALSE(f.EditModel->placeholderText().isEmpty());
-        QTest::keyClicks(f.EditSite, "Black Hill");
-        QTest::keyClicks(f.EditPilot, "Jan");
+        EXPECT_EQ(Named<QLabel>(f, "LabelFlights")->text(), "The details of 2 flights:");
+        EXPECT_EQ(Named<QLineEdit>(f, "EditModel")->text(), ""); // they differ
+        EXPECT_FALSE(Named<QLineEdit>(f, "EditModel")->placeholderText().isEmpty());
+        QTest::keyClicks(Named<QLineEdit>(f, "EditSite"), "Black Hill");
+        QTest::keyClicks(Named<QLineEdit>(f, "EditPilot"), "Jan");
         return int(QDialog::Accepted);
     });
     ASSERT_NO_FATAL_FAILURE(Choose(RowOf("b"), Page->pmnuSetDetails));
@@ -494,7 +494,7 @@ TEST_F(LogbookPageTest, TrendsShowTheRowsAndAClickedPointSelectsItsRow)
     EXPECT_FALSE(Page->TrendsView->isVisible());
     QTest::mouseClick(Page->ButtonTrends, Qt::LeftButton);
     ASSERT_TRUE(Page->TrendsView->isVisible());
-    QCustomPlot* plot = Page->TrendsView->PlotTrends;
+    QCustomPlot* plot = Named<QCustomPlot>(*Page->TrendsView, "PlotTrends");
     const int b = RowOf("b");
     ASSERT_GE(b, 0);
     const int source = Page->Proxy()->mapToSource(Table->model()->index(b, 0)).row();
@@ -503,7 +503,7 @@ TEST_F(LogbookPageTest, TrendsShowTheRowsAndAClickedPointSelectsItsRow)
         [&] { return (point = Page->TrendsView->PointPixel(source)).has_value(); }));
 
     QTest::mouseMove(plot, *point);
-    EXPECT_TRUE(Page->TrendsView->LabelHover->text().startsWith("b (Pike): "));
+    EXPECT_TRUE(Named<QLabel>(*Page->TrendsView, "LabelHover")->text().startsWith("b (Pike): "));
     QTest::mouseClick(plot, Qt::LeftButton, {}, *point);
     const QModelIndexList selected = Table->selectionModel()->selectedRows();
     ASSERT_EQ(selected.size(), 1);

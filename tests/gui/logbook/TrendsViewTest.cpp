@@ -3,6 +3,7 @@
 // typed, and the picture goes to the clipboard or a file.
 #include "gui/logbook/TrendsView.h"
 #include "core/logbook/LogbookColumns.h"
+#include "gui/logbook/TrendsControls.h"
 #include "model/logbook/LogbookTableModel.h"
 #include "support/ScriptedDialogs.h"
 
@@ -81,6 +82,7 @@ protected:
     TLogbookTableModel Table;
     TLogbookFilterModel Filter;
     TTrendsView View;
+    TTrendsControls C{View};
 };
 
 } // namespace
@@ -88,42 +90,42 @@ protected:
 TEST_F(TrendsViewTest, HoveringAPointNamesItsFlightAndClickingChoosesItsRow)
 {
     QSignalSpy chosen(&View, &TTrendsView::RowsChosen);
-    QTest::mouseMove(View.PlotTrends, PixelOf("thermal"));
-    EXPECT_TRUE(View.LabelHover->text().startsWith("thermal (Pike): Date 2026-05-08 10:00:00, "
-                                                   "Max. alt. (m) 260.0"))
-        << View.LabelHover->text().toStdString();
+    QTest::mouseMove(C.PlotTrends, PixelOf("thermal"));
+    EXPECT_TRUE(C.LabelHover->text().startsWith("thermal (Pike): Date 2026-05-08 10:00:00, "
+                                                "Max. alt. (m) 260.0"))
+        << C.LabelHover->text().toStdString();
     // A few pixels off still reaches the point; far off names nothing.
-    QTest::mouseMove(View.PlotTrends, PixelOf("short") + QPoint(3, -2));
-    EXPECT_TRUE(View.LabelHover->text().startsWith("short (Bubble)"));
-    QTest::mouseMove(View.PlotTrends, PixelOf("short") + QPoint(40, -60));
-    EXPECT_EQ(View.LabelHover->text(), "");
+    QTest::mouseMove(C.PlotTrends, PixelOf("short") + QPoint(3, -2));
+    EXPECT_TRUE(C.LabelHover->text().startsWith("short (Bubble)"));
+    QTest::mouseMove(C.PlotTrends, PixelOf("short") + QPoint(40, -60));
+    EXPECT_EQ(C.LabelHover->text(), "");
 
-    QTest::mouseClick(View.PlotTrends, Qt::LeftButton, {}, PixelOf("record"));
+    QTest::mouseClick(C.PlotTrends, Qt::LeftButton, {}, PixelOf("record"));
     ASSERT_EQ(chosen.count(), 1);
     EXPECT_EQ(chosen[0][0].value<QList<int>>(), QList<int>{SourceRow("record")});
     // A click beside every point chooses nothing.
-    QTest::mouseClick(View.PlotTrends, Qt::LeftButton, {}, PixelOf("record") + QPoint(0, 50));
+    QTest::mouseClick(C.PlotTrends, Qt::LeftButton, {}, PixelOf("record") + QPoint(0, 50));
     EXPECT_EQ(chosen.count(), 1);
 }
 
 TEST_F(TrendsViewTest, ShowsTheFilteredRowsByModelWithTheLineAndItsSlope)
 {
     // Two models in the legend, the most flown first (three each: by title).
-    ASSERT_EQ(View.PlotTrends->graphCount(), 3);
-    EXPECT_EQ(View.PlotTrends->graph(0)->name(), "Bubble (3)");
-    EXPECT_EQ(View.PlotTrends->graph(1)->name(), "Pike (3)");
-    EXPECT_EQ(View.PlotTrends->legend->itemCount(), 2);
+    ASSERT_EQ(C.PlotTrends->graphCount(), 3);
+    EXPECT_EQ(C.PlotTrends->graph(0)->name(), "Bubble (3)");
+    EXPECT_EQ(C.PlotTrends->graph(1)->name(), "Pike (3)");
+    EXPECT_EQ(C.PlotTrends->legend->itemCount(), 2);
     EXPECT_TRUE(View.Heading().contains("Slope: ")) << View.Heading().toStdString();
     EXPECT_TRUE(View.Heading().contains(" m per day (6 flights)"));
 
-    ChooseByKeys(View.ComboBoxTrendX, "Motor time (s)");
+    ChooseByKeys(C.ComboBoxTrendX, "Motor time (s)");
     EXPECT_TRUE(View.Heading().startsWith("Max. alt. (m) against Motor time (s)"));
     EXPECT_TRUE(View.Heading().contains(" m per s (6 flights)"));
 
     Filter.SetFilterText("model:pike");
     QTest::qWait(5); // the view redraws once the filter's changes are in
-    ASSERT_EQ(View.PlotTrends->graphCount(), 2);
-    EXPECT_EQ(View.PlotTrends->graph(0)->name(), "Pike (3)");
+    ASSERT_EQ(C.PlotTrends->graphCount(), 2);
+    EXPECT_EQ(C.PlotTrends->graph(0)->name(), "Pike (3)");
     EXPECT_FALSE(View.PointPixel(SourceRow("windy")));
     // Pike: motor 25, 22, 28 s against 180, 260, 340 m.
     EXPECT_TRUE(View.Heading().contains("Slope: 13.3 m per s (3 flights)"))
@@ -140,32 +142,32 @@ TEST_F(TrendsViewTest, ShowsTheFilteredRowsByModelWithTheLineAndItsSlope)
 TEST_F(TrendsViewTest, HistogramBinsFollowTheWidthAndABarChoosesItsFlights)
 {
     QSignalSpy chosen(&View, &TTrendsView::RowsChosen);
-    ChooseByKeys(View.ComboBoxTrendKind, "Histogram");
-    ChooseByKeys(View.ComboBoxTrendX, "Max. alt. (m)");
-    EXPECT_FALSE(View.ComboBoxTrendY->isEnabled());
-    EXPECT_FALSE(View.EditBinWidth->isEnabled());
-    EXPECT_FALSE(View.EditBinWidth->text().isEmpty()); // the automatic width is shown
+    ChooseByKeys(C.ComboBoxTrendKind, "Histogram");
+    ChooseByKeys(C.ComboBoxTrendX, "Max. alt. (m)");
+    EXPECT_FALSE(C.ComboBoxTrendY->isEnabled());
+    EXPECT_FALSE(C.EditBinWidth->isEnabled());
+    EXPECT_FALSE(C.EditBinWidth->text().isEmpty()); // the automatic width is shown
     EXPECT_TRUE(View.Heading().startsWith("Max. alt. (m)\n6 flights in bins of "));
 
-    QTest::mouseClick(View.CheckBoxAutoBin, Qt::LeftButton);
-    ASSERT_TRUE(View.EditBinWidth->isEnabled());
-    View.EditBinWidth->setFocus();
-    View.EditBinWidth->selectAll();
-    QTest::keyClicks(View.EditBinWidth, "100");
-    QTest::keyClick(View.EditBinWidth, Qt::Key_Return);
+    QTest::mouseClick(C.CheckBoxAutoBin, Qt::LeftButton);
+    ASSERT_TRUE(C.EditBinWidth->isEnabled());
+    C.EditBinWidth->setFocus();
+    C.EditBinWidth->selectAll();
+    QTest::keyClicks(C.EditBinWidth, "100");
+    QTest::keyClick(C.EditBinWidth, Qt::Key_Return);
     QTest::qWait(5);
     EXPECT_EQ(View.Heading(), "Max. alt. (m)\n6 flights in bins of 100.0");
     // 90 | 120 150 180 | 260 | 340: bins from 0.
-    auto* bars = qobject_cast<QCPBars*>(View.PlotTrends->plottable(0));
+    auto* bars = qobject_cast<QCPBars*>(C.PlotTrends->plottable(0));
     ASSERT_TRUE(bars);
     ASSERT_EQ(bars->data()->size(), 4);
     EXPECT_EQ(bars->data()->at(1)->value, 3);
 
-    const QPoint bar(qRound(View.PlotTrends->xAxis->coordToPixel(150)),
-                     qRound(View.PlotTrends->yAxis->coordToPixel(1)));
-    QTest::mouseMove(View.PlotTrends, bar);
-    EXPECT_EQ(View.LabelHover->text(), "3 flights from 100.0 to 200.0");
-    QTest::mouseClick(View.PlotTrends, Qt::LeftButton, {}, bar);
+    const QPoint bar(qRound(C.PlotTrends->xAxis->coordToPixel(150)),
+                     qRound(C.PlotTrends->yAxis->coordToPixel(1)));
+    QTest::mouseMove(C.PlotTrends, bar);
+    EXPECT_EQ(C.LabelHover->text(), "3 flights from 100.0 to 200.0");
+    QTest::mouseClick(C.PlotTrends, Qt::LeftButton, {}, bar);
     ASSERT_EQ(chosen.count(), 1);
     QList<int> rows = chosen[0][0].value<QList<int>>();
     std::sort(rows.begin(), rows.end());
@@ -174,18 +176,18 @@ TEST_F(TrendsViewTest, HistogramBinsFollowTheWidthAndABarChoosesItsFlights)
     EXPECT_EQ(rows, expected);
 
     // A width that gives no picture says so instead of drawing.
-    View.EditBinWidth->selectAll();
-    QTest::keyClicks(View.EditBinWidth, "0");
-    QTest::keyClick(View.EditBinWidth, Qt::Key_Return);
+    C.EditBinWidth->selectAll();
+    QTest::keyClicks(C.EditBinWidth, "0");
+    QTest::keyClick(C.EditBinWidth, Qt::Key_Return);
     QTest::qWait(5);
     EXPECT_EQ(View.Heading(), "Max. alt. (m)\nThe bin width must be a number above 0.");
-    EXPECT_EQ(View.PlotTrends->plottableCount(), 0);
+    EXPECT_EQ(C.PlotTrends->plottableCount(), 0);
 
     // Dates come in days.
-    ChooseByKeys(View.ComboBoxTrendX, "Date");
-    View.EditBinWidth->selectAll();
-    QTest::keyClicks(View.EditBinWidth, "7");
-    QTest::keyClick(View.EditBinWidth, Qt::Key_Return);
+    ChooseByKeys(C.ComboBoxTrendX, "Date");
+    C.EditBinWidth->selectAll();
+    QTest::keyClicks(C.EditBinWidth, "7");
+    QTest::keyClick(C.EditBinWidth, Qt::Key_Return);
     QTest::qWait(5);
     EXPECT_EQ(View.Heading(), "Date\n6 flights in bins of 7 days");
 }
@@ -193,13 +195,13 @@ TEST_F(TrendsViewTest, HistogramBinsFollowTheWidthAndABarChoosesItsFlights)
 TEST_F(TrendsViewTest, CopyAndSavePictureGiveTheChart)
 {
     QGuiApplication::clipboard()->clear();
-    QTest::mouseClick(View.ButtonCopyTrend, Qt::LeftButton);
+    QTest::mouseClick(C.ButtonCopyTrend, Qt::LeftButton);
     const QImage copied = QGuiApplication::clipboard()->image();
     ASSERT_FALSE(copied.isNull());
-    EXPECT_EQ(copied.size(), View.PlotTrends->size());
+    EXPECT_EQ(copied.size(), C.PlotTrends->size());
     // Not blank: the points are drawn in their models' colours.
     for (int g = 0; g < 2; ++g) {
-        const QRgb color = View.PlotTrends->graph(g)->pen().color().rgb();
+        const QRgb color = C.PlotTrends->graph(g)->pen().color().rgb();
         int pixels = 0;
         for (int y = 0; y < copied.height(); ++y)
             for (int x = 0; x < copied.width(); ++x)
@@ -211,7 +213,7 @@ TEST_F(TrendsViewTest, CopyAndSavePictureGiveTheChart)
     const QString file = dir.path() + "/trend.png";
     Dialogs->FileNames.push_back(file);
     Dialogs->Filters.push_back("PNG (*.png)");
-    QTest::mouseClick(View.ButtonSaveTrend, Qt::LeftButton);
+    QTest::mouseClick(C.ButtonSaveTrend, Qt::LeftButton);
     QImage saved(file);
     ASSERT_FALSE(saved.isNull()) << Dialogs->Log.join("\n").toStdString();
     EXPECT_EQ(saved.size(), copied.size());

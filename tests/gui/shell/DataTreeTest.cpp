@@ -106,11 +106,11 @@ protected:
 
     void Choose(QAction* action)
     {
-        ASSERT_TRUE(Tree->PopupMenuFile->isVisible());
+        ASSERT_TRUE(Named<QMenu>(*Tree, "PopupMenuFile")->isVisible());
         ASSERT_TRUE(action->isVisible());
         QTest::qWait(20); // the headless platform activates the popup window late
-        QTest::mouseClick(Tree->PopupMenuFile, Qt::LeftButton, {},
-                          Tree->PopupMenuFile->actionGeometry(action).center());
+        QTest::mouseClick(Named<QMenu>(*Tree, "PopupMenuFile"), Qt::LeftButton, {},
+                          Named<QMenu>(*Tree, "PopupMenuFile")->actionGeometry(action).center());
         QCoreApplication::processEvents();
     }
 
@@ -438,27 +438,27 @@ TEST_F(DataTreeTest, PopupOffersOpenOrCloseAsTheNodeIsAndNothingOnTheRoot)
     Start();
 
     Popup(Tree->RootNode());
-    EXPECT_FALSE(Tree->PopupMenuFile->isVisible());
+    EXPECT_FALSE(Named<QMenu>(*Tree, "PopupMenuFile")->isVisible());
 
     Popup(Node("Dir"));
-    ASSERT_TRUE(Tree->PopupMenuFile->isVisible());
-    EXPECT_FALSE(Tree->mnuOpen->isVisible());
-    EXPECT_FALSE(Tree->mnuCloseFile->isVisible());
-    EXPECT_TRUE(Tree->mnuRename->isVisible());
-    EXPECT_TRUE(Tree->Storno1->isVisible());
-    Tree->PopupMenuFile->hide();
+    ASSERT_TRUE(Named<QMenu>(*Tree, "PopupMenuFile")->isVisible());
+    EXPECT_FALSE(Named<QAction>(*Tree, "mnuOpen")->isVisible());
+    EXPECT_FALSE(Named<QAction>(*Tree, "mnuCloseFile")->isVisible());
+    EXPECT_TRUE(Named<QAction>(*Tree, "mnuRename")->isVisible());
+    EXPECT_TRUE(Named<QAction>(*Tree, "Storno1")->isVisible());
+    Named<QMenu>(*Tree, "PopupMenuFile")->hide();
 
     Popup(Node("f1"));
     EXPECT_EQ(Tree->SelectedNode(), Node("f1"));
-    EXPECT_TRUE(Tree->mnuOpen->isVisible());
-    EXPECT_FALSE(Tree->mnuCloseFile->isVisible());
-    Choose(Tree->mnuOpen);
+    EXPECT_TRUE(Named<QAction>(*Tree, "mnuOpen")->isVisible());
+    EXPECT_FALSE(Named<QAction>(*Tree, "mnuCloseFile")->isVisible());
+    Choose(Named<QAction>(*Tree, "mnuOpen"));
     ASSERT_EQ(Rows(), 1);
 
     Popup(Node("f1"));
-    EXPECT_FALSE(Tree->mnuOpen->isVisible());
-    EXPECT_TRUE(Tree->mnuCloseFile->isVisible());
-    Choose(Tree->mnuCloseFile);
+    EXPECT_FALSE(Named<QAction>(*Tree, "mnuOpen")->isVisible());
+    EXPECT_TRUE(Named<QAction>(*Tree, "mnuCloseFile")->isVisible());
+    Choose(Named<QAction>(*Tree, "mnuCloseFile"));
     EXPECT_EQ(Rows(), 0);
     EXPECT_EQ(Node("f1")->ImageIndex(), kImageFlight);
 }
@@ -562,7 +562,7 @@ TEST_F(DataTreeTest, DeleteMovesToTheTrashWithoutAskingAndClosesTheFlight)
     ASSERT_EQ(Rows(), 2);
 
     Popup(Node("f1"));
-    Choose(Tree->mnuDelete);
+    Choose(Named<QAction>(*Tree, "mnuDelete"));
     EXPECT_EQ(Node("f1"), nullptr);
     EXPECT_FALSE(QFileInfo::exists(Data + "/f1.zdf"));
     const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files";
@@ -615,7 +615,7 @@ TEST_F(DataTreeTest, NewFolderTakesTheNextFreeNameAndIsNamedAtOnce)
     Node("Lety")->setExpanded(true);
 
     Popup(Node("Lety/f1")); // a file stands for its folder
-    Choose(Tree->NewDir);
+    Choose(Named<QAction>(*Tree, "NewDir"));
     EXPECT_TRUE(QFileInfo(Data + "/Lety/Nová složka (2)").isDir());
     TTreeNode* made = Node("Lety/Nová složka (2)");
     ASSERT_NE(made, nullptr);

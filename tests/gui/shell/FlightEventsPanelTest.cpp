@@ -9,6 +9,7 @@
 #include "gui/shell/FlightStatsPanel.h"
 #include "gui/shell/FormOptions.h"
 #include "gui/shell/NotesPage.h"
+#include "gui/shell/OptionsControls.h"
 #include "model/flightdata/OpenFlights.h"
 #include "support/MainWindowFixture.h"
 #include "support/TestUtil.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -78,8 +80,8 @@ protected:
     QString Summary() const { return Panel->SummaryText(); }
     int TableRowOf(const QString& kind) const
     {
-        for (int r = 0; r < Panel->TableEvents->rowCount(); ++r)
-            if (Panel->TableEvents->item(r, 0)->text() == kind)
+        for (int r = 0; r < Named<QTableWidget>(*Panel, "TableEvents")->rowCount(); ++r)
+            if (Named<QTableWidget>(*Panel, "TableEvents")->item(r, 0)->text() == kind)
                 return r;
         return -1;
     }
@@ -90,7 +92,8 @@ protected:
     }
     QString StatsCell(int row, const QString& header) const
     {
-        const QTableWidget* table = Form->NotesPage->StatsPanel->Table;
+        const QTableWidget* table =
+            Named<QTableWidget>(*Form->NotesPage->StatsPanel, "TableFlightStats");
         for (int c = 0; c < table->columnCount(); ++c)
             if (table->horizontalHeaderItem(c)->text() == header)
                 return table->item(row, c) ? table->item(row, c)->text() : QString();
@@ -101,14 +104,15 @@ protected:
     {
         Dialogs->DialogScripts.push_back([title](QDialog& d) {
             auto& form = static_cast<TFormOptions&>(d);
+            const TOptionsControls c{form};
             form.show();
-            QComboBox* rules = form.ComboBoxRules;
+            QComboBox* rules = c.ComboBoxRules;
             rules->setFocus();
             while (rules->currentText() != title && rules->currentIndex() + 1 < rules->count())
                 QTest::keyClick(rules, Qt::Key_Down);
             while (rules->currentText() != title && rules->currentIndex() > 0)
                 QTest::keyClick(rules, Qt::Key_Up);
-            QTest::mouseClick(form.ButtonOK, Qt::LeftButton);
+            QTest::mouseClick(c.ButtonOK, Qt::LeftButton);
             return form.result();
         });
         Form->ExecuteOptions();
@@ -130,14 +134,14 @@ TEST_F(FlightEventsPanelTest, ThePanelFollowsTheCurrentFlight)
         << Summary().toStdString();
     EXPECT_FALSE(Summary().contains("Penalty")); // no rules
     const TFlightEvents& events = *Form->Flights->Events(0);
-    EXPECT_EQ(Panel->TableEvents->rowCount(),
+    EXPECT_EQ(Named<QTableWidget>(*Panel, "TableEvents")->rowCount(),
               static_cast<int>(events.MotorRuns.size() + events.Phases.size()));
-    EXPECT_EQ(Panel->TableEvents->item(0, 0)->text(), "Motor run");
-    EXPECT_EQ(Panel->TableEvents->item(0, 1)->text(), "10.0 s");
-    EXPECT_EQ(Panel->TableEvents->item(0, 3)->text(), "20.0 s");
+    EXPECT_EQ(Named<QTableWidget>(*Panel, "TableEvents")->item(0, 0)->text(), "Motor run");
+    EXPECT_EQ(Named<QTableWidget>(*Panel, "TableEvents")->item(0, 1)->text(), "10.0 s");
+    EXPECT_EQ(Named<QTableWidget>(*Panel, "TableEvents")->item(0, 3)->text(), "20.0 s");
     EXPECT_GE(TableRowOf("Climb"), 0);
-    ASSERT_EQ(Panel->ListWarnings->count(), 1);
-    EXPECT_EQ(Panel->ListWarnings->item(0)->text(), "No warnings");
+    ASSERT_EQ(Named<QListWidget>(*Panel, "ListWarnings")->count(), 1);
+    EXPECT_EQ(Named<QListWidget>(*Panel, "ListWarnings")->item(0)->text(), "No warnings");
 
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(kGridNameCol, 1).center());
@@ -151,7 +155,7 @@ TEST_F(FlightEventsPanelTest, ThePanelFollowsTheCurrentFlight)
     EXPECT_EQ(Panel->ShownRow(), 0);
     Form->Flights->CloseDataFile(0);
     EXPECT_EQ(Panel->ShownRow(), -1);
-    EXPECT_EQ(Panel->TableEvents->rowCount(), 0);
+    EXPECT_EQ(Named<QTableWidget>(*Panel, "TableEvents")->rowCount(), 0);
 }
 
 TEST_F(FlightEventsPanelTest, ADoubleClickOnAPhaseOrAWarningShowsItsStretchOnTheGraph)
@@ -165,7 +169,7 @@ TEST_F(FlightEventsPanelTest, ADoubleClickOnAPhaseOrAWarningShowsItsStretchOnThe
         if (p.Kind == TPhaseKind::Climb)
             phase = &p;
     ASSERT_TRUE(phase);
-    QTableWidget* table = Panel->TableEvents;
+    QTableWidget* table = Named<QTableWidget>(*Panel, "TableEvents");
     table->scrollToItem(table->item(climb, 2));
     DoubleClick(table, table->visualItemRect(table->item(climb, 2)));
     EXPECT_EQ(Form->PageControl->currentWidget(), Form->TabGraph);
@@ -177,8 +181,8 @@ TEST_F(FlightEventsPanelTest, ADoubleClickOnAPhaseOrAWarningShowsItsStretchOnThe
     // Under f5j the restart is a warning; its stretch is the second run.
     ChooseRules("F5J");
     Form->PageControl->setCurrentWidget(Form->TabInfo);
-    ASSERT_EQ(Panel->ListWarnings->count(), 1);
-    QListWidget* list = Panel->ListWarnings;
+    ASSERT_EQ(Named<QListWidget>(*Panel, "ListWarnings")->count(), 1);
+    QListWidget* list = Named<QListWidget>(*Panel, "ListWarnings");
     EXPECT_EQ(list->item(0)->text(), "70.0 s  Motor restarted at 70.0 s");
     DoubleClick(list, list->visualItemRect(list->item(0)));
     EXPECT_EQ(Form->PageControl->currentWidget(), Form->TabGraph);
@@ -220,11 +224,12 @@ TEST_F(FlightEventsPanelTest, ChangingTheRulesInTheOptionsFindsTheEventsAnewAtOn
     // The threshold: at 100 % the servo never runs the motor.
     Dialogs->DialogScripts.push_back([](QDialog& d) {
         auto& form = static_cast<TFormOptions&>(d);
+        const TOptionsControls c{form};
         form.show();
-        form.EditMotorThreshold->setFocus();
-        form.EditMotorThreshold->selectAll();
-        QTest::keyClicks(form.EditMotorThreshold, "100");
-        QTest::mouseClick(form.ButtonOK, Qt::LeftButton);
+        c.EditMotorThreshold->setFocus();
+        c.EditMotorThreshold->selectAll();
+        QTest::keyClicks(c.EditMotorThreshold, "100");
+        QTest::mouseClick(c.ButtonOK, Qt::LeftButton);
         return form.result();
     });
     Form->ExecuteOptions();
@@ -253,16 +258,15 @@ TEST_F(FlightEventsPanelTest, OptionsAndPanelShowEveryTextWholeAtALargerFont)
         font.setPointSizeF(original.pointSizeF() * scale);
         QApplication::setFont(font);
         TFormOptions options;
+        const TOptionsControls c{options};
         options.show();
-        for (QLabel* label : options.GroupAnalysis->findChildren<QLabel*>())
+        for (QLabel* label : c.GroupAnalysis->findChildren<QLabel*>())
             EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
-        for (QWidget* box :
-             std::initializer_list<QWidget*>{options.ComboBoxRules, options.EditMotorThreshold,
-                                             options.EditAlesHeight, options.EditLowVoltage})
+        for (QWidget* box : std::initializer_list<QWidget*>{c.ComboBoxRules, c.EditMotorThreshold,
+                                                            c.EditAlesHeight, c.EditLowVoltage})
             EXPECT_GE(box->width(), box->minimumSizeHint().width()) << scale;
-        EXPECT_GE(options.PanelBottom->geometry().top(),
-                  options.GroupAnalysis->geometry().bottom());
-        EXPECT_LE(options.PanelBottom->geometry().bottom(), options.height());
+        EXPECT_GE(c.PanelBottom->geometry().top(), c.GroupAnalysis->geometry().bottom());
+        EXPECT_LE(c.PanelBottom->geometry().bottom(), options.height());
 
         Form.reset();
         ASSERT_NO_FATAL_FAILURE(StartForm());
@@ -270,7 +274,10 @@ TEST_F(FlightEventsPanelTest, OptionsAndPanelShowEveryTextWholeAtALargerFont)
         Panel = Form->NotesPage->EventsPanel;
         ASSERT_NO_FATAL_FAILURE(Open("restart", Glider(true)));
         QTest::qWait(20);
-        for (const QLabel* line : Panel->SummaryLines) {
+        const QList<QLabel*> summary =
+            Panel->findChildren<QLabel*>(QRegularExpression("^LabelEventsSummary\\d+$"));
+        ASSERT_EQ(summary.size(), 6);
+        for (const QLabel* line : summary) {
             if (line->isHidden())
                 continue;
             EXPECT_GE(line->height(), line->sizeHint().height()) << scale;

@@ -7,6 +7,7 @@
 #include "gui/shell/NotesPage.h"
 #include "model/flightdata/OpenFlights.h"
 #include "support/MainWindowFixture.h"
+#include "support/TestUtil.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -52,7 +53,7 @@ protected:
         TMainWindowFixture::SetUp();
         ASSERT_NO_FATAL_FAILURE(StartForm());
         Panel = Form->NotesPage->StatsPanel;
-        Table = Panel->Table;
+        Table = Named<QTableWidget>(*Panel, "TableFlightStats");
     }
     void TearDown() override
     {
@@ -162,7 +163,7 @@ TEST_F(FlightStatsPanelTest, TheCurrentFlightsRowIsMarked)
     EXPECT_EQ(columns->value(), columns->maximum());
     // Scrolled to the last column, every row still shows its flight's name at the left edge.
     QApplication::processEvents();
-    QTableView* names = Panel->Names;
+    QTableView* names = Named<QTableView>(*Panel, "TableFlightNames");
     ASSERT_TRUE(names->isVisible());
     EXPECT_EQ(names->columnWidth(0), Table->columnWidth(0));
     EXPECT_LE(names->geometry().left(), Table->frameWidth());
@@ -203,7 +204,7 @@ TEST_F(FlightStatsPanelTest, CopyButtonAndCtrlCPutTheWholeTableOnTheClipboard)
         "noon\t41\t20,0\t300,0\t300,0\t316,0\t16,0\t3,0\t17,0\t14,0\t2,0\t2,0\t\t\t\t0,0\t\t\t0\n";
     Form->PageControl->setCurrentWidget(Form->TabInfo);
     QApplication::clipboard()->setText("before");
-    QTest::mouseClick(Panel->ButtonCopy, Qt::LeftButton);
+    QTest::mouseClick(Named<QPushButton>(*Panel, "ButtonCopyStats"), Qt::LeftButton);
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), expected.toStdString());
 
     QApplication::clipboard()->setText("before");
@@ -230,7 +231,7 @@ TEST_F(FlightStatsPanelTest, EveryTextShowsWholeAtTheDefaultSizeAndAQuarterLarge
         ASSERT_NO_FATAL_FAILURE(StartForm());
         Form->PageControl->setCurrentWidget(Form->TabInfo);
         Panel = Form->NotesPage->StatsPanel;
-        Table = Panel->Table;
+        Table = Named<QTableWidget>(*Panel, "TableFlightStats");
         for (int i = 0; i < 7; ++i)
             ASSERT_NO_FATAL_FAILURE(Open(QString("flight with a long name %1").arg(i), 1000 + i));
         QTest::qWait(20);
@@ -255,7 +256,9 @@ TEST_F(FlightStatsPanelTest, EveryTextShowsWholeAtTheDefaultSizeAndAQuarterLarge
             EXPECT_TRUE(Table->horizontalScrollBar()->isVisible()) << scale;
         }
         EXPECT_GE(Form->RichEdit1->height(), 3 * Form->RichEdit1->fontMetrics().height()) << scale;
-        EXPECT_EQ(Panel->ButtonCopy->width(), Panel->ButtonCopy->sizeHint().width()) << scale;
+        EXPECT_EQ(Named<QPushButton>(*Panel, "ButtonCopyStats")->width(),
+                  Named<QPushButton>(*Panel, "ButtonCopyStats")->sizeHint().width())
+            << scale;
     }
     QApplication::setFont(original);
 }
