@@ -48,6 +48,7 @@ package-check: package
 	@scripts/package-check $(BUILD_RELEASE)/package/zirko_*.deb
 
 bench: deps
+	@scripts/install-deps --bench --check || scripts/install-deps --bench
 	@cmake -S . -B $(BUILD_BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZIRKO_BUILD_TESTS=OFF -DZIRKO_BUILD_BENCH=ON >/dev/null
 	@cmake --build $(BUILD_BENCH) -j $(JOBS)
 	@for b in $(BUILD_BENCH)/bench/bench_*; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b; done

@@ -98,8 +98,11 @@ std::string CsvCell(const std::string& text)
 
 void AppendCsvLine(std::string& out, const std::vector<std::string>& cells)
 {
-    for (size_t i = 0; i < cells.size(); ++i)
-        out += (i ? "," : "") + CsvCell(cells[i]);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (i)
+            out += ',';
+        out += CsvCell(cells[i]);
+    }
     out += "\r\n";
 }
 
