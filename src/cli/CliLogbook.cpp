@@ -120,9 +120,13 @@ int RunLogbook(const TArgParser& args)
             return Fail(read.Message);
         profiles = std::move(read.Profiles);
     }
-    std::vector<TLogbookRow> rows =
-        IndexedLogbookRows(dir, FindFlightFiles(dir), FlightDateFormats(),
-                           profiles ? &*profiles : nullptr, index.get());
+    bool complete = true;
+    const std::vector<TFlightFileEntry> files = FindFlightFiles(dir, &complete);
+    // The rows of the folders walked are still the answer; the note tells that some are missing.
+    if (!complete)
+        std::cerr << FolderLimitNote(dir) << std::endl;
+    std::vector<TLogbookRow> rows = IndexedLogbookRows(
+        dir, files, FlightDateFormats(), profiles ? &*profiles : nullptr, index.get());
     std::vector<TLogbookRow> shown;
     for (auto& row : rows)
         if (filter.Matches(row))

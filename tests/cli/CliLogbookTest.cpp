@@ -222,3 +222,30 @@ TEST(CliLogbook, TheIndexServesNoRowAnalysedWithOtherProfiles)
     EXPECT_TRUE(missing.Err.endsWith("Models file not found: " + root.filePath("none.ini") + "\n"))
         << missing.Err.toStdString();
 }
+
+// A folder with more folders than the walk takes: the rows of those walked, and the note on
+// stderr (the output itself stays a clean table).
+TEST(CliLogbook, TheFolderLimitIsNamedOnStderr)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(WriteBytes(dir.filePath("top.zdf"), kNotes));
+    QDir root(dir.path());
+    for (int i = 0; i < 20000; ++i)
+        ASSERT_TRUE(root.mkdir(QString("f%1").arg(i, 5, 10, QChar('0'))));
+    // The last folder of the walk (root first, then names in order) is beyond the limit.
+    ASSERT_TRUE(WriteBytes(dir.filePath("f00000/first.zdf"), kNotes));
+    ASSERT_TRUE(WriteBytes(dir.filePath("f19999/last.zdf"), kNotes));
+    const TRun run = Cli({"logbook", dir.path(), "--no-cache"});
+    EXPECT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_EQ(Column(Rows(run), "path"), (QStringList{"f00000/first.zdf", "top.zdf"}));
+    EXPECT_EQ(run.Err, "The data folder " + dir.path() +
+                           " holds more than 20000 folders. The logbook shows the flights of the "
+                           "first 20000 of them.\n");
+
+    ASSERT_TRUE(root.rmdir("f19998"));
+    const TRun whole = Cli({"logbook", dir.path(), "--no-cache"});
+    EXPECT_EQ(whole.Code, 0);
+    EXPECT_EQ(Column(Rows(whole), "path"),
+              (QStringList{"f00000/first.zdf", "f19999/last.zdf", "top.zdf"}));
+    EXPECT_EQ(whole.Err, "");
+}

@@ -624,6 +624,8 @@ void TFormMain::ExecuteReadData()
     ZirkoComForm->SetFlightTemperature(Options.FlightTemperature);
     ZirkoComForm->SetMarkerThreshold(Options.MarkerThreshold);
     ZirkoComForm->SetBackupFolder(AppPaths.BackupDir);
+    // The logbook's analysis, so that the index the download refreshes serves the logbook.
+    ZirkoComForm->SetEventOptions(Flights->EventOptions());
     ZirkoComForm->Execute();
     // The window keeps what the user changed there and what a save filled in.
     Options.COM = ZirkoComForm->PortName().toStdString();

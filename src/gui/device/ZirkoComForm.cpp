@@ -190,6 +190,7 @@ void TZirkoComForm::DataReadingFinished(std::span<const uint8_t> image, qint64 l
     options.BackupFolder = Options.BackupFolder.toStdString();
     // A flight the logbook already has anywhere in the data folder is not saved a second time.
     options.SkipKnown = true;
+    options.Analysis = Options.Analysis;
     TDownloadSave job(options);
     TWindowSaveUi ui(*this);
     const TSplitResult result = job.Run(image, lastDataIndex, ui);

@@ -1,6 +1,7 @@
 // The device window: connect to the logger, download and erase its memory, edit its configuration.
 #pragma once
 
+#include "core/analysis/FlightEvents.h"
 #include "core/device/ConfigRecord.h"
 #include "core/device/DeviceWindowState.h"
 #include "core/device/LoggerProtocol.h"
@@ -40,6 +41,10 @@ public:
     // Where downloads keep their raw images (the program's backup folder unless set).
     QString BackupFolder() const { return Options.BackupFolder; }
     void SetBackupFolder(const QString& folder) { Options.BackupFolder = folder; }
+    // How the logbook analyses flights: a download brings the logbook's index up to date with
+    // these, so the logbook need not analyse those files again.
+    const TEventOptions& EventOptions() const { return Options.Analysis; }
+    void SetEventOptions(const TEventOptions& options) { Options.Analysis = options; }
 
     // Shows the window modally; the main window refreshes its folder tree afterwards.
     int Execute();
@@ -117,6 +122,7 @@ private:
         int FlightTemperature = 15;
         double MarkerThreshold = 0;
         QString BackupFolder;
+        TEventOptions Analysis;
     };
     TOptions Options;
     bool ClosingNow = false;

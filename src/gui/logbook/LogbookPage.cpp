@@ -18,6 +18,7 @@
 #include "platform/files/LogbookIndex.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -74,7 +75,7 @@ QString FromFileName(const std::string& bytes)
 } // namespace
 
 TLogbookPage::TLogbookPage(TOpenFlights& flights, QWidget* parent)
-    : QWidget(parent), Flights(flights)
+    : QWidget(parent), Flights(flights), MaxFolders(kMaxTreeFolders)
 {
     setObjectName("LogbookPage");
     Model = new TLogbookTableModel(this);
@@ -132,10 +133,15 @@ TLogbookPage::TLogbookPage(TOpenFlights& flights, QWidget* parent)
     LabelSummary->setObjectName("LabelSummary");
     LabelSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     LabelSummary->setWordWrap(true); // a long line must not widen the window
+    LabelLimit = new QLabel;
+    LabelLimit->setObjectName("LabelLimit");
+    LabelLimit->setWordWrap(true);
+    LabelLimit->hide();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(top);
+    layout->addWidget(LabelLimit);
     TrendsView = new TTrendsView;
     TrendsView->SetModel(Filter);
     TrendsView->SetDecimalSeparator(UserDecimalSeparator());
@@ -266,16 +272,11 @@ void TLogbookPage::Refresh()
     // The rows are analysed as the open flights are: the options' rules, a model's profile over
     // them.
     const TEventOptions general = Flights.EventOptions();
-    Reader = std::thread([this, root, indexPath, formats, general, generation] {
-        const std::vector<TFlightFileEntry> files = FindFlightFiles(root);
-        std::optional<TModelProfiles> profiles;
-        const std::filesystem::path models = root / std::string(kModelProfilesFile);
-        std::error_code ec;
-        if (std::filesystem::exists(std::filesystem::symlink_status(models, ec))) {
-            // A models file that cannot be read leaves the options' rules for every flight.
-            if (TProfilesRead read = ReadModelProfiles(models); read.Ok)
-                profiles = std::move(read.Profiles);
-        }
+    const size_t maxFolders = MaxFolders;
+    Reader = std::thread([this, root, indexPath, formats, general, generation, maxFolders] {
+        bool complete = true;
+        const std::vector<TFlightFileEntry> files = FindFlightFiles(root, &complete, maxFolders);
+        const std::optional<TModelProfiles> profiles = FolderModelProfiles(root);
         TReadControl control;
         control.Cancel = &Cancel;
         control.Progress = [this](size_t done, size_t total) {
@@ -305,7 +306,10 @@ void TLogbookPage::Refresh()
         }
         // The page waits for this thread before it goes, so it is still there to be told.
         QMetaObject::invokeMethod(
-            this, [this, generation, rows, unread] { ReadDone(generation, rows, unread); },
+            this,
+            [this, generation, rows, unread, complete] {
+                ReadDone(generation, rows, unread, complete);
+            },
             Qt::QueuedConnection);
     });
 }
@@ -335,7 +339,7 @@ void TLogbookPage::ShowReadProgress()
 }
 
 void TLogbookPage::ReadDone(quint64 generation, std::shared_ptr<std::vector<TLogbookRow>> rows,
-                            size_t unread)
+                            size_t unread, bool complete)
 {
     if (generation != Generation)
         return;
@@ -370,6 +374,10 @@ void TLogbookPage::ReadDone(quint64 generation, std::shared_ptr<std::vector<TLog
         TableLogbook->selectionModel()->setCurrentIndex(newCurrent, QItemSelectionModel::NoUpdate);
     TableLogbook->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
                                                           QItemSelectionModel::Rows);
+    LabelLimit->setText(complete ? QString()
+                                 : QString::fromStdString(FolderLimitNote(
+                                       QDir::toNativeSeparators(Root).toStdString(), MaxFolders)));
+    LabelLimit->setVisible(!complete);
     UpdateCount();
     if (unread > 0)
         LabelCount->setText(LabelCount->text() + QString(" (%1 not read: cancelled)").arg(unread));

@@ -45,6 +45,8 @@ public:
     // Where the index lies (the user's cache folder unless a test says otherwise).
     void SetIndexPath(const QString& path) { IndexPath = path; }
     void SetDecimalSeparator(char separator);
+    // The most folders a reading walks, as the tree does; beyond them the page says so.
+    void SetMaxFolders(size_t limit) { MaxFolders = limit; }
 
     // Compares the data folder with the index and reads new and changed files on worker threads;
     // a reading asked for while one runs follows it.
@@ -107,8 +109,8 @@ protected:
 
 private:
     void ShowReadProgress();
-    void ReadDone(quint64 generation, std::shared_ptr<std::vector<TLogbookRow>> rows,
-                  size_t unread);
+    void ReadDone(quint64 generation, std::shared_ptr<std::vector<TLogbookRow>> rows, size_t unread,
+                  bool complete);
     void StopReading();
     void FilterEdited();
     void UpdateCount();
@@ -124,6 +126,7 @@ private:
     TLogbookFilterModel* Filter = nullptr;
     QTimer* ProgressTimer = nullptr;
     QTimer* ChangeTimer = nullptr;
+    QLabel* LabelLimit = nullptr; // the folder limit cut the last reading short
     QString Root;
     QString IndexPath;
     QString FilterError;
@@ -132,6 +135,7 @@ private:
     std::atomic<size_t> ReadCount{0};
     std::atomic<size_t> ReadTotal{0};
     quint64 Generation = 0;
+    size_t MaxFolders;
     bool Reading = false;
     bool RefreshPending = false;
     bool Stale = true; // the rows may not be what the folder holds

@@ -12,6 +12,7 @@ TDownloadSave::TDownloadSave(const TDownloadSaveOptions& options)
     SaverPaths.DataFolder = options.DataFolder;
     SaverPaths.BackupFolder = options.BackupFolder;
     SaverPaths.SkipKnown = options.SkipKnown;
+    SaverPaths.Analysis = options.Analysis;
     if (options.SkipKnown)
         SaverPaths.IndexPath =
             options.IndexPath.value_or(TLogbookIndex::DefaultPath().toStdString());

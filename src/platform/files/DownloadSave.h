@@ -26,6 +26,9 @@ struct TDownloadSaveOptions {
     // The logbook index that finds those flights; none: the user's own logbook index, empty:
     // every file of the folder is read.
     std::optional<std::filesystem::path> IndexPath;
+    // The analysis options the logbook uses (the model profiles come from the data folder), so
+    // that the rows this save stores in the index are those the logbook wants.
+    TEventOptions Analysis;
 };
 
 class TDownloadSave {

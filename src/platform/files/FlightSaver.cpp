@@ -133,7 +133,7 @@ TSplitResult TFlightSaver::SaveFlights(const std::vector<TImageFlight>& flights,
 
     std::optional<TKnownFlights> known;
     if (Paths.SkipKnown)
-        known = TKnownFlights::InFolder(folder, folder, Paths.IndexPath);
+        known = TKnownFlights::InFolder(folder, folder, Paths.IndexPath, Paths.Analysis);
     std::vector<std::string> knownPaths;
 
     // Keep both takes numbers above every one this download gives out, so no later flight of it

@@ -1,6 +1,7 @@
 // Saves the flights of a downloaded memory image as flight files and keeps the image as a backup.
 #pragma once
 
+#include "core/analysis/FlightEvents.h"
 #include "core/device/FlightSplitter.h"
 
 #include <cstddef>
@@ -58,6 +59,8 @@ struct TSaverPaths {
     bool SkipKnown = false;
     // The logbook index that finds those files quickly; empty reads every file of the folder.
     std::filesystem::path IndexPath;
+    // The analysis the index's rows are brought up to date with: the logbook's own.
+    TEventOptions Analysis;
 };
 
 // What a download's saving came to.

@@ -17,24 +17,20 @@ namespace zirko {
 
 TKnownFlights TKnownFlights::InFolder(const std::filesystem::path& folder,
                                       const std::string& shownFolder,
-                                      const std::filesystem::path& indexPath)
+                                      const std::filesystem::path& indexPath,
+                                      const TEventOptions& analysis)
 {
     TKnownFlights known;
     // The index only saves reading; one that cannot be had means every file is read.
     std::unique_ptr<TLogbookIndex> index;
     if (!indexPath.empty())
         index = std::make_unique<TLogbookIndex>(QString::fromStdString(indexPath.string()));
-    // The rows are found as the logbook of the folder finds them, with the folder's own model
-    // profiles, so the index keeps them for the logbook too; a profiles file that cannot be read
-    // only costs the profiles.
-    std::error_code error;
-    const std::filesystem::path models = folder / std::string(kModelProfilesFile);
-    TProfilesRead profiles;
-    if (std::filesystem::exists(std::filesystem::symlink_status(models, error)))
-        profiles = ReadModelProfiles(models);
+    // The rows are found as the logbook of the folder finds them, with the same options and the
+    // folder's own model profiles, so the index keeps them for the logbook too.
+    const std::optional<TModelProfiles> profiles = FolderModelProfiles(folder);
     const std::vector<TLogbookRow> rows =
         IndexedLogbookRows(folder, FindFlightFiles(folder), FlightDateFormats(),
-                           profiles.Ok ? &profiles.Profiles : nullptr, index.get());
+                           profiles ? &*profiles : nullptr, index.get(), analysis);
     for (const TLogbookRow& row : rows)
         if (row.Error.empty() && !row.Values.empty())
             known.Add(row.SamplesHash, shownFolder + row.Path);

@@ -2,6 +2,7 @@
 // saves each flight once.
 #pragma once
 
+#include "core/analysis/FlightEvents.h"
 #include "core/flightdata/DataBlock.h"
 
 #include <cstdint>
@@ -18,10 +19,13 @@ public:
     // index at `indexPath` is brought up to date for the folder first and gives the hashes of
     // unchanged files; without an index (an empty path, or one that cannot be opened) every
     // file is read. Files that cannot be read are not known. `shownFolder` is how paths are
-    // named: the folder as the user gave it, with its trailing separator.
+    // named: the folder as the user gave it, with its trailing separator. The rows it stores
+    // are analysed with `analysis` (the folder's model profiles over them), which should be
+    // what the logbook of that folder analyses with, or the logbook reads them all again.
     static TKnownFlights InFolder(const std::filesystem::path& folder,
                                   const std::string& shownFolder,
-                                  const std::filesystem::path& indexPath);
+                                  const std::filesystem::path& indexPath,
+                                  const TEventOptions& analysis = {});
 
     void Add(uint64_t samplesHash, std::string path);
     size_t Size() const { return ByHash.size(); }

@@ -30,13 +30,17 @@ TCivilSeconds LocalCivil(time_t seconds)
 
 } // namespace
 
-std::vector<TFlightFileEntry> FindFlightFiles(const std::filesystem::path& root)
+std::vector<TFlightFileEntry> FindFlightFiles(const std::filesystem::path& root, bool* complete,
+                                              size_t maxFolders)
 {
     std::vector<TFlightFileEntry> files;
     const std::string top = root.string();
     const size_t prefix = top.empty() || top.back() == '/' ? top.size() : top.size() + 1;
     // The files the data folder tree shows, found by the same reading.
-    for (const TFolderEntry& entry : TDataFolder::Scan(top, kMaxTreeFolders, false).Entries) {
+    const TFolderEntries found = TDataFolder::Scan(top, maxFolders, false);
+    if (complete)
+        *complete = found.Complete;
+    for (const TFolderEntry& entry : found.Entries) {
         if (entry.IsFolder)
             continue;
         TFlightFileEntry file;
@@ -54,6 +58,13 @@ std::vector<TFlightFileEntry> FindFlightFiles(const std::filesystem::path& root)
     std::sort(files.begin(), files.end(),
               [](const auto& a, const auto& b) { return a.RelativePath < b.RelativePath; });
     return files;
+}
+
+std::string FolderLimitNote(const std::string& root, size_t maxFolders)
+{
+    const std::string limit = std::to_string(maxFolders);
+    return "The data folder " + root + " holds more than " + limit +
+           " folders. The logbook shows the flights of the first " + limit + " of them.";
 }
 
 std::vector<std::string> FlightDateFormats()
@@ -139,6 +150,18 @@ TProfilesRead ReadModelProfiles(const std::filesystem::path& file)
     result.Profiles.Parse(result.Text);
     result.Ok = true;
     return result;
+}
+
+std::optional<TModelProfiles> FolderModelProfiles(const std::filesystem::path& root)
+{
+    const std::filesystem::path models = root / std::string(kModelProfilesFile);
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(models, ec)))
+        return std::nullopt;
+    TProfilesRead read = ReadModelProfiles(models);
+    if (!read.Ok)
+        return std::nullopt;
+    return std::move(read.Profiles);
 }
 
 } // namespace zirko

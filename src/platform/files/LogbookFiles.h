@@ -3,11 +3,13 @@
 
 #include "core/logbook/LogbookRow.h"
 #include "core/logbook/ModelProfiles.h"
+#include "core/shell/FolderScan.h"
 
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +26,15 @@ struct TFlightFileEntry {
 };
 
 // Every flight file under `root` that the data folder tree shows (".zdf" in any case, hidden ones
-// too, each real folder once however many links lead to it), sorted by relative path.
-std::vector<TFlightFileEntry> FindFlightFiles(const std::filesystem::path& root);
+// too, each real folder once however many links lead to it), sorted by relative path. The walk
+// stops after `maxFolders` folders, as the tree's does; `complete`, when given, tells whether it
+// got to the end.
+std::vector<TFlightFileEntry> FindFlightFiles(const std::filesystem::path& root,
+                                              bool* complete = nullptr,
+                                              size_t maxFolders = kMaxTreeFolders);
+
+// The one line that says the folder limit cut the walk of `root` (as the user named it) short.
+std::string FolderLimitNote(const std::string& root, size_t maxFolders = kMaxTreeFolders);
 
 // The forms a header date is read in: the program's, then the locale's short date and long time.
 std::vector<std::string> FlightDateFormats();
@@ -60,5 +69,10 @@ struct TProfilesRead {
     std::string Message; // why not
 };
 TProfilesRead ReadModelProfiles(const std::filesystem::path& file);
+
+// The profiles a data folder's flights are analysed with: its models.ini, or none when there is
+// no such file or it cannot be read (the general options then apply to every flight). The
+// logbook and the downloads that fill its index both take them from here.
+std::optional<TModelProfiles> FolderModelProfiles(const std::filesystem::path& root);
 
 } // namespace zirko

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -414,6 +415,39 @@ TEST_F(LogbookPageTest, CancelStopsAReadingAndKeepsEveryFileInTheTable)
     for (const TLogbookRow& row : Page->Table()->Rows())
         EXPECT_EQ(row.Error, "") << row.Path;
     EXPECT_EQ(Page->LabelCount->text(), "300 of 300 flights");
+}
+
+// A data folder with more folders than a reading walks: the rows of those walked, and a line
+// that says the others are missing, gone once the whole folder is read.
+TEST_F(LogbookPageTest, TheFolderLimitIsNamedOnThePage)
+{
+    WriteFlight("top.zdf", MakeFlight(10));
+    for (const char* folder : {"A", "B", "C"})
+        WriteFlight(QString("%1/%2.zdf").arg(folder, QString(folder).toLower()), MakeFlight(20));
+    ASSERT_NO_FATAL_FAILURE(StartForm());
+    Page = Form->LogbookPage;
+    Page->SetIndexPath(IndexDir.path() + "/logbook.sqlite");
+    Page->SetMaxFolders(2);
+    Table = Page->TableLogbook;
+    QTabBar* bar = Form->PageControl->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {},
+                      bar->tabRect(Form->PageControl->indexOf(Form->TabLogbook)).center());
+    ASSERT_TRUE(WaitForRows());
+    auto* note = Page->findChild<QLabel*>("LabelLimit");
+    ASSERT_TRUE(note);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), "The data folder " + QDir::toNativeSeparators(Page->DataDir()) +
+                                " holds more than 2 folders. The logbook shows the flights of "
+                                "the first 2 of them.");
+    EXPECT_EQ(Page->LabelCount->text(), "2 of 2 flights");
+    EXPECT_GE(RowOf("top"), 0);
+    EXPECT_GE(RowOf("a"), 0);
+
+    Page->SetMaxFolders(10);
+    Page->Refresh();
+    ASSERT_TRUE(WaitForRows());
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(Page->LabelCount->text(), "4 of 4 flights");
 }
 
 TEST_F(LogbookPageTest, ColumnsChosenMovedAndSizedAreKept)

@@ -5,6 +5,7 @@
 #include "platform/files/FlightFile.h"
 #include "platform/files/FlightSaver.h"
 #include "platform/files/KnownFlights.h"
+#include "platform/files/LogbookIndex.h"
 
 #include <gtest/gtest.h>
 
@@ -431,7 +432,8 @@ std::vector<uint8_t> ThreeDifferentFlights(size_t changed = 3)
 
 class KnownFlights : public FlightSaving {
 protected:
-    TSplitResult SaveSkippingKnown(const std::vector<uint8_t>& image, const fs::path& index)
+    TSplitResult SaveSkippingKnown(const std::vector<uint8_t>& image, const fs::path& index,
+                                   const TEventOptions& analysis = {})
     {
         Ui = {};
         TSaverPaths paths;
@@ -439,6 +441,7 @@ protected:
         paths.BackupFolder = Folder.Path / "backup";
         paths.SkipKnown = true;
         paths.IndexPath = index;
+        paths.Analysis = analysis;
         return TFlightSaver(paths).DataReadingFinished(image, LastIndex(image),
                                                        {"", "9.12.2026 8:00:00"}, Ui);
     }
@@ -525,6 +528,36 @@ TEST_F(KnownFlights, AMixSavesOnlyTheNewFlights)
     EXPECT_EQ(again.Known, 2);
     EXPECT_EQ(Ui.Questions.size(), 1u);
     EXPECT_EQ(again.Skipped, 1);
+}
+
+// The index a download brings up to date is the logbook's: rows analysed with the logbook's
+// options and the folder's model profiles are taken from it without reading a file again.
+TEST_F(KnownFlights, TheDownloadLeavesTheIndexAsTheLogbookWantsIt)
+{
+    ASSERT_EQ(Save(ThreeDifferentFlights()).Saved, 3);
+    std::ofstream(Folder.Path / "models.ini") << "[Glider]\r\nRules=ales\r\nAlesHeight=150\r\n";
+    TEventOptions logbook;
+    logbook.Rules = TRules::F5j;
+    logbook.MotorThreshold = 12;
+    logbook.LowVoltage = 3.5;
+    ASSERT_EQ(SaveSkippingKnown(ThreeDifferentFlights(), Index(), logbook).Known, 3);
+
+    const auto filesRead = [&](const TEventOptions& options) {
+        std::atomic<size_t> read{0};
+        TReadControl control;
+        control.Progress = [&read](size_t, size_t) { ++read; };
+        TLogbookIndex index(QString::fromStdString(Index().string()));
+        const std::optional<TModelProfiles> profiles = FolderModelProfiles(Folder.Path);
+        EXPECT_TRUE(profiles.has_value());
+        const auto rows =
+            IndexedLogbookRows(Folder.Path, FindFlightFiles(Folder.Path), FlightDateFormats(),
+                               profiles ? &*profiles : nullptr, &index, options, &control);
+        EXPECT_EQ(rows.size(), 3u);
+        return read.load();
+    };
+    EXPECT_EQ(filesRead(logbook), 0u);
+    // Other options do need the files again: the index holds the options it analysed with.
+    EXPECT_EQ(filesRead({}), 3u);
 }
 
 TEST(KnownFlightsPlace, OneFileOrTheDeepestCommonFolder)
