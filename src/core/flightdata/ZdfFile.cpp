@@ -66,6 +66,8 @@ public:
     }
 
     bool AtEof() const { return Pos >= Text.size(); }
+    // The text from the next line on.
+    std::string_view Rest() const { return Text.substr(Pos); }
     void Rewind() { Pos = 0; }
     size_t Position() const { return Pos; }
     void Seek(size_t pos) { Pos = pos; }
@@ -157,6 +159,75 @@ struct TDataCount {
     std::vector<TLineStart> Starts;
 };
 
+// The number of line ends in the `size` bytes at `text`: every LF, and every CR not followed by
+// an LF (a CR LF pair ends one line). The caller makes sure a CR at the very end is not the first
+// half of a pair. A plain loop without branches, which the compiler turns into vector code.
+size_t CountLineEnds(const char* text, size_t size)
+{
+    if (size == 0)
+        return 0;
+    size_t count = 0;
+    constexpr size_t kBlock = 255; // byte counters cannot overflow within a block
+    size_t i = 0;
+    while (i + 1 < size) {
+        const size_t stop = std::min(size - 1, i + kBlock);
+        unsigned char block = 0;
+        for (; i < stop; ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            const auto next = static_cast<unsigned char>(text[i + 1]);
+            block += static_cast<unsigned char>((c == '\n') | ((c == '\r') & (next != '\n')));
+        }
+        count += block;
+    }
+    count += text[size - 1] == '\n' || text[size - 1] == '\r';
+    return count;
+}
+
+// What counting the lines of one piece of the data section found: its lines before a "</Data>"
+// line, and whether and where (offset in the piece) that line starts.
+struct TPieceCount {
+    int Lines = 0;
+    bool Closed = false;
+    size_t End = 0;
+};
+
+// Counts the lines of `piece` as TLineReader reads them, up to a "</Data>" line. Data lines hold
+// no "<": the lines before the next "<" are counted by their line ends alone, and only a line
+// holding one is read as a line.
+TPieceCount CountPieceLines(std::string_view piece)
+{
+    TPieceCount count;
+    const char* text = piece.data();
+    const size_t n = piece.size();
+    size_t pos = 0;
+    size_t lines = 0;
+    while (pos < n) {
+        const void* found = std::memchr(text + pos, '<', n - pos);
+        const size_t stop = found ? static_cast<size_t>(static_cast<const char*>(found) - text) : n;
+        // The start of the line that holds `stop`: just after the last line end before it. A
+        // CR there is never the first half of a CR LF pair, or the LF would be nearer.
+        size_t lineStart = stop;
+        while (lineStart > pos && text[lineStart - 1] != '\n' && text[lineStart - 1] != '\r')
+            --lineStart;
+        lines += CountLineEnds(text + pos, lineStart - pos);
+        pos = lineStart;
+        if (!found) {
+            lines += pos < n; // a last line without its line end
+            break;
+        }
+        TLineReader reader(piece.substr(pos));
+        if (reader.ReadLine() == "</Data>") {
+            count.Closed = true;
+            count.End = pos;
+            break;
+        }
+        ++lines;
+        pos += reader.Position();
+    }
+    count.Lines = static_cast<int>(lines);
+    return count;
+}
+
 // Counts the lines from `dataBegin` up to the first "</Data>" line as one reader would, in pieces
 // cut after a line feed (a line always starts there) and counted on `threads` threads.
 TDataCount CountDataLinesInParallel(std::string_view content, size_t dataBegin, size_t chunkBytes,
@@ -188,19 +259,16 @@ TDataCount CountDataLinesInParallel(std::string_view content, size_t dataBegin, 
         for (size_t c; (c = next.fetch_add(1)) < pieces;) {
             if (c > firstClosed.load())
                 continue;
-            TLineReader reader(content.substr(cuts[c], cuts[c + 1] - cuts[c]));
+            const TPieceCount found =
+                CountPieceLines(content.substr(cuts[c], cuts[c + 1] - cuts[c]));
             TPiece& piece = counted[c];
-            while (!reader.AtEof()) {
-                const size_t at = reader.Position();
-                if (reader.ReadLine() == "</Data>") {
-                    piece.Closed = true;
-                    piece.End = cuts[c] + at;
-                    for (size_t seen = firstClosed.load();
-                         c < seen && !firstClosed.compare_exchange_weak(seen, c);) {
-                    }
-                    break;
+            piece.Lines = found.Lines;
+            if (found.Closed) {
+                piece.Closed = true;
+                piece.End = cuts[c] + found.End;
+                for (size_t seen = firstClosed.load();
+                     c < seen && !firstClosed.compare_exchange_weak(seen, c);) {
                 }
-                ++piece.Lines;
             }
         }
     };
@@ -229,6 +297,63 @@ TDataCount CountDataLinesInParallel(std::string_view content, size_t dataBegin, 
     return count;
 }
 
+// Reads the data line at the start of `text` when it has the common shape: exactly k + 1 numbers
+// of the fast form, separated by commas and followed by the line end (or the end of the text),
+// with no blank or other character anywhere. Stores them as TakeNumber would and returns the
+// length of the line with its line end; returns 0 (nothing stored) for any other line, which is
+// then read the full way.
+size_t ParseCommonLine(std::string_view text, int k, const std::vector<double*>& columns, int line)
+{
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* q = begin;
+    const size_t kept = columns.size();
+    for (int j = 0; j <= k; ++j) {
+        bool negative = false;
+        if (q < end && (*q == '-' || *q == '+')) {
+            negative = *q == '-';
+            ++q;
+        }
+        unsigned long long mantissa = 0;
+        int digits = 0;
+        int fraction = 0;
+        while (q < end && static_cast<unsigned char>(*q - '0') < 10) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+            ++q;
+            ++digits;
+        }
+        if (q < end && *q == '.') {
+            ++q;
+            while (q < end && static_cast<unsigned char>(*q - '0') < 10) {
+                mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+                ++q;
+                ++digits;
+                ++fraction;
+            }
+        }
+        if (digits == 0 || digits > 15)
+            return 0;
+        if (j < k) {
+            if (q == end || *q != ',')
+                return 0;
+            ++q;
+        } else if (q != end && *q != '\r' && *q != '\n') {
+            return 0;
+        }
+        if (static_cast<size_t>(j) < kept) {
+            const double value = static_cast<double>(mantissa) / kPow10[fraction];
+            columns[static_cast<size_t>(j)][line] = negative ? -value : value;
+        }
+    }
+    if (q < end) {
+        if (*q == '\r' && q + 1 < end && q[1] == '\n')
+            q += 2;
+        else
+            ++q;
+    }
+    return static_cast<size_t>(q - begin);
+}
+
 // Parses data lines `first` up to `last` (or until the reader runs out) into the columns: K + 1
 // numbers a line, of which the first columns.size() are kept.
 void ParseDataLines(TLineReader& reader, int first, int last, int k,
@@ -236,6 +361,10 @@ void ParseDataLines(TLineReader& reader, int first, int last, int k,
 {
     const size_t kept = columns.size();
     for (int i = first; i < last && !reader.AtEof(); ++i) {
+        if (const size_t end = ParseCommonLine(reader.Rest(), k, columns, i)) {
+            reader.Seek(reader.Position() + end);
+            continue;
+        }
         std::string_view rest = TrimBlanks(reader.ReadLine());
         for (int j = 0; j <= k; ++j) {
             const double value = TakeNumber(rest);
@@ -331,19 +460,11 @@ TReadResult ParseDataFile(std::string_view content, TDataBlock& flight, double m
         content.size() - dataBegin > chunkBytes) {
         count = CountDataLinesInParallel(content, dataBegin, chunkBytes, threads);
     } else if (dataFound) {
-        size_t nextStart = dataBegin + chunkBytes;
-        int counted = 0;
-        do {
-            count.End = reader.Position();
-            if (count.End >= nextStart) {
-                count.Starts.push_back({count.End, counted});
-                nextStart = count.End + chunkBytes;
-            }
-            line = reader.ReadLine();
-            ++counted;
-        } while (line != "</Data>" && !reader.AtEof());
-        count.Closed = line == "</Data>";
-        count.Lines = counted - 1;
+        // One piece: the parse runs on this thread as well, so no line starts are wanted.
+        const TPieceCount found = CountPieceLines(content.substr(dataBegin));
+        count.Lines = found.Lines;
+        count.Closed = found.Closed;
+        count.End = dataBegin + found.End;
     }
     if (!count.Closed) {
         result.Status = TReadStatus::Failed;

@@ -213,7 +213,8 @@ TEST(ZdfParallelRead, ABadLineAnywhereFailsAsOnOneThread)
         if (data[i] == '\n' || (data[i] == '\r' && data[i + 1] != '\n'))
             lineStarts.push_back(i + 1);
     for (size_t at : {size_t{0}, lineStarts[1234], lineStarts[lineStarts.size() - 1]}) {
-        for (const char* bad : {"1.5,x\r\n", "1.5, 2\r\n", "1e\r\n", "0.0,1.2.3\r\n"}) {
+        for (const char* bad : {"1.5,x\r\n", "1.5, 2\r\n", "1e\r\n", "0.0,1.2.3\r\n",
+                                "</Data> \r\n", "1.0,<2\n", "<\r"}) {
             SCOPED_TRACE(std::to_string(at) + " " + bad);
             const std::string text = Header(0xC800) + "<Data>\r\n" + data.substr(0, at) + bad +
                                      data.substr(at) + "</Data>\r\n";
@@ -230,6 +231,85 @@ TEST(ZdfParallelRead, ABadLineAnywhereFailsAsOnOneThread)
                 EXPECT_TRUE(many.Altitude.empty());
             }
         }
+    }
+}
+
+// The data lines split as a text file reader splits them, each trimmed, cut at its commas and read
+// by the full number grammar (empty: 0); `columns` numbers a line, missing ones 0.
+std::vector<std::vector<double>> ReferenceColumns(const std::string& data, size_t columns)
+{
+    std::vector<std::vector<double>> out(columns);
+    size_t pos = 0;
+    while (pos < data.size()) {
+        const size_t stop = data.find_first_of("\r\n", pos);
+        const size_t end = stop == std::string::npos ? data.size() : stop;
+        std::string_view rest = TrimBlanks(std::string_view(data).substr(pos, end - pos));
+        for (size_t j = 0; j < columns; ++j) {
+            const size_t comma = rest.find(',');
+            const std::string_view piece = rest.substr(0, comma);
+            rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+            out[j].push_back(piece.empty() ? 0.0 : ParseStrictNumber(piece).value_or(-999999));
+        }
+        pos = end;
+        if (pos < data.size())
+            pos += data.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
+    }
+    return out;
+}
+
+// Lines of the common shape read on the quick path, and lines just off it (a blank, a sign
+// alone, too many digits, a column more or less, a lone CR) read the full way, come out as the
+// full grammar reads each number, whatever the cut.
+TEST(ZdfParallelRead, EveryLineReadsAsTheFullGrammarReadsIt)
+{
+    std::mt19937 random(11);
+    std::string data;
+    const char* ends[] = {"\r\n", "\n", "\r"};
+    for (int i = 0; i < 4000; ++i) {
+        const auto number = [&] {
+            const int digits = 1 + static_cast<int>(random() % 17);
+            std::string text = random() % 3 == 0 ? "-" : random() % 9 == 0 ? "+" : "";
+            const int point = static_cast<int>(random() % (digits + 1));
+            for (int d = 0; d < digits; ++d) {
+                if (d == point)
+                    text += '.';
+                text += static_cast<char>('0' + random() % 10);
+            }
+            return text;
+        };
+        std::string line = number() + "," + number() + "," + number() + "," + number();
+        switch (random() % 8) {
+        case 0:
+            line += " ";
+            break;
+        case 1:
+            line += "," + number();
+            break;
+        case 2:
+            line = line.substr(0, line.rfind(','));
+            break;
+        case 3:
+            line += ",";
+            break;
+        default:
+            break;
+        }
+        data += line + ends[random() % 3 == 0 ? random() % 3 : 0];
+    }
+    const std::string text = Header(0xC800) + "<Data>\r\n" + data + "</Data>\r\n";
+    const auto expected = ReferenceColumns(data, 4);
+    for (const TParseTuning& cut : {kOneThread, kCuts[0], kCuts[2], kCuts[3]}) {
+        SCOPED_TRACE(cut.ChunkBytes);
+        TDataBlock f;
+        const TReadResult r = ParseDataFile(text, f, 0, SIZE_MAX, cut);
+        ASSERT_EQ(r.Status, TReadStatus::Ok);
+        ASSERT_EQ(static_cast<size_t>(r.Count), expected[0].size());
+        const std::vector<double>* read[] = {&f.Time, &f.Altitude, &f.Rx, &f.Voltage};
+        for (size_t j = 0; j < 4; ++j)
+            for (size_t i = 0; i < expected[j].size(); ++i)
+                ASSERT_TRUE(SameBits((*read[j])[i], expected[j][i]))
+                    << "line " << i << " column " << j << ": " << (*read[j])[i] << " vs "
+                    << expected[j][i];
     }
 }
 
