@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QEventLoop>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QTimer>
 
 namespace zirko::test {
@@ -104,13 +106,18 @@ QString TScriptedDialogs::GetExistingDirectory(QWidget*, const QString& title, c
     FileNames.pop_front();
     return f;
 }
-bool TScriptedDialogs::SetupPrinter(QWidget*, QPrinter&)
+bool TScriptedDialogs::SetupPrinter(QWidget*, QPrinter& printer)
 {
     Log << "printer";
+    OfferedOrientations.push_back(static_cast<int>(printer.pageLayout().orientation()));
     if (PrinterAnswers.empty())
         return false;
     bool a = PrinterAnswers.front();
     PrinterAnswers.pop_front();
+    if (a && !PrinterFile.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(PrinterFile);
+    }
     return a;
 }
 bool TScriptedDialogs::ChooseFont(QWidget*, QFont&)

@@ -4,6 +4,7 @@
 #include "gui/services/UserDialogs.h"
 
 #include <QColor>
+#include <QString>
 #include <QStringList>
 #include <deque>
 #include <functional>
@@ -21,8 +22,12 @@ public:
     std::deque<int> Choices;       // for AskChoice: a button's index; default the default one
     std::deque<QString> FileNames; // for GetSaveFileName / GetExistingDirectory; empty = cancel
     std::deque<QString> Filters;   // for GetSaveFileNameOfType; default its first type
-    std::deque<QStringList> OpenFileLists;                  // for GetOpenFileNames; empty = cancel
-    std::deque<bool> PrinterAnswers;                        // for SetupPrinter; default false
+    std::deque<QStringList> OpenFileLists; // for GetOpenFileNames; empty = cancel
+    std::deque<bool> PrinterAnswers;       // for SetupPrinter; default false
+    // An accepted printer set-up prints into this PDF file when set, as a file printer chosen in
+    // the dialog would; the orientation the dialog was offered is kept.
+    QString PrinterFile;
+    std::vector<int> OfferedOrientations; // QPageLayout::Orientation of each printer set-up
     std::deque<std::function<int(QDialog&)>> DialogScripts; // for Exec; default rejects
     std::deque<QColor> Colors;                              // for ChooseColor; empty = cancel
     // Error boxes run their own event loop this long, as a modal box does while it is open.

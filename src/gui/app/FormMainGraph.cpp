@@ -10,6 +10,7 @@
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/graph/OffsetPanel.h"
+#include "gui/services/PrintHeader.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/shell/DataTree.h"
 #include "gui/shell/FlightEventsPanel.h"
@@ -18,6 +19,7 @@
 
 #include "core/app/NumberFormat.h"
 #include "core/graph/Offsets.h"
+#include "core/report/PrintHeaderText.h"
 #include "core/shell/Assertion.h"
 
 #include <QMenu>
@@ -30,6 +32,21 @@ namespace zirko {
 
 namespace {
 constexpr const char* kUnit = "Annot";
+
+// The flights the chart shows, by any of their channels, for the header of its print.
+QString ShownFlightsHeader(const TOpenFlights& flights)
+{
+    std::vector<TPrintedFlight> printed;
+    for (int row = 0; row < flights.FlightCount(); ++row) {
+        const TDataBlock* flight = flights.Flight(row);
+        bool shown = false;
+        for (int col = 1; col <= kChannelColumns; ++col)
+            shown = shown || flights.Channel(col, row) == TChannelState::On;
+        if (flight && shown)
+            printed.push_back(PrintedFlightOf(flights.Name(row).toStdString(), *flight));
+    }
+    return QString::fromStdString(PrintHeaderText(printed));
+}
 } // namespace
 
 void TFormMain::CreateGraphPage()
@@ -64,9 +81,11 @@ void TFormMain::CreateGraphPage()
     connect(GraphPage, &TGraphPage::PrintGraphRequested, this, [this, chartSource] {
         if (!GraphPage->Chart1->isVisible())
             return;
-        if (!GraphPrinter)
+        if (!GraphPrinter) {
             GraphPrinter = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
-        PrintGraph(this, *GraphPrinter, chartSource());
+            SetHeaderedPrintDefaults(*GraphPrinter);
+        }
+        PrintGraph(this, *GraphPrinter, chartSource(), ShownFlightsHeader(*Flights));
     });
     connect(GraphPage, &TGraphPage::GraphSetupRequested, this, &TFormMain::ExecuteGraphSetupDialog);
     connect(GraphPage, &TGraphPage::AnnotationsRequested, this,

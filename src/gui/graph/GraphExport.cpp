@@ -1,5 +1,6 @@
 #include "gui/graph/GraphExport.h"
 
+#include "gui/services/PrintHeader.h"
 #include "gui/services/UserDialogs.h"
 #include "platform/files/FlightFile.h"
 #include "platform/metafile/ClippingPaintDevice.h"
@@ -243,7 +244,8 @@ QString ExecuteSaveGraph(QWidget* parent, const TChartSource& chart, const QStri
     return fileName;
 }
 
-bool PrintGraph(QWidget* parent, QPrinter& printer, const TChartSource& chart)
+bool PrintGraph(QWidget* parent, QPrinter& printer, const TChartSource& chart,
+                const QString& header)
 {
     if (!Dialogs().SetupPrinter(parent, printer))
         return false;
@@ -258,10 +260,12 @@ bool PrintGraph(QWidget* parent, QPrinter& printer, const TChartSource& chart)
     QPainter painter;
     if (!painter.begin(&printer))
         return fail("The printer could not be started.");
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double scale = std::min(static_cast<double>(page.width()) / chart.Size.width(),
-                                  static_cast<double>(page.height()) / chart.Size.height());
-    painter.translate((page.width() - chart.Size.width() * scale) / 2.0, 0);
+    const TPrintHeader top(printer, header);
+    top.Paint(painter);
+    const QRectF page = top.ContentArea();
+    const double scale =
+        std::min(page.width() / chart.Size.width(), page.height() / chart.Size.height());
+    painter.translate(page.left() + (page.width() - chart.Size.width() * scale) / 2.0, page.top());
     painter.scale(scale, scale);
     chart.Render(painter, WholeChart(chart));
     if (!painter.end() || printer.printerState() == QPrinter::Error)

@@ -66,9 +66,11 @@ QString ExecuteSaveGraph(QWidget* parent, const TChartSource& chart,
 // target, so text and lines keep their proportions on any device.
 void PaintPlotScaled(QCustomPlot& plot, QSize size, QPainter& painter, const QRect& target);
 
-// Printer set-up, then the chart on one page in proportion within the printer's margins. The
-// caller keeps the printer so its choices stay for the next print, and prints only a visible
-// chart. False when cancelled or failed (the failure is shown).
-bool PrintGraph(QWidget* parent, QPrinter& printer, const TChartSource& chart);
+// Printer set-up, then the chart on one page in proportion within the printer's margins, under
+// the `header` line (see PrintHeader.h; none when empty). The caller keeps the printer so its
+// choices stay for the next print, and prints only a visible chart. False when cancelled or
+// failed (the failure is shown).
+bool PrintGraph(QWidget* parent, QPrinter& printer, const TChartSource& chart,
+                const QString& header = QString());
 
 } // namespace zirko

@@ -2,6 +2,7 @@
 
 #include "gui/graph/GraphIcons.h"
 #include "gui/services/KeyFilter.h"
+#include "gui/services/PrintHeader.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/shell/DetailsCompletion.h"
 #include "gui/shell/FlightEventsPanel.h"
@@ -674,6 +675,7 @@ void TNotesPage::PrintNotes()
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QString());
+    SetHeaderedPrintDefaults(printer);
     if (!Dialogs().SetupPrinter(this, printer))
         return;
     const auto fail = [this](const QString& why) {
@@ -686,8 +688,9 @@ void TNotesPage::PrintNotes()
     }
     std::unique_ptr<QTextDocument> doc(RichEdit1->document()->clone());
     doc->documentLayout()->setPaintDevice(&printer);
-    const QRectF pageRect = printer.pageLayout().paintRectPixels(printer.resolution());
-    doc->setPageSize(pageRect.size());
+    const TPrintHeader header(printer, PrintHeaderOfNotes());
+    const QRectF area = header.ContentArea();
+    doc->setPageSize(area.size());
     const int pages = doc->pageCount();
     for (int i = 0; i < pages; ++i) {
         if (i > 0 && !printer.newPage()) {
@@ -695,10 +698,10 @@ void TNotesPage::PrintNotes()
             fail(tr("The printer refused a new page."));
             return;
         }
+        header.Paint(painter);
         painter.save();
-        painter.translate(0, -i * pageRect.height());
-        doc->drawContents(&painter,
-                          QRectF(0, i * pageRect.height(), pageRect.width(), pageRect.height()));
+        painter.translate(area.left(), area.top() - i * area.height());
+        doc->drawContents(&painter, QRectF(0, i * area.height(), area.width(), area.height()));
         painter.restore();
     }
     if (!painter.end())

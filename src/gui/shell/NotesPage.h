@@ -55,7 +55,8 @@ public:
     void RichEdit1SelectionChange();
     // Undo and Paste follow what the editor can do while it has the focus.
     void ApplicationIdle();
-    // Printer set-up, then the notes as one document with an empty title.
+    // Printer set-up (landscape to start with), then the notes as one document with an empty
+    // title, each page under a header line with the current flight's name and date.
     void PrintNotes();
 
     // Alignment codes carried as tags by the buttons and menu items.
@@ -124,6 +125,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    TOpenFlights* Flights = nullptr; // the flights observed, for the current one's name and date
+    // The header line of the printed notes; empty without a current flight.
+    QString PrintHeaderOfNotes() const;
     bool LoadingNotes = false; // the editor is being filled, not edited
     bool LoadingDetails = false;
     bool StoringDetails = false; // a refusal's message box takes the focus from the box

@@ -3,6 +3,7 @@
 
 #include "core/app/TextCodec.h"
 #include "core/flightdata/FlightText.h"
+#include "core/report/PrintHeaderText.h"
 #include "gui/services/UserLocale.h"
 #include "gui/shell/DetailsCompletion.h"
 #include "gui/shell/FlightEventsPanel.h"
@@ -33,8 +34,19 @@ void TNotesPage::StoreDetails(TOpenFlights& flights, int row)
         ShowDetails(flights.Details(row));
 }
 
+QString TNotesPage::PrintHeaderOfNotes() const
+{
+    const int row = Flights ? Flights->ActualRow() : -1;
+    const TDataBlock* flight = Flights ? Flights->Flight(row) : nullptr;
+    if (!flight)
+        return {};
+    return QString::fromStdString(
+        PrintHeaderText({PrintedFlightOf(Flights->Name(row).toStdString(), *flight)}));
+}
+
 void TNotesPage::ObserveFlights(TOpenFlights& flights)
 {
+    Flights = &flights;
     StatsPanel->Observe(flights);
     EventsPanel->Observe(flights);
     connect(&flights, &TOpenFlights::EditsWanted, this, [this, &flights](int row) {

@@ -1,7 +1,9 @@
 // Copy, save and print of the chart: every format read back, the clip kept, errors shown.
 #include "gui/graph/GraphExport.h"
 
+#include "gui/services/PrintHeader.h"
 #include "support/MetafileReader.h"
+#include "support/PdfPages.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestUtil.h"
 
@@ -9,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
@@ -328,4 +331,51 @@ TEST_F(GraphExport, APrinterThatCannotStartShowsThePrintingError)
     EXPECT_FALSE(PrintGraph(nullptr, printer, TestChart()));
     ASSERT_EQ(Scripted->Errors().size(), 1);
     EXPECT_TRUE(Scripted->Errors().first().startsWith("Error by printing Graph!\n"));
+}
+
+TEST_F(GraphExport, APrintedChartFitsALandscapePageUnderItsHeader)
+{
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    SetHeaderedPrintDefaults(printer);
+    printer.setOutputFileName(Path("headed.pdf"));
+    Scripted->PrinterAnswers.push_back(true);
+    const QString header = "Supra_1 (15.05.2026 10:00:00), Supra_2 (15.05.2026 10:07:12)";
+    ASSERT_TRUE(PrintGraph(nullptr, printer, TestChart(), header));
+    const auto pages = ReadPdfPages(Path("headed.pdf"));
+    if (!pages)
+        GTEST_SKIP() << "pdftotext is not installed (package poppler-utils)";
+    ASSERT_EQ(pages->size(), 1u);
+    const TPdfPage& page = pages->front();
+    EXPECT_NEAR(page.Width, 842, 1);
+    EXPECT_NEAR(page.Height, 595, 1);
+    EXPECT_TRUE(page.Text().contains(header)) << page.Text().toStdString();
+    // The header in the 12 mm top margin, the chart below it down to the bottom margin: its
+    // height (300 of 400 wide) limits it on a landscape page.
+    const double margin = 12 / 25.4 * 72;
+    const TPdfWord* name = page.Find("Supra_1");
+    const TPdfWord* time = page.Find("Time");
+    ASSERT_TRUE(name && time);
+    EXPECT_LT(name->Box.bottom(), margin);
+    const double chartHeight = page.Height - 2 * margin;
+    EXPECT_NEAR(time->Box.bottom(), margin + chartHeight * 290 / 300, chartHeight * 0.03);
+
+    // Six flights do not fit at the header's size: smaller type keeps every name. The printer is
+    // the one of the first print, as the Graph page keeps it: the header sits as it did.
+    QStringList six;
+    for (int i = 1; i <= 6; ++i)
+        six << QString("Supra_%1 (15.05.2026 10:0%1:00)").arg(i);
+    printer.setOutputFileName(Path("six.pdf"));
+    Scripted->PrinterAnswers.push_back(true);
+    ASSERT_TRUE(PrintGraph(nullptr, printer, TestChart(), six.join(", ")));
+    const TPdfPage again = ReadPdfPages(Path("six.pdf"))->front();
+    for (int i = 1; i <= 6; ++i)
+        EXPECT_TRUE(again.Text().contains(QString("Supra_%1").arg(i)))
+            << again.Text().toStdString();
+    const TPdfWord* first = again.Find("Supra_1");
+    ASSERT_TRUE(first);
+    EXPECT_NEAR(first->Box.left(), name->Box.left(), 1);
+    EXPECT_LT(first->Box.bottom(), margin);
+    EXPECT_LT(first->Box.height(), name->Box.height());
 }
