@@ -45,15 +45,30 @@ QString ColumnTitle(size_t column)
     return QString::fromStdString(LogbookColumns()[column].Title);
 }
 
-// The axis from a bit before the lowest value to a bit after the highest.
-void FitRange(QCPAxis* axis, double lo, double hi, bool fromZero)
+// The axis from a bit before the lowest value to a bit after the highest. Dates all on one
+// moment get the day around it: a margin of their size in seconds since 1970 would span years.
+void FitRange(QCPAxis* axis, double lo, double hi, bool fromZero, bool date = false)
 {
     if (fromZero)
         lo = std::min(lo, 0.0);
     double span = hi - lo;
+    if (!(span > 0) && date) {
+        axis->setRange(lo - kDay / 2, hi + kDay / 2);
+        return;
+    }
     if (!(span > 0))
         span = std::max(1.0, std::fabs(hi));
     axis->setRange(fromZero && lo >= 0 ? 0 : lo - span * kMargin, hi + span * kMargin);
+}
+
+// Date ticks name the time of day too once the axis spans a few days or less, where ticks of
+// the date alone would repeat one date.
+void FitDateTicks(QCPAxis* axis)
+{
+    const auto ticker = axis->ticker().dynamicCast<QCPAxisTickerDateTime>();
+    if (ticker)
+        ticker->setDateTimeFormat(axis->range().size() <= 3 * kDay ? "dd.MM.yyyy\nhh:mm"
+                                                                   : "dd.MM.yyyy");
 }
 
 } // namespace
@@ -276,8 +291,10 @@ void TTrendsView::DrawScatter()
     const auto [yLo, yHi] =
         std::minmax_element(Scatter.Points.begin(), Scatter.Points.end(),
                             [](const TTrendPoint& a, const TTrendPoint& b) { return a.Y < b.Y; });
-    FitRange(PlotTrends->xAxis, xLo->X, xHi->X, false);
-    FitRange(PlotTrends->yAxis, yLo->Y, yHi->Y, false);
+    FitRange(PlotTrends->xAxis, xLo->X, xHi->X, false, IsDateColumn(xColumn));
+    FitRange(PlotTrends->yAxis, yLo->Y, yHi->Y, false, IsDateColumn(yColumn));
+    FitDateTicks(PlotTrends->xAxis);
+    FitDateTicks(PlotTrends->yAxis);
     if (Scatter.Fit) {
         const TLineFit& fit = *Scatter.Fit;
         QCPGraph* line = PlotTrends->addGraph();
@@ -348,7 +365,8 @@ void TTrendsView::DrawHistogram()
     }
     bars->setData(keys, counts, true);
     FitRange(PlotTrends->xAxis, Bins.Start,
-             Bins.Start + Bins.Width * static_cast<double>(Bins.Counts.size()), false);
+             Bins.Start + Bins.Width * static_cast<double>(Bins.Counts.size()), false, date);
+    FitDateTicks(PlotTrends->xAxis);
     FitRange(PlotTrends->yAxis, 0, static_cast<double>(highest), true);
     heading += QString("\n%1 flights in bins of ").arg(BinValues.size()) +
                (date ? QString::fromStdString(FormatShortest(Bins.Width / kDay)) + " days"

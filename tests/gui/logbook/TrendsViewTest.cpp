@@ -192,6 +192,46 @@ TEST_F(TrendsViewTest, HistogramBinsFollowTheWidthAndABarChoosesItsFlights)
     EXPECT_EQ(View.Heading(), "Date\n6 flights in bins of 7 days");
 }
 
+TEST_F(TrendsViewTest, FlightsOfOneMomentGetARangeAroundItAndTicksWithTheTime)
+{
+    const double day = 86400;
+    const auto ticks = [this](QCPAxis* axis) {
+        View.PlotTrends->replot();
+        return axis->tickVectorLabels();
+    };
+    // Six flights over twenty days: ticks of dates.
+    QCPAxis* x = View.PlotTrends->xAxis;
+    EXPECT_GT(x->range().size(), 19 * day);
+    EXPECT_LT(x->range().size(), 22 * day);
+    for (const QString& label : ticks(x))
+        EXPECT_FALSE(label.contains(':')) << label.toStdString();
+
+    // One flight: the day around it, whose ticks name the hours, and its altitude in the middle
+    // of a sane span.
+    Filter.SetFilterText("record");
+    QTest::qWait(5);
+    const double when = static_cast<double>(CivilSeconds(2026, 5, 15, 10));
+    EXPECT_DOUBLE_EQ(x->range().lower, when - day / 2);
+    EXPECT_DOUBLE_EQ(x->range().upper, when + day / 2);
+    const QVector<QString> labels = ticks(x);
+    ASSERT_FALSE(labels.isEmpty());
+    for (const QString& label : labels)
+        EXPECT_TRUE(label.contains("15.05.2026") || label.contains("16.05.2026"))
+            << label.toStdString();
+    EXPECT_TRUE(labels.join('|').contains(':'));
+    const QCPRange y = View.PlotTrends->yAxis->range();
+    EXPECT_TRUE(y.contains(340));
+    EXPECT_GT(y.size(), 1);
+    EXPECT_LT(y.size(), 100);
+    EXPECT_TRUE(View.PointPixel(SourceRow("record")));
+
+    // A histogram of that one date.
+    ChooseByKeys(View.ComboBoxTrendKind, "Histogram");
+    ChooseByKeys(View.ComboBoxTrendX, "Date");
+    EXPECT_LT(x->range().size(), 3 * day);
+    EXPECT_TRUE(x->range().contains(when));
+}
+
 TEST_F(TrendsViewTest, CopyAndSavePictureGiveTheChart)
 {
     QGuiApplication::clipboard()->clear();
