@@ -19,8 +19,10 @@ TEST(PrintHeaderText, TakesTheDateAsTheFileHoldsIt)
     // A fixed-size field padded by the logger, in the files' older code page.
     flight.DateText = std::string("15.05.2026 10:00:00 \0\0", 22);
     EXPECT_EQ(PrintedFlightOf("Supra", flight), (TPrintedFlight{"Supra", "15.05.2026 10:00:00"}));
-    flight.DateText = "\x8A" "e 1.5.";
-    EXPECT_EQ(PrintedFlightOf("x", flight).Date, "\xC5\xA0" "e 1.5.");
+    flight.DateText = "\x8A"
+                      "e 1.5.";
+    EXPECT_EQ(PrintedFlightOf("x", flight).Date, "\xC5\xA0"
+                                                 "e 1.5.");
     flight.DateText.clear();
     EXPECT_EQ(PrintHeaderText({PrintedFlightOf("Supra", flight)}), "Supra");
 }

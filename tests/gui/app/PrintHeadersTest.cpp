@@ -101,7 +101,7 @@ TEST_F(PrintHeaders, TheNotesArePrintedUnderTheCurrentFlightsNameAndDate)
 {
     Form->Flights->GridChangeActualFile(1, 0);
     Form->PageControl->setCurrentWidget(Form->TabInfo);
-    QTextEdit* notes = Form->NotesPage->RichEdit1;
+    QTextEdit* notes = Named<QTextEdit>(*Form->NotesPage, "RichEdit1");
     notes->setFocus();
     QTest::keyClicks(notes, "Thermal over the forest");
     Dialogs->PrinterFile = Dir.filePath("notes.pdf");

@@ -196,11 +196,11 @@ TEST_F(TrendsViewTest, FlightsOfOneMomentGetARangeAroundItAndTicksWithTheTime)
 {
     const double day = 86400;
     const auto ticks = [this](QCPAxis* axis) {
-        View.PlotTrends->replot();
+        C.PlotTrends->replot();
         return axis->tickVectorLabels();
     };
     // Six flights over twenty days: ticks of dates.
-    QCPAxis* x = View.PlotTrends->xAxis;
+    QCPAxis* x = C.PlotTrends->xAxis;
     EXPECT_GT(x->range().size(), 19 * day);
     EXPECT_LT(x->range().size(), 22 * day);
     for (const QString& label : ticks(x))
@@ -219,15 +219,15 @@ TEST_F(TrendsViewTest, FlightsOfOneMomentGetARangeAroundItAndTicksWithTheTime)
         EXPECT_TRUE(label.contains("15.05.2026") || label.contains("16.05.2026"))
             << label.toStdString();
     EXPECT_TRUE(labels.join('|').contains(':'));
-    const QCPRange y = View.PlotTrends->yAxis->range();
+    const QCPRange y = C.PlotTrends->yAxis->range();
     EXPECT_TRUE(y.contains(340));
     EXPECT_GT(y.size(), 1);
     EXPECT_LT(y.size(), 100);
     EXPECT_TRUE(View.PointPixel(SourceRow("record")));
 
     // A histogram of that one date.
-    ChooseByKeys(View.ComboBoxTrendKind, "Histogram");
-    ChooseByKeys(View.ComboBoxTrendX, "Date");
+    ChooseByKeys(C.ComboBoxTrendKind, "Histogram");
+    ChooseByKeys(C.ComboBoxTrendX, "Date");
     EXPECT_LT(x->range().size(), 3 * day);
     EXPECT_TRUE(x->range().contains(when));
 }
