@@ -24,7 +24,7 @@ find_program(ZIRKO_RSVG rsvg-convert REQUIRED)
 add_custom_command(OUTPUT ${gen}/zirko-cli.1
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:zirko-cli> --help-man
         > ${gen}/zirko-cli.1
-    DEPENDS zirko-cli
+    DEPENDS zirko-cli zirko-cli-full
     COMMENT "Writing the manual page zirko-cli(1) from the command tables")
 set(zirko_generated ${gen}/zirko-cli.1)
 foreach(page zirko.1 zirko-cli.1 changelog.Debian)
@@ -46,6 +46,7 @@ endforeach()
 add_custom_target(zirko_install_data ALL DEPENDS ${zirko_generated})
 
 install(TARGETS zirko zirko-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS zirko-cli-full RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/zirko)
 install(FILES ${data}/${ZIRKO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${gen}/${ZIRKO_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${data}/zirko-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages

@@ -15,6 +15,9 @@ namespace zirko::cli {
 // Reads `file`; on failure prints the program's message, sets `exitCode` and returns false.
 bool ReadFlight(const std::string& file, double threshold, TDataBlock& flight, int& exitCode);
 
+// A result as JSON: the shortest number, or null when there is none or it is not finite.
+std::string JsonNumber(const std::optional<double>& value);
+
 // The event options given on a command line, over the flight model's profile.
 struct TCliEventOptions {
     TModelProfile Given;

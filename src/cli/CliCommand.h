@@ -72,8 +72,16 @@ struct TCliCommand {
 bool RegisterCommand(const TCliCommand& command);
 const std::vector<TCliCommand>& Commands();
 
+// The registered command of that name, or null.
+const TCliCommand* FindCommand(const std::string& name);
+
 // "info FILE [--marker-threshold T]": the command's line in the usage texts.
 std::string Synopsis(const TCliCommand& command);
+// "usage: zirko-cli SYNOPSIS", broken into lines where it would pass the width.
+std::string UsageLines(const TCliCommand& command);
+// The usage lines of the program, and of a command with the hint to its help.
+std::string ProgramUsage();
+std::string CommandUsage(const TCliCommand& command);
 std::string CommandHelp(const TCliCommand& command);
 std::string ProgramHelp();
 // The manual page zirko-cli(1) in roff, made from the same tables as the help.
@@ -92,6 +100,9 @@ int UsageFail(const TArgParser& args, const std::string& message);
 // such number, empty otherwise; nothing is ever computed from a value out of range.
 std::string ReadWholeNumber(const TArgParser& args, const std::string& name, int64_t least,
                             int64_t most, int64_t& value);
+
+// Writes `message` and `usage` to stderr and returns the usage exit code.
+int UsageError(const std::string& message, const std::string& usage);
 
 // The exit code of a command line that cannot be run as given.
 inline constexpr int kUsageExitCode = 2;
