@@ -116,8 +116,6 @@ std::string CommandUsage(const TCliCommand& command)
     return UsageLines(command) + "(zirko-cli " + command.Name + " --help tells more)\n";
 }
 
-
-
 bool RegisterCommand(const TCliCommand& command)
 {
     Registry().push_back(command);

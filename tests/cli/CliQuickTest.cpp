@@ -109,6 +109,5 @@ TEST(CliQuick, WithoutTheWholeToolTheReadingCommandsStillRun)
     const TRun events = Launch(alone, {"events", kFlight});
     EXPECT_EQ(events.Code, 1);
     EXPECT_EQ(events.Out, "");
-    EXPECT_EQ(events.Err,
-              "zirko-cli: cannot start zirko-cli-full: No such file or directory.\n");
+    EXPECT_EQ(events.Err, "zirko-cli: cannot start zirko-cli-full: No such file or directory.\n");
 }
