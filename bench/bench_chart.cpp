@@ -4,9 +4,12 @@
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/SeriesSummary.h"
 #include "gui/graph/Chart.h"
+#include "gui/graph/FlightPlot.h"
 #include "gui/graph/GraphPage.h"
+#include "gui/graph/MeasureTool.h"
 #include "gui/graph/OffscreenGraph.h"
 #include "platform/files/FlightFile.h"
+#include "support/TestUtil.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -25,21 +28,27 @@ namespace {
 using bench::kSamples;
 using bench::MakeFlight;
 
-// A page of 1200 x 800 with `flights` flights, every channel shown.
+// A Graph page of 1200 x 800 with `flights` flights, every channel shown.
 struct TBenchPage {
-    TOffscreenGraph Graph;
-    TGraphPage* Page = &Graph.Page();
+    TOffscreenGraphHost Host{TOptions(), TOffscreenGraph::DefaultSettings()};
+    std::unique_ptr<TGraphPage> Page = std::make_unique<TGraphPage>(Host);
 
     explicit TBenchPage(int flights)
     {
+        Page->setAttribute(Qt::WA_DontShowOnScreen);
         Page->resize(1200, 800);
+        Page->show();
+        Page->Plot().ChangeGraphSettings();
         for (int r = 0; r < flights; ++r) {
-            const int row = Graph.AddFlight(MakeFlight(r), QString("flight%1").arg(r));
+            const int row =
+                Host.OpenFlight(Page->Plot(), MakeFlight(r), QString("flight%1").arg(r));
             for (int c = 2; c <= 5; ++c)
-                Graph.SetChannelShown(row, c, true);
+                Host.ShowChannel(Page->Plot(), row, c, true);
         }
-        Graph.Draw();
+        Page->Plot().Draw();
     }
+    // The page's series view the host's flights: the page goes first.
+    ~TBenchPage() { Page.reset(); }
 };
 
 std::map<int, std::unique_ptr<TBenchPage>>& Pages()
@@ -63,8 +72,8 @@ void Replot(benchmark::State& state, int flights, double startFraction, double v
 {
     TGraphPage& page = *PageOf(flights).Page;
     // The rates are worked out once, when first shown, and kept: not part of a replot.
-    page.SetClimbShown(climb);
-    TChart& chart = *page.Chart1;
+    page.Plot().SetClimbShown(climb);
+    TChart& chart = page.Plot().Chart();
     const double duration = static_cast<double>(kSamples) * 0.01;
     const double span = duration * viewFraction;
     const double start = duration * startFraction;
@@ -74,7 +83,7 @@ void Replot(benchmark::State& state, int flights, double startFraction, double v
         chart.Replot();
     }
     chart.UndoZoom();
-    page.SetClimbShown(false);
+    page.Plot().SetClimbShown(false);
 }
 
 // The whole flights in view, as after opening them or undoing the zoom.
@@ -96,13 +105,13 @@ void BM_FullReplot10FlightsClimb(benchmark::State& state)
 void BM_FullReplot10FlightsMotorPhases(benchmark::State& state)
 {
     TGraphPage& page = *PageOf(10).Page;
-    page.SetMotorShown(true);
-    page.SetPhasesShown(true);
-    page.Chart1->Replot();
+    page.Plot().SetMotorShown(true);
+    page.Plot().SetPhasesShown(true);
+    page.Plot().Chart().Replot();
     Replot(state, 10, 0, 1);
-    state.counters["bands"] = static_cast<double>(page.EventBands.size());
-    page.SetMotorShown(false);
-    page.SetPhasesShown(false);
+    state.counters["bands"] = static_cast<double>(page.Plot().EventBands().size());
+    page.Plot().SetMotorShown(false);
+    page.Plot().SetPhasesShown(false);
 }
 // From 40 % of the flights on, so the flights end 60 % into the plot.
 void BM_PartReplot10Flights(benchmark::State& state)
@@ -133,7 +142,7 @@ void BM_ReduceOneSeries(benchmark::State& state)
 void BM_WheelZoomStep10Flights(benchmark::State& state)
 {
     TGraphPage& page = *PageOf(10).Page;
-    TChart& chart = *page.Chart1;
+    TChart& chart = page.Plot().Chart();
     const QPoint centre = chart.mapToGlobal(chart.PlotRect().center());
     page.HandleWheel(centre, 120);
     chart.Replot();
@@ -157,14 +166,14 @@ void BM_WheelZoomStep10Flights(benchmark::State& state)
 void BM_ScrollBarStep10Flights(benchmark::State& state)
 {
     TGraphPage& page = *PageOf(10).Page;
-    page.Chart1->SetMinMax(TAxisId::Bottom, 1000, 3000);
+    page.Plot().Chart().SetMinMax(TAxisId::Bottom, 1000, 3000);
     page.UpdateScrollBars();
     int k = 0;
     for (auto _ : state) {
-        page.ScrollBar1->setValue(20 + (k++ % 60));
-        page.Chart1->Replot();
+        test::Named<QScrollBar>(page, "ScrollBar1")->setValue(20 + (k++ % 60));
+        page.Plot().Chart().Replot();
     }
-    page.Chart1->UndoZoom();
+    page.Plot().Chart().UndoZoom();
 }
 
 // One mouse move over the chart with 10 flights open, handled as the page handles it (readout,
@@ -173,8 +182,8 @@ void BM_ScrollBarStep10Flights(benchmark::State& state)
 void MoveOverChart(benchmark::State& state, bool measuring)
 {
     TGraphPage& page = *PageOf(10).Page;
-    QWidget* plot = page.Chart1->PlotArea();
-    const QRect r = page.Chart1->PlotRect();
+    QWidget* plot = page.Plot().Chart().PlotArea();
+    const QRect r = page.Plot().Chart().PlotRect();
     const Qt::MouseButtons held = measuring ? Qt::LeftButton : Qt::NoButton;
     auto move = [&](const QPoint& p) {
         QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(plot->mapToGlobal(p)), Qt::NoButton,
@@ -185,10 +194,10 @@ void MoveOverChart(benchmark::State& state, bool measuring)
     // On screen, so that every move also composes the layers on the widget.
     page.show();
     QApplication::processEvents();
-    page.TBGrafRead->setChecked(measuring);
-    page.TBCrossHair->setChecked(!measuring);
+    test::Named<QToolButton>(page, "TBGrafRead")->setChecked(measuring);
+    test::Named<QToolButton>(page, "TBCrossHair")->setChecked(!measuring);
     // The values at the pointer with every channel, the climb rate's too.
-    page.SetClimbShown(!measuring);
+    page.Plot().SetClimbShown(!measuring);
     const QPoint start = r.topLeft() + QPoint(r.width() / 5, r.height() / 5);
     if (measuring) {
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(start),
@@ -200,7 +209,7 @@ void MoveOverChart(benchmark::State& state, bool measuring)
     // the crosshair it also shows the values at the pointer.
     move(start + QPoint(5, 5));
     QApplication::processEvents();
-    if (!measuring && page.PointerLines.size() != 10)
+    if (!measuring && page.Measure().PointerBox().Lines.size() != 10)
         state.SkipWithError("the values at the pointer are not shown for every flight");
     int k = 0;
     for (auto _ : state) {
@@ -213,9 +222,9 @@ void MoveOverChart(benchmark::State& state, bool measuring)
                             Qt::NoModifier);
         QApplication::sendEvent(plot, &release);
     }
-    page.TBGrafRead->setChecked(false);
-    page.TBCrossHair->setChecked(false);
-    page.SetClimbShown(false);
+    test::Named<QToolButton>(page, "TBGrafRead")->setChecked(false);
+    test::Named<QToolButton>(page, "TBCrossHair")->setChecked(false);
+    page.Plot().SetClimbShown(false);
     QApplication::processEvents();
     page.hide();
 }
@@ -234,17 +243,17 @@ void BM_CrosshairMove10Flights(benchmark::State& state)
 void BM_PointerLines10Flights(benchmark::State& state)
 {
     TGraphPage& page = *PageOf(10).Page;
-    page.SetClimbShown(true);
-    const QRect r = page.Chart1->PlotRect();
+    page.Plot().SetClimbShown(true);
+    const QRect r = page.Plot().Chart().PlotRect();
     size_t lines = 0;
     int k = 0;
     for (auto _ : state) {
-        const auto found = page.PointerLinesAt(r.left() + k++ % r.width());
+        const auto found = page.Measure().PointerBox().LinesAt(r.left() + k++ % r.width());
         lines = found.size();
         benchmark::DoNotOptimize(found.data());
     }
     state.counters["lines"] = static_cast<double>(lines);
-    page.SetClimbShown(false);
+    page.Plot().SetClimbShown(false);
 }
 
 // Opening a flight file of kSamples samples until it is drawn: reading, the flight's series and
@@ -266,7 +275,7 @@ void BM_OpenFlightUntilDrawn(benchmark::State& state)
         state.ResumeTiming();
         if (!graph->OpenFile(file).isEmpty())
             state.SkipWithError("the flight could not be read");
-        graph->Page().Chart1->Replot();
+        graph->Plot().Chart().Replot();
         state.PauseTiming();
         graph.reset();
         state.ResumeTiming();

@@ -8,7 +8,7 @@
 #include "BenchFlights.h"
 #include "core/flightdata/DataBlock.h"
 #include "gui/graph/Chart.h"
-#include "gui/graph/GraphPage.h"
+#include "gui/graph/FlightPlot.h"
 #include "gui/graph/OffscreenGraph.h"
 #include "platform/files/FlightFile.h"
 
@@ -126,7 +126,7 @@ int DrawOnGraphPage(int argc, char** argv, const std::vector<std::string>& files
             return 1;
         }
     }
-    graph.Page().Chart1->Replot();
+    graph.Plot().Chart().Replot();
     const double seconds = SecondsSince(start);
     std::printf("%.6f %ld %ld\n", seconds, StatusKb("VmHWM"), baseKb);
     return 0;

@@ -2,8 +2,8 @@
 // picture file.
 #include "cli/CliCommand.h"
 
+#include "gui/graph/FlightPlot.h"
 #include "gui/graph/GraphExport.h"
-#include "gui/graph/GraphPage.h"
 #include "gui/graph/OffscreenGraph.h"
 #include "platform/files/FlightFile.h"
 
@@ -87,7 +87,7 @@ int RunRender(const TArgParser& p)
             std::cerr << failure[i].toStdString() << std::endl;
         return Fail(failure.back().toStdString());
     }
-    graph.Page().SetClimbShown(p.Flag("--climb"));
+    graph.Plot().SetClimbShown(p.Flag("--climb"));
     if (!graph.SetChartSize(size))
         return Fail("The chart cannot be drawn at " + std::to_string(size.width()) + "x" +
                     std::to_string(size.height()) + " pixels.");

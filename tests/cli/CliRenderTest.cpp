@@ -1,6 +1,7 @@
 // zirko-cli render: flights drawn as the Graph page draws them, in every picture format, and the
 // failures that must leave the output alone.
 #include "gui/graph/Chart.h"
+#include "gui/graph/FlightPlot.h"
 #include "gui/graph/GraphExport.h"
 #include "gui/graph/GraphPage.h"
 #include "gui/graph/OffscreenGraph.h"
@@ -8,6 +9,7 @@
 #include "support/MetafileReader.h"
 #include "support/TestUtil.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
@@ -15,6 +17,8 @@
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -203,10 +207,10 @@ TEST(CliRender, ClimbDrawsTheClimbCurvesOnTheirOwnAxis)
     TOffscreenGraph graph;
     ASSERT_TRUE(graph.OpenFile(a).isEmpty());
     ASSERT_TRUE(graph.OpenFile(b).isEmpty());
-    graph.Page().SetClimbShown(true);
+    graph.Plot().SetClimbShown(true);
     ASSERT_TRUE(graph.SetChartSize(size));
     graph.Draw();
-    const TChart& chart = *test::Named<TChart>(graph.Page(), "Chart1");
+    const TChart& chart = graph.Plot().Chart();
     EXPECT_TRUE(chart.AxisVisible(TAxisId::Climb));
     EXPECT_EQ(chart.Minimum(TAxisId::Climb), -chart.Maximum(TAxisId::Climb));
     EXPECT_EQ(RenderGraphImage(graph.Source()).convertToFormat(QImage::Format_RGB32),
@@ -321,7 +325,7 @@ TEST(CliRender, NeverWritesOntoAFlightFile)
     EXPECT_TRUE(ReadBytes(other).startsWith("\x89PNG"));
 }
 
-// The page behind the command opens flights as the main window does and sizes the chart exactly.
+// The scene behind the command opens flights as the main window does and sizes the chart exactly.
 TEST(OffscreenGraph, OpensFlightsAsTheMainWindowDoes)
 {
     QTemporaryDir dir;
@@ -332,14 +336,14 @@ TEST(OffscreenGraph, OpensFlightsAsTheMainWindowDoes)
     EXPECT_EQ(failure, QStringList{"Error in reading file."});
     ASSERT_EQ(graph.Host().FlightCount(), 2);
     EXPECT_EQ(graph.Host().FlightName(1), "two");
-    TGraphPage& page = graph.Page();
+    const TFlightPlot& plot = graph.Plot();
     for (int row = 0; row < 2; ++row) {
         EXPECT_EQ(graph.Host().ChannelState(1, row), TChannelState::On);
-        EXPECT_TRUE(page.SeriesOf(row, kSlotAltitude)->Active());
+        EXPECT_TRUE(plot.SeriesOf(row, kSlotAltitude)->Active());
         for (int slot : {kSlotServo, kSlotVoltage, kSlotMarker, kSlotAnnotation})
-            EXPECT_FALSE(page.SeriesOf(row, slot)->Active()) << row << " " << slot;
+            EXPECT_FALSE(plot.SeriesOf(row, slot)->Active()) << row << " " << slot;
     }
-    EXPECT_FALSE(test::Named<TChart>(page, "Chart1")->LegendVisible());
+    EXPECT_FALSE(plot.Chart().LegendVisible());
 
     for (const QSize size : {QSize(1200, 800), QSize(320, 320), QSize(2500, 1400)}) {
         ASSERT_TRUE(graph.SetChartSize(size)) << size.width() << "x" << size.height();
@@ -348,4 +352,60 @@ TEST(OffscreenGraph, OpensFlightsAsTheMainWindowDoes)
         EXPECT_EQ(graph.Source().Size, size);
     }
     EXPECT_FALSE(graph.SetChartSize(QSize(0, 0)));
+}
+
+// The Graph page shows, pixel for pixel, the picture zirko-cli render draws of the same flights
+// at the page's chart size, also once the page's Climb button has switched the climb curves on.
+TEST(CliRender, DrawsWhatTheGraphPageShows)
+{
+    QTemporaryDir dir;
+    const QStringList files{WriteFlight(dir, "first.zdf", 0), WriteFlight(dir, "second.zdf", 2)};
+    TOffscreenGraphHost host(TOptions(), TOffscreenGraph::DefaultSettings());
+    TGraphPage page(host);
+    // As the main window leaves the page after reading its settings.
+    page.Plot().SetLegendShown(host.Options.TBShowLegend);
+    page.Plot().ChangeGraphSettings();
+    page.resize(1000, 720);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    for (const QString& file : files) {
+        TOffscreenGraph::TFileRead read =
+            TOffscreenGraph::ReadFile(file, host.Options.MarkerThreshold);
+        ASSERT_TRUE(read.Flight) << read.Failure.join(' ').toStdString();
+        host.OpenFlight(page.Plot(), std::move(read.Flight), read.Name);
+    }
+    TChart& chart = *Named<TChart>(page, "Chart1");
+    // What the page's Copy and Save take.
+    auto pagePicture = [&chart] {
+        for (int k = 0; k < 3; ++k)
+            QApplication::processEvents();
+        TChartSource source;
+        source.Size = chart.size();
+        source.Render = [&chart](QPainter& painter, const QRect& target) {
+            chart.RenderTo(painter, target);
+        };
+        return RenderGraphImage(source).convertToFormat(QImage::Format_RGB32);
+    };
+    for (const bool climb : {false, true}) {
+        if (climb)
+            QTest::mouseClick(Named<QToolButton>(page, "TBClimb"), Qt::LeftButton);
+        const QImage shown = pagePicture();
+        ASSERT_GE(shown.width(), 320);
+        ASSERT_GE(shown.height(), 320);
+        const QString out = dir.filePath(climb ? "climb.png" : "plain.png");
+        QStringList args{"render",
+                         files[0],
+                         files[1],
+                         "-o",
+                         out,
+                         "--size",
+                         QString("%1x%2").arg(shown.width()).arg(shown.height())};
+        if (climb)
+            args << "--climb";
+        const TRun run = RunCli(args);
+        ASSERT_EQ(0, run.Code) << run.LastErrorLine.toStdString();
+        const QImage rendered = QImage(out, "PNG").convertToFormat(QImage::Format_RGB32);
+        ExpectBothFlightsDrawn(rendered, shown.size());
+        EXPECT_TRUE(rendered == shown) << (climb ? "with" : "without") << " climb curves";
+    }
 }

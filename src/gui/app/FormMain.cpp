@@ -311,9 +311,9 @@ void TFormMain::FormShowFirst()
     QApplication::processEvents();
     DataFolder->SetNotifyEnabled(true);
     ApplyChartSettings();
-    GraphPage->SetClimbShown(Options.ShowClimb);
-    GraphPage->SetMotorShown(Options.ShowMotor);
-    GraphPage->SetPhasesShown(Options.ShowPhases);
+    GraphPage->Plot().SetClimbShown(Options.ShowClimb);
+    GraphPage->Plot().SetMotorShown(Options.ShowMotor);
+    GraphPage->Plot().SetPhasesShown(Options.ShowPhases);
 }
 
 void TFormMain::ReadSettings()
@@ -365,7 +365,7 @@ void TFormMain::WriteSettings()
     Options.SaveWindowsPos = WinStates().SaveWindowsPosEnabled();
     Options.AutoGridSize = NameColMinWidth;
     Options.ShowTable = GraphPage->TableShown();
-    Options.TBShowLegend = GraphPage->LegendShown();
+    Options.TBShowLegend = GraphPage->Plot().LegendShown();
     ChangeSettingsFile([this](TIniFile& ini) {
         WriteOptions(ini, Options);
         if (GraphSettings.SettingsChanged)
@@ -376,9 +376,9 @@ void TFormMain::WriteSettings()
 
 void TFormMain::WriteAnalysisSettings()
 {
-    Options.ShowClimb = GraphPage->ClimbShown();
-    Options.ShowMotor = GraphPage->MotorShown();
-    Options.ShowPhases = GraphPage->PhasesShown();
+    Options.ShowClimb = GraphPage->Plot().ClimbShown();
+    Options.ShowMotor = GraphPage->Plot().MotorShown();
+    Options.ShowPhases = GraphPage->Plot().PhasesShown();
     ChangeSettingsFile([this](TIniFile& ini) { WriteAnalysisOptions(ini, Options); });
 }
 

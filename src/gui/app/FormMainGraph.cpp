@@ -68,9 +68,9 @@ void TFormMain::CreateGraphPage()
     FormGraphSetup = new TFormGraphSetup(this);
     auto chartSource = [this] {
         TChartSource source;
-        source.Size = GraphPage->Chart1->size();
+        source.Size = GraphPage->Plot().Chart().size();
         source.Render = [this](QPainter& painter, const QRect& target) {
-            GraphPage->Chart1->RenderTo(painter, target);
+            GraphPage->Plot().Chart().RenderTo(painter, target);
         };
         return source;
     };
@@ -79,7 +79,7 @@ void TFormMain::CreateGraphPage()
     connect(GraphPage, &TGraphPage::SaveGraphRequested, this,
             [this, chartSource] { ExecuteSaveGraph(this, chartSource(), DataFolder->DataDir()); });
     connect(GraphPage, &TGraphPage::PrintGraphRequested, this, [this, chartSource] {
-        if (!GraphPage->Chart1->isVisible())
+        if (!GraphPage->Plot().Chart().isVisible())
             return;
         if (!GraphPrinter) {
             GraphPrinter = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
@@ -126,7 +126,7 @@ void TFormMain::ChartPopup(const QPoint& chartPos, const QPoint& globalPos)
         pmnuAnnotModify->addAction(name, this, [this, row] { FormAnnot->ShowAnnotationList(row); });
     }
     const char sep = DecimalSeparator();
-    const TChart* chart = GraphPage->Chart1;
+    const TChart* chart = &GraphPage->Plot().Chart();
     FormAnnotEdit->Fill(QString::fromStdString(FormatDisplay(
                             chart->ValueAtPixel(TAxisId::Bottom, chartPos.x()), 1, sep)),
                         QString::fromStdString(FormatDisplay(
@@ -204,7 +204,7 @@ void TFormMain::ExecuteGraphSetupDialog()
     if (!ExecuteGraphSetup(*FormGraphSetup, GraphSettings))
         return;
     try {
-        GraphPage->ChangeGraphSettings();
+        GraphPage->Plot().ChangeGraphSettings();
         GraphPage->UpdateScrollBars();
     } catch (const std::exception& e) {
         ShowError(QString("Error in Graph Setup!\n") + e.what());
@@ -214,9 +214,9 @@ void TFormMain::ExecuteGraphSetupDialog()
 void TFormMain::ApplyChartSettings()
 {
     GraphPage->SetTableShown(Options.ShowTable);
-    GraphPage->SetLegendShown(Options.TBShowLegend);
+    GraphPage->Plot().SetLegendShown(Options.TBShowLegend);
     try {
-        GraphPage->ChangeGraphSettings();
+        GraphPage->Plot().ChangeGraphSettings();
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()));
     }

@@ -19,11 +19,11 @@ void TFlightsGraphHost::Observe(TGraphPage& page)
 {
     Page = &page;
     connect(&Flights, &TOpenFlights::FlightOpened, &page, [this](int row) {
-        Page->BuildFlightSeries(row);
+        Page->Plot().BuildFlightSeries(row);
         // Past the table's colours the chart chose one of its own: the grid shows that one.
         const TFlightSlots* flightSlots = Flights.SeriesInfo(row);
         if (flightSlots && (*flightSlots)[kSlotAltitude].ColorIndex >= kGraphColorCount)
-            if (const TChartSeries* altitude = Page->SeriesOf(row, kSlotAltitude)) {
+            if (const TChartSeries* altitude = Page->Plot().SeriesOf(row, kSlotAltitude)) {
                 const QColor c = altitude->Color();
                 Flights.SetColor(row, static_cast<uint32_t>(c.red()) |
                                           (static_cast<uint32_t>(c.green()) << 8) |
@@ -31,23 +31,24 @@ void TFlightsGraphHost::Observe(TGraphPage& page)
             }
     });
     connect(&Flights, &TOpenFlights::ChannelChanged, &page, [this](int row, int col) {
-        Page->ShowChannel(row, col, Flights.Channel(col, row) == TChannelState::On);
+        Page->Plot().ShowChannel(row, col, Flights.Channel(col, row) == TChannelState::On);
     });
     connect(&Flights, &TOpenFlights::CurrentChanged, &page, [this](int row) {
         if (row < 0)
             return;
         Page->Offsets().LoadShiftControls(row);
-        Page->MoveFlightSeriesToFront(row);
+        Page->Plot().MoveFlightSeriesToFront(row);
     });
     connect(&Flights, &TOpenFlights::FlightClosing, &page,
-            [this](int row) { Page->RemoveFlightSeries(row); });
+            [this](int row) { Page->Plot().RemoveFlightSeries(row); });
     connect(&Flights, &TOpenFlights::FlightRenamed, &page,
-            [this](int row) { Page->RetitleFlightSeries(row); });
+            [this](int row) { Page->Plot().RetitleFlightSeries(row); });
     connect(&Flights, &TOpenFlights::AnnotationsChanged, &page,
-            [this](int row) { Page->ShowAnnotations(row); });
+            [this](int row) { Page->Plot().ShowAnnotations(row); });
     // A saved flight's events are taken anew, as are all of them when the options change.
-    connect(&Flights, &TOpenFlights::EventsChanged, &page, [this] { Page->Chart1->Replot(); });
-    connect(&Flights, &TOpenFlights::FlightSaved, &page, [this] { Page->Chart1->Replot(); });
+    connect(&Flights, &TOpenFlights::EventsChanged, &page,
+            [this] { Page->Plot().Chart().Replot(); });
+    connect(&Flights, &TOpenFlights::FlightSaved, &page, [this] { Page->Plot().Chart().Replot(); });
 }
 
 int TFlightsGraphHost::FlightCount() const

@@ -5,6 +5,7 @@
 #include "core/graph/GraphColors.h"
 #include "core/graph/Readings.h"
 #include "core/shell/Assertion.h"
+#include "gui/graph/Chart.h"
 #include "gui/graph/GraphHost.h"
 #include "gui/graph/GraphIcons.h"
 #include "gui/graph/MeasureTool.h"
@@ -35,15 +36,6 @@
 namespace zirko {
 
 namespace {
-
-const std::array<const char*, kSlotCount> kTitleSuffix{" (Alt)",  " (RX)",    " (PowS)",
-                                                       " (Mark)", " (Annot)", " (Climb)"};
-
-QColor ColorOfIndex(uint8_t index)
-{
-    const uint32_t rgb = GraphColors[index];
-    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
 
 QToolButton* MakeButton(QToolBar* bar, const QString& name, const QString& text,
                         const QString& hint, bool checkable, const QString& icon)
@@ -113,73 +105,42 @@ TGraphPage::TGraphPage(TGraphHost& host, QWidget* parent) : QWidget(parent), Hos
 
     MeasureTool = new TMeasureTool(
         *Chart1, Host, *StringGridOdecet,
-        [this](int row, int slot) -> const TChartSeries* { return SeriesOf(row, slot); }, this);
+        [this](int row, int slot) -> const TChartSeries* { return Scene->SeriesOf(row, slot); },
+        this);
     connect(MeasureTool, &TMeasureTool::PopupRequested, this, &TGraphPage::PopupRequested);
     connect(MeasureTool, &TMeasureTool::MeasureStarted, this,
             [this] { RangeGrid->SetLines({}, Host.DecimalSeparator()); });
     connect(MeasureTool, &TMeasureTool::Measured, this,
             [this](const TReadingValues& from, const TReadingValues& to) {
                 RangeGrid->SetLines(RangeLines(Host, from.Time, to.Time,
-                                               [this](int row) { return FlightShown(row); }),
+                                               [this](int row) { return Scene->FlightShown(row); }),
                                     Host.DecimalSeparator());
                 RangeGrid->show();
             });
 
-    Chart1->SetAxisTitle(TAxisId::Left, "Altitude (m)");
-    Chart1->SetLabelDecimals(TAxisId::Left, 1);
-    Chart1->SetAxisTitle(TAxisId::Bottom, "Time (sec)");
-    Chart1->SetLabelDecimals(TAxisId::Bottom, 2);
-    Chart1->SetAxisTitle(TAxisId::Right, "Servo (%)");
-    Chart1->SetLabelDecimals(TAxisId::Right, 1);
-    Chart1->SetGridVisible(TAxisId::Right, false);
-    Chart1->SetAxisTitle(TAxisId::Voltage, "Voltage (V)");
-    Chart1->SetLabelDecimals(TAxisId::Voltage, 2);
-    Chart1->SetLabelStep(TAxisId::Voltage, 0.05);
-    Chart1->SetGridVisible(TAxisId::Voltage, false);
-    Chart1->SetAxisTitle(TAxisId::Climb, "Climb (m/s)");
-    Chart1->SetLabelDecimals(TAxisId::Climb, 1);
-    Chart1->SetGridVisible(TAxisId::Climb, false);
-    Chart1->SetSymmetric(TAxisId::Climb, true);
-    Chart1->SetNumberFormat(Host.DecimalSeparator(), Host.GroupSeparator());
     StringGridOdecet->DecimalSeparator = Host.DecimalSeparator();
-    Chart1->SetLabelHook(
-        [this](TAxisId axis, const QString& label) { return TimeLabel(axis, label); });
-    Chart1->SetBeforeDraw([this](QPainter& painter) { DrawEventBands(painter); });
-    Chart1->SetAfterDraw([this](QPainter& painter) {
-        DrawZeroLines(painter);
-        DrawStartHeights(painter);
-    });
+    ConnectChart();
+    FollowSwitches();
+    UpdateScrollBars();
+}
 
+void TGraphPage::ConnectChart()
+{
+    connect(Scene.get(), &TFlightPlot::AxesChanged, this, [this] { PlaceReadout(); });
+    connect(Scene.get(), &TFlightPlot::OptionsChanged, this, [this] { FollowSwitches(); });
     connect(Chart1, &TChart::Zoomed, this, [this](const QRect& rect) { ChartZoom(rect); });
     connect(Chart1, &TChart::UndoZoomed, this, [this] { ChartUndoZoom(); });
     connect(Chart1, &TChart::Scrolled, this, [this] { ChartScroll(); });
-    connect(Chart1, &TChart::AfterDrawn, this, [this] {
-        SetTimeAxisEnd();
-        MeasureTool->ChartDrawn();
-    });
+    connect(Chart1, &TChart::AfterDrawn, MeasureTool, &TMeasureTool::ChartDrawn);
     Chart1->SetOverlayPaint([this](QPainter& painter) { MeasureTool->PaintOverlay(painter); });
-    connect(this, &TGraphPage::CrosshairCleared, MeasureTool, &TMeasureTool::ClearCrosshair);
-    connect(Chart1, &TChart::MouseDown, this, [this](QMouseEvent* e) {
-        MeasureTool->MouseDown(e);
-        emit ChartMouseDown(e);
-    });
-    connect(Chart1, &TChart::MouseMove, this, [this](QMouseEvent* e) {
-        ChartMouseMoved(e);
-        emit ChartMouseMove(e);
-    });
-    connect(Chart1, &TChart::MouseUp, this, [this](QMouseEvent* e) {
-        MeasureTool->MouseUp(e);
-        emit ChartMouseUp(e);
-    });
+    connect(Chart1, &TChart::MouseDown, MeasureTool, &TMeasureTool::MouseDown);
+    connect(Chart1, &TChart::MouseMove, this, [this](QMouseEvent* e) { ChartMouseMoved(e); });
+    connect(Chart1, &TChart::MouseUp, MeasureTool, &TMeasureTool::MouseUp);
     Chart1->PlotArea()->installEventFilter(this);
-    UpdateScrollBars();
 }
 
 TGraphPage::~TGraphPage()
 {
-    Chart1->SetLabelHook(nullptr);
-    Chart1->SetBeforeDraw(nullptr);
-    Chart1->SetAfterDraw(nullptr);
     Chart1->SetOverlayPaint(nullptr);
     // An offset field left while the page goes away finishes its edit: the page is gone then.
     disconnect(PanelOffsets, nullptr, this, nullptr);
@@ -191,18 +152,21 @@ void TGraphPage::CreateToolBar()
     ToolBarGraf->setObjectName("ToolBarGraf");
     ToolBarGraf->setIconSize(QSize(20, 20));
     QToolBar* t = ToolBarGraf;
-    TBCopyGraph = MakeButton(t, "TBCopyGraph", "Copy", "Copy graph to clipboard", false, "copy");
-    TBSaveGraph = MakeButton(t, "TBSaveGraph", "Save", "Save as BMP", false, "save");
-    TBPrintGraph = MakeButton(t, "TBPrintGraph", "Print", "Print", false, "print");
-    TBGraphSetup = MakeButton(t, "TBGraphSetup", "Setup", "Graph setup", false, "setup");
+    QToolButton* TBCopyGraph =
+        MakeButton(t, "TBCopyGraph", "Copy", "Copy graph to clipboard", false, "copy");
+    QToolButton* TBSaveGraph = MakeButton(t, "TBSaveGraph", "Save", "Save as BMP", false, "save");
+    QToolButton* TBPrintGraph = MakeButton(t, "TBPrintGraph", "Print", "Print", false, "print");
+    QToolButton* TBGraphSetup =
+        MakeButton(t, "TBGraphSetup", "Setup", "Graph setup", false, "setup");
     t->addSeparator();
     // The hints of the two zoom buttons are crossed over, as the buttons have always been.
-    TBZoomIn = MakeButton(t, "TBZoomIn", "-", "Zoom out", false, "zoomout");
-    TBUndoZoom = MakeButton(t, "TBUndoZoom", "1:1", "Original size", false, "undozoom");
-    TBZoomOut = MakeButton(t, "TBZoomOut", "+", "Zoom in", false, "zoomin");
+    QToolButton* TBZoomIn = MakeButton(t, "TBZoomIn", "-", "Zoom out", false, "zoomout");
+    QToolButton* TBUndoZoom =
+        MakeButton(t, "TBUndoZoom", "1:1", "Original size", false, "undozoom");
+    QToolButton* TBZoomOut = MakeButton(t, "TBZoomOut", "+", "Zoom in", false, "zoomin");
     t->addSeparator();
     TBGrafRead = MakeButton(t, "TBGrafRead", "Measure", "Measurement Mode", true, "measure");
-    TBAnnotDialog =
+    QToolButton* TBAnnotDialog =
         MakeButton(t, "TBAnnotDialog", "Annot", "Shows an Annotation dialog", false, "annot");
     TBCrossHair = MakeButton(t, "TBCrossHair", "Cross", "CrossHair Cursor", true, "cross");
     TBRxZero = MakeButton(t, "TBRxZero", "Rx 0", "Show/hide Rx zero line", true, "rxzero");
@@ -230,27 +194,34 @@ void TGraphPage::CreateToolBar()
     connect(TBGrafRead, &QToolButton::toggled, this, [this](bool on) {
         MeasureTool->SetMeasuring(on);
         Chart1->setCursor(on ? Qt::CrossCursor : Qt::ArrowCursor);
-        emit MeasurementModeChanged(on);
     });
     connect(TBCrossHair, &QToolButton::toggled, this,
             [this](bool on) { MeasureTool->SetCrosshairOn(on); });
-    connect(TBRxZero, &QToolButton::clicked, this, [this] { Chart1->Replot(); });
-    connect(TBClimb, &QToolButton::toggled, this, [this] {
-        for (int row = 0; row < Host.FlightCount(); ++row)
-            UpdateClimbSeries(row);
-        UpdateClimbAxis();
+    // The switches are the scene's; each button sets its own, and follows it (FollowSwitches).
+    connect(TBRxZero, &QToolButton::toggled, this,
+            [this](bool on) { Scene->SetServoZeroShown(on); });
+    connect(TBClimb, &QToolButton::toggled, this, [this](bool on) {
+        Scene->SetClimbShown(on);
         UpdateScrollBars();
     });
-    for (QToolButton* events : {TBMotor, TBPhases})
-        connect(events, &QToolButton::toggled, this, [this] { Chart1->Replot(); });
-    connect(TBShowTable, &QToolButton::toggled, this, [this](bool on) {
-        PanelGraf->setFixedHeight(on ? kPanelGrafHeight : 0);
-        emit TableShownChanged(on);
-    });
-    connect(TBShowLegend, &QToolButton::toggled, this, [this](bool on) {
-        Chart1->SetLegendVisible(on);
-        emit LegendShownChanged(on);
-    });
+    connect(TBMotor, &QToolButton::toggled, this, [this](bool on) { Scene->SetMotorShown(on); });
+    connect(TBPhases, &QToolButton::toggled, this, [this](bool on) { Scene->SetPhasesShown(on); });
+    connect(TBShowTable, &QToolButton::toggled, this,
+            [this](bool on) { PanelGraf->setFixedHeight(on ? kPanelGrafHeight : 0); });
+    connect(TBShowLegend, &QToolButton::toggled, this,
+            [this](bool on) { Scene->SetLegendShown(on); });
+}
+
+void TGraphPage::FollowSwitches()
+{
+    // Setting a button to what the scene already has changes nothing there; only the button's own
+    // work (the scroll bars after the climb axis) is done.
+    TBRxZero->setChecked(Scene->ServoZeroShown());
+    TBClimb->setChecked(Scene->ClimbShown());
+    TBMotor->setChecked(Scene->MotorShown());
+    TBPhases->setChecked(Scene->PhasesShown());
+    TBShowLegend->setChecked(Scene->LegendShown());
+    CheckBox_min_sec->setChecked(Scene->MinSecLabels());
 }
 
 void TGraphPage::LayoutChartArea()
@@ -259,8 +230,8 @@ void TGraphPage::LayoutChartArea()
     auto* grid = new QGridLayout(ChartArea);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(1);
-    Chart1 = new TChart(ChartArea);
-    Chart1->setObjectName("Chart1");
+    Scene = std::make_unique<TFlightPlot>(Host, ChartArea);
+    Chart1 = &Scene->Chart();
     ScrollBar1 = new QScrollBar(Qt::Horizontal, ChartArea);
     ScrollBar1->setObjectName("ScrollBar1");
     ScrollBar2 = new QScrollBar(Qt::Vertical, ChartArea);
@@ -272,7 +243,7 @@ void TGraphPage::LayoutChartArea()
     PanelOffsets = new TOffsetPanel(Host, *Chart1, this);
     PanelOffsets->ServoCentered = [this] { return CheckBox_RxCenter->isChecked(); };
     connect(PanelOffsets, &TOffsetPanel::OffsetsChanged, this, [this](int row) {
-        ShowOffsets(row);
+        Scene->ShowOffsets(row);
         Chart1->RecalculateAll();
         UpdateScrollBars();
     });
@@ -301,289 +272,9 @@ void TGraphPage::LayoutChartArea()
 
     connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int v) { ScrollBar1Change(v); });
     connect(ScrollBar2, &QScrollBar::valueChanged, this, [this](int v) { ScrollBar2Change(v); });
-    connect(CheckBox_min_sec, &QCheckBox::clicked, this, [this] { MinSecClick(); });
+    connect(CheckBox_min_sec, &QCheckBox::toggled, this,
+            [this](bool on) { Scene->SetMinSecLabels(on); });
     connect(CheckBox_RxCenter, &QCheckBox::clicked, this, [this] { CenterServoAxis(); });
-}
-
-// --------------------------------------------------------------------------------------------
-// The flights' series
-
-const TFlightSlots* TGraphPage::SlotsOf(int row) const
-{
-    return Host.SeriesInfo(row);
-}
-
-void TGraphPage::ShowOffsets(int row)
-{
-    const TFlightSlots* flightSlots = SlotsOf(row);
-    if (!flightSlots)
-        return;
-    for (int k = 0; k < kSlotCount; ++k) {
-        TChartSeries* series = SeriesOf(row, k);
-        if (!series)
-            continue;
-        TSeriesTransform t = series->Transform();
-        const TShownOffset offset = ShownOffset((*flightSlots)[static_cast<size_t>(k)]);
-        t.Dx = offset.Dx;
-        t.Dy = offset.Dy;
-        series->SetTransform(t);
-    }
-}
-
-void TGraphPage::ShowAnnotations(int row)
-{
-    TChartSeries* s = SeriesOf(row, kSlotAnnotation);
-    const TDataBlock* f = Host.Flight(row);
-    if (!s || !f)
-        return;
-    // The annotations are few: points of the series' own, holding the record's values, shown
-    // through the offsets.
-    const TSeriesTransform shown = s->Transform();
-    s->Clear();
-    s->SetTransform({});
-    for (const TAnotace& a : f->Annotations)
-        s->AddXY(a.Time, a.Value, a.Text);
-    s->SetTransform(shown);
-    Chart1->Replot();
-}
-
-TChannelStates TGraphPage::BuildFlightSeries(int row)
-{
-    const TDataBlock* f = Host.Flight(row);
-    const TFlightSlots* flightSlots = SlotsOf(row);
-    if (!f || !flightSlots || row < 0 || row > static_cast<int>(FlightSeries.size()))
-        return {TChannelState::Unavailable, TChannelState::Unavailable, TChannelState::Unavailable,
-                TChannelState::Unavailable, TChannelState::Off};
-    if (row == static_cast<int>(FlightSeries.size()))
-        FlightSeries.emplace_back();
-    std::array<TChartSeries*, kSlotCount>& handles = FlightSeries[static_cast<size_t>(row)];
-    const TChannelStates states = InitialChannelStates(*f);
-    const TGraphSettings& gs = Host.GraphSettings();
-    // The host chose the flight's colour; past the table's end the chart picks a free one.
-    const uint8_t colorIndex = (*flightSlots)[kSlotAltitude].ColorIndex;
-    const QString name = Host.FlightName(row);
-    const size_t nAlt = std::min(f->Time.size(), f->Altitude.size());
-    // One look at the times serves the three lines that share them.
-    const bool timeAscending = std::is_sorted(f->Time.begin(), f->Time.end());
-    // The series view the record's arrays: nothing of the flight is copied here.
-    for (int k = 0; k < kSlotCount; ++k) {
-        TChartSeries*& handle = handles[static_cast<size_t>(k)];
-        if (handle)
-            Chart1->RemoveSeries(handle);
-        const bool line = k <= kSlotVoltage || k == kSlotClimb;
-        TChartSeries* s = Chart1->AddSeries(line ? TSeriesKind::Line : TSeriesKind::Point);
-        handle = s;
-        s->SetActive(false);
-        s->SetTitle(name + kTitleSuffix[static_cast<size_t>(k)]);
-        s->SetColor(colorIndex < kGraphColorCount ? ColorOfIndex(colorIndex)
-                                                  : Chart1->FreeColor(s));
-        switch (k) {
-        case kSlotAltitude:
-            s->SetVerticalAxis(TAxisId::Left);
-            s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
-            s->SetView(f->Time, f->Altitude, nAlt, timeAscending);
-            break;
-        case kSlotServo: {
-            s->SetVerticalAxis(TAxisId::Right);
-            s->SetPen(LineStyleOf(gs.RXLStyle), gs.RXLWidth);
-            const TLinearMap map =
-                ServoMap(Host.DeflectionOnGraph(), Host.DeflectionMin(), Host.DeflectionMax());
-            s->SetTransform({0, map.Scale, map.Base, 0});
-            s->SetView(f->Time, f->Rx, f->Rx.size(), timeAscending);
-            break;
-        }
-        case kSlotVoltage:
-            s->SetVerticalAxis(TAxisId::Voltage);
-            s->SetPen(LineStyleOf(gs.PowerSupLStyle), gs.PowerSupLWidth);
-            s->SetView(f->Time, f->Voltage, f->Voltage.size(), timeAscending);
-            break;
-        case kSlotMarker: {
-            s->SetVerticalAxis(TAxisId::Left);
-            s->SetSorted(false);
-            s->SetSymbol(SymbolStyleOf(gs.MarkerMarkStyle), gs.MarkerMarkSize);
-            const size_t n = std::min(f->MarkerFlags.size(), nAlt);
-            std::vector<uint32_t> picked;
-            for (size_t i = 0; i < n; ++i)
-                if (f->MarkerFlags[i] == 1)
-                    picked.push_back(static_cast<uint32_t>(i));
-            s->SetPickedView(f->Time, f->Altitude, std::move(picked));
-            break;
-        }
-        case kSlotAnnotation:
-            // The annotations are few: points of the series' own, holding the file's values.
-            s->SetVerticalAxis(TAxisId::Left);
-            s->SetSorted(false);
-            s->SetSymbol(SymbolStyleOf(gs.AnnotMarkStyle), gs.AnnotMarkSize);
-            s->SetMarksVisible(true);
-            for (const TAnotace& a : f->Annotations)
-                s->AddXY(a.Time, a.Value, a.Text);
-            break;
-        case kSlotClimb:
-            // Empty until first shown: the climb rate is worked out only when it is wanted.
-            s->SetVerticalAxis(TAxisId::Climb);
-            s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
-            s->SetColor(QColor::fromRgb(ClimbColorOf(s->Color().rgb() & 0xFFFFFF)));
-            break;
-        default:
-            break;
-        }
-    }
-    // In percent the flight's own servo offset is the servo's offset while shown.
-    if (!Host.DeflectionOnGraph() && f->RxOffsetY != 0)
-        Host.SetOffsetY(row, kSlotServo, f->RxOffsetY);
-    ShowOffsets(row);
-    return states;
-}
-
-TChartSeries* TGraphPage::SeriesOf(int row, int slot) const
-{
-    if (row < 0 || row >= static_cast<int>(FlightSeries.size()) || slot < 0 || slot >= kSlotCount)
-        return nullptr;
-    return FlightSeries[static_cast<size_t>(row)][static_cast<size_t>(slot)];
-}
-
-void TGraphPage::ShowChannel(int row, int column, bool on)
-{
-    TChartSeries* s = SeriesOf(row, column - 1);
-    if (!s)
-        return;
-    s->SetActive(on);
-    if (column == 1)
-        UpdateClimbSeries(row);
-    Chart1->Recalculate(TAxisId::Bottom);
-    if (column == 1) {
-        Chart1->Recalculate(TAxisId::Left);
-        UpdateClimbAxis();
-    } else if (column == 2)
-        Chart1->Recalculate(TAxisId::Right);
-    else if (column == 3) {
-        Chart1->Recalculate(TAxisId::Voltage);
-        SetTimeAxisEnd();
-    }
-    if (column == 2 || column == 3)
-        PlaceReadout();
-}
-
-void TGraphPage::UpdateClimbSeries(int row)
-{
-    TChartSeries* climb = SeriesOf(row, kSlotClimb);
-    const TChartSeries* altitude = SeriesOf(row, kSlotAltitude);
-    const TDataBlock* f = Host.Flight(row);
-    if (!climb || !altitude || !f)
-        return;
-    const bool wanted = TBClimb->isChecked() && altitude->Active();
-    if (wanted && climb->Count() == 0) {
-        const std::vector<double>& rate = Host.ClimbRate(row);
-        climb->SetView(f->Time, rate, std::min(f->Time.size(), rate.size()));
-    }
-    climb->SetActive(wanted && climb->Count() > 0);
-}
-
-void TGraphPage::UpdateClimbAxis()
-{
-    bool any = false;
-    for (int row = 0; row < Host.FlightCount() && !any; ++row)
-        if (const TChartSeries* s = SeriesOf(row, kSlotClimb))
-            any = s->Active();
-    const bool show = TBClimb->isChecked() && any;
-    // An axis that comes into view starts from its automatic range, whatever zooms it missed.
-    if (show && !Chart1->AxisVisible(TAxisId::Climb))
-        Chart1->SetAutomatic(TAxisId::Climb, true);
-    Chart1->SetAxisVisible(TAxisId::Climb, show);
-    Chart1->Recalculate(TAxisId::Climb);
-    PlaceReadout();
-}
-
-void TGraphPage::SetClimbShown(bool shown)
-{
-    TBClimb->setChecked(shown);
-}
-
-bool TGraphPage::ClimbShown() const
-{
-    return TBClimb->isChecked();
-}
-
-void TGraphPage::RetitleFlightSeries(int row)
-{
-    const QString name = Host.FlightName(row);
-    for (int k = 0; k < kSlotCount; ++k)
-        if (TChartSeries* s = SeriesOf(row, k))
-            s->SetTitle(name + kTitleSuffix[static_cast<size_t>(k)]);
-}
-
-void TGraphPage::RemoveFlightSeries(int row)
-{
-    if (row < 0 || row >= static_cast<int>(FlightSeries.size()))
-        return;
-    for (TChartSeries* series : FlightSeries[static_cast<size_t>(row)])
-        if (series)
-            Chart1->RemoveSeries(series);
-    // The rows below move up with their series.
-    FlightSeries.erase(FlightSeries.begin() + row);
-    UpdateClimbAxis();
-}
-
-void TGraphPage::MoveFlightSeriesToFront(int row)
-{
-    for (int slot :
-         {kSlotClimb, kSlotVoltage, kSlotServo, kSlotAltitude, kSlotMarker, kSlotAnnotation})
-        if (TChartSeries* s = SeriesOf(row, slot))
-            Chart1->MoveSeriesTowardStart(s);
-}
-
-bool TGraphPage::ChannelShownAnywhere(int column) const
-{
-    return zirko::ChannelShownAnywhere(Host, column);
-}
-
-void TGraphPage::ApplyAxisSetting(int axis, bool automatic, double min, double& max)
-{
-    const auto id = static_cast<TAxisId>(axis);
-    if (automatic) {
-        Chart1->SetAutomatic(id, true);
-        return;
-    }
-    EnforceMaxAboveMin(min, max);
-    Chart1->SetMinMax(id, min, max);
-}
-
-void TGraphPage::ChangeGraphSettings()
-{
-    TGraphSettings& gs = Host.GraphSettings();
-    ApplyAxisSetting(static_cast<int>(TAxisId::Left), gs.AltitudeAuto, gs.AltitudeMin,
-                     gs.AltitudeMax);
-    ApplyAxisSetting(static_cast<int>(TAxisId::Right), gs.RXAuto, gs.RXMin, gs.RXMax);
-    ApplyAxisSetting(static_cast<int>(TAxisId::Voltage), gs.PowerSupAuto, gs.PowerSupMin,
-                     gs.PowerSupMax);
-    ApplyAxisSetting(static_cast<int>(TAxisId::Bottom), gs.TimeAuto, gs.TimeMin, gs.TimeMax);
-    for (int row = 0; row < Host.FlightCount(); ++row) {
-        if (!Host.Flight(row))
-            throw std::runtime_error("Pointer to data not found in ChangeGraphSettings!");
-        auto series = [this, row](int slot) { return SeriesOf(row, slot); };
-        for (int slot : {kSlotAltitude, kSlotClimb})
-            if (TChartSeries* s = series(slot))
-                s->SetPen(LineStyleOf(gs.AltitudeLStyle), gs.AltitudeLWidth);
-        if (TChartSeries* s = series(kSlotVoltage))
-            s->SetPen(LineStyleOf(gs.PowerSupLStyle), gs.PowerSupLWidth);
-        if (TChartSeries* s = series(kSlotServo))
-            s->SetPen(LineStyleOf(gs.RXLStyle), gs.RXLWidth);
-        if (TChartSeries* s = series(kSlotAnnotation))
-            s->SetSymbol(SymbolStyleOf(gs.AnnotMarkStyle), gs.AnnotMarkSize);
-        if (TChartSeries* s = series(kSlotMarker))
-            s->SetSymbol(SymbolStyleOf(gs.MarkerMarkStyle), gs.MarkerMarkSize);
-    }
-}
-
-void TGraphPage::SetLegendShown(bool shown)
-{
-    TBShowLegend->setChecked(shown);
-    Chart1->SetLegendVisible(shown);
-}
-
-bool TGraphPage::LegendShown() const
-{
-    return TBShowLegend->isChecked();
 }
 
 void TGraphPage::SetTableShown(bool shown)
@@ -598,33 +289,7 @@ bool TGraphPage::TableShown() const
 }
 
 // --------------------------------------------------------------------------------------------
-// Axes, labels and the servo aids
-
-void TGraphPage::SetTimeAxisEnd()
-{
-    // A chart that was never laid out can have a plot narrower than nothing, which gives more
-    // than 100 percent; the axis keeps at most 100, and asking again each draw would never end.
-    // The strip is for the voltage labels: without a voltage curve the time axis runs to the edge.
-    const int percent = Chart1->AxisInUse(TAxisId::Voltage)
-                            ? std::min(100, TimeAxisEndPercent(Chart1->PlotRect().width()))
-                            : 100;
-    if (Chart1->EndPosition(TAxisId::Bottom) != percent)
-        Chart1->SetEndPosition(TAxisId::Bottom, percent);
-}
-
-QString TGraphPage::TimeLabel(TAxisId axis, const QString& label) const
-{
-    if (axis != TAxisId::Bottom || !CheckBox_min_sec->isChecked())
-        return label;
-    return QString::fromStdString(MinSecLabel(label.toStdString(), Chart1->GroupSeparator()));
-}
-
-void TGraphPage::MinSecClick()
-{
-    Chart1->SetAxisTitle(TAxisId::Bottom,
-                         CheckBox_min_sec->isChecked() ? "Time (min:sec)" : "Time (sec)");
-    Chart1->RefreshLabels(TAxisId::Bottom);
-}
+// Navigation
 
 void TGraphPage::CenterServoAxis()
 {
@@ -635,28 +300,6 @@ void TGraphPage::CenterServoAxis()
     Chart1->SetMinMax(TAxisId::Right, r.Min, r.Max);
     Chart1->Replot();
 }
-
-void TGraphPage::DrawZeroLines(QPainter& painter)
-{
-    if (TBRxZero->isChecked() && ChannelShownAnywhere(2))
-        DrawZeroLine(painter, TAxisId::Right, QPen(Qt::black, 1, Qt::SolidLine));
-    if (Chart1->AxisVisible(TAxisId::Climb))
-        DrawZeroLine(painter, TAxisId::Climb, QPen(QColor(0x80, 0x80, 0x80), 1, Qt::DashLine));
-}
-
-void TGraphPage::DrawZeroLine(QPainter& painter, TAxisId axis, const QPen& pen)
-{
-    const QRect plot = Chart1->PlotRect();
-    const int y = static_cast<int>(std::lround(Chart1->PixelOfValue(axis, 0)));
-    if (y <= plot.top() || y >= plot.bottom())
-        return;
-    painter.setPen(pen);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawLine(plot.left(), y, plot.right(), y);
-}
-
-// --------------------------------------------------------------------------------------------
-// Navigation
 
 void TGraphPage::ZoomIn()
 {
@@ -692,42 +335,35 @@ bool TGraphPage::HandleWheel(const QPoint& globalPos, int delta)
 void TGraphPage::ChartZoom(const QRect& rect)
 {
     try {
-        // A zoom by percentage has no rectangle: the voltage axis takes the same percentage, so
-        // the voltage curve keeps its place against the other channels.
-        if (rect.isNull()) {
-            const TAxisRange r = ZoomByPercent(
-                {Chart1->Minimum(TAxisId::Voltage), Chart1->Maximum(TAxisId::Voltage)},
-                Chart1->LastZoomPercent());
-            Chart1->SetMinMax(TAxisId::Voltage, r.Min, r.Max);
-        } else {
-            const double lo = Chart1->ValueAtPixel(TAxisId::Voltage, rect.bottom());
-            const double hi = Chart1->ValueAtPixel(TAxisId::Voltage, rect.top());
-            Chart1->SetMinMax(TAxisId::Voltage, lo, hi);
-        }
+        Scene->FollowZoom(rect);
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()) + "\nIn ChartZoom.");
     }
     UpdateScrollBars();
     CenterServoAxis();
     UpdateScrollBars();
-    emit CrosshairCleared();
+    MeasureTool->ClearCrosshair();
 }
 
 void TGraphPage::ChartUndoZoom()
 {
     try {
-        TGraphSettings& gs = Host.GraphSettings();
-        ApplyAxisSetting(static_cast<int>(TAxisId::Left), gs.AltitudeAuto, gs.AltitudeMin,
-                         gs.AltitudeMax);
-        ApplyAxisSetting(static_cast<int>(TAxisId::Right), gs.RXAuto, gs.RXMin, gs.RXMax);
-        ApplyAxisSetting(static_cast<int>(TAxisId::Voltage), gs.PowerSupAuto, gs.PowerSupMin,
-                         gs.PowerSupMax);
-        ApplyAxisSetting(static_cast<int>(TAxisId::Bottom), gs.TimeAuto, gs.TimeMin, gs.TimeMax);
+        Scene->ApplyAxisSettings();
         CenterServoAxis();
         UpdateScrollBars();
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()) + "\nIn ChartUndoZoom.");
     }
+}
+
+void TGraphPage::ShowFlightStretch(int row, double from, double to)
+{
+    if (!Host.Flight(row))
+        return;
+    Scene->ShowFlightStretch(row, from, to);
+    UpdateScrollBars();
+    MeasureTool->ClearCrosshair();
+    Chart1->Replot();
 }
 
 void TGraphPage::ChartScroll()
@@ -831,9 +467,9 @@ void TGraphPage::PlaceReadout()
     TReadingValues widest;
     widest.Time = 5999.9;
     widest.Altitude = 8888.8;
-    if (ChannelShownAnywhere(2))
+    if (Scene->ChannelShownAnywhere(2))
         widest.Servo = -100.0;
-    if (ChannelShownAnywhere(3))
+    if (Scene->ChannelShownAnywhere(3))
         widest.Voltage = 88.8;
     if (Chart1->AxisVisible(TAxisId::Climb))
         widest.Climb = -88.8;
@@ -881,7 +517,7 @@ void TGraphPage::UpdateReadout(const QPoint& chartPos)
 {
     const TReadingValues v = MeasureTool->ReadingsAt(chartPos);
     LabelPos->setText(QString::fromStdString(PositionReadout(
-        Chart1->AnySeriesActive(), v, ChannelShownAnywhere(1), Host.DecimalSeparator())));
+        Chart1->AnySeriesActive(), v, Scene->ChannelShownAnywhere(1), Host.DecimalSeparator())));
 }
 
 bool TGraphPage::eventFilter(QObject* watched, QEvent* event)

@@ -5,12 +5,10 @@
 #include "core/graph/GraphColors.h"
 #include "core/logbook/FlightDetails.h"
 #include "gui/graph/Chart.h"
-#include "gui/graph/GraphPage.h"
+#include "gui/graph/FlightPlot.h"
 #include "platform/files/FlightFile.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QLayout>
 
 #include <algorithm>
 #include <atomic>
@@ -132,23 +130,36 @@ int TOffscreenGraphHost::AddFlight(std::unique_ptr<TDataBlock> flight, const QSt
     return FlightCount() - 1;
 }
 
-TOffscreenGraph::TOffscreenGraph(const TOptions& options, const TGraphSettings& settings)
-    : GraphHost(options, settings)
+int TOffscreenGraphHost::OpenFlight(TFlightPlot& plot, std::unique_ptr<TDataBlock> flight,
+                                    const QString& name)
 {
-    GraphPage = std::make_unique<TGraphPage>(GraphHost);
-    // Laid out and painted like a shown page, without a window on any screen.
-    GraphPage->setAttribute(Qt::WA_DontShowOnScreen);
-    GraphPage->show();
-    GraphPage->SetTableShown(options.ShowTable);
-    GraphPage->SetLegendShown(options.TBShowLegend);
-    GraphPage->ChangeGraphSettings();
-    GraphPage->UpdateScrollBars();
+    const int row = AddFlight(std::move(flight), name);
+    const TChannelStates states = plot.BuildFlightSeries(row);
+    for (int c = 1; c <= kChannelColumns; ++c)
+        SetChannelState(c, row, states[static_cast<size_t>(c - 1)]);
+    ShowChannel(plot, row, 1, true);
+    if (row == 0)
+        plot.MoveFlightSeriesToFront(row);
+    return row;
+}
+
+void TOffscreenGraphHost::ShowChannel(TFlightPlot& plot, int row, int column, bool on)
+{
+    SetChannelState(column, row, on ? TChannelState::On : TChannelState::Off);
+    plot.ShowChannel(row, column, on);
+}
+
+TOffscreenGraph::TOffscreenGraph(const TOptions& options, const TGraphSettings& settings)
+    : GraphHost(options, settings), Scene(std::make_unique<TFlightPlot>(GraphHost))
+{
+    Scene->SetLegendShown(options.TBShowLegend);
+    Scene->ChangeGraphSettings();
 }
 
 TOffscreenGraph::~TOffscreenGraph()
 {
     // The series go with the chart; the records they point to outlive it in the host.
-    GraphPage.reset();
+    Scene.reset();
 }
 
 TGraphSettings TOffscreenGraph::DefaultSettings()
@@ -225,56 +236,35 @@ QStringList TOffscreenGraph::OpenFile(const QString& fileName)
 
 int TOffscreenGraph::AddFlight(std::unique_ptr<TDataBlock> flight, const QString& name)
 {
-    const int row = GraphHost.AddFlight(std::move(flight), name);
-    const TChannelStates states = GraphPage->BuildFlightSeries(row);
-    for (int c = 1; c <= kChannelColumns; ++c)
-        GraphHost.SetChannelState(c, row, states[static_cast<size_t>(c - 1)]);
-    SetChannelShown(row, 1, true);
-    if (row == 0)
-        GraphPage->MoveFlightSeriesToFront(row);
-    return row;
+    return GraphHost.OpenFlight(*Scene, std::move(flight), name);
 }
 
 void TOffscreenGraph::SetChannelShown(int row, int column, bool on)
 {
-    GraphHost.SetChannelState(column, row, on ? TChannelState::On : TChannelState::Off);
-    GraphPage->ShowChannel(row, column, on);
+    GraphHost.ShowChannel(*Scene, row, column, on);
 }
 
 QSize TOffscreenGraph::ChartSize() const
 {
-    return GraphPage->Chart1->size();
+    return Scene->Chart().size();
 }
 
 bool TOffscreenGraph::SetChartSize(const QSize& size)
 {
     if (size.isEmpty())
         return false;
-    // The page's own parts take what they take; the chart gets the rest.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        GraphPage->layout()->activate();
-        const QSize missing = size - ChartSize();
-        if (missing.isNull())
-            return true;
-        GraphPage->resize(GraphPage->size() + missing);
-    }
+    Scene->SetSize(size);
     return ChartSize() == size;
 }
 
 void TOffscreenGraph::Draw()
 {
-    TChart& chart = *GraphPage->Chart1;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    chart.Replot();
-    // The first draw at a size places the time axis end, which asks for another draw.
-    QCoreApplication::processEvents();
-    chart.Replot();
+    Scene->Draw();
 }
 
 TChartSource TOffscreenGraph::Source() const
 {
-    TChart* chart = GraphPage->Chart1;
+    TChart* chart = &Scene->Chart();
     TChartSource source;
     source.Size = chart->size();
     source.Render = [chart](QPainter& painter, const QRect& target) {

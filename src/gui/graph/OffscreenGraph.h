@@ -1,5 +1,5 @@
-// A graph page of its own, away from the main window: flights are opened into it the way the
-// main window opens them, and the chart is drawn at a chosen size for the picture export.
+// The plot scene away from the main window: flights are opened into it the way the main window
+// opens them, and the chart is drawn at a chosen size for pictures, reports and zirko-cli.
 #pragma once
 
 #include "core/app/Settings.h"
@@ -20,9 +20,9 @@
 
 namespace zirko {
 
-class TGraphPage;
+class TFlightPlot;
 
-// The host side of the page: the open flights, their channels and the program's options.
+// The host side of the scene: the open flights, their channels and the program's options.
 class TOffscreenGraphHost final : public TGraphHost {
 public:
     TOffscreenGraphHost(const TOptions& options, const TGraphSettings& settings);
@@ -54,6 +54,12 @@ public:
     // A flight whose model has a profile is analysed with it over the options' events.
     void SetModelProfiles(const TModelProfiles& profiles);
     int AddFlight(std::unique_ptr<TDataBlock> flight, const QString& name);
+    // Adds a flight already read and opens it in the scene as the main window opens one: its
+    // series are built and its altitude channel is shown. The first flight becomes the current
+    // one. Returns its row.
+    int OpenFlight(TFlightPlot& plot, std::unique_ptr<TDataBlock> flight, const QString& name);
+    // Grid column 1..5 of a flight shown or hidden in the scene.
+    void ShowChannel(TFlightPlot& plot, int row, int column, bool on);
 
     const TOptions Options;
 
@@ -69,11 +75,11 @@ private:
     TModelProfiles Profiles;
 };
 
-// A graph page that is never put on screen. It is laid out and drawn as if it were shown.
+// A plot scene that is never put on screen. Its chart is laid out and drawn as if it were shown.
 class TOffscreenGraph {
 public:
-    // The page starts as the main window leaves it after reading its settings: table and legend
-    // as the options say, then the graph settings applied.
+    // The scene starts as the main window leaves it after reading its settings: the legend as the
+    // options say, then the graph settings applied.
     explicit TOffscreenGraph(const TOptions& options = TOptions(),
                              const TGraphSettings& settings = DefaultSettings());
     ~TOffscreenGraph();
@@ -104,21 +110,20 @@ public:
     // Grid column 1..5 of a flight shown or hidden.
     void SetChannelShown(int row, int column, bool on);
 
-    // Sizes the page so that the chart is exactly `size`; false when the page cannot get that
-    // small.
+    // The chart exactly `size`; false for an empty size.
     bool SetChartSize(const QSize& size);
     QSize ChartSize() const;
-    // A full draw, repeated while the first draws still change the layout of the axes.
+    // A full draw at the chart's size.
     void Draw();
     // The chart as the picture export takes it.
     TChartSource Source() const;
 
-    TGraphPage& Page() { return *GraphPage; }
+    TFlightPlot& Plot() { return *Scene; }
     TOffscreenGraphHost& Host() { return GraphHost; }
 
 private:
     TOffscreenGraphHost GraphHost;
-    std::unique_ptr<TGraphPage> GraphPage;
+    std::unique_ptr<TFlightPlot> Scene;
 };
 
 } // namespace zirko

@@ -2,7 +2,7 @@
 
 #include "core/analysis/FlightAnalysis.h"
 #include "core/report/ReportContent.h"
-#include "gui/graph/GraphPage.h"
+#include "gui/graph/FlightPlot.h"
 #include "gui/graph/OffscreenGraph.h"
 #include "gui/report/ReportPage.h"
 #include "platform/richtext/RtfReader.h"
@@ -55,8 +55,8 @@ std::unique_ptr<TOffscreenGraph> FlightChart(std::unique_ptr<TDataBlock> flight,
     for (int column = 2; column <= 3; ++column)
         if (graph->Host().ChannelState(column, row) != TChannelState::Unavailable)
             graph->SetChannelShown(row, column, true);
-    graph->Page().SetMotorShown(true);
-    graph->Page().SetPhasesShown(true);
+    graph->Plot().SetMotorShown(true);
+    graph->Plot().SetPhasesShown(true);
     graph->SetChartSize(kChartPixels);
     graph->Draw();
     return graph;

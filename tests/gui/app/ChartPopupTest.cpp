@@ -102,7 +102,7 @@ TEST_F(ChartPopupTest, MenuListsTheFlightsAndAddsAnAnnotationAtTheClickedPoint)
         return int(QDialog::Accepted);
     });
     Form->pmnuAnnotNew->actions()[1]->trigger();
-    TChartSeries* annotations = Form->GraphPage->SeriesOf(1, kSlotAnnotation);
+    TChartSeries* annotations = Form->GraphPage->Plot().SeriesOf(1, kSlotAnnotation);
     ASSERT_EQ(annotations->Count(), 1);
     EXPECT_EQ(annotations->LabelText(0), "thermal");
     EXPECT_NEAR(annotations->X(0), time.toDouble(), 1e-9);
@@ -136,7 +136,7 @@ TEST_F(ChartPopupTest, AllAltitudesToZeroThenResetKeepsTheServoOffsetOfTheFile)
     for (int row = 0; row < 2; ++row) {
         EXPECT_DOUBLE_EQ(Slot(row, kSlotAltitude).OffsetX, 0);
         EXPECT_DOUBLE_EQ(Slot(row, kSlotAltitude).OffsetY, 0);
-        EXPECT_DOUBLE_EQ(Form->GraphPage->SeriesOf(row, kSlotAltitude)->X(0), 10.0 * row);
+        EXPECT_DOUBLE_EQ(Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude)->X(0), 10.0 * row);
     }
     EXPECT_DOUBLE_EQ(Slot(1, kSlotServo).OffsetY, 2.5);
     EXPECT_TRUE(Chart().Automatic(TAxisId::Bottom));
@@ -214,7 +214,7 @@ TEST_F(ChartPopupTest, AlignLaunchesPutsEveryLaunchAtZeroAndNamesTheFlightsWitho
     // MakeFlight climbs 0.3 m a sample: sample 7 is the first 2 m over the start.
     constexpr int kLaunch = 7;
     for (int row = 0; row < 2; ++row) {
-        const TChartSeries* altitude = Form->GraphPage->SeriesOf(row, kSlotAltitude);
+        const TChartSeries* altitude = Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude);
         EXPECT_NEAR(altitude->X(kLaunch), 0, 1e-9) << row;
         EXPECT_NEAR(altitude->Y(kLaunch), 0, 1e-9) << row;
         EXPECT_LT(altitude->Y(kLaunch - 1), 0) << row;
@@ -224,14 +224,14 @@ TEST_F(ChartPopupTest, AlignLaunchesPutsEveryLaunchAtZeroAndNamesTheFlightsWitho
     }
     EXPECT_DOUBLE_EQ(Slot(1, kSlotAltitude).OffsetX, -(10.0 + kLaunch * 0.5));
     // The servo keeps its offset from the file, shown now that the offsets are on.
-    EXPECT_NEAR(Form->GraphPage->SeriesOf(1, kSlotServo)->Y(0), 50 + 2.5, 1e-9);
+    EXPECT_NEAR(Form->GraphPage->Plot().SeriesOf(1, kSlotServo)->Y(0), 50 + 2.5, 1e-9);
     ASSERT_EQ(moved.count(), 2);
     EXPECT_EQ(moved[0][0].toInt(), 0);
     EXPECT_EQ(moved[1][0].toInt(), 1);
     for (int row = 2; row < 4; ++row) {
         EXPECT_EQ(Slot(row, kSlotAltitude).OffsetX, 0) << row;
         EXPECT_EQ(Slot(row, kSlotAltitude).OffsetY, 0) << row;
-        EXPECT_DOUBLE_EQ(Form->GraphPage->SeriesOf(row, kSlotAltitude)->X(0), row + 1.0);
+        EXPECT_DOUBLE_EQ(Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude)->X(0), row + 1.0);
     }
     EXPECT_EQ(Dialogs->Log.filter("message: "),
               QStringList{"message: No launch found in: flat, low."});
@@ -249,7 +249,7 @@ TEST_F(ChartPopupTest, AlignLaunchesPutsEveryLaunchAtZeroAndNamesTheFlightsWitho
     Find(Form->PopupGraf, "Reset shift")->trigger();
     for (int row = 0; row < 4; ++row) {
         const TDataBlock& flight = *Form->Flights->Flight(row);
-        const TChartSeries* altitude = Form->GraphPage->SeriesOf(row, kSlotAltitude);
+        const TChartSeries* altitude = Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude);
         for (int i : {0, kLaunch, 200}) {
             EXPECT_DOUBLE_EQ(altitude->X(i), flight.Time[size_t(i)]) << row << " " << i;
             EXPECT_DOUBLE_EQ(altitude->Y(i), flight.Altitude[size_t(i)]) << row << " " << i;

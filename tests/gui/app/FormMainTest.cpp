@@ -119,12 +119,12 @@ TEST_F(FormMainTest, TheClimbSwitchIsKeptInASectionOfItsOwn)
     const QString path = WriteFlight("climb.zdf", flight);
     {
         auto form = Start();
-        EXPECT_FALSE(form->GraphPage->ClimbShown());
+        EXPECT_FALSE(form->GraphPage->Plot().ClimbShown());
         ASSERT_EQ(form->Flights->OpenDataFile(path), 0);
         form->PageControl->setCurrentWidget(form->TabGraph);
         QTest::mouseClick(test::Named<QToolButton>(*form->GraphPage, "TBClimb"), Qt::LeftButton);
         // The open-flights list hands out the rate: 2.5 m/s all along.
-        const TChartSeries* climb = form->GraphPage->SeriesOf(0, kSlotClimb);
+        const TChartSeries* climb = form->GraphPage->Plot().SeriesOf(0, kSlotClimb);
         ASSERT_TRUE(climb && climb->Active());
         EXPECT_NEAR(climb->Y(50), 2.5, 1e-9);
         EXPECT_EQ(climb->Title(), "climb (Climb)");
@@ -142,12 +142,12 @@ TEST_F(FormMainTest, TheClimbSwitchIsKeptInASectionOfItsOwn)
     EXPECT_EQ(names.back(), "Analysis"); // after the window positions too
 
     auto form = Start();
-    EXPECT_TRUE(form->GraphPage->ClimbShown());
+    EXPECT_TRUE(form->GraphPage->Plot().ClimbShown());
     ASSERT_EQ(form->Flights->OpenDataFile(path), 0);
-    EXPECT_TRUE(form->GraphPage->SeriesOf(0, kSlotClimb)->Active());
+    EXPECT_TRUE(form->GraphPage->Plot().SeriesOf(0, kSlotClimb)->Active());
     form->PageControl->setCurrentWidget(form->TabGraph);
     QTest::mouseClick(test::Named<QToolButton>(*form->GraphPage, "TBClimb"), Qt::LeftButton);
-    EXPECT_FALSE(form->GraphPage->SeriesOf(0, kSlotClimb)->Active());
+    EXPECT_FALSE(form->GraphPage->Plot().SeriesOf(0, kSlotClimb)->Active());
     form->close();
     EXPECT_EQ(Stored().ReadString("Analysis", "Climb", ""), "0");
     EXPECT_EQ(Stored().SectionNames(), names);

@@ -81,8 +81,8 @@ TEST_F(OpenFlightsTest, FirstFlightBecomesCurrentAndLaterOnesAreAdded)
     EXPECT_TRUE(Form->TabGraph->isEnabled());
     EXPECT_EQ(Form->Flights->ActualRow(), 0);
     EXPECT_EQ(Form->Flights->Name(0), "a");
-    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAltitude)->Title(), "a (Alt)");
-    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotVoltage)->Title(), "a (PowS)");
+    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "a (Alt)");
+    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotVoltage)->Title(), "a (PowS)");
     EXPECT_EQ(Form->Flights->FileName(0), a);
     EXPECT_EQ(Form->Flights->Channel(1, 0), TChannelState::On);
     EXPECT_EQ(Form->EditFlyTime->text(), "2 min 29.5 sec");
@@ -293,8 +293,8 @@ TEST_F(OpenFlightsTest, FailedSaveOnCloseKeepsTheFlightOpenAndInStep)
     EXPECT_EQ(Form->RichEdit1->toPlainText(), "unsaved notes");
     EXPECT_EQ(Form->EditMaxAlt->text(), "1.0 m");
     for (int row = 0; row < 3; ++row) {
-        ASSERT_NE(Form->GraphPage->SeriesOf(row, kSlotAltitude), nullptr);
-        EXPECT_EQ(Form->GraphPage->SeriesOf(row, kSlotAltitude)->Title(),
+        ASSERT_NE(Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude), nullptr);
+        EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude)->Title(),
                   Form->Flights->Name(row) + " (Alt)");
     }
 
@@ -316,7 +316,7 @@ TEST_F(OpenFlightsTest, FailedSaveOnCloseKeepsTheFlightOpenAndInStep)
     EXPECT_EQ(Form->Flights->FlightCount(), 2);
     EXPECT_EQ(Form->Flights->Name(0), "b");
     EXPECT_EQ(Form->Flights->FileName(1), paths[2]);
-    EXPECT_EQ(Form->GraphPage->SeriesOf(1, kSlotAltitude)->Title(), "c (Alt)");
+    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(1, kSlotAltitude)->Title(), "c (Alt)");
 }
 
 TEST_F(OpenFlightsTest, ClosingAllKeepsOnlyTheFlightsThatCouldNotBeSaved)
@@ -341,7 +341,7 @@ TEST_F(OpenFlightsTest, ClosingAllKeepsOnlyTheFlightsThatCouldNotBeSaved)
     EXPECT_EQ(Form->StringGrid1->rowCount(), 1);
     EXPECT_EQ(Form->Flights->FileName(0), b);
     EXPECT_EQ(Form->Flights->Flight(0)->Notes, "changed");
-    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAltitude)->Title(), "b (Alt)");
+    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "b (Alt)");
     EXPECT_EQ(closed, (std::vector<int>{0, 1}));
     EXPECT_EQ(Form->Flights->ActualRow(), 0);
     EXPECT_EQ(Form->EditMaxAlt->text(), "2.0 m");

@@ -257,18 +257,22 @@ TEST(ChartDraw, DenseLinesLookAsQPainterDrawsThem)
 // Each zoom or scroll step of the user draws the chart once.
 TEST(ChartDraw, OneReplotPerStep)
 {
-    TOffscreenGraph graph;
+    TOffscreenGraphHost host(TOptions(), TOffscreenGraph::DefaultSettings());
+    TGraphPage page(host);
+    page.setAttribute(Qt::WA_DontShowOnScreen);
+    page.resize(1000, 700);
+    page.show();
+    page.Plot().ChangeGraphSettings();
     auto flight = std::make_unique<TDataBlock>();
     for (int i = 0; i < 100000; ++i) {
         flight->Time.push_back(i * 0.1);
         flight->Altitude.push_back(100 + 50 * std::sin(i * 0.001));
         flight->Rx.push_back(30 * std::sin(i * 0.01));
     }
-    graph.AddFlight(std::move(flight), "flight");
-    graph.SetChannelShown(0, 2, true);
-    ASSERT_TRUE(graph.SetChartSize(QSize(900, 500)));
-    graph.Draw();
-    TGraphPage& page = graph.Page();
+    host.OpenFlight(page.Plot(), std::move(flight), "flight");
+    host.ShowChannel(page.Plot(), 0, 2, true);
+    page.Plot().Chart().Replot();
+    QApplication::processEvents();
     int count = 0;
     QObject scope; // the connection ends with the test
     QObject::connect(test::Named<TChart>(page, "Chart1"), &TChart::AfterDrawn, &scope,

@@ -67,7 +67,7 @@ TEST_F(ChartRoomTest, AShownChannelWithoutSamplesLeavesItsAxisOut)
     // A shown channel with no samples draws nothing either.
     Open({.Samples = 101, .Voltage = false});
     Draw();
-    TChartSeries* voltage = Page->SeriesOf(0, kSlotVoltage);
+    TChartSeries* voltage = Page->Plot().SeriesOf(0, kSlotVoltage);
     ASSERT_NE(voltage, nullptr);
     voltage->SetActive(true);
     Draw();
@@ -84,7 +84,7 @@ TEST_F(ChartRoomTest, CurvesAreReducedForThePlotWidthOfTheirOwnDrawing)
     // wide plot, not the fewer of the narrow one before.
     Page->resize(1400, 600);
     QApplication::processEvents();
-    const TChartSeries& altitude = *Page->SeriesOf(0, kSlotAltitude);
+    const TChartSeries& altitude = *Page->Plot().SeriesOf(0, kSlotAltitude);
     EXPECT_GE(altitude.PlottedCount(), Chart().PlotRect().width());
     EXPECT_LT(altitude.PlottedCount(), 20001);
 }
@@ -94,7 +94,7 @@ TEST_F(ChartRoomTest, TickLabelsOfEveryAxisDiffer)
     Open();
     Show(0, 2);
     Show(0, 3);
-    Page->SetClimbShown(true);
+    Page->Plot().SetClimbShown(true);
     Draw();
     ASSERT_TRUE(Chart().AxisLaidOut(TAxisId::Climb));
     // Spans whose natural steps are finer than the labels' last decimal.
@@ -131,8 +131,8 @@ TEST_F(ChartRoomTest, LegendTitlesShowTheirUnderscores)
 {
     Open();
     Host.Names[0] = "my_first_flight";
-    Page->RetitleFlightSeries(0);
-    Page->SetLegendShown(true);
+    Page->Plot().RetitleFlightSeries(0);
+    Page->Plot().SetLegendShown(true);
     Draw();
     QCPLegend* legend = Chart().Plot()->legend;
     ASSERT_EQ(legend->itemCount(), 1);

@@ -23,7 +23,7 @@ namespace {
 
 class ClimbCurveTest : public GraphPageTest {
 protected:
-    TChartSeries& Climb(int row) { return *Page->SeriesOf(row, kSlotClimb); }
+    TChartSeries& Climb(int row) { return *Page->Plot().SeriesOf(row, kSlotClimb); }
     double LargestClimb(int row) const
     {
         double m = 0;
@@ -55,13 +55,13 @@ TEST_F(ClimbCurveTest, TheButtonAddsACurvePerShownAltitudeOnASymmetricAxis)
     Hide(2, 1);
     EXPECT_EQ(TBClimb()->text(), "Climb");
     EXPECT_EQ(TBClimb()->toolTip(), "Climb rate");
-    EXPECT_FALSE(Page->ClimbShown());
+    EXPECT_FALSE(Page->Plot().ClimbShown());
     EXPECT_FALSE(Chart().AxisVisible(TAxisId::Climb));
     // Nothing is worked out before the curves are wanted.
     EXPECT_TRUE(Host.Climbs.empty());
 
     ClickClimb();
-    ASSERT_TRUE(Page->ClimbShown());
+    ASSERT_TRUE(Page->Plot().ClimbShown());
     for (int row : {0, 1}) {
         const TChartSeries& climb = Climb(row);
         const std::vector<double>& rate = Host.ClimbRate(row);
@@ -71,9 +71,10 @@ TEST_F(ClimbCurveTest, TheButtonAddsACurvePerShownAltitudeOnASymmetricAxis)
         EXPECT_DOUBLE_EQ(climb.Y(17), rate[17]);
         EXPECT_DOUBLE_EQ(climb.X(17), Host.Flight(row)->Time[17]);
         EXPECT_EQ(climb.VerticalAxis(), TAxisId::Climb);
-        EXPECT_EQ(climb.Color().rgb() & 0xFFFFFF,
-                  ClimbColorOf(Page->SeriesOf(row, kSlotAltitude)->Color().rgb() & 0xFFFFFF));
-        EXPECT_NE(climb.Color(), Page->SeriesOf(row, kSlotAltitude)->Color());
+        EXPECT_EQ(
+            climb.Color().rgb() & 0xFFFFFF,
+            ClimbColorOf(Page->Plot().SeriesOf(row, kSlotAltitude)->Color().rgb() & 0xFFFFFF));
+        EXPECT_NE(climb.Color(), Page->Plot().SeriesOf(row, kSlotAltitude)->Color());
         EXPECT_EQ(climb.Kind(), TSeriesKind::Line);
     }
     EXPECT_FALSE(Climb(2).Active());
@@ -89,7 +90,7 @@ TEST_F(ClimbCurveTest, TheButtonAddsACurvePerShownAltitudeOnASymmetricAxis)
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Left), 90);
 
     ClickClimb();
-    EXPECT_FALSE(Page->ClimbShown());
+    EXPECT_FALSE(Page->Plot().ClimbShown());
     EXPECT_FALSE(Climb(0).Active());
     EXPECT_FALSE(Climb(1).Active());
     EXPECT_FALSE(Chart().AxisVisible(TAxisId::Climb));
@@ -121,7 +122,7 @@ TEST_F(ClimbCurveTest, AltitudeShownOrHiddenAndFlightsOpenedOrClosedTakeTheirCur
     EXPECT_EQ(Climb(0).Count(), 51);
     EXPECT_TRUE(Chart().AxisVisible(TAxisId::Climb));
     Host.Names[0] = "renamed";
-    Page->RetitleFlightSeries(0);
+    Page->Plot().RetitleFlightSeries(0);
     EXPECT_EQ(Climb(0).Title(), "renamed (Climb)");
     Close(0);
     EXPECT_FALSE(Chart().AxisVisible(TAxisId::Climb));
@@ -315,7 +316,8 @@ TEST_F(ClimbCurveTest, TheReadoutMovesBelowTheChartRatherThanBeingCutOff)
     QApplication::processEvents();
     EXPECT_FALSE(Page->ReadoutBelowChart());
     EXPECT_EQ(LabelPos()->parentWidget(), Page.get());
-    EXPECT_EQ(LabelPos()->geometry().center().y(), Page->ToolBarGraf->geometry().center().y());
+    EXPECT_EQ(LabelPos()->geometry().center().y(),
+              test::Named<QToolBar>(*Page, "ToolBarGraf")->geometry().center().y());
 }
 
 // Pixels of a colour in the image, within `area`.

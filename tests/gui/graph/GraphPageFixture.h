@@ -188,23 +188,23 @@ protected:
         Host.Names.push_back(QString("f%1").arg(Host.FlightCount() - 1));
         Host.Slots.push_back(std::make_unique<TFlightSlots>(NewFlightSlots(Host.FreeColorIndex())));
         const int row = Host.FlightCount() - 1;
-        const TChannelStates states = Page->BuildFlightSeries(row);
+        const TChannelStates states = Page->Plot().BuildFlightSeries(row);
         for (int c = 1; c <= kChannelColumns; ++c)
             Host.Channels[{c, row}] = states[static_cast<size_t>(c - 1)];
         Host.Channels[{1, row}] = TChannelState::On;
-        Page->ShowChannel(row, 1, true);
+        Page->Plot().ShowChannel(row, 1, true);
         return row;
     }
 
     void Show(int row, int column)
     {
         Host.Channels[{column, row}] = TChannelState::On;
-        Page->ShowChannel(row, column, true);
+        Page->Plot().ShowChannel(row, column, true);
     }
 
     void Close(int row)
     {
-        Page->RemoveFlightSeries(row);
+        Page->Plot().RemoveFlightSeries(row);
         Host.Flights.erase(Host.Flights.begin() + row);
         Host.Names.erase(Host.Names.begin() + row);
         Host.Slots.erase(Host.Slots.begin() + row);
@@ -219,7 +219,7 @@ protected:
     void Hide(int row, int column)
     {
         Host.Channels[{column, row}] = TChannelState::Off;
-        Page->ShowChannel(row, column, false);
+        Page->Plot().ShowChannel(row, column, false);
     }
 
     // Types into an offset field and presses Return.

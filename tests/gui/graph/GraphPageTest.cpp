@@ -35,26 +35,26 @@ TEST_F(GraphPageTest, FlightGetsSixTitledSeriesWithServoOffset)
     const TFlightSlots& flightSlots = *Host.SeriesInfo(row);
     const char* suffixes[] = {" (Alt)", " (RX)", " (PowS)", " (Mark)", " (Annot)", " (Climb)"};
     for (int k = 0; k < kSlotCount; ++k) {
-        ASSERT_NE(Page->SeriesOf(row, k), nullptr);
-        EXPECT_EQ(Page->SeriesOf(row, k)->Title(), QString("f0") + suffixes[k]);
+        ASSERT_NE(Page->Plot().SeriesOf(row, k), nullptr);
+        EXPECT_EQ(Page->Plot().SeriesOf(row, k)->Title(), QString("f0") + suffixes[k]);
         EXPECT_EQ(flightSlots[static_cast<size_t>(k)].ColorIndex, 0);
         // The climb curve is a lighter blue, so it is not taken for the altitude.
-        EXPECT_EQ(Page->SeriesOf(row, k)->Color(),
+        EXPECT_EQ(Page->Plot().SeriesOf(row, k)->Color(),
                   k == kSlotClimb ? QColor(0x80, 0x80, 0xFF) : QColor(0, 0, 255));
     }
-    const TChartSeries& servo = *Page->SeriesOf(row, kSlotServo);
+    const TChartSeries& servo = *Page->Plot().SeriesOf(row, kSlotServo);
     ASSERT_EQ(servo.Count(), 101);
     EXPECT_DOUBLE_EQ(servo.Y(1), 12.5);
     EXPECT_DOUBLE_EQ(servo.Y(0), 52.5);
     EXPECT_DOUBLE_EQ(flightSlots[kSlotServo].OffsetY, 2.5);
     EXPECT_EQ(servo.VerticalAxis(), TAxisId::Right);
-    EXPECT_EQ(Page->SeriesOf(row, kSlotVoltage)->VerticalAxis(), TAxisId::Voltage);
+    EXPECT_EQ(Page->Plot().SeriesOf(row, kSlotVoltage)->VerticalAxis(), TAxisId::Voltage);
     // Markers where the servo is above the threshold (every 7th sample), in time order.
-    const TChartSeries& marks = *Page->SeriesOf(row, kSlotMarker);
+    const TChartSeries& marks = *Page->Plot().SeriesOf(row, kSlotMarker);
     ASSERT_EQ(marks.Count(), 15);
     EXPECT_DOUBLE_EQ(marks.X(1), 7);
     EXPECT_DOUBLE_EQ(marks.Y(1), f.Altitude[7]);
-    EXPECT_TRUE(Page->SeriesOf(row, kSlotAltitude)->Active());
+    EXPECT_TRUE(Page->Plot().SeriesOf(row, kSlotAltitude)->Active());
     EXPECT_FALSE(servo.Active());
     EXPECT_EQ(Host.ChannelState(3, row), TChannelState::Off);
 }
@@ -64,8 +64,8 @@ TEST_F(GraphPageTest, DeflectionMapsTheServoRangeAndKeepsOffsetZero)
     Host.Deflection = true;
     const int row = Open({.Samples = 101, .Voltage = true, .RxOffsetY = 2.5});
     const TFlightSlots& flightSlots = *Host.SeriesInfo(row);
-    EXPECT_DOUBLE_EQ(Page->SeriesOf(row, kSlotServo)->Y(0), 2.5); // 50 %
-    EXPECT_DOUBLE_EQ(Page->SeriesOf(row, kSlotServo)->Y(1), 0.5); // 10 %
+    EXPECT_DOUBLE_EQ(Page->Plot().SeriesOf(row, kSlotServo)->Y(0), 2.5); // 50 %
+    EXPECT_DOUBLE_EQ(Page->Plot().SeriesOf(row, kSlotServo)->Y(1), 0.5); // 10 %
     EXPECT_DOUBLE_EQ(flightSlots[kSlotServo].OffsetY, 0);
 }
 
@@ -75,19 +75,19 @@ TEST_F(GraphPageTest, LegendListsWhatIsDrawn)
     EXPECT_EQ(Chart().LegendTitles(), QStringList{"f0 (Alt)"});
     Show(0, 3);
     EXPECT_EQ(Chart().LegendTitles(), (QStringList{"f0 (Alt)", "f0 (PowS)"}));
-    Page->ShowChannel(0, 1, false);
+    Page->Plot().ShowChannel(0, 1, false);
     EXPECT_EQ(Chart().LegendTitles(), QStringList{"f0 (PowS)"});
 }
 
 TEST_F(GraphPageTest, TheLegendShowsANewNameWholeAtOnce)
 {
     Open();
-    Page->SetLegendShown(true);
+    Page->Plot().SetLegendShown(true);
     Chart().Replot();
     QCPLegend* legend = Chart().Plot()->legend;
     const int before = legend->outerRect().width();
     Host.Names[0] = "a flight renamed to something much longer";
-    Page->RetitleFlightSeries(0);
+    Page->Plot().RetitleFlightSeries(0);
     EXPECT_EQ(Chart().LegendTitles(), QStringList{Host.Names[0] + " (Alt)"});
     // Redrawn without being asked, wide enough for the whole new title.
     const int needed = QFontMetrics(legend->font()).horizontalAdvance(Host.Names[0] + " (Alt)");
@@ -116,12 +116,12 @@ TEST_F(GraphPageTest, WideLinesAreSolidAndThinOnesKeepTheirStyle)
     };
     Host.Settings.AltitudeLStyle = 1; // dash
     Host.Settings.AltitudeLWidth = 3;
-    Page->ChangeGraphSettings();
+    Page->Plot().ChangeGraphSettings();
     const auto wide = drawnColumns();
     EXPECT_EQ(wide.first, wide.second);
-    EXPECT_EQ(Page->SeriesOf(0, kSlotAltitude)->PenStyle(), TLineStyle::Dash);
+    EXPECT_EQ(Page->Plot().SeriesOf(0, kSlotAltitude)->PenStyle(), TLineStyle::Dash);
     Host.Settings.AltitudeLWidth = 1;
-    Page->ChangeGraphSettings();
+    Page->Plot().ChangeGraphSettings();
     const auto thin = drawnColumns();
     EXPECT_LT(thin.first, thin.second * 9 / 10); // dashes again
     EXPECT_GT(thin.first, thin.second / 3);
@@ -132,10 +132,10 @@ TEST_F(GraphPageTest, TextsOfTheChartStayWholeAndClearOfTheCurves)
     for (int i = 0; i < 6; ++i) {
         const int row = Open();
         Host.Names[static_cast<size_t>(row)] = QString("a rather long flight name %1").arg(row);
-        Page->RetitleFlightSeries(row);
+        Page->Plot().RetitleFlightSeries(row);
         Show(row, 3);
     }
-    Page->SetLegendShown(true);
+    Page->Plot().SetLegendShown(true);
     Chart().Replot();
     QCustomPlot* plot = Chart().Plot();
     const QRect area = Chart().PlotRect();
@@ -159,7 +159,7 @@ TEST_F(GraphPageTest, TextsOfTheChartStayWholeAndClearOfTheCurves)
     }
     EXPECT_GE(shown, 1);
     // Zoomed in, the curves end where the time axis ends and leave the voltage labels alone.
-    Page->SetLegendShown(false);
+    Page->Plot().SetLegendShown(false);
     Page->ZoomIn();
     Page->ZoomIn();
     Chart().Replot();
@@ -180,7 +180,7 @@ TEST_F(GraphPageTest, FlightWithoutVoltageHasGreyedVoltageCell)
 {
     const int row = Open({.Samples = 50, .Voltage = false});
     EXPECT_EQ(Host.ChannelState(3, row), TChannelState::Unavailable);
-    EXPECT_EQ(Page->SeriesOf(row, kSlotVoltage)->Count(), 0);
+    EXPECT_EQ(Page->Plot().SeriesOf(row, kSlotVoltage)->Count(), 0);
     EXPECT_EQ(Host.ChannelState(5, row), TChannelState::Off);
 }
 
@@ -192,7 +192,7 @@ TEST_F(GraphPageTest, FifteenthFlightTakesFiveFreeColoursAndAClosedIndexIsReused
     EXPECT_EQ(last[0].ColorIndex, 255);
     std::set<QRgb> colours;
     for (int k = 0; k < kSlotCount; ++k)
-        colours.insert(Page->SeriesOf(14, k)->Color().rgb());
+        colours.insert(Page->Plot().SeriesOf(14, k)->Color().rgb());
     EXPECT_EQ(colours.size(), 5u);
     EXPECT_EQ(colours.count(QColor(Qt::white).rgb()), 0u); // nothing vanishes on the white plot
     Close(3);
@@ -381,11 +381,11 @@ TEST_F(GraphPageTest, ServoCenterAndChangeGraphSettings)
     Host.Settings.AltitudeMax = 20;
     Host.Settings.RXLStyle = 3;
     Host.Settings.RXLWidth = 2;
-    Page->ChangeGraphSettings();
+    Page->Plot().ChangeGraphSettings();
     EXPECT_DOUBLE_EQ(Chart().Minimum(TAxisId::Left), 50);
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Left), 51);
     EXPECT_DOUBLE_EQ(Host.Settings.AltitudeMax, 51);
-    const TChartSeries* servo = Page->SeriesOf(0, kSlotServo);
+    const TChartSeries* servo = Page->Plot().SeriesOf(0, kSlotServo);
     EXPECT_EQ(servo->PenStyle(), TLineStyle::DashDot);
     EXPECT_EQ(servo->PenWidth(), 2);
 }
@@ -414,7 +414,7 @@ TEST_F(GraphPageTest, LargeFlightIsHandedToThePlotPerPixelColumn)
 {
     const int row = Open({.Samples = 300001});
     Chart().Replot();
-    const TChartSeries& alt = *Page->SeriesOf(row, kSlotAltitude);
+    const TChartSeries& alt = *Page->Plot().SeriesOf(row, kSlotAltitude);
     EXPECT_EQ(alt.Count(), 300001);
     EXPECT_LE(alt.PlottedCount(), 4 * Chart().PlotRect().width() + 8);
     Chart().SetMinMax(TAxisId::Bottom, 50, 50.01);
@@ -429,28 +429,28 @@ TEST_F(GraphPageTest, SeriesOrderAnnotationsAndRemoval)
 {
     Open();
     Open();
-    TChartSeries* alt1 = Page->SeriesOf(1, kSlotAltitude);
+    TChartSeries* alt1 = Page->Plot().SeriesOf(1, kSlotAltitude);
     const int before = Chart().IndexOf(alt1);
-    Page->MoveFlightSeriesToFront(1);
+    Page->Plot().MoveFlightSeriesToFront(1);
     EXPECT_EQ(Chart().IndexOf(alt1), before - 1);
 
     // The series shows the record's annotations, in their order, through the offsets.
     TDataBlock& record = *Host.Record(0);
     record.Annotations = {{12, 34, "Start"}, {5, 6, "Early"}};
-    Page->ShowAnnotations(0);
-    TChartSeries& annotations = *Page->SeriesOf(0, kSlotAnnotation);
+    Page->Plot().ShowAnnotations(0);
+    TChartSeries& annotations = *Page->Plot().SeriesOf(0, kSlotAnnotation);
     ASSERT_EQ(annotations.Count(), 2);
     EXPECT_EQ(annotations.LabelText(1), "Early"); // insertion order kept
     TSeriesInfo& slot = (*Host.SlotsAt(0))[kSlotAnnotation];
     slot.OffsetX = 1;
     slot.OffsetY = -1;
-    Page->ShowOffsets(0);
+    Page->Plot().ShowOffsets(0);
     EXPECT_DOUBLE_EQ(annotations.X(0), 13);
     EXPECT_DOUBLE_EQ(annotations.Y(0), 33);
     // Shown shifted, held as placed.
     EXPECT_DOUBLE_EQ(annotations.StoredX(0), 12);
     record.Annotations.erase(record.Annotations.begin());
-    Page->ShowAnnotations(0);
+    Page->Plot().ShowAnnotations(0);
     ASSERT_EQ(annotations.Count(), 1);
     EXPECT_EQ(annotations.LabelText(0), "Early");
     // Shown anew, they keep the offsets.

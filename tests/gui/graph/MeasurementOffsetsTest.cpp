@@ -354,7 +354,7 @@ protected:
         std::vector<std::vector<std::pair<double, double>>> all;
         for (int k = 0; k < kSlotCount; ++k) {
             std::vector<std::pair<double, double>> pts;
-            const TChartSeries* s = Page->SeriesOf(0, k);
+            const TChartSeries* s = Page->Plot().SeriesOf(0, k);
             for (int i = 0; i < s->Count(); ++i)
                 pts.emplace_back(s->X(i), s->Y(i));
             all.push_back(pts);
@@ -369,7 +369,7 @@ TEST_F(OffsetsTest, TimeOffsetFromTheFieldMovesEverySeriesAndRoundsTheSliderHalf
 {
     ASSERT_TRUE(CheckBoxShift()->isChecked());
     ASSERT_TRUE(EditShiftX()->isEnabled());
-    Page->SeriesOf(0, kSlotAnnotation)->AddXY(10, 20, "a");
+    Page->Plot().SeriesOf(0, kSlotAnnotation)->AddXY(10, 20, "a");
     Recorded = Points();
     Type(EditShiftX(), "12.34");
     const auto moved = Points();
@@ -388,7 +388,7 @@ TEST_F(OffsetsTest, TimeOffsetFromTheFieldMovesEverySeriesAndRoundsTheSliderHalf
     EXPECT_EQ(TrackBarX()->value(), 4);
     Type(EditShiftX(), "5000");
     EXPECT_EQ(TrackBarX()->value(), 3600);
-    EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->X(0), Recorded[0][0].first + 5000, 1e-9);
+    EXPECT_NEAR(Page->Plot().SeriesOf(0, kSlotAltitude)->X(0), Recorded[0][0].first + 5000, 1e-9);
     EXPECT_FALSE(Host.Modified(0));
 }
 
@@ -435,7 +435,8 @@ TEST_F(OffsetsTest, SliderYUpByTenOffsetsTheChosenChannel)
     EXPECT_EQ(TrackBarY()->value(), -10);
     EXPECT_EQ(EditShiftY()->text(), "10");
     EXPECT_DOUBLE_EQ(Slot(kSlotVoltage).OffsetY, 10);
-    EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotVoltage)->Y(0), Recorded[kSlotVoltage][0].second + 10);
+    EXPECT_DOUBLE_EQ(Page->Plot().SeriesOf(0, kSlotVoltage)->Y(0),
+                     Recorded[kSlotVoltage][0].second + 10);
     EXPECT_DOUBLE_EQ(Slot(kSlotAltitude).OffsetY, 0);
     // The slider follows the field, negated.
     Type(EditShiftY(), "-7.5");
@@ -444,11 +445,11 @@ TEST_F(OffsetsTest, SliderYUpByTenOffsetsTheChosenChannel)
 
 TEST_F(OffsetsTest, AltitudeOffsetCarriesMarkersAndAnnotationsAndSwitchingOffAndOnRestores)
 {
-    Page->SeriesOf(0, kSlotAnnotation)->AddXY(10, 20, "a");
+    Page->Plot().SeriesOf(0, kSlotAnnotation)->AddXY(10, 20, "a");
     Recorded = Points();
     Type(EditShiftX(), "3");
     Type(EditShiftY(), "-4.5");
-    EXPECT_DOUBLE_EQ(Page->SeriesOf(0, kSlotAnnotation)->Y(0), 15.5);
+    EXPECT_DOUBLE_EQ(Page->Plot().SeriesOf(0, kSlotAnnotation)->Y(0), 15.5);
     EXPECT_DOUBLE_EQ(Slot(kSlotMarker).OffsetY, -4.5);
     const auto shifted = Points();
     QTest::mouseClick(CheckBoxShift(), Qt::LeftButton);
@@ -485,8 +486,8 @@ TEST_F(OffsetsTest, OffsetsLeaveTheRecordAsReadAndAnnotationsAreHeldUnshifted)
     EXPECT_EQ(f.Time, time);
     EXPECT_EQ(f.Altitude, altitude);
     EXPECT_EQ(f.Rx, rx);
-    const TChartSeries& alt = *Page->SeriesOf(0, kSlotAltitude);
-    const TChartSeries& servo = *Page->SeriesOf(0, kSlotServo);
+    const TChartSeries& alt = *Page->Plot().SeriesOf(0, kSlotAltitude);
+    const TChartSeries& servo = *Page->Plot().SeriesOf(0, kSlotServo);
     EXPECT_TRUE(alt.IsView());
     EXPECT_TRUE(servo.IsView());
     ASSERT_EQ(alt.Count(), static_cast<int>(time.size()));
@@ -499,7 +500,7 @@ TEST_F(OffsetsTest, OffsetsLeaveTheRecordAsReadAndAnnotationsAreHeldUnshifted)
     ASSERT_TRUE(extent.has_value());
     EXPECT_DOUBLE_EQ(extent->first, *std::min_element(altitude.begin(), altitude.end()) - 4.5);
 
-    TChartSeries& annotations = *Page->SeriesOf(0, kSlotAnnotation);
+    TChartSeries& annotations = *Page->Plot().SeriesOf(0, kSlotAnnotation);
     annotations.AddXY(10, 20, "a");
     EXPECT_DOUBLE_EQ(annotations.StoredX(0), 7);
     EXPECT_DOUBLE_EQ(annotations.StoredY(0), 24.5);
@@ -522,11 +523,11 @@ TEST_F(OffsetsTest, ServoToZeroWithOffsetsOffSwitchesThemOnAndIsSavedWithTheFlig
     EXPECT_NEAR(Host.Flight(0)->RxOffsetY, -under, 1e-9);
     EXPECT_TRUE(Host.Modified(0));
     // The servo value that was under the pointer is now 0 (to the field's one decimal).
-    EXPECT_NEAR(Page->SeriesOf(0, kSlotServo)->Y(0) - Recorded[kSlotServo][0].second,
+    EXPECT_NEAR(Page->Plot().SeriesOf(0, kSlotServo)->Y(0) - Recorded[kSlotServo][0].second,
                 Num(FormatDisplay(-under, 1, '.')), 1e-9);
     EXPECT_NEAR(under + Slot(kSlotServo).OffsetY, 0, 0.051);
-    EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->Y(0), Recorded[kSlotAltitude][0].second + 5,
-                1e-9);
+    EXPECT_NEAR(Page->Plot().SeriesOf(0, kSlotAltitude)->Y(0),
+                Recorded[kSlotAltitude][0].second + 5, 1e-9);
     // The servo axis kept its span and moved with the point.
     EXPECT_NEAR(Chart().ValueAtPixel(TAxisId::Right, py), 0, 1e-6);
 }
@@ -553,8 +554,8 @@ TEST_F(OffsetsTest, AltitudeToZeroMovesThePointUnderThePointerToTheOrigin)
     Page->Offsets().AdjustToZero(Page->Offsets().ZeroPointAt(p.x(), p.y()), false);
     EXPECT_TRUE(CheckBoxShift()->isChecked());
     EXPECT_NEAR(Slot(kSlotAltitude).OffsetX, Num(FormatDisplay(-vx, 1, '.')), 1e-9);
-    EXPECT_NEAR(Page->SeriesOf(0, kSlotAltitude)->X(0), Recorded[0][0].first + Slot(0).OffsetX,
-                1e-9);
+    EXPECT_NEAR(Page->Plot().SeriesOf(0, kSlotAltitude)->X(0),
+                Recorded[0][0].first + Slot(0).OffsetX, 1e-9);
 }
 
 } // namespace

@@ -58,15 +58,15 @@ protected:
         OpenRecord(Glider({{20, 40}}));
         Hide(2, 1);
     }
-    std::vector<QRect> Bands(int row, TGraphPage::TBandKind kind) const
+    std::vector<QRect> Bands(int row, TBandKind kind) const
     {
         std::vector<QRect> bands;
-        for (const auto& band : Page->EventBands)
+        for (const auto& band : Page->Plot().EventBands())
             if (band.Row == row && band.Kind == kind)
                 bands.push_back(band.Rect);
         return bands;
     }
-    std::vector<QRect> Motor(int row) const { return Bands(row, TGraphPage::TBandKind::Motor); }
+    std::vector<QRect> Motor(int row) const { return Bands(row, TBandKind::Motor); }
     int X(double t)
     {
         return static_cast<int>(std::lround(Chart().PixelOfValue(TAxisId::Bottom, t)));
@@ -100,33 +100,33 @@ TEST_F(MotorBandsTest, TheMotorSwitchDrawsABandPerRunOfEachShownFlightAndItsStar
 {
     OpenThree();
     EXPECT_EQ(TBMotor()->text(), "Motor");
-    EXPECT_FALSE(Page->MotorShown());
+    EXPECT_FALSE(Page->Plot().MotorShown());
     Chart().Replot();
-    EXPECT_TRUE(Page->EventBands.empty());
-    EXPECT_TRUE(Page->StartMarks.empty());
+    EXPECT_TRUE(Page->Plot().EventBands().empty());
+    EXPECT_TRUE(Page->Plot().StartMarks().empty());
     const QRect plot = Chart().PlotRect();
     const QImage without = Chart().ToImage();
 
     QTest::mouseClick(TBMotor(), Qt::LeftButton);
-    ASSERT_TRUE(Page->MotorShown());
+    ASSERT_TRUE(Page->Plot().MotorShown());
     ASSERT_EQ(Motor(0).size(), 2u);
     ExpectBand(Motor(0)[0], 10, 30);
     ExpectBand(Motor(0)[1], 100, 105);
     ASSERT_EQ(Motor(1).size(), 1u);
     ExpectBand(Motor(1)[0], 50, 60);
     EXPECT_TRUE(Motor(2).empty()); // nothing of it is shown
-    EXPECT_TRUE(Bands(0, TGraphPage::TBandKind::Climb).empty());
+    EXPECT_TRUE(Bands(0, TBandKind::Climb).empty());
 
     // The start height: 100 m over the ground at the cut, marked on the altitude curve, and the
     // line where its window ends, 10 s after the first run.
-    ASSERT_EQ(Page->StartMarks.size(), 2u);
-    const TGraphPage::TStartMark& mark = Page->StartMarks[0];
+    ASSERT_EQ(Page->Plot().StartMarks().size(), 2u);
+    const TStartMark& mark = Page->Plot().StartMarks()[0];
     EXPECT_EQ(mark.Row, 0);
     EXPECT_EQ(mark.Text, "100.0 m");
     EXPECT_NEAR(mark.At.x(), X(30), 1);
     EXPECT_NEAR(mark.At.y(), Chart().PixelOfValue(TAxisId::Left, 200), 1);
     EXPECT_NEAR(mark.WindowEndX, X(40), 1);
-    EXPECT_EQ(Page->StartMarks[1].Text, "50.0 m");
+    EXPECT_EQ(Page->Plot().StartMarks()[1].Text, "50.0 m");
 
     // The picture of the chart carries the bands.
     const QImage with = Chart().ToImage();
@@ -134,15 +134,15 @@ TEST_F(MotorBandsTest, TheMotorSwitchDrawsABandPerRunOfEachShownFlightAndItsStar
     EXPECT_EQ(Tinted(with, without, X(80), plot), 0); // between the runs
 
     QTest::mouseClick(TBMotor(), Qt::LeftButton);
-    EXPECT_FALSE(Page->MotorShown());
-    EXPECT_TRUE(Page->EventBands.empty());
-    EXPECT_TRUE(Page->StartMarks.empty());
+    EXPECT_FALSE(Page->Plot().MotorShown());
+    EXPECT_TRUE(Page->Plot().EventBands().empty());
+    EXPECT_TRUE(Page->Plot().StartMarks().empty());
 }
 
 TEST_F(MotorBandsTest, BandsFollowZoomPanTheTimeOffsetAndExports)
 {
     OpenThree();
-    Page->SetMotorShown(true);
+    Page->Plot().SetMotorShown(true);
     Chart().Replot();
     ASSERT_EQ(Motor(0).size(), 2u);
 
@@ -173,13 +173,13 @@ TEST_F(MotorBandsTest, BandsFollowZoomPanTheTimeOffsetAndExports)
     ASSERT_EQ(Motor(0).size(), 2u);
     ExpectBand(Motor(0)[0], 15, 35);
     ExpectBand(Motor(0)[1], 105, 110);
-    ASSERT_FALSE(Page->StartMarks.empty());
-    EXPECT_NEAR(Page->StartMarks[0].WindowEndX, X(45), 1);
+    ASSERT_FALSE(Page->Plot().StartMarks().empty());
+    EXPECT_NEAR(Page->Plot().StartMarks()[0].WindowEndX, X(45), 1);
 
     // The exported picture has them too.
-    Page->SetMotorShown(false);
+    Page->Plot().SetMotorShown(false);
     const QImage plain = Chart().ToImage();
-    Page->SetMotorShown(true);
+    Page->Plot().SetMotorShown(true);
     const QString png = Dir.filePath("motor.png");
     ASSERT_EQ(WriteGraphFile(Source(), png), QString());
     QImage file(png);
@@ -194,7 +194,7 @@ TEST_F(MotorBandsTest, ThePhasesSwitchTintsTheClimbPhases)
 {
     OpenThree();
     QTest::mouseClick(TBPhases(), Qt::LeftButton);
-    ASSERT_TRUE(Page->PhasesShown());
+    ASSERT_TRUE(Page->Plot().PhasesShown());
     EXPECT_TRUE(Motor(0).empty());
     std::vector<const TFlightPhase*> climbs;
     for (const TFlightPhase& p : Host.Events(0)->Phases)
@@ -204,16 +204,16 @@ TEST_F(MotorBandsTest, ThePhasesSwitchTintsTheClimbPhases)
     ASSERT_EQ(climbs.size(), 1u);
     EXPECT_NEAR(climbs[0]->Start, 140, 10);
     EXPECT_NEAR(climbs[0]->Stop, 180, 10);
-    const auto tints = Bands(0, TGraphPage::TBandKind::Climb);
+    const auto tints = Bands(0, TBandKind::Climb);
     ASSERT_EQ(tints.size(), 1u);
     ExpectBand(tints[0], climbs[0]->Start, climbs[0]->Stop);
     // Flight 1 glides only after its run.
-    EXPECT_TRUE(Bands(1, TGraphPage::TBandKind::Climb).empty());
+    EXPECT_TRUE(Bands(1, TBandKind::Climb).empty());
 
     // Both switches: the tint and the bands.
     QTest::mouseClick(TBMotor(), Qt::LeftButton);
     EXPECT_EQ(Motor(0).size(), 2u);
-    EXPECT_EQ(Bands(0, TGraphPage::TBandKind::Climb).size(), 1u);
+    EXPECT_EQ(Bands(0, TBandKind::Climb).size(), 1u);
 }
 
 TEST_F(MotorBandsTest, TheValuesBoxSaysMotorWhereTheMotorRuns)

@@ -55,7 +55,7 @@ TEST_F(PointerPanelTest, OneLinePerShownFlightWithTheValuesOfItsNearestSample)
     Show(0, 2);                                 // flight 0: altitude and servo
     Show(1, 3);                                 // flight 1: altitude and voltage
     Host.Channels[{1, 2}] = TChannelState::Off; // flight 2 shows nothing
-    Page->ShowChannel(2, 1, false);
+    Page->Plot().ShowChannel(2, 1, false);
     QTest::mouseClick(TBClimb(), Qt::LeftButton);
     Chart().Replot();
     CrosshairOn();
@@ -67,7 +67,7 @@ TEST_F(PointerPanelTest, OneLinePerShownFlightWithTheValuesOfItsNearestSample)
     const auto& l0 = Page->Measure().PointerBox().Lines[0];
     EXPECT_EQ(l0.Row, 0);
     EXPECT_EQ(l0.Name, "f0");
-    EXPECT_EQ(l0.Color, Page->SeriesOf(0, kSlotAltitude)->Color());
+    EXPECT_EQ(l0.Color, Page->Plot().SeriesOf(0, kSlotAltitude)->Color());
     EXPECT_EQ(l0.Values[0], Value(Flight(0).Time[i], 1, " s"));
     EXPECT_EQ(l0.Values[1], Value(Flight(0).Altitude[i], 1, " m"));
     EXPECT_EQ(l0.Values[2], Value(Flight(0).Rx[i], 1, " %"));

@@ -379,7 +379,7 @@ TEST_F(DataTreeTest, AFlightSavedUnderANewNameKeepsItsOpenMarkThere)
     EXPECT_EQ(Node("f2")->Data()->GridRow, 0);
     EXPECT_EQ(Node("f2")->ImageIndex(), kImageFlightOpen);
     EXPECT_EQ(Rows(), 1); // the flight stayed open all along
-    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAltitude)->Title(), "f2 (Alt)");
+    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "f2 (Alt)");
 }
 
 TEST_F(DataTreeTest, OpenAndCloseKeepTheTreeLinksInStepWithTheGrid)
@@ -481,8 +481,8 @@ TEST_F(DataTreeTest, RenamingAFileRenamesItOnDiskAndInTheGrid)
     EXPECT_EQ(GridPath(0), Data + "/Aaa.zdf");
     EXPECT_EQ(GridName(0), "Aaa");
     // The chart's legend follows the new name.
-    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAltitude)->Title(), "Aaa (Alt)");
-    EXPECT_EQ(Form->GraphPage->SeriesOf(0, kSlotAnnotation)->Title(), "Aaa (Annot)");
+    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "Aaa (Alt)");
+    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotAnnotation)->Title(), "Aaa (Annot)");
     EXPECT_TRUE(Dialogs->Errors().isEmpty()) << Dialogs->Log.join("\n").toStdString();
 
     Rename(Node("f1"), "f2");

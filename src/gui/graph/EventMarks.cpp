@@ -1,18 +1,17 @@
-// The flights' events on the chart: motor runs as bands in the flight's colour and climb phases as
-// lighter tints, both under the curves, and the start height marked over them. Everything is
-// drawn from the axes' ranges at each full draw, so it follows zoom, panning, time offsets,
-// exports, copies and prints without being kept anywhere.
+#include "gui/graph/EventMarks.h"
+
 #include "core/app/NumberFormat.h"
 #include "core/graph/Offsets.h"
+#include "gui/graph/Chart.h"
+#include "gui/graph/FlightPlot.h"
 #include "gui/graph/GraphHost.h"
-#include "gui/graph/GraphPage.h"
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace zirko {
 
@@ -23,9 +22,6 @@ constexpr int kClimbAlpha = 60;
 // The climb tint is the flight's colour halfway to white, so a motor band stays the stronger.
 constexpr double kClimbLighten = 0.5;
 constexpr int kMarkRadius = 4;
-// The margin around a stretch shown on request, as a share of its length, and at least this.
-constexpr double kStretchMargin = 0.15;
-constexpr double kStretchMinMargin = 2; // s
 
 QColor Lightened(const QColor& c, double f)
 {
@@ -88,75 +84,32 @@ void AddVisible(TBandSpans& spans, const std::vector<TItem>& items, double TItem
 
 } // namespace
 
-void TGraphPage::SetMotorShown(bool shown)
+void TEventMarks::DrawBands(QPainter& painter, bool motor, bool phases)
 {
-    TBMotor->setChecked(shown);
-}
-
-bool TGraphPage::MotorShown() const
-{
-    return TBMotor->isChecked();
-}
-
-void TGraphPage::SetPhasesShown(bool shown)
-{
-    TBPhases->setChecked(shown);
-}
-
-bool TGraphPage::PhasesShown() const
-{
-    return TBPhases->isChecked();
-}
-
-bool TGraphPage::FlightShown(int row) const
-{
-    if (!Host.GridVisible() || !Host.Flight(row) || !SlotsOf(row))
-        return false;
-    for (int col = 1; col <= kChannelColumns; ++col)
-        if (Host.ChannelState(col, row) == TChannelState::On)
-            return true;
-    return false;
-}
-
-double TGraphPage::TimeOffsetOf(int row) const
-{
-    const TFlightSlots* flightSlots = SlotsOf(row);
-    return flightSlots ? ShownOffset((*flightSlots)[kSlotAltitude]).Dx : 0;
-}
-
-QColor TGraphPage::FlightColor(int row) const
-{
-    const TChartSeries* altitude = SeriesOf(row, kSlotAltitude);
-    return altitude ? altitude->Color() : QColor(Qt::black);
-}
-
-void TGraphPage::DrawEventBands(QPainter& painter)
-{
-    EventBands.clear();
-    const bool motor = TBMotor->isChecked();
-    const bool phases = TBPhases->isChecked();
+    Bands.clear();
     if (!motor && !phases)
         return;
-    const QRect plot = Chart1->PlotRect();
+    const TChart& chart = Plot.Chart();
+    const QRect plot = chart.PlotRect();
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::Antialiasing, false);
     auto fill = [&](int row, TBandKind kind, const TBandSpans& spans, const QColor& color) {
         for (const auto& [left, right] : spans.Result()) {
             const QRect band(QPoint(left, plot.top()), QPoint(right, plot.bottom()));
             painter.fillRect(band, color);
-            EventBands.push_back({row, kind, band});
+            Bands.push_back({row, kind, band});
         }
     };
     for (int row = 0; row < Host.FlightCount(); ++row) {
-        if (!FlightShown(row))
+        if (!Plot.FlightShown(row))
             continue;
         const TFlightEvents* events = Host.Events(row);
         if (!events)
             continue;
-        const QColor color = FlightColor(row);
-        const double offset = TimeOffsetOf(row);
+        const QColor color = Plot.FlightColor(row);
+        const double offset = Plot.TimeOffsetOf(row);
         if (phases) {
-            TBandSpans climbs(*Chart1, plot, offset);
+            TBandSpans climbs(chart, plot, offset);
             AddVisible<TFlightPhase>(
                 climbs, events->Phases, &TFlightPhase::Start, &TFlightPhase::Stop,
                 [](const TFlightPhase& p) { return p.Kind == TPhaseKind::Climb; });
@@ -165,7 +118,7 @@ void TGraphPage::DrawEventBands(QPainter& painter)
             fill(row, TBandKind::Climb, climbs, tint);
         }
         if (motor) {
-            TBandSpans runs(*Chart1, plot, offset);
+            TBandSpans runs(chart, plot, offset);
             AddVisible<TSampleRun>(runs, events->MotorRuns, &TSampleRun::Start, &TSampleRun::Stop,
                                    [](const TSampleRun&) { return true; });
             QColor band = color;
@@ -175,43 +128,44 @@ void TGraphPage::DrawEventBands(QPainter& painter)
     }
 }
 
-void TGraphPage::DrawStartHeights(QPainter& painter)
+void TEventMarks::DrawStartHeights(QPainter& painter, bool motor)
 {
-    StartMarks.clear();
-    if (!TBMotor->isChecked())
+    Starts.clear();
+    if (!motor)
         return;
-    const QRect plot = Chart1->PlotRect();
+    const TChart& chart = Plot.Chart();
+    const QRect plot = chart.PlotRect();
     const char sep = Host.DecimalSeparator();
-    painter.setFont(Chart1->font());
+    painter.setFont(chart.font());
     const QFontMetrics fm(painter.font());
     for (int row = 0; row < Host.FlightCount(); ++row) {
-        if (!FlightShown(row))
+        if (!Plot.FlightShown(row))
             continue;
         const TFlightEvents* events = Host.Events(row);
         const TDataBlock* flight = Host.Flight(row);
         if (!events || events->MotorRuns.empty() || !events->StartHeight || !flight)
             continue;
-        const QColor color = FlightColor(row);
-        const double offset = TimeOffsetOf(row);
+        const QColor color = Plot.FlightColor(row);
+        const double offset = Plot.TimeOffsetOf(row);
         TStartMark mark;
         mark.Row = row;
         mark.Text = QString::fromStdString(FormatDisplay(*events->StartHeight, 1, sep)) + " m";
         painter.setRenderHint(QPainter::Antialiasing, false);
         const double windowEnd = events->MotorRuns.front().Stop + kStartHeightAfterMotor + offset;
         const int x =
-            static_cast<int>(std::lround(Chart1->PixelOfValue(TAxisId::Bottom, windowEnd)));
+            static_cast<int>(std::lround(chart.PixelOfValue(TAxisId::Bottom, windowEnd)));
         if (x >= plot.left() && x <= plot.right()) {
             painter.setPen(QPen(color, 1, Qt::DashLine));
             painter.drawLine(x, plot.top(), x, plot.bottom());
             mark.WindowEndX = x;
         }
         // The point on the altitude curve, where that curve is shown.
-        const TChartSeries* altitude = SeriesOf(row, kSlotAltitude);
+        const TChartSeries* altitude = Plot.SeriesOf(row, kSlotAltitude);
         if (altitude && altitude->Active() && !flight->Altitude.empty()) {
             const double y = altitude->Transform().Y(flight->Altitude[0] + *events->StartHeight);
             const QPointF at(
-                Chart1->PixelOfValue(TAxisId::Bottom, *events->StartHeightTime + offset),
-                Chart1->PixelOfValue(TAxisId::Left, y));
+                chart.PixelOfValue(TAxisId::Bottom, *events->StartHeightTime + offset),
+                chart.PixelOfValue(TAxisId::Left, y));
             if (plot.contains(at.toPoint())) {
                 mark.At = at.toPoint();
                 painter.setRenderHint(QPainter::Antialiasing, true);
@@ -235,22 +189,8 @@ void TGraphPage::DrawStartHeights(QPainter& painter)
                 painter.drawText(text, Qt::AlignCenter, mark.Text);
             }
         }
-        StartMarks.push_back(mark);
+        Starts.push_back(mark);
     }
-}
-
-void TGraphPage::ShowFlightStretch(int row, double from, double to)
-{
-    if (!Host.Flight(row))
-        return;
-    if (to < from)
-        std::swap(from, to);
-    const double offset = TimeOffsetOf(row);
-    const double margin = std::max((to - from) * kStretchMargin, kStretchMinMargin);
-    Chart1->SetMinMax(TAxisId::Bottom, from + offset - margin, to + offset + margin);
-    UpdateScrollBars();
-    emit CrosshairCleared();
-    Chart1->Replot();
 }
 
 } // namespace zirko
