@@ -9,7 +9,6 @@
 #include "gui/graph/MeasureTool.h"
 #include "gui/graph/OffscreenGraph.h"
 #include "platform/files/FlightFile.h"
-#include "support/TestUtil.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -168,9 +167,10 @@ void BM_ScrollBarStep10Flights(benchmark::State& state)
     TGraphPage& page = *PageOf(10).Page;
     page.Plot().Chart().SetMinMax(TAxisId::Bottom, 1000, 3000);
     page.UpdateScrollBars();
+    QScrollBar* bar = page.findChild<QScrollBar*>("ScrollBar1");
     int k = 0;
     for (auto _ : state) {
-        test::Named<QScrollBar>(page, "ScrollBar1")->setValue(20 + (k++ % 60));
+        bar->setValue(20 + (k++ % 60));
         page.Plot().Chart().Replot();
     }
     page.Plot().Chart().UndoZoom();
@@ -194,8 +194,8 @@ void MoveOverChart(benchmark::State& state, bool measuring)
     // On screen, so that every move also composes the layers on the widget.
     page.show();
     QApplication::processEvents();
-    test::Named<QToolButton>(page, "TBGrafRead")->setChecked(measuring);
-    test::Named<QToolButton>(page, "TBCrossHair")->setChecked(!measuring);
+    page.findChild<QToolButton*>("TBGrafRead")->setChecked(measuring);
+    page.findChild<QToolButton*>("TBCrossHair")->setChecked(!measuring);
     // The values at the pointer with every channel, the climb rate's too.
     page.Plot().SetClimbShown(!measuring);
     const QPoint start = r.topLeft() + QPoint(r.width() / 5, r.height() / 5);
@@ -222,8 +222,8 @@ void MoveOverChart(benchmark::State& state, bool measuring)
                             Qt::NoModifier);
         QApplication::sendEvent(plot, &release);
     }
-    test::Named<QToolButton>(page, "TBGrafRead")->setChecked(false);
-    test::Named<QToolButton>(page, "TBCrossHair")->setChecked(false);
+    page.findChild<QToolButton*>("TBGrafRead")->setChecked(false);
+    page.findChild<QToolButton*>("TBCrossHair")->setChecked(false);
     page.Plot().SetClimbShown(false);
     QApplication::processEvents();
     page.hide();
