@@ -152,8 +152,7 @@ void TEventMarks::DrawStartHeights(QPainter& painter, bool motor)
         mark.Text = QString::fromStdString(FormatDisplay(*events->StartHeight, 1, sep)) + " m";
         painter.setRenderHint(QPainter::Antialiasing, false);
         const double windowEnd = events->MotorRuns.front().Stop + kStartHeightAfterMotor + offset;
-        const int x =
-            static_cast<int>(std::lround(chart.PixelOfValue(TAxisId::Bottom, windowEnd)));
+        const int x = static_cast<int>(std::lround(chart.PixelOfValue(TAxisId::Bottom, windowEnd)));
         if (x >= plot.left() && x <= plot.right()) {
             painter.setPen(QPen(color, 1, Qt::DashLine));
             painter.drawLine(x, plot.top(), x, plot.bottom());
@@ -163,9 +162,8 @@ void TEventMarks::DrawStartHeights(QPainter& painter, bool motor)
         const TChartSeries* altitude = Plot.SeriesOf(row, kSlotAltitude);
         if (altitude && altitude->Active() && !flight->Altitude.empty()) {
             const double y = altitude->Transform().Y(flight->Altitude[0] + *events->StartHeight);
-            const QPointF at(
-                chart.PixelOfValue(TAxisId::Bottom, *events->StartHeightTime + offset),
-                chart.PixelOfValue(TAxisId::Left, y));
+            const QPointF at(chart.PixelOfValue(TAxisId::Bottom, *events->StartHeightTime + offset),
+                             chart.PixelOfValue(TAxisId::Left, y));
             if (plot.contains(at.toPoint())) {
                 mark.At = at.toPoint();
                 painter.setRenderHint(QPainter::Antialiasing, true);

@@ -112,8 +112,7 @@ TChannelStates TFlightPlot::BuildFlightSeries(int row)
         handle = s;
         s->SetActive(false);
         s->SetTitle(name + kTitleSuffix[static_cast<size_t>(k)]);
-        s->SetColor(colorIndex < kGraphColorCount ? ColorOfIndex(colorIndex)
-                                                  : chart.FreeColor(s));
+        s->SetColor(colorIndex < kGraphColorCount ? ColorOfIndex(colorIndex) : chart.FreeColor(s));
         switch (k) {
         case kSlotAltitude:
             s->SetVerticalAxis(TAxisId::Left);
@@ -418,9 +417,9 @@ void TFlightPlot::FollowZoom(const QRect& rect)
 {
     TChart& chart = *ChartWidget;
     if (rect.isNull()) {
-        const TAxisRange r = ZoomByPercent(
-            {chart.Minimum(TAxisId::Voltage), chart.Maximum(TAxisId::Voltage)},
-            chart.LastZoomPercent());
+        const TAxisRange r =
+            ZoomByPercent({chart.Minimum(TAxisId::Voltage), chart.Maximum(TAxisId::Voltage)},
+                          chart.LastZoomPercent());
         chart.SetMinMax(TAxisId::Voltage, r.Min, r.Max);
     } else {
         const double lo = chart.ValueAtPixel(TAxisId::Voltage, rect.bottom());
