@@ -54,5 +54,3 @@ void BM_FlightEvents(benchmark::State& state)
 BENCHMARK(BM_FlightEvents)->Arg(100)->Arg(10)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
 // Chart drawing speed: full replots, zoom and scroll steps, the overlay layer alone, and opening
 // a long flight file until it is drawn.
 #include "BenchFlights.h"
+#include "BenchMain.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/SeriesSummary.h"
 #include "gui/graph/Chart.h"
@@ -299,15 +300,5 @@ BENCHMARK(BM_OpenFlightUntilDrawn)->Unit(benchmark::kMillisecond)->MinTime(5);
 } // namespace
 } // namespace zirko
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    // The pages go while the application still exists.
-    zirko::Pages().clear();
-    return 0;
-}
+// The pages go while the application still exists.
+const bool kHooks = zirko::bench::SetBenchHooks({.TearDown = [] { zirko::Pages().clear(); }});

@@ -65,5 +65,3 @@ void BM_SplitAndConvert(benchmark::State& state)
 BENCHMARK(BM_SplitAndConvert)->Arg(9000000)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -108,5 +108,3 @@ void BM_ParseCsv100MB(benchmark::State& state)
 BENCHMARK(BM_ParseCsv100MB)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -8,7 +8,6 @@
 #include "platform/files/LogbookFiles.h"
 #include "platform/files/LogbookIndex.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <benchmark/benchmark.h>
@@ -164,12 +163,3 @@ void BM_LogbookFilterPass(benchmark::State& state)
 BENCHMARK(BM_LogbookFilterPass)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

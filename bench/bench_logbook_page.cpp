@@ -3,7 +3,6 @@
 #include "core/logbook/LogbookColumns.h"
 #include "model/logbook/LogbookTableModel.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -82,12 +81,3 @@ void BM_LogbookPageSortByColumn(benchmark::State& state)
 BENCHMARK(BM_LogbookPageSortByColumn)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

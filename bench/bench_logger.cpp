@@ -103,5 +103,3 @@ void BM_SaveFullMemory(benchmark::State& state)
 BENCHMARK(BM_SaveFullMemory)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -6,6 +6,7 @@
 // parent never reads a flight nor starts Qt: a child's peak as the kernel reports it can include
 // the parent's own peak, which stays small that way.
 #include "BenchFlights.h"
+#include "BenchMain.h"
 #include "core/flightdata/DataBlock.h"
 #include "gui/graph/Chart.h"
 #include "gui/graph/FlightPlot.h"
@@ -23,6 +24,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <spawn.h>
 #include <sstream>
 #include <string>
@@ -390,25 +392,28 @@ BENCHMARK(BM_GraphPageTenFlights)
 } // namespace
 } // namespace zirko
 
-int main(int argc, char** argv)
+// Besides the benchmarks, the program is the child they measure: it writes, reads or draws the
+// files named on its command line.
+std::optional<int> ChildMode(int argc, char** argv)
 {
-    if (argc >= 2) {
-        const std::string mode = argv[1];
-        const std::vector<std::string> rest(argv + 2, argv + argc);
-        if (mode == "--write" && rest.size() == 1)
-            return zirko::WriteFlights(rest[0]);
-        if (mode == "--read")
-            return zirko::ReadFlights(rest);
-        if (mode == "--graph") {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            int qtArgc = 1;
-            return zirko::DrawOnGraphPage(qtArgc, argv, rest);
-        }
+    if (argc < 2)
+        return std::nullopt;
+    const std::string mode = argv[1];
+    const std::vector<std::string> rest(argv + 2, argv + argc);
+    if (mode == "--write" && rest.size() == 1)
+        return zirko::WriteFlights(rest[0]);
+    if (mode == "--read")
+        return zirko::ReadFlights(rest);
+    if (mode == "--graph") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        int qtArgc = 1;
+        return zirko::DrawOnGraphPage(qtArgc, argv, rest);
     }
-    // zirko-cli draws without a screen as the Graph page child does.
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return std::nullopt;
 }
+
+const bool kHooks = zirko::bench::SetBenchHooks({
+    .Mode = ChildMode,
+    // zirko-cli draws without a screen as the Graph page child does.
+    .Setup = [] { ::setenv("QT_QPA_PLATFORM", "offscreen", 0); },
+});

@@ -2,7 +2,6 @@
 // and a maximum per column, 2000 points a line), grid, texts and a clipped plot.
 #include "gui/graph/GraphExport.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <benchmark/benchmark.h>
 
@@ -91,14 +90,3 @@ BENCHMARK(BM_SaveBmp)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SavePng)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

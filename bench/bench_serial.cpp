@@ -5,7 +5,6 @@
 #include "platform/serial/PtyServer.h"
 #include "platform/serial/SimulatorDevice.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
@@ -161,12 +160,3 @@ BENCHMARK(BM_DownloadPacedSmallMemory)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,6 +1,7 @@
 // The data folder tree over 10,000 flight files in 500 folders: a full build and a refresh that
 // finds nothing changed. Then the hard roots: 16 levels of two links each to the next level, and
 // the whole disk, both from the window's show to its first paint and to the tree read.
+#include "BenchMain.h"
 #include "gui/app/FormMain.h"
 #include "gui/shell/DataTree.h"
 #include "support/ScriptedDialogs.h"
@@ -166,18 +167,8 @@ BENCHMARK(BM_ShowOverTheWholeDisk)->Unit(benchmark::kMillisecond)->Iterations(2)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+const bool kHooks = zirko::bench::SetBenchHooks({
     // The message of a root with too many folders is answered, not waited for.
-    test::InstallScriptedDialogs();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    TheBench.reset();
-    return 0;
-}
+    .Setup = [] { test::InstallScriptedDialogs(); },
+    .TearDown = [] { TheBench.reset(); },
+});

@@ -1,10 +1,12 @@
 // Reading and writing a long flight: 1,500,000 samples of altitude, servo and voltage (~40 MB).
+#include "BenchMain.h"
 #include "platform/files/FlightFile.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -160,18 +162,18 @@ BENCHMARK(BM_ReadDataFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ReadEmptyLines)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
+// With --read-peak FILE the program reads one file and prints its peak resident kB, for the
+// benchmark that measures it in a process of its own.
+std::optional<int> ReadPeakMode(int argc, char** argv)
 {
-    if (argc == 3 && std::string(argv[1]) == "--read-peak") {
-        TDataBlock f;
-        ReadDataFile(argv[2], f, 0);
-        struct rusage usage {};
-        ::getrusage(RUSAGE_SELF, &usage);
-        std::printf("%ld\n", usage.ru_maxrss);
-        return f.Time.empty() ? 1 : 0;
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    if (argc != 3 || std::string(argv[1]) != "--read-peak")
+        return std::nullopt;
+    TDataBlock f;
+    ReadDataFile(argv[2], f, 0);
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    std::printf("%ld\n", usage.ru_maxrss);
+    return f.Time.empty() ? 1 : 0;
 }
+
+const bool kHooks = zirko::bench::SetBenchHooks({.Mode = ReadPeakMode});
