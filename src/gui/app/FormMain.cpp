@@ -198,12 +198,7 @@ void TFormMain::CreateMenu()
 QWidget* TFormMain::CreateInfoPage()
 {
     NotesPage = new TNotesPage;
-    EditDate = NotesPage->EditDate;
-    EditSample = NotesPage->EditSample;
-    EditVer = NotesPage->EditVer;
-    EditFlyTime = NotesPage->EditFlyTime;
-    EditMaxAlt = NotesPage->EditMaxAlt;
-    RichEdit1 = NotesPage->RichEdit1;
+    NotesPage->setObjectName("NotesPage");
     return NotesPage;
 }
 

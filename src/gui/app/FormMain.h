@@ -89,12 +89,6 @@ public:
     QWidget* PanelOpenFiles = nullptr;
     QSplitter* Splitter1 = nullptr;
     QSplitter* SplitterLeft = nullptr;
-    QLineEdit* EditDate = nullptr;
-    QLineEdit* EditSample = nullptr;
-    QLineEdit* EditVer = nullptr;
-    QLineEdit* EditFlyTime = nullptr;
-    QLineEdit* EditMaxAlt = nullptr;
-    QTextEdit* RichEdit1 = nullptr;
     // The chart's context menu, rebuilt at every right press on the plot.
     QMenu* PopupGraf = nullptr;
     QMenu* pmnuAnnotNew = nullptr;

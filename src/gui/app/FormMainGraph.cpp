@@ -58,7 +58,7 @@ void TFormMain::CreateGraphPage()
     GraphHostAdapter->Observe(*GraphPage);
     TabGraph->layout()->addWidget(GraphPage);
     // A stretch chosen among the events of the information page is shown on the Graph page.
-    connect(NotesPage->EventsPanel, &TFlightEventsPanel::StretchRequested, this,
+    connect(NotesPage, &TNotesPage::EventStretchRequested, this,
             [this](int row, double from, double to) {
                 PageControl->setCurrentWidget(TabGraph);
                 GraphPage->ShowFlightStretch(row, from, to);

@@ -37,6 +37,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <utility>
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -164,6 +165,11 @@ TLogbookPage::TLogbookPage(TOpenFlights& flights, QWidget* parent)
         PopupLogbook->addAction("Set details...", this, &TLogbookPage::SetDetailsOfSelected);
     pmnuShowInTree =
         PopupLogbook->addAction("Show in tree", this, &TLogbookPage::ShowSelectedInTree);
+    for (const auto& [action, name] :
+         {std::pair{pmnuOpen, "pmnuOpen"}, std::pair{pmnuCompare, "pmnuCompare"},
+          std::pair{pmnuExport, "pmnuExport"}, std::pair{pmnuSetDetails, "pmnuSetDetails"},
+          std::pair{pmnuShowInTree, "pmnuShowInTree"}})
+        action->setObjectName(name);
     PopupLogbook->addSeparator();
     pmnuReport = PopupLogbook->addAction("Flight report...", this, [this] {
         ShowFlightReportOfFiles(this, SelectedFiles(), Flights);
@@ -179,6 +185,7 @@ TLogbookPage::TLogbookPage(TOpenFlights& flights, QWidget* parent)
     PopupColumns = new QMenu(this);
     PopupColumns->setObjectName("PopupColumns");
     FormFlightDetails = new TFormFlightDetails(this);
+    FormFlightDetails->setObjectName("FormFlightDetails");
 
     ProgressTimer = new QTimer(this);
     ProgressTimer->setInterval(kProgressMs);

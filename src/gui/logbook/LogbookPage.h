@@ -75,6 +75,20 @@ public:
     void SetDetailsOfSelected();
     void ShowSelectedInTree();
 
+signals:
+    // The user wants these flight files open; `align` lines their launches up on the graph.
+    void OpenWanted(const QStringList& files, bool align);
+    void ShowInTreeWanted(const QString& file);
+    // A reading has put its rows into the table.
+    void RowsRead();
+    // The program itself rewrote these files.
+    void FilesWritten(const QStringList& files);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QLineEdit* EditFilter = nullptr;
     QLabel* LabelCount = nullptr;
     QProgressBar* ProgressRead = nullptr;
@@ -94,20 +108,6 @@ public:
     TFormFlightDetails* FormFlightDetails = nullptr;
     TTrendsView* TrendsView = nullptr;
 
-signals:
-    // The user wants these flight files open; `align` lines their launches up on the graph.
-    void OpenWanted(const QStringList& files, bool align);
-    void ShowInTreeWanted(const QString& file);
-    // A reading has put its rows into the table.
-    void RowsRead();
-    // The program itself rewrote these files.
-    void FilesWritten(const QStringList& files);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void ShowReadProgress();
     void ReadDone(quint64 generation, std::shared_ptr<std::vector<TLogbookRow>> rows, size_t unread,
                   bool complete);

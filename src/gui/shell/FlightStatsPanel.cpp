@@ -32,6 +32,7 @@ bool IsCopyKey(QEvent* event)
 
 TFlightStatsPanel::TFlightStatsPanel(QWidget* parent) : QWidget(parent)
 {
+    setObjectName("FlightStatsPanel");
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 2, 4, 2);
 

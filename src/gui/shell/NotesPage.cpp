@@ -37,6 +37,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include <cmath>
 #include <memory>
@@ -263,6 +264,8 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     page->addWidget(StatsPanel);
     EventsPanel = new TFlightEventsPanel(this);
     page->addWidget(EventsPanel);
+    connect(EventsPanel, &TFlightEventsPanel::StretchRequested, this,
+            &TNotesPage::EventStretchRequested);
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName("RichEdit1");
@@ -281,6 +284,26 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     page->addWidget(RichEdit1, 1);
 
     BuildContextMenu();
+    // The names the user's tools find the controls by.
+    const std::pair<QObject*, const char*> named[] = {
+        {TBPrint, "TBPrint"},         {TBCut, "TBCut"},
+        {TBCopy, "TBCopy"},           {TBPaste, "TBPaste"},
+        {TBUndo, "TBUndo"},           {TBBold, "TBBold"},
+        {TBItalic, "TBItalic"},       {TBUnderline, "TBUnderline"},
+        {TBFont, "TBFont"},           {TBLeft, "TBLeft"},
+        {TBCenter, "TBCenter"},       {TBRight, "TBRight"},
+        {EditDate, "EditDate"},       {EditSample, "EditSample"},
+        {EditVer, "EditVer"},         {EditFlyTime, "EditFlyTime"},
+        {EditMaxAlt, "EditMaxAlt"},   {TagCompleter, "TagCompleter"},
+        {PopupMenu, "PopupMenu"},     {mnuPrint, "mnuPrint"},
+        {mnuCut, "mnuCut"},           {mnuCopy, "mnuCopy"},
+        {mnuPaste, "mnuPaste"},       {mnuUndo, "mnuUndo"},
+        {mnuFont, "mnuFont"},         {mnuColor, "mnuColor"},
+        {mnuAlign, "mnuAlign"},       {mnuAlignLeft, "mnuAlignLeft"},
+        {mnuAlignCenter, "mnuAlignCenter"}, {mnuAlignRight, "mnuAlignRight"},
+    };
+    for (const auto& [control, name] : named)
+        control->setObjectName(name);
 
     connect(TBPrint, &QToolButton::clicked, this, &TNotesPage::PrintNotes);
     connect(TBCut, &QToolButton::clicked, RichEdit1, &QTextEdit::cut);

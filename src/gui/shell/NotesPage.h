@@ -66,6 +66,21 @@ public:
 
     bool UpdatingFormat = false;
 
+    // The values offered while a detail is typed.
+    TDetailsCompletion* Completion = nullptr;
+    // Shows a flight's details (none: empty boxes) as they are, not as an edit.
+    void ShowDetails(const TFlightDetails* details);
+    // What the boxes hold that `details` does not; empty when they agree.
+    TDetailsEdit EditedDetails(const TFlightDetails& details) const;
+
+signals:
+    // The events panel asks for the stretch [from, to] of the flight in `row` on the chart.
+    void EventStretchRequested(int row, double from, double to);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QToolButton* TBPrint = nullptr;
     QToolButton* TBCut = nullptr;
     QToolButton* TBCopy = nullptr;
@@ -95,12 +110,6 @@ public:
     QLineEdit* EditPilot = nullptr;
     QLineEdit* EditTags = nullptr; // comma-separated; completion offers the tag being typed
     QCompleter* TagCompleter = nullptr;
-    // The values offered while a detail is typed.
-    TDetailsCompletion* Completion = nullptr;
-    // Shows a flight's details (none: empty boxes) as they are, not as an edit.
-    void ShowDetails(const TFlightDetails* details);
-    // What the boxes hold that `details` does not; empty when they agree.
-    TDetailsEdit EditedDetails(const TFlightDetails& details) const;
 
     // The numbers of every open flight, between the boxes and the notes.
     TFlightStatsPanel* StatsPanel = nullptr;
@@ -121,10 +130,6 @@ public:
     QAction* mnuAlignCenter = nullptr;
     QAction* mnuAlignRight = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     TOpenFlights* Flights = nullptr; // the flights observed, for the current one's name and date
     // The header line of the printed notes; empty without a current flight.
     QString PrintHeaderOfNotes() const;

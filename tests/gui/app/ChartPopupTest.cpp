@@ -174,9 +174,9 @@ TEST_F(ChartPopupTest, SpaceHeldOverTheGraphPagePansAndIsSwallowed)
 
     // On the information page Space is an ordinary key.
     Form->PageControl->setCurrentWidget(Form->TabInfo);
-    QTest::keyPress(Form->RichEdit1, Qt::Key_Space);
+    QTest::keyPress(Named<QTextEdit>(*Form, "RichEdit1"), Qt::Key_Space);
     EXPECT_FALSE(Chart().PanningEnabled());
-    QTest::keyRelease(Form->RichEdit1, Qt::Key_Space);
+    QTest::keyRelease(Named<QTextEdit>(*Form, "RichEdit1"), Qt::Key_Space);
 }
 
 TEST_F(ChartPopupTest, AlignLaunchesPutsEveryLaunchAtZeroAndNamesTheFlightsWithoutOne)

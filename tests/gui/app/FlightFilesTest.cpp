@@ -193,8 +193,8 @@ TEST_F(FlightFilesTest, AModifiedFlightIsMarkedInTheGridUntilCtrlSSavesIt)
     // The first key typed into the notes marks the current flight, and only that one.
     Form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
-    Form->RichEdit1->setFocus();
-    QTest::keyClicks(Form->RichEdit1, "typed");
+    Named<QTextEdit>(*Form, "RichEdit1")->setFocus();
+    QTest::keyClicks(Named<QTextEdit>(*Form, "RichEdit1"), "typed");
     EXPECT_TRUE(Form->Flights->Modified(0));
     EXPECT_EQ(grid->ShownName(0), "a *");
     EXPECT_TRUE(grid->NameFont(0).bold());
@@ -207,7 +207,7 @@ TEST_F(FlightFilesTest, AModifiedFlightIsMarkedInTheGridUntilCtrlSSavesIt)
 
     // In the notes editor Ctrl+S stays the strike-out style; anywhere else it saves the current
     // flight with the notes as typed, and the mark goes.
-    QTest::keyClick(Form->RichEdit1, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(Named<QTextEdit>(*Form, "RichEdit1"), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(Form->Flights->Modified(0));
     Form->TreeView1->setFocus();
     QTest::keyClick(Form->TreeView1, Qt::Key_S, Qt::ControlModifier);

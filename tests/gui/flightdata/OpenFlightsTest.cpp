@@ -85,10 +85,10 @@ TEST_F(OpenFlightsTest, FirstFlightBecomesCurrentAndLaterOnesAreAdded)
     EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotVoltage)->Title(), "a (PowS)");
     EXPECT_EQ(Form->Flights->FileName(0), a);
     EXPECT_EQ(Form->Flights->Channel(1, 0), TChannelState::On);
-    EXPECT_EQ(Form->EditFlyTime->text(), "2 min 29.5 sec");
-    EXPECT_EQ(Form->EditMaxAlt->text(), "123.4 m");
-    EXPECT_EQ(Form->EditVer->text(), "0");
-    EXPECT_EQ(Form->RichEdit1->toPlainText(), "first notes");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditFlyTime")->text(), "2 min 29.5 sec");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "123.4 m");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditVer")->text(), "0");
+    EXPECT_EQ(Named<QTextEdit>(*Form, "RichEdit1")->toPlainText(), "first notes");
 
     EXPECT_EQ(Form->Flights->OpenDataFile(b), 1);
     EXPECT_EQ(Form->Flights->ActualRow(), 0);
@@ -149,7 +149,7 @@ TEST_F(OpenFlightsTest, ClosingRowsMovesTheLaterOnesUp)
     EXPECT_EQ(Form->Flights->FileName(1), c);
     EXPECT_EQ(Form->Flights->FlightCount(), 2);
     EXPECT_EQ(Form->Flights->ActualRow(), 0);
-    EXPECT_EQ(Form->EditMaxAlt->text(), "2.0 m");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "2.0 m");
 
     Form->Flights->CloseDataFile(5);
     EXPECT_EQ(Dialogs->Errors().last(),
@@ -158,7 +158,7 @@ TEST_F(OpenFlightsTest, ClosingRowsMovesTheLaterOnesUp)
     Form->Flights->CloseDataFile(0);
     EXPECT_FALSE(Form->StringGrid1->isVisible());
     EXPECT_FALSE(Form->TabGraph->isEnabled());
-    EXPECT_TRUE(Form->EditDate->text().isEmpty());
+    EXPECT_TRUE(Named<QLineEdit>(*Form, "EditDate")->text().isEmpty());
     EXPECT_EQ(Form->Flights->ActualRow(), -1);
 }
 
@@ -168,25 +168,25 @@ TEST_F(OpenFlightsTest, SelectingANameMakesItCurrentAndKeepsEditedNotes)
     const QString b = Write("b.zdf", MakeFlight(10, true, 2));
     Form->Flights->OpenDataFile(a);
     Form->Flights->OpenDataFile(b);
-    Form->RichEdit1->selectAll();
-    QTest::keyClicks(Form->RichEdit1, "edited");
+    Named<QTextEdit>(*Form, "RichEdit1")->selectAll();
+    QTest::keyClicks(Named<QTextEdit>(*Form, "RichEdit1"), "edited");
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(0, 1).center());
     EXPECT_EQ(Form->Flights->ActualRow(), 1);
     EXPECT_TRUE(Form->Flights->Modified(0));
     EXPECT_EQ(PlainNotes(Form->Flights->Flight(0)->Notes), "edited");
-    EXPECT_EQ(Form->EditMaxAlt->text(), "2.0 m");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "2.0 m");
 }
 
 TEST_F(OpenFlightsTest, EditedNotesOfTheCurrentFlightSurviveClosingAnother)
 {
     Form->Flights->OpenDataFile(Write("a.zdf", MakeFlight(10, true, 1)));
     Form->Flights->OpenDataFile(Write("b.zdf", MakeFlight(10, true, 2)));
-    Form->RichEdit1->selectAll();
-    QTest::keyClicks(Form->RichEdit1, "keep me");
+    Named<QTextEdit>(*Form, "RichEdit1")->selectAll();
+    QTest::keyClicks(Named<QTextEdit>(*Form, "RichEdit1"), "keep me");
     Form->Flights->CloseDataFile(1);
     EXPECT_EQ(PlainNotes(Form->Flights->Flight(0)->Notes), "keep me");
-    EXPECT_EQ(Form->RichEdit1->toPlainText(), "keep me");
+    EXPECT_EQ(Named<QTextEdit>(*Form, "RichEdit1")->toPlainText(), "keep me");
 }
 
 TEST_F(OpenFlightsTest, ModifiedFlightIsSavedOnlyAfterYesAndSavingClearsModified)
@@ -276,8 +276,8 @@ TEST_F(OpenFlightsTest, FailedSaveOnCloseKeepsTheFlightOpenAndInStep)
     QObject scope; // the recording ends with the test, before the window closes the rest
     QObject::connect(Form->Flights, &TOpenFlights::FlightClosed, &scope,
                      [&](int row) { closed.push_back(row); });
-    Form->RichEdit1->selectAll();
-    QTest::keyClicks(Form->RichEdit1, "unsaved notes");
+    Named<QTextEdit>(*Form, "RichEdit1")->selectAll();
+    QTest::keyClicks(Named<QTextEdit>(*Form, "RichEdit1"), "unsaved notes");
     BlockWrites(paths[0]);
 
     Dialogs->Answers = {TAnswer::Yes};
@@ -290,8 +290,8 @@ TEST_F(OpenFlightsTest, FailedSaveOnCloseKeepsTheFlightOpenAndInStep)
     EXPECT_EQ(Form->Flights->ActualRow(), 0);
     EXPECT_TRUE(Form->Flights->Modified(0));
     EXPECT_EQ(PlainNotes(Form->Flights->Flight(0)->Notes), "unsaved notes");
-    EXPECT_EQ(Form->RichEdit1->toPlainText(), "unsaved notes");
-    EXPECT_EQ(Form->EditMaxAlt->text(), "1.0 m");
+    EXPECT_EQ(Named<QTextEdit>(*Form, "RichEdit1")->toPlainText(), "unsaved notes");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "1.0 m");
     for (int row = 0; row < 3; ++row) {
         ASSERT_NE(Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude), nullptr);
         EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude)->Title(),
@@ -344,7 +344,7 @@ TEST_F(OpenFlightsTest, ClosingAllKeepsOnlyTheFlightsThatCouldNotBeSaved)
     EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "b (Alt)");
     EXPECT_EQ(closed, (std::vector<int>{0, 1}));
     EXPECT_EQ(Form->Flights->ActualRow(), 0);
-    EXPECT_EQ(Form->EditMaxAlt->text(), "2.0 m");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "2.0 m");
     TDataBlock saved;
     ReadDataFile(c.toStdString(), saved, 0);
     EXPECT_EQ(saved.Notes, "changed");
@@ -402,15 +402,15 @@ TEST_F(OpenFlightsTest, ClosingARowAboveTheCurrentOneKeepsTheSelectedRowIndex)
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(0, 1).center());
     ASSERT_EQ(Form->Flights->ActualRow(), 1);
-    Form->RichEdit1->selectAll();
-    QTest::keyClicks(Form->RichEdit1, "notes of b");
+    Named<QTextEdit>(*Form, "RichEdit1")->selectAll();
+    QTest::keyClicks(Named<QTextEdit>(*Form, "RichEdit1"), "notes of b");
 
     // Row 1 stays selected and now holds c, which becomes current; b keeps its edited notes.
     Form->Flights->CloseDataFile(0);
     EXPECT_EQ(Form->StringGrid1->SelectedRow(), 1);
     EXPECT_EQ(Form->Flights->ActualRow(), 1);
     EXPECT_EQ(Form->Flights->Name(1), "c");
-    EXPECT_EQ(Form->EditMaxAlt->text(), "3.0 m");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "3.0 m");
     EXPECT_EQ(PlainNotes(Form->Flights->Flight(0)->Notes), "notes of b");
     EXPECT_TRUE(Form->Flights->Modified(0));
 
@@ -421,7 +421,7 @@ TEST_F(OpenFlightsTest, ClosingARowAboveTheCurrentOneKeepsTheSelectedRowIndex)
     Form->Flights->CloseDataFile(0);
     EXPECT_EQ(Form->Flights->ActualRow(), 1);
     EXPECT_EQ(Form->Flights->Name(1), "d");
-    EXPECT_EQ(Form->EditMaxAlt->text(), "4.0 m");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "4.0 m");
 }
 
 TEST_F(OpenFlightsTest, ClosingARowWhileTheLastRowIsCurrentReportsNoAssertion)
@@ -439,19 +439,19 @@ TEST_F(OpenFlightsTest, ClosingARowWhileTheLastRowIsCurrentReportsNoAssertion)
     Form->Flights->CloseDataFile(1);
     EXPECT_EQ(Form->Flights->ActualRow(), 3);
     EXPECT_EQ(Form->Flights->Name(3), "e");
-    EXPECT_EQ(Form->EditMaxAlt->text(), "5.0 m");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "5.0 m");
     // The current last row itself, with the Delete key in the grid.
     QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
                       Form->StringGrid1->CellRect(0, 3).center());
     QTest::keyClick(Form->StringGrid1, Qt::Key_Delete);
     EXPECT_EQ(Form->StringGrid1->rowCount(), 3);
     EXPECT_EQ(Form->Flights->ActualRow(), 2);
-    EXPECT_EQ(Form->EditMaxAlt->text(), "4.0 m");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "4.0 m");
     makeLastCurrent();
     Form->Flights->CloseDataFile(0);
     EXPECT_EQ(Form->Flights->ActualRow(), 1);
     EXPECT_EQ(Form->Flights->Name(1), "d");
-    EXPECT_EQ(Form->EditMaxAlt->text(), "4.0 m");
+    EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "4.0 m");
     EXPECT_TRUE(Form->FormAssert->isHidden());
     EXPECT_TRUE(Dialogs->Errors().isEmpty());
 }
@@ -484,8 +484,8 @@ TEST_F(OpenFlightsTest, SaveFromTheGridMenuWritesTheNotesAsTheEditorShowsThem)
 {
     const QString a = Write("a.zdf", MakeFlight(10, true, 1));
     Form->Flights->OpenDataFile(a);
-    Form->RichEdit1->selectAll();
-    QTest::keyClicks(Form->RichEdit1, "typed before saving");
+    Named<QTextEdit>(*Form, "RichEdit1")->selectAll();
+    QTest::keyClicks(Named<QTextEdit>(*Form, "RichEdit1"), "typed before saving");
     QTest::mousePress(Form->StringGrid1->viewport(), Qt::RightButton, {},
                       Form->StringGrid1->CellRect(0, 0).center());
     auto* popup = Form->StringGrid1->findChild<QMenu*>("PopupGrid");
@@ -537,15 +537,15 @@ TEST_F(OpenFlightsTest, FlightInformationShowsEveryTextWholeAlsoWithLargerFonts)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
         ASSERT_EQ(Form->Flights->OpenDataFile(a), 0);
         QApplication::processEvents();
-        for (QLineEdit* e : {Form->EditDate, Form->EditSample, Form->EditVer, Form->EditFlyTime,
-                             Form->EditMaxAlt}) {
+        for (QLineEdit* e : {Named<QLineEdit>(*Form, "EditDate"), Named<QLineEdit>(*Form, "EditSample"), Named<QLineEdit>(*Form, "EditVer"), Named<QLineEdit>(*Form, "EditFlyTime"),
+                             Named<QLineEdit>(*Form, "EditMaxAlt")}) {
             EXPECT_TRUE(ShowsWholeText(e)) << scale << " " << e->text().toStdString();
         }
         // Every label is as wide as its text and keeps clear of its neighbours.
         const QList<QLabel*> labels = Form->TabInfo->findChildren<QLabel*>();
         QList<QWidget*> fields(labels.begin(), labels.end());
         for (QLineEdit* e :
-             {Form->EditDate, Form->EditSample, Form->EditVer, Form->EditFlyTime, Form->EditMaxAlt})
+             {Named<QLineEdit>(*Form, "EditDate"), Named<QLineEdit>(*Form, "EditSample"), Named<QLineEdit>(*Form, "EditVer"), Named<QLineEdit>(*Form, "EditFlyTime"), Named<QLineEdit>(*Form, "EditMaxAlt")})
             fields << e;
         for (QLabel* l : labels) {
             if (l->isVisible() && !l->text().isEmpty()) {

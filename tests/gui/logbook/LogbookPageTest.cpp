@@ -77,7 +77,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(StartForm());
         Page = Form->LogbookPage;
         Page->SetIndexPath(IndexDir.path() + "/logbook.sqlite");
-        Table = Page->TableLogbook;
+        Table = Named<QTableView>(*Page, "TableLogbook");
         QTabBar* bar = Form->PageControl->tabBar();
         const int tab = Form->PageControl->indexOf(Form->TabLogbook);
         ASSERT_GE(tab, 0);
@@ -115,10 +115,10 @@ protected:
     }
     void TypeFilter(const QString& text)
     {
-        Page->EditFilter->setFocus();
-        Page->EditFilter->selectAll();
-        QTest::keyClick(Page->EditFilter, Qt::Key_Backspace);
-        QTest::keyClicks(Page->EditFilter, text);
+        Named<QLineEdit>(*Page, "EditFilter")->setFocus();
+        Named<QLineEdit>(*Page, "EditFilter")->selectAll();
+        QTest::keyClick(Named<QLineEdit>(*Page, "EditFilter"), Qt::Key_Backspace);
+        QTest::keyClicks(Named<QLineEdit>(*Page, "EditFilter"), text);
     }
     // Right click on a row, then a click on the action in the popup.
     void Choose(int row, QAction* action)
@@ -126,10 +126,10 @@ protected:
         const QPoint pos = CellPos(row);
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, Table->viewport()->mapToGlobal(pos));
         QApplication::sendEvent(Table->viewport(), &event);
-        ASSERT_TRUE(Page->PopupLogbook->isVisible());
+        ASSERT_TRUE(Named<QMenu>(*Page, "PopupLogbook")->isVisible());
         QTest::qWait(20); // the headless platform activates the popup window late
-        QTest::mouseClick(Page->PopupLogbook, Qt::LeftButton, {},
-                          Page->PopupLogbook->actionGeometry(action).center());
+        QTest::mouseClick(Named<QMenu>(*Page, "PopupLogbook"), Qt::LeftButton, {},
+                          Named<QMenu>(*Page, "PopupLogbook")->actionGeometry(action).center());
         QCoreApplication::processEvents();
     }
     // Three flights and a file that is no flight.
@@ -150,7 +150,7 @@ TEST_F(LogbookPageTest, ListsTheFolderAndTheFilterCountsWhatMatches)
 {
     WriteFolder();
     ASSERT_NO_FATAL_FAILURE(OpenPage());
-    EXPECT_EQ(Page->LabelCount->text(), "4 of 4 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "4 of 4 flights");
     ASSERT_EQ(Shown(), 4);
     const int b = RowOf("b");
     ASSERT_GE(b, 0);
@@ -167,25 +167,25 @@ TEST_F(LogbookPageTest, ListsTheFolderAndTheFilterCountsWhatMatches)
     EXPECT_EQ(Cell(bad, "maxAltitude"), "");
 
     TypeFilter("model:pike");
-    EXPECT_EQ(Page->LabelCount->text(), "1 of 4 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "1 of 4 flights");
     ASSERT_EQ(Shown(), 1);
     EXPECT_EQ(Cell(0, "name"), "b");
     TypeFilter("club -tag:f5j");
-    EXPECT_EQ(Page->LabelCount->text(), "2 of 4 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "2 of 4 flights");
     TypeFilter("maxAltitude>150");
-    EXPECT_EQ(Page->LabelCount->text(), "1 of 4 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "1 of 4 flights");
     TypeFilter("nothing-like-this");
-    EXPECT_EQ(Page->LabelCount->text(), "0 of 4 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "0 of 4 flights");
     EXPECT_EQ(Shown(), 0);
     // A term that cannot be read says why and leaves the rows as they were.
     TypeFilter("model:pike");
-    Page->EditFilter->selectAll();
-    PasteByKey(Page->EditFilter, "maxAltitude>");
-    EXPECT_NE(Page->LabelCount->text(), "1 of 4 flights");
-    EXPECT_FALSE(Page->LabelCount->text().isEmpty());
+    Named<QLineEdit>(*Page, "EditFilter")->selectAll();
+    PasteByKey(Named<QLineEdit>(*Page, "EditFilter"), "maxAltitude>");
+    EXPECT_NE(Named<QLabel>(*Page, "LabelCount")->text(), "1 of 4 flights");
+    EXPECT_FALSE(Named<QLabel>(*Page, "LabelCount")->text().isEmpty());
     EXPECT_EQ(Shown(), 1);
     TypeFilter("");
-    EXPECT_EQ(Page->LabelCount->text(), "4 of 4 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "4 of 4 flights");
 }
 
 TEST_F(LogbookPageTest, NumbersSortAsNumbersWithEmptyCellsLast)
@@ -215,15 +215,15 @@ TEST_F(LogbookPageTest, TheSummaryAddsUpTheSelectedRows)
 {
     WriteFolder();
     ASSERT_NO_FATAL_FAILURE(OpenPage());
-    EXPECT_EQ(Page->LabelSummary->text(), "");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelSummary")->text(), "");
     Click(RowOf("a"));
     Click(RowOf("b"), Qt::ControlModifier);
     ASSERT_EQ(Page->SelectedRows().size(), 2u);
-    const QString text = Page->LabelSummary->text();
+    const QString text = Named<QLabel>(*Page, "LabelSummary")->text();
     EXPECT_TRUE(text.startsWith("2 flights selected: time aloft ")) << text.toStdString();
     EXPECT_TRUE(text.contains("highest 200")) << text.toStdString();
     Click(RowOf("bad"), Qt::ControlModifier);
-    EXPECT_TRUE(Page->LabelSummary->text().startsWith("3 flights selected"));
+    EXPECT_TRUE(Named<QLabel>(*Page, "LabelSummary")->text().startsWith("3 flights selected"));
 }
 
 TEST_F(LogbookPageTest, SetDetailsRewritesOnlyTheExtraSectionsOfTheSelectedFlights)
@@ -247,7 +247,7 @@ TEST_F(LogbookPageTest, SetDetailsRewritesOnlyTheExtraSectionsOfTheSelectedFligh
         QTest::keyClicks(Named<QLineEdit>(f, "EditPilot"), "Jan");
         return int(QDialog::Accepted);
     });
-    ASSERT_NO_FATAL_FAILURE(Choose(RowOf("b"), Page->pmnuSetDetails));
+    ASSERT_NO_FATAL_FAILURE(Choose(RowOf("b"), Named<QAction>(*Page, "pmnuSetDetails")));
     EXPECT_TRUE(Dialogs->Errors().isEmpty()) << Dialogs->Errors().join('\n').toStdString();
     EXPECT_EQ(ReadBytes(Dir.path() + "/a.zdf"), aBefore);
     for (const auto& [path, before] : {std::pair{bPath, bBefore}, std::pair{cPath, cBefore}}) {
@@ -292,7 +292,7 @@ TEST_F(LogbookPageTest, DetailsAreNotSetBehindAChangedOpenFlight)
         ADD_FAILURE() << "the dialog opened over a changed flight";
         return int(QDialog::Rejected);
     });
-    ASSERT_NO_FATAL_FAILURE(Choose(RowOf("b"), Page->pmnuSetDetails));
+    ASSERT_NO_FATAL_FAILURE(Choose(RowOf("b"), Named<QAction>(*Page, "pmnuSetDetails")));
     ASSERT_EQ(Dialogs->Errors().size(), 1);
     EXPECT_TRUE(Dialogs->Errors()[0].contains("open and changed"))
         << Dialogs->Errors()[0].toStdString();
@@ -307,7 +307,7 @@ TEST_F(LogbookPageTest, EnterOpensTheSelectedFlightsAndShowInTreeSelectsTheFile)
     ASSERT_NO_FATAL_FAILURE(OpenPage());
     Click(RowOf("a"));
     Click(RowOf("c"), Qt::ControlModifier);
-    ASSERT_NO_FATAL_FAILURE(Choose(RowOf("c"), Page->pmnuShowInTree));
+    ASSERT_NO_FATAL_FAILURE(Choose(RowOf("c"), Named<QAction>(*Page, "pmnuShowInTree")));
     ASSERT_NE(Form->TreeView1->currentItem(), nullptr);
     EXPECT_EQ(Form->TreeView1->GetFullName(Form->TreeView1->currentItem()),
               Dir.path() + "/Club/c.zdf");
@@ -325,7 +325,7 @@ TEST_F(LogbookPageTest, CompareOpensTheSelectedFlightsWithTheirLaunchesAligned)
     ASSERT_NO_FATAL_FAILURE(OpenPage());
     Click(RowOf("b"));
     Click(RowOf("c"), Qt::ControlModifier);
-    ASSERT_NO_FATAL_FAILURE(Choose(RowOf("c"), Page->pmnuCompare));
+    ASSERT_NO_FATAL_FAILURE(Choose(RowOf("c"), Named<QAction>(*Page, "pmnuCompare")));
     ASSERT_EQ(Form->Flights->FlightCount(), 2);
     EXPECT_EQ(Form->PageControl->currentWidget(), Form->TabGraph);
     // Both flights have a launch: nothing to report.
@@ -340,10 +340,10 @@ TEST_F(LogbookPageTest, AnIndexThatCannotBeWrittenOnlyCostsTime)
     Page = Form->LogbookPage;
     // A folder that is a file: no index can be made there.
     Page->SetIndexPath(IndexDir.path() + "/file/logbook.sqlite");
-    Table = Page->TableLogbook;
+    Table = Named<QTableView>(*Page, "TableLogbook");
     Form->PageControl->setCurrentWidget(Form->TabLogbook);
     ASSERT_TRUE(WaitForRows());
-    EXPECT_EQ(Page->LabelCount->text(), "4 of 4 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "4 of 4 flights");
     EXPECT_EQ(Cell(RowOf("b"), "model"), "Pike");
     EXPECT_TRUE(Dialogs->Errors().isEmpty());
 }
@@ -356,7 +356,7 @@ TEST_F(LogbookPageTest, ExportWritesTheShownRowsAsCsv)
     ASSERT_EQ(Shown(), 3);
     const QString out = IndexDir.path() + "/rows.csv";
     Dialogs->FileNames.push_back(out);
-    ASSERT_NO_FATAL_FAILURE(Choose(0, Page->pmnuExport));
+    ASSERT_NO_FATAL_FAILURE(Choose(0, Named<QAction>(*Page, "pmnuExport")));
     const QList<QByteArray> lines = ReadBytes(out).split('\n');
     ASSERT_EQ(lines.size(), 5); // header, three rows, the end
     EXPECT_TRUE(lines[0].startsWith("path,name,folder,date,model"));
@@ -364,7 +364,7 @@ TEST_F(LogbookPageTest, ExportWritesTheShownRowsAsCsv)
     // A flight file is never replaced by the rows.
     const QByteArray flight = ReadBytes(Dir.path() + "/a.zdf");
     Dialogs->FileNames.push_back(Dir.path() + "/a.zdf");
-    ASSERT_NO_FATAL_FAILURE(Choose(0, Page->pmnuExport));
+    ASSERT_NO_FATAL_FAILURE(Choose(0, Named<QAction>(*Page, "pmnuExport")));
     EXPECT_EQ(ReadBytes(Dir.path() + "/a.zdf"), flight);
     EXPECT_EQ(Dialogs->Errors().size(), 1);
 }
@@ -382,7 +382,7 @@ TEST_F(LogbookPageTest, AFlightChangedOnDiskIsReadAgain)
     WriteFlight("Club/d.zdf", MakeFlight(20));
     ASSERT_TRUE(QFile::remove(Dir.path() + "/a.zdf"));
     EXPECT_TRUE(QTest::qWaitFor([this] { return RowOf("d") >= 0 && RowOf("a") < 0; }, 20000));
-    EXPECT_EQ(Page->LabelCount->text(), "4 of 4 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "4 of 4 flights");
 }
 
 TEST_F(LogbookPageTest, CancelStopsAReadingAndKeepsEveryFileInTheTable)
@@ -392,29 +392,29 @@ TEST_F(LogbookPageTest, CancelStopsAReadingAndKeepsEveryFileInTheTable)
     ASSERT_NO_FATAL_FAILURE(StartForm());
     Page = Form->LogbookPage;
     Page->SetIndexPath(IndexDir.path() + "/logbook.sqlite");
-    Table = Page->TableLogbook;
+    Table = Named<QTableView>(*Page, "TableLogbook");
     QTabBar* bar = Form->PageControl->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {},
                       bar->tabRect(Form->PageControl->indexOf(Form->TabLogbook)).center());
     ASSERT_TRUE(Page->IsReading());
-    ASSERT_TRUE(Page->ButtonCancel->isVisible());
-    QTest::mouseClick(Page->ButtonCancel, Qt::LeftButton);
+    ASSERT_TRUE(Named<QPushButton>(*Page, "ButtonCancel")->isVisible());
+    QTest::mouseClick(Named<QPushButton>(*Page, "ButtonCancel"), Qt::LeftButton);
     ASSERT_TRUE(WaitForRows());
-    EXPECT_FALSE(Page->ButtonCancel->isVisible());
-    EXPECT_FALSE(Page->ProgressRead->isVisible());
+    EXPECT_FALSE(Named<QPushButton>(*Page, "ButtonCancel")->isVisible());
+    EXPECT_FALSE(Named<QProgressBar>(*Page, "ProgressRead")->isVisible());
     ASSERT_EQ(Page->Table()->rowCount(), 300);
     int unread = 0;
     for (const TLogbookRow& row : Page->Table()->Rows())
         unread += row.Error.empty() ? 0 : 1;
     EXPECT_GT(unread, 0);
-    EXPECT_TRUE(Page->LabelCount->text().contains("not read"))
-        << Page->LabelCount->text().toStdString();
+    EXPECT_TRUE(Named<QLabel>(*Page, "LabelCount")->text().contains("not read"))
+        << Named<QLabel>(*Page, "LabelCount")->text().toStdString();
     // The next reading reads what the cancel left.
     Page->Refresh();
     ASSERT_TRUE(WaitForRows());
     for (const TLogbookRow& row : Page->Table()->Rows())
         EXPECT_EQ(row.Error, "") << row.Path;
-    EXPECT_EQ(Page->LabelCount->text(), "300 of 300 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "300 of 300 flights");
 }
 
 // A data folder with more folders than a reading walks: the rows of those walked, and a line
@@ -461,12 +461,12 @@ TEST_F(LogbookPageTest, ColumnsChosenMovedAndSizedAreKept)
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
                             header->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(header->viewport(), &event);
-    ASSERT_TRUE(Page->PopupColumns->isVisible());
-    QAction* notesAction = Page->PopupColumns->findChild<QAction*>("pmnuColumn_notes");
+    ASSERT_TRUE(Named<QMenu>(*Page, "PopupColumns")->isVisible());
+    QAction* notesAction = Named<QMenu>(*Page, "PopupColumns")->findChild<QAction*>("pmnuColumn_notes");
     ASSERT_NE(notesAction, nullptr);
     QTest::qWait(20);
-    QTest::mouseClick(Page->PopupColumns, Qt::LeftButton, {},
-                      Page->PopupColumns->actionGeometry(notesAction).center());
+    QTest::mouseClick(Named<QMenu>(*Page, "PopupColumns"), Qt::LeftButton, {},
+                      Named<QMenu>(*Page, "PopupColumns")->actionGeometry(notesAction).center());
     EXPECT_TRUE(header->isSectionHidden(notes));
     header->moveSection(header->visualIndex(date), 0);
     header->resizeSection(date, 177);
@@ -506,16 +506,16 @@ TEST_F(LogbookPageTest, WhatTheTreeChangesReachesTheLogbookAlsoWhileItIsHidden)
     EXPECT_EQ(RowOf("b"), -1);
     ASSERT_GE(RowOf("c"), 0);
     EXPECT_EQ(Cell(RowOf("c"), "folder"), "");
-    EXPECT_EQ(Page->LabelCount->text(), "3 of 3 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "3 of 3 flights");
 
     // A renamed root folder is followed, not lost.
     const QString root = Form->DataFolder->Root();
     tree->TreeView1Edited(tree->RootNode(), "moved");
     ASSERT_EQ(Page->DataDir(), QFileInfo(root).path() + "/moved");
     EXPECT_TRUE(QTest::qWaitFor(
-        [this] { return !Page->IsReading() && Page->LabelCount->text() == "3 of 3 flights"; },
+        [this] { return !Page->IsReading() && Named<QLabel>(*Page, "LabelCount")->text() == "3 of 3 flights"; },
         20000))
-        << Page->LabelCount->text().toStdString();
+        << Named<QLabel>(*Page, "LabelCount")->text().toStdString();
     EXPECT_GE(RowOf("renamed"), 0);
     tree->TreeView1Edited(tree->RootNode(), QFileInfo(root).fileName()); // for the clean-up
     EXPECT_TRUE(QFileInfo(root).isDir());
@@ -525,29 +525,30 @@ TEST_F(LogbookPageTest, TrendsShowTheRowsAndAClickedPointSelectsItsRow)
 {
     WriteFolder();
     ASSERT_NO_FATAL_FAILURE(OpenPage());
-    EXPECT_FALSE(Page->TrendsView->isVisible());
-    QTest::mouseClick(Page->ButtonTrends, Qt::LeftButton);
-    ASSERT_TRUE(Page->TrendsView->isVisible());
-    QCustomPlot* plot = Named<QCustomPlot>(*Page->TrendsView, "PlotTrends");
+    const TTrendsView* trends = Named<TTrendsView>(*Page, "TrendsView");
+    EXPECT_FALSE(trends->isVisible());
+    QTest::mouseClick(Named<QPushButton>(*Page, "ButtonTrends"), Qt::LeftButton);
+    ASSERT_TRUE(trends->isVisible());
+    QCustomPlot* plot = Named<QCustomPlot>(*trends, "PlotTrends");
     const int b = RowOf("b");
     ASSERT_GE(b, 0);
     const int source = Page->Proxy()->mapToSource(Table->model()->index(b, 0)).row();
     std::optional<QPoint> point;
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return (point = Page->TrendsView->PointPixel(source)).has_value(); }));
+        [&] { return (point = trends->PointPixel(source)).has_value(); }));
 
     QTest::mouseMove(plot, *point);
-    EXPECT_TRUE(Named<QLabel>(*Page->TrendsView, "LabelHover")->text().startsWith("b (Pike): "));
+    EXPECT_TRUE(Named<QLabel>(*trends, "LabelHover")->text().startsWith("b (Pike): "));
     QTest::mouseClick(plot, Qt::LeftButton, {}, *point);
     const QModelIndexList selected = Table->selectionModel()->selectedRows();
     ASSERT_EQ(selected.size(), 1);
     EXPECT_EQ(selected[0].row(), b);
-    EXPECT_TRUE(Page->LabelSummary->text().contains("1 flight selected"))
-        << Page->LabelSummary->text().toStdString();
+    EXPECT_TRUE(Named<QLabel>(*Page, "LabelSummary")->text().contains("1 flight selected"))
+        << Named<QLabel>(*Page, "LabelSummary")->text().toStdString();
 
     // The filter's rows are the chart's.
     TypeFilter("model:bubble");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Page->TrendsView->PointPixel(source); }));
-    QTest::mouseClick(Page->ButtonTrends, Qt::LeftButton);
-    EXPECT_FALSE(Page->TrendsView->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !trends->PointPixel(source); }));
+    QTest::mouseClick(Named<QPushButton>(*Page, "ButtonTrends"), Qt::LeftButton);
+    EXPECT_FALSE(trends->isVisible());
 }

@@ -116,23 +116,23 @@ protected:
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
         ASSERT_TRUE(QTest::qWaitFor([this] { return !Form->LogbookPage->IsReading(); }, 20000));
         ASSERT_TRUE(QTest::qWaitFor(
-            [this] { return Form->LogbookPage->TableLogbook->model()->rowCount() == 2; }, 20000));
+            [this] { return Named<QTableView>(*Form->LogbookPage, "TableLogbook")->model()->rowCount() == 2; }, 20000));
     }
     // Every row selected, then a right click and the action chosen in the popup.
     void ChooseForAll(QAction* action)
     {
         TLogbookPage* page = Form->LogbookPage;
-        QTableView* table = page->TableLogbook;
+        QTableView* table = Named<QTableView>(*page, "TableLogbook");
         table->setFocus();
         table->selectAll();
         const QPoint pos = table->visualRect(table->model()->index(0, 0)).center();
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, table->viewport()->mapToGlobal(pos));
         QApplication::sendEvent(table->viewport(), &event);
-        ASSERT_TRUE(page->PopupLogbook->isVisible());
+        ASSERT_TRUE(Named<QMenu>(*page, "PopupLogbook")->isVisible());
         QTest::qWait(20);
         ASSERT_TRUE(action->isEnabled());
-        QTest::mouseClick(page->PopupLogbook, Qt::LeftButton, {},
-                          page->PopupLogbook->actionGeometry(action).center());
+        QTest::mouseClick(Named<QMenu>(*page, "PopupLogbook"), Qt::LeftButton, {},
+                          Named<QMenu>(*page, "PopupLogbook")->actionGeometry(action).center());
         QCoreApplication::processEvents();
     }
 };
@@ -172,14 +172,14 @@ TEST_F(FlightReportTest, LogbookReportsAndScoresTheSelectedFlights)
 
     int pages = 0;
     PrintNextPreviewTo(Dir.filePath("logbook.pdf"), &pages);
-    ASSERT_NO_FATAL_FAILURE(ChooseForAll(page->pmnuReport));
+    ASSERT_NO_FATAL_FAILURE(ChooseForAll(Named<QAction>(*page, "pmnuReport")));
     EXPECT_EQ(pages, 2);
 
     // Saved as CSV under a name without an ending: the chosen type gives it.
     Dialogs->Choices.push_back(0);
     Dialogs->FileNames.push_back(Dir.filePath("day"));
     Dialogs->Filters.push_back("CSV (*.csv)");
-    ASSERT_NO_FATAL_FAILURE(ChooseForAll(page->pmnuScoreSheet));
+    ASSERT_NO_FATAL_FAILURE(ChooseForAll(Named<QAction>(*page, "pmnuScoreSheet")));
     const QString csv = QString::fromUtf8(ReadBytes(Dir.filePath("day.csv")));
     EXPECT_TRUE(csv.startsWith("Flight,Date,Pilot,Model,")) << csv.toStdString();
     EXPECT_TRUE(csv.contains("\r\na,14.6.2026 16:20:00,Eva,Pike,")) << csv.toStdString();
@@ -190,7 +190,7 @@ TEST_F(FlightReportTest, LogbookReportsAndScoresTheSelectedFlights)
     const QByteArray flight = ReadBytes(Dir.filePath("a.zdf"));
     Dialogs->Choices.push_back(0);
     Dialogs->FileNames.push_back(Dir.filePath("a.zdf"));
-    ASSERT_NO_FATAL_FAILURE(ChooseForAll(page->pmnuScoreSheet));
+    ASSERT_NO_FATAL_FAILURE(ChooseForAll(Named<QAction>(*page, "pmnuScoreSheet")));
     EXPECT_EQ(ReadBytes(Dir.filePath("a.zdf")), flight);
     ASSERT_FALSE(Dialogs->Errors().isEmpty());
     EXPECT_TRUE(Dialogs->Errors().back().contains("is a flight data file"));
@@ -198,6 +198,6 @@ TEST_F(FlightReportTest, LogbookReportsAndScoresTheSelectedFlights)
     // As PDF, chosen by the name's ending.
     Dialogs->Choices.push_back(0);
     Dialogs->FileNames.push_back(Dir.filePath("day.pdf"));
-    ASSERT_NO_FATAL_FAILURE(ChooseForAll(page->pmnuScoreSheet));
+    ASSERT_NO_FATAL_FAILURE(ChooseForAll(Named<QAction>(*page, "pmnuScoreSheet")));
     EXPECT_TRUE(ReadBytes(Dir.filePath("day.pdf")).startsWith("%PDF"));
 }

@@ -93,35 +93,35 @@ TEST_F(FlightDetailsTest, TypedDetailsMarkTheFlightAndAreSavedBesideTheUnknownEx
 {
     const QString file = WriteFlight("today.zdf", Flight({"StartElevation=312.50", "Pilot=Eva"}));
     ASSERT_EQ(Form->Flights->OpenDataFile(file), 0);
-    EXPECT_EQ(Page->EditPilot->text(), "Eva");
-    EXPECT_EQ(Page->EditModel->text(), "");
-    ASSERT_TRUE(Page->EditModel->isEnabled());
+    EXPECT_EQ(Named<QLineEdit>(*Page, "EditPilot")->text(), "Eva");
+    EXPECT_EQ(Named<QLineEdit>(*Page, "EditModel")->text(), "");
+    ASSERT_TRUE(Named<QLineEdit>(*Page, "EditModel")->isEnabled());
     // Without a model the general options hold: no rules, the motor above 0 %.
     EXPECT_EQ(Form->Flights->Events(0)->Rules, TRules::None);
     EXPECT_EQ(Form->Flights->Events(0)->MotorRuns.size(), 1u);
 
-    TypeInto(Page->EditModel, "pike perfect");
+    TypeInto(Named<QLineEdit>(*Page, "EditModel"), "pike perfect");
     EXPECT_TRUE(Form->Flights->Modified(0)); // from the first key on, as the notes
-    QTest::keyClick(Page->EditModel, Qt::Key_Return);
+    QTest::keyClick(Named<QLineEdit>(*Page, "EditModel"), Qt::Key_Return);
     QApplication::processEvents();
-    EXPECT_EQ(Page->EditModel->text(), "pike perfect");
+    EXPECT_EQ(Named<QLineEdit>(*Page, "EditModel")->text(), "pike perfect");
     EXPECT_EQ(Form->Flights->Details(0)->Model, "pike perfect");
     // The model's profile analyses the flight now: f5j rules, the motor above 50 %.
     EXPECT_EQ(Form->Flights->Events(0)->Rules, TRules::F5j);
     EXPECT_TRUE(Form->Flights->Events(0)->Penalty);
 
     // A value holding the servo zero's word is refused and the box shows the stored one again.
-    TypeInto(Page->EditPilot, " RxOffsetY=1");
-    QTest::keyClick(Page->EditPilot, Qt::Key_Return);
+    TypeInto(Named<QLineEdit>(*Page, "EditPilot"), " RxOffsetY=1");
+    QTest::keyClick(Named<QLineEdit>(*Page, "EditPilot"), Qt::Key_Return);
     ASSERT_EQ(Dialogs->Errors().size(), 1);
     EXPECT_TRUE(Dialogs->Errors()[0].contains("must not contain \"RxOffsetY\""));
-    EXPECT_EQ(Page->EditPilot->text(), "Eva");
+    EXPECT_EQ(Named<QLineEdit>(*Page, "EditPilot")->text(), "Eva");
 
     // Leaving the box stores it as well.
-    TypeInto(Page->EditSite, "Hill north");
-    QTest::mouseClick(Page->EditTags, Qt::LeftButton);
+    TypeInto(Named<QLineEdit>(*Page, "EditSite"), "Hill north");
+    QTest::mouseClick(Named<QLineEdit>(*Page, "EditTags"), Qt::LeftButton);
     EXPECT_EQ(Form->Flights->Details(0)->Site, "Hill north");
-    QTest::keyClicks(Page->EditTags, "calm ,thermal");
+    QTest::keyClicks(Named<QLineEdit>(*Page, "EditTags"), "calm ,thermal");
 
     Form->Flights->SaveFlight(0);
     EXPECT_FALSE(Form->Flights->Modified(0));
@@ -130,47 +130,47 @@ TEST_F(FlightDetailsTest, TypedDetailsMarkTheFlightAndAreSavedBesideTheUnknownEx
     EXPECT_EQ(back.ExtraLines,
               (std::vector<std::string>{"StartElevation=312.50", "Pilot=Eva", "Model=pike perfect",
                                         "Site=Hill north", "Tags=calm, thermal"}));
-    EXPECT_EQ(Page->EditTags->text(), "calm, thermal");
+    EXPECT_EQ(Named<QLineEdit>(*Page, "EditTags")->text(), "calm, thermal");
 
     // Opened again, the flight shows what its file holds.
     Form->Flights->CloseDataFile(0);
-    EXPECT_FALSE(Page->EditModel->isEnabled());
+    EXPECT_FALSE(Named<QLineEdit>(*Page, "EditModel")->isEnabled());
     ASSERT_EQ(Form->Flights->OpenDataFile(file), 0);
-    EXPECT_EQ(Page->EditModel->text(), "pike perfect");
-    EXPECT_EQ(Page->EditSite->text(), "Hill north");
+    EXPECT_EQ(Named<QLineEdit>(*Page, "EditModel")->text(), "pike perfect");
+    EXPECT_EQ(Named<QLineEdit>(*Page, "EditSite")->text(), "Hill north");
 }
 
 TEST_F(FlightDetailsTest, CompletionOffersTheValuesUsedInTheDataFolder)
 {
     ASSERT_EQ(Form->Flights->OpenDataFile(WriteFlight("today.zdf", Flight({}))), 0);
-    TypeInto(Page->EditModel, "pi");
-    QCompleter* models = Page->EditModel->completer();
+    TypeInto(Named<QLineEdit>(*Page, "EditModel"), "pi");
+    QCompleter* models = Named<QLineEdit>(*Page, "EditModel")->completer();
     ASSERT_TRUE(QTest::qWaitFor([models] { return models->popup()->isVisible(); }, 2000));
     EXPECT_EQ(Offered(models), QStringList{"Pike Perfect"});
     QTest::keyClick(models->popup(), Qt::Key_Down);
     QTest::keyClick(models->popup(), Qt::Key_Return);
-    EXPECT_EQ(Page->EditModel->text(), "Pike Perfect");
+    EXPECT_EQ(Named<QLineEdit>(*Page, "EditModel")->text(), "Pike Perfect");
     QApplication::processEvents();
     EXPECT_EQ(Form->Flights->Details(0)->Model, "Pike Perfect");
 
-    TypeInto(Page->EditSite, "r");
-    EXPECT_TRUE(Offered(Page->EditSite->completer()).contains("Raná"));
+    TypeInto(Named<QLineEdit>(*Page, "EditSite"), "r");
+    EXPECT_TRUE(Offered(Named<QLineEdit>(*Page, "EditSite")->completer()).contains("Raná"));
 
     // Tags complete one at a time, after the last comma.
-    TypeInto(Page->EditTags, "contest, th");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return Page->TagCompleter->popup()->isVisible(); }, 2000));
-    EXPECT_EQ(Offered(Page->TagCompleter), QStringList{"thermal"});
-    QTest::keyClick(Page->TagCompleter->popup(), Qt::Key_Down);
-    QTest::keyClick(Page->TagCompleter->popup(), Qt::Key_Return);
-    EXPECT_EQ(Page->EditTags->text(), "contest, thermal");
+    TypeInto(Named<QLineEdit>(*Page, "EditTags"), "contest, th");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Named<QCompleter>(*Page, "TagCompleter")->popup()->isVisible(); }, 2000));
+    EXPECT_EQ(Offered(Named<QCompleter>(*Page, "TagCompleter")), QStringList{"thermal"});
+    QTest::keyClick(Named<QCompleter>(*Page, "TagCompleter")->popup(), Qt::Key_Down);
+    QTest::keyClick(Named<QCompleter>(*Page, "TagCompleter")->popup(), Qt::Key_Return);
+    EXPECT_EQ(Named<QLineEdit>(*Page, "EditTags")->text(), "contest, thermal");
     QApplication::processEvents();
     EXPECT_EQ(Form->Flights->Details(0)->Tags, (std::vector<std::string>{"contest", "thermal"}));
     // Only what was chosen counts, not the letters typed before.
     EXPECT_FALSE(Page->Completion->Tags->stringList().contains("th"));
 
     // A value typed here is offered from then on.
-    TypeInto(Page->EditPilot, "Jan");
-    QTest::keyClick(Page->EditPilot, Qt::Key_Return);
+    TypeInto(Named<QLineEdit>(*Page, "EditPilot"), "Jan");
+    QTest::keyClick(Named<QLineEdit>(*Page, "EditPilot"), Qt::Key_Return);
     EXPECT_TRUE(Page->Completion->Pilots->stringList().contains("Jan"));
     EXPECT_TRUE(Page->Completion->Pilots->stringList().contains("Eva"));
 }

@@ -65,7 +65,7 @@ protected:
     {
         TMainWindowFixture::SetUp();
         ASSERT_NO_FATAL_FAILURE(StartForm());
-        Panel = Form->NotesPage->EventsPanel;
+        Panel = Named<TFlightEventsPanel>(*Form->NotesPage, "FlightEventsPanel");
         Form->PageControl->setCurrentWidget(Form->TabInfo);
     }
     void TearDown() override
@@ -93,7 +93,7 @@ protected:
     QString StatsCell(int row, const QString& header) const
     {
         const QTableWidget* table =
-            Named<QTableWidget>(*Form->NotesPage->StatsPanel, "TableFlightStats");
+            Named<QTableWidget>(*Named<TFlightStatsPanel>(*Form->NotesPage, "FlightStatsPanel"), "TableFlightStats");
         for (int c = 0; c < table->columnCount(); ++c)
             if (table->horizontalHeaderItem(c)->text() == header)
                 return table->item(row, c) ? table->item(row, c)->text() : QString();
@@ -271,7 +271,7 @@ TEST_F(FlightEventsPanelTest, OptionsAndPanelShowEveryTextWholeAtALargerFont)
         Form.reset();
         ASSERT_NO_FATAL_FAILURE(StartForm());
         Form->PageControl->setCurrentWidget(Form->TabInfo);
-        Panel = Form->NotesPage->EventsPanel;
+        Panel = Named<TFlightEventsPanel>(*Form->NotesPage, "FlightEventsPanel");
         ASSERT_NO_FATAL_FAILURE(Open("restart", Glider(true)));
         QTest::qWait(20);
         const QList<QLabel*> summary =
@@ -285,7 +285,7 @@ TEST_F(FlightEventsPanelTest, OptionsAndPanelShowEveryTextWholeAtALargerFont)
                       line->fontMetrics().horizontalAdvance(line->text()))
                 << scale << " " << line->text().toStdString();
         }
-        EXPECT_GE(Form->RichEdit1->height(), 3 * Form->RichEdit1->fontMetrics().height()) << scale;
+        EXPECT_GE(Named<QTextEdit>(*Form, "RichEdit1")->height(), 3 * Named<QTextEdit>(*Form, "RichEdit1")->fontMetrics().height()) << scale;
     }
     QApplication::setFont(original);
 }

@@ -52,7 +52,7 @@ protected:
     {
         TMainWindowFixture::SetUp();
         ASSERT_NO_FATAL_FAILURE(StartForm());
-        Panel = Form->NotesPage->StatsPanel;
+        Panel = Named<TFlightStatsPanel>(*Form->NotesPage, "FlightStatsPanel");
         Table = Named<QTableWidget>(*Panel, "TableFlightStats");
     }
     void TearDown() override
@@ -213,10 +213,10 @@ TEST_F(FlightStatsPanelTest, CopyButtonAndCtrlCPutTheWholeTableOnTheClipboard)
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), expected.toStdString());
 
     // In the notes Ctrl+C still copies the notes' selection.
-    Form->RichEdit1->setPlainText("my notes");
-    Form->RichEdit1->selectAll();
-    Form->RichEdit1->setFocus();
-    QTest::keyClick(Form->RichEdit1, Qt::Key_C, Qt::ControlModifier);
+    Named<QTextEdit>(*Form, "RichEdit1")->setPlainText("my notes");
+    Named<QTextEdit>(*Form, "RichEdit1")->selectAll();
+    Named<QTextEdit>(*Form, "RichEdit1")->setFocus();
+    QTest::keyClick(Named<QTextEdit>(*Form, "RichEdit1"), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), "my notes");
 }
 
@@ -230,7 +230,7 @@ TEST_F(FlightStatsPanelTest, EveryTextShowsWholeAtTheDefaultSizeAndAQuarterLarge
         Form.reset();
         ASSERT_NO_FATAL_FAILURE(StartForm());
         Form->PageControl->setCurrentWidget(Form->TabInfo);
-        Panel = Form->NotesPage->StatsPanel;
+        Panel = Named<TFlightStatsPanel>(*Form->NotesPage, "FlightStatsPanel");
         Table = Named<QTableWidget>(*Panel, "TableFlightStats");
         for (int i = 0; i < 7; ++i)
             ASSERT_NO_FATAL_FAILURE(Open(QString("flight with a long name %1").arg(i), 1000 + i));
@@ -255,7 +255,7 @@ TEST_F(FlightStatsPanelTest, EveryTextShowsWholeAtTheDefaultSizeAndAQuarterLarge
         if (Table->horizontalHeader()->length() > Table->viewport()->width()) {
             EXPECT_TRUE(Table->horizontalScrollBar()->isVisible()) << scale;
         }
-        EXPECT_GE(Form->RichEdit1->height(), 3 * Form->RichEdit1->fontMetrics().height()) << scale;
+        EXPECT_GE(Named<QTextEdit>(*Form, "RichEdit1")->height(), 3 * Named<QTextEdit>(*Form, "RichEdit1")->fontMetrics().height()) << scale;
         EXPECT_EQ(Named<QPushButton>(*Panel, "ButtonCopyStats")->width(),
                   Named<QPushButton>(*Panel, "ButtonCopyStats")->sizeHint().width())
             << scale;

@@ -29,6 +29,40 @@ using namespace zirko::test;
 
 namespace {
 
+// The notes page's controls, found by their object names.
+struct TNotesControls {
+    // The page whose controls these are.
+    const QObject& Window;
+    QComboBox* ComboFontName = Named<QComboBox>(Window, "ComboFontName");
+    QComboBox* ComboFontSize = Named<QComboBox>(Window, "ComboFontSize");
+    QLineEdit* EditDate = Named<QLineEdit>(Window, "EditDate");
+    QLineEdit* EditFlyTime = Named<QLineEdit>(Window, "EditFlyTime");
+    QLineEdit* EditMaxAlt = Named<QLineEdit>(Window, "EditMaxAlt");
+    QMenu* PopupMenu = Named<QMenu>(Window, "PopupMenu");
+    QTextEdit* RichEdit1 = Named<QTextEdit>(Window, "RichEdit1");
+    QToolButton* TBBold = Named<QToolButton>(Window, "TBBold");
+    QToolButton* TBCenter = Named<QToolButton>(Window, "TBCenter");
+    QToolButton* TBColor = Named<QToolButton>(Window, "TBColor");
+    QToolButton* TBCopy = Named<QToolButton>(Window, "TBCopy");
+    QToolButton* TBCut = Named<QToolButton>(Window, "TBCut");
+    QToolButton* TBFont = Named<QToolButton>(Window, "TBFont");
+    QToolButton* TBItalic = Named<QToolButton>(Window, "TBItalic");
+    QToolButton* TBLeft = Named<QToolButton>(Window, "TBLeft");
+    QToolButton* TBPaste = Named<QToolButton>(Window, "TBPaste");
+    QToolButton* TBPrint = Named<QToolButton>(Window, "TBPrint");
+    QToolButton* TBRight = Named<QToolButton>(Window, "TBRight");
+    QToolButton* TBUnderline = Named<QToolButton>(Window, "TBUnderline");
+    QToolButton* TBUndo = Named<QToolButton>(Window, "TBUndo");
+    QAction* mnuAlignCenter = Named<QAction>(Window, "mnuAlignCenter");
+    QAction* mnuAlignRight = Named<QAction>(Window, "mnuAlignRight");
+    QAction* mnuColor = Named<QAction>(Window, "mnuColor");
+    QAction* mnuCopy = Named<QAction>(Window, "mnuCopy");
+    QAction* mnuCut = Named<QAction>(Window, "mnuCut");
+    QAction* mnuFont = Named<QAction>(Window, "mnuFont");
+    QAction* mnuPrint = Named<QAction>(Window, "mnuPrint");
+    QAction* mnuUndo = Named<QAction>(Window, "mnuUndo");
+};
+
 // The format of the character at `position` (0 = the first character).
 QTextCharFormat CharAt(const QTextEdit& edit, int position)
 {
@@ -46,7 +80,7 @@ protected:
         Page.show();
         QApplication::setActiveWindow(&Page);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&Page));
-        Edit = Page.RichEdit1;
+        Edit = C.RichEdit1;
         Edit->setFocus();
     }
     void Type(const QString& text) { QTest::keyClicks(Edit, text); }
@@ -60,50 +94,51 @@ protected:
 
     TScriptedDialogs* Dialogs = nullptr;
     TNotesPage Page;
+    TNotesControls C{Page};
     QTextEdit* Edit = nullptr;
 };
 
 TEST_F(NotesPageTest, ToolbarAndMenuCarryTheirCzechHints)
 {
     const std::vector<std::pair<QToolButton*, const char*>> hints = {
-        {Page.TBPrint, "Tisk"},
-        {Page.TBCut, "Vyjmout"},
-        {Page.TBCopy, "Kopírovat"},
-        {Page.TBPaste, "Vložit"},
-        {Page.TBUndo, "Zpět"},
-        {Page.TBBold, "Tučné"},
-        {Page.TBItalic, "Kurzíva"},
-        {Page.TBUnderline, "Podtržené"},
-        {Page.TBFont, "Font dialog"},
-        {Page.TBLeft, "Zarovnat doleva"},
-        {Page.TBCenter, "Zarovnat na střed"},
-        {Page.TBRight, "Zarovnat doprava"}};
+        {C.TBPrint, "Tisk"},
+        {C.TBCut, "Vyjmout"},
+        {C.TBCopy, "Kopírovat"},
+        {C.TBPaste, "Vložit"},
+        {C.TBUndo, "Zpět"},
+        {C.TBBold, "Tučné"},
+        {C.TBItalic, "Kurzíva"},
+        {C.TBUnderline, "Podtržené"},
+        {C.TBFont, "Font dialog"},
+        {C.TBLeft, "Zarovnat doleva"},
+        {C.TBCenter, "Zarovnat na střed"},
+        {C.TBRight, "Zarovnat doprava"}};
     for (const auto& [button, hint] : hints)
         EXPECT_EQ(QString::fromUtf8(hint), button->toolTip());
     QStringList entries;
-    for (QAction* a : Page.PopupMenu->actions())
+    for (QAction* a : C.PopupMenu->actions())
         entries << a->text();
     EXPECT_EQ(QStringList(
                   {"Tisk", "Vyjmout", "Kopírovat", "Vložit", "Zpět", "Font", "Barva", "Zarovnání"}),
               entries);
     QStringList sizes;
-    for (int i = 0; i < Page.ComboFontSize->count(); ++i)
-        sizes << Page.ComboFontSize->itemText(i);
+    for (int i = 0; i < C.ComboFontSize->count(); ++i)
+        sizes << C.ComboFontSize->itemText(i);
     EXPECT_EQ(QStringList({"8", "10", "12", "14", "17", "24"}), sizes);
-    EXPECT_FALSE(Page.ComboFontName->isEditable());
+    EXPECT_FALSE(C.ComboFontName->isEditable());
 }
 
 TEST_F(NotesPageTest, EditButtonsShowIconsNotTheirHints)
 {
     // Without a desktop theme the drawn icons stand in, so no hint ever shows as a caption.
-    for (QToolButton* b : {Page.TBPrint, Page.TBCut, Page.TBCopy, Page.TBPaste, Page.TBUndo,
-                           Page.TBColor, Page.TBLeft, Page.TBCenter, Page.TBRight}) {
+    for (QToolButton* b : {C.TBPrint, C.TBCut, C.TBCopy, C.TBPaste, C.TBUndo,
+                           C.TBColor, C.TBLeft, C.TBCenter, C.TBRight}) {
         EXPECT_FALSE(b->icon().isNull()) << b->toolTip().toStdString();
         EXPECT_EQ(Qt::ToolButtonIconOnly, b->toolButtonStyle());
         EXPECT_LE(b->sizeHint().width(), b->sizeHint().height() + 8) << b->toolTip().toStdString();
     }
-    EXPECT_EQ("B", Page.TBBold->text());
-    EXPECT_EQ("A", Page.TBFont->text());
+    EXPECT_EQ("B", C.TBBold->text());
+    EXPECT_EQ("A", C.TBFont->text());
 }
 
 TEST_F(NotesPageTest, ColourChoiceColoursTheSelectionAndIsStoredInTheColourTable)
@@ -113,27 +148,27 @@ TEST_F(NotesPageTest, ColourChoiceColoursTheSelectionAndIsStoredInTheColourTable
     c.setPosition(0);
     c.setPosition(3, QTextCursor::KeepAnchor);
     Edit->setTextCursor(c);
-    const QImage before = Page.TBColor->icon().pixmap(20, 20).toImage();
+    const QImage before = C.TBColor->icon().pixmap(20, 20).toImage();
 
     // Cancelled: the text keeps its colour; the dialog starts from the selection's colour.
-    QTest::mouseClick(Page.TBColor, Qt::LeftButton);
+    QTest::mouseClick(C.TBColor, Qt::LeftButton);
     ASSERT_EQ(1, Dialogs->Log.size());
     EXPECT_EQ("colour: " + Edit->palette().color(QPalette::Text).name(), Dialogs->Log.back());
     EXPECT_EQ(Qt::NoBrush, CharAt(*Edit, 1).foreground().style());
 
     Dialogs->Colors = {QColor(200, 30, 40)};
-    QTest::mouseClick(Page.TBColor, Qt::LeftButton);
+    QTest::mouseClick(C.TBColor, Qt::LeftButton);
     EXPECT_EQ(QColor(200, 30, 40), CharAt(*Edit, 0).foreground().color());
     EXPECT_EQ(QColor(200, 30, 40), CharAt(*Edit, 2).foreground().color());
     EXPECT_EQ(Qt::NoBrush, CharAt(*Edit, 5).foreground().style());
-    EXPECT_NE(before, Page.TBColor->icon().pixmap(20, 20).toImage());
+    EXPECT_NE(before, C.TBColor->icon().pixmap(20, 20).toImage());
 
     // The context menu's entry does the same.
     c.setPosition(8);
     c.setPosition(13, QTextCursor::KeepAnchor);
     Edit->setTextCursor(c);
     Dialogs->Colors = {QColor(0, 0, 255)};
-    Page.mnuColor->trigger();
+    C.mnuColor->trigger();
     EXPECT_EQ(QColor(0, 0, 255), CharAt(*Edit, 10).foreground().color());
 
     const std::string rtf = Page.SaveNotes();
@@ -150,34 +185,34 @@ TEST_F(NotesPageTest, ColourChoiceColoursTheSelectionAndIsStoredInTheColourTable
 TEST_F(NotesPageTest, CutAndCopyNeedASelection)
 {
     Type("hello");
-    EXPECT_FALSE(Page.TBCut->isEnabled());
-    EXPECT_FALSE(Page.TBCopy->isEnabled());
+    EXPECT_FALSE(C.TBCut->isEnabled());
+    EXPECT_FALSE(C.TBCopy->isEnabled());
     ContextMenu();
-    EXPECT_TRUE(Page.PopupMenu->isVisible());
-    EXPECT_FALSE(Page.mnuCut->isEnabled());
-    EXPECT_FALSE(Page.mnuCopy->isEnabled());
-    EXPECT_TRUE(Page.mnuUndo->isEnabled());
-    Page.PopupMenu->close();
+    EXPECT_TRUE(C.PopupMenu->isVisible());
+    EXPECT_FALSE(C.mnuCut->isEnabled());
+    EXPECT_FALSE(C.mnuCopy->isEnabled());
+    EXPECT_TRUE(C.mnuUndo->isEnabled());
+    C.PopupMenu->close();
 
     QTest::keyClick(Edit, Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_TRUE(Page.TBCut->isEnabled());
-    EXPECT_TRUE(Page.TBCopy->isEnabled());
+    EXPECT_TRUE(C.TBCut->isEnabled());
+    EXPECT_TRUE(C.TBCopy->isEnabled());
     ContextMenu();
-    EXPECT_TRUE(Page.mnuCut->isEnabled());
-    EXPECT_TRUE(Page.mnuCopy->isEnabled());
-    Page.PopupMenu->close();
+    EXPECT_TRUE(C.mnuCut->isEnabled());
+    EXPECT_TRUE(C.mnuCopy->isEnabled());
+    C.PopupMenu->close();
 
-    QTest::mouseClick(Page.TBCut, Qt::LeftButton);
+    QTest::mouseClick(C.TBCut, Qt::LeftButton);
     EXPECT_EQ("hell", Edit->toPlainText());
     EXPECT_EQ("o", QApplication::clipboard()->text());
-    EXPECT_FALSE(Page.TBCut->isEnabled());
+    EXPECT_FALSE(C.TBCut->isEnabled());
 }
 
 TEST_F(NotesPageTest, TypingThirteenSetsSizeOneThenThirteen)
 {
     Type("abc");
     SelectAll();
-    QLineEdit* sizeEdit = Page.ComboFontSize->lineEdit();
+    QLineEdit* sizeEdit = C.ComboFontSize->lineEdit();
     sizeEdit->setFocus();
     QTest::keyClick(sizeEdit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(sizeEdit, Qt::Key_1);
@@ -187,7 +222,7 @@ TEST_F(NotesPageTest, TypingThirteenSetsSizeOneThenThirteen)
     EXPECT_EQ(13.0, CharAt(*Edit, 2).fontPointSize());
     // Letters never get into the box; an empty box means the fallback size.
     QTest::keyClicks(sizeEdit, "x,");
-    EXPECT_EQ("13", Page.ComboFontSize->currentText());
+    EXPECT_EQ("13", C.ComboFontSize->currentText());
     QTest::keyClick(sizeEdit, Qt::Key_Backspace);
     QTest::keyClick(sizeEdit, Qt::Key_Backspace);
     EXPECT_EQ(10.0, CharAt(*Edit, 1).fontPointSize());
@@ -196,17 +231,17 @@ TEST_F(NotesPageTest, TypingThirteenSetsSizeOneThenThirteen)
     QTest::keyClick(sizeEdit, Qt::Key_Return);
     EXPECT_TRUE(Edit->hasFocus());
     EXPECT_EQ(24.0, CharAt(*Edit, 1).fontPointSize());
-    EXPECT_EQ("24", Page.ComboFontSize->currentText());
+    EXPECT_EQ("24", C.ComboFontSize->currentText());
 }
 
 TEST_F(NotesPageTest, PastingIntoTheSizeBoxKeepsItsDigits)
 {
     Type("abc");
     SelectAll();
-    QLineEdit* sizeEdit = Page.ComboFontSize->lineEdit();
+    QLineEdit* sizeEdit = C.ComboFontSize->lineEdit();
     sizeEdit->selectAll();
     PasteByKey(sizeEdit, "1x4 pt");
-    EXPECT_EQ("14", Page.ComboFontSize->currentText());
+    EXPECT_EQ("14", C.ComboFontSize->currentText());
     EXPECT_EQ(14.0, CharAt(*Edit, 1).fontPointSize());
 }
 
@@ -214,7 +249,7 @@ TEST_F(NotesPageTest, TabTogglesItalicAndInsertsNoTab)
 {
     Type("a");
     QTest::keyClick(Edit, Qt::Key_Tab);
-    EXPECT_TRUE(Page.TBItalic->isChecked());
+    EXPECT_TRUE(C.TBItalic->isChecked());
     Type("b");
     QTest::keyClick(Edit, Qt::Key_Tab);
     Type("c");
@@ -238,9 +273,9 @@ TEST_F(NotesPageTest, ControlKeysToggleStylesOfTheSelection)
     EXPECT_TRUE(on.fontItalic());
     EXPECT_TRUE(on.fontUnderline());
     EXPECT_TRUE(on.fontStrikeOut());
-    EXPECT_TRUE(Page.TBBold->isChecked());
-    EXPECT_TRUE(Page.TBItalic->isChecked());
-    EXPECT_TRUE(Page.TBUnderline->isChecked());
+    EXPECT_TRUE(C.TBBold->isChecked());
+    EXPECT_TRUE(C.TBItalic->isChecked());
+    EXPECT_TRUE(C.TBUnderline->isChecked());
     EXPECT_EQ("styled", Edit->toPlainText());
 
     QTest::keyClick(Edit, Qt::Key_B, Qt::ControlModifier);
@@ -249,42 +284,42 @@ TEST_F(NotesPageTest, ControlKeysToggleStylesOfTheSelection)
     QTest::keyClick(Edit, Qt::Key_N, Qt::ControlModifier);
     const QTextCharFormat off = CharAt(*Edit, 3);
     EXPECT_FALSE(off.fontItalic() || off.fontUnderline() || off.fontStrikeOut());
-    EXPECT_FALSE(Page.TBItalic->isChecked());
+    EXPECT_FALSE(C.TBItalic->isChecked());
 }
 
 TEST_F(NotesPageTest, ButtonsFollowTheSelectionWithoutWritingBack)
 {
     Type("plain ");
-    QTest::mouseClick(Page.TBBold, Qt::LeftButton);
+    QTest::mouseClick(C.TBBold, Qt::LeftButton);
     Type("bold");
     EXPECT_EQ(QFont::Bold, CharAt(*Edit, 8).fontWeight());
     EXPECT_EQ(QFont::Normal, CharAt(*Edit, 2).fontWeight());
 
     QTest::keyClick(Edit, Qt::Key_Home);
     QTest::keyClick(Edit, Qt::Key_Right);
-    EXPECT_FALSE(Page.TBBold->isChecked());
+    EXPECT_FALSE(C.TBBold->isChecked());
     QTest::keyClick(Edit, Qt::Key_End);
-    EXPECT_TRUE(Page.TBBold->isChecked());
+    EXPECT_TRUE(C.TBBold->isChecked());
     // A selection that is only partly bold shows the button up and leaves the text alone.
     SelectAll();
-    EXPECT_FALSE(Page.TBBold->isChecked());
+    EXPECT_FALSE(C.TBBold->isChecked());
     EXPECT_EQ(QFont::Bold, CharAt(*Edit, 8).fontWeight());
-    QTest::mouseClick(Page.TBUnderline, Qt::LeftButton);
+    QTest::mouseClick(C.TBUnderline, Qt::LeftButton);
     EXPECT_TRUE(CharAt(*Edit, 0).fontUnderline());
     EXPECT_TRUE(CharAt(*Edit, 9).fontUnderline());
 }
 
 TEST_F(NotesPageTest, FontNameListChoosesTheFontOfTheSelection)
 {
-    ASSERT_GE(Page.ComboFontName->count(), 2);
+    ASSERT_GE(C.ComboFontName->count(), 2);
     Type("font");
     SelectAll();
-    const int before = Page.ComboFontName->currentIndex();
-    Page.ComboFontName->setFocus();
-    QTest::keyClick(Page.ComboFontName,
-                    before + 1 < Page.ComboFontName->count() ? Qt::Key_Down : Qt::Key_Up);
-    const QString chosen = Page.ComboFontName->currentText();
-    EXPECT_NE(before, Page.ComboFontName->currentIndex());
+    const int before = C.ComboFontName->currentIndex();
+    C.ComboFontName->setFocus();
+    QTest::keyClick(C.ComboFontName,
+                    before + 1 < C.ComboFontName->count() ? Qt::Key_Down : Qt::Key_Up);
+    const QString chosen = C.ComboFontName->currentText();
+    EXPECT_NE(before, C.ComboFontName->currentIndex());
     EXPECT_EQ(QStringList{chosen}, CharAt(*Edit, 2).fontFamilies().toStringList());
     EXPECT_TRUE(Edit->hasFocus());
 }
@@ -292,61 +327,61 @@ TEST_F(NotesPageTest, FontNameListChoosesTheFontOfTheSelection)
 TEST_F(NotesPageTest, AlignmentButtonsAndMenuUseTheirTags)
 {
     Type("line");
-    QTest::mouseClick(Page.TBCenter, Qt::LeftButton);
+    QTest::mouseClick(C.TBCenter, Qt::LeftButton);
     EXPECT_EQ(Qt::AlignHCenter, Edit->alignment() & Qt::AlignHorizontal_Mask);
-    EXPECT_TRUE(Page.TBCenter->isChecked());
-    EXPECT_FALSE(Page.TBLeft->isChecked());
-    EXPECT_EQ(TNotesPage::kAlignCenter, Page.mnuAlignCenter->data().toInt());
-    EXPECT_EQ(TNotesPage::kAlignRight, Page.mnuAlignRight->data().toInt());
+    EXPECT_TRUE(C.TBCenter->isChecked());
+    EXPECT_FALSE(C.TBLeft->isChecked());
+    EXPECT_EQ(TNotesPage::kAlignCenter, C.mnuAlignCenter->data().toInt());
+    EXPECT_EQ(TNotesPage::kAlignRight, C.mnuAlignRight->data().toInt());
 
     ContextMenu();
-    EXPECT_TRUE(Page.mnuAlignCenter->isChecked());
-    Page.mnuAlignRight->trigger();
-    Page.PopupMenu->close();
+    EXPECT_TRUE(C.mnuAlignCenter->isChecked());
+    C.mnuAlignRight->trigger();
+    C.PopupMenu->close();
     EXPECT_EQ(Qt::AlignRight, Edit->alignment() & Qt::AlignHorizontal_Mask);
-    EXPECT_TRUE(Page.TBRight->isChecked());
+    EXPECT_TRUE(C.TBRight->isChecked());
 
     // A new paragraph typed after Enter keeps its own alignment button state.
     QTest::keyClick(Edit, Qt::Key_Return);
-    QTest::mouseClick(Page.TBLeft, Qt::LeftButton);
+    QTest::mouseClick(C.TBLeft, Qt::LeftButton);
     QTest::keyClick(Edit, Qt::Key_Up);
-    EXPECT_TRUE(Page.TBRight->isChecked());
+    EXPECT_TRUE(C.TBRight->isChecked());
 }
 
 TEST_F(NotesPageTest, PasteUsesCourierNewAndUndoFollowsTheEditor)
 {
     QApplication::clipboard()->setText("pasted");
-    EXPECT_TRUE(Page.TBPaste->isEnabled());
-    EXPECT_FALSE(Page.TBUndo->isEnabled());
+    EXPECT_TRUE(C.TBPaste->isEnabled());
+    EXPECT_FALSE(C.TBUndo->isEnabled());
     Type("x");
-    EXPECT_TRUE(Page.TBUndo->isEnabled());
-    QTest::mouseClick(Page.TBPaste, Qt::LeftButton);
+    EXPECT_TRUE(C.TBUndo->isEnabled());
+    QTest::mouseClick(C.TBPaste, Qt::LeftButton);
     EXPECT_EQ("xpasted", Edit->toPlainText());
     EXPECT_EQ(QStringList{"Courier New"}, CharAt(*Edit, 3).fontFamilies().toStringList());
     EXPECT_TRUE(Edit->hasFocus());
 
-    QTest::mouseClick(Page.TBUndo, Qt::LeftButton);
+    QTest::mouseClick(C.TBUndo, Qt::LeftButton);
     EXPECT_EQ("x", Edit->toPlainText());
 
     QApplication::clipboard()->clear();
-    EXPECT_FALSE(Page.TBPaste->isEnabled());
+    EXPECT_FALSE(C.TBPaste->isEnabled());
 }
 
 TEST_F(NotesPageTest, StoredNotesLoadUnchangedAndSaveAsRtf)
 {
     Page.SetInfo("12.5.2024 10:11:12", "10.0", "0", "2 min 5.5 sec", "123.4 m");
-    EXPECT_EQ("2 min 5.5 sec", Page.EditFlyTime->text());
-    EXPECT_TRUE(Page.EditMaxAlt->isReadOnly());
+    EXPECT_EQ("2 min 5.5 sec", C.EditFlyTime->text());
+    EXPECT_TRUE(C.EditMaxAlt->isReadOnly());
     Page.ClearInfo();
-    EXPECT_TRUE(Page.EditDate->text().isEmpty());
+    EXPECT_TRUE(C.EditDate->text().isEmpty());
 
     Page.LoadNotes("{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fcharset238 Arial;}}\\f0\\fs20 "
                    "\\b P\\'f8\\'edli\\'9a\\b0  notes\\par}");
     EXPECT_EQ("Příliš notes", Edit->toPlainText());
     EXPECT_FALSE(Page.NotesModified());
-    EXPECT_FALSE(Page.TBUndo->isEnabled());
-    EXPECT_TRUE(Page.TBBold->isChecked()); // the caret is at the start, in bold text
-    EXPECT_EQ("10", Page.ComboFontSize->currentText());
+    EXPECT_FALSE(C.TBUndo->isEnabled());
+    EXPECT_TRUE(C.TBBold->isChecked()); // the caret is at the start, in bold text
+    EXPECT_EQ("10", C.ComboFontSize->currentText());
 
     QTest::keyClick(Edit, Qt::Key_End);
     Type(" more");
@@ -444,7 +479,7 @@ TEST_F(NotesPageTest, PrintingWritesTheNotesOrReportsTheFailure)
         Type(QString("line %1").arg(i));
         QTest::keyClick(Edit, Qt::Key_Return);
     }
-    QTest::mouseClick(Page.TBPrint, Qt::LeftButton);
+    QTest::mouseClick(C.TBPrint, Qt::LeftButton);
     EXPECT_TRUE(pdf.Errors().isEmpty()) << pdf.Errors().join("|").toStdString();
     const QByteArray bytes = ReadBytes(pdf.File);
     EXPECT_TRUE(bytes.startsWith("%PDF"));
@@ -453,14 +488,14 @@ TEST_F(NotesPageTest, PrintingWritesTheNotesOrReportsTheFailure)
     // A file that cannot be created: the error box, and the notes stay as they were.
     pdf.File = dir.filePath("missing/folder/notes.pdf");
     const QString before = Edit->toPlainText();
-    Page.mnuPrint->trigger();
+    C.mnuPrint->trigger();
     ASSERT_EQ(1, pdf.Errors().size());
     EXPECT_TRUE(pdf.Errors().front().startsWith("Error by Printig richedit!\n"));
     EXPECT_EQ(before, Edit->toPlainText());
 
     // Cancelled set-up prints nothing.
     TScriptedDialogs& scripted = InstallScriptedDialogs();
-    QTest::mouseClick(Page.TBPrint, Qt::LeftButton);
+    QTest::mouseClick(C.TBPrint, Qt::LeftButton);
     EXPECT_EQ(QStringList{"printer"}, scripted.Log);
 }
 
@@ -479,17 +514,17 @@ TEST_F(NotesPageTest, FontDialogAppliesItsChoiceToTheSelection)
     QTest::keyClick(Edit, Qt::Key_Left, Qt::ShiftModifier);
 
     // Cancelled: nothing changes; the dialog was offered the selection's font.
-    QTest::mouseClick(Page.TBFont, Qt::LeftButton);
+    QTest::mouseClick(C.TBFont, Qt::LeftButton);
     EXPECT_EQ(17.0, hooked.OfferedFont.pointSizeF());
     EXPECT_TRUE(hooked.OfferedFont.bold());
     EXPECT_EQ(17.0, CharAt(*Edit, 7).fontPointSize());
 
-    QFont chosen(Page.ComboFontName->itemText(0));
+    QFont chosen(C.ComboFontName->itemText(0));
     chosen.setPointSize(24);
     chosen.setItalic(true);
     chosen.setStrikeOut(true);
     hooked.Font = chosen;
-    Page.mnuFont->trigger();
+    C.mnuFont->trigger();
     const QTextCharFormat f = CharAt(*Edit, 7);
     EXPECT_EQ(24.0, f.fontPointSize());
     EXPECT_TRUE(f.fontItalic());
@@ -497,9 +532,9 @@ TEST_F(NotesPageTest, FontDialogAppliesItsChoiceToTheSelection)
     EXPECT_EQ(QFont::Normal, f.fontWeight());
     EXPECT_EQ(QStringList{chosen.family()}, f.fontFamilies().toStringList());
     EXPECT_EQ(17.0, CharAt(*Edit, 6).fontPointSize()); // outside the selection
-    EXPECT_EQ("24", Page.ComboFontSize->currentText());
-    EXPECT_TRUE(Page.TBItalic->isChecked());
-    EXPECT_EQ(0, Page.ComboFontName->currentIndex());
+    EXPECT_EQ("24", C.ComboFontSize->currentText());
+    EXPECT_TRUE(C.TBItalic->isChecked());
+    EXPECT_EQ(0, C.ComboFontName->currentIndex());
 }
 
 } // namespace
