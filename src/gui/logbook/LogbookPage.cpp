@@ -37,12 +37,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <utility>
 #include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
+#include <utility>
 
 namespace zirko {
 

@@ -9,6 +9,7 @@
 #include "platform/files/FlightFile.h"
 #include "platform/files/SettingsFile.h"
 #include "support/MainWindowFixture.h"
+#include "support/TestUtil.h"
 
 #include <QAction>
 #include <QApplication>

@@ -537,15 +537,19 @@ TEST_F(OpenFlightsTest, FlightInformationShowsEveryTextWholeAlsoWithLargerFonts)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
         ASSERT_EQ(Form->Flights->OpenDataFile(a), 0);
         QApplication::processEvents();
-        for (QLineEdit* e : {Named<QLineEdit>(*Form, "EditDate"), Named<QLineEdit>(*Form, "EditSample"), Named<QLineEdit>(*Form, "EditVer"), Named<QLineEdit>(*Form, "EditFlyTime"),
-                             Named<QLineEdit>(*Form, "EditMaxAlt")}) {
+        for (QLineEdit* e :
+             {Named<QLineEdit>(*Form, "EditDate"), Named<QLineEdit>(*Form, "EditSample"),
+              Named<QLineEdit>(*Form, "EditVer"), Named<QLineEdit>(*Form, "EditFlyTime"),
+              Named<QLineEdit>(*Form, "EditMaxAlt")}) {
             EXPECT_TRUE(ShowsWholeText(e)) << scale << " " << e->text().toStdString();
         }
         // Every label is as wide as its text and keeps clear of its neighbours.
         const QList<QLabel*> labels = Form->TabInfo->findChildren<QLabel*>();
         QList<QWidget*> fields(labels.begin(), labels.end());
         for (QLineEdit* e :
-             {Named<QLineEdit>(*Form, "EditDate"), Named<QLineEdit>(*Form, "EditSample"), Named<QLineEdit>(*Form, "EditVer"), Named<QLineEdit>(*Form, "EditFlyTime"), Named<QLineEdit>(*Form, "EditMaxAlt")})
+             {Named<QLineEdit>(*Form, "EditDate"), Named<QLineEdit>(*Form, "EditSample"),
+              Named<QLineEdit>(*Form, "EditVer"), Named<QLineEdit>(*Form, "EditFlyTime"),
+              Named<QLineEdit>(*Form, "EditMaxAlt")})
             fields << e;
         for (QLabel* l : labels) {
             if (l->isVisible() && !l->text().isEmpty()) {

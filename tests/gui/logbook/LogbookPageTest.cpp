@@ -462,7 +462,8 @@ TEST_F(LogbookPageTest, ColumnsChosenMovedAndSizedAreKept)
                             header->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(header->viewport(), &event);
     ASSERT_TRUE(Named<QMenu>(*Page, "PopupColumns")->isVisible());
-    QAction* notesAction = Named<QMenu>(*Page, "PopupColumns")->findChild<QAction*>("pmnuColumn_notes");
+    QAction* notesAction =
+        Named<QMenu>(*Page, "PopupColumns")->findChild<QAction*>("pmnuColumn_notes");
     ASSERT_NE(notesAction, nullptr);
     QTest::qWait(20);
     QTest::mouseClick(Named<QMenu>(*Page, "PopupColumns"), Qt::LeftButton, {},
@@ -513,7 +514,10 @@ TEST_F(LogbookPageTest, WhatTheTreeChangesReachesTheLogbookAlsoWhileItIsHidden)
     tree->TreeView1Edited(tree->RootNode(), "moved");
     ASSERT_EQ(Page->DataDir(), QFileInfo(root).path() + "/moved");
     EXPECT_TRUE(QTest::qWaitFor(
-        [this] { return !Page->IsReading() && Named<QLabel>(*Page, "LabelCount")->text() == "3 of 3 flights"; },
+        [this] {
+            return !Page->IsReading() &&
+                   Named<QLabel>(*Page, "LabelCount")->text() == "3 of 3 flights";
+        },
         20000))
         << Named<QLabel>(*Page, "LabelCount")->text().toStdString();
     EXPECT_GE(RowOf("renamed"), 0);
@@ -534,8 +538,7 @@ TEST_F(LogbookPageTest, TrendsShowTheRowsAndAClickedPointSelectsItsRow)
     ASSERT_GE(b, 0);
     const int source = Page->Proxy()->mapToSource(Table->model()->index(b, 0)).row();
     std::optional<QPoint> point;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return (point = trends->PointPixel(source)).has_value(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (point = trends->PointPixel(source)).has_value(); }));
 
     QTest::mouseMove(plot, *point);
     EXPECT_TRUE(Named<QLabel>(*trends, "LabelHover")->text().startsWith("b (Pike): "));

@@ -116,7 +116,11 @@ protected:
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
         ASSERT_TRUE(QTest::qWaitFor([this] { return !Form->LogbookPage->IsReading(); }, 20000));
         ASSERT_TRUE(QTest::qWaitFor(
-            [this] { return Named<QTableView>(*Form->LogbookPage, "TableLogbook")->model()->rowCount() == 2; }, 20000));
+            [this] {
+                return Named<QTableView>(*Form->LogbookPage, "TableLogbook")->model()->rowCount() ==
+                       2;
+            },
+            20000));
     }
     // Every row selected, then a right click and the action chosen in the popup.
     void ChooseForAll(QAction* action)

@@ -158,7 +158,8 @@ TEST_F(FlightDetailsTest, CompletionOffersTheValuesUsedInTheDataFolder)
 
     // Tags complete one at a time, after the last comma.
     TypeInto(Named<QLineEdit>(*Page, "EditTags"), "contest, th");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return Named<QCompleter>(*Page, "TagCompleter")->popup()->isVisible(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return Named<QCompleter>(*Page, "TagCompleter")->popup()->isVisible(); }, 2000));
     EXPECT_EQ(Offered(Named<QCompleter>(*Page, "TagCompleter")), QStringList{"thermal"});
     QTest::keyClick(Named<QCompleter>(*Page, "TagCompleter")->popup(), Qt::Key_Down);
     QTest::keyClick(Named<QCompleter>(*Page, "TagCompleter")->popup(), Qt::Key_Return);

@@ -92,8 +92,8 @@ protected:
     }
     QString StatsCell(int row, const QString& header) const
     {
-        const QTableWidget* table =
-            Named<QTableWidget>(*Named<TFlightStatsPanel>(*Form->NotesPage, "FlightStatsPanel"), "TableFlightStats");
+        const QTableWidget* table = Named<QTableWidget>(
+            *Named<TFlightStatsPanel>(*Form->NotesPage, "FlightStatsPanel"), "TableFlightStats");
         for (int c = 0; c < table->columnCount(); ++c)
             if (table->horizontalHeaderItem(c)->text() == header)
                 return table->item(row, c) ? table->item(row, c)->text() : QString();
@@ -285,7 +285,9 @@ TEST_F(FlightEventsPanelTest, OptionsAndPanelShowEveryTextWholeAtALargerFont)
                       line->fontMetrics().horizontalAdvance(line->text()))
                 << scale << " " << line->text().toStdString();
         }
-        EXPECT_GE(Named<QTextEdit>(*Form, "RichEdit1")->height(), 3 * Named<QTextEdit>(*Form, "RichEdit1")->fontMetrics().height()) << scale;
+        EXPECT_GE(Named<QTextEdit>(*Form, "RichEdit1")->height(),
+                  3 * Named<QTextEdit>(*Form, "RichEdit1")->fontMetrics().height())
+            << scale;
     }
     QApplication::setFont(original);
 }

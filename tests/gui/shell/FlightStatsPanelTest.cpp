@@ -255,7 +255,9 @@ TEST_F(FlightStatsPanelTest, EveryTextShowsWholeAtTheDefaultSizeAndAQuarterLarge
         if (Table->horizontalHeader()->length() > Table->viewport()->width()) {
             EXPECT_TRUE(Table->horizontalScrollBar()->isVisible()) << scale;
         }
-        EXPECT_GE(Named<QTextEdit>(*Form, "RichEdit1")->height(), 3 * Named<QTextEdit>(*Form, "RichEdit1")->fontMetrics().height()) << scale;
+        EXPECT_GE(Named<QTextEdit>(*Form, "RichEdit1")->height(),
+                  3 * Named<QTextEdit>(*Form, "RichEdit1")->fontMetrics().height())
+            << scale;
         EXPECT_EQ(Named<QPushButton>(*Panel, "ButtonCopyStats")->width(),
                   Named<QPushButton>(*Panel, "ButtonCopyStats")->sizeHint().width())
             << scale;

@@ -131,8 +131,8 @@ TEST_F(NotesPageTest, ToolbarAndMenuCarryTheirCzechHints)
 TEST_F(NotesPageTest, EditButtonsShowIconsNotTheirHints)
 {
     // Without a desktop theme the drawn icons stand in, so no hint ever shows as a caption.
-    for (QToolButton* b : {C.TBPrint, C.TBCut, C.TBCopy, C.TBPaste, C.TBUndo,
-                           C.TBColor, C.TBLeft, C.TBCenter, C.TBRight}) {
+    for (QToolButton* b : {C.TBPrint, C.TBCut, C.TBCopy, C.TBPaste, C.TBUndo, C.TBColor, C.TBLeft,
+                           C.TBCenter, C.TBRight}) {
         EXPECT_FALSE(b->icon().isNull()) << b->toolTip().toStdString();
         EXPECT_EQ(Qt::ToolButtonIconOnly, b->toolButtonStyle());
         EXPECT_LE(b->sizeHint().width(), b->sizeHint().height() + 8) << b->toolTip().toStdString();
