@@ -428,7 +428,7 @@ TEST_F(LogbookPageTest, TheFolderLimitIsNamedOnThePage)
     Page = Form->LogbookPage;
     Page->SetIndexPath(IndexDir.path() + "/logbook.sqlite");
     Page->SetMaxFolders(2);
-    Table = Page->TableLogbook;
+    Table = Named<QTableView>(*Page, "TableLogbook");
     QTabBar* bar = Form->PageControl->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {},
                       bar->tabRect(Form->PageControl->indexOf(Form->TabLogbook)).center());
@@ -439,7 +439,7 @@ TEST_F(LogbookPageTest, TheFolderLimitIsNamedOnThePage)
     EXPECT_EQ(note->text(), "The data folder " + QDir::toNativeSeparators(Page->DataDir()) +
                                 " holds more than 2 folders. The logbook shows the flights of "
                                 "the first 2 of them.");
-    EXPECT_EQ(Page->LabelCount->text(), "2 of 2 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "2 of 2 flights");
     EXPECT_GE(RowOf("top"), 0);
     EXPECT_GE(RowOf("a"), 0);
 
@@ -447,7 +447,7 @@ TEST_F(LogbookPageTest, TheFolderLimitIsNamedOnThePage)
     Page->Refresh();
     ASSERT_TRUE(WaitForRows());
     EXPECT_FALSE(note->isVisible());
-    EXPECT_EQ(Page->LabelCount->text(), "4 of 4 flights");
+    EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "4 of 4 flights");
 }
 
 TEST_F(LogbookPageTest, ColumnsChosenMovedAndSizedAreKept)
