@@ -6,7 +6,6 @@
 #include "core/analysis/FlightEvents.h"
 #include "gui/report/FlightReport.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -71,14 +70,3 @@ void BM_ReportPdfOnly(benchmark::State& state)
 BENCHMARK(BM_ReportPdfOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
