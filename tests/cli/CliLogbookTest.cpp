@@ -1,5 +1,6 @@
 // zirko-cli tag changes only the extra section of each file; zirko-cli logbook lists every flight
 // file under a folder as the tree finds them, with a row and its message for a file not read.
+#include "support/ProcessRun.h"
 #include "support/TestUtil.h"
 
 #include <QDir>
@@ -7,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -25,22 +25,9 @@ struct TRun {
 TRun Cli(const QStringList& args, const QString& cache = {})
 {
     QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("XDG_CACHE_HOME", cache.isEmpty() ? home.path() + "/cache" : cache);
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(ZIRKO_CLI_PATH, args);
-    TRun run;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return run;
-    }
-    run.Code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.Out = p.readAllStandardOutput();
-    run.Err = QString::fromUtf8(p.readAllStandardError());
-    return run;
+    const TProcessRun p = RunProcess(
+        ZIRKO_CLI_PATH, args, WithCacheHome(cache.isEmpty() ? home.path() + "/cache" : cache));
+    return {p.Code, p.Out, QString::fromUtf8(p.Err)};
 }
 
 const QByteArray kNotes = ReadBytes(TestDataPath("golden/inputs/notes.zdf"));

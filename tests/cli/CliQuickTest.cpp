@@ -1,9 +1,9 @@
 // zirko-cli runs the reading commands itself and hands every other command line to zirko-cli-full:
 // whichever program answers, the output, the messages and the exit code are the same.
+#include "support/ProcessRun.h"
 #include "support/TestUtil.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -11,31 +11,12 @@ using namespace zirko::test;
 
 namespace {
 
-struct TRun {
-    int Code = -1;
-    QByteArray Out;
-    QByteArray Err;
-};
+using TRun = TProcessRun;
 
 TRun Launch(const QString& program, const QStringList& args)
 {
     QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("XDG_CACHE_HOME", home.path() + "/cache");
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    TRun run;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return run;
-    }
-    run.Code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.Out = p.readAllStandardOutput();
-    run.Err = p.readAllStandardError();
-    return run;
+    return RunProcess(program, args, WithCacheHome(home.path() + "/cache"));
 }
 
 const QString kFlight = TestDataPath("golden/inputs/notes.zdf");

@@ -4,6 +4,7 @@
 #include "core/analysis/FlightAnalysis.h"
 #include "core/analysis/FlightEvents.h"
 #include "platform/files/FlightFile.h"
+#include "support/ProcessRun.h"
 #include "support/TestUtil.h"
 
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -30,22 +30,8 @@ struct TRun {
 TRun RunProgram(const QString& program, const QStringList& args,
                 const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
-    QTemporaryDir runtime;
-    QProcessEnvironment env = environment;
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    TRun run;
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        p.waitForFinished();
-        return run;
-    }
-    run.Code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.Out = QString::fromUtf8(p.readAllStandardOutput());
-    run.Err = QString::fromUtf8(p.readAllStandardError());
-    return run;
+    const TProcessRun p = RunProcess(program, args, environment, 20000);
+    return {p.Code, QString::fromUtf8(p.Out), QString::fromUtf8(p.Err)};
 }
 
 TRun Cli(const QStringList& args)

@@ -84,13 +84,11 @@ struct TFormatError {
 constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// Takes the next comma-separated piece of `rest` as a number; empty gives 0. The common shape
-// (sign, digits, ".", digits) is parsed in one pass; anything else goes through the full grammar.
-double TakeNumber(std::string_view& rest)
+// Scans the fast number form at `q` (optional sign, digits, optionally "." and digits; 1 to 15
+// digits in all, so the value is exact before the one division) and leaves `q` after it. Returns
+// false when the text there has no digit or too many; the caller then takes the full grammar.
+inline bool ScanFastNumber(const char*& q, const char* end, double& value)
 {
-    const char* p = rest.data();
-    const char* end = p + rest.size();
-    const char* q = p;
     bool negative = false;
     if (q < end && (*q == '-' || *q == '+')) {
         negative = *q == '-';
@@ -113,21 +111,34 @@ double TakeNumber(std::string_view& rest)
             ++fraction;
         }
     }
-    if (digits > 0 && digits <= 15 && (q == end || *q == ',')) {
+    if (digits == 0 || digits > 15)
+        return false;
+    const double magnitude = static_cast<double>(mantissa) / kPow10[fraction];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+// Takes the next comma-separated piece of `rest` as a number; empty gives 0. The common shape
+// (sign, digits, ".", digits) is parsed in one pass; anything else goes through the full grammar.
+double TakeNumber(std::string_view& rest)
+{
+    const char* q = rest.data();
+    const char* end = q + rest.size();
+    double value = 0.0;
+    if (ScanFastNumber(q, end, value) && (q == end || *q == ',')) {
         rest = q == end ? std::string_view{}
                         : std::string_view(q + 1, static_cast<size_t>(end - q - 1));
-        const double value = static_cast<double>(mantissa) / kPow10[fraction];
-        return negative ? -value : value;
+        return value;
     }
     const size_t comma = rest.find(',');
     std::string_view piece = rest.substr(0, comma);
     rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
     if (piece.empty())
         return 0.0;
-    auto value = ParseStrictNumber(piece);
-    if (!value)
+    const auto parsed = ParseStrictNumber(piece);
+    if (!parsed)
         throw TFormatError{kMsgBadData};
-    return *value;
+    return *parsed;
 }
 
 // A header integer: blanks skipped, then an optional sign and digits; the rest of the line is
@@ -309,29 +320,8 @@ size_t ParseCommonLine(std::string_view text, int k, const std::vector<double*>&
     const char* q = begin;
     const size_t kept = columns.size();
     for (int j = 0; j <= k; ++j) {
-        bool negative = false;
-        if (q < end && (*q == '-' || *q == '+')) {
-            negative = *q == '-';
-            ++q;
-        }
-        unsigned long long mantissa = 0;
-        int digits = 0;
-        int fraction = 0;
-        while (q < end && static_cast<unsigned char>(*q - '0') < 10) {
-            mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
-            ++q;
-            ++digits;
-        }
-        if (q < end && *q == '.') {
-            ++q;
-            while (q < end && static_cast<unsigned char>(*q - '0') < 10) {
-                mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
-                ++q;
-                ++digits;
-                ++fraction;
-            }
-        }
-        if (digits == 0 || digits > 15)
+        double value = 0.0;
+        if (!ScanFastNumber(q, end, value))
             return 0;
         if (j < k) {
             if (q == end || *q != ',')
@@ -340,10 +330,8 @@ size_t ParseCommonLine(std::string_view text, int k, const std::vector<double*>&
         } else if (q != end && *q != '\r' && *q != '\n') {
             return 0;
         }
-        if (static_cast<size_t>(j) < kept) {
-            const double value = static_cast<double>(mantissa) / kPow10[fraction];
-            columns[static_cast<size_t>(j)][line] = negative ? -value : value;
-        }
+        if (static_cast<size_t>(j) < kept)
+            columns[static_cast<size_t>(j)][line] = value;
     }
     if (q < end) {
         if (*q == '\r' && q + 1 < end && q[1] == '\n')
