@@ -14,6 +14,8 @@ namespace {
 
 constexpr double kReportMarginMm = 12;
 constexpr double kCellPadding = 4;
+// A value may be set this much smaller to be read whole before it is cut with "…".
+constexpr double kSmallestTypeShare = 0.75;
 
 QString Qs(const std::string& text)
 {
@@ -62,6 +64,25 @@ void DrawLine(QPainter& painter, const QString& text, double left, double top, d
                      alignment | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }
 
+void DrawFittedLine(QPainter& painter, const QString& text, double left, double top, double width)
+{
+    const QFont original = painter.font();
+    const QFontMetricsF metrics(original);
+    const double needed = metrics.horizontalAdvance(text);
+    if (needed <= width || width <= 0 || original.pixelSize() <= 0) {
+        DrawLine(painter, text, left, top, width);
+        return;
+    }
+    QFont smaller = original;
+    const double share = std::max(kSmallestTypeShare, width / needed);
+    smaller.setPixelSize(std::max(1, static_cast<int>(original.pixelSize() * share)));
+    painter.setFont(smaller);
+    // On the line's middle, as the full-size text would be.
+    const double shift = (metrics.height() - QFontMetricsF(smaller).height()) / 2;
+    DrawLine(painter, text, left, top + shift, width);
+    painter.setFont(original);
+}
+
 double DrawLabelledLines(QPainter& painter, const QRectF& box, double labelWidth,
                          const std::vector<std::pair<std::string, std::string>>& lines)
 {
@@ -76,7 +97,7 @@ double DrawLabelledLines(QPainter& painter, const QRectF& box, double labelWidth
         painter.setFont(bold);
         DrawLine(painter, Qs(label), box.left(), y, labelWidth - kCellPadding);
         painter.setFont(plain);
-        DrawLine(painter, Qs(value), box.left() + labelWidth, y, box.width() - labelWidth);
+        DrawFittedLine(painter, Qs(value), box.left() + labelWidth, y, box.width() - labelWidth);
         y += step;
     }
     return y - box.top();

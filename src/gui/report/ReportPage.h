@@ -37,8 +37,13 @@ QFont PageFont(double pixels, bool bold = false);
 void DrawLine(QPainter& painter, const QString& text, double left, double top, double width,
               Qt::Alignment alignment = Qt::AlignLeft);
 
-// Label and value pairs one a line in `box`, labels in a column of `labelWidth`. Returns the
-// height used; lines that do not fit are left out.
+// As DrawLine, but a text somewhat too long is set in smaller type (down to three quarters of
+// the font) so that it is read whole; only a longer one is cut.
+void DrawFittedLine(QPainter& painter, const QString& text, double left, double top, double width);
+
+// Label and value pairs one a line in `box`, labels in a column of `labelWidth`; a value too long
+// for its column is fitted as DrawFittedLine does. Returns the height used; lines that do not fit
+// are left out.
 double DrawLabelledLines(QPainter& painter, const QRectF& box, double labelWidth,
                          const std::vector<std::pair<std::string, std::string>>& lines);
 
