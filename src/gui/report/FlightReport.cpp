@@ -1,7 +1,9 @@
 #include "gui/report/FlightReport.h"
 
 #include "core/analysis/FlightAnalysis.h"
+#include "core/graph/ChartMath.h"
 #include "core/report/ReportContent.h"
+#include "gui/graph/Chart.h"
 #include "gui/graph/FlightPlot.h"
 #include "gui/graph/OffscreenGraph.h"
 #include "gui/report/ReportPage.h"
@@ -27,6 +29,9 @@ constexpr double kTitleFont = 22;
 constexpr double kBodyFont = 10.5;
 constexpr double kSmallFont = 9;
 constexpr double kGap = 10;
+// The value axes are widened as a zoom out by this percentage widens them: 5 % of the curves'
+// span above and below, so that a peak or a full servo throw does not lie on the plot's frame.
+constexpr double kChartZoomPercent = 95;
 
 QString Qs(const std::string& text)
 {
@@ -39,27 +44,6 @@ std::vector<std::pair<std::string, std::string>> Pairs(const std::vector<TReport
     for (const TReportLine& l : lines)
         pairs.emplace_back(l.Label, l.Value);
     return pairs;
-}
-
-// The flight drawn as the Graph page draws it: altitude, servo and voltage, its motor runs, start
-// height and climb phases.
-std::unique_ptr<TOffscreenGraph> FlightChart(std::unique_ptr<TDataBlock> flight,
-                                             const QString& name, const TEventOptions& options)
-{
-    TOptions settings;
-    settings.ShowTable = false;
-    settings.TBShowLegend = true;
-    settings.Events = options;
-    auto graph = std::make_unique<TOffscreenGraph>(settings);
-    const int row = graph->AddFlight(std::move(flight), name);
-    for (int column = 2; column <= 3; ++column)
-        if (graph->Host().ChannelState(column, row) != TChannelState::Unavailable)
-            graph->SetChannelShown(row, column, true);
-    graph->Plot().SetMotorShown(true);
-    graph->Plot().SetPhasesShown(true);
-    graph->SetChartSize(kChartPixels);
-    graph->Draw();
-    return graph;
 }
 
 // Rich text is laid out as on a screen of kPageUnitsPerInch, whatever device the page goes to.
@@ -79,6 +63,31 @@ private:
 
 } // namespace
 
+std::unique_ptr<TOffscreenGraph> ReportChart(std::unique_ptr<TDataBlock> flight,
+                                             const QString& name, const TEventOptions& options)
+{
+    TOptions settings;
+    settings.ShowTable = false;
+    settings.TBShowLegend = true;
+    settings.Events = options;
+    auto graph = std::make_unique<TOffscreenGraph>(settings);
+    const int row = graph->AddFlight(std::move(flight), name);
+    for (int column = 2; column <= 3; ++column)
+        if (graph->Host().ChannelState(column, row) != TChannelState::Unavailable)
+            graph->SetChannelShown(row, column, true);
+    graph->Plot().SetMotorShown(true);
+    graph->Plot().SetPhasesShown(true);
+    TChart& chart = graph->Plot().Chart();
+    for (TAxisId axis : {TAxisId::Left, TAxisId::Right, TAxisId::Voltage}) {
+        const TAxisRange r =
+            ZoomByPercent({chart.Minimum(axis), chart.Maximum(axis)}, kChartZoomPercent);
+        chart.SetMinMax(axis, r.Min, r.Max);
+    }
+    graph->SetChartSize(kChartPixels);
+    graph->Draw();
+    return graph;
+}
+
 struct TFlightReport::TPage {
     std::unique_ptr<TOffscreenGraph> Chart;
     TReportContent Content;
@@ -96,7 +105,7 @@ void TFlightReport::AddFlight(std::unique_ptr<TDataBlock> flight, const QString&
     page->Content =
         ReportContentOf(name.toStdString(), *flight, AnalyseFlight(*flight), events, '.');
     page->Notes = flight->Notes;
-    page->Chart = FlightChart(std::move(flight), name, options);
+    page->Chart = ReportChart(std::move(flight), name, options);
     Pages.push_back(std::move(page));
 }
 

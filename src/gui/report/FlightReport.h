@@ -44,6 +44,12 @@ private:
     std::vector<std::unique_ptr<TPage>> Pages;
 };
 
+// The flight's chart as its page shows it: the Graph page's scene with altitude, servo and
+// voltage, the motor runs, the start height and the climb phases, its value axes with a little
+// room above and below the curves.
+std::unique_ptr<TOffscreenGraph> ReportChart(std::unique_ptr<TDataBlock> flight,
+                                             const QString& name, const TEventOptions& options);
+
 // The title of the program's PDF files and print jobs.
 inline constexpr const char* kReportTitle = "ZIRKO flight report";
 

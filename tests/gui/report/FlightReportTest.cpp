@@ -1,7 +1,11 @@
 // The report commands of the windows: File > "Flight report..." and the logbook's "Flight
 // report..." and "Score sheet..." on the selected flights. The preview's pages are the pages
 // zirko-cli report writes.
+#include "gui/report/FlightReport.h"
 #include "gui/app/FormMain.h"
+#include "gui/graph/Chart.h"
+#include "gui/graph/FlightPlot.h"
+#include "gui/graph/OffscreenGraph.h"
 #include "gui/logbook/LogbookPage.h"
 #include "model/flightdata/OpenFlights.h"
 #include "support/MainWindowFixture.h"
@@ -204,4 +208,25 @@ TEST_F(FlightReportTest, LogbookReportsAndScoresTheSelectedFlights)
     Dialogs->FileNames.push_back(Dir.filePath("day.pdf"));
     ASSERT_NO_FATAL_FAILURE(ChooseForAll(Named<QAction>(*page, "pmnuScoreSheet")));
     EXPECT_TRUE(ReadBytes(Dir.filePath("day.pdf")).startsWith("%PDF"));
+}
+
+TEST(ReportChart, CurvesKeepClearOfThePlotFrame)
+{
+    auto graph = ReportChart(std::make_unique<TDataBlock>(MotorFlight(150, "Pike")), "Let0007",
+                             TEventOptions());
+    TChart& chart = graph->Plot().Chart();
+    const QRect plot = chart.PlotRect();
+    ASSERT_GT(plot.height(), 100);
+    // The altitude peak, the servo's full throw both ways and the voltage's highest and lowest.
+    for (TAxisId axis : {TAxisId::Left, TAxisId::Right, TAxisId::Voltage}) {
+        const auto extent = chart.DataExtent(axis);
+        ASSERT_TRUE(extent.has_value()) << static_cast<int>(axis);
+        EXPECT_GT(chart.PixelOfValue(axis, extent->second), plot.top() + 5)
+            << static_cast<int>(axis);
+        EXPECT_LT(chart.PixelOfValue(axis, extent->first), plot.bottom() - 5)
+            << static_cast<int>(axis);
+    }
+    // The time axis still runs from the first sample to the last.
+    EXPECT_DOUBLE_EQ(chart.Minimum(TAxisId::Bottom), 0);
+    EXPECT_DOUBLE_EQ(chart.Maximum(TAxisId::Bottom), 300);
 }
