@@ -12,6 +12,7 @@ namespace zirko {
 namespace {
 
 constexpr double kDay = 86400;
+constexpr double kHour = 3600;
 
 size_t DateColumn()
 {
@@ -30,6 +31,25 @@ std::string UnitOf(size_t column)
     return title.substr(open + 1, close - open - 1);
 }
 
+// A bin width as short as it is exact, with the user's decimal separator.
+std::string WidthNumber(double value, char decimalSeparator)
+{
+    std::string text = FormatShortest(value);
+    std::replace(text.begin(), text.end(), '.', decimalSeparator);
+    return text;
+}
+
+// `count` of a unit named `one`, "s" added for any count but exactly 1.
+std::string Counted(double count, const char* one, char decimalSeparator)
+{
+    return WidthNumber(count, decimalSeparator) + " " + one + (count == 1 ? "" : "s");
+}
+
+bool IsWhole(double value)
+{
+    return std::abs(value - std::round(value)) <= 1e-9 * std::max(1.0, std::abs(value));
+}
+
 // The smallest of 1, 2, 2.5, 5 times a power of ten that is at least `raw`.
 double NiceWidth(double raw)
 {
@@ -42,7 +62,6 @@ double NiceWidth(double raw)
 
 double NiceDateWidth(double raw)
 {
-    constexpr double kHour = 3600;
     for (double step : {kHour, 2 * kHour, 6 * kHour, 12 * kHour, kDay, 2 * kDay, 7 * kDay,
                         14 * kDay, 30 * kDay, 91 * kDay, 365 * kDay})
         if (step >= raw)
@@ -183,6 +202,29 @@ std::string SlopeText(const TLineFit& fit, size_t xColumn, size_t yColumn, char 
     const std::string per = date ? "day" : UnitOf(xColumn);
     text += per.empty() ? " per unit" : " per " + per;
     return text;
+}
+
+std::string FlightsText(size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " flight" : " flights");
+}
+
+std::string HistogramText(size_t flights, double width, size_t column, char decimalSeparator)
+{
+    std::string bins;
+    if (IsDateColumn(column)) {
+        const double days = width / kDay;
+        if (width < kDay && IsWhole(width / kHour))
+            bins = "bins of " + Counted(std::round(width / kHour), "hour", decimalSeparator);
+        else
+            bins = "bins of " +
+                   Counted(IsWhole(days) ? std::round(days) : days, "day", decimalSeparator);
+    } else if (const std::string unit = UnitOf(column); !unit.empty()) {
+        bins = "bins of " + WidthNumber(width, decimalSeparator) + " " + unit;
+    } else {
+        bins = "bins " + WidthNumber(width, decimalSeparator) + " wide";
+    }
+    return FlightsText(flights) + " in " + bins;
 }
 
 size_t THistogram::BinOf(double value) const

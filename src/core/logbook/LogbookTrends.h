@@ -59,6 +59,14 @@ TTrendScatter BuildScatter(const std::vector<const TLogbookRow*>& rows, size_t x
 // units taken from the column titles, about three significant digits.
 std::string SlopeText(const TLineFit& fit, size_t xColumn, size_t yColumn, char decimalSeparator);
 
+// "1 flight", "6 flights".
+std::string FlightsText(size_t count);
+
+// The histogram's line under its title: "6 flights in bins of 7 days". A date bin is told in days,
+// one shorter than a day in hours when it is a whole number of them; a column with a unit in its
+// title in that unit ("bins of 10 s", "bins of 0.05 V"); a plain number as "bins 2 wide".
+std::string HistogramText(size_t flights, double width, size_t column, char decimalSeparator);
+
 // Bins [Start + i * Width, Start + (i + 1) * Width); the highest value falls in the last.
 struct THistogram {
     double Start = 0;

@@ -368,9 +368,8 @@ void TTrendsView::DrawHistogram()
              Bins.Start + Bins.Width * static_cast<double>(Bins.Counts.size()), false, date);
     FitDateTicks(PlotTrends->xAxis);
     FitRange(PlotTrends->yAxis, 0, static_cast<double>(highest), true);
-    heading += QString("\n%1 flights in bins of ").arg(BinValues.size()) +
-               (date ? QString::fromStdString(FormatShortest(Bins.Width / kDay)) + " days"
-                     : ValueText(Bins.Width, column));
+    heading += "\n" + QString::fromStdString(
+                          HistogramText(BinValues.size(), Bins.Width, column, Separator));
     Title->setText(heading);
 }
 
@@ -442,9 +441,8 @@ void TTrendsView::Hover(const QPoint& pixel)
                 ColumnTitle(YColumn()) + " " + ValueText(p.Y, YColumn());
     } else if (const auto bar = BarAt(pixel)) {
         const double from = Bins.Start + static_cast<double>(*bar) * Bins.Width;
-        text = QString("%1 flights from %2 to %3")
-                   .arg(Bins.Counts[*bar])
-                   .arg(ValueText(from, XColumn()), ValueText(from + Bins.Width, XColumn()));
+        text = QString::fromStdString(FlightsText(Bins.Counts[*bar])) + " from " +
+               ValueText(from, XColumn()) + " to " + ValueText(from + Bins.Width, XColumn());
     }
     if (text == LabelHover->text())
         return;

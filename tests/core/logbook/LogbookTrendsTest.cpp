@@ -155,6 +155,27 @@ TEST(SlopeText, NamesTheUnitsAndADayForDates)
               "Slope: 0.00123 V per m");
 }
 
+TEST(HistogramText, CountsFlightsAndNamesTheBinWidthInTheColumnsUnit)
+{
+    const double day = 86400;
+    // Dates in days, and bins of whole hours shorter than a day in hours.
+    EXPECT_EQ(HistogramText(6, day, Column("date"), '.'), "6 flights in bins of 1 day");
+    EXPECT_EQ(HistogramText(1, 7 * day, Column("date"), '.'), "1 flight in bins of 7 days");
+    EXPECT_EQ(HistogramText(2, 3600, Column("date"), '.'), "2 flights in bins of 1 hour");
+    EXPECT_EQ(HistogramText(2, 6 * 3600, Column("date"), '.'), "2 flights in bins of 6 hours");
+    EXPECT_EQ(HistogramText(2, 36 * 3600, Column("date"), '.'), "2 flights in bins of 1.5 days");
+    EXPECT_EQ(HistogramText(2, 0.3 * day, Column("date"), ','), "2 flights in bins of 0,3 days");
+    // Time, height, voltage and points in the unit of the column's title.
+    EXPECT_EQ(HistogramText(3, 10, Column("motorTime"), '.'), "3 flights in bins of 10 s");
+    EXPECT_EQ(HistogramText(3, 100, Column("maxAltitude"), '.'), "3 flights in bins of 100 m");
+    EXPECT_EQ(HistogramText(3, 0.05, Column("minVoltage"), ','), "3 flights in bins of 0,05 V");
+    EXPECT_EQ(HistogramText(0, 2.5, Column("penalty"), '.'), "0 flights in bins of 2.5 pt");
+    // A count without a unit.
+    EXPECT_EQ(HistogramText(4, 1, Column("warnings"), '.'), "4 flights in bins 1 wide");
+    EXPECT_EQ(FlightsText(1), "1 flight");
+    EXPECT_EQ(FlightsText(11), "11 flights");
+}
+
 TEST(Histogram, CountsEveryValueInBinsStartingAtAMultipleOfTheWidth)
 {
     const auto h = BuildHistogram({12, 14.9, 15, 19.99, 20, 31, 12}, 5);

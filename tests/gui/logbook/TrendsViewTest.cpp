@@ -156,7 +156,7 @@ TEST_F(TrendsViewTest, HistogramBinsFollowTheWidthAndABarChoosesItsFlights)
     QTest::keyClicks(C.EditBinWidth, "100");
     QTest::keyClick(C.EditBinWidth, Qt::Key_Return);
     QTest::qWait(5);
-    EXPECT_EQ(View.Heading(), "Max. alt. (m)\n6 flights in bins of 100.0");
+    EXPECT_EQ(View.Heading(), "Max. alt. (m)\n6 flights in bins of 100 m");
     // 90 | 120 150 180 | 260 | 340: bins from 0.
     auto* bars = qobject_cast<QCPBars*>(C.PlotTrends->plottable(0));
     ASSERT_TRUE(bars);
