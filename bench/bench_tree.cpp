@@ -85,7 +85,7 @@ int CountNodes(QTreeWidget* tree)
 void BM_BuildTree(benchmark::State& state)
 {
     TTreeBench& bench = Bench();
-    TDataTree* tree = bench.Form->TreeView1;
+    TDataTree* tree = bench.Form->findChild<TDataTree*>("TreeView1");
     for (auto _ : state) {
         tree->BuildTree();
         WaitForTree(tree);
@@ -98,7 +98,7 @@ BENCHMARK(BM_BuildTree)->Unit(benchmark::kMillisecond)->Iterations(10);
 void BM_RefreshUnchanged(benchmark::State& state)
 {
     TTreeBench& bench = Bench();
-    TDataTree* tree = bench.Form->TreeView1;
+    TDataTree* tree = bench.Form->findChild<TDataTree*>("TreeView1");
     tree->BuildTree();
     WaitForTree(tree);
     for (auto _ : state) {
@@ -126,12 +126,13 @@ void ShowWindowOver(benchmark::State& state, const QString& root)
         QElapsedTimer clock;
         clock.start();
         TFormMain form(paths);
+        TDataTree* tree = form.findChild<TDataTree*>("TreeView1");
         form.show();
         form.grab(); // painted once
         shown += static_cast<double>(clock.nsecsElapsed()) / 1e6;
-        WaitForTree(form.TreeView1);
+        WaitForTree(tree);
         read += static_cast<double>(clock.nsecsElapsed()) / 1e6;
-        nodes = CountNodes(form.TreeView1);
+        nodes = CountNodes(tree);
         state.PauseTiming();
         form.hide();
         state.ResumeTiming();

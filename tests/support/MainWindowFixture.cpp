@@ -3,6 +3,7 @@
 #include "gui/services/WinStates.h"
 #include "gui/shell/DataTree.h"
 #include "platform/files/FlightFile.h"
+#include "support/TestUtil.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,7 @@ void TMainWindowFixture::SetUp()
 
 void TMainWindowFixture::TearDown()
 {
+    Ui = {};
     Form.reset();
 }
 
@@ -41,12 +43,14 @@ std::unique_ptr<TFormMain> TMainWindowFixture::NewForm(const QSize& size) const
 
 bool TMainWindowFixture::WaitForTree(const TFormMain& form)
 {
-    return QTest::qWaitFor([&form] { return !form.TreeView1->IsBuilding(); }, 20000);
+    const TDataTree* tree = Named<TDataTree>(form, "TreeView1");
+    return QTest::qWaitFor([tree] { return !tree->IsBuilding(); }, 20000);
 }
 
 void TMainWindowFixture::StartForm(const QSize& size)
 {
     Form = NewForm(size);
+    Ui = TMainWindowControls(*Form);
     ASSERT_TRUE(Form->isVisible());
 }
 

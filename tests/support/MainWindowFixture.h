@@ -4,6 +4,7 @@
 
 #include "core/flightdata/DataBlock.h"
 #include "gui/app/FormMain.h"
+#include "support/MainWindowControls.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QSize>
@@ -25,7 +26,7 @@ protected:
     std::unique_ptr<TFormMain> NewForm(const QSize& size = {}) const;
     // Waits until the data folder tree has been read; false when it took too long.
     static bool WaitForTree(const TFormMain& form);
-    // The same window kept in Form for the test and dropped at its end.
+    // The same window kept in Form for the test and dropped at its end, its controls in Ui.
     void StartForm(const QSize& size = {});
     // Writes `flight` as the file `relative` below the private folder (folders made as needed)
     // and returns its path.
@@ -35,6 +36,7 @@ protected:
     TAppPaths Paths;
     TScriptedDialogs* Dialogs = nullptr;
     std::unique_ptr<TFormMain> Form;
+    TMainWindowControls Ui;
 
 private:
     bool SaveWindowsPos;

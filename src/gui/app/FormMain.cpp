@@ -184,21 +184,24 @@ void TFormMain::CreateMenu()
     file->addSeparator();
     mnuOptions =
         file->addAction("Options", QKeySequence("Ctrl+O"), this, &TFormMain::ExecuteOptions);
+    mnuOptions->setObjectName("mnuOptions");
     mnuImport = file->addAction("Import flights...", this, &TFormMain::ExecuteImport);
     mnuImport->setObjectName("mnuImport");
     mnuRefreshMain = file->addAction("Refresh", QKeySequence("Ctrl+F"));
     mnuRefreshMain->setObjectName("mnuRefreshMain");
     mnuExit = file->addAction("Exit", this, &QWidget::close);
+    mnuExit->setObjectName("mnuExit");
     QMenu* data = menuBar()->addMenu("Data");
     mnuReadData =
         data->addAction("Read data", QKeySequence("Ctrl+R"), this, &TFormMain::ExecuteReadData);
+    mnuReadData->setObjectName("mnuReadData");
     mnuAbout = menuBar()->addAction("About", this, &TFormMain::ShowAbout);
+    mnuAbout->setObjectName("mnuAbout");
 }
 
 QWidget* TFormMain::CreateInfoPage()
 {
     NotesPage = new TNotesPage;
-    NotesPage->setObjectName("NotesPage");
     return NotesPage;
 }
 
@@ -208,6 +211,7 @@ void TFormMain::CreatePanels()
     PanelLeft->setObjectName("PanelLeft");
     PanelLeft->setMinimumWidth(50);
     SplitterLeft = new QSplitter(Qt::Vertical, PanelLeft);
+    SplitterLeft->setObjectName("SplitterLeft");
     PanelTree = new QWidget;
     PanelTree->setObjectName("PanelTree");
     auto* treeLayout = new QVBoxLayout(PanelTree);

@@ -70,15 +70,39 @@ public:
 
     // The open flights; every window that shows them observes this list.
     TOpenFlights* Flights = nullptr;
+    TDataFolder* DataFolder = nullptr; // the root data folder, its watcher and its changes
     int NameColMinWidth = 10;
     bool DeflectionOnGraph = false;
     TOptions Options; // port, file name, temperature, deflection, threshold, switches
     TGraphSettings GraphSettings;
 
-    // Controls tests and other windows reach.
+signals:
+    void FirstShown();
+
+public slots:
+    // File > Open flight: one or several flight files from anywhere.
+    void ExecuteOpenFlight();
+    // Ctrl+S: the current flight with the editor's notes, as the open-flights menu saves it.
+    void SaveCurrentFlight();
+    void ExecuteOptions();
+    void ExecuteReadData();
+    void ShowAbout();
+    // File > Import flights...: other loggers' files chosen, previewed and written as flights.
+    void ExecuteImport();
+    // The import dialog over these files; what it writes goes to the tree at once.
+    void ImportFlights(const QStringList& files);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // The window's controls and sub-forms; each carries its field's name as its object name.
     TFlightGrid* StringGrid1 = nullptr;
-    TDataFolder* DataFolder = nullptr; // the root data folder, its watcher and its changes
-    TDataTree* TreeView1 = nullptr;    // the data folder tree, inside PanelTree
+    TDataTree* TreeView1 = nullptr; // the data folder tree, inside PanelTree
     QTabWidget* PageControl = nullptr;
     QWidget* TabInfo = nullptr;
     QWidget* TabGraph = nullptr;
@@ -123,31 +147,6 @@ public:
     TFormAnnot* FormAnnot = nullptr;
     TFormImport* FormImport = nullptr;
 
-signals:
-    void FirstShown();
-
-public slots:
-    // File > Open flight: one or several flight files from anywhere.
-    void ExecuteOpenFlight();
-    // Ctrl+S: the current flight with the editor's notes, as the open-flights menu saves it.
-    void SaveCurrentFlight();
-    void ExecuteOptions();
-    void ExecuteReadData();
-    void ShowAbout();
-    // File > Import flights...: other loggers' files chosen, previewed and written as flights.
-    void ExecuteImport();
-    // The import dialog over these files; what it writes goes to the tree at once.
-    void ImportFlights(const QStringList& files);
-    // Files dropped on the window: flight files open, other loggers' files are imported.
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-private:
     void CreateMenu();
     void FillRecentMenu();
     void CreatePanels();

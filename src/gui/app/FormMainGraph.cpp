@@ -55,6 +55,7 @@ void TFormMain::CreateGraphPage()
         *Flights, TGraphHostSettings{Options, GraphSettings, DeflectionOnGraph, NameColMinWidth,
                                      [this] { return PageControl->currentWidget() == TabGraph; }});
     GraphPage = new TGraphPage(*GraphHostAdapter, TabGraph);
+    GraphPage->setObjectName("GraphPage");
     GraphHostAdapter->Observe(*GraphPage);
     TabGraph->layout()->addWidget(GraphPage);
     // A stretch chosen among the events of the information page is shown on the Graph page.
@@ -104,15 +105,22 @@ void TFormMain::CreatePopupGraf()
     pmnuAnnotModify->setObjectName("pmnuAnnotModify");
     PopupGraf->addSeparator();
     pmnuCancelZoom = PopupGraf->addAction("Cancel Zoom", this, [this] { GraphPage->UndoZoom(); });
+    pmnuCancelZoom->setObjectName("pmnuCancelZoom");
     pmnuGraphSetup = PopupGraf->addAction("Graph setup", this, &TFormMain::ExecuteGraphSetupDialog);
+    pmnuGraphSetup->setObjectName("pmnuGraphSetup");
     PopupGraf->addSeparator();
     pmnuAdjustToZero = PopupGraf->addAction("Set Alt. to (0,0)", this, &TFormMain::AdjustToZero);
+    pmnuAdjustToZero->setObjectName("pmnuAdjustToZero");
     pmnuAdjustAllToZero =
         PopupGraf->addAction("Set all Alt. to (0,0)", this, &TFormMain::AdjustAllToZero);
+    pmnuAdjustAllToZero->setObjectName("pmnuAdjustAllToZero");
     pmnuAlignLaunches = PopupGraf->addAction("Align launches", this, &TFormMain::AlignLaunches);
+    pmnuAlignLaunches->setObjectName("pmnuAlignLaunches");
     pmnuAdjustRxToZero =
         PopupGraf->addAction("Set Servo to (x,0)", this, &TFormMain::AdjustRxToZero);
+    pmnuAdjustRxToZero->setObjectName("pmnuAdjustRxToZero");
     pmnuResetShift = PopupGraf->addAction("Reset shift", this, &TFormMain::ResetShift);
+    pmnuResetShift->setObjectName("pmnuResetShift");
 }
 
 void TFormMain::ChartPopup(const QPoint& chartPos, const QPoint& globalPos)

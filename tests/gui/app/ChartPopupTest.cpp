@@ -54,17 +54,17 @@ protected:
             ASSERT_FALSE(HasFailure());
             ASSERT_EQ(Form->Flights->OpenDataFile(path), i);
         }
-        Form->PageControl->setCurrentWidget(Form->TabGraph);
+        Ui.PageControl->setCurrentWidget(Ui.TabGraph);
         QTest::qWait(20);
         Chart().Replot();
     }
     void TearDown() override
     {
-        Form->PopupGraf->hide();
+        Ui.PopupGraf->hide();
         Dialogs->Answers.assign(10, TAnswer::No);
         TMainWindowFixture::TearDown();
     }
-    TChart& Chart() { return *test::Named<TChart>(*Form->GraphPage, "Chart1"); }
+    TChart& Chart() { return *test::Named<TChart>(*Ui.GraphPage, "Chart1"); }
     void RightClickAt(const QPoint& p)
     {
         QTest::mousePress(Chart().PlotArea(), Qt::RightButton, {}, p);
@@ -86,23 +86,23 @@ TEST_F(ChartPopupTest, MenuListsTheFlightsAndAddsAnAnnotationAtTheClickedPoint)
 {
     const QPoint p = Chart().PlotRect().center();
     RightClickAt(p);
-    ASSERT_TRUE(Form->PopupGraf->isVisible());
-    ASSERT_EQ(Form->pmnuAnnotNew->actions().size(), 2);
-    EXPECT_EQ(Form->pmnuAnnotNew->actions()[1]->text(), "f1");
-    EXPECT_EQ(Form->pmnuAnnotModify->actions()[0]->text(), "f0");
+    ASSERT_TRUE(Ui.PopupGraf->isVisible());
+    ASSERT_EQ(Ui.pmnuAnnotNew->actions().size(), 2);
+    EXPECT_EQ(Ui.pmnuAnnotNew->actions()[1]->text(), "f1");
+    EXPECT_EQ(Ui.pmnuAnnotModify->actions()[0]->text(), "f0");
     for (const char* item : {"Cancel Zoom", "Graph setup", "Set Alt. to (0,0)",
                              "Set all Alt. to (0,0)", "Set Servo to (x,0)", "Reset shift"})
-        EXPECT_NE(Find(Form->PopupGraf, item), nullptr) << item;
+        EXPECT_NE(Find(Ui.PopupGraf, item), nullptr) << item;
     // The edit dialog comes filled with the point under the pointer.
     const QString time = QString::number(Chart().ValueAtPixel(TAxisId::Bottom, p.x()), 'f', 1);
-    EXPECT_EQ(Form->FormAnnotEdit->EditTime->text(), time);
+    EXPECT_EQ(Ui.FormAnnotEdit->EditTime->text(), time);
     Dialogs->DialogScripts.push_back([](QDialog& d) {
         static_cast<TFormAnnotEdit&>(d).EditText->setText("thermal");
         d.done(QDialog::Accepted);
         return int(QDialog::Accepted);
     });
-    Form->pmnuAnnotNew->actions()[1]->trigger();
-    TChartSeries* annotations = Form->GraphPage->Plot().SeriesOf(1, kSlotAnnotation);
+    Ui.pmnuAnnotNew->actions()[1]->trigger();
+    TChartSeries* annotations = Ui.GraphPage->Plot().SeriesOf(1, kSlotAnnotation);
     ASSERT_EQ(annotations->Count(), 1);
     EXPECT_EQ(annotations->LabelText(0), "thermal");
     EXPECT_NEAR(annotations->X(0), time.toDouble(), 1e-9);
@@ -110,9 +110,9 @@ TEST_F(ChartPopupTest, MenuListsTheFlightsAndAddsAnAnnotationAtTheClickedPoint)
     EXPECT_FALSE(Form->Flights->Modified(0));
 
     // Outside the plot no menu opens.
-    Form->PopupGraf->hide();
+    Ui.PopupGraf->hide();
     RightClickAt(Chart().PlotRect().topLeft() - QPoint(5, 5));
-    EXPECT_FALSE(Form->PopupGraf->isVisible());
+    EXPECT_FALSE(Ui.PopupGraf->isVisible());
 }
 
 TEST_F(ChartPopupTest, AllAltitudesToZeroThenResetKeepsTheServoOffsetOfTheFile)
@@ -120,11 +120,11 @@ TEST_F(ChartPopupTest, AllAltitudesToZeroThenResetKeepsTheServoOffsetOfTheFile)
     EXPECT_DOUBLE_EQ(Slot(1, kSlotServo).OffsetY, 2.5);
     const QPoint p = Chart().PlotRect().center();
     RightClickAt(p);
-    Form->PopupGraf->hide();
+    Ui.PopupGraf->hide();
     const double vx = Chart().ValueAtPixel(TAxisId::Bottom, p.x());
     const double vy = Chart().ValueAtPixel(TAxisId::Left, p.y());
     const int current = Form->Flights->ActualRow();
-    Find(Form->PopupGraf, "Set all Alt. to (0,0)")->trigger();
+    Find(Ui.PopupGraf, "Set all Alt. to (0,0)")->trigger();
     for (int row = 0; row < 2; ++row) {
         EXPECT_NEAR(Slot(row, kSlotAltitude).OffsetX, -vx, 0.051) << row;
         EXPECT_NEAR(Slot(row, kSlotAltitude).OffsetY, -vy, 0.051) << row;
@@ -132,11 +132,11 @@ TEST_F(ChartPopupTest, AllAltitudesToZeroThenResetKeepsTheServoOffsetOfTheFile)
     }
     EXPECT_EQ(Form->Flights->ActualRow(), current);
 
-    Find(Form->PopupGraf, "Reset shift")->trigger();
+    Find(Ui.PopupGraf, "Reset shift")->trigger();
     for (int row = 0; row < 2; ++row) {
         EXPECT_DOUBLE_EQ(Slot(row, kSlotAltitude).OffsetX, 0);
         EXPECT_DOUBLE_EQ(Slot(row, kSlotAltitude).OffsetY, 0);
-        EXPECT_DOUBLE_EQ(Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude)->X(0), 10.0 * row);
+        EXPECT_DOUBLE_EQ(Ui.GraphPage->Plot().SeriesOf(row, kSlotAltitude)->X(0), 10.0 * row);
     }
     EXPECT_DOUBLE_EQ(Slot(1, kSlotServo).OffsetY, 2.5);
     EXPECT_TRUE(Chart().Automatic(TAxisId::Bottom));
@@ -145,22 +145,22 @@ TEST_F(ChartPopupTest, AllAltitudesToZeroThenResetKeepsTheServoOffsetOfTheFile)
 
 TEST_F(ChartPopupTest, SelectingAFlightShowsItsOffsets)
 {
-    test::Named<QComboBox>(*Form->GraphPage, "ComboBoxShiftAxis")->setCurrentIndex(1);
-    Form->StringGrid1->SelectRowSilently(0);
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
-                      Form->StringGrid1->CellRect(kGridNameCol, 1).center());
+    test::Named<QComboBox>(*Ui.GraphPage, "ComboBoxShiftAxis")->setCurrentIndex(1);
+    Ui.StringGrid1->SelectRowSilently(0);
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {},
+                      Ui.StringGrid1->CellRect(kGridNameCol, 1).center());
     ASSERT_EQ(Form->Flights->ActualRow(), 1);
-    EXPECT_EQ(test::Named<QLineEdit>(*Form->GraphPage, "EditShiftY")->text(), "2.5");
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
-                      Form->StringGrid1->CellRect(kGridNameCol, 0).center());
+    EXPECT_EQ(test::Named<QLineEdit>(*Ui.GraphPage, "EditShiftY")->text(), "2.5");
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {},
+                      Ui.StringGrid1->CellRect(kGridNameCol, 0).center());
     ASSERT_EQ(Form->Flights->ActualRow(), 0);
-    EXPECT_EQ(test::Named<QLineEdit>(*Form->GraphPage, "EditShiftY")->text(), "0.0");
-    EXPECT_TRUE(test::Named<QCheckBox>(*Form->GraphPage, "CheckBoxShift")->isChecked());
+    EXPECT_EQ(test::Named<QLineEdit>(*Ui.GraphPage, "EditShiftY")->text(), "0.0");
+    EXPECT_TRUE(test::Named<QCheckBox>(*Ui.GraphPage, "CheckBoxShift")->isChecked());
 }
 
 TEST_F(ChartPopupTest, SpaceHeldOverTheGraphPagePansAndIsSwallowed)
 {
-    QWidget* target = test::Named<QToolButton>(*Form->GraphPage, "TBZoomOut");
+    QWidget* target = test::Named<QToolButton>(*Ui.GraphPage, "TBZoomOut");
     target->setFocus();
     const double before = Chart().Maximum(TAxisId::Bottom);
     QTest::keyPress(target, Qt::Key_Space);
@@ -173,7 +173,7 @@ TEST_F(ChartPopupTest, SpaceHeldOverTheGraphPagePansAndIsSwallowed)
     EXPECT_DOUBLE_EQ(Chart().Maximum(TAxisId::Bottom), before);
 
     // On the information page Space is an ordinary key.
-    Form->PageControl->setCurrentWidget(Form->TabInfo);
+    Ui.PageControl->setCurrentWidget(Ui.TabInfo);
     QTest::keyPress(Named<QTextEdit>(*Form, "RichEdit1"), Qt::Key_Space);
     EXPECT_FALSE(Chart().PanningEnabled());
     QTest::keyRelease(Named<QTextEdit>(*Form, "RichEdit1"), Qt::Key_Space);
@@ -190,31 +190,31 @@ TEST_F(ChartPopupTest, AlignLaunchesPutsEveryLaunchAtZeroAndNamesTheFlightsWitho
     ASSERT_EQ(Form->Flights->OpenDataFile(WriteFlight("flat.zdf", flat)), 2);
     ASSERT_EQ(Form->Flights->OpenDataFile(WriteFlight("low.zdf", low)), 3);
     // The second flight's offsets are off: the command switches them on.
-    Form->StringGrid1->SelectRowSilently(0);
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
-                      Form->StringGrid1->CellRect(kGridNameCol, 1).center());
+    Ui.StringGrid1->SelectRowSilently(0);
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {},
+                      Ui.StringGrid1->CellRect(kGridNameCol, 1).center());
     ASSERT_EQ(Form->Flights->ActualRow(), 1);
-    QTest::mouseClick(test::Named<QCheckBox>(*Form->GraphPage, "CheckBoxShift"), Qt::LeftButton);
+    QTest::mouseClick(test::Named<QCheckBox>(*Ui.GraphPage, "CheckBoxShift"), Qt::LeftButton);
     ASSERT_FALSE(Slot(1, kSlotAltitude).ShiftOn);
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
-                      Form->StringGrid1->CellRect(kGridNameCol, 0).center());
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {},
+                      Ui.StringGrid1->CellRect(kGridNameCol, 0).center());
     ASSERT_EQ(Form->Flights->ActualRow(), 0);
 
-    const QList<QAction*> items = Form->PopupGraf->actions();
-    const qsizetype all = items.indexOf(Find(Form->PopupGraf, "Set all Alt. to (0,0)"));
+    const QList<QAction*> items = Ui.PopupGraf->actions();
+    const qsizetype all = items.indexOf(Find(Ui.PopupGraf, "Set all Alt. to (0,0)"));
     ASSERT_GE(all, 0);
     ASSERT_LT(all + 1, items.size());
     EXPECT_EQ(items[all + 1]->text(), "Align launches");
 
     QSignalSpy moved(Form->Flights, &TOpenFlights::OffsetsChanged);
     RightClickAt(Chart().PlotRect().center());
-    Form->PopupGraf->hide();
+    Ui.PopupGraf->hide();
     items[all + 1]->trigger();
 
     // MakeFlight climbs 0.3 m a sample: sample 7 is the first 2 m over the start.
     constexpr int kLaunch = 7;
     for (int row = 0; row < 2; ++row) {
-        const TChartSeries* altitude = Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude);
+        const TChartSeries* altitude = Ui.GraphPage->Plot().SeriesOf(row, kSlotAltitude);
         EXPECT_NEAR(altitude->X(kLaunch), 0, 1e-9) << row;
         EXPECT_NEAR(altitude->Y(kLaunch), 0, 1e-9) << row;
         EXPECT_LT(altitude->Y(kLaunch - 1), 0) << row;
@@ -224,36 +224,36 @@ TEST_F(ChartPopupTest, AlignLaunchesPutsEveryLaunchAtZeroAndNamesTheFlightsWitho
     }
     EXPECT_DOUBLE_EQ(Slot(1, kSlotAltitude).OffsetX, -(10.0 + kLaunch * 0.5));
     // The servo keeps its offset from the file, shown now that the offsets are on.
-    EXPECT_NEAR(Form->GraphPage->Plot().SeriesOf(1, kSlotServo)->Y(0), 50 + 2.5, 1e-9);
+    EXPECT_NEAR(Ui.GraphPage->Plot().SeriesOf(1, kSlotServo)->Y(0), 50 + 2.5, 1e-9);
     ASSERT_EQ(moved.count(), 2);
     EXPECT_EQ(moved[0][0].toInt(), 0);
     EXPECT_EQ(moved[1][0].toInt(), 1);
     for (int row = 2; row < 4; ++row) {
         EXPECT_EQ(Slot(row, kSlotAltitude).OffsetX, 0) << row;
         EXPECT_EQ(Slot(row, kSlotAltitude).OffsetY, 0) << row;
-        EXPECT_DOUBLE_EQ(Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude)->X(0), row + 1.0);
+        EXPECT_DOUBLE_EQ(Ui.GraphPage->Plot().SeriesOf(row, kSlotAltitude)->X(0), row + 1.0);
     }
     EXPECT_EQ(Dialogs->Log.filter("message: "),
               QStringList{"message: No launch found in: flat, low."});
     EXPECT_TRUE(Dialogs->Errors().isEmpty());
     // The controls show the current flight's new offsets; the axes take in every flight.
     EXPECT_EQ(Form->Flights->ActualRow(), 0);
-    EXPECT_EQ(test::Named<QLineEdit>(*Form->GraphPage, "EditShiftX")->text(), "-3.5");
-    EXPECT_EQ(test::Named<QLineEdit>(*Form->GraphPage, "EditShiftY")->text(), "-22.1");
-    EXPECT_EQ(test::Named<QComboBox>(*Form->GraphPage, "ComboBoxShiftAxis")->currentIndex(), 0);
-    EXPECT_TRUE(test::Named<QCheckBox>(*Form->GraphPage, "CheckBoxShift")->isChecked());
+    EXPECT_EQ(test::Named<QLineEdit>(*Ui.GraphPage, "EditShiftX")->text(), "-3.5");
+    EXPECT_EQ(test::Named<QLineEdit>(*Ui.GraphPage, "EditShiftY")->text(), "-22.1");
+    EXPECT_EQ(test::Named<QComboBox>(*Ui.GraphPage, "ComboBoxShiftAxis")->currentIndex(), 0);
+    EXPECT_TRUE(test::Named<QCheckBox>(*Ui.GraphPage, "CheckBoxShift")->isChecked());
     EXPECT_TRUE(Chart().Automatic(TAxisId::Bottom));
     EXPECT_FALSE(Form->Flights->Modified(0));
     EXPECT_FALSE(Form->Flights->Modified(1));
 
-    Find(Form->PopupGraf, "Reset shift")->trigger();
+    Find(Ui.PopupGraf, "Reset shift")->trigger();
     for (int row = 0; row < 4; ++row) {
         const TDataBlock& flight = *Form->Flights->Flight(row);
-        const TChartSeries* altitude = Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude);
+        const TChartSeries* altitude = Ui.GraphPage->Plot().SeriesOf(row, kSlotAltitude);
         for (int i : {0, kLaunch, 200}) {
             EXPECT_DOUBLE_EQ(altitude->X(i), flight.Time[size_t(i)]) << row << " " << i;
             EXPECT_DOUBLE_EQ(altitude->Y(i), flight.Altitude[size_t(i)]) << row << " " << i;
         }
     }
-    EXPECT_EQ(test::Named<QLineEdit>(*Form->GraphPage, "EditShiftX")->text(), "0.0");
+    EXPECT_EQ(test::Named<QLineEdit>(*Ui.GraphPage, "EditShiftX")->text(), "0.0");
 }

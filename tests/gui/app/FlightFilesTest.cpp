@@ -63,9 +63,9 @@ protected:
     // Opens the recent flights menu as a click on it does and returns its entries.
     QList<QAction*> RecentMenu()
     {
-        Form->mnuRecent->popup(Form->mapToGlobal(QPoint(10, 10)));
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(Form->mnuRecent));
-        return Form->mnuRecent->actions();
+        Ui.mnuRecent->popup(Form->mapToGlobal(QPoint(10, 10)));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(Ui.mnuRecent));
+        return Ui.mnuRecent->actions();
     }
     void Choose(QMenu* menu, QAction* action)
     {
@@ -83,25 +83,25 @@ TEST_F(FlightFilesTest, OpenFlightTakesSeveralFilesFromAnywhereEachOnlyOnce)
     const QString outside = Flight("elsewhere/out.zdf");
     StartForm();
     Dialogs->OpenFileLists = {{outside, inside}};
-    Form->mnuOpenFlight->trigger();
+    Ui.mnuOpenFlight->trigger();
     EXPECT_EQ(Dialogs->Log.last(), "open: Open flight");
     EXPECT_EQ(Names(), (QStringList{"out", "in"}));
     // The one in the data folder is marked open in the tree.
-    ASSERT_NE(Form->TreeView1->FindNode("in"), nullptr);
-    EXPECT_EQ(Form->TreeView1->FindNode("in")->Data()->GridRow, 1);
-    EXPECT_EQ(Form->TreeView1->FindNode("in")->ImageIndex(), kImageFlightOpen);
+    ASSERT_NE(Ui.TreeView1->FindNode("in"), nullptr);
+    EXPECT_EQ(Ui.TreeView1->FindNode("in")->Data()->GridRow, 1);
+    EXPECT_EQ(Ui.TreeView1->FindNode("in")->ImageIndex(), kImageFlightOpen);
     // A flight already open becomes current instead of opening twice, however it is named.
     Dialogs->OpenFileLists = {{Dir.path() + "/Data/../Data/in.zdf"}};
-    Form->mnuOpenFlight->trigger();
+    Ui.mnuOpenFlight->trigger();
     EXPECT_EQ(Names(), (QStringList{"out", "in"}));
     EXPECT_EQ(Form->Flights->ActualRow(), 1);
     // Cancel opens nothing; a file that is no flight says so.
-    Form->mnuOpenFlight->trigger();
+    Ui.mnuOpenFlight->trigger();
     EXPECT_EQ(Form->Flights->FlightCount(), 2);
     EXPECT_TRUE(Dialogs->Errors().isEmpty()) << Dialogs->Log.join("\n").toStdString();
     ASSERT_TRUE(QFile(Dir.path() + "/bad.zdf").open(QIODevice::WriteOnly));
     Dialogs->OpenFileLists = {{Dir.path() + "/bad.zdf"}};
-    Form->mnuOpenFlight->trigger();
+    Ui.mnuOpenFlight->trigger();
     EXPECT_EQ(Form->Flights->FlightCount(), 2);
     EXPECT_EQ(Dialogs->Errors().last(), "Chyba při otevírání souboru!");
 }
@@ -122,22 +122,23 @@ TEST_F(FlightFilesTest, RecentFlightsAreTheLastEightKeptInTheSettingsFile)
     EXPECT_EQ(ini.ReadString(kRecentSection, "File8", ""), paths[2].toStdString());
 
     Form = NewForm();
+    Ui = TMainWindowControls(*Form);
     QList<QAction*> entries = RecentMenu();
     ASSERT_EQ(entries.size(), 8);
     EXPECT_EQ(entries[0]->text(), "&1 f9.zdf");
     EXPECT_EQ(entries[0]->toolTip(), QDir::toNativeSeparators(paths[9]));
-    Choose(Form->mnuRecent, entries[2]); // f7
+    Choose(Ui.mnuRecent, entries[2]); // f7
     EXPECT_EQ(Names(), QStringList{"f7"});
-    EXPECT_EQ(Form->TreeView1->FindNode("f7")->Data()->GridRow, 0);
+    EXPECT_EQ(Ui.TreeView1->FindNode("f7")->Data()->GridRow, 0);
     EXPECT_EQ(Form->RecentFlights().front(), paths[7].toStdString());
 
     // A recent flight whose file is gone says so and is offered no more.
     ASSERT_TRUE(QFile::remove(paths[8]));
     entries = RecentMenu();
-    Choose(Form->mnuRecent, entries[1]); // f9 is now second, f8 third
+    Choose(Ui.mnuRecent, entries[1]); // f9 is now second, f8 third
     ASSERT_EQ(entries[2]->data().toString(), paths[8]);
     entries = RecentMenu();
-    Choose(Form->mnuRecent, entries[2]);
+    Choose(Ui.mnuRecent, entries[2]);
     EXPECT_EQ(Dialogs->Errors().last(), "Chyba při otevírání souboru!");
     EXPECT_EQ(std::count(Form->RecentFlights().begin(), Form->RecentFlights().end(),
                          paths[8].toStdString()),
@@ -155,7 +156,7 @@ TEST_F(FlightFilesTest, FlightFilesDroppedOnTheWindowOpenAndOtherFilesAreNamed)
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(text), QUrl::fromLocalFile(b)});
     // Dropped over the tree, which moves only its own nodes: the window takes the files.
-    QWidget* over = Form->TreeView1->viewport();
+    QWidget* over = Ui.TreeView1->viewport();
     const QPoint pos = over->rect().center();
     QDragEnterEvent enter(pos, Qt::CopyAction, &mime, Qt::LeftButton, {});
     QApplication::sendEvent(over, &enter);
@@ -166,7 +167,7 @@ TEST_F(FlightFilesTest, FlightFilesDroppedOnTheWindowOpenAndOtherFilesAreNamed)
     QApplication::sendEvent(over, &drop);
     QCoreApplication::processEvents();
     EXPECT_EQ(Names(), (QStringList{"a", "b"}));
-    EXPECT_EQ(Form->TreeView1->FindNode("b")->Data()->GridRow, 1);
+    EXPECT_EQ(Ui.TreeView1->FindNode("b")->Data()->GridRow, 1);
     ASSERT_EQ(Dialogs->Errors().size(), 1);
     EXPECT_EQ(Dialogs->Errors()[0],
               "These files are not flight data files (.zdf) and were not opened:\n" + text);
@@ -186,7 +187,7 @@ TEST_F(FlightFilesTest, AModifiedFlightIsMarkedInTheGridUntilCtrlSSavesIt)
     StartForm();
     ASSERT_EQ(Form->OpenFlightFile(a), 0);
     ASSERT_EQ(Form->OpenFlightFile(b), 1);
-    TFlightGrid* grid = Form->StringGrid1;
+    TFlightGrid* grid = Ui.StringGrid1;
     EXPECT_EQ(grid->ShownName(0), "a");
     EXPECT_FALSE(grid->NameFont(0).bold());
     const QImage clean = grid->viewport()->grab().toImage();
@@ -210,8 +211,8 @@ TEST_F(FlightFilesTest, AModifiedFlightIsMarkedInTheGridUntilCtrlSSavesIt)
     // flight with the notes as typed, and the mark goes.
     QTest::keyClick(Named<QTextEdit>(*Form, "RichEdit1"), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(Form->Flights->Modified(0));
-    Form->TreeView1->setFocus();
-    QTest::keyClick(Form->TreeView1, Qt::Key_S, Qt::ControlModifier);
+    Ui.TreeView1->setFocus();
+    QTest::keyClick(Ui.TreeView1, Qt::Key_S, Qt::ControlModifier);
     TDataBlock saved;
     ASSERT_EQ(ReadDataFile(QFile::encodeName(a).toStdString(), saved, 0).Status, TReadStatus::Ok);
     EXPECT_NE(saved.Notes.find("typed"), std::string::npos);

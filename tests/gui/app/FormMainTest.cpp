@@ -53,6 +53,7 @@ protected:
 TEST_F(FormMainTest, FirstStartWithoutSettingsGivesTheDefaults)
 {
     auto form = Start();
+    const TMainWindowControls ui(*form);
     EXPECT_EQ(form->windowTitle(), "ZIRKO");
     EXPECT_EQ(form->DataFolder->DataDir(), Dir.path()); // no "Data" folder beside the program
     EXPECT_EQ(form->Options.COM, "COM1");
@@ -66,12 +67,12 @@ TEST_F(FormMainTest, FirstStartWithoutSettingsGivesTheDefaults)
     EXPECT_FALSE(form->DeflectionOnGraph);
     EXPECT_TRUE(form->GraphSettings.AltitudeAuto);
     EXPECT_FALSE(form->GraphSettings.SettingsChanged);
-    EXPECT_FALSE(form->TabInfo->isEnabled());
-    EXPECT_FALSE(form->TabGraph->isEnabled());
-    EXPECT_FALSE(form->StringGrid1->isVisible());
+    EXPECT_FALSE(ui.TabInfo->isEnabled());
+    EXPECT_FALSE(ui.TabGraph->isEnabled());
+    EXPECT_FALSE(ui.StringGrid1->isVisible());
     EXPECT_TRUE(form->DataFolder->NotifyEnabled());
-    EXPECT_EQ(form->PageControl->tabText(0), "Flight information");
-    EXPECT_EQ(form->PageControl->tabText(1), "Graph");
+    EXPECT_EQ(ui.PageControl->tabText(0), "Flight information");
+    EXPECT_EQ(ui.PageControl->tabText(1), "Graph");
 }
 
 TEST_F(FormMainTest, DataFolderBesideTheProgramIsTheDefaultRoot)
@@ -119,12 +120,13 @@ TEST_F(FormMainTest, TheClimbSwitchIsKeptInASectionOfItsOwn)
     const QString path = WriteFlight("climb.zdf", flight);
     {
         auto form = Start();
-        EXPECT_FALSE(form->GraphPage->Plot().ClimbShown());
+        const TMainWindowControls ui(*form);
+        EXPECT_FALSE(ui.GraphPage->Plot().ClimbShown());
         ASSERT_EQ(form->Flights->OpenDataFile(path), 0);
-        form->PageControl->setCurrentWidget(form->TabGraph);
-        QTest::mouseClick(test::Named<QToolButton>(*form->GraphPage, "TBClimb"), Qt::LeftButton);
+        ui.PageControl->setCurrentWidget(ui.TabGraph);
+        QTest::mouseClick(test::Named<QToolButton>(*ui.GraphPage, "TBClimb"), Qt::LeftButton);
         // The open-flights list hands out the rate: 2.5 m/s all along.
-        const TChartSeries* climb = form->GraphPage->Plot().SeriesOf(0, kSlotClimb);
+        const TChartSeries* climb = ui.GraphPage->Plot().SeriesOf(0, kSlotClimb);
         ASSERT_TRUE(climb && climb->Active());
         EXPECT_NEAR(climb->Y(50), 2.5, 1e-9);
         EXPECT_EQ(climb->Title(), "climb (Climb)");
@@ -142,12 +144,13 @@ TEST_F(FormMainTest, TheClimbSwitchIsKeptInASectionOfItsOwn)
     EXPECT_EQ(names.back(), "Analysis"); // after the window positions too
 
     auto form = Start();
-    EXPECT_TRUE(form->GraphPage->Plot().ClimbShown());
+    const TMainWindowControls ui(*form);
+    EXPECT_TRUE(ui.GraphPage->Plot().ClimbShown());
     ASSERT_EQ(form->Flights->OpenDataFile(path), 0);
-    EXPECT_TRUE(form->GraphPage->Plot().SeriesOf(0, kSlotClimb)->Active());
-    form->PageControl->setCurrentWidget(form->TabGraph);
-    QTest::mouseClick(test::Named<QToolButton>(*form->GraphPage, "TBClimb"), Qt::LeftButton);
-    EXPECT_FALSE(form->GraphPage->Plot().SeriesOf(0, kSlotClimb)->Active());
+    EXPECT_TRUE(ui.GraphPage->Plot().SeriesOf(0, kSlotClimb)->Active());
+    ui.PageControl->setCurrentWidget(ui.TabGraph);
+    QTest::mouseClick(test::Named<QToolButton>(*ui.GraphPage, "TBClimb"), Qt::LeftButton);
+    EXPECT_FALSE(ui.GraphPage->Plot().SeriesOf(0, kSlotClimb)->Active());
     form->close();
     EXPECT_EQ(Stored().ReadString("Analysis", "Climb", ""), "0");
     EXPECT_EQ(Stored().SectionNames(), names);
@@ -165,7 +168,8 @@ TEST_F(FormMainTest, AutoGridSizeBelowEightSwitchesSizingOffAndIsKept)
 
     WriteBytes(Paths.SettingsFile, "[Options]\r\nAutoGridSize=10\r\n");
     auto form = Start();
-    const int width = QFontMetrics(form->StringGrid1->font()).horizontalAdvance("ABCDEFGH");
+    const TMainWindowControls ui(*form);
+    const int width = QFontMetrics(ui.StringGrid1->font()).horizontalAdvance("ABCDEFGH");
     EXPECT_EQ(form->NameColMinWidth, width);
     form->close();
     EXPECT_EQ(Stored().ReadInteger("Options", "AutoGridSize", 0), width);
@@ -226,20 +230,22 @@ TEST_F(FormMainTest, SaveWindowsPosOffLeavesGeometryUntouched)
 TEST_F(FormMainTest, EscAsksBeforeExit)
 {
     auto form = Start();
+    const TMainWindowControls ui(*form);
     Dialogs->Answers = {TAnswer::No};
-    QTest::keyClick(form->StringGrid1, Qt::Key_Escape);
+    QTest::keyClick(ui.StringGrid1, Qt::Key_Escape);
     EXPECT_TRUE(form->isVisible());
     ASSERT_EQ(Dialogs->Log.size(), 1);
     EXPECT_EQ(Dialogs->Log[0], "ask: Are you sure to exit application?");
     EXPECT_EQ(Dialogs->Defaults, std::vector<TAnswer>{TAnswer::No});
     Dialogs->Answers = {TAnswer::Yes};
-    QTest::keyClick(form->PageControl, Qt::Key_Escape);
+    QTest::keyClick(ui.PageControl, Qt::Key_Escape);
     EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(FormMainTest, EnterOnTheRealExitQuestionKeepsTheProgramRunning)
 {
     auto form = Start();
+    const TMainWindowControls ui(*form);
     SetDialogs(MakeDesktopDialogs());
     QString asked;
     // The box is modal: Enter is pressed from inside its own event loop.
@@ -249,7 +255,7 @@ TEST_F(FormMainTest, EnterOnTheRealExitQuestionKeepsTheProgramRunning)
         asked = box->text();
         QTest::keyClick(box, Qt::Key_Return);
     });
-    QTest::keyClick(form->StringGrid1, Qt::Key_Escape);
+    QTest::keyClick(ui.StringGrid1, Qt::Key_Escape);
     EXPECT_EQ(asked, "Are you sure to exit application?");
     EXPECT_TRUE(form->isVisible());
     Dialogs = &InstallScriptedDialogs();
@@ -258,11 +264,12 @@ TEST_F(FormMainTest, EnterOnTheRealExitQuestionKeepsTheProgramRunning)
 TEST_F(FormMainTest, MainMenuHasItsEntriesAndShortcuts)
 {
     auto form = Start();
-    EXPECT_EQ(form->mnuOptions->shortcut(), QKeySequence("Ctrl+O"));
-    EXPECT_EQ(form->mnuRefreshMain->shortcut(), QKeySequence("Ctrl+F"));
-    EXPECT_EQ(form->mnuReadData->shortcut(), QKeySequence("Ctrl+R"));
-    EXPECT_EQ(form->mnuExit->text(), "Exit");
-    EXPECT_EQ(form->mnuAbout->text(), "About");
+    const TMainWindowControls ui(*form);
+    EXPECT_EQ(ui.mnuOptions->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(ui.mnuRefreshMain->shortcut(), QKeySequence("Ctrl+F"));
+    EXPECT_EQ(ui.mnuReadData->shortcut(), QKeySequence("Ctrl+R"));
+    EXPECT_EQ(ui.mnuExit->text(), "Exit");
+    EXPECT_EQ(ui.mnuAbout->text(), "About");
     Dialogs->DialogScripts.push_back([](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "About");
         QStringList texts;
@@ -283,23 +290,24 @@ TEST_F(FormMainTest, MainMenuHasItsEntriesAndShortcuts)
         EXPECT_GT(opaque, 48 * 48 / 2);
         return int(QDialog::Accepted);
     });
-    form->mnuAbout->trigger();
+    ui.mnuAbout->trigger();
     EXPECT_EQ(Dialogs->Log.last(), "dialog: About");
 }
 
 TEST_F(FormMainTest, AssertionReportsKeepTheLatestInTheLabelAndAllInTheList)
 {
     auto form = Start();
+    const TMainWindowControls ui(*form);
     ZIRKO_ASSERT(false, "first check", "Data");
     ZIRKO_ASSERT(false, "Arow<=FormMain.DataList.count-1 in GridCheck", "Data");
-    EXPECT_TRUE(form->FormAssert->isVisible());
-    EXPECT_FALSE(form->FormAssert->isModal());
-    EXPECT_EQ(form->FormAssert->windowTitle(), "Assert");
-    const QString label = Named<QLabel>(*form->FormAssert, "Label1")->text();
+    EXPECT_TRUE(ui.FormAssert->isVisible());
+    EXPECT_FALSE(ui.FormAssert->isModal());
+    EXPECT_EQ(ui.FormAssert->windowTitle(), "Assert");
+    const QString label = Named<QLabel>(*ui.FormAssert, "Label1")->text();
     EXPECT_TRUE(label.startsWith("Arow<=FormMain.DataList.count-1 in GridCheck (Data, line "));
     EXPECT_TRUE(label.contains(", address $"));
     const QStringList lines =
-        Named<QPlainTextEdit>(*form->FormAssert, "Memo1")->toPlainText().split('\n');
+        Named<QPlainTextEdit>(*ui.FormAssert, "Memo1")->toPlainText().split('\n');
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].startsWith("first check (Data, line "));
     EXPECT_EQ(lines[1], label);
@@ -315,6 +323,7 @@ TEST_F(FormMainTest, OptionsTakeOverAndOnlyANewRootReloadsTheTree)
     f.Altitude = {1, 2};
     ASSERT_TRUE(WriteDataFile((data + "/a.zdf").toStdString(), f).Ok());
     auto form = Start();
+    const TMainWindowControls ui(*form);
     ASSERT_EQ(form->OpenFlightFile(data + "/a.zdf"), 0);
     form->DeflectionOnGraph = true;
 
@@ -334,13 +343,14 @@ TEST_F(FormMainTest, OptionsTakeOverAndOnlyANewRootReloadsTheTree)
     ASSERT_TRUE(WaitForTree(*form));
     EXPECT_EQ(form->DataFolder->DataDir(), data + "/other");
     EXPECT_EQ(form->Flights->FlightCount(), 0);
-    EXPECT_EQ(form->TreeView1->RootNode()->text(0), "other");
+    EXPECT_EQ(ui.TreeView1->RootNode()->text(0), "other");
 }
 
 TEST_F(FormMainTest, IdleWindowDoesNotRedrawTheChart)
 {
     auto form = Start();
-    TChart* chart = test::Named<TChart>(*form->GraphPage, "Chart1");
+    const TMainWindowControls ui(*form);
+    TChart* chart = test::Named<TChart>(*ui.GraphPage, "Chart1");
     int replots = 0;
     QObject scope;
     QObject::connect(chart, &TChart::AfterDrawn, &scope, [&replots] { ++replots; });
@@ -365,7 +375,7 @@ TEST_F(FormMainTest, IdleWindowDoesNotRedrawTheChart)
     form->Flights->GridCheck(3, 0, true);
     EXPECT_EQ(idleReplots(2000), 0);
     // On screen as well.
-    form->PageControl->setCurrentWidget(form->TabGraph);
+    ui.PageControl->setCurrentWidget(ui.TabGraph);
     EXPECT_EQ(idleReplots(1500), 0);
 }
 
@@ -382,9 +392,10 @@ TEST_F(FormMainTest, AxisAndMarkerLabelsGroupDigitsAsTheUserLocaleDoes)
     ASSERT_TRUE(WriteDataFile((Dir.path() + "/a.zdf").toStdString(), f).Ok());
     {
         auto form = Start();
+        const TMainWindowControls ui(*form);
         ASSERT_EQ(form->OpenFlightFile(Dir.path() + "/a.zdf"), 0);
-        form->PageControl->setCurrentWidget(form->TabGraph);
-        TGraphPage* page = form->GraphPage;
+        ui.PageControl->setCurrentWidget(ui.TabGraph);
+        TGraphPage* page = ui.GraphPage;
         TChart* chart = test::Named<TChart>(*page, "Chart1");
         chart->Replot();
         const QStringList altitudes = chart->TickLabels(TAxisId::Left);

@@ -72,7 +72,7 @@ TEST_F(PrintHeaders, TheChartIsPrintedInLandscapeUnderTheShownFlightsNamesAndDat
 {
     // The third flight is open but drawn by no channel: it is not on the printed chart.
     Form->Flights->GridCheck(1, 2, false);
-    Form->PageControl->setCurrentWidget(Form->TabGraph);
+    Ui.PageControl->setCurrentWidget(Ui.TabGraph);
     Dialogs->PrinterFile = Dir.filePath("chart.pdf");
     Dialogs->PrinterAnswers = {true};
     QTest::mouseClick(Named<QToolButton>(*Form, "TBPrintGraph"), Qt::LeftButton);
@@ -100,13 +100,13 @@ TEST_F(PrintHeaders, TheChartIsPrintedInLandscapeUnderTheShownFlightsNamesAndDat
 TEST_F(PrintHeaders, TheNotesArePrintedUnderTheCurrentFlightsNameAndDate)
 {
     Form->Flights->GridChangeActualFile(1, 0);
-    Form->PageControl->setCurrentWidget(Form->TabInfo);
-    QTextEdit* notes = Named<QTextEdit>(*Form->NotesPage, "RichEdit1");
+    Ui.PageControl->setCurrentWidget(Ui.TabInfo);
+    QTextEdit* notes = Named<QTextEdit>(*Ui.NotesPage, "RichEdit1");
     notes->setFocus();
     QTest::keyClicks(notes, "Thermal over the forest");
     Dialogs->PrinterFile = Dir.filePath("notes.pdf");
     Dialogs->PrinterAnswers = {true};
-    QToolButton* print = ButtonWithHint(*Form->NotesPage, "Tisk");
+    QToolButton* print = ButtonWithHint(*Ui.NotesPage, "Tisk");
     ASSERT_NE(print, nullptr);
     QTest::mouseClick(print, Qt::LeftButton);
     EXPECT_EQ(Dialogs->Errors(), QStringList());

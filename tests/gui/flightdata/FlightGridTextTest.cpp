@@ -46,7 +46,7 @@ protected:
     // letters before and after it only the underscore has ink, and only below the baseline.
     bool UnderscoreDrawn(int row, const QString& before)
     {
-        TFlightGrid& grid = *Form->StringGrid1;
+        TFlightGrid& grid = *Ui.StringGrid1;
         QApplication::processEvents();
         const QImage image = grid.viewport()->grab().toImage();
         const QFontMetrics metrics(grid.font());
@@ -69,7 +69,7 @@ TEST_F(FlightGridTextTest, NamesKeepTheirUnderscoresAtAnyFontSize)
 {
     ASSERT_GE(Form->Flights->OpenDataFile(WriteFlight("my_first_flight.zdf", SmallFlight())), 0);
     ASSERT_GE(Form->Flights->OpenDataFile(WriteFlight("go_py.zdf", SmallFlight())), 0);
-    TFlightGrid& grid = *Form->StringGrid1;
+    TFlightGrid& grid = *Ui.StringGrid1;
     ASSERT_EQ(grid.Cell(kGridNameCol, 0), "my_first_flight");
     EXPECT_GE(grid.rowHeight(0), QFontMetrics(grid.font()).height());
     EXPECT_TRUE(UnderscoreDrawn(0, "my"));

@@ -76,13 +76,13 @@ TEST_F(OpenFlightsTest, FirstFlightBecomesCurrentAndLaterOnesAreAdded)
     const QString a = Write("a.zdf.zdf", MakeFlight(300, true, 123.44));
     const QString b = Write("b.zdf", MakeFlight(10, false, 5));
     EXPECT_EQ(Form->Flights->OpenDataFile(a), 0);
-    EXPECT_TRUE(Form->StringGrid1->isVisible());
-    EXPECT_TRUE(Form->TabInfo->isEnabled());
-    EXPECT_TRUE(Form->TabGraph->isEnabled());
+    EXPECT_TRUE(Ui.StringGrid1->isVisible());
+    EXPECT_TRUE(Ui.TabInfo->isEnabled());
+    EXPECT_TRUE(Ui.TabGraph->isEnabled());
     EXPECT_EQ(Form->Flights->ActualRow(), 0);
     EXPECT_EQ(Form->Flights->Name(0), "a");
-    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "a (Alt)");
-    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotVoltage)->Title(), "a (PowS)");
+    EXPECT_EQ(Ui.GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "a (Alt)");
+    EXPECT_EQ(Ui.GraphPage->Plot().SeriesOf(0, kSlotVoltage)->Title(), "a (PowS)");
     EXPECT_EQ(Form->Flights->FileName(0), a);
     EXPECT_EQ(Form->Flights->Channel(1, 0), TChannelState::On);
     EXPECT_EQ(Named<QLineEdit>(*Form, "EditFlyTime")->text(), "2 min 29.5 sec");
@@ -99,13 +99,13 @@ TEST_F(OpenFlightsTest, FirstFlightBecomesCurrentAndLaterOnesAreAdded)
 TEST_F(OpenFlightsTest, GreyedChannelCannotBeSwitched)
 {
     Form->Flights->OpenDataFile(Write("b.zdf", MakeFlight(10, false, 5)));
-    const QRect cell = Form->StringGrid1->CellRect(3, 0);
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+    const QRect cell = Ui.StringGrid1->CellRect(3, 0);
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(Form->Flights->Channel(3, 0), TChannelState::Unavailable);
-    const QRect servo = Form->StringGrid1->CellRect(2, 0);
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {}, servo.center());
+    const QRect servo = Ui.StringGrid1->CellRect(2, 0);
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {}, servo.center());
     EXPECT_EQ(Form->Flights->Channel(2, 0), TChannelState::On);
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {}, servo.center());
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {}, servo.center());
     EXPECT_EQ(Form->Flights->Channel(2, 0), TChannelState::Off);
     EXPECT_TRUE(Form->Flights->ChannelShownAnywhere(1));
     EXPECT_FALSE(Form->Flights->ChannelShownAnywhere(2));
@@ -126,7 +126,7 @@ TEST_F(OpenFlightsTest, UnreadableFilesAreNotOpened)
         empty,
         "<Header>\r\nd\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n</Header>\r\n<Data>\r\n</Data>\r\n");
     EXPECT_EQ(Form->Flights->OpenDataFile(empty), -1);
-    EXPECT_FALSE(Form->StringGrid1->isVisible());
+    EXPECT_FALSE(Ui.StringGrid1->isVisible());
 }
 
 TEST_F(OpenFlightsTest, ClosingRowsMovesTheLaterOnesUp)
@@ -143,7 +143,7 @@ TEST_F(OpenFlightsTest, ClosingRowsMovesTheLaterOnesUp)
                      [&](int row) { closed.push_back(row); });
     Form->Flights->CloseDataFile(0);
     EXPECT_EQ(closed, std::vector<int>{0});
-    EXPECT_EQ(Form->StringGrid1->rowCount(), 2);
+    EXPECT_EQ(Ui.StringGrid1->rowCount(), 2);
     EXPECT_EQ(Form->Flights->Name(0), "b");
     EXPECT_EQ(Form->Flights->Name(1), "c");
     EXPECT_EQ(Form->Flights->FileName(1), c);
@@ -156,8 +156,8 @@ TEST_F(OpenFlightsTest, ClosingRowsMovesTheLaterOnesUp)
               "Chyba při rušení řádku ze seznamu otevřených souborů! Řádek neexistuje!");
     Form->Flights->CloseDataFile(1);
     Form->Flights->CloseDataFile(0);
-    EXPECT_FALSE(Form->StringGrid1->isVisible());
-    EXPECT_FALSE(Form->TabGraph->isEnabled());
+    EXPECT_FALSE(Ui.StringGrid1->isVisible());
+    EXPECT_FALSE(Ui.TabGraph->isEnabled());
     EXPECT_TRUE(Named<QLineEdit>(*Form, "EditDate")->text().isEmpty());
     EXPECT_EQ(Form->Flights->ActualRow(), -1);
 }
@@ -170,8 +170,8 @@ TEST_F(OpenFlightsTest, SelectingANameMakesItCurrentAndKeepsEditedNotes)
     Form->Flights->OpenDataFile(b);
     Named<QTextEdit>(*Form, "RichEdit1")->selectAll();
     QTest::keyClicks(Named<QTextEdit>(*Form, "RichEdit1"), "edited");
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
-                      Form->StringGrid1->CellRect(0, 1).center());
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {},
+                      Ui.StringGrid1->CellRect(0, 1).center());
     EXPECT_EQ(Form->Flights->ActualRow(), 1);
     EXPECT_TRUE(Form->Flights->Modified(0));
     EXPECT_EQ(PlainNotes(Form->Flights->Flight(0)->Notes), "edited");
@@ -228,16 +228,16 @@ TEST_F(OpenFlightsTest, SavingAVanishedFileAsksForANameAndCancelWritesNothing)
     EXPECT_TRUE(QFile::exists(other));
     // The flight belongs to the file it was saved to: the grid row names that one.
     EXPECT_EQ(Form->Flights->FileName(0), other);
-    EXPECT_EQ(Form->StringGrid1->Cell(kGridPathCol, 0), other);
-    EXPECT_EQ(Form->StringGrid1->Cell(kGridNameCol, 0), "other");
+    EXPECT_EQ(Ui.StringGrid1->Cell(kGridPathCol, 0), other);
+    EXPECT_EQ(Ui.StringGrid1->Cell(kGridNameCol, 0), "other");
 }
 
 TEST_F(OpenFlightsTest, GridMenuReflectsTheChannelStates)
 {
     Form->Flights->OpenDataFile(Write("b.zdf", MakeFlight(10, false, 5)));
-    QTest::mousePress(Form->StringGrid1->viewport(), Qt::RightButton, {},
-                      Form->StringGrid1->CellRect(0, 0).center());
-    auto* popup = Form->StringGrid1->findChild<QMenu*>("PopupGrid");
+    QTest::mousePress(Ui.StringGrid1->viewport(), Qt::RightButton, {},
+                      Ui.StringGrid1->CellRect(0, 0).center());
+    auto* popup = Ui.StringGrid1->findChild<QMenu*>("PopupGrid");
     ASSERT_NE(popup, nullptr);
     QStringList items;
     for (QAction* a : popup->actions()) {
@@ -284,7 +284,7 @@ TEST_F(OpenFlightsTest, FailedSaveOnCloseKeepsTheFlightOpenAndInStep)
     Form->Flights->CloseDataFile(0);
     ASSERT_FALSE(Dialogs->Errors().isEmpty());
     EXPECT_EQ(Form->Flights->FlightCount(), 3);
-    EXPECT_EQ(Form->StringGrid1->rowCount(), 3);
+    EXPECT_EQ(Ui.StringGrid1->rowCount(), 3);
     EXPECT_TRUE(closed.empty());
     EXPECT_EQ(Form->Flights->Name(0), "a");
     EXPECT_EQ(Form->Flights->ActualRow(), 0);
@@ -293,8 +293,8 @@ TEST_F(OpenFlightsTest, FailedSaveOnCloseKeepsTheFlightOpenAndInStep)
     EXPECT_EQ(Named<QTextEdit>(*Form, "RichEdit1")->toPlainText(), "unsaved notes");
     EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "1.0 m");
     for (int row = 0; row < 3; ++row) {
-        ASSERT_NE(Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude), nullptr);
-        EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(row, kSlotAltitude)->Title(),
+        ASSERT_NE(Ui.GraphPage->Plot().SeriesOf(row, kSlotAltitude), nullptr);
+        EXPECT_EQ(Ui.GraphPage->Plot().SeriesOf(row, kSlotAltitude)->Title(),
                   Form->Flights->Name(row) + " (Alt)");
     }
 
@@ -316,7 +316,7 @@ TEST_F(OpenFlightsTest, FailedSaveOnCloseKeepsTheFlightOpenAndInStep)
     EXPECT_EQ(Form->Flights->FlightCount(), 2);
     EXPECT_EQ(Form->Flights->Name(0), "b");
     EXPECT_EQ(Form->Flights->FileName(1), paths[2]);
-    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(1, kSlotAltitude)->Title(), "c (Alt)");
+    EXPECT_EQ(Ui.GraphPage->Plot().SeriesOf(1, kSlotAltitude)->Title(), "c (Alt)");
 }
 
 TEST_F(OpenFlightsTest, ClosingAllKeepsOnlyTheFlightsThatCouldNotBeSaved)
@@ -338,10 +338,10 @@ TEST_F(OpenFlightsTest, ClosingAllKeepsOnlyTheFlightsThatCouldNotBeSaved)
     Form->Flights->CloseAllDataFiles();
     EXPECT_EQ(Dialogs->Errors().size(), 1);
     ASSERT_EQ(Form->Flights->FlightCount(), 1);
-    EXPECT_EQ(Form->StringGrid1->rowCount(), 1);
+    EXPECT_EQ(Ui.StringGrid1->rowCount(), 1);
     EXPECT_EQ(Form->Flights->FileName(0), b);
     EXPECT_EQ(Form->Flights->Flight(0)->Notes, "changed");
-    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "b (Alt)");
+    EXPECT_EQ(Ui.GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "b (Alt)");
     EXPECT_EQ(closed, (std::vector<int>{0, 1}));
     EXPECT_EQ(Form->Flights->ActualRow(), 0);
     EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "2.0 m");
@@ -376,38 +376,38 @@ TEST_F(OpenFlightsTest, NameColumnFollowsThePanelWidth)
     Form->Flights->OpenDataFile(Write("a.zdf", MakeFlight(10, true, 1)));
     ASSERT_GE(Form->NameColMinWidth, 8);
     auto expected = [&] {
-        return std::max(Form->StringGrid1->viewport()->width() -
+        return std::max(Ui.StringGrid1->viewport()->width() -
                             (kGridVisibleColumns - 1) * kGridDefaultColWidth - kGridVisibleColumns,
                         Form->NameColMinWidth);
     };
-    const int before = Form->StringGrid1->columnWidth(0);
+    const int before = Ui.StringGrid1->columnWidth(0);
     EXPECT_EQ(before, expected());
-    const int total = Form->Splitter1->sizes()[0] + Form->Splitter1->sizes()[1];
-    Form->Splitter1->setSizes(
-        {Form->Splitter1->sizes()[0] + 120, total - Form->Splitter1->sizes()[0] - 120});
+    const int total = Ui.Splitter1->sizes()[0] + Ui.Splitter1->sizes()[1];
+    Ui.Splitter1->setSizes(
+        {Ui.Splitter1->sizes()[0] + 120, total - Ui.Splitter1->sizes()[0] - 120});
     QApplication::processEvents();
-    const int wider = Form->StringGrid1->columnWidth(0);
+    const int wider = Ui.StringGrid1->columnWidth(0);
     EXPECT_GT(wider, before);
     EXPECT_EQ(wider, expected());
-    Form->Splitter1->setSizes({30, total - 30});
+    Ui.Splitter1->setSizes({30, total - 30});
     QApplication::processEvents();
-    EXPECT_LT(Form->StringGrid1->columnWidth(0), wider);
-    EXPECT_EQ(Form->StringGrid1->columnWidth(0), expected());
+    EXPECT_LT(Ui.StringGrid1->columnWidth(0), wider);
+    EXPECT_EQ(Ui.StringGrid1->columnWidth(0), expected());
 }
 
 TEST_F(OpenFlightsTest, ClosingARowAboveTheCurrentOneKeepsTheSelectedRowIndex)
 {
     for (const char* name : {"a.zdf", "b.zdf", "c.zdf", "d.zdf"})
         Form->Flights->OpenDataFile(Write(name, MakeFlight(10, true, name[0] - 'a' + 1)));
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
-                      Form->StringGrid1->CellRect(0, 1).center());
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {},
+                      Ui.StringGrid1->CellRect(0, 1).center());
     ASSERT_EQ(Form->Flights->ActualRow(), 1);
     Named<QTextEdit>(*Form, "RichEdit1")->selectAll();
     QTest::keyClicks(Named<QTextEdit>(*Form, "RichEdit1"), "notes of b");
 
     // Row 1 stays selected and now holds c, which becomes current; b keeps its edited notes.
     Form->Flights->CloseDataFile(0);
-    EXPECT_EQ(Form->StringGrid1->SelectedRow(), 1);
+    EXPECT_EQ(Ui.StringGrid1->SelectedRow(), 1);
     EXPECT_EQ(Form->Flights->ActualRow(), 1);
     EXPECT_EQ(Form->Flights->Name(1), "c");
     EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "3.0 m");
@@ -415,8 +415,8 @@ TEST_F(OpenFlightsTest, ClosingARowAboveTheCurrentOneKeepsTheSelectedRowIndex)
     EXPECT_TRUE(Form->Flights->Modified(0));
 
     // The selected last row has no row below to move up: the selection follows its flight.
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
-                      Form->StringGrid1->CellRect(0, 2).center());
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {},
+                      Ui.StringGrid1->CellRect(0, 2).center());
     ASSERT_EQ(Form->Flights->ActualRow(), 2);
     Form->Flights->CloseDataFile(0);
     EXPECT_EQ(Form->Flights->ActualRow(), 1);
@@ -429,9 +429,9 @@ TEST_F(OpenFlightsTest, ClosingARowWhileTheLastRowIsCurrentReportsNoAssertion)
     for (const char* name : {"a.zdf", "b.zdf", "c.zdf", "d.zdf", "e.zdf"})
         Form->Flights->OpenDataFile(Write(name, MakeFlight(10, true, name[0] - 'a' + 1)));
     auto makeLastCurrent = [&] {
-        const int last = Form->StringGrid1->rowCount() - 1;
-        QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
-                          Form->StringGrid1->CellRect(0, last).center());
+        const int last = Ui.StringGrid1->rowCount() - 1;
+        QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {},
+                          Ui.StringGrid1->CellRect(0, last).center());
         ASSERT_EQ(Form->Flights->ActualRow(), last);
     };
     makeLastCurrent();
@@ -441,10 +441,10 @@ TEST_F(OpenFlightsTest, ClosingARowWhileTheLastRowIsCurrentReportsNoAssertion)
     EXPECT_EQ(Form->Flights->Name(3), "e");
     EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "5.0 m");
     // The current last row itself, with the Delete key in the grid.
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
-                      Form->StringGrid1->CellRect(0, 3).center());
-    QTest::keyClick(Form->StringGrid1, Qt::Key_Delete);
-    EXPECT_EQ(Form->StringGrid1->rowCount(), 3);
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {},
+                      Ui.StringGrid1->CellRect(0, 3).center());
+    QTest::keyClick(Ui.StringGrid1, Qt::Key_Delete);
+    EXPECT_EQ(Ui.StringGrid1->rowCount(), 3);
     EXPECT_EQ(Form->Flights->ActualRow(), 2);
     EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "4.0 m");
     makeLastCurrent();
@@ -452,7 +452,7 @@ TEST_F(OpenFlightsTest, ClosingARowWhileTheLastRowIsCurrentReportsNoAssertion)
     EXPECT_EQ(Form->Flights->ActualRow(), 1);
     EXPECT_EQ(Form->Flights->Name(1), "d");
     EXPECT_EQ(Named<QLineEdit>(*Form, "EditMaxAlt")->text(), "4.0 m");
-    EXPECT_TRUE(Form->FormAssert->isHidden());
+    EXPECT_TRUE(Ui.FormAssert->isHidden());
     EXPECT_TRUE(Dialogs->Errors().isEmpty());
 }
 
@@ -460,13 +460,13 @@ TEST_F(OpenFlightsTest, GridCellsShowTheirHintsUnderTheMouse)
 {
     const QString a = Write("a.zdf", MakeFlight(10, true, 1));
     Form->Flights->OpenDataFile(a);
-    QWidget* viewport = Form->StringGrid1->viewport();
+    QWidget* viewport = Ui.StringGrid1->viewport();
     Form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
     // Moves without a button, as the window system delivers them; the hint is still there once
     // the mouse has rested long enough for the usual tool tip.
     auto moveTo = [&](int col) {
-        const QPoint at = viewport->mapTo(Form.get(), Form->StringGrid1->CellRect(col, 0).center());
+        const QPoint at = viewport->mapTo(Form.get(), Ui.StringGrid1->CellRect(col, 0).center());
         QTest::mouseMove(Form->windowHandle(), at);
         QTest::qWait(1000);
     };
@@ -486,9 +486,9 @@ TEST_F(OpenFlightsTest, SaveFromTheGridMenuWritesTheNotesAsTheEditorShowsThem)
     Form->Flights->OpenDataFile(a);
     Named<QTextEdit>(*Form, "RichEdit1")->selectAll();
     QTest::keyClicks(Named<QTextEdit>(*Form, "RichEdit1"), "typed before saving");
-    QTest::mousePress(Form->StringGrid1->viewport(), Qt::RightButton, {},
-                      Form->StringGrid1->CellRect(0, 0).center());
-    auto* popup = Form->StringGrid1->findChild<QMenu*>("PopupGrid");
+    QTest::mousePress(Ui.StringGrid1->viewport(), Qt::RightButton, {},
+                      Ui.StringGrid1->CellRect(0, 0).center());
+    auto* popup = Ui.StringGrid1->findChild<QMenu*>("PopupGrid");
     ASSERT_NE(popup, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
     QAction* save = nullptr;
@@ -533,6 +533,7 @@ TEST_F(OpenFlightsTest, FlightInformationShowsEveryTextWholeAlsoWithLargerFonts)
         Form.reset();
         Form = std::make_unique<TFormMain>(
             TAppPaths{Dir.path(), Dir.path() + "/zirko.ini", Dir.path() + "/backups"});
+        Ui = TMainWindowControls(*Form);
         Form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
         ASSERT_EQ(Form->Flights->OpenDataFile(a), 0);
@@ -544,7 +545,7 @@ TEST_F(OpenFlightsTest, FlightInformationShowsEveryTextWholeAlsoWithLargerFonts)
             EXPECT_TRUE(ShowsWholeText(e)) << scale << " " << e->text().toStdString();
         }
         // Every label is as wide as its text and keeps clear of its neighbours.
-        const QList<QLabel*> labels = Form->TabInfo->findChildren<QLabel*>();
+        const QList<QLabel*> labels = Ui.TabInfo->findChildren<QLabel*>();
         QList<QWidget*> fields(labels.begin(), labels.end());
         for (QLineEdit* e :
              {Named<QLineEdit>(*Form, "EditDate"), Named<QLineEdit>(*Form, "EditSample"),

@@ -54,7 +54,7 @@ protected:
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(fileMenu).center());
         QMenu* menu = fileMenu->menu();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(Form->mnuImport).center());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(Ui.mnuImport).center());
     }
     static QStringList Column(const TFormImport& f, int column)
     {
@@ -106,7 +106,7 @@ TEST_F(FormImportTest, TheMenuPreviewsTheFlightsAndWritesThemWithTheColumnsChose
     for (const char* name :
          {"Glider-2024-05-18_001", "Glider-2024-05-18_002", "Glider-2024-05-18_003"}) {
         EXPECT_TRUE(QFile::exists(folder + name + ".zdf")) << name;
-        EXPECT_NE(Form->TreeView1->FindNode(QString("Imported/") + name), nullptr) << name;
+        EXPECT_NE(Ui.TreeView1->FindNode(QString("Imported/") + name), nullptr) << name;
     }
     TDataBlock written;
     ASSERT_EQ(ReadDataFile((folder + "Glider-2024-05-18_001.zdf").toStdString(), written, 0).Status,
@@ -197,7 +197,7 @@ TEST_F(FormImportTest, DroppedFilesOpenOrImportAndRefusedOnesAreListedWithTheirR
     EXPECT_EQ(Form->Flights->FlightCount(), 1);
     const QString written = Dir.path() + "/Imported/evening-flight002.zdf";
     EXPECT_TRUE(QFile::exists(written));
-    EXPECT_NE(Form->TreeView1->FindNode("Imported/evening-flight002"), nullptr);
+    EXPECT_NE(Ui.TreeView1->FindNode("Imported/evening-flight002"), nullptr);
     QFile file(taken);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);

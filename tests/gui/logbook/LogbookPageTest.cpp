@@ -75,15 +75,15 @@ protected:
     void OpenPage()
     {
         ASSERT_NO_FATAL_FAILURE(StartForm());
-        Page = Form->LogbookPage;
+        Page = Ui.LogbookPage;
         Page->SetIndexPath(IndexDir.path() + "/logbook.sqlite");
         Table = Named<QTableView>(*Page, "TableLogbook");
-        QTabBar* bar = Form->PageControl->tabBar();
-        const int tab = Form->PageControl->indexOf(Form->TabLogbook);
+        QTabBar* bar = Ui.PageControl->tabBar();
+        const int tab = Ui.PageControl->indexOf(Ui.TabLogbook);
         ASSERT_GE(tab, 0);
         EXPECT_EQ(bar->tabText(tab), "Logbook");
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
-        ASSERT_EQ(Form->PageControl->currentWidget(), Form->TabLogbook);
+        ASSERT_EQ(Ui.PageControl->currentWidget(), Ui.TabLogbook);
         ASSERT_TRUE(WaitForRows());
     }
     bool WaitForRows() const
@@ -283,9 +283,9 @@ TEST_F(LogbookPageTest, DetailsAreNotSetBehindAChangedOpenFlight)
     Click(RowOf("b"));
     QTest::mouseDClick(Table->viewport(), Qt::LeftButton, {}, CellPos(RowOf("b")));
     ASSERT_EQ(Form->Flights->FlightCount(), 1);
-    EXPECT_EQ(Form->PageControl->currentWidget(), Form->TabGraph);
+    EXPECT_EQ(Ui.PageControl->currentWidget(), Ui.TabGraph);
     Form->Flights->SetModified(0, true);
-    Form->PageControl->setCurrentWidget(Form->TabLogbook);
+    Ui.PageControl->setCurrentWidget(Ui.TabLogbook);
     ASSERT_TRUE(WaitForRows());
     Click(RowOf("b"));
     Dialogs->DialogScripts.push_back([](QDialog&) {
@@ -308,15 +308,14 @@ TEST_F(LogbookPageTest, EnterOpensTheSelectedFlightsAndShowInTreeSelectsTheFile)
     Click(RowOf("a"));
     Click(RowOf("c"), Qt::ControlModifier);
     ASSERT_NO_FATAL_FAILURE(Choose(RowOf("c"), Named<QAction>(*Page, "pmnuShowInTree")));
-    ASSERT_NE(Form->TreeView1->currentItem(), nullptr);
-    EXPECT_EQ(Form->TreeView1->GetFullName(Form->TreeView1->currentItem()),
-              Dir.path() + "/Club/c.zdf");
-    Form->PageControl->setCurrentWidget(Form->TabLogbook);
+    ASSERT_NE(Ui.TreeView1->currentItem(), nullptr);
+    EXPECT_EQ(Ui.TreeView1->GetFullName(Ui.TreeView1->currentItem()), Dir.path() + "/Club/c.zdf");
+    Ui.PageControl->setCurrentWidget(Ui.TabLogbook);
     ASSERT_TRUE(WaitForRows());
     Table->setFocus();
     QTest::keyClick(Table, Qt::Key_Return);
     EXPECT_EQ(Form->Flights->FlightCount(), 2);
-    EXPECT_EQ(Form->PageControl->currentWidget(), Form->TabGraph);
+    EXPECT_EQ(Ui.PageControl->currentWidget(), Ui.TabGraph);
 }
 
 TEST_F(LogbookPageTest, CompareOpensTheSelectedFlightsWithTheirLaunchesAligned)
@@ -327,7 +326,7 @@ TEST_F(LogbookPageTest, CompareOpensTheSelectedFlightsWithTheirLaunchesAligned)
     Click(RowOf("c"), Qt::ControlModifier);
     ASSERT_NO_FATAL_FAILURE(Choose(RowOf("c"), Named<QAction>(*Page, "pmnuCompare")));
     ASSERT_EQ(Form->Flights->FlightCount(), 2);
-    EXPECT_EQ(Form->PageControl->currentWidget(), Form->TabGraph);
+    EXPECT_EQ(Ui.PageControl->currentWidget(), Ui.TabGraph);
     // Both flights have a launch: nothing to report.
     EXPECT_TRUE(Dialogs->Log.isEmpty()) << Dialogs->Log.join('\n').toStdString();
 }
@@ -337,11 +336,11 @@ TEST_F(LogbookPageTest, AnIndexThatCannotBeWrittenOnlyCostsTime)
     WriteFolder();
     ASSERT_TRUE(WriteBytes(IndexDir.path() + "/file", "x"));
     ASSERT_NO_FATAL_FAILURE(StartForm());
-    Page = Form->LogbookPage;
+    Page = Ui.LogbookPage;
     // A folder that is a file: no index can be made there.
     Page->SetIndexPath(IndexDir.path() + "/file/logbook.sqlite");
     Table = Named<QTableView>(*Page, "TableLogbook");
-    Form->PageControl->setCurrentWidget(Form->TabLogbook);
+    Ui.PageControl->setCurrentWidget(Ui.TabLogbook);
     ASSERT_TRUE(WaitForRows());
     EXPECT_EQ(Named<QLabel>(*Page, "LabelCount")->text(), "4 of 4 flights");
     EXPECT_EQ(Cell(RowOf("b"), "model"), "Pike");
@@ -390,12 +389,12 @@ TEST_F(LogbookPageTest, CancelStopsAReadingAndKeepsEveryFileInTheTable)
     for (int i = 0; i < 300; ++i)
         WriteFlight(QString("Many/f%1.zdf").arg(i, 3, 10, QChar('0')), MakeFlight(10 + i));
     ASSERT_NO_FATAL_FAILURE(StartForm());
-    Page = Form->LogbookPage;
+    Page = Ui.LogbookPage;
     Page->SetIndexPath(IndexDir.path() + "/logbook.sqlite");
     Table = Named<QTableView>(*Page, "TableLogbook");
-    QTabBar* bar = Form->PageControl->tabBar();
+    QTabBar* bar = Ui.PageControl->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {},
-                      bar->tabRect(Form->PageControl->indexOf(Form->TabLogbook)).center());
+                      bar->tabRect(Ui.PageControl->indexOf(Ui.TabLogbook)).center());
     ASSERT_TRUE(Page->IsReading());
     ASSERT_TRUE(Named<QPushButton>(*Page, "ButtonCancel")->isVisible());
     QTest::mouseClick(Named<QPushButton>(*Page, "ButtonCancel"), Qt::LeftButton);
@@ -425,13 +424,13 @@ TEST_F(LogbookPageTest, TheFolderLimitIsNamedOnThePage)
     for (const char* folder : {"A", "B", "C"})
         WriteFlight(QString("%1/%2.zdf").arg(folder, QString(folder).toLower()), MakeFlight(20));
     ASSERT_NO_FATAL_FAILURE(StartForm());
-    Page = Form->LogbookPage;
+    Page = Ui.LogbookPage;
     Page->SetIndexPath(IndexDir.path() + "/logbook.sqlite");
     Page->SetMaxFolders(2);
     Table = Named<QTableView>(*Page, "TableLogbook");
-    QTabBar* bar = Form->PageControl->tabBar();
+    QTabBar* bar = Ui.PageControl->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {},
-                      bar->tabRect(Form->PageControl->indexOf(Form->TabLogbook)).center());
+                      bar->tabRect(Ui.PageControl->indexOf(Ui.TabLogbook)).center());
     ASSERT_TRUE(WaitForRows());
     auto* note = Page->findChild<QLabel*>("LabelLimit");
     ASSERT_TRUE(note);
@@ -487,8 +486,8 @@ TEST_F(LogbookPageTest, WhatTheTreeChangesReachesTheLogbookAlsoWhileItIsHidden)
     WriteFolder();
     ASSERT_NO_FATAL_FAILURE(OpenPage());
     ASSERT_TRUE(WaitForTree(*Form));
-    TDataTree* tree = Form->TreeView1;
-    Form->PageControl->setCurrentWidget(Form->TabGraph);
+    TDataTree* tree = Ui.TreeView1;
+    Ui.PageControl->setCurrentWidget(Ui.TabGraph);
     ASSERT_FALSE(Page->isVisible());
 
     tree->TreeView1Edited(tree->FindNode("a"), "renamed");
@@ -500,7 +499,7 @@ TEST_F(LogbookPageTest, WhatTheTreeChangesReachesTheLogbookAlsoWhileItIsHidden)
     QTest::qWait(400);
     EXPECT_FALSE(Page->IsReading()); // a hidden page reads nothing yet
 
-    Form->PageControl->setCurrentWidget(Form->TabLogbook);
+    Ui.PageControl->setCurrentWidget(Ui.TabLogbook);
     ASSERT_TRUE(
         QTest::qWaitFor([this] { return RowOf("renamed") >= 0 && !Page->IsReading(); }, 20000));
     EXPECT_EQ(RowOf("a"), -1);

@@ -115,21 +115,20 @@ protected:
     }
     void OpenLogbook()
     {
-        QTabBar* bar = Form->PageControl->tabBar();
-        const int tab = Form->PageControl->indexOf(Form->TabLogbook);
+        QTabBar* bar = Ui.PageControl->tabBar();
+        const int tab = Ui.PageControl->indexOf(Ui.TabLogbook);
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !Form->LogbookPage->IsReading(); }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !Ui.LogbookPage->IsReading(); }, 20000));
         ASSERT_TRUE(QTest::qWaitFor(
             [this] {
-                return Named<QTableView>(*Form->LogbookPage, "TableLogbook")->model()->rowCount() ==
-                       2;
+                return Named<QTableView>(*Ui.LogbookPage, "TableLogbook")->model()->rowCount() == 2;
             },
             20000));
     }
     // Every row selected, then a right click and the action chosen in the popup.
     void ChooseForAll(QAction* action)
     {
-        TLogbookPage* page = Form->LogbookPage;
+        TLogbookPage* page = Ui.LogbookPage;
         QTableView* table = Named<QTableView>(*page, "TableLogbook");
         table->setFocus();
         table->selectAll();
@@ -155,7 +154,7 @@ TEST_F(FlightReportTest, PreviewOfTheCurrentFlightIsOnePageAndLooksAsZirkoCliWri
     const QString previewPdf = Dir.filePath("preview.pdf");
     int pages = 0;
     PrintNextPreviewTo(previewPdf, &pages);
-    Form->mnuFlightReport->trigger();
+    Ui.mnuFlightReport->trigger();
     EXPECT_TRUE(Dialogs->Log.contains("dialog: ZIRKO flight report"))
         << Dialogs->Log.join('\n').toStdString();
     EXPECT_EQ(pages, 1);
@@ -176,7 +175,7 @@ TEST_F(FlightReportTest, LogbookReportsAndScoresTheSelectedFlights)
     WriteFlight("Club/b.zdf", MotorFlight(120, "Supra"));
     ASSERT_NO_FATAL_FAILURE(StartForm());
     ASSERT_NO_FATAL_FAILURE(OpenLogbook());
-    TLogbookPage* page = Form->LogbookPage;
+    TLogbookPage* page = Ui.LogbookPage;
 
     int pages = 0;
     PrintNextPreviewTo(Dir.filePath("logbook.pdf"), &pages);

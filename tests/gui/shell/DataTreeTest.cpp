@@ -61,7 +61,7 @@ protected:
     void Start()
     {
         ASSERT_NO_FATAL_FAILURE(StartForm());
-        Tree = Form->TreeView1;
+        Tree = Ui.TreeView1;
         ASSERT_NE(Tree, nullptr);
     }
 
@@ -157,11 +157,11 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    QString GridPath(int row) const { return Form->StringGrid1->Cell(kGridPathCol, row); }
-    QString GridName(int row) const { return Form->StringGrid1->Cell(kGridNameCol, row); }
+    QString GridPath(int row) const { return Ui.StringGrid1->Cell(kGridPathCol, row); }
+    QString GridName(int row) const { return Ui.StringGrid1->Cell(kGridNameCol, row); }
     int Rows() const
     {
-        return Form->StringGrid1->isVisibleTo(Form.get()) ? Form->StringGrid1->rowCount() : 0;
+        return Ui.StringGrid1->isVisibleTo(Form.get()) ? Ui.StringGrid1->rowCount() : 0;
     }
 
     QString Data;
@@ -379,7 +379,7 @@ TEST_F(DataTreeTest, AFlightSavedUnderANewNameKeepsItsOpenMarkThere)
     EXPECT_EQ(Node("f2")->Data()->GridRow, 0);
     EXPECT_EQ(Node("f2")->ImageIndex(), kImageFlightOpen);
     EXPECT_EQ(Rows(), 1); // the flight stayed open all along
-    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "f2 (Alt)");
+    EXPECT_EQ(Ui.GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "f2 (Alt)");
 }
 
 TEST_F(DataTreeTest, OpenAndCloseKeepTheTreeLinksInStepWithTheGrid)
@@ -481,8 +481,8 @@ TEST_F(DataTreeTest, RenamingAFileRenamesItOnDiskAndInTheGrid)
     EXPECT_EQ(GridPath(0), Data + "/Aaa.zdf");
     EXPECT_EQ(GridName(0), "Aaa");
     // The chart's legend follows the new name.
-    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "Aaa (Alt)");
-    EXPECT_EQ(Form->GraphPage->Plot().SeriesOf(0, kSlotAnnotation)->Title(), "Aaa (Annot)");
+    EXPECT_EQ(Ui.GraphPage->Plot().SeriesOf(0, kSlotAltitude)->Title(), "Aaa (Alt)");
+    EXPECT_EQ(Ui.GraphPage->Plot().SeriesOf(0, kSlotAnnotation)->Title(), "Aaa (Annot)");
     EXPECT_TRUE(Dialogs->Errors().isEmpty()) << Dialogs->Log.join("\n").toStdString();
 
     Rename(Node("f1"), "f2");

@@ -67,8 +67,8 @@ protected:
         ASSERT_TRUE(WriteBytes(Dir.filePath("models.ini"),
                                "[pike perfect]\r\nRules=f5j\r\nMotorThreshold=50\r\n"));
         ASSERT_NO_FATAL_FAILURE(StartForm());
-        Page = Form->NotesPage;
-        Form->PageControl->setCurrentWidget(Form->TabInfo);
+        Page = Ui.NotesPage;
+        Ui.PageControl->setCurrentWidget(Ui.TabInfo);
         ASSERT_TRUE(QTest::qWaitFor([this] { return !Page->Completion->Gathering(); }, 10000));
         QApplication::processEvents();
     }

@@ -65,8 +65,8 @@ protected:
     {
         TMainWindowFixture::SetUp();
         ASSERT_NO_FATAL_FAILURE(StartForm());
-        Panel = Named<TFlightEventsPanel>(*Form->NotesPage, "FlightEventsPanel");
-        Form->PageControl->setCurrentWidget(Form->TabInfo);
+        Panel = Named<TFlightEventsPanel>(*Ui.NotesPage, "FlightEventsPanel");
+        Ui.PageControl->setCurrentWidget(Ui.TabInfo);
     }
     void TearDown() override
     {
@@ -93,7 +93,7 @@ protected:
     QString StatsCell(int row, const QString& header) const
     {
         const QTableWidget* table = Named<QTableWidget>(
-            *Named<TFlightStatsPanel>(*Form->NotesPage, "FlightStatsPanel"), "TableFlightStats");
+            *Named<TFlightStatsPanel>(*Ui.NotesPage, "FlightStatsPanel"), "TableFlightStats");
         for (int c = 0; c < table->columnCount(); ++c)
             if (table->horizontalHeaderItem(c)->text() == header)
                 return table->item(row, c) ? table->item(row, c)->text() : QString();
@@ -143,8 +143,8 @@ TEST_F(FlightEventsPanelTest, ThePanelFollowsTheCurrentFlight)
     ASSERT_EQ(Named<QListWidget>(*Panel, "ListWarnings")->count(), 1);
     EXPECT_EQ(Named<QListWidget>(*Panel, "ListWarnings")->item(0)->text(), "No warnings");
 
-    QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
-                      Form->StringGrid1->CellRect(kGridNameCol, 1).center());
+    QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {},
+                      Ui.StringGrid1->CellRect(kGridNameCol, 1).center());
     ASSERT_EQ(Form->Flights->ActualRow(), 1);
     EXPECT_EQ(Panel->ShownRow(), 1);
     EXPECT_TRUE(Summary().startsWith("Motor: no servo channel\nStart height: –\n"))
@@ -161,7 +161,7 @@ TEST_F(FlightEventsPanelTest, ThePanelFollowsTheCurrentFlight)
 TEST_F(FlightEventsPanelTest, ADoubleClickOnAPhaseOrAWarningShowsItsStretchOnTheGraph)
 {
     ASSERT_NO_FATAL_FAILURE(Open("restart", Glider(true)));
-    TChart* chart = test::Named<TChart>(*Form->GraphPage, "Chart1");
+    TChart* chart = test::Named<TChart>(*Ui.GraphPage, "Chart1");
     const int climb = TableRowOf("Climb");
     ASSERT_GE(climb, 0);
     const TFlightPhase* phase = nullptr;
@@ -172,7 +172,7 @@ TEST_F(FlightEventsPanelTest, ADoubleClickOnAPhaseOrAWarningShowsItsStretchOnThe
     QTableWidget* table = Named<QTableWidget>(*Panel, "TableEvents");
     table->scrollToItem(table->item(climb, 2));
     DoubleClick(table, table->visualItemRect(table->item(climb, 2)));
-    EXPECT_EQ(Form->PageControl->currentWidget(), Form->TabGraph);
+    EXPECT_EQ(Ui.PageControl->currentWidget(), Ui.TabGraph);
     const double margin = std::max((phase->Stop - phase->Start) * 0.15, 2.0);
     EXPECT_NEAR(chart->Minimum(TAxisId::Bottom), phase->Start - margin, 1e-9);
     EXPECT_NEAR(chart->Maximum(TAxisId::Bottom), phase->Stop + margin, 1e-9);
@@ -180,12 +180,12 @@ TEST_F(FlightEventsPanelTest, ADoubleClickOnAPhaseOrAWarningShowsItsStretchOnThe
 
     // Under f5j the restart is a warning; its stretch is the second run.
     ChooseRules("F5J");
-    Form->PageControl->setCurrentWidget(Form->TabInfo);
+    Ui.PageControl->setCurrentWidget(Ui.TabInfo);
     ASSERT_EQ(Named<QListWidget>(*Panel, "ListWarnings")->count(), 1);
     QListWidget* list = Named<QListWidget>(*Panel, "ListWarnings");
     EXPECT_EQ(list->item(0)->text(), "70.0 s  Motor restarted at 70.0 s");
     DoubleClick(list, list->visualItemRect(list->item(0)));
-    EXPECT_EQ(Form->PageControl->currentWidget(), Form->TabGraph);
+    EXPECT_EQ(Ui.PageControl->currentWidget(), Ui.TabGraph);
     EXPECT_NEAR(chart->Minimum(TAxisId::Bottom), 68, 1e-9);
     EXPECT_NEAR(chart->Maximum(TAxisId::Bottom), 77, 1e-9);
 }
@@ -210,9 +210,9 @@ TEST_F(FlightEventsPanelTest, ChangingTheRulesInTheOptionsFindsTheEventsAnewAtOn
     EXPECT_TRUE(Form->Flights->Events(1)->Warnings.empty());
 
     // The warning mark's hint names the file and the warning: the hint of the mouse resting there.
-    QWidget* viewport = Form->StringGrid1->viewport();
+    QWidget* viewport = Ui.StringGrid1->viewport();
     auto hintOf = [&](int row) {
-        const QPoint at = Form->StringGrid1->CellRect(0, row).center();
+        const QPoint at = Ui.StringGrid1->CellRect(0, row).center();
         QHelpEvent rest(QEvent::ToolTip, at, viewport->mapToGlobal(at));
         QApplication::sendEvent(viewport, &rest);
         return QToolTip::text();
@@ -270,8 +270,8 @@ TEST_F(FlightEventsPanelTest, OptionsAndPanelShowEveryTextWholeAtALargerFont)
 
         Form.reset();
         ASSERT_NO_FATAL_FAILURE(StartForm());
-        Form->PageControl->setCurrentWidget(Form->TabInfo);
-        Panel = Named<TFlightEventsPanel>(*Form->NotesPage, "FlightEventsPanel");
+        Ui.PageControl->setCurrentWidget(Ui.TabInfo);
+        Panel = Named<TFlightEventsPanel>(*Ui.NotesPage, "FlightEventsPanel");
         ASSERT_NO_FATAL_FAILURE(Open("restart", Glider(true)));
         QTest::qWait(20);
         const QList<QLabel*> summary =

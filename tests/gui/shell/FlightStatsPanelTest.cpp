@@ -52,7 +52,7 @@ protected:
     {
         TMainWindowFixture::SetUp();
         ASSERT_NO_FATAL_FAILURE(StartForm());
-        Panel = Named<TFlightStatsPanel>(*Form->NotesPage, "FlightStatsPanel");
+        Panel = Named<TFlightStatsPanel>(*Ui.NotesPage, "FlightStatsPanel");
         Table = Named<QTableWidget>(*Panel, "TableFlightStats");
     }
     void TearDown() override
@@ -80,8 +80,8 @@ protected:
     }
     void ClickGridRow(int row)
     {
-        QTest::mouseClick(Form->StringGrid1->viewport(), Qt::LeftButton, {},
-                          Form->StringGrid1->CellRect(kGridNameCol, row).center());
+        QTest::mouseClick(Ui.StringGrid1->viewport(), Qt::LeftButton, {},
+                          Ui.StringGrid1->CellRect(kGridNameCol, row).center());
     }
     bool Painted(int row) const
     {
@@ -202,7 +202,7 @@ TEST_F(FlightStatsPanelTest, CopyButtonAndCtrlCPutTheWholeTableOnTheClipboard)
         "morning\t41\t20,0\t200,0\t200,0\t216,0\t16,0\t3,0\t17,0\t14,0\t2,0\t2,0\t11,25\t12,50\t"
         "11,86\t0,0\t\t\t0\n"
         "noon\t41\t20,0\t300,0\t300,0\t316,0\t16,0\t3,0\t17,0\t14,0\t2,0\t2,0\t\t\t\t0,0\t\t\t0\n";
-    Form->PageControl->setCurrentWidget(Form->TabInfo);
+    Ui.PageControl->setCurrentWidget(Ui.TabInfo);
     QApplication::clipboard()->setText("before");
     QTest::mouseClick(Named<QPushButton>(*Panel, "ButtonCopyStats"), Qt::LeftButton);
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), expected.toStdString());
@@ -229,8 +229,8 @@ TEST_F(FlightStatsPanelTest, EveryTextShowsWholeAtTheDefaultSizeAndAQuarterLarge
         QApplication::setFont(font);
         Form.reset();
         ASSERT_NO_FATAL_FAILURE(StartForm());
-        Form->PageControl->setCurrentWidget(Form->TabInfo);
-        Panel = Named<TFlightStatsPanel>(*Form->NotesPage, "FlightStatsPanel");
+        Ui.PageControl->setCurrentWidget(Ui.TabInfo);
+        Panel = Named<TFlightStatsPanel>(*Ui.NotesPage, "FlightStatsPanel");
         Table = Named<QTableWidget>(*Panel, "TableFlightStats");
         for (int i = 0; i < 7; ++i)
             ASSERT_NO_FATAL_FAILURE(Open(QString("flight with a long name %1").arg(i), 1000 + i));
