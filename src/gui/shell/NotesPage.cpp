@@ -1,143 +1,38 @@
 #include "gui/shell/NotesPage.h"
 
-#include "gui/graph/GraphIcons.h"
-#include "gui/services/KeyFilter.h"
 #include "gui/services/PrintHeader.h"
 #include "gui/services/UserDialogs.h"
 #include "gui/shell/DetailsCompletion.h"
 #include "gui/shell/FlightEventsPanel.h"
 #include "gui/shell/FlightStatsPanel.h"
+#include "gui/shell/NotesToolbar.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
 
 #include <QAbstractItemView>
 #include <QAbstractTextDocumentLayout>
-#include <QAction>
-#include <QActionGroup>
-#include <QApplication>
-#include <QButtonGroup>
-#include <QClipboard>
-#include <QComboBox>
 #include <QCompleter>
-#include <QFontDatabase>
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPainter>
 #include <QPrinter>
 #include <QScopedValueRollback>
 #include <QStringListModel>
 #include <QStyleOptionFrame>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <utility>
 
-#include <cmath>
 #include <memory>
-#include <optional>
 
 namespace zirko {
 
 namespace {
 
 const char* const kMsgPrintFailed = "Error by Printig richedit!";
-const char* const kPasteFont = "Courier New";
-const char* const kColorHint = "Barva písma";
-const char* const kColorMenu = "Barva";
-// A size text that is not a whole number gives this size.
-constexpr int kFallbackSize = 10;
-
-// What the whole selection has in common; a mixed attribute counts as off, a mixed font or size
-// as unknown.
-struct TSelectionStyle {
-    bool Bold = true;
-    bool Italic = true;
-    bool Underline = true;
-    bool Strike = true;
-    std::optional<QString> Family;
-    std::optional<double> Points;
-};
-
-QString FamilyOf(const QTextCharFormat& f, const QFont& fallback)
-{
-    const QStringList families = f.fontFamilies().toStringList();
-    return families.isEmpty() ? fallback.family() : families.front();
-}
-
-double PointsOf(const QTextCharFormat& f, const QFont& fallback)
-{
-    return f.fontPointSize() > 0 ? f.fontPointSize() : fallback.pointSizeF();
-}
-
-TSelectionStyle SelectionStyleOf(const QTextEdit& edit)
-{
-    const QTextCursor cursor = edit.textCursor();
-    const QFont base = edit.document()->defaultFont();
-    std::vector<QTextCharFormat> formats;
-    if (cursor.hasSelection()) {
-        const int start = cursor.selectionStart();
-        const int end = cursor.selectionEnd();
-        for (QTextBlock b = edit.document()->findBlock(start); b.isValid() && b.position() < end;
-             b = b.next()) {
-            for (auto it = b.begin(); !it.atEnd(); ++it) {
-                const QTextFragment fr = it.fragment();
-                if (fr.position() < end && fr.position() + fr.length() > start)
-                    formats.push_back(fr.charFormat());
-            }
-        }
-    }
-    if (formats.empty())
-        formats.push_back(edit.currentCharFormat());
-    TSelectionStyle s;
-    s.Family = FamilyOf(formats.front(), base);
-    s.Points = PointsOf(formats.front(), base);
-    for (const QTextCharFormat& f : formats) {
-        s.Bold = s.Bold && f.fontWeight() > QFont::Medium;
-        s.Italic = s.Italic && f.fontItalic();
-        s.Underline = s.Underline && f.fontUnderline();
-        s.Strike = s.Strike && f.fontStrikeOut();
-        if (s.Family && *s.Family != FamilyOf(f, base))
-            s.Family.reset();
-        if (s.Points && *s.Points != PointsOf(f, base))
-            s.Points.reset();
-    }
-    return s;
-}
-
-// An "A" over a bar in the text colour of the selection.
-QIcon ColorIcon(const QColor& color)
-{
-    return DrawnIcon([color](QPainter& p) {
-        QFont f = p.font();
-        f.setPixelSize(13);
-        f.setBold(true);
-        p.setFont(f);
-        p.setPen(QColor(40, 40, 40));
-        p.drawText(QRectF(0, 0, 20, 14), Qt::AlignCenter, "A");
-        p.setPen(QPen(QColor(90, 90, 90), 1));
-        p.setBrush(color);
-        p.drawRect(QRectF(2.5, 14.5, 15, 4));
-    });
-}
-
-Qt::Alignment AlignmentOfTag(int tag)
-{
-    switch (tag) {
-    case TNotesPage::kAlignRight:
-        return Qt::AlignRight;
-    case TNotesPage::kAlignCenter:
-        return Qt::AlignHCenter;
-    default:
-        return Qt::AlignLeft;
-    }
-}
 
 } // namespace
 
@@ -147,65 +42,12 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     page->setContentsMargins(0, 0, 0, 0);
     page->setSpacing(2);
 
-    auto* toolbar = new QHBoxLayout;
-    ToolbarLayout = toolbar;
-    toolbar->setSpacing(1);
-    page->addLayout(toolbar);
-    TBPrint = AddIconButton("Tisk", DesktopIcon("document-print", "print"));
-    TBCut = AddIconButton("Vyjmout", DesktopIcon("edit-cut", "cut"));
-    TBCopy = AddIconButton("Kopírovat", DesktopIcon("edit-copy", "copy"));
-    TBPaste = AddIconButton("Vložit", DesktopIcon("edit-paste", "paste"));
-    TBUndo = AddIconButton("Zpět", DesktopIcon("edit-undo", "undo"));
-    TBBold = AddButton("B", "Tučné");
-    TBItalic = AddButton("I", "Kurzíva");
-    TBUnderline = AddButton("U", "Podtržené");
-    TBFont = AddButton("A", "Font dialog");
-    TBColor = AddIconButton(kColorHint, ColorIcon(palette().color(QPalette::Text)));
-    TBColor->setObjectName("TBColor");
-    for (QToolButton* b : {TBBold, TBItalic, TBUnderline})
-        b->setCheckable(true);
-    QFont boldFont = TBBold->font();
-    boldFont.setBold(true);
-    TBBold->setFont(boldFont);
-    QFont italicFont = TBItalic->font();
-    italicFont.setItalic(true);
-    TBItalic->setFont(italicFont);
-    QFont underFont = TBUnderline->font();
-    underFont.setUnderline(true);
-    TBUnderline->setFont(underFont);
-
-    ComboFontName = new QComboBox(this);
-    ComboFontName->setObjectName("ComboFontName");
-    ComboFontName->setEditable(false);
-    ComboFontName->addItems(QFontDatabase::families());
-    ComboFontName->setMinimumContentsLength(14);
-    ComboFontName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    toolbar->addWidget(ComboFontName);
-
-    ComboFontSize = new QComboBox(this);
-    ComboFontSize->setObjectName("ComboFontSize");
-    ComboFontSize->setEditable(true);
-    ComboFontSize->addItems({"8", "10", "12", "14", "17", "24"});
-    // Inline completion would turn a typed "1" into "10".
-    ComboFontSize->setCompleter(nullptr);
-    ComboFontSize->setInsertPolicy(QComboBox::NoInsert);
-    InstallKeyFilter(ComboFontSize->lineEdit(), {});
-    ComboFontSize->setMinimumContentsLength(3);
-    toolbar->addWidget(ComboFontSize);
-
-    TBLeft = AddIconButton("Zarovnat doleva", DesktopIcon("format-justify-left", "alignleft"));
-    TBCenter =
-        AddIconButton("Zarovnat na střed", DesktopIcon("format-justify-center", "aligncenter"));
-    TBRight = AddIconButton("Zarovnat doprava", DesktopIcon("format-justify-right", "alignright"));
-    AlignButtons = new QButtonGroup(this);
-    AlignButtons->setExclusive(true);
-    AlignButtons->addButton(TBLeft, kAlignLeft);
-    AlignButtons->addButton(TBCenter, kAlignCenter);
-    AlignButtons->addButton(TBRight, kAlignRight);
-    for (QToolButton* b : {TBLeft, TBCenter, TBRight})
-        b->setCheckable(true);
-    TBLeft->setChecked(true);
-    toolbar->addStretch(1);
+    // The editor is made first, without a parent, for the bar to serve; it joins the page (and
+    // its focus order) last, below the panels.
+    RichEdit1 = new QTextEdit;
+    Toolbar = new TNotesToolbar(*RichEdit1, this);
+    page->addWidget(Toolbar);
+    connect(Toolbar, &TNotesToolbar::PrintRequested, this, &TNotesPage::PrintNotes);
 
     auto* info = new QGridLayout;
     info->setContentsMargins(4, 2, 4, 2);
@@ -267,7 +109,7 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     connect(EventsPanel, &TFlightEventsPanel::StretchRequested, this,
             &TNotesPage::EventStretchRequested);
 
-    RichEdit1 = new QTextEdit(this);
+    page->addWidget(RichEdit1, 1);
     RichEdit1->setObjectName("RichEdit1");
     RichEdit1->setAcceptRichText(true);
     RichEdit1->setTabChangesFocus(false);
@@ -279,106 +121,22 @@ TNotesPage::TNotesPage(QWidget* parent) : QWidget(parent)
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
                  pal.color(QPalette::Active, QPalette::HighlightedText));
     RichEdit1->setPalette(pal);
-    RichEdit1->installEventFilter(this);
-    RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
-    page->addWidget(RichEdit1, 1);
 
-    BuildContextMenu();
     // The names the user's tools find the controls by.
     const std::pair<QObject*, const char*> named[] = {
-        {TBPrint, "TBPrint"},
-        {TBCut, "TBCut"},
-        {TBCopy, "TBCopy"},
-        {TBPaste, "TBPaste"},
-        {TBUndo, "TBUndo"},
-        {TBBold, "TBBold"},
-        {TBItalic, "TBItalic"},
-        {TBUnderline, "TBUnderline"},
-        {TBFont, "TBFont"},
-        {TBLeft, "TBLeft"},
-        {TBCenter, "TBCenter"},
-        {TBRight, "TBRight"},
-        {EditDate, "EditDate"},
-        {EditSample, "EditSample"},
-        {EditVer, "EditVer"},
-        {EditFlyTime, "EditFlyTime"},
-        {EditMaxAlt, "EditMaxAlt"},
-        {TagCompleter, "TagCompleter"},
-        {PopupMenu, "PopupMenu"},
-        {mnuPrint, "mnuPrint"},
-        {mnuCut, "mnuCut"},
-        {mnuCopy, "mnuCopy"},
-        {mnuPaste, "mnuPaste"},
-        {mnuUndo, "mnuUndo"},
-        {mnuFont, "mnuFont"},
-        {mnuColor, "mnuColor"},
-        {mnuAlign, "mnuAlign"},
-        {mnuAlignLeft, "mnuAlignLeft"},
-        {mnuAlignCenter, "mnuAlignCenter"},
-        {mnuAlignRight, "mnuAlignRight"},
+        {EditDate, "EditDate"},       {EditSample, "EditSample"}, {EditVer, "EditVer"},
+        {EditFlyTime, "EditFlyTime"}, {EditMaxAlt, "EditMaxAlt"}, {TagCompleter, "TagCompleter"},
     };
     for (const auto& [control, name] : named)
         control->setObjectName(name);
 
-    connect(TBPrint, &QToolButton::clicked, this, &TNotesPage::PrintNotes);
-    connect(TBCut, &QToolButton::clicked, RichEdit1, &QTextEdit::cut);
-    connect(TBCopy, &QToolButton::clicked, RichEdit1, &QTextEdit::copy);
-    connect(TBPaste, &QToolButton::clicked, this, &TNotesPage::Paste);
-    connect(TBUndo, &QToolButton::clicked, this, &TNotesPage::Undo);
-    for (QToolButton* b : {TBBold, TBItalic, TBUnderline})
-        connect(b, &QToolButton::clicked, this, [this, b] { StyleButtonClick(b); });
-    connect(TBFont, &QToolButton::clicked, this, &TNotesPage::FontDialog);
-    connect(TBColor, &QToolButton::clicked, this, &TNotesPage::ColorDialog);
-    connect(ComboFontName, &QComboBox::activated, this, &TNotesPage::FontNameChange);
-    connect(ComboFontSize, &QComboBox::editTextChanged, this, &TNotesPage::FontSizeChange);
-    connect(ComboFontSize, &QComboBox::activated, this, [this] {
-        FontSizeChange(ComboFontSize->currentText());
-        RichEdit1->setFocus();
-    });
-    connect(AlignButtons, &QButtonGroup::idClicked, this, &TNotesPage::AlignClick);
-
-    connect(RichEdit1, &QTextEdit::selectionChanged, this, &TNotesPage::RichEdit1SelectionChange);
-    connect(RichEdit1, &QTextEdit::cursorPositionChanged, this,
-            &TNotesPage::RichEdit1SelectionChange);
-    connect(RichEdit1, &QTextEdit::currentCharFormatChanged, this,
-            &TNotesPage::RichEdit1SelectionChange);
-    connect(RichEdit1, &QTextEdit::undoAvailable, this, &TNotesPage::ApplicationIdle);
-    connect(RichEdit1, &QWidget::customContextMenuRequested, this, &TNotesPage::PopupMenuPopup);
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
-            &TNotesPage::ApplicationIdle);
-    connect(qApp, &QApplication::focusChanged, this, &TNotesPage::ApplicationIdle);
-
-    RichEdit1SelectionChange();
+    Toolbar->RichEdit1SelectionChange();
 }
 
 TNotesPage::~TNotesPage()
 {
-    // Focus moves while the child widgets are destroyed; this page must no longer hear of it.
-    disconnect(qApp, nullptr, this, nullptr);
-    disconnect(QApplication::clipboard(), nullptr, this, nullptr);
-    RichEdit1->removeEventFilter(this);
-    disconnect(RichEdit1, nullptr, this, nullptr);
-    disconnect(ComboFontSize, nullptr, this, nullptr);
-}
-
-QToolButton* TNotesPage::AddButton(const QString& text, const QString& hint)
-{
-    auto* b = new QToolButton(this);
-    b->setText(text);
-    b->setToolTip(hint);
-    b->setFocusPolicy(Qt::NoFocus);
-    b->setAutoRaise(true);
-    ToolbarLayout->addWidget(b);
-    return b;
-}
-
-QToolButton* TNotesPage::AddIconButton(const QString& hint, const QIcon& icon)
-{
-    // The hint stays the button's text for screen readers; only the icon shows.
-    QToolButton* b = AddButton(hint, hint);
-    b->setIcon(icon);
-    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    return b;
+    // The bar listens to the editor, so it goes before the editor does.
+    delete Toolbar;
 }
 
 QLineEdit* TNotesPage::AddDetailEdit(const char* name, const QString& hint)
@@ -472,32 +230,6 @@ QLineEdit* TNotesPage::AddInfoEdit()
     return e;
 }
 
-void TNotesPage::BuildContextMenu()
-{
-    PopupMenu = new QMenu(this);
-    mnuPrint = PopupMenu->addAction("Tisk", this, &TNotesPage::PrintNotes);
-    mnuCut = PopupMenu->addAction("Vyjmout", RichEdit1, &QTextEdit::cut);
-    mnuCopy = PopupMenu->addAction("Kopírovat", RichEdit1, &QTextEdit::copy);
-    mnuPaste = PopupMenu->addAction("Vložit", this, &TNotesPage::Paste);
-    mnuUndo = PopupMenu->addAction("Zpět", this, &TNotesPage::Undo);
-    mnuFont = PopupMenu->addAction("Font", this, &TNotesPage::FontDialog);
-    mnuColor = PopupMenu->addAction(kColorMenu, this, &TNotesPage::ColorDialog);
-    mnuAlign = PopupMenu->addMenu("Zarovnání");
-    AlignActions = new QActionGroup(this);
-    AlignActions->setExclusive(true);
-    const auto addAlign = [this](const QString& text, int tag) {
-        QAction* a = mnuAlign->addAction(text);
-        a->setCheckable(true);
-        a->setData(tag);
-        AlignActions->addAction(a);
-        connect(a, &QAction::triggered, this, [this, tag] { AlignClick(tag); });
-        return a;
-    };
-    mnuAlignLeft = addAlign("Doleva", kAlignLeft);
-    mnuAlignCenter = addAlign("Na střed", kAlignCenter);
-    mnuAlignRight = addAlign("Doprava", kAlignRight);
-}
-
 void TNotesPage::SetInfo(const QString& date, const QString& sampling, const QString& ver,
                          const QString& flightTime, const QString& maxHeight)
 {
@@ -519,7 +251,7 @@ void TNotesPage::LoadNotes(const std::string& bytes)
     const QScopedValueRollback loading(LoadingNotes, true);
     LoadNotesDocument(bytes, *RichEdit1->document());
     RichEdit1->moveCursor(QTextCursor::Start);
-    RichEdit1SelectionChange();
+    Toolbar->RichEdit1SelectionChange();
 }
 
 bool TNotesPage::NotesModified() const
@@ -537,176 +269,7 @@ void TNotesPage::ClearNotes()
     const QScopedValueRollback loading(LoadingNotes, true);
     LoadNotesDocument({}, *RichEdit1->document());
     RichEdit1->setCurrentCharFormat(QTextCharFormat());
-    RichEdit1SelectionChange();
-}
-
-int TNotesPage::CurrentAlignTag() const
-{
-    const Qt::Alignment a = RichEdit1->alignment() & Qt::AlignHorizontal_Mask;
-    if (a & Qt::AlignHCenter)
-        return kAlignCenter;
-    if (a & (Qt::AlignRight | Qt::AlignTrailing))
-        return kAlignRight;
-    if (a & Qt::AlignJustify)
-        return -1;
-    return kAlignLeft;
-}
-
-void TNotesPage::RichEdit1SelectionChange()
-{
-    UpdatingFormat = true;
-    const TSelectionStyle s = SelectionStyleOf(*RichEdit1);
-    TBBold->setChecked(s.Bold);
-    TBItalic->setChecked(s.Italic);
-    TBUnderline->setChecked(s.Underline);
-    const QString sizeText =
-        s.Points ? QString::number(static_cast<int>(std::lround(*s.Points))) : QString();
-    // Rewriting the text while the user types in the box would move the caret.
-    if (!ComboFontSize->hasFocus() && ComboFontSize->currentText() != sizeText)
-        ComboFontSize->setEditText(sizeText);
-    ComboFontName->setCurrentIndex(s.Family ? ComboFontName->findText(*s.Family) : -1);
-    const bool selected = RichEdit1->textCursor().hasSelection();
-    TBCut->setEnabled(selected);
-    TBCopy->setEnabled(selected);
-    const int tag = CurrentAlignTag();
-    if (tag < 0) {
-        AlignButtons->setExclusive(false);
-        for (QAbstractButton* b : AlignButtons->buttons())
-            b->setChecked(false);
-        AlignButtons->setExclusive(true);
-    } else {
-        AlignButtons->button(tag)->setChecked(true);
-    }
-    TBUndo->setEnabled(RichEdit1->document()->isUndoAvailable());
-    TBPaste->setEnabled(RichEdit1->canPaste());
-    TBColor->setIcon(ColorIcon(SelectionColor()));
-    UpdatingFormat = false;
-}
-
-QColor TNotesPage::SelectionColor() const
-{
-    const QBrush brush = RichEdit1->currentCharFormat().foreground();
-    return brush.style() != Qt::NoBrush ? brush.color()
-                                        : RichEdit1->palette().color(QPalette::Text);
-}
-
-void TNotesPage::ColorDialog()
-{
-    QColor color = SelectionColor();
-    if (!Dialogs().ChooseColor(this, color))
-        return;
-    QTextCharFormat f;
-    f.setForeground(color);
-    ApplyFormat(f);
-    RichEdit1SelectionChange();
-}
-
-void TNotesPage::ApplicationIdle()
-{
-    if (!RichEdit1->hasFocus())
-        return;
-    TBUndo->setEnabled(RichEdit1->document()->isUndoAvailable());
-    TBPaste->setEnabled(RichEdit1->canPaste());
-}
-
-void TNotesPage::ApplyFormat(const QTextCharFormat& format)
-{
-    RichEdit1->mergeCurrentCharFormat(format);
-}
-
-void TNotesPage::StyleButtonClick(QToolButton* button)
-{
-    if (UpdatingFormat)
-        return;
-    QTextCharFormat f;
-    const bool on = button->isChecked();
-    if (button == TBBold)
-        f.setFontWeight(on ? QFont::Bold : QFont::Normal);
-    else if (button == TBItalic)
-        f.setFontItalic(on);
-    else
-        f.setFontUnderline(on);
-    ApplyFormat(f);
-}
-
-void TNotesPage::FontDialog()
-{
-    QTextCharFormat current = RichEdit1->currentCharFormat();
-    QFont font = current.font();
-    const TSelectionStyle s = SelectionStyleOf(*RichEdit1);
-    if (s.Family)
-        font.setFamilies({*s.Family});
-    if (s.Points)
-        font.setPointSizeF(*s.Points);
-    if (!Dialogs().ChooseFont(this, font))
-        return;
-    QTextCharFormat f;
-    f.setFontFamilies({font.family()});
-    f.setFontPointSize(font.pointSizeF() > 0 ? font.pointSizeF() : kFallbackSize);
-    f.setFontWeight(font.weight());
-    f.setFontItalic(font.italic());
-    f.setFontUnderline(font.underline());
-    f.setFontStrikeOut(font.strikeOut());
-    ApplyFormat(f);
-    RichEdit1SelectionChange();
-}
-
-void TNotesPage::FontNameChange(int index)
-{
-    if (UpdatingFormat || index < 0)
-        return;
-    QTextCharFormat f;
-    f.setFontFamilies({ComboFontName->itemText(index)});
-    ApplyFormat(f);
-    RichEdit1->setFocus();
-}
-
-void TNotesPage::FontSizeChange(const QString& text)
-{
-    if (UpdatingFormat)
-        return;
-    bool ok = false;
-    int size = text.toInt(&ok);
-    if (!ok || size <= 0)
-        size = kFallbackSize;
-    QTextCharFormat f;
-    f.setFontPointSize(size);
-    ApplyFormat(f);
-}
-
-void TNotesPage::AlignClick(int tag)
-{
-    if (UpdatingFormat)
-        return;
-    RichEdit1->setAlignment(AlignmentOfTag(tag));
-    RichEdit1SelectionChange();
-}
-
-void TNotesPage::Paste()
-{
-    QTextCharFormat f;
-    f.setFontFamilies({kPasteFont});
-    ApplyFormat(f);
-    RichEdit1->paste();
-    RichEdit1->setFocus();
-}
-
-void TNotesPage::Undo()
-{
-    if (RichEdit1 != nullptr)
-        RichEdit1->undo();
-}
-
-void TNotesPage::PopupMenuPopup(const QPoint& pos)
-{
-    mnuUndo->setEnabled(RichEdit1->document()->isUndoAvailable());
-    mnuPaste->setEnabled(RichEdit1->canPaste());
-    mnuCut->setEnabled(TBCut->isEnabled());
-    mnuCopy->setEnabled(TBCopy->isEnabled());
-    mnuAlignLeft->setChecked(TBLeft->isChecked());
-    mnuAlignCenter->setChecked(TBCenter->isChecked());
-    mnuAlignRight->setChecked(TBRight->isChecked());
-    PopupMenu->popup(RichEdit1->viewport()->mapToGlobal(pos));
+    Toolbar->RichEdit1SelectionChange();
 }
 
 void TNotesPage::PrintNotes()
@@ -744,59 +307,6 @@ void TNotesPage::PrintNotes()
     }
     if (!painter.end())
         fail(tr("The print job could not be finished."));
-}
-
-bool TNotesPage::EditorKey(int key, Qt::KeyboardModifiers modifiers)
-{
-    const bool ctrl = modifiers & Qt::ControlModifier;
-    const bool plainTab =
-        key == Qt::Key_Tab && !(modifiers & (Qt::ControlModifier | Qt::AltModifier));
-    if (!plainTab && !(ctrl && (key == Qt::Key_B || key == Qt::Key_I || key == Qt::Key_N ||
-                                key == Qt::Key_S || key == Qt::Key_U)))
-        return false;
-    if (UpdatingFormat)
-        return true;
-    const TSelectionStyle s = SelectionStyleOf(*RichEdit1);
-    QTextCharFormat f;
-    if (plainTab || key == Qt::Key_I) {
-        f.setFontItalic(!s.Italic);
-    } else if (key == Qt::Key_B) {
-        f.setFontWeight(s.Bold ? QFont::Normal : QFont::Bold);
-    } else if (key == Qt::Key_U) {
-        f.setFontUnderline(!s.Underline);
-    } else if (key == Qt::Key_S) {
-        f.setFontStrikeOut(!s.Strike);
-    } else {
-        f.setFontWeight(QFont::Normal);
-        f.setFontItalic(false);
-        f.setFontUnderline(false);
-        f.setFontStrikeOut(false);
-    }
-    ApplyFormat(f);
-    RichEdit1SelectionChange();
-    return true;
-}
-
-bool TNotesPage::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == RichEdit1) {
-        if (event->type() == QEvent::ShortcutOverride) {
-            // The style keys belong to the editor even when a menu uses the same shortcut.
-            const auto* key = static_cast<QKeyEvent*>(event);
-            const int k = key->key();
-            if ((key->modifiers() & Qt::ControlModifier) &&
-                (k == Qt::Key_B || k == Qt::Key_I || k == Qt::Key_N || k == Qt::Key_S ||
-                 k == Qt::Key_U)) {
-                event->accept();
-                return true;
-            }
-        } else if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (EditorKey(key->key(), key->modifiers()))
-                return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace zirko

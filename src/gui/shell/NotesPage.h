@@ -4,22 +4,13 @@
 #include <QWidget>
 
 #include "core/logbook/FlightDetails.h"
+#include "gui/shell/NotesToolbar.h"
 
 #include <string>
 
-class QAction;
-class QActionGroup;
-class QButtonGroup;
-class QComboBox;
 class QCompleter;
-class QColor;
-class QHBoxLayout;
-class QIcon;
 class QLineEdit;
-class QMenu;
-class QTextCharFormat;
 class QTextEdit;
-class QToolButton;
 
 namespace zirko {
 
@@ -51,20 +42,14 @@ public:
     // Empties the editor and marks it unchanged.
     void ClearNotes();
 
-    // Brings the toolbar in line with the selection.
-    void RichEdit1SelectionChange();
-    // Undo and Paste follow what the editor can do while it has the focus.
-    void ApplicationIdle();
     // Printer set-up (landscape to start with), then the notes as one document with an empty
     // title, each page under a header line with the current flight's name and date.
     void PrintNotes();
 
     // Alignment codes carried as tags by the buttons and menu items.
-    static constexpr int kAlignLeft = 0;
-    static constexpr int kAlignRight = 1;
-    static constexpr int kAlignCenter = 2;
-
-    bool UpdatingFormat = false;
+    static constexpr int kAlignLeft = TNotesToolbar::kAlignLeft;
+    static constexpr int kAlignRight = TNotesToolbar::kAlignRight;
+    static constexpr int kAlignCenter = TNotesToolbar::kAlignCenter;
 
     // The values offered while a detail is typed.
     TDetailsCompletion* Completion = nullptr;
@@ -77,26 +62,9 @@ signals:
     // The events panel asks for the stretch [from, to] of the flight in `row` on the chart.
     void EventStretchRequested(int row, double from, double to);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    QToolButton* TBPrint = nullptr;
-    QToolButton* TBCut = nullptr;
-    QToolButton* TBCopy = nullptr;
-    QToolButton* TBPaste = nullptr;
-    QToolButton* TBUndo = nullptr;
-    QToolButton* TBBold = nullptr;
-    QToolButton* TBItalic = nullptr;
-    QToolButton* TBUnderline = nullptr;
-    QToolButton* TBFont = nullptr;
-    // Text colour of the selection; its icon shows the current one.
-    QToolButton* TBColor = nullptr;
-    QComboBox* ComboFontName = nullptr;
-    QComboBox* ComboFontSize = nullptr;
-    QToolButton* TBLeft = nullptr;
-    QToolButton* TBCenter = nullptr;
-    QToolButton* TBRight = nullptr;
+    // The formatting bar above the page, serving RichEdit1 below it.
+    TNotesToolbar* Toolbar = nullptr;
 
     QLineEdit* EditDate = nullptr;
     QLineEdit* EditSample = nullptr;
@@ -117,19 +85,6 @@ private:
     TFlightEventsPanel* EventsPanel = nullptr;
     QTextEdit* RichEdit1 = nullptr;
 
-    QMenu* PopupMenu = nullptr;
-    QAction* mnuPrint = nullptr;
-    QAction* mnuCut = nullptr;
-    QAction* mnuCopy = nullptr;
-    QAction* mnuPaste = nullptr;
-    QAction* mnuUndo = nullptr;
-    QAction* mnuFont = nullptr;
-    QAction* mnuColor = nullptr;
-    QMenu* mnuAlign = nullptr;
-    QAction* mnuAlignLeft = nullptr;
-    QAction* mnuAlignCenter = nullptr;
-    QAction* mnuAlignRight = nullptr;
-
     TOpenFlights* Flights = nullptr; // the flights observed, for the current one's name and date
     // The header line of the printed notes; empty without a current flight.
     QString PrintHeaderOfNotes() const;
@@ -140,27 +95,7 @@ private:
     QLineEdit* AddDetailEdit(const char* name, const QString& hint);
     void TagTyped(const QString& text);
     void TagChosen(const QString& tag);
-    QToolButton* AddButton(const QString& text, const QString& hint);
-    QToolButton* AddIconButton(const QString& hint, const QIcon& icon);
     QLineEdit* AddInfoEdit();
-    void BuildContextMenu();
-    void ApplyFormat(const QTextCharFormat& format);
-    void StyleButtonClick(QToolButton* button);
-    void FontDialog();
-    void ColorDialog();
-    QColor SelectionColor() const;
-    void FontNameChange(int index);
-    void FontSizeChange(const QString& text);
-    void AlignClick(int tag);
-    void Paste();
-    void Undo();
-    void PopupMenuPopup(const QPoint& pos);
-    bool EditorKey(int key, Qt::KeyboardModifiers modifiers);
-    int CurrentAlignTag() const;
-
-    QHBoxLayout* ToolbarLayout = nullptr;
-    QButtonGroup* AlignButtons = nullptr;
-    QActionGroup* AlignActions = nullptr;
 };
 
 } // namespace zirko
