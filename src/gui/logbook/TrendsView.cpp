@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -104,14 +105,27 @@ TTrendsView::TTrendsView(QWidget* parent) : QWidget(parent)
     LabelHover = new QLabel;
     LabelHover->setObjectName("LabelHover");
 
+    // The scatter's Y column and the histogram's bins take turns in one place, so that the row
+    // needs the same width in both kinds and the logbook never pushes the folder tree aside.
+    auto* yControls = new QWidget;
+    auto* yLayout = new QHBoxLayout(yControls);
+    yLayout->setContentsMargins(0, 0, 0, 0);
+    yLayout->addWidget(new QLabel("Y:"));
+    yLayout->addWidget(ComboBoxTrendY, 1);
+    auto* binControls = new QWidget;
+    auto* binLayout = new QHBoxLayout(binControls);
+    binLayout->setContentsMargins(0, 0, 0, 0);
+    binLayout->addWidget(CheckBoxAutoBin);
+    binLayout->addWidget(EditBinWidth);
+    binLayout->addStretch(1);
+    StackSecondControls = new QStackedWidget;
+    StackSecondControls->addWidget(yControls);
+    StackSecondControls->addWidget(binControls);
     auto* controls = new QHBoxLayout;
     controls->addWidget(ComboBoxTrendKind);
     controls->addWidget(new QLabel("X:"));
     controls->addWidget(ComboBoxTrendX);
-    controls->addWidget(new QLabel("Y:"));
-    controls->addWidget(ComboBoxTrendY);
-    controls->addWidget(CheckBoxAutoBin);
-    controls->addWidget(EditBinWidth);
+    controls->addWidget(StackSecondControls);
     controls->addStretch(1);
     controls->addWidget(ButtonCopyTrend);
     controls->addWidget(ButtonSaveTrend);
@@ -196,8 +210,7 @@ void TTrendsView::ControlsChanged()
         return;
     const bool histogram = Histogram();
     ComboBoxTrendY->setEnabled(!histogram);
-    CheckBoxAutoBin->setVisible(histogram);
-    EditBinWidth->setVisible(histogram);
+    StackSecondControls->setCurrentIndex(histogram ? 1 : 0);
     EditBinWidth->setEnabled(!CheckBoxAutoBin->isChecked());
     QueueRedraw();
 }

@@ -21,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QMouseEvent;
 class QPushButton;
+class QStackedWidget;
 class QTimer;
 
 namespace zirko {
@@ -64,6 +65,7 @@ private:
     QComboBox* ComboBoxTrendY = nullptr;
     QCheckBox* CheckBoxAutoBin = nullptr;
     QLineEdit* EditBinWidth = nullptr;
+    QStackedWidget* StackSecondControls = nullptr; // the Y column or the bins
     QPushButton* ButtonCopyTrend = nullptr;
     QPushButton* ButtonSaveTrend = nullptr;
     QLabel* LabelHover = nullptr;

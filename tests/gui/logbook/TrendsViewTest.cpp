@@ -192,6 +192,19 @@ TEST_F(TrendsViewTest, HistogramBinsFollowTheWidthAndABarChoosesItsFlights)
     EXPECT_EQ(View.Heading(), "Date\n6 flights in bins of 7 days");
 }
 
+TEST_F(TrendsViewTest, SwitchingBetweenScatterAndHistogramNeedsNoWiderRoom)
+{
+    // The logbook sits beside the folder tree: a wider minimum would push the tree narrower.
+    const int scatter = View.minimumSizeHint().width();
+    ChooseByKeys(C.ComboBoxTrendKind, "Histogram");
+    ASSERT_TRUE(C.CheckBoxAutoBin->isVisible());
+    ASSERT_TRUE(C.EditBinWidth->isVisible());
+    EXPECT_LE(View.minimumSizeHint().width(), scatter);
+    ChooseByKeys(C.ComboBoxTrendKind, "Scatter");
+    ASSERT_TRUE(C.ComboBoxTrendY->isVisible());
+    EXPECT_LE(View.minimumSizeHint().width(), scatter);
+}
+
 TEST_F(TrendsViewTest, FlightsOfOneMomentGetARangeAroundItAndTicksWithTheTime)
 {
     const double day = 86400;
