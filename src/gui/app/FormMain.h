@@ -100,7 +100,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // The window's controls and sub-forms; each carries its field's name as its object name.
+    // The window's controls and sub-forms; each carries its field's name as its object name, but
+    // for the information and logbook tabs, which are their pages ("TabInfo", "LogbookPage").
     TFlightGrid* StringGrid1 = nullptr;
     TDataTree* TreeView1 = nullptr; // the data folder tree, inside PanelTree
     QTabWidget* PageControl = nullptr;
