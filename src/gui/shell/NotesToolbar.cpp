@@ -248,8 +248,7 @@ void TNotesToolbar::ConnectControls()
     connect(RichEdit1, &QTextEdit::currentCharFormatChanged, this,
             &TNotesToolbar::RichEdit1SelectionChange);
     connect(RichEdit1, &QTextEdit::undoAvailable, this, &TNotesToolbar::ApplicationIdle);
-    connect(RichEdit1, &QWidget::customContextMenuRequested, this,
-            &TNotesToolbar::PopupMenuPopup);
+    connect(RichEdit1, &QWidget::customContextMenuRequested, this, &TNotesToolbar::PopupMenuPopup);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
             &TNotesToolbar::ApplicationIdle);
     connect(qApp, &QApplication::focusChanged, this, &TNotesToolbar::ApplicationIdle);
