@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <benchmark/benchmark.h>
@@ -178,8 +179,9 @@ void BM_ScrollBarStep10Flights(benchmark::State& state)
 }
 
 // One mouse move over the chart with 10 flights open, handled as the page handles it (readout,
-// readings table, band or crosshair with the values at the pointer on the overlay layer) and
-// painted on the widget.
+// readings table, band with the Range table of every flight, or crosshair with the values at the
+// pointer on the overlay layer) and painted: the chart and whatever else the move changed on the
+// page.
 void MoveOverChart(benchmark::State& state, bool measuring)
 {
     TGraphPage& page = *PageOf(10).Page;
@@ -191,6 +193,8 @@ void MoveOverChart(benchmark::State& state, bool measuring)
                       held, Qt::NoModifier);
         QApplication::sendEvent(plot, &e);
         plot->repaint();
+        // The tables beside the chart paint on the next turn of the event loop.
+        QApplication::processEvents();
     };
     // On screen, so that every move also composes the layers on the widget.
     page.show();
@@ -212,9 +216,13 @@ void MoveOverChart(benchmark::State& state, bool measuring)
     QApplication::processEvents();
     if (!measuring && page.Measure().PointerBox().Lines.size() != 10)
         state.SkipWithError("the values at the pointer are not shown for every flight");
+    auto* range = page.findChild<QTableWidget*>("GridRange");
+    if (measuring && (!range || !range->isVisible() || range->rowCount() != 10))
+        state.SkipWithError("the Range table does not show every flight");
     int k = 0;
     for (auto _ : state) {
-        move(start + QPoint(20 + k % 400, 10 + k % 300));
+        // Back and forth over the press: the range grows and shrinks on either side of FROM.
+        move(start + QPoint((k * 37) % 600 - 200, 10 + k % 300));
         ++k;
     }
     if (measuring) {

@@ -30,8 +30,8 @@ size_t NearestSample(const std::vector<double>& time, double t)
     return static_cast<size_t>(index - time.begin());
 }
 
-std::optional<TRangeStats> AnalyseRange(const TDataBlock& flight, const TFlightEvents& events,
-                                        double from, double to, double timeOffset)
+std::optional<TRangeStats> RangeEnds(const TDataBlock& flight, const TFlightEvents& events,
+                                     double from, double to, double timeOffset)
 {
     const auto& t = flight.Time;
     const size_t n = t.size();
@@ -48,10 +48,6 @@ std::optional<TRangeStats> AnalyseRange(const TDataBlock& flight, const TFlightE
     r.FromTime = t[r.FromSample];
     r.ToTime = t[r.ToSample];
     r.Duration = r.ToTime - r.FromTime;
-    const size_t lo = std::min(r.FromSample, r.ToSample);
-    const size_t hi = std::max(r.FromSample, r.ToSample);
-    const auto count = static_cast<long>(hi - lo + 1);
-
     if (HasChannel(flight.Altitude, n)) {
         const auto& h = flight.Altitude;
         r.FromAltitude = h[r.FromSample];
@@ -59,18 +55,34 @@ std::optional<TRangeStats> AnalyseRange(const TDataBlock& flight, const TFlightE
         r.Gain = *r.ToAltitude - *r.FromAltitude;
         if (std::fabs(r.Duration) > kEventTimeTolerance)
             r.MeanClimb = *r.Gain / r.Duration;
-        const auto first = h.begin() + static_cast<long>(lo);
+    }
+    if (events.HasServo)
+        r.MotorTime = MotorTimeWithin(events, t, std::min(r.FromSample, r.ToSample),
+                                      std::max(r.FromSample, r.ToSample));
+    return r;
+}
+
+std::optional<TRangeStats> AnalyseRange(const TDataBlock& flight, const TFlightEvents& events,
+                                        double from, double to, double timeOffset)
+{
+    std::optional<TRangeStats> r = RangeEnds(flight, events, from, to, timeOffset);
+    if (!r)
+        return r;
+    const size_t n = flight.Time.size();
+    const size_t lo = std::min(r->FromSample, r->ToSample);
+    const size_t hi = std::max(r->FromSample, r->ToSample);
+    const auto count = static_cast<long>(hi - lo + 1);
+    if (HasChannel(flight.Altitude, n)) {
+        const auto first = flight.Altitude.begin() + static_cast<long>(lo);
         const auto [low, high] = std::minmax_element(first, first + count);
-        r.MinAltitude = *low;
-        r.MaxAltitude = *high;
+        r->MinAltitude = *low;
+        r->MaxAltitude = *high;
     }
     if (HasChannel(flight.Voltage, n)) {
         const auto first = flight.Voltage.begin() + static_cast<long>(lo);
-        r.MinVoltage = *std::min_element(first, first + count);
-        r.MeanVoltage = MeanOf(flight.Voltage.data() + lo, hi - lo + 1);
+        r->MinVoltage = *std::min_element(first, first + count);
+        r->MeanVoltage = MeanOf(flight.Voltage.data() + lo, hi - lo + 1);
     }
-    if (events.HasServo)
-        r.MotorTime = MotorTimeWithin(events, t, lo, hi);
     return r;
 }
 

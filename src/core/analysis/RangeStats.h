@@ -34,6 +34,11 @@ struct TRangeStats {
     std::optional<double> MotorTime; // none without a servo channel
 };
 
+// AnalyseRange without the numbers that need a pass over the samples between: the two samples,
+// their times and altitudes, gain, mean climb and motor time, but no extremes and no mean voltage.
+std::optional<TRangeStats> RangeEnds(const TDataBlock& flight, const TFlightEvents& events,
+                                     double from, double to, double timeOffset);
+
 // The flight between chart times `from` and `to`, the flight drawn `timeOffset` seconds after its
 // own clock. The numbers are those AnalyseFlight and AnalyseEvents give for a flight of just the
 // samples between. `events` are the flight's (for its motor runs). Nothing for a flight without

@@ -38,8 +38,8 @@ std::array<std::string, kRangeColumns> RangeCells(const TRangeLine& line, char s
     cells[5] = Number(s.MeanClimb, 2, separator);
     cells[6] = Number(s.MaxAltitude, 1, separator);
     cells[7] = Number(s.MinAltitude, 1, separator);
-    cells[8] = Number(s.MinVoltage, 2, separator);
-    cells[9] = Number(s.MeanVoltage, 2, separator);
+    cells[8] = Number(s.MinVoltage, kRangeVoltageDecimals, separator);
+    cells[9] = Number(s.MeanVoltage, kRangeVoltageDecimals, separator);
     cells[10] = Number(s.MotorTime, 1, separator);
     return cells;
 }

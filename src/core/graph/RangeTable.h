@@ -19,6 +19,8 @@ struct TRangeLine {
 inline constexpr size_t kRangeColumns = 11;
 inline constexpr const char* kRangeTitle = "Range";
 inline constexpr const char* kRangeOutside = "no samples here";
+// The decimals the voltages are shown with.
+inline constexpr int kRangeVoltageDecimals = 2;
 
 // "Flight", "Duration (s)", "Alt. FROM (m)", ...
 const std::array<const char*, kRangeColumns>& RangeColumnTitles();

@@ -76,6 +76,11 @@ const TFlightEvents* TFlightsGraphHost::Events(int row) const
     return Flights.Events(row);
 }
 
+const TRangeIndex* TFlightsGraphHost::RangeIndex(int row) const
+{
+    return Flights.RangeIndex(row);
+}
+
 QString TFlightsGraphHost::FlightName(int row) const
 {
     return Flights.Name(row);

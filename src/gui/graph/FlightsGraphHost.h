@@ -38,6 +38,7 @@ public:
     const TFlightSlots* SeriesInfo(int row) const override;
     const std::vector<double>& ClimbRate(int row) const override;
     const TFlightEvents* Events(int row) const override;
+    const TRangeIndex* RangeIndex(int row) const override;
     QString FlightName(int row) const override;
     TChannelState ChannelState(int col, int row) const override;
     bool GridVisible() const override;

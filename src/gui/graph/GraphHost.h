@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/analysis/FlightEvents.h"
+#include "core/analysis/RangeIndex.h"
 #include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/GraphSettings.h"
@@ -32,6 +33,9 @@ public:
     // The flight's motor runs, start height, warnings and phases; null when the row holds no
     // flight. Found once, when first asked for, and again when the options change.
     virtual const TFlightEvents* Events(int row) const = 0;
+    // The block summaries the Range table reads the flight's numbers from; null when the row
+    // holds no flight. Built once, when first asked for.
+    virtual const TRangeIndex* RangeIndex(int row) const = 0;
     // The flight's name as the grid shows it (file name without folder and ".zdf").
     virtual QString FlightName(int row) const = 0;
     // Channel column 1..5 of a row.

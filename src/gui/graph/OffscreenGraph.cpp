@@ -96,6 +96,16 @@ const TFlightEvents* TOffscreenGraphHost::Events(int row) const
     return &*events;
 }
 
+const TRangeIndex* TOffscreenGraphHost::RangeIndex(int row) const
+{
+    if (row < 0 || row >= FlightCount())
+        return nullptr;
+    auto& ranges = Ranges[static_cast<size_t>(row)];
+    if (!ranges)
+        ranges.emplace(*Flights[static_cast<size_t>(row)]);
+    return &*ranges;
+}
+
 void TOffscreenGraphHost::SetModelProfiles(const TModelProfiles& profiles)
 {
     Profiles = profiles;
@@ -127,6 +137,7 @@ int TOffscreenGraphHost::AddFlight(std::unique_ptr<TDataBlock> flight, const QSt
         std::make_unique<TFlightSlots>(NewFlightSlots(GetFirstPossibleGrafColorIndex(used))));
     Climbs.emplace_back();
     FoundEvents.emplace_back();
+    Ranges.emplace_back();
     return FlightCount() - 1;
 }
 

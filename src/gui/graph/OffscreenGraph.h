@@ -32,6 +32,7 @@ public:
     const TFlightSlots* SeriesInfo(int row) const override;
     const std::vector<double>& ClimbRate(int row) const override;
     const TFlightEvents* Events(int row) const override;
+    const TRangeIndex* RangeIndex(int row) const override;
     QString FlightName(int row) const override;
     TChannelState ChannelState(int col, int row) const override;
     bool GridVisible() const override { return !Flights.empty(); }
@@ -71,6 +72,7 @@ private:
     std::vector<std::unique_ptr<TFlightSlots>> Slots;
     mutable std::vector<std::optional<std::vector<double>>> Climbs;
     mutable std::vector<std::optional<TFlightEvents>> FoundEvents;
+    mutable std::vector<std::optional<TRangeIndex>> Ranges;
     std::map<std::pair<int, int>, TChannelState> Channels;
     TModelProfiles Profiles;
 };

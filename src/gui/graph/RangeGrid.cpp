@@ -82,8 +82,11 @@ std::vector<TRangeLine> RangeLines(const TGraphHost& host, double from, double t
         if (!events)
             continue;
         const double offset = ShownOffset((*flightSlots)[kSlotAltitude]).Dx;
+        const TRangeIndex* index = host.RangeIndex(row);
         lines.push_back(
-            {host.FlightName(row).toStdString(), AnalyseRange(*flight, *events, from, to, offset)});
+            {host.FlightName(row).toStdString(),
+             index ? index->Analyse(*flight, *events, from, to, offset, kRangeVoltageDecimals)
+                   : AnalyseRange(*flight, *events, from, to, offset)});
     }
     return lines;
 }

@@ -365,6 +365,7 @@ bool TOpenFlights::SaveDataFile(int row, bool ask)
     switch (result.Status) {
     case TWriteStatus::Ok:
         entry->Stats.reset();
+        entry->Ranges.reset();
         entry->Events.reset();
         SetModified(row, false);
         // Saved under a new name, the flight belongs to that file from now on.
@@ -417,6 +418,16 @@ const TFlightStats* TOpenFlights::Stats(int row) const
         entry->Stats = AnalyseFlight(*entry->Record, climb.empty() ? nullptr : &climb);
     }
     return &*entry->Stats;
+}
+
+const TRangeIndex* TOpenFlights::RangeIndex(int row) const
+{
+    const TOpenFlight* entry = At(row);
+    if (!entry || !entry->Record)
+        return nullptr;
+    if (!entry->Ranges)
+        entry->Ranges.emplace(*entry->Record);
+    return &*entry->Ranges;
 }
 
 const TFlightEvents* TOpenFlights::Events(int row) const

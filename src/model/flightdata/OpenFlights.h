@@ -3,6 +3,7 @@
 
 #include "core/analysis/FlightAnalysis.h"
 #include "core/analysis/FlightEvents.h"
+#include "core/analysis/RangeIndex.h"
 #include "core/flightdata/ChannelState.h"
 #include "core/flightdata/DataBlock.h"
 #include "core/graph/Offsets.h"
@@ -50,6 +51,7 @@ struct TOpenFlight {
     // save.
     mutable std::optional<std::vector<double>> Climb;
     mutable std::optional<TFlightStats> Stats;
+    mutable std::optional<TRangeIndex> Ranges;
     // Found by the event options of the list and the profile of the flight's model; taken anew
     // when either changes and after a save.
     mutable std::optional<TFlightEvents> Events;
@@ -148,6 +150,8 @@ public:
     // The flight's motor runs, start height, warnings and phases by EventOptions; null when the
     // row holds no flight.
     const TFlightEvents* Events(int row) const;
+    // The flight's block summaries for the numbers of a range; null when the row holds no flight.
+    const TRangeIndex* RangeIndex(int row) const;
     const TEventOptions& EventOptions() const { return Options; }
     // Every open flight's events are found anew by the new options at once; EventsChanged tells
     // the observers. The same options change nothing.

@@ -74,6 +74,16 @@ public:
             it = FoundEvents.emplace(row, AnalyseEvents(*Flight(row), EventOptions)).first;
         return &it->second;
     }
+    mutable std::map<int, TRangeIndex> Ranges;
+    const TRangeIndex* RangeIndex(int row) const override
+    {
+        if (!Flight(row))
+            return nullptr;
+        auto it = Ranges.find(row);
+        if (it == Ranges.end())
+            it = Ranges.emplace(row, TRangeIndex(*Flight(row))).first;
+        return &it->second;
+    }
     QString FlightName(int row) const override { return Names[static_cast<size_t>(row)]; }
     TChannelState ChannelState(int col, int row) const override
     {
@@ -214,6 +224,7 @@ protected:
             if (r != row)
                 climbs.emplace(r > row ? r - 1 : r, std::move(climb));
         Host.Climbs = std::move(climbs);
+        Host.Ranges.clear();
     }
 
     void Hide(int row, int column)

@@ -89,6 +89,36 @@ TEST_F(RangeGridTest, ALinePerShownFlightWithItsTimeOffsetTakenOff)
     EXPECT_EQ(Cell(0, 0), "f1");
 }
 
+TEST_F(RangeGridTest, ALongFlightReadsAsTheCoreAnalysesItWhileTheBandMoves)
+{
+    // Long enough that a range spans many of the summaries' blocks.
+    Open({.Samples = 50001});
+    Open({.Samples = 50001});
+    Show(0, 3);
+    Show(1, 3);
+    Host.Current = 1;
+    Page->Offsets().LoadShiftControls(1);
+    Type(EditShiftX(), "-12.5");
+    Chart().Replot();
+    QTest::mouseClick(TBGrafRead(), Qt::LeftButton);
+    const QPoint from = At(0.5);
+    QTest::mousePress(Plot(), Qt::LeftButton, {}, from);
+    // Out to either side of FROM and back, the table following every move.
+    for (double fx : {0.9, 0.55, 0.51, 0.1, 0.45, 0.02, 0.97}) {
+        const QPoint to = At(fx);
+        QTest::mouseMove(Plot(), to);
+        SCOPED_TRACE(testing::Message() << "band to " << fx);
+        ASSERT_EQ(Grid()->rowCount(), 2);
+        for (int row = 0; row < 2; ++row) {
+            const auto expected = Expected(row, from, to, row == 1 ? -12.5 : 0);
+            for (int c = 1; c < static_cast<int>(kRangeColumns); ++c)
+                EXPECT_EQ(Cell(row, c).toStdString(), expected[static_cast<size_t>(c)])
+                    << "row " << row << " column " << c;
+        }
+    }
+    QTest::mouseRelease(Plot(), Qt::LeftButton, {}, At(0.97));
+}
+
 TEST_F(RangeGridTest, CopyPutsTheRangeAfterTheReadings)
 {
     Open();
