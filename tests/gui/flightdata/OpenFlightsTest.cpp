@@ -463,20 +463,18 @@ TEST_F(OpenFlightsTest, GridCellsShowTheirHintsUnderTheMouse)
     QWidget* viewport = Ui.StringGrid1->viewport();
     Form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
-    // Moves without a button, as the window system delivers them; the hint is still there once
-    // the mouse has rested long enough for the usual tool tip.
-    auto moveTo = [&](int col) {
+    // Moves without a button, as the window system delivers them; the hint shows once the mouse
+    // has rested there as long as the usual tool tip takes.
+    auto hintAt = [&](int col, const QString& hint) {
         const QPoint at = viewport->mapTo(Form.get(), Ui.StringGrid1->CellRect(col, 0).center());
         QTest::mouseMove(Form->windowHandle(), at);
-        QTest::qWait(1000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QToolTip::text() == hint; }, 10000))
+            << "column " << col << " shows \"" << QToolTip::text().toStdString() << "\"";
     };
-    moveTo(0);
-    EXPECT_EQ(QToolTip::text(), a);
+    hintAt(0, a);
     const QStringList names{"Altitude", "Servo", "Voltage", "Marker", "Annotation"};
-    for (int col : {1, 3, 5}) {
-        moveTo(col);
-        EXPECT_EQ(QToolTip::text(), names[col - 1]);
-    }
+    for (int col : {1, 3, 5})
+        hintAt(col, names[col - 1]);
     QToolTip::hideText();
 }
 

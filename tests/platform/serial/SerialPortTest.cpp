@@ -5,7 +5,9 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <limits>
 #include <poll.h>
 #include <termios.h>
 
@@ -68,14 +70,21 @@ TEST(SerialPort, ReadsBytesInBothDirectionsWithoutWaiting)
     QSignalSpy arrived(&port, &TLoggerLink::BytesArrived);
 
     EXPECT_FALSE(port.ReadByte().has_value()) << "nothing has arrived yet";
-    ASSERT_TRUE(pty->Write(QByteArray("*F", 2)));
-    ASSERT_TRUE(arrived.wait(2000));
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(port.ReadByte(), std::optional<unsigned char>('*'));
-    EXPECT_EQ(port.ReadAvailable(), QByteArray("F"));
-    EXPECT_FALSE(port.ReadByte().has_value());
-    EXPECT_LT(clock.elapsed(), 20) << "a waiting byte is handed out at once, an absent one too";
+    // A read that waited would take that long every time; a busy machine only now and then, so
+    // the quickest of a few rounds is what counts.
+    qint64 quickest = std::numeric_limits<qint64>::max();
+    for (int round = 0; round < 5; ++round) {
+        ASSERT_TRUE(pty->Write(QByteArray("*F", 2)));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return port.Port().bytesAvailable() >= 2; }, 5000));
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(port.ReadByte(), std::optional<unsigned char>('*'));
+        EXPECT_EQ(port.ReadAvailable(), QByteArray("F"));
+        EXPECT_FALSE(port.ReadByte().has_value());
+        quickest = std::min(quickest, clock.elapsed());
+    }
+    EXPECT_FALSE(arrived.isEmpty());
+    EXPECT_LT(quickest, 20) << "a waiting byte is handed out at once, an absent one too";
 
     // The logger waits for each answer: it is on the port when the call returns, without a turn
     // of the event loop.
