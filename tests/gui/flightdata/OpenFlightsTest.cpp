@@ -252,6 +252,9 @@ TEST_F(OpenFlightsTest, GridMenuReflectsTheChannelStates)
     EXPECT_EQ(items, (QStringList{"Close Data", "Save", "-", "Altitude", "Servo", "Voltage",
                                   "Marker", "Annotation", "-", "Cancel"}));
     popup->hide();
+    // Let go of the button, or the later tests' mouse moves would go on carrying it.
+    QTest::mouseRelease(Ui.StringGrid1->viewport(), Qt::RightButton, {},
+                        Ui.StringGrid1->CellRect(0, 0).center());
 }
 
 namespace {
@@ -495,6 +498,8 @@ TEST_F(OpenFlightsTest, SaveFromTheGridMenuWritesTheNotesAsTheEditorShowsThem)
             save = action;
     ASSERT_NE(save, nullptr);
     QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(save).center());
+    QTest::mouseRelease(Ui.StringGrid1->viewport(), Qt::RightButton, {},
+                        Ui.StringGrid1->CellRect(0, 0).center());
     TDataBlock onDisk;
     ReadDataFile(a.toStdString(), onDisk, 0);
     EXPECT_EQ(PlainNotes(onDisk.Notes), "typed before saving");
