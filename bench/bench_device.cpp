@@ -2,6 +2,7 @@
 // logger, finding the flights in an image and converting them.
 #include "core/device/FlightSplitter.h"
 #include "core/device/LoggerLinkHarness.h"
+#include "core/device/LoggerProtocol.h"
 #include "core/device/LoggerSimulator.h"
 
 #include <benchmark/benchmark.h>
@@ -39,8 +40,11 @@ void BM_DownloadMemory(benchmark::State& state)
         link.Connect();
         link.Program.ReadData(link.Now);
         link.Settle();
+        // Complete: every recorded byte and the kept start of the erased end counted as data.
         const auto* finished = link.Last(TProtocolEventKind::DownloadFinished);
-        if (finished == nullptr || finished->Bytes.size() != memory.size() + 5)
+        const auto dataBytes = static_cast<int64_t>(memory.size() + kLoggerEndRunKept) - 1;
+        if (finished == nullptr || finished->DataBytes != dataBytes ||
+            link.Last(TProtocolEventKind::Failure) != nullptr)
             state.SkipWithError("download incomplete");
         benchmark::DoNotOptimize(finished);
     }
