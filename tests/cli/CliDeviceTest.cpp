@@ -3,6 +3,7 @@
 #include "platform/files/FlightFile.h"
 #include "platform/serial/PseudoTerminal.h"
 #include "support/FlightShape.h"
+#include "support/ProcessRun.h"
 #include "support/TestUtil.h"
 
 #include <QDateTime>
@@ -28,20 +29,15 @@ struct TRun {
     QStringList ErrLines() const { return Err.split('\n', Qt::SkipEmptyParts); }
 };
 
+TRun Finished(const zirko::test::TProcessRun& p)
+{
+    return {p.Code, QString::fromUtf8(p.Out), QString::fromUtf8(p.Err)};
+}
+
 TRun RunCli(const QStringList& args, int timeoutMs = 60000)
 {
-    QProcess process;
-    process.start(ZIRKO_CLI_PATH, args);
-    TRun run;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.Out = QString::fromUtf8(process.readAllStandardOutput());
-    run.Err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return Finished(zirko::test::RunProcess(ZIRKO_CLI_PATH, args,
+                                            QProcessEnvironment::systemEnvironment(), timeoutMs));
 }
 
 // A running `zirko-cli simulate`; stopped with SIGTERM when the test ends.
@@ -445,17 +441,7 @@ TRun RunCliLimited(int sizeBlocks, const QStringList& args)
 {
     QStringList shell{"-c", QString("ulimit -f %1; exec \"$0\" \"$@\"").arg(sizeBlocks),
                       ZIRKO_CLI_PATH};
-    QProcess process;
-    process.start("/bin/sh", shell + args);
-    TRun run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.Err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return Finished(zirko::test::RunProcess("/bin/sh", shell + args));
 }
 
 QStringList AllEntries(const QString& dir)

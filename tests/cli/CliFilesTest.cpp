@@ -1,11 +1,11 @@
 // zirko-cli against hostile files and outputs: FIFOs and devices refused unopened, output that
 // never reached standard output failing the command, and split keeping its flights in --out.
+#include "support/ProcessRun.h"
 #include "support/TestUtil.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -25,21 +25,12 @@ struct TRun {
 // 20 s is killed and reported with code -1.
 TRun RunCli(const QStringList& args, const QString& workDir = {}, const QString& stdoutFile = {})
 {
-    QProcess p;
-    if (!workDir.isEmpty())
-        p.setWorkingDirectory(workDir);
-    if (!stdoutFile.isEmpty())
-        p.setStandardOutputFile(stdoutFile);
-    p.start(ZIRKO_CLI_PATH, args);
+    const TProcessRun p = RunProcess(ZIRKO_CLI_PATH, args, QProcessEnvironment::systemEnvironment(),
+                                     20000, {workDir, stdoutFile});
     TRun run;
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        p.waitForFinished();
-        return run;
-    }
-    run.Code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.Out = QString::fromUtf8(p.readAllStandardOutput());
-    run.ErrLines = QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    run.Code = p.Code;
+    run.Out = QString::fromUtf8(p.Out);
+    run.ErrLines = QString::fromUtf8(p.Err).split('\n', Qt::SkipEmptyParts);
     return run;
 }
 

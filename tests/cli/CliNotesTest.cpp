@@ -1,8 +1,8 @@
 // zirko-cli notes: what a flight file's notes look like from the command line.
 #include "platform/files/FlightFile.h"
+#include "support/ProcessRun.h"
 #include "support/TestUtil.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -19,12 +19,9 @@ struct TRun {
 
 TRun RunCli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QString::fromUtf8(ZIRKO_CLI_PATH), args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    const QStringList err =
-        QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
-    return {p.exitCode(), p.readAllStandardOutput(), err.isEmpty() ? QString() : err.back()};
+    const TProcessRun p = RunProcess(QString::fromUtf8(ZIRKO_CLI_PATH), args);
+    const QStringList err = QString::fromUtf8(p.Err).split('\n', Qt::SkipEmptyParts);
+    return {p.Code, p.Out, err.isEmpty() ? QString() : err.back()};
 }
 
 QString WriteFlight(const QTemporaryDir& dir, const std::string& notes)

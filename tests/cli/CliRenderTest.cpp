@@ -7,13 +7,13 @@
 #include "gui/graph/OffscreenGraph.h"
 #include "platform/files/FlightFile.h"
 #include "support/MetafileReader.h"
+#include "support/ProcessRun.h"
 #include "support/TestUtil.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -36,12 +36,10 @@ struct TRun {
 
 TRun RunCli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QString::fromUtf8(ZIRKO_CLI_PATH), args);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    const QStringList err =
-        QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
-    return {p.exitCode(), err.isEmpty() ? QString() : err.back(), err};
+    const TProcessRun p = RunProcess(QString::fromUtf8(ZIRKO_CLI_PATH), args,
+                                     QProcessEnvironment::systemEnvironment(), 120000);
+    const QStringList err = QString::fromUtf8(p.Err).split('\n', Qt::SkipEmptyParts);
+    return {p.Code, err.isEmpty() ? QString() : err.back(), err};
 }
 
 // A flight of 20000 samples (many per pixel column) with altitude, servo and voltage.

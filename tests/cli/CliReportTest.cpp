@@ -3,10 +3,10 @@
 #include "core/analysis/FlightEvents.h"
 #include "core/app/NumberFormat.h"
 #include "platform/files/FlightFile.h"
+#include "support/ProcessRun.h"
 #include "support/TestUtil.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -20,20 +20,18 @@ namespace {
 
 int RunCli(const QStringList& args, QString* errors = nullptr)
 {
-    QProcess p;
-    p.start(QString::fromUtf8(ZIRKO_CLI_PATH), args);
-    EXPECT_TRUE(p.waitForFinished(120000));
+    const TProcessRun p = RunProcess(QString::fromUtf8(ZIRKO_CLI_PATH), args,
+                                     QProcessEnvironment::systemEnvironment(), 120000);
     if (errors)
-        *errors = QString::fromUtf8(p.readAllStandardError());
-    return p.exitCode();
+        *errors = QString::fromUtf8(p.Err);
+    return p.Code;
 }
 
 QString Tool(const QString& program, const QStringList& args)
 {
-    QProcess p;
-    p.start(program, args);
-    EXPECT_TRUE(p.waitForFinished(60000)) << program.toStdString();
-    return QString::fromUtf8(p.readAllStandardOutput());
+    const TProcessRun p = RunProcess(program, args);
+    EXPECT_NE(p.Code, -1) << program.toStdString();
+    return QString::fromUtf8(p.Out);
 }
 
 // A motor climb, a thermal and a glide, with the details and notes a pilot keeps.

@@ -15,14 +15,25 @@ struct TProcessRun {
     QByteArray Err;
 };
 
+// Where a run starts, and the file its standard output goes to instead of Out; empty: the test's
+// own folder, and Out.
+struct TProcessSetup {
+    QString WorkDir;
+    QString StdoutFile;
+};
+
 inline TProcessRun RunProcess(const QString& program, const QStringList& args,
                               QProcessEnvironment env = QProcessEnvironment::systemEnvironment(),
-                              int timeoutMs = 60000)
+                              int timeoutMs = 60000, const TProcessSetup& setup = {})
 {
     QTemporaryDir runtime;
     env.insert("XDG_RUNTIME_DIR", runtime.path());
     QProcess p;
     p.setProcessEnvironment(env);
+    if (!setup.WorkDir.isEmpty())
+        p.setWorkingDirectory(setup.WorkDir);
+    if (!setup.StdoutFile.isEmpty())
+        p.setStandardOutputFile(setup.StdoutFile);
     p.start(program, args);
     TProcessRun run;
     if (!p.waitForFinished(timeoutMs)) {

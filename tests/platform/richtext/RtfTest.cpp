@@ -2,11 +2,11 @@
 #include "core/flightdata/ZdfFile.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
+#include "support/ProcessRun.h"
 #include "support/TestUtil.h"
 
 #include <QColor>
 #include <QFont>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -369,10 +369,8 @@ QByteArray Unrtf(const QString& mode, const QTextDocument& doc)
     const QString path = dir.filePath("notes.rtf");
     if (!test::WriteBytes(path, QByteArray::fromStdString(WriteRtf(doc))))
         return {};
-    QProcess p;
-    p.start(unrtf, {mode, path});
-    p.waitForFinished(20000);
-    return p.readAllStandardOutput();
+    return test::RunProcess(unrtf, {mode, path}, QProcessEnvironment::systemEnvironment(), 20000)
+        .Out;
 }
 
 TEST(RtfWriter, UnrtfReadsTheSameText)
