@@ -2,7 +2,8 @@
 // its words with their boxes, so tests can tell where a text landed on the paper.
 #pragma once
 
-#include <QProcess>
+#include "support/ProcessRun.h"
+
 #include <QRectF>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -47,11 +48,10 @@ inline std::optional<std::vector<TPdfPage>> ReadPdfPages(const QString& file)
     const QString tool = QStandardPaths::findExecutable("pdftotext");
     if (tool.isEmpty())
         return std::nullopt;
-    QProcess process;
-    process.start(tool, {"-bbox", file, "-"});
-    if (!process.waitForFinished(60000))
+    const TProcessRun run = RunProcess(tool, {"-bbox", file, "-"});
+    if (run.Code == -1)
         return std::vector<TPdfPage>{};
-    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    const QString html = QString::fromUtf8(run.Out);
     static const QRegularExpression kPage(R"re(<page width="([\d.]+)" height="([\d.]+)">)re");
     static const QRegularExpression kWord(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");

@@ -9,6 +9,7 @@
 #include "gui/logbook/LogbookPage.h"
 #include "model/flightdata/OpenFlights.h"
 #include "support/MainWindowFixture.h"
+#include "support/ProcessRun.h"
 #include "support/TestUtil.h"
 
 #include <QApplication>
@@ -19,7 +20,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QProcess>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -54,10 +54,10 @@ TDataBlock MotorFlight(double top, const char* model)
 
 int RunProgram(const QString& program, const QStringList& args)
 {
-    QProcess p;
-    p.start(program, args);
-    EXPECT_TRUE(p.waitForFinished(120000)) << program.toStdString();
-    return p.exitCode();
+    const TProcessRun p =
+        RunProcess(program, args, QProcessEnvironment::systemEnvironment(), 120000);
+    EXPECT_NE(p.Code, -1) << program.toStdString();
+    return p.Code;
 }
 
 // The PDF's pages rasterised, in order.
