@@ -454,8 +454,9 @@ void TTrendsView::Hover(const QPoint& pixel)
                 ColumnTitle(YColumn()) + " " + ValueText(p.Y, YColumn());
     } else if (const auto bar = BarAt(pixel)) {
         const double from = Bins.Start + static_cast<double>(*bar) * Bins.Width;
-        text = QString::fromStdString(FlightsText(Bins.Counts[*bar])) + " from " +
-               ValueText(from, XColumn()) + " to " + ValueText(from + Bins.Width, XColumn());
+        text = QString::fromStdString(FlightsText(Bins.Counts[*bar])) + " with " +
+               ColumnTitle(XColumn()) + " from " + ValueText(from, XColumn()) + " to " +
+               ValueText(from + Bins.Width, XColumn());
     }
     if (text == LabelHover->text())
         return;

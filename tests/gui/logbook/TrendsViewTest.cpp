@@ -166,7 +166,7 @@ TEST_F(TrendsViewTest, HistogramBinsFollowTheWidthAndABarChoosesItsFlights)
     const QPoint bar(qRound(C.PlotTrends->xAxis->coordToPixel(150)),
                      qRound(C.PlotTrends->yAxis->coordToPixel(1)));
     QTest::mouseMove(C.PlotTrends, bar);
-    EXPECT_EQ(C.LabelHover->text(), "3 flights from 100.0 to 200.0");
+    EXPECT_EQ(C.LabelHover->text(), "3 flights with Max. alt. (m) from 100.0 to 200.0");
     QTest::mouseClick(C.PlotTrends, Qt::LeftButton, {}, bar);
     ASSERT_EQ(chosen.count(), 1);
     QList<int> rows = chosen[0][0].value<QList<int>>();
