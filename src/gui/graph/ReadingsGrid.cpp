@@ -29,6 +29,16 @@ TReadingsGrid::TReadingsGrid(QWidget* parent) : QWidget(parent)
     for (const char* text : {kCopyCell, "FROM", "DELTA", "d X/d TIME"})
         widest = std::max(widest, fm.horizontalAdvance(QString::fromLatin1(text)));
     ColWidths[0] = std::max(ColWidths[0], widest + 8);
+    for (const char* text : {"ALTITUDE", "VOLTAGE", "10 min 59.9 s"})
+        TextColumnWidth =
+            std::max(TextColumnWidth, fm.horizontalAdvance(QString::fromLatin1(text)));
+    TextColumnWidth += 8;
+}
+
+QSize TReadingsGrid::minimumSizeHint() const
+{
+    // FitColumns gives each value column a quarter of what the fixed column leaves.
+    return QSize(ColWidths[0] + 12 + 4 * TextColumnWidth, 5 * kRowHeight + 6);
 }
 
 QSize TReadingsGrid::sizeHint() const

@@ -29,6 +29,9 @@ public:
     std::function<QString()> ClipboardExtra;
     char DecimalSeparator = '.';
     QSize sizeHint() const override;
+    // Wide enough that each value column keeps its heading and a reading like "10 min 59.9 s"
+    // whole, so a table beside this one takes only what is left of the panel.
+    QSize minimumSizeHint() const override;
 
 signals:
     void Copied();
@@ -41,7 +44,8 @@ protected:
 
 private:
     void DrawCell(QPainter& p, int row, int col);
-    int ResizingCol = -1; // a column border being dragged
+    int ResizingCol = -1;    // a column border being dragged
+    int TextColumnWidth = 0; // the widest heading or reading a value column shows
 };
 
 } // namespace zirko

@@ -136,5 +136,31 @@ TEST_F(RangeGridTest, CopyPutsTheRangeAfterTheReadings)
     EXPECT_EQ(Range()->ClipboardText().count("\r\n"), 3);
 }
 
+TEST_F(RangeGridTest, TheReadingsKeepEveryColumnWholeWhenTheRangeTableComesBeside)
+{
+    Open();
+    Page->resize(700, 600); // about the page of the main window at its first size
+    QApplication::processEvents();
+    Chart().Replot();
+    QTest::mouseClick(TBGrafRead(), Qt::LeftButton);
+    Drag(At(0.2), At(0.6));
+    QApplication::processEvents();
+    ASSERT_TRUE(Range()->isVisible());
+    EXPECT_GT(Range()->width(), 100);
+
+    auto* readings = test::Named<TReadingsGrid>(*Page, "StringGridOdecet");
+    QFont bold = readings->font();
+    bold.setBold(true);
+    const QFontMetrics fm(bold);
+    EXPECT_LE(readings->CellRect(0, 4).right(), readings->width());
+    const char* headings[] = {"TIME", "ALTITUDE", "SERVO", "VOLTAGE"};
+    for (int col = 1; col <= 4; ++col) {
+        EXPECT_GE(readings->CellRect(0, col).width(),
+                  fm.horizontalAdvance(QString::fromLatin1(headings[col - 1])))
+            << headings[col - 1];
+        EXPECT_GE(readings->CellRect(1, col).width(), fm.horizontalAdvance("10 min 59.9 s"));
+    }
+}
+
 } // namespace
 } // namespace zirko
