@@ -1,5 +1,6 @@
 #include "core/app/NumberFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -84,12 +85,14 @@ std::string FormatDisplay(double value, int decimals, char decimalSeparator)
     return text;
 }
 
-std::string FormatShortest(double value)
+std::string FormatShortest(double value, char decimalSeparator)
 {
     if (!std::isfinite(value))
         return "0";
     char buf[64];
     auto res = std::to_chars(buf, buf + sizeof buf, value);
+    if (decimalSeparator != '.')
+        std::replace(buf, res.ptr, '.', decimalSeparator);
     return std::string(buf, res.ptr);
 }
 

@@ -17,8 +17,9 @@ char* WriteFixed(char* out, double value, int decimals);
 // "%8.1f" / "%8.3f" trimmed of blanks, with the user's decimal separator.
 std::string FormatDisplay(double value, int decimals, char decimalSeparator = '.');
 
-// Shortest text that reads back to the same double, "." decimal (for JSON, CSV and ini files).
-std::string FormatShortest(double value);
+// Shortest text that reads back to the same double; "." decimal by default (for JSON, CSV and ini
+// files), the user's separator for texts shown.
+std::string FormatShortest(double value, char decimalSeparator = '.');
 
 // "2 min 5.5 sec", "42.0 sec", "-1 min -15.3 sec".
 std::string FormatFlightTime(double seconds, char decimalSeparator = '.');

@@ -31,18 +31,10 @@ std::string UnitOf(size_t column)
     return title.substr(open + 1, close - open - 1);
 }
 
-// A bin width as short as it is exact, with the user's decimal separator.
-std::string WidthNumber(double value, char decimalSeparator)
-{
-    std::string text = FormatShortest(value);
-    std::replace(text.begin(), text.end(), '.', decimalSeparator);
-    return text;
-}
-
 // `count` of a unit named `one`, "s" added for any count but exactly 1.
 std::string Counted(double count, const char* one, char decimalSeparator)
 {
-    return WidthNumber(count, decimalSeparator) + " " + one + (count == 1 ? "" : "s");
+    return FormatShortest(count, decimalSeparator) + " " + one + (count == 1 ? "" : "s");
 }
 
 bool IsWhole(double value)
@@ -220,9 +212,9 @@ std::string HistogramText(size_t flights, double width, size_t column, char deci
             bins = "bins of " +
                    Counted(IsWhole(days) ? std::round(days) : days, "day", decimalSeparator);
     } else if (const std::string unit = UnitOf(column); !unit.empty()) {
-        bins = "bins of " + WidthNumber(width, decimalSeparator) + " " + unit;
+        bins = "bins of " + FormatShortest(width, decimalSeparator) + " " + unit;
     } else {
-        bins = "bins " + WidthNumber(width, decimalSeparator) + " wide";
+        bins = "bins " + FormatShortest(width, decimalSeparator) + " wide";
     }
     return FlightsText(flights) + " in " + bins;
 }

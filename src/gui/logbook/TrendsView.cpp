@@ -342,8 +342,7 @@ void TTrendsView::DrawHistogram()
     if (CheckBoxAutoBin->isChecked()) {
         width = AutoBinWidth(BinValues, date);
         Filling = true;
-        EditBinWidth->setText(
-            QString::fromStdString(FormatShortest(width / unit)).replace('.', Separator));
+        EditBinWidth->setText(QString::fromStdString(FormatShortest(width / unit, Separator)));
         Filling = false;
     } else {
         const auto typed = ParseUserNumber(EditBinWidth->text().toStdString(), Separator);

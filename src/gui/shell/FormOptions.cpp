@@ -279,8 +279,7 @@ void TFormOptions::ShowModelValues()
         p && p->Rules ? ComboModelRules->findData(QString::fromStdString(*p->Rules)) : 0;
     ComboModelRules->setCurrentIndex(std::max(0, rules));
     const auto text = [](const std::optional<double>& v) {
-        return v ? QString::fromStdString(FormatShortest(*v)).replace('.', UserDecimalSeparator())
-                 : QString();
+        return v ? QString::fromStdString(FormatShortest(*v, UserDecimalSeparator())) : QString();
     };
     EditModelMotorThreshold->setText(p ? text(p->MotorThreshold) : QString());
     EditModelAlesHeight->setText(p ? text(p->AlesHeight) : QString());
